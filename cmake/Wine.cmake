@@ -1,0 +1,66 @@
+# The Win32 side: compiled by g++ with Wine's headers and the defines winegcc
+# would pass, linked into Winelib programs (NAME.exe.so) by wineg++.
+set(WINE_TOOLS_DIR /usr/lib/wine CACHE PATH "Where wineg++ and wine64 live")
+set(WINE_INCLUDE_DIR /usr/include/wine/wine/windows CACHE PATH "Wine's Win32 headers")
+find_program(WINEGXX wineg++ PATHS ${WINE_TOOLS_DIR} NO_DEFAULT_PATH REQUIRED)
+find_program(WINE64 wine64 PATHS ${WINE_TOOLS_DIR} NO_DEFAULT_PATH REQUIRED)
+
+set(VANTREL_WIN32_DEFINES
+  WIN64 _WIN64 __WIN64 __WIN64__ WIN32 _WIN32 __WIN32 __WIN32__ __WINNT __WINNT__ __WINE__ _REENTRANT
+  "__stdcall=__attribute__((ms_abi))" "__cdecl=__stdcall" "__fastcall=__stdcall")
+set(VANTREL_WIN32_LIBRARIES
+  -luser32 -lgdi32 -lopengl32 -ld3d9 -lcomdlg32 -lshell32 -lole32 -ladvapi32 -lkernel32 -lcomctl32 -lwinmm)
+
+function(vantrel_win32_sources target)
+  target_sources(${target} PRIVATE ${ARGN})
+  set_source_files_properties(${ARGN} TARGET_DIRECTORY ${target} PROPERTIES
+    COMPILE_DEFINITIONS "${VANTREL_WIN32_DEFINES}"
+    INCLUDE_DIRECTORIES "${WINE_INCLUDE_DIR}")
+endfunction()
+
+# Links a target with wineg++ in place of the compiler driver.
+function(vantrel_winelib target)
+  set_target_properties(${target} PROPERTIES
+    SUFFIX ".exe"
+    RULE_LAUNCH_LINK "${CMAKE_SOURCE_DIR}/cmake/wine-link.sh ${WINEGXX}")
+  target_compile_options(${target} PRIVATE -fPIC)
+  target_link_options(${target} PRIVATE ${ARGN})
+  target_link_libraries(${target} PRIVATE ${VANTREL_WIN32_LIBRARIES})
+endfunction()
+
+# An object library: winegcc finds a program's imports from the objects it is
+# given, and does not look inside static archives for them.
+add_library(vantrel_win32 OBJECT)
+vantrel_win32_sources(vantrel_win32 ${VANTREL_WIN32_SOURCES})
+target_link_libraries(vantrel_win32 PUBLIC vantrel_portable)
+
+add_executable(vantrel $<TARGET_OBJECTS:vantrel_win32>)
+vantrel_win32_sources(vantrel ${VANTREL_MAIN_SOURCE})
+target_link_libraries(vantrel PRIVATE -Wl,--whole-archive vantrel_portable -Wl,--no-whole-archive)
+vantrel_winelib(vantrel -mwindows -municode)
+
+# Wine tests: test files are native code that includes only neutral headers;
+# files under tests/ named *_win32.cpp are Win32 helpers for them.
+file(GLOB_RECURSE VANTREL_WINE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*_wintest.cpp)
+file(GLOB_RECURSE VANTREL_WINE_TEST_HELPERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*_win32.cpp)
+add_executable(vantrel_wine_tests ${VANTREL_WINE_TEST_SOURCES} $<TARGET_OBJECTS:vantrel_win32>)
+vantrel_win32_sources(vantrel_wine_tests ${VANTREL_WINE_TEST_HELPERS})
+target_include_directories(vantrel_wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_compile_definitions(vantrel_wine_tests PRIVATE
+  VANTREL_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/../shared/fixtures"
+  VANTREL_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
+target_link_libraries(vantrel_wine_tests PRIVATE
+  -Wl,--whole-archive vantrel_portable -Wl,--no-whole-archive
+  GTest::gtest GTest::gmock GTest::gtest_main)
+vantrel_winelib(vantrel_wine_tests -mconsole)
+
+# One Wine prefix for the build tree, created once.
+set(VANTREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+add_custom_command(OUTPUT ${VANTREL_WINEPREFIX}/.created
+  COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-wine.sh --prefix ${VANTREL_WINEPREFIX} --init
+  COMMENT "Creating the Wine prefix")
+add_custom_target(wineprefix ALL DEPENDS ${VANTREL_WINEPREFIX}/.created)
+
+add_test(NAME wine
+  COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-wine.sh --prefix ${VANTREL_WINEPREFIX} --display
+          $<TARGET_FILE:vantrel_wine_tests>.so --gtest_brief=1)

@@ -1,0 +1,74 @@
+// The few services the portable code needs from the operating system, behind
+// one small interface. The Win32 build installs its implementation at the very
+// start of `main`; the native build (tests, tools) uses the simple portable one
+// that is installed from the start. Nothing here includes a system header, so
+// every portable file may include it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "ui/ustring.h"
+
+namespace platform {
+
+// Opaque handles that cross the interface; only the implementation knows what
+// they are (a Win32 HANDLE, HWND or timer id in the Win32 build).
+using ThreadHandle = void*;
+using WindowHandle = void*;
+using ThreadFunction = void (*)(void* parameter);
+using TimerCallback = void (*)();
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Diagnostics. Both send text to the system debugger as it stands.
+    virtual void debugOutput(const ustring& text) = 0;
+    virtual void debugOutputNarrow(const std::string& text) = 0;
+    // Shows a modal report captioned "Assertion Error"; returns when it is closed.
+    virtual void showAssertion(const ustring& text) = 0;
+    // Stops an attached debugger here; without one the process ends.
+    [[noreturn]] virtual void breakpoint() = 0;
+
+    // Opens a file by its program path (a Windows path in the Win32 build).
+    // Null on failure; the caller closes it with fclose.
+    virtual FILE* openFile(const ustring& path, const ustring& mode) = 0;
+
+    // Threads. Every thread that may call the system comes from here.
+    // Null on failure. The handle stays valid until closeThread.
+    virtual ThreadHandle startThread(ThreadFunction entry, void* parameter) = 0;
+    // True when the thread ended within the time-out.
+    virtual bool joinThread(ThreadHandle thread, uint32_t timeoutMs) = 0;
+    virtual void closeThread(ThreadHandle thread) = 0;
+    // True on the thread that installed the platform (the main thread).
+    virtual bool isMainThread() = 0;
+
+    // Wakes the main loop of `window` to run the main-thread call queue
+    // (window message 1225). Any thread.
+    virtual void postRunQueuedCalls(WindowHandle window) = 0;
+
+    // The system's 32-bit millisecond tick count, which wraps.
+    virtual uint32_t tickCount32() = 0;
+    // The high-resolution counter and its ticks per second.
+    virtual int64_t performanceCounter() = 0;
+    virtual int64_t performanceFrequency() = 0;
+
+    // A timer without a window whose callback runs on the main thread inside
+    // its message loop. `id` 0 asks for a new timer; the result is the id in
+    // use (0 on failure). Main thread only.
+    virtual uintptr_t setTimer(uintptr_t id, uint32_t intervalMs, TimerCallback callback) = 0;
+    virtual void killTimer(uintptr_t id) = 0;
+
+    // The text of the last system error of the calling thread, or empty.
+    virtual ustring lastErrorText() = 0;
+};
+
+// The installed platform; never null (the portable one until another is set).
+Platform& get();
+// Installs `platform` (not owned; it must outlive every later call) and
+// returns the previous one. Null reinstalls the portable implementation.
+Platform* install(Platform* platform);
+
+} // namespace platform

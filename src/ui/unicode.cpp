@@ -1,0 +1,187 @@
+// Strict UTF-8 <-> UTF-16 conversion, accepting exactly the well-formed UTF-8
+// of the Unicode Standard: no overlong forms, no encoded surrogates, nothing
+// above U+10FFFF.
+#include "ui/unicode.h"
+
+#include <cstdint>
+
+namespace {
+
+// Trailing bytes after each lead byte. 80-BF are continuation bytes and
+// F8-FF are never legal; both are caught by isLegalUtf8.
+int trailingBytes(unsigned char lead)
+{
+    if (lead < 0xC0)
+        return 0;
+    if (lead < 0xE0)
+        return 1;
+    if (lead < 0xF0)
+        return 2;
+    if (lead < 0xF8)
+        return 3;
+    if (lead < 0xFC)
+        return 4;
+    return 5;
+}
+
+const unsigned char kFirstByteMark[5] = {0x00, 0x00, 0xC0, 0xE0, 0xF0};
+
+bool isHighSurrogate(uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLowSurrogate(uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+} // namespace
+
+bool isLegalUtf8(const unsigned char* source, int length)
+{
+    if (length < 1 || length > 4)
+        return false;
+    const unsigned char lead = source[0];
+    if (length >= 4 && (source[3] < 0x80 || source[3] > 0xBF))
+        return false;
+    if (length >= 3 && (source[2] < 0x80 || source[2] > 0xBF))
+        return false;
+    if (length >= 2) {
+        const unsigned char second = source[1];
+        if (second > 0xBF)
+            return false;
+        switch (lead) {
+        case 0xE0: if (second < 0xA0) return false; break;
+        case 0xED: if (second > 0x9F) return false; break;
+        case 0xF0: if (second < 0x90) return false; break;
+        case 0xF4: if (second > 0x8F) return false; break;
+        default: if (second < 0x80) return false;
+        }
+    }
+    if (lead >= 0x80 && lead < 0xC2)
+        return false;
+    return lead <= 0xF4;
+}
+
+ConversionResult convertUtf8ToUtf16(const unsigned char** sourceStart, const unsigned char* sourceEnd,
+                                    uchar** targetStart, uchar* targetEnd, bool)
+{
+    const unsigned char* source = *sourceStart;
+    uchar* target = *targetStart;
+    ConversionResult result = conversionOk;
+    while (source < sourceEnd) {
+        const int extra = trailingBytes(*source);
+        if (extra >= sourceEnd - source) {
+            result = sourceExhausted;
+            break;
+        }
+        if (!isLegalUtf8(source, extra + 1)) {
+            result = sourceIllegal;
+            break;
+        }
+        static const unsigned char kPayloadMask[4] = {0x7F, 0x1F, 0x0F, 0x07};
+        uint32_t value = source[0] & kPayloadMask[extra];
+        for (int i = 1; i <= extra; ++i)
+            value = (value << 6) | (source[i] & 0x3F);
+        if (target >= targetEnd) {
+            result = targetExhausted;
+            break;
+        }
+        if (value <= 0xFFFF) {
+            *target++ = static_cast<uchar>(value);
+        } else {
+            if (target + 1 >= targetEnd) {
+                result = targetExhausted;
+                break;
+            }
+            value -= 0x10000;
+            *target++ = static_cast<uchar>(0xD800 + (value >> 10));
+            *target++ = static_cast<uchar>(0xDC00 + (value & 0x3FF));
+        }
+        source += extra + 1;
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
+
+ConversionResult convertUtf16ToUtf8(const uchar** sourceStart, const uchar* sourceEnd,
+                                    unsigned char** targetStart, unsigned char* targetEnd,
+                                    bool strict)
+{
+    const uchar* source = *sourceStart;
+    unsigned char* target = *targetStart;
+    ConversionResult result = conversionOk;
+    while (source < sourceEnd) {
+        const uchar* characterStart = source;
+        uint32_t value = *source++;
+        if (isHighSurrogate(value)) {
+            if (source >= sourceEnd) {
+                source = characterStart;
+                result = sourceExhausted;
+                break;
+            }
+            if (isLowSurrogate(*source)) {
+                value = 0x10000 + ((value - 0xD800) << 10) + (*source - 0xDC00);
+                ++source;
+            } else if (strict) {
+                source = characterStart;
+                result = sourceIllegal;
+                break;
+            }
+        } else if (isLowSurrogate(value) && strict) {
+            source = characterStart;
+            result = sourceIllegal;
+            break;
+        }
+        const int bytes = value < 0x80 ? 1 : value < 0x800 ? 2 : value < 0x10000 ? 3 : 4;
+        if (targetEnd - target < bytes) {
+            source = characterStart;
+            result = targetExhausted;
+            break;
+        }
+        for (int i = bytes - 1; i > 0; --i) {
+            target[i] = static_cast<unsigned char>((value & 0x3F) | 0x80);
+            value >>= 6;
+        }
+        target[0] = static_cast<unsigned char>(value | kFirstByteMark[bytes]);
+        target += bytes;
+    }
+    *sourceStart = source;
+    *targetStart = target;
+    return result;
+}
+
+std::string utf16ToUtf8(const uchar* begin, const uchar* end)
+{
+    std::string out(static_cast<size_t>(end - begin) * 3 + 1, '\0');
+    const uchar* source = begin;
+    auto* target = reinterpret_cast<unsigned char*>(&out[0]);
+    auto* targetEnd = target + out.size();
+    if (convertUtf16ToUtf8(&source, end, &target, targetEnd, true) != conversionOk)
+        return std::string();
+    out.resize(static_cast<size_t>(target - reinterpret_cast<unsigned char*>(&out[0])));
+    return out;
+}
+
+ustring utf8ToUtf16(const char* begin, const char* end)
+{
+    ustring out(static_cast<size_t>(end - begin) + 1, u'\0');
+    auto* source = reinterpret_cast<const unsigned char*>(begin);
+    uchar* target = &out[0];
+    if (convertUtf8ToUtf16(&source, reinterpret_cast<const unsigned char*>(end), &target,
+                           target + out.size(), true) != conversionOk)
+        return ustring();
+    out.resize(static_cast<size_t>(target - &out[0]));
+    return out;
+}
+
+std::string toUtf8(const ustring& text) { return utf16ToUtf8(text.data(), text.data() + text.size()); }
+std::string toUtf8(const slate::usubstring& text) { return utf16ToUtf8(text.begin, text.end); }
+std::string toUtf8(const uchar* nulTerminated)
+{
+    const uchar* end = nulTerminated;
+    while (*end)
+        ++end;
+    return utf16ToUtf8(nulTerminated, end);
+}
+ustring toUstring(const std::string& text) { return utf8ToUtf16(text.data(), text.data() + text.size()); }
+ustring toUstring(const slate::substring& text) { return utf8ToUtf16(text.begin, text.end); }
+ustring toUstring(const char* nulTerminated)
+{
+    return toUstring(std::string(nulTerminated));
+}
