@@ -4,6 +4,7 @@
 #include "ui/unicode.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -174,6 +175,8 @@ std::string toUtf8(const ustring& text) { return utf16ToUtf8(text.data(), text.d
 std::string toUtf8(const slate::usubstring& text) { return utf16ToUtf8(text.begin, text.end); }
 std::string toUtf8(const uchar* nulTerminated)
 {
+    if (!nulTerminated)
+        return std::string();
     const uchar* end = nulTerminated;
     while (*end)
         ++end;
@@ -183,5 +186,7 @@ ustring toUstring(const std::string& text) { return utf8ToUtf16(text.data(), tex
 ustring toUstring(const slate::substring& text) { return utf8ToUtf16(text.begin, text.end); }
 ustring toUstring(const char* nulTerminated)
 {
-    return toUstring(std::string(nulTerminated));
+    if (!nulTerminated)
+        return ustring();
+    return utf8ToUtf16(nulTerminated, nulTerminated + strlen(nulTerminated));
 }

@@ -1,8 +1,153 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ui/unicode.h"
 
-TEST(Unicode, RoundTrip)
+namespace {
+
+std::string bytes(std::initializer_list<int> values)
 {
-    EXPECT_EQ(toUtf8(u"h\u00e9llo"), "h\xc3\xa9llo");
+    std::string result;
+    for (int value : values)
+        result += static_cast<char>(value);
+    return result;
+}
+
+} // namespace
+
+TEST(Unicode, WholeStringRoundTrip)
+{
+    const ustring text = u"h\u00e9llo \u20ac \U0001F600";
+    const std::string utf8 = "h\xc3\xa9llo \xe2\x82\xac \xf0\x9f\x98\x80";
+    EXPECT_EQ(toUtf8(text), utf8);
+    EXPECT_EQ(toUstring(utf8), text);
+    EXPECT_EQ(toUstring(""), u"");
+    EXPECT_EQ(toUtf8(u""), "");
+}
+
+TEST(Unicode, StrictUtf8RejectsMalformedSequences)
+{
+    struct Case {
+        const char* name;
+        std::string input;
+    };
+    const Case cases[] = {
+        {"lead then non-continuation", bytes({0xC3, 0x28})},
+        {"cut short at the end", bytes({0xE2, 0x82})},
+        {"overlong NUL", bytes({0xC0, 0x80})},
+        {"encoded surrogate", bytes({0xED, 0xA0, 0x80})},
+        {"above U+10FFFF", bytes({0xF4, 0x90, 0x80, 0x80})},
+        {"lone continuation", bytes({'a', 0x80})},
+        {"five-byte lead", bytes({0xF8, 0x88, 0x80, 0x80, 0x80})},
+        {"overlong three bytes", bytes({0xE0, 0x9F, 0xBF})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(toUstring(c.input), u"");
+        // The lenient flag changes nothing in this direction.
+        uchar target[8];
+        uchar* targetCursor = target;
+        auto* source = reinterpret_cast<const unsigned char*>(c.input.data());
+        const ConversionResult result = convertUtf8ToUtf16(
+            &source, source + c.input.size(), &targetCursor, target + 8, false);
+        EXPECT_NE(result, conversionOk);
+    }
+}
+
+TEST(Unicode, BoundaryCharactersConvert)
+{
+    EXPECT_EQ(toUstring(bytes({0xED, 0x9F, 0xBF})), u"\uD7FF");
+    EXPECT_EQ(toUstring(bytes({0xEE, 0x80, 0x80})), u"\uE000");
+    EXPECT_EQ(toUstring(bytes({0xF4, 0x8F, 0xBF, 0xBF})), u"\U0010FFFF");
+    EXPECT_EQ(toUstring(bytes({0xC2, 0x80})), u"\u0080");
+}
+
+TEST(Unicode, StrictUtf16RejectsLoneSurrogates)
+{
+    EXPECT_EQ(toUtf8(ustring(u"ab") + uchar(0xD800)), "");
+    EXPECT_EQ(toUtf8(ustring(u"a") + uchar(0xDC00) + u"b"), "");
+    EXPECT_EQ(toUtf8(ustring(1, uchar(0xD800)) + u"b"), "");
+    EXPECT_EQ(toUtf8(u"\U00010437"), bytes({0xF0, 0x90, 0x90, 0xB7}));
+}
+
+TEST(Unicode, LenientUtf16KeepsLoneSurrogateAsThreeBytes)
+{
+    const ustring source = ustring(u"a") + uchar(0xDC00) + uchar(0xD801) + u"b";
+    unsigned char target[16];
+    const uchar* sourceCursor = source.data();
+    unsigned char* targetCursor = target;
+    EXPECT_EQ(convertUtf16ToUtf8(&sourceCursor, source.data() + source.size(), &targetCursor,
+                                 target + sizeof target, false),
+              conversionOk);
+    EXPECT_EQ(std::string(target, targetCursor),
+              bytes({'a', 0xED, 0xB0, 0x80, 0xED, 0xA0, 0x81, 'b'}));
+
+    // A high surrogate at the very end may be the first half of a pair that
+    // has not arrived yet, so even lenient conversion stops before it.
+    const ustring cut = ustring(u"a") + uchar(0xD801);
+    sourceCursor = cut.data();
+    targetCursor = target;
+    EXPECT_EQ(convertUtf16ToUtf8(&sourceCursor, cut.data() + cut.size(), &targetCursor,
+                                 target + sizeof target, false),
+              sourceExhausted);
+    EXPECT_EQ(sourceCursor, cut.data() + 1);
+    EXPECT_EQ(targetCursor, target + 1);
+}
+
+TEST(Unicode, TargetShortOfPairStopsOnLeadByte)
+{
+    const std::string source = bytes({'x', 0xF0, 0x9F, 0x98, 0x80});
+    uchar target[2];
+    auto* sourceCursor = reinterpret_cast<const unsigned char*>(source.data());
+    uchar* targetCursor = target;
+    EXPECT_EQ(convertUtf8ToUtf16(&sourceCursor, sourceCursor + source.size(), &targetCursor, target + 2, true),
+              targetExhausted);
+    EXPECT_EQ(reinterpret_cast<const char*>(sourceCursor), source.data() + 1);
+    EXPECT_EQ(targetCursor, target + 1);
+    EXPECT_EQ(target[0], u'x');
+
+    // The other direction: three bytes left for a four-byte character.
+    const ustring wide = u"\U0001F600";
+    unsigned char narrow[3];
+    const uchar* wideCursor = wide.data();
+    unsigned char* narrowCursor = narrow;
+    EXPECT_EQ(convertUtf16ToUtf8(&wideCursor, wide.data() + wide.size(), &narrowCursor, narrow + 3, true),
+              targetExhausted);
+    EXPECT_EQ(wideCursor, wide.data());
+    EXPECT_EQ(narrowCursor, narrow);
+}
+
+TEST(Unicode, SourceCursorStaysOnIllegalOrTruncatedLead)
+{
+    struct Case {
+        std::string input;
+        ConversionResult result;
+        size_t consumed;
+    };
+    const Case cases[] = {
+        {bytes({'a', 'b', 0xE2, 0x82}), sourceExhausted, 2},
+        {bytes({'a', 0xC0, 0x80, 'b'}), sourceIllegal, 1},
+        {bytes({'a', 'b'}), conversionOk, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.consumed);
+        uchar target[8];
+        uchar* targetCursor = target;
+        auto* begin = reinterpret_cast<const unsigned char*>(c.input.data());
+        const unsigned char* cursor = begin;
+        EXPECT_EQ(convertUtf8ToUtf16(&cursor, begin + c.input.size(), &targetCursor, target + 8, true), c.result);
+        EXPECT_EQ(static_cast<size_t>(cursor - begin), c.consumed);
+        EXPECT_EQ(static_cast<size_t>(targetCursor - target), c.consumed);
+    }
+}
+
+TEST(Unicode, IsLegalUtf8)
+{
+    const unsigned char ok[] = {0xE2, 0x82, 0xAC};
+    EXPECT_TRUE(isLegalUtf8(ok, 3));
+    EXPECT_FALSE(isLegalUtf8(ok, 0));
+    EXPECT_FALSE(isLegalUtf8(ok, 5));
+    const unsigned char lead[] = {0xF5, 0x80, 0x80, 0x80};
+    EXPECT_FALSE(isLegalUtf8(lead, 4));
 }
