@@ -17,8 +17,12 @@ namespace platform {
 // they are (a Win32 HANDLE, HWND or timer id in the Win32 build).
 using ThreadHandle = void*;
 using WindowHandle = void*;
+using EventHandle = void*;
 using ThreadFunction = void (*)(void* parameter);
 using TimerCallback = void (*)();
+
+// A time-out that never expires.
+constexpr uint32_t kInfiniteTimeout = 0xFFFFFFFF;
 
 class Platform {
 public:
@@ -44,6 +48,22 @@ public:
     virtual void closeThread(ThreadHandle thread) = 0;
     // True on the thread that installed the platform (the main thread).
     virtual bool isMainThread() = 0;
+
+    // Events (signalled flags threads wait on). A manual-reset event stays set
+    // until resetEvent; an auto-reset one releases one waiter and clears
+    // itself. Null on failure; the handle stays valid until closeEvent. Any
+    // thread. The defaults here are portable; the Win32 build uses system
+    // events, whose waits are alertable so that the waiting thread's queued
+    // completion routines run meanwhile.
+    virtual EventHandle createEvent(bool manualReset, bool initiallySet);
+    virtual void setEvent(EventHandle event);
+    virtual void resetEvent(EventHandle event);
+    // Waits until the event is set or the time-out passes (kInfiniteTimeout
+    // waits for ever). True when the event was set; false on time-out, on
+    // failure, or (Win32) when the wait ended because a completion routine
+    // queued to this thread ran.
+    virtual bool waitEvent(EventHandle event, uint32_t timeoutMs);
+    virtual void closeEvent(EventHandle event);
 
     // Wakes the main loop of `window` to run the main-thread call queue
     // (window message 1225). Any thread.

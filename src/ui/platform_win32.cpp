@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ui/main_thread_queue.h"
 #include "ui/platform.h"
 #include "ui/unicode.h"
 
@@ -15,8 +16,6 @@ extern "C" char* CDECL wine_get_unix_file_name(LPCWSTR dosName);
 
 namespace platform {
 namespace {
-
-const UINT kRunQueuedCallsMessage = WM_USER + 201; // 1225
 
 struct ThreadStart {
     ThreadFunction entry;
@@ -100,9 +99,24 @@ public:
     void closeThread(ThreadHandle thread) override { CloseHandle(static_cast<HANDLE>(thread)); }
     bool isMainThread() override { return GetCurrentThreadId() == m_mainThreadId; }
 
+    EventHandle createEvent(bool manualReset, bool initiallySet) override
+    {
+        return CreateEventW(nullptr, manualReset, initiallySet, nullptr);
+    }
+    void setEvent(EventHandle event) override { SetEvent(static_cast<HANDLE>(event)); }
+    void resetEvent(EventHandle event) override { ResetEvent(static_cast<HANDLE>(event)); }
+    bool waitEvent(EventHandle event, uint32_t timeoutMs) override
+    {
+        // Alertable: completion routines queued to this thread (directory
+        // change notifications) run inside the wait, which then ends.
+        DWORD timeout = timeoutMs == kInfiniteTimeout ? INFINITE : timeoutMs;
+        return WaitForSingleObjectEx(static_cast<HANDLE>(event), timeout, TRUE) == WAIT_OBJECT_0;
+    }
+    void closeEvent(EventHandle event) override { CloseHandle(static_cast<HANDLE>(event)); }
+
     void postRunQueuedCalls(WindowHandle window) override
     {
-        PostMessageW(static_cast<HWND>(window), kRunQueuedCallsMessage, 0, 0);
+        PostMessageW(static_cast<HWND>(window), WM_RUN_QUEUED_CALLS, 0, 0);
     }
 
     uint32_t tickCount32() override { return GetTickCount(); }
