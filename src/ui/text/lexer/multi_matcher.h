@@ -1,0 +1,154 @@
+// The multi-pattern matcher: the ordered patterns of one lexer context,
+// searched together for the leftmost match on the rest of a line, earlier
+// patterns winning ties. Every pattern remembers its last result under a line
+// key, so that the lexer, which asks again and again at growing positions of
+// one line, searches each pattern at most once per place where it can match.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "ui/text/lexer/onig_scanner.h"
+#include "ui/ustring.h"
+
+// Identifies one lexing call to the matchers it searches: remembered results
+// are reused only under the same key, so every call must use a key no earlier
+// call used (take it from an atomic counter). 0 never reuses anything.
+using MatchKey = int64_t;
+
+// One pattern of a matcher, with the result of its last search. Entries of
+// equal pattern text share one compiled regex; each keeps its own result.
+class CachedRegex {
+public:
+    // The empty form: no regex; searching it is an error ("no regex").
+    CachedRegex() = default;
+    // Compiles `pattern` through `scanner`; throws oniguruma::regex_error.
+    explicit CachedRegex(const slate::usubstring& pattern, RegexScanner& scanner = onigScanner());
+    // Shares an already compiled regex (null gives the empty form).
+    explicit CachedRegex(slate::SP<OnigRegexRef> regex);
+
+    // A copy shares the regex and copies the remembered result.
+    CachedRegex(const CachedRegex& other);
+    CachedRegex& operator=(const CachedRegex& other);
+    CachedRegex(CachedRegex&& other) noexcept = default;
+    CachedRegex& operator=(CachedRegex&& other) noexcept = default;
+    ~CachedRegex() = default;
+
+    // Null for the empty form.
+    const OnigRegexRef* regex() const { return m_regex.get(); }
+    const slate::SP<OnigRegexRef>& sharedRegex() const { return m_regex; }
+    // Capture groups + 1; 1 for the empty form.
+    int regionCount() const { return m_regex ? m_regex->captureCount() + 1 : 1; }
+
+private:
+    friend class MultiMatcher;
+
+    slate::SP<OnigRegexRef> m_regex;
+    // The remembered result, valid only for searches under m_key (and only
+    // while the text searched under that key lives): -1 when there is none.
+    MatchKey m_key = -1;
+    // Null when the remembered result is that nothing matched.
+    const uchar* m_matchBegin = nullptr;
+    const uchar* m_matchEnd = nullptr;
+    bool m_allowEmpty = false;
+    // Capture groups of the remembered match; m_captures[g - 1] is group g.
+    int m_numCaptures = 0;
+    // Made on the first match that has capture groups, with room for all of
+    // them, and reused for every later match.
+    std::unique_ptr<slate::usubstring[]> m_captures;
+};
+
+// One search with the regex of `entry`, through the Oniguruma scanner (the
+// indentation rules search this way). See RegexScanner::search; an entry in
+// the empty form throws oniguruma::regex_error "no regex".
+bool onigSearch(const uchar* start, const uchar* rangeEnd, const uchar* textStart,
+                const uchar* textEnd, MatchRegion& region, const CachedRegex& entry,
+                bool allowEmpty);
+
+// Compiled regexes by pattern text, so that equal texts compile once: one
+// cache serves the compilation of a whole grammar. The cache does not own the
+// texts (they must outlive it) but holds a count on every regex; entries are
+// never removed. One thread at a time.
+class RegexCache {
+public:
+    RegexCache();
+    RegexCache(const RegexCache&) = delete;
+    RegexCache& operator=(const RegexCache&) = delete;
+
+    // The regex compiled for `pattern`, or null.
+    OnigRegexRef* find(const slate::usubstring& pattern) const;
+    // Enters `regex` under `pattern`, which must not be present yet.
+    void insert(const slate::usubstring& pattern, slate::SP<OnigRegexRef> regex);
+    size_t size() const { return m_count; }
+
+private:
+    struct Bucket {
+        slate::usubstring text;
+        slate::SP<OnigRegexRef> regex; // null: a free bucket
+    };
+
+    size_t probe(const slate::usubstring& pattern) const;
+    void rebuild(size_t bucketCount);
+
+    std::vector<Bucket> m_buckets; // a power of two, at least 32, at most half full
+    size_t m_count = 0;
+};
+
+// The patterns of one lexer context. Built once and then searched while the
+// owning syntax's lexer lock is held: a search changes the remembered
+// results, so one matcher is never searched by two threads at once.
+class MultiMatcher {
+public:
+    // An empty matcher, which never matches.
+    MultiMatcher() = default;
+    // Compiles the patterns in order, taking equal texts from `cache` and
+    // entering new ones in it (the texts must outlive the cache). Throws
+    // oniguruma::regex_error for the first pattern that does not compile.
+    // Any thread; times itself into the "MultiMatcher" statistics record.
+    MultiMatcher(const std::vector<slate::usubstring>& patterns, RegexCache& cache,
+                 RegexScanner& scanner = onigScanner());
+    // The same with a cache of its own, discarded afterwards.
+    explicit MultiMatcher(const std::vector<slate::usubstring>& patterns,
+                          RegexScanner& scanner = onigScanner());
+
+    MultiMatcher(const MultiMatcher&) = delete;
+    MultiMatcher& operator=(const MultiMatcher&) = delete;
+    MultiMatcher(MultiMatcher&&) noexcept = default;
+    MultiMatcher& operator=(MultiMatcher&&) noexcept = default;
+
+    // The leftmost match of any pattern in the text [textStart, textEnd)
+    // that begins between `start` and `rangeEnd` (as RegexScanner::search
+    // reads them; textStart <= start <= rangeEnd <= textEnd): the index of the winning pattern, or -1 when none matches or
+    // the engine fails (the failure is logged). On a match, `match` is its
+    // extent and `captures` holds one pair per capture group of the winning
+    // pattern, group 1 first; a group that did not take part is the empty
+    // pair at the text start. Of patterns matching at the same place the
+    // earliest wins. Without `allowEmpty` an empty match at `start` is never
+    // returned.
+    //
+    // Results are remembered per pattern under `key` and reused by later
+    // calls with the same key and `allowEmpty`, as long as the remembered
+    // match still begins at or after `start`; a pattern that found nothing is
+    // not searched again under the key. So within one key the text must stay
+    // the same and `start` must never move backwards. `captures` keeps its
+    // capacity from call to call: pass the same vector to avoid allocation.
+    int search(MatchRegion& region, MatchKey key, const uchar* start, const uchar* rangeEnd,
+               const uchar* textStart, const uchar* textEnd, slate::usubstring& match,
+               std::vector<slate::usubstring>& captures, bool allowEmpty);
+
+    size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    const CachedRegex& entry(size_t index) const { return m_entries[index]; }
+    // The largest region count (capture groups + 1) of the patterns; 0 for
+    // an empty matcher.
+    int maxCaptures() const { return m_maxCaptures; }
+
+private:
+    void build(const std::vector<slate::usubstring>& patterns, RegexCache& cache);
+
+    std::vector<CachedRegex> m_entries; // in pattern order; none is in the empty form
+    int m_maxCaptures = 0;
+    RegexScanner* m_scanner = &onigScanner(); // not owned; outlives the matcher
+};

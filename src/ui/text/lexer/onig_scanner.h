@@ -1,0 +1,148 @@
+// The regular-expression engine of grammar patterns, seen through a small
+// scanner interface. Grammar patterns are compiled and searched by Oniguruma
+// in UTF-16LE with its Ruby syntax; everything above this header (the
+// multi-pattern matcher, the lexer, indentation rules) sees only compiled
+// regexes, match regions and the `RegexScanner` interface, never Oniguruma's
+// own header. Positions are pointers to UTF-16 code units of one text.
+//
+// This header is neutral: it includes no engine or system header, so it may
+// meet ICU and Boost headers (which clash with Oniguruma's) in one file.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "ui/critical_section.h"
+#include "ui/reference_counted.h"
+#include "ui/ustring.h"
+
+namespace oniguruma {
+
+// The error of a grammar pattern: a pattern the engine rejects, or a search
+// that failed (for example by exceeding the engine's backtracking limit).
+class regex_error : public std::exception {
+public:
+    // `message` is UTF-8.
+    explicit regex_error(std::string message);
+    // Kept as UTF-8; a message that is not valid UTF-16 becomes empty.
+    explicit regex_error(const ustring& message);
+
+    // The UTF-8 message.
+    const char* what() const noexcept override;
+
+private:
+    std::string m_message;
+};
+
+} // namespace oniguruma
+
+// Held around every compilation of a grammar pattern, on any thread (the
+// engine's compiler keeps global state). Nothing else is locked while it is
+// held. It lives from static initialisation to the end of the process.
+extern CriticalSection onigCompileLock;
+
+// One compiled pattern, shared by count between the matcher entries (and
+// indentation rules) whose pattern texts are equal. Made only by a scanner;
+// the last release frees the engine's regex. A compiled regex is immutable:
+// several threads may search it at once.
+class OnigRegexRef : public slate::ReferenceCounted<OnigRegexRef> {
+public:
+    // Takes ownership of `engineRegex` (an Oniguruma regex).
+    OnigRegexRef(void* engineRegex, int captureCount)
+        : m_engineRegex(engineRegex), m_captureCount(captureCount)
+    {
+    }
+    ~OnigRegexRef();
+    OnigRegexRef(const OnigRegexRef&) = delete;
+    OnigRegexRef& operator=(const OnigRegexRef&) = delete;
+
+    // The number of capture groups, named and plain ones alike.
+    int captureCount() const { return m_captureCount; }
+    // For the scanner only.
+    void* engineRegex() const { return m_engineRegex; }
+
+private:
+    void* m_engineRegex;
+    int m_captureCount;
+};
+
+// Where a search writes its result. One region serves many searches in a row
+// (the token storage makes one per lexing run) so that searching allocates
+// nothing; it is used by one thread at a time. The group positions read back
+// the last search that matched and are meaningless after one that did not.
+class MatchRegion {
+public:
+    MatchRegion();
+    ~MatchRegion();
+    MatchRegion(const MatchRegion&) = delete;
+    MatchRegion& operator=(const MatchRegion&) = delete;
+
+    // The start of the text last searched.
+    const uchar* textStart() const { return m_textStart; }
+    // Groups of the last match, the whole match (group 0) included.
+    int count() const { return m_count; }
+    // Code-unit offsets of group `group` (0 <= group < count()) from the text
+    // start; -1 for a group that did not take part in the match.
+    int32_t begin(int group) const { return unitOffset(m_byteBegins[group]); }
+    int32_t end(int group) const { return unitOffset(m_byteEnds[group]); }
+
+    // For scanners: the engine's region object, and the result of a search
+    // as the engine left it (byte offsets into the UTF-16LE text, -1 for
+    // groups that did not take part). The arrays must stay valid until the
+    // next search.
+    void* engineRegion() const { return m_engineRegion; }
+    void setResult(const uchar* textStart, int count, const int* byteBegins, const int* byteEnds)
+    {
+        m_textStart = textStart;
+        m_count = count;
+        m_byteBegins = byteBegins;
+        m_byteEnds = byteEnds;
+    }
+
+private:
+    // The engine counts bytes; an odd byte offset cannot occur in UTF-16
+    // text and is rounded down.
+    static int32_t unitOffset(int byteOffset) { return byteOffset < 0 ? -1 : byteOffset / 2; }
+
+    void* m_engineRegion;
+    const uchar* m_textStart = nullptr;
+    int m_count = 0;
+    const int* m_byteBegins = nullptr;
+    const int* m_byteEnds = nullptr;
+};
+
+// Compiles and searches grammar patterns. The program uses the one Oniguruma
+// scanner, `onigScanner()`; tests may put a double in front of it (for
+// instance to count searches).
+class RegexScanner {
+public:
+    virtual ~RegexScanner() = default;
+
+    // Compiles `pattern` (UTF-16, Ruby syntax, plain groups capture even
+    // where named groups exist) under `onigCompileLock`. Any thread. Throws
+    // oniguruma::regex_error whose text is the engine's message, " in regex "
+    // and the pattern.
+    virtual slate::SP<OnigRegexRef> compile(const slate::usubstring& pattern) = 0;
+
+    // Searches the text [textStart, textEnd) for the leftmost match that
+    // begins at or after `start` and before `rangeEnd` (or at `start` itself
+    // when the two are equal; an empty match at the text end is found when
+    // `rangeEnd` is the text end), with textStart <= start <= rangeEnd <=
+    // textEnd. Anchors see the whole text: "^" does not match at `start`
+    // unless it begins the text or a line, "\G" matches at `start`. Without
+    // `allowEmpty` no empty match is found. True when a match was found; its
+    // groups are in `region`. Throws oniguruma::regex_error when the engine
+    // fails. Takes no lock.
+    virtual bool search(const OnigRegexRef& regex, const uchar* start, const uchar* rangeEnd,
+                        const uchar* textStart, const uchar* textEnd, MatchRegion& region,
+                        bool allowEmpty) = 0;
+};
+
+// The Oniguruma scanner; it has no state of its own and lives for the whole
+// process. Any thread.
+RegexScanner& onigScanner();
+
+// Frees the engine's global tables. Called once at shutdown, after the last
+// compiled regex is gone; a later compilation initialises the engine again.
+void onigCleanup();

@@ -1,0 +1,102 @@
+// Small helpers around the program's own regular expressions (find and
+// replace, snippet fields, symbol transformations, scope selectors): Boost's
+// Unicode regexes, which read UTF-16 text directly and report positions in
+// UTF-16 code units. Grammar patterns are matched by another engine
+// (ui/text/lexer/onig_scanner.h); the back-reference helpers here serve them
+// too, as they only read pattern text.
+//
+// This header brings in Boost and ICU: never include it in a Win32 file or in
+// a file that includes Oniguruma's header. Every function is free of state
+// and may run on any thread.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <boost/regex/icu.hpp>
+
+#include "ui/ustring.h"
+
+// A compiled pattern. Copies share the compiled form.
+using WideRegex = boost::u32regex;
+// Match and replace flags (boost::match_flag_type bits).
+using RegexFlags = boost::regex_constants::match_flag_type;
+
+// The text of one substitution, as written: s/pattern/format/options.
+struct RegexTransformSpec {
+    ustring pattern;
+    ustring format;
+    ustring options;
+};
+
+// One compiled substitution, applied with regexReplace.
+struct RegexTransform {
+    WideRegex regex;
+    ustring format;
+    RegexFlags flags;
+};
+
+// The replace flags of an option string: every match is replaced when it
+// contains "g", only the first otherwise; "^" and "$" match only at the ends
+// of the text unless it contains "m". Other letters are ignored.
+RegexFlags regexFormatFlags(const ustring& options);
+
+// Compiles `pattern` with the Perl syntax, ignoring case when `options`
+// contains "i". Throws boost::regex_error when the pattern does not compile.
+WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options);
+
+// `text` with a backslash before every unit that is special in a pattern
+// (the 19 characters . [ ] { } + * ? | ^ $ ( ) - , = : ! \ and U+0000), so
+// that the result matches the text literally. "/", "#" and blanks are copied
+// as they are.
+ustring escapeRegex(const slate::usubstring& text);
+
+// True when the pattern holds a back-reference: a backslash that is not
+// itself escaped, followed by a decimal digit ("\\1" is an escaped backslash
+// and a digit, not a reference).
+bool hasBackReferences(const slate::usubstring& pattern);
+
+// Appends to `references` the extent of every back-reference of `pattern`,
+// from its backslash to the end of its digits ("\12" is one reference to
+// group 12). The extents point into `pattern`. Clears nothing.
+void findBackReferences(const slate::usubstring& pattern,
+                        std::vector<slate::usubstring>& references);
+
+// Reads a list of substitutions such as "s/_/ /g; s/^x//" (items separated
+// by ";" or line ends, "#" comments to the end of the line; a backslash
+// escapes the unit after it, which stays as written) and compiles them into
+// `transforms` with compileTransformations. An item whose pattern or format
+// is not closed by "/" is dropped. Throws boost::regex_error like
+// compileTransformations.
+void parseTransformation(const slate::usubstring& text, std::vector<RegexTransform>& transforms);
+
+// Replaces the contents of `transforms` by the compiled `specs`, in order.
+// A pattern that does not compile throws boost::regex_error, leaving the
+// transforms compiled before it in `transforms`.
+void compileTransformations(const std::vector<RegexTransformSpec>& specs,
+                            std::vector<RegexTransform>& transforms);
+
+// `text` with the matches of `regex` replaced by `format` (Boost's format
+// syntax as selected by `flags`).
+ustring regexReplace(const ustring& text, const WideRegex& regex, const ustring& format,
+                     RegexFlags flags);
+
+// Rewrites the conditional groups of a replacement format from the written
+// form "(?1:yes:no)" into the form Boost's format syntax reads, "(?1yes:no)"
+// ("(?{1}2:no)" when the yes-text begins with a digit, which would otherwise
+// read as part of the group number). Nothing else changes: "12:30" and an
+// escaped "\(?1:" stay as they are.
+ustring rewriteFormatString(const ustring& format);
+
+// The head of a match record that is sorted by matchOrderLess; records that
+// carry more (such as the index of a scope selector) derive from it.
+struct RegexMatch {
+    int32_t start;
+    int32_t length;
+};
+
+// Orders matches by start, and longer first at the same start.
+inline bool matchOrderLess(const RegexMatch& a, const RegexMatch& b)
+{
+    return a.start < b.start || (a.start == b.start && a.length > b.length);
+}

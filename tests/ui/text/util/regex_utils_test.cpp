@@ -1,0 +1,269 @@
+#include "ui/text/util/regex_utils.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "ui/text/lexer/onig_scanner.h"
+#include "ui/unicode.h"
+
+namespace {
+
+namespace flags = boost::regex_constants;
+
+std::string narrow(const ustring& text) { return toUtf8(text); }
+
+std::vector<ustring> texts(const std::vector<slate::usubstring>& views)
+{
+    std::vector<ustring> result;
+    for (const slate::usubstring& view : views)
+        result.push_back(view.str());
+    return result;
+}
+
+TEST(RegexFormatFlags, OptionLettersSelectReplaceFlags)
+{
+    struct Case {
+        const char16_t* options;
+        RegexFlags expected;
+    };
+    const Case cases[] = {
+        {u"", flags::format_all | flags::format_first_only | flags::match_single_line},
+        {u"gm", flags::format_all},
+        {u"g", flags::format_all | flags::match_single_line},
+        {u"m", flags::format_all | flags::format_first_only},
+        {u"gi", flags::format_all | flags::match_single_line},
+        {u"xyz", flags::format_all | flags::format_first_only | flags::match_single_line},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.options));
+        EXPECT_EQ(regexFormatFlags(c.options), c.expected);
+    }
+}
+
+TEST(RegexFormatFlags, FirstOnlyAndSingleLineTakeEffectInReplace)
+{
+    WideRegex regex = makeRegex(u"^a", u"");
+    EXPECT_EQ(regexReplace(u"ab\nab", regex, u"X", regexFormatFlags(u"g")), u"Xb\nab");
+    EXPECT_EQ(regexReplace(u"ab\nab", regex, u"X", regexFormatFlags(u"gm")), u"Xb\nXb");
+    EXPECT_EQ(regexReplace(u"a a", makeRegex(u"a", u""), u"X", regexFormatFlags(u"")), u"X a");
+}
+
+TEST(MakeRegex, IgnoresCaseOnlyWithI)
+{
+    EXPECT_TRUE(boost::u32regex_match(u"ABC", makeRegex(u"abc", u"gi")));
+    EXPECT_FALSE(boost::u32regex_match(u"ABC", makeRegex(u"abc", u"g")));
+}
+
+TEST(MakeRegex, ReportsPositionsInUtf16Units)
+{
+    const ustring text = u"\U0001F600x";
+    boost::match_results<const uchar*> match;
+    ASSERT_TRUE(boost::u32regex_search(text.data(), text.data() + text.size(), match,
+                                       makeRegex(u"x", u"")));
+    EXPECT_EQ(match.position(size_t(0)), 2);
+}
+
+TEST(MakeRegex, BadPatternThrowsTheLibraryError)
+{
+    EXPECT_THROW(makeRegex(u"(", u""), boost::regex_error);
+}
+
+TEST(EscapeRegex, EscapesExactlyTheSpecialUnits)
+{
+    struct Case {
+        ustring text;
+        ustring expected;
+    };
+    const Case cases[] = {
+        {u"a.b(c)", u"a\\.b\\(c\\)"},
+        {u"x y_z", u"x y_z"},
+        {u"/#", u"/#"},
+        {u".[]{}+*?|^$()-,=:!\\",
+         u"\\.\\[\\]\\{\\}\\+\\*\\?\\|\\^\\$\\(\\)\\-\\,\\=\\:\\!\\\\"},
+        {ustring(u"a\0b", 3), ustring(u"a\\\0b", 4)},
+        {u"\u00e9\uff08", u"\u00e9\uff08"},
+        {u"", u""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.text));
+        EXPECT_EQ(escapeRegex(c.text), c.expected);
+    }
+}
+
+// The escaped text serves in both engines: scope selectors use it with the
+// program's regexes, end patterns of grammars with the grammar engine.
+TEST(EscapeRegex, EscapedTextMatchesItselfLiterallyInBothEngines)
+{
+    const ustring text = u"a.b[c]{1,2}+*?|^$(d)-e,f=g:h!i\\j k/#";
+    ustring escaped = escapeRegex(text);
+
+    EXPECT_TRUE(boost::u32regex_match(text.data(), text.data() + text.size(),
+                                      makeRegex(escaped, u"")));
+
+    slate::SP<OnigRegexRef> regex = onigScanner().compile(escaped);
+    MatchRegion region;
+    ASSERT_TRUE(onigScanner().search(*regex, text.data(), text.data() + text.size(), text.data(),
+                                     text.data() + text.size(), region, true));
+    EXPECT_EQ(region.begin(0), 0);
+    EXPECT_EQ(region.end(0), static_cast<int32_t>(text.size()));
+}
+
+TEST(BackReferences, HasBackReferencesSeesOnlyUnescapedBackslashDigit)
+{
+    struct Case {
+        const char16_t* pattern;
+        bool expected;
+    };
+    const Case cases[] = {
+        {u"(a)\\1", true},   {u"\\\\1", false},  {u"\\d", false},    {u"", false},
+        {u"abc\\", false},   {u"\\\\\\1", true}, {u"x\\0", true},    {u"\\k<n>", false},
+        {u"\\\\\\\\2", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.pattern));
+        EXPECT_EQ(hasBackReferences(slate::usubstring(c.pattern)), c.expected);
+    }
+}
+
+TEST(BackReferences, FindBackReferencesGivesEachReferenceWithAllItsDigits)
+{
+    struct Case {
+        const char16_t* pattern;
+        std::vector<ustring> expected;
+    };
+    const Case cases[] = {
+        {u"x\\1y\\23", {u"\\1", u"\\23"}},
+        {u"\\\\1\\2", {u"\\2"}},
+        {u"\\d\\w+", {}},
+        {u"(a)\\1\\1", {u"\\1", u"\\1"}},
+        {u"\\", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.pattern));
+        std::vector<slate::usubstring> references;
+        findBackReferences(slate::usubstring(c.pattern), references);
+        EXPECT_EQ(texts(references), c.expected);
+    }
+}
+
+TEST(BackReferences, FindBackReferencesAppendsExtentsInsideThePattern)
+{
+    ustring pattern = u"a\\1";
+    std::vector<slate::usubstring> references = {slate::usubstring()};
+    findBackReferences(pattern, references);
+    ASSERT_EQ(references.size(), 2u);
+    EXPECT_EQ(references[1].begin, pattern.data() + 1);
+    EXPECT_EQ(references[1].end, pattern.data() + 3);
+}
+
+struct TransformCase {
+    const char16_t* list;
+    const char16_t* input;
+    size_t transformCount;
+    const char16_t* output; // the input after every transform in order
+};
+
+TEST(ParseTransformation, ReadsSubstitutionLists)
+{
+    const TransformCase cases[] = {
+        {u"s/a/b", u"aa", 0, u"aa"},                 // format not closed: dropped
+        {u"s/a", u"aa", 0, u"aa"},                   // pattern not closed: dropped
+        {u"s/a/b/", u"aa", 1, u"ba"},                // no options: first match only
+        {u"# a note\ns/a/b/g", u"aa", 1, u"bb"},     // comment line, then one item
+        {u"s/_/ /g; s/^x//", u"x_y_z", 2, u" y z"},  // two items in order
+        {u"s/_/ /g\ns/^x//\n", u"x_y_z", 2, u" y z"},
+        {u"s/\\//-/g", u"a/b/c", 1, u"a-b-c"},       // an escaped "/" in the pattern
+        {u"s/a/\\//g", u"aba", 1, u"/b/"},           // and in the format
+        {u"s/A/x/g i", u"aA", 1, u"xx"},             // blanks stay in the options
+        {u"s/a/b/g# rest of line\ns/b/c/", u"aa", 2, u"cb"},
+        {u"s/^b/x/", u"a\nb", 1, u"a\nb"},           // "^" at the text start only
+        {u"s/^b/x/m", u"a\nb", 1, u"a\nx"},
+        {u"", u"aa", 0, u"aa"},
+    };
+    for (const TransformCase& c : cases) {
+        SCOPED_TRACE(narrow(c.list));
+        std::vector<RegexTransform> transforms;
+        parseTransformation(slate::usubstring(c.list), transforms);
+        EXPECT_EQ(transforms.size(), c.transformCount);
+        ustring text = c.input;
+        for (const RegexTransform& transform : transforms)
+            text = regexReplace(text, transform.regex, transform.format, transform.flags);
+        EXPECT_EQ(text, c.output);
+    }
+}
+
+TEST(ParseTransformation, KeepsPatternFormatAndOptionsAsWritten)
+{
+    std::vector<RegexTransform> transforms;
+    parseTransformation(slate::usubstring(u"s/a\\.b/$0\\n/gm"), transforms);
+    ASSERT_EQ(transforms.size(), 1u);
+    EXPECT_EQ(transforms[0].format, u"$0\\n");
+    EXPECT_EQ(transforms[0].flags, regexFormatFlags(u"gm"));
+}
+
+TEST(CompileTransformations, BadPatternThrowsKeepingEarlierTransforms)
+{
+    std::vector<RegexTransformSpec> specs = {
+        {u"a", u"b", u"g"}, {u"(", u"x", u""}, {u"c", u"d", u""}};
+    std::vector<RegexTransform> transforms(5);
+    EXPECT_THROW(compileTransformations(specs, transforms), boost::regex_error);
+    ASSERT_EQ(transforms.size(), 1u);
+    EXPECT_EQ(transforms[0].format, u"b");
+}
+
+TEST(RewriteFormatString, RewritesOnlyConditionalGroups)
+{
+    struct Case {
+        const char16_t* format;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {u"(?1:a:b)", u"(?1a:b)"},
+        {u"$1", u"$1"},
+        {u"12:30", u"12:30"},
+        {u"(12:30)", u"(12:30)"},
+        {u"at (?2:x:y) and (?10:u:v)", u"at (?2x:y) and (?10u:v)"},
+        {u"(?1:(?2:x:y):z)", u"(?1(?2x:y):z)"},
+        {u"(?1:2:3)", u"(?{1}2:3)"},       // a digit after the colon is not part of the group
+        {u"\\(?1:a:b)", u"\\(?1:a:b)"},   // an escaped parenthesis is text
+        {u"\\\\(?1:a:b)", u"\\\\(?1a:b)"}, // an escaped backslash is not an escape of "("
+        {u"${1:/upcase}", u"${1:/upcase}"},
+        {u"(?:x)", u"(?:x)"},
+        {u"(?1", u"(?1"},
+        {u"trailing\\", u"trailing\\"},
+        {u"", u""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(narrow(c.format));
+        EXPECT_EQ(rewriteFormatString(c.format), c.expected);
+    }
+}
+
+TEST(RewriteFormatString, RewrittenConditionalsReplaceAsWritten)
+{
+    WideRegex regex = makeRegex(u"(a)|b", u"");
+    RegexFlags all = regexFormatFlags(u"g");
+    EXPECT_EQ(regexReplace(u"ab", regex, rewriteFormatString(u"[(?1:yes:no)]"), all),
+              u"[yes][no]");
+    EXPECT_EQ(regexReplace(u"ab", regex, rewriteFormatString(u"(?1:2:3)"), all), u"23");
+    EXPECT_EQ(regexReplace(u"a", regex, rewriteFormatString(u"12:30"), all), u"12:30");
+}
+
+TEST(MatchOrderLess, SortsByStartThenLongerFirst)
+{
+    struct SelectorMatch : RegexMatch {
+        int32_t selector;
+    };
+    std::vector<SelectorMatch> matches = {{{5, 2}, 0}, {{3, 1}, 1}, {{3, 4}, 2}, {{-1, 0}, 3}};
+    std::sort(matches.begin(), matches.end(), matchOrderLess);
+    std::vector<int32_t> order;
+    for (const SelectorMatch& match : matches)
+        order.push_back(match.selector);
+    EXPECT_EQ(order, (std::vector<int32_t>{3, 2, 1, 0}));
+    EXPECT_FALSE(matchOrderLess(RegexMatch{3, 4}, RegexMatch{3, 4}));
+}
+
+} // namespace
