@@ -1,0 +1,38 @@
+// Versioned, zlib-compressed cache files. A cache holds one binary record
+// (see byte_buffer.h) behind an 8-byte header:
+//
+//     offset 0  int32  version word, chosen by the kind of cache
+//     offset 4  int32  size in bytes of the uncompressed record
+//     offset 8  ...    the record as a zlib stream (RFC 1950), default level
+//
+// Caches are disposable: a caller that cannot read one rebuilds it from the
+// source files and writes it again. Main thread in practice; no locks.
+#pragma once
+
+#include <cstdint>
+
+#include "ui/byte_buffer.h"
+#include "ui/ustring.h"
+
+// Version words of the program's caches.
+constexpr int32_t kPropertyListCacheVersion = static_cast<int32_t>(0xA7FC43BE);
+constexpr int32_t kSyntaxSummaryCacheVersion = static_cast<int32_t>(0x38ED4331);
+
+// Reads the whole file at the program path `path` into `buffer` (replacing
+// its contents), cursor at the start. False only when the file cannot be
+// opened or measured; a short read leaves the bytes actually read.
+bool readWholeFile(const ustring& path, ReadBuffer& buffer);
+
+// True when the file at `path` is a cache of `expectedVersion` whose record
+// decompresses completely; `buffer` then holds the record, cursor at the
+// start. False for a missing, empty, truncated or corrupt file, another
+// version, or a stated size that is negative or more than the compressed
+// bytes could hold; `buffer`'s contents are then meaningless. Never throws
+// because of the file's contents.
+bool readCacheFile(const ustring& path, int32_t expectedVersion, ReadBuffer& buffer);
+
+// Compresses `record` and writes it as a cache of `version` to `path`,
+// replacing any file there. True when the file was written; false when
+// compression fails, the file cannot be opened or a write fails (the failure
+// is logged with the system's reason).
+bool writeCacheFile(const ustring& path, int32_t version, const WriteBuffer& record);
