@@ -1,0 +1,77 @@
+// An ordered list of regions that do not overlap: the selections of a view,
+// its bookmarks, the regions of a named highlight, search results. Plug-ins see
+// this type as `RegionSet`.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ui/text/selection_region.h"
+
+class SelectionSet {
+public:
+    using const_iterator = std::vector<SelectionRegion>::const_iterator;
+
+    SelectionSet() = default;
+    // A set holding `region` (added, so the counter reads 1).
+    explicit SelectionSet(const SelectionRegion& region);
+
+    // Inserts `region` in order. Stored regions that overlap it, or touch it
+    // where a caret is involved, are merged with it into one region that
+    // points the way `region` points and has no preferred x; otherwise
+    // `region` is stored as given. Two non-empty regions that only touch
+    // stay apart.
+    void add(const SelectionRegion& region);
+    // `add` of each region of `other`, in its order.
+    void addAll(const SelectionSet& other);
+    // Removes the extent of `region` from every stored region, dropping those
+    // it covers and splitting one that strictly contains it. A caret inside or
+    // on the edge of `region` is dropped too, so subtracting a caret removes
+    // a caret at the same place.
+    void subtract(const SelectionRegion& region);
+    // True when one stored region holds all of `region`.
+    bool contains(const SelectionRegion& region) const;
+
+    void clear();
+    // Removes the region at `position`; returns the position of the region
+    // that followed it.
+    const_iterator erase(const_iterator position);
+    // Overwrite and append without keeping the order: the caller guarantees
+    // it. `index` must be below size().
+    void set(size_t index, const SelectionRegion& region);
+    void push_back(const SelectionRegion& region);
+
+    // Follow an edit of the text (see SelectionRegion). They leave the change
+    // counter alone: an edit does not count as a change of the selection.
+    void adjustForInsert(int64_t pos, int64_t length, bool stayBefore, bool resetXpos);
+    // Also drops a region that became equal to its predecessor.
+    void adjustForErase(const SelectionRegion& erased, bool resetXpos);
+
+    // Drops every region equal (a and b) to the one before it.
+    void removeDuplicates();
+    // Clamps every end into [lo, hi], then removes duplicates.
+    void clamp(int64_t lo, int64_t hi);
+    void reserve(size_t count) { m_regions.reserve(count); }
+
+    size_t size() const { return m_regions.size(); }
+    bool empty() const { return m_regions.empty(); }
+    const SelectionRegion& operator[](size_t index) const { return m_regions[index]; }
+    const_iterator begin() const { return m_regions.begin(); }
+    const_iterator end() const { return m_regions.end(); }
+    const std::vector<SelectionRegion>& regions() const { return m_regions; }
+
+    // Bumped by every operation that may change the regions other than the
+    // edit adjustments; observers compare it with a value they kept. Wraps.
+    uint32_t changeCount() const { return m_changeCount; }
+
+    // Same number of regions and pairwise equal a and b; preferred x and the
+    // counters do not take part.
+    bool operator==(const SelectionSet& other) const { return m_regions == other.m_regions; }
+    bool operator!=(const SelectionSet& other) const { return !(*this == other); }
+
+private:
+    // In text order; `add` keeps every neighbour pair in `regionBefore` order.
+    std::vector<SelectionRegion> m_regions;
+    uint32_t m_changeCount = 0;
+};
