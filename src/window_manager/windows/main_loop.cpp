@@ -11,6 +11,8 @@
 
 #include <atomic>
 
+#include "filesystem/file_manager.h"
+#include "filesystem/windows_file_system.h"
 #include "ui/log.h"
 #include "ui/main_thread_queue.h"
 #include "ui/statistics.h"
@@ -30,12 +32,17 @@ LRESULT CALLBACK mainLoopWindowProcedure(HWND window, UINT message, WPARAM wPara
     case WM_RUN_QUEUED_CALLS:
         runMainThreadQueue();
         return 0;
+    case WM_FILES_CHANGED:
+        slate::deliverFileChanges();
+        return 0;
     case kQuitLoopMessage:
         PostQuitMessage(static_cast<int>(wParam));
         return 0;
     case WM_DESTROY:
         if (mainThreadWindow() == window)
             setMainThreadWindow(nullptr);
+        if (slate::fileChangeWindow() == window)
+            slate::setFileChangeWindow(nullptr);
         if (s_window.load() == window)
             s_window.store(nullptr);
         return 0;
@@ -78,6 +85,7 @@ platform::WindowHandle createMainLoopWindow()
     }
     s_window.store(window);
     setMainThreadWindow(window);
+    slate::setFileChangeWindow(window);
     return window;
 }
 

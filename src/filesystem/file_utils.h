@@ -1,0 +1,88 @@
+// Small file helpers on native paths: the program's well-known directories,
+// existence, time and size of files, directory listings, safe replacement of
+// a file's contents, and line files (recorded macros). The Win32 build
+// implements them with the system's calls; the native build (tests and
+// tools) over POSIX, where names are matched case-sensitively and listed
+// directories end in "/" rather than a backslash. Every function may run on
+// any thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ui/ustring.h"
+
+class ArenaAllocator;
+
+// The folder of the running executable, without a final separator.
+ustring executableDirectory();
+// The process's current directory; empty when it cannot be read.
+ustring currentDirectory();
+bool setCurrentDirectory(const ustring& path);
+// The user's roaming application-data folder; empty when it cannot be found.
+ustring applicationDataDirectory();
+
+// The path exists and is a directory.
+bool isDirectory(const ustring& path);
+// The path exists and is not a directory.
+bool isFile(const ustring& path);
+
+// The file's last-write time in the system's 100-nanosecond units (since
+// 1601). False, with `time` unchanged, when the file cannot be opened for
+// reading with read sharing only: missing, or held open for writing by
+// another program.
+bool fileModificationTime(const ustring& path, int64_t& time);
+// The file's size in bytes; false as for fileModificationTime.
+bool fileSize(const ustring& path, int64_t& size);
+
+// A file's stamp, compared field by field to see whether it changed on disk.
+struct FileStat {
+    int64_t modificationTime = 0; // 0 when unknown
+    int64_t size = -1;            // -1 when unknown
+
+    // Resets to {0, -1}, then fills both when the path is a file. The result
+    // is whether the size could be read (false for no file).
+    bool read(const ustring& path);
+};
+
+inline bool operator==(const FileStat& a, const FileStat& b)
+{
+    return a.modificationTime == b.modificationTime && a.size == b.size;
+}
+inline bool operator!=(const FileStat& a, const FileStat& b) { return !(a == b); }
+
+// Appends the entries of `directory` (empty, or ending in "/" or a backslash)
+// that match the wildcard `pattern`, other than "." and "..", in the order the
+// system lists them: subdirectories as directory + name + a backslash to
+// `directories`, files as directory + name to `files`. An empty or unreadable
+// directory adds nothing.
+void listDirectory(const ustring& directory, const ustring& pattern,
+                   std::vector<ustring>& directories, std::vector<ustring>& files);
+// As listDirectory, except that a directory without a final separator gets a
+// backslash, and each result is copied NUL-terminated into its arena and
+// appended as a view of that copy (valid until the arena is cleared).
+void listDirectoryToArena(const ustring& directory, const ustring& pattern,
+                          std::vector<slate::usubstring>& directories,
+                          std::vector<slate::usubstring>& files, ArenaAllocator& directoryArena,
+                          ArenaAllocator& fileArena);
+
+// Replaces the contents of the native file `path` (creating it when missing)
+// without ever leaving it half written: the bytes go to a temporary file in
+// the same directory, which is then renamed over the original. False, with
+// the original untouched and no temporary file left, when anything fails,
+// including a target that is read-only or a directory.
+bool writeFileAtomically(const ustring& path, const void* data, size_t size);
+bool writeFileAtomically(const ustring& path, const std::string& bytes);
+
+// Writes a line file: each line in UTF-8 followed by LF, replacing the file
+// atomically (writeFileAtomically). `path` is virtual when the file manager
+// can name it natively, else taken as a native path. False when it cannot be
+// written.
+bool writeLines(const ustring& path, const std::vector<ustring>& lines);
+// Clears `lines` and reads the line file at the virtual `path` through the
+// file manager (UTF-8; LF, CR or CR LF line ends; a NUL ends the text),
+// dropping blank lines and lines whose first unit is "#". False when the file
+// cannot be read.
+bool readSettingsLines(const ustring& path, std::vector<ustring>& lines);

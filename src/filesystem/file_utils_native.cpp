@@ -1,0 +1,215 @@
+// The POSIX side of the file helpers for the portable build (tests and
+// tools). Paths are UTF-8 on disk; times are converted to the Win32 build's
+// 100-nanosecond units since 1601 so that stamps compare the same way.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "filesystem/file_utils.h"
+#include "ui/arena_allocator.h"
+#include "ui/log.h"
+#include "ui/string_utils.h"
+#include "ui/unicode.h"
+
+namespace {
+
+// Seconds from 1601-01-01 to 1970-01-01.
+const int64_t kEpochDifferenceSeconds = 11644473600LL;
+
+bool statPath(const ustring& path, struct stat& info)
+{
+    std::string native = toUtf8(path);
+    return !native.empty() && ::stat(native.c_str(), &info) == 0;
+}
+
+// A file that can be opened for reading, as the Win32 queries require.
+bool statReadableFile(const ustring& path, struct stat& info)
+{
+    std::string native = toUtf8(path);
+    if (native.empty())
+        return false;
+    int descriptor = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    bool ok = ::fstat(descriptor, &info) == 0;
+    ::close(descriptor);
+    return ok;
+}
+
+bool endsWithSeparator(const ustring& path)
+{
+    return !path.empty() && (path.back() == u'/' || path.back() == u'\\');
+}
+
+template <typename Visit>
+void enumerate(const ustring& directory, const ustring& pattern, Visit visit)
+{
+    std::string native = toUtf8(directory);
+    DIR* listing = opendir(native.c_str());
+    if (!listing)
+        return;
+    while (dirent* entry = readdir(listing)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        ustring wideName = toUstring(name);
+        if (!wildcardMatch(pattern.c_str(), wideName.c_str()))
+            continue;
+        struct stat info;
+        bool isDirectoryEntry = ::stat((native + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        visit(wideName, isDirectoryEntry);
+    }
+    closedir(listing);
+}
+
+std::atomic<unsigned> s_temporaryCounter{0};
+
+} // namespace
+
+ustring executableDirectory()
+{
+    char buffer[4096];
+    ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+    if (length <= 0)
+        return ustring();
+    std::string path(buffer, static_cast<size_t>(length));
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? ustring() : toUstring(path.substr(0, slash));
+}
+
+ustring currentDirectory()
+{
+    char* current = getcwd(nullptr, 0);
+    if (!current)
+        return ustring();
+    ustring result = toUstring(current);
+    free(current);
+    return result;
+}
+
+bool setCurrentDirectory(const ustring& path)
+{
+    std::string native = toUtf8(path);
+    return !native.empty() && ::chdir(native.c_str()) == 0;
+}
+
+ustring applicationDataDirectory()
+{
+    if (const char* config = getenv("XDG_CONFIG_HOME"); config && *config)
+        return toUstring(config);
+    if (const char* home = getenv("HOME"); home && *home)
+        return toUstring(std::string(home) + "/.config");
+    return ustring();
+}
+
+bool isDirectory(const ustring& path)
+{
+    struct stat info;
+    return statPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool isFile(const ustring& path)
+{
+    struct stat info;
+    return statPath(path, info) && !S_ISDIR(info.st_mode);
+}
+
+bool fileModificationTime(const ustring& path, int64_t& time)
+{
+    struct stat info;
+    if (!statReadableFile(path, info) || S_ISDIR(info.st_mode))
+        return false;
+    time = (static_cast<int64_t>(info.st_mtim.tv_sec) + kEpochDifferenceSeconds) * 10000000 +
+           info.st_mtim.tv_nsec / 100;
+    return true;
+}
+
+bool fileSize(const ustring& path, int64_t& size)
+{
+    struct stat info;
+    if (!statReadableFile(path, info) || S_ISDIR(info.st_mode))
+        return false;
+    size = info.st_size;
+    return true;
+}
+
+void listDirectory(const ustring& directory, const ustring& pattern,
+                   std::vector<ustring>& directories, std::vector<ustring>& files)
+{
+    if (directory.empty())
+        return;
+    VASSERT(endsWithSeparator(directory));
+    enumerate(directory, pattern, [&](const ustring& name, bool isDirectoryEntry) {
+        if (isDirectoryEntry)
+            directories.push_back(directory + name + u'/');
+        else
+            files.push_back(directory + name);
+    });
+}
+
+void listDirectoryToArena(const ustring& directory, const ustring& pattern,
+                          std::vector<slate::usubstring>& directories,
+                          std::vector<slate::usubstring>& files, ArenaAllocator& directoryArena,
+                          ArenaAllocator& fileArena)
+{
+    if (directory.empty())
+        return;
+    const ustring base = endsWithSeparator(directory) ? directory : directory + u'/';
+    enumerate(base, pattern, [&](const ustring& name, bool isDirectoryEntry) {
+        if (isDirectoryEntry)
+            directories.push_back(directoryArena.copyString(base + name + u'/'));
+        else
+            files.push_back(fileArena.copyString(base + name));
+    });
+}
+
+bool writeFileAtomically(const ustring& path, const void* data, size_t size)
+{
+    std::string target = toUtf8(path);
+    if (target.empty())
+        return false;
+    struct stat original;
+    bool exists = ::stat(target.c_str(), &original) == 0;
+    // A read-only file is refused even where the directory would allow the
+    // rename (and even for root), as the Win32 build refuses it.
+    if (exists && (S_ISDIR(original.st_mode) || !(original.st_mode & S_IWUSR)))
+        return false;
+    std::string temporary;
+    int descriptor = -1;
+    for (int attempt = 0; attempt < 16 && descriptor < 0; ++attempt) {
+        char suffix[32];
+        snprintf(suffix, sizeof(suffix), ".%08x.tmp",
+                 static_cast<unsigned>(getpid() << 12) ^ s_temporaryCounter++);
+        temporary = target + suffix;
+        descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                            exists ? (original.st_mode & 07777) : 0666);
+        if (descriptor < 0 && errno != EEXIST)
+            return false;
+    }
+    if (descriptor < 0)
+        return false;
+    const char* bytes = static_cast<const char*>(data);
+    size_t written = 0;
+    while (written < size) {
+        ssize_t count = ::write(descriptor, bytes + written, size - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        written += static_cast<size_t>(count);
+    }
+    bool ok = written == size && ::fsync(descriptor) == 0;
+    if (exists && ok)
+        ::fchmod(descriptor, original.st_mode & 07777);
+    ok = ::close(descriptor) == 0 && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
+}

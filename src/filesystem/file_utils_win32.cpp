@@ -1,0 +1,219 @@
+// The Win32 side of the file helpers: the system's calls for directories,
+// attributes, times, enumeration and the temporary-file-and-rename that
+// replaces a file's contents safely.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+
+#include "filesystem/file_utils.h"
+#include "ui/arena_allocator.h"
+#include "ui/log.h"
+
+namespace {
+
+const WCHAR* wide(const ustring& text)
+{
+    return reinterpret_cast<const WCHAR*>(text.c_str());
+}
+
+bool endsWithSeparator(const ustring& path)
+{
+    return !path.empty() && (path.back() == u'/' || path.back() == u'\\');
+}
+
+// Opens an existing file for attribute reads, sharing read access only, as
+// the time and size queries are specified to.
+HANDLE openForQuery(const ustring& path)
+{
+    return CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+template <typename Visit>
+void enumerate(const ustring& directory, const ustring& pattern, Visit visit)
+{
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW(wide(directory + pattern), &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const WCHAR* name = entry.cFileName;
+        if (name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0)))
+            continue;
+        visit(reinterpret_cast<const uchar*>(name), (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+}
+
+std::atomic<unsigned> s_temporaryCounter{0};
+
+// Creates a new, empty temporary file beside `path`. Its name keeps the
+// original one but does not end in its extension, so watches on the
+// original's kind of file do not see it. Empty and INVALID_HANDLE_VALUE when
+// none could be made.
+HANDLE createTemporaryBeside(const ustring& path, ustring& temporaryPath)
+{
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        unsigned tag = (GetCurrentProcessId() << 12) ^ (GetTickCount() << 4) ^ s_temporaryCounter++;
+        WCHAR suffix[32];
+        wsprintfW(suffix, u".%08x.tmp", tag);
+        temporaryPath = path + reinterpret_cast<const uchar*>(suffix);
+        HANDLE file = CreateFileW(wide(temporaryPath), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return file;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    temporaryPath.clear();
+    return INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+ustring executableDirectory()
+{
+    WCHAR buffer[2048];
+    DWORD length = GetModuleFileNameW(nullptr, buffer, 2048);
+    if (length == 0 || length >= 2048)
+        return ustring();
+    ustring path(reinterpret_cast<const uchar*>(buffer), length);
+    size_t backslash = path.rfind(u'\\');
+    return backslash == ustring::npos ? ustring() : path.substr(0, backslash);
+}
+
+ustring currentDirectory()
+{
+    DWORD length = GetCurrentDirectoryW(0, nullptr);
+    if (length == 0)
+        return ustring();
+    ustring path(length, u'\0');
+    DWORD written = GetCurrentDirectoryW(length, reinterpret_cast<WCHAR*>(&path[0]));
+    if (written == 0 || written >= length)
+        return ustring();
+    path.resize(written);
+    return path;
+}
+
+bool setCurrentDirectory(const ustring& path)
+{
+    return SetCurrentDirectoryW(wide(path)) != FALSE;
+}
+
+ustring applicationDataDirectory()
+{
+    WCHAR buffer[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+        return ustring();
+    return ustring(reinterpret_cast<const uchar*>(buffer));
+}
+
+bool isDirectory(const ustring& path)
+{
+    DWORD attributes = GetFileAttributesW(wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool isFile(const ustring& path)
+{
+    DWORD attributes = GetFileAttributesW(wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool fileModificationTime(const ustring& path, int64_t& time)
+{
+    HANDLE file = openForQuery(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME lastWrite;
+    bool ok = GetFileTime(file, nullptr, nullptr, &lastWrite) != FALSE;
+    CloseHandle(file);
+    if (ok)
+        time = static_cast<int64_t>((static_cast<uint64_t>(lastWrite.dwHighDateTime) << 32) |
+                                    lastWrite.dwLowDateTime);
+    return ok;
+}
+
+bool fileSize(const ustring& path, int64_t& size)
+{
+    HANDLE file = openForQuery(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER value;
+    bool ok = GetFileSizeEx(file, &value) != FALSE;
+    CloseHandle(file);
+    if (ok)
+        size = value.QuadPart;
+    return ok;
+}
+
+void listDirectory(const ustring& directory, const ustring& pattern,
+                   std::vector<ustring>& directories, std::vector<ustring>& files)
+{
+    if (directory.empty())
+        return;
+    VASSERT(endsWithSeparator(directory));
+    enumerate(directory, pattern, [&](const uchar* name, bool isDirectoryEntry) {
+        if (isDirectoryEntry)
+            directories.push_back(directory + name + u'\\');
+        else
+            files.push_back(directory + name);
+    });
+}
+
+void listDirectoryToArena(const ustring& directory, const ustring& pattern,
+                          std::vector<slate::usubstring>& directories,
+                          std::vector<slate::usubstring>& files, ArenaAllocator& directoryArena,
+                          ArenaAllocator& fileArena)
+{
+    if (directory.empty())
+        return;
+    const ustring base = endsWithSeparator(directory) ? directory : directory + u'\\';
+    ustring entry;
+    enumerate(base, pattern, [&](const uchar* name, bool isDirectoryEntry) {
+        entry = base;
+        entry += name;
+        if (isDirectoryEntry) {
+            entry += u'\\';
+            directories.push_back(directoryArena.copyString(entry));
+        } else {
+            files.push_back(fileArena.copyString(entry));
+        }
+    });
+}
+
+bool writeFileAtomically(const ustring& path, const void* data, size_t size)
+{
+    if (path.empty() || size > 0xFFFFFFFFu)
+        return false;
+    DWORD attributes = GetFileAttributesW(wide(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return false;
+    ustring temporaryPath;
+    HANDLE file = createTemporaryBeside(path, temporaryPath);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    size_t written = 0;
+    while (written < size) {
+        DWORD count = 0;
+        if (!WriteFile(file, bytes + written, static_cast<DWORD>(size - written), &count, nullptr) ||
+            count == 0)
+            break;
+        written += count;
+    }
+    bool ok = written == size && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (ok) {
+        // Keep what the user set on the original (hidden, for instance).
+        if (attributes != INVALID_FILE_ATTRIBUTES)
+            SetFileAttributesW(wide(temporaryPath), attributes);
+        ok = MoveFileExW(wide(temporaryPath), wide(path),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+    if (!ok)
+        DeleteFileW(wide(temporaryPath));
+    return ok;
+}
