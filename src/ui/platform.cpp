@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "ui/unicode.h"
+
 namespace platform {
 
 // Each build links exactly one definition: the Win32 one into the program and
@@ -11,6 +13,8 @@ Platform& defaultPlatform();
 namespace {
 std::atomic<Platform*> s_installed{nullptr};
 }
+
+std::string Platform::unixPath(const ustring& path) { return toUtf8(path); }
 
 Platform& get()
 {

@@ -39,6 +39,11 @@ public:
     // Opens a file by its program path (a Windows path in the Win32 build).
     // Null on failure; the caller closes it with fclose.
     virtual FILE* openFile(const ustring& path, const ustring& mode) = 0;
+    // The Unix name, in UTF-8, of a program path, for a native library that
+    // opens files itself and sees Unix names only (Hunspell). The file need
+    // not exist. Empty when the path has no Unix name. The default returns
+    // the path unchanged (in UTF-8); the Win32 build asks Wine. Any thread.
+    virtual std::string unixPath(const ustring& path);
 
     // Threads. Every thread that may call the system comes from here.
     // Null on failure. The handle stays valid until closeThread.

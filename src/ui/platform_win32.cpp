@@ -84,6 +84,18 @@ public:
         return file;
     }
 
+    std::string unixPath(const ustring& path) override
+    {
+        if (path.empty())
+            return std::string();
+        char* unixName = wine_get_unix_file_name(reinterpret_cast<const WCHAR*>(path.c_str()));
+        if (!unixName)
+            return std::string();
+        std::string name(unixName);
+        HeapFree(GetProcessHeap(), 0, unixName);
+        return name;
+    }
+
     ThreadHandle startThread(ThreadFunction entry, void* parameter) override
     {
         auto* start = new ThreadStart{entry, parameter};

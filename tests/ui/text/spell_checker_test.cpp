@@ -1,0 +1,346 @@
+#include "ui/text/spell_checker.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "filesystem/file_manager.h"
+#include "filesystem/posix_file_system.h"
+#include "ui/options.h"
+#include "ui/unicode.h"
+
+namespace {
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+// tests/data/spelling/tiny.dic: apple/S banana/S brown cherry fox hello quick
+// well world, with an affix file whose only rule adds a plural "s".
+const ustring kTinyDictionary = u"Packages/Spelling/tiny.dic";
+const char* const kEnglishDirectory = "/usr/share/hunspell";
+
+struct CountingListener : SpellingListener {
+    int calls = 0;
+    void spellingChanged() override { ++calls; }
+};
+
+std::vector<std::string> strings(const IgnoredWordList& words)
+{
+    std::vector<std::string> result;
+    for (const slate::substring& word : words)
+        result.push_back(word.str());
+    return result;
+}
+
+class SpellCheckerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto* files = new slate::FileManagerImpl;
+        slate::FileManager::setInstance(files);
+        mount(u"Packages/Spelling", VANTREL_TEST_DATA_DIR "/spelling");
+        SpellCheckerManager::create();
+    }
+    void TearDown() override
+    {
+        if (SpellCheckerManager::alive())
+            SpellCheckerManager::destroy();
+        if (slate::FileManager::alive())
+            slate::FileManager::destroy();
+    }
+
+    void mount(const ustring& mountPoint, const char* directory)
+    {
+        slate::FileSystem* system = slate::PosixFileSystem::create(toUstring(directory));
+        ASSERT_NE(nullptr, system) << directory;
+        slate::FileManager::get().mount(mountPoint, system);
+    }
+
+    SpellCheckerManager& manager() { return SpellCheckerManager::get(); }
+    slate::SP<SpellChecker> tiny() { return manager().spellChecker(kTinyDictionary); }
+
+    // A fresh manager that has read what the current one wrote, passed
+    // through the text of an options file.
+    void saveAndRestartFromSession()
+    {
+        slate::SP<Options> written(new Options);
+        manager().writeSession(*written);
+        slate::SP<Options> read(new Options);
+        read->parse(written->serialise());
+        SpellCheckerManager::destroy();
+        SpellCheckerManager::create();
+        manager().readSession(*read);
+    }
+};
+
+TEST_F(SpellCheckerTest, LooksUpTheWordWithoutTheSeparatorsAtItsEnds)
+{
+    struct Case {
+        const char16_t* word;
+        bool correct;
+    };
+    const Case cases[] = {
+        {u"hello", true},
+        {u"helo", false},
+        {u"apples", true},     // the affix file was read
+        {u"Hello", true},      // a capitalised word is looked up...
+        {u"Helo", false},      // ...and can be wrong
+        {u"(hello),", true},
+        {u"(helo),", false},
+        {u"hello   ", true},   // tokens carry their trailing blanks
+        {u"\"Helo\"", false},  // a quoted capitalised word is still looked up
+        {u"-hello-", true},
+        {u"hello.", true},     // the full stop stays for the dictionary to judge
+        {u"'world'\t", true},
+    };
+    slate::SP<SpellChecker> checker = tiny();
+    ASSERT_TRUE(checker->hasDictionary());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(toUtf8(c.word));
+        EXPECT_EQ(c.correct, checker->check(slate::usubstring(c.word)));
+    }
+}
+
+TEST_F(SpellCheckerTest, AcceptsWithoutLookupWhatIsNotAnAsciiWord)
+{
+    struct Case {
+        const char16_t* word;
+        bool correct;
+    };
+    const Case cases[] = {
+        {u"", true},
+        {u"1234", true},
+        {u"--;", true},
+        {u"caf\u00e9", true},       // any non-ASCII unit, anywhere
+        {u"\u00e9zzz", true},
+        {u"zzz\u2019", true},
+        {u"camelCase", true},       // identifiers
+        {u"xmlHTTP", true},
+        {u"ZZZZ", true},
+        {u"snake_case", true},
+        {u"(zzZ)", true},
+        {u"Zzz", false},            // only the first letter upper case: looked up
+        {u"zzz", false},
+    };
+    slate::SP<SpellChecker> checker = tiny();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(toUtf8(c.word));
+        EXPECT_EQ(c.correct, checker->check(slate::usubstring(c.word)));
+    }
+}
+
+TEST_F(SpellCheckerTest, LooksAtNoMoreThanTheFirst97Units)
+{
+    const ustring ignored(97, u'q');
+    manager().ignoreWord(ustring(150, u'q'));
+    EXPECT_THAT(strings(manager().ignoredWords()), ElementsAre(toUtf8(ignored)));
+
+    slate::SP<SpellChecker> checker = tiny();
+    EXPECT_TRUE(checker->check(ignored + ustring(53, u'z')));
+    EXPECT_FALSE(checker->check(ustring(96, u'q') + ustring(54, u'z')));
+}
+
+TEST_F(SpellCheckerTest, IgnoredWordIsCorrectAndListenersHearOfIt)
+{
+    slate::SP<SpellChecker> checker = tiny();
+    CountingListener listener;
+    manager().addListener(&listener);
+    EXPECT_FALSE(checker->check(u"zorp"));
+
+    manager().ignoreWord(u"'zorp',");
+    EXPECT_EQ(1, listener.calls);
+    EXPECT_THAT(strings(manager().ignoredWords()), ElementsAre("zorp"));
+    EXPECT_TRUE(checker->check(u"zorp"));
+    EXPECT_TRUE(checker->check(u"(zorp)"));
+    EXPECT_FALSE(checker->check(u"zorps"));
+    manager().removeListener(&listener);
+}
+
+TEST_F(SpellCheckerTest, IgnoredWordsKeepInnerHyphensAndStaySortedWithDuplicates)
+{
+    manager().ignoreWord(u"-co-op-");
+    manager().ignoreWord(u"beta");
+    manager().ignoreWord(u"co-op");
+    EXPECT_THAT(strings(manager().ignoredWords()), ElementsAre("beta", "co-op", "co-op"));
+
+    slate::SP<SpellChecker> checker = tiny();
+    EXPECT_TRUE(checker->check(u"co-op"));
+    EXPECT_FALSE(checker->check(u"co"));
+}
+
+TEST_F(SpellCheckerTest, AddedWordIsAcceptedByLoadedAndLaterDictionaries)
+{
+    mount(u"Packages/Other", VANTREL_TEST_DATA_DIR "/spelling");
+    slate::SP<SpellChecker> checker = tiny();
+    CountingListener listener;
+    manager().addListener(&listener);
+    EXPECT_FALSE(checker->check(u"zorp"));
+
+    manager().addWord(u"(zorp)");
+    EXPECT_TRUE(checker->check(u"zorp"));
+    EXPECT_TRUE(checker->check(u"hello"));
+    EXPECT_TRUE(manager().spellChecker(u"Packages/Other/tiny.dic")->check(u"zorp"));
+    EXPECT_EQ(checker.get(), tiny().get());
+
+    manager().addWord(u"zorp");
+    EXPECT_THAT(manager().addedWords(), ElementsAre("zorp", "zorp"));
+    EXPECT_EQ(2, listener.calls);
+    manager().removeListener(&listener);
+}
+
+TEST_F(SpellCheckerTest, RefusesNonAsciiAndEmptyWordsSilently)
+{
+    CountingListener listener;
+    manager().addListener(&listener);
+    manager().addWord(u"caf\u00e9");
+    manager().ignoreWord(u"na\u00efve");
+    manager().addWord(u"(),");
+    manager().ignoreWord(u"");
+    EXPECT_THAT(manager().addedWords(), IsEmpty());
+    EXPECT_THAT(manager().ignoredWords(), IsEmpty());
+    EXPECT_EQ(0, listener.calls);
+    manager().removeListener(&listener);
+}
+
+TEST_F(SpellCheckerTest, RemoveListenerDropsOnlyItsFirstRegistration)
+{
+    CountingListener twice, once;
+    manager().addListener(&twice);
+    manager().addListener(&once);
+    manager().addListener(&twice);
+    manager().removeListener(&twice);
+    manager().removeListener(nullptr);
+    manager().ignoreWord(u"zorp");
+    EXPECT_EQ(1, twice.calls);
+    EXPECT_EQ(1, once.calls);
+
+    manager().removeListener(&twice);
+    manager().removeListener(&once);
+    manager().ignoreWord(u"blap");
+    EXPECT_EQ(1, twice.calls);
+    EXPECT_EQ(1, once.calls);
+}
+
+TEST_F(SpellCheckerTest, SuggestsForTheTrimmedWord)
+{
+    slate::SP<SpellChecker> checker = tiny();
+    std::vector<ustring> suggestions;
+    checker->suggest(u"(helo),", suggestions);
+    ASSERT_FALSE(suggestions.empty());
+    EXPECT_EQ(u"hello", suggestions.front());
+
+    std::vector<ustring> none;
+    checker->suggest(u"h\u00e9lo", none);
+    checker->suggest(u"()", none);
+    EXPECT_THAT(none, IsEmpty());
+}
+
+TEST_F(SpellCheckerTest, WithoutADictionaryNothingIsMisspelt)
+{
+    slate::SP<SpellChecker> missing = manager().spellChecker(u"Packages/Spelling/missing.dic");
+    EXPECT_FALSE(missing->hasDictionary());
+    EXPECT_TRUE(missing->check(u"helo"));
+    std::vector<ustring> suggestions;
+    missing->suggest(u"helo", suggestions);
+    EXPECT_THAT(suggestions, IsEmpty());
+
+    slate::FileManager::destroy();
+    slate::SP<SpellChecker> unmounted(new SpellChecker);
+    unmounted->load(kTinyDictionary, {});
+    EXPECT_FALSE(unmounted->hasDictionary());
+    EXPECT_TRUE(unmounted->check(u"helo"));
+}
+
+TEST_F(SpellCheckerTest, CheckerHeldPastTheManagerStillChecksWithoutIgnoredWords)
+{
+    slate::SP<SpellChecker> checker = tiny();
+    manager().ignoreWord(u"zorp");
+    ASSERT_TRUE(checker->check(u"zorp"));
+    SpellCheckerManager::destroy();
+    EXPECT_FALSE(checker->check(u"zorp"));
+    EXPECT_TRUE(checker->check(u"hello"));
+}
+
+TEST_F(SpellCheckerTest, WriteSessionQuotesEachWordInListOrder)
+{
+    manager().addWord(u"zorp");
+    manager().addWord(u"blap");
+    manager().addWord(u"zorp");
+    manager().ignoreWord(u"it\"s");
+    manager().ignoreWord(u"back\\slash");
+    slate::SP<Options> session(new Options);
+    manager().writeSession(*session);
+
+    ustring text;
+    ASSERT_TRUE(session->getString("addedWords", text));
+    EXPECT_EQ(u"\"zorp\" \"blap\" \"zorp\"", text);
+    ASSERT_TRUE(session->getString("ignoredWords", text));
+    EXPECT_EQ(u"\"back\\\\slash\" \"it\\\"s\"", text);
+}
+
+TEST_F(SpellCheckerTest, ReadSessionAddsAndIgnoresEveryQuotedWord)
+{
+    slate::SP<Options> session(new Options);
+    session->set("addedWords", u"\"alpha\" \"beta\"");
+    session->set("ignoredWords", u"\"zeta\" \"eta\"");
+    manager().readSession(*session);
+    EXPECT_THAT(manager().addedWords(), ElementsAre("alpha", "beta"));
+    EXPECT_THAT(strings(manager().ignoredWords()), ElementsAre("eta", "zeta"));
+    EXPECT_TRUE(tiny()->check(u"beta"));
+}
+
+TEST_F(SpellCheckerTest, SessionRoundTripKeepsEveryWord)
+{
+    const char16_t* const words[] = {
+        u"zorp", u"zorp", u"it\"s", u"back\\slash", u"a\\\"b", u"don't",
+        u"ice cream", u"tab\there", u"two\nlines", u"x\"\"y", u"it's\\\"quoted",
+    };
+    for (const char16_t* word : words) {
+        manager().addWord(word);
+        manager().ignoreWord(word);
+    }
+    const std::vector<std::string> added = manager().addedWords();
+    const std::vector<std::string> ignored = strings(manager().ignoredWords());
+    ASSERT_EQ(11u, added.size());
+
+    saveAndRestartFromSession();
+    EXPECT_EQ(added, manager().addedWords());
+    EXPECT_EQ(ignored, strings(manager().ignoredWords()));
+    EXPECT_TRUE(tiny()->check(u"ice cream"));
+}
+
+TEST_F(SpellCheckerTest, WordThatCannotBeStoredDoesNotCostTheList)
+{
+    manager().addWord(u"alpha");
+    manager().addWord(u"car\rriage");
+    manager().addWord(u"beta");
+    saveAndRestartFromSession();
+    EXPECT_THAT(manager().addedWords(), ElementsAre("alpha", "beta"));
+}
+
+TEST_F(SpellCheckerTest, InstalledEnglishDictionary)
+{
+    const std::string dictionary = std::string(kEnglishDirectory) + "/en_US.dic";
+    if (FILE* file = fopen(dictionary.c_str(), "rb"))
+        fclose(file);
+    else
+        GTEST_SKIP() << "no " << dictionary << " (package hunspell-en-us); skipped";
+    mount(u"Packages/Language - English", kEnglishDirectory);
+
+    slate::SP<SpellChecker> english = manager().spellChecker(u"Packages/Language - English/en_US.dic");
+    ASSERT_TRUE(english->hasDictionary());
+    EXPECT_TRUE(english->check(u"receive "));
+    EXPECT_TRUE(english->check(u"\"Paris\","));
+    EXPECT_TRUE(english->check(u"well-known"));
+    EXPECT_TRUE(english->check(u"don't"));
+    EXPECT_FALSE(english->check(u"recieve"));
+    EXPECT_FALSE(english->check(u"(Recieve)"));
+
+    std::vector<ustring> suggestions;
+    english->suggest(u"recieve", suggestions);
+    EXPECT_THAT(suggestions, testing::Contains(u"receive"));
+
+    manager().addWord(u"recieve");
+    EXPECT_TRUE(english->check(u"recieve"));
+}
+
+} // namespace
