@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -15,11 +16,17 @@
 namespace platform {
 namespace {
 
-struct NativeThread {
-    std::thread thread;
+// The state a thread shares with its handle: whichever of the two goes last
+// frees it, so a thread left running when its handle is closed stays safe.
+struct NativeThreadState {
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
+};
+
+struct NativeThread {
+    std::thread thread;
+    std::shared_ptr<NativeThreadState> state = std::make_shared<NativeThreadState>();
 };
 
 class NativePlatform final : public Platform {
@@ -50,20 +57,20 @@ public:
     ThreadHandle startThread(ThreadFunction entry, void* parameter) override
     {
         auto* handle = new NativeThread;
-        handle->thread = std::thread([handle, entry, parameter] {
+        handle->thread = std::thread([state = handle->state, entry, parameter] {
             entry(parameter);
-            std::lock_guard<std::mutex> lock(handle->mutex);
-            handle->done = true;
-            handle->ended.notify_all();
+            std::lock_guard<std::mutex> lock(state->mutex);
+            state->done = true;
+            state->ended.notify_all();
         });
         return handle;
     }
     bool joinThread(ThreadHandle thread, uint32_t timeoutMs) override
     {
-        auto* handle = static_cast<NativeThread*>(thread);
-        std::unique_lock<std::mutex> lock(handle->mutex);
-        return handle->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                      [handle] { return handle->done; });
+        NativeThreadState& state = *static_cast<NativeThread*>(thread)->state;
+        std::unique_lock<std::mutex> lock(state.mutex);
+        return state.ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                    [&state] { return state.done; });
     }
     void closeThread(ThreadHandle thread) override
     {
