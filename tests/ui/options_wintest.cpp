@@ -129,13 +129,15 @@ TEST_F(Win32OptionsTest, WrittenPackageOptionsReloadThroughTheWatcher)
 
 TEST_F(Win32OptionsTest, OptionsSavedByReplacingTheFileReload)
 {
-    ASSERT_TRUE(win32_test::writeFile(m_directory + u"Options\\User.vantrel-options", "font_size 10"));
+    ASSERT_TRUE(win32_test::writeFile(m_directory + u"Packages\\Default\\Application.vantrel-options",
+                                      "font_size 10"));
     mount();
     OptionsManager::create();
-    SP<Options> options = OptionsManager::get().getOptions(u"UserOptions/User.vantrel-options");
+    const ustring path = u"Packages/Default/Application.vantrel-options";
+    SP<Options> options = OptionsManager::get().getOptions(path);
     SP<Options> edited(new Options);
     ASSERT_TRUE(edited->set(u"font_size", u"18"));
-    ASSERT_TRUE(edited->save(u"UserOptions/User.vantrel-options"));
+    ASSERT_TRUE(edited->save(path));
     const bool reloaded = win32_test::pumpMessagesUntil(
         [&] {
             ustring value;
