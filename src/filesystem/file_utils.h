@@ -16,6 +16,10 @@
 
 class ArenaAllocator;
 
+// What separates the parts of a native path: a backslash in the Win32 build,
+// "/" in the native one.
+extern const uchar kNativePathSeparator;
+
 // The folder of the running executable, without a final separator.
 ustring executableDirectory();
 // The process's current directory; empty when it cannot be read.
@@ -26,6 +30,9 @@ ustring applicationDataDirectory();
 
 // The path exists and is a directory.
 bool isDirectory(const ustring& path);
+// Creates the directory (its parent must exist). True when it was created or
+// already was a directory.
+bool createDirectory(const ustring& path);
 // The path exists and is not a directory.
 bool isFile(const ustring& path);
 

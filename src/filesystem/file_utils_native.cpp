@@ -72,6 +72,8 @@ std::atomic<unsigned> s_temporaryCounter{0};
 
 } // namespace
 
+const uchar kNativePathSeparator = u'/';
+
 ustring executableDirectory()
 {
     char buffer[4096];
@@ -112,6 +114,12 @@ bool isDirectory(const ustring& path)
 {
     struct stat info;
     return statPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool createDirectory(const ustring& path)
+{
+    const std::string native = toUtf8(path);
+    return (!native.empty() && ::mkdir(native.c_str(), 0777) == 0) || isDirectory(path);
 }
 
 bool isFile(const ustring& path)

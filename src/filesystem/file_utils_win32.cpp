@@ -72,6 +72,8 @@ HANDLE createTemporaryBeside(const ustring& path, ustring& temporaryPath)
 
 } // namespace
 
+const uchar kNativePathSeparator = u'\\';
+
 ustring executableDirectory()
 {
     WCHAR buffer[2048];
@@ -113,6 +115,11 @@ bool isDirectory(const ustring& path)
 {
     DWORD attributes = GetFileAttributesW(wide(path));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool createDirectory(const ustring& path)
+{
+    return CreateDirectoryW(wide(path), nullptr) || isDirectory(path);
 }
 
 bool isFile(const ustring& path)
