@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "ui/log.h"
-#include "ui/platform.h"
+#include "ui/forwarding_platform.h"
 
 namespace {
 
@@ -17,11 +17,8 @@ struct BreakpointHit {};
 
 // Records the diagnostics and forwards everything else to the platform it
 // replaced. Installed for the lifetime of the object.
-class DiagnosticsRecorder final : public platform::Platform {
+class DiagnosticsRecorder final : public ForwardingPlatform {
 public:
-    DiagnosticsRecorder() : m_previous(platform::install(this)) {}
-    ~DiagnosticsRecorder() override { platform::install(m_previous); }
-
     std::vector<ustring> debugLines;
     std::vector<std::string> narrowLines;
     std::vector<ustring> assertions;
@@ -30,37 +27,6 @@ public:
     void debugOutputNarrow(const std::string& text) override { narrowLines.push_back(text); }
     void showAssertion(const ustring& text) override { assertions.push_back(text); }
     [[noreturn]] void breakpoint() override { throw BreakpointHit(); }
-
-    FILE* openFile(const ustring& path, const ustring& mode) override
-    {
-        return m_previous->openFile(path, mode);
-    }
-    platform::ThreadHandle startThread(platform::ThreadFunction entry, void* parameter) override
-    {
-        return m_previous->startThread(entry, parameter);
-    }
-    bool joinThread(platform::ThreadHandle thread, uint32_t timeoutMs) override
-    {
-        return m_previous->joinThread(thread, timeoutMs);
-    }
-    void closeThread(platform::ThreadHandle thread) override { m_previous->closeThread(thread); }
-    bool isMainThread() override { return m_previous->isMainThread(); }
-    void postRunQueuedCalls(platform::WindowHandle window) override
-    {
-        m_previous->postRunQueuedCalls(window);
-    }
-    uint32_t tickCount32() override { return m_previous->tickCount32(); }
-    int64_t performanceCounter() override { return m_previous->performanceCounter(); }
-    int64_t performanceFrequency() override { return m_previous->performanceFrequency(); }
-    uintptr_t setTimer(uintptr_t id, uint32_t intervalMs, platform::TimerCallback callback) override
-    {
-        return m_previous->setTimer(id, intervalMs, callback);
-    }
-    void killTimer(uintptr_t id) override { m_previous->killTimer(id); }
-    ustring lastErrorText() override { return m_previous->lastErrorText(); }
-
-private:
-    platform::Platform* m_previous;
 };
 
 class RecordingListener final : public DebugListener {

@@ -7,18 +7,15 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ui/platform.h"
+#include "ui/forwarding_platform.h"
 
-class RecordingPlatform : public platform::Platform {
+class RecordingPlatform : public ForwardingPlatform {
 public:
     struct TimerCall {
         bool kill;         // killTimer, else setTimer
         uintptr_t id;      // the id asked for (setTimer) or killed
         uint32_t interval; // setTimer only
     };
-
-    RecordingPlatform() : m_previous(platform::install(this)) {}
-    ~RecordingPlatform() override { platform::install(m_previous); }
 
     std::vector<platform::WindowHandle> posts; // one per postRunQueuedCalls
     std::vector<TimerCall> timerCalls;
@@ -40,34 +37,6 @@ public:
             armedId = 0;
     }
 
-    void debugOutput(const ustring& text) override { m_previous->debugOutput(text); }
-    void debugOutputNarrow(const std::string& text) override { m_previous->debugOutputNarrow(text); }
-    void showAssertion(const ustring& text) override { m_previous->showAssertion(text); }
-    [[noreturn]] void breakpoint() override
-    {
-        m_previous->breakpoint();
-        std::abort();
-    }
-    FILE* openFile(const ustring& path, const ustring& mode) override
-    {
-        return m_previous->openFile(path, mode);
-    }
-    platform::ThreadHandle startThread(platform::ThreadFunction entry, void* parameter) override
-    {
-        return m_previous->startThread(entry, parameter);
-    }
-    bool joinThread(platform::ThreadHandle thread, uint32_t timeoutMs) override
-    {
-        return m_previous->joinThread(thread, timeoutMs);
-    }
-    void closeThread(platform::ThreadHandle thread) override { m_previous->closeThread(thread); }
-    bool isMainThread() override { return m_previous->isMainThread(); }
-    uint32_t tickCount32() override { return m_previous->tickCount32(); }
-    int64_t performanceCounter() override { return m_previous->performanceCounter(); }
-    int64_t performanceFrequency() override { return m_previous->performanceFrequency(); }
-    ustring lastErrorText() override { return m_previous->lastErrorText(); }
-
 private:
-    platform::Platform* m_previous;
     uintptr_t m_lastTimer = 0;
 };

@@ -2,19 +2,8 @@
 
 #include <string>
 
+#include "support/bytes.h"
 #include "ui/unicode.h"
-
-namespace {
-
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string result;
-    for (int value : values)
-        result += static_cast<char>(value);
-    return result;
-}
-
-} // namespace
 
 TEST(Unicode, WholeStringRoundTrip)
 {

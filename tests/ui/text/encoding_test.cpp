@@ -3,18 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "support/bytes.h"
 #include "ui/recording_platform.h"
 #include "ui/text/encoding.h"
 
 namespace {
 
-std::string bytes(std::initializer_list<int> values)
-{
-    std::string result;
-    for (int value : values)
-        result += static_cast<char>(value);
-    return result;
-}
 
 const unsigned char* data(const std::string& text)
 {
