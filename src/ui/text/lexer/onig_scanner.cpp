@@ -1,6 +1,6 @@
 // The Oniguruma side of the scanner interface, and the only file that sees
 // Oniguruma's header. Every grammar pattern is compiled with the same
-// settings (UTF-16LE, Ruby syntax, plain groups capture) so that a compiled
+// settings (UTF-16LE, the default syntax, plain groups capture) so that a compiled
 // regex can be shared by any matcher whose pattern text is equal. The engine
 // keeps global state while compiling, hence `onigCompileLock`; searching
 // touches only the regex (read) and the caller's region (written), so it runs
@@ -49,8 +49,10 @@ public:
                 onig_initialize(encodings, 1);
                 s_engineInitialised = true;
             }
+            // The engine's default syntax, which grammars are written for
+            // (variable-length look-behind among other things).
             result = onig_new(&regex, bytes(pattern.begin), bytes(pattern.end),
-                              ONIG_OPTION_CAPTURE_GROUP, engineEncoding(), ONIG_SYNTAX_RUBY,
+                              ONIG_OPTION_CAPTURE_GROUP, engineEncoding(), ONIG_SYNTAX_DEFAULT,
                               &information);
         }
         if (result != ONIG_NORMAL)

@@ -1,6 +1,6 @@
 // The regular-expression engine of grammar patterns, seen through a small
 // scanner interface. Grammar patterns are compiled and searched by Oniguruma
-// in UTF-16LE with its Ruby syntax; everything above this header (the
+// in UTF-16LE with its default syntax; everything above this header (the
 // multi-pattern matcher, the lexer, indentation rules) sees only compiled
 // regexes, match regions and the `RegexScanner` interface, never Oniguruma's
 // own header. Positions are pointers to UTF-16 code units of one text.
@@ -119,7 +119,7 @@ class RegexScanner {
 public:
     virtual ~RegexScanner() = default;
 
-    // Compiles `pattern` (UTF-16, Ruby syntax, plain groups capture even
+    // Compiles `pattern` (UTF-16, default syntax, plain groups capture even
     // where named groups exist) under `onigCompileLock`. Any thread. Throws
     // oniguruma::regex_error whose text is the engine's message, " in regex "
     // and the pattern.

@@ -1,0 +1,327 @@
+// Compiles loaded contexts into the structures the lexing loop runs on. Each
+// loaded context becomes a `LexerContext` in the lexer's arena with a
+// `MultiMatcher` over its patterns and a flat `LexerMatch` table that says,
+// for the pattern that wins, what to do and which relative scope to give.
+// Scopes are resolved here, once: a match's scope is stored relative to the
+// state it is lexed in, so lexing only has to put the state's outer scope
+// around it, which each state caches per relative record.
+//
+// One regex cache serves the whole compilation, so a pattern reached from
+// many contexts through includes is compiled once and shared, while each
+// context's matcher keeps its own remembered results. Contexts whose end
+// pattern refers back to the begin match get no matcher here: the lexing
+// loop clones them per begin match, with the references filled in. Pattern
+// escapes that grammars use for characters but the UTF-16 engine reads as
+// bytes ("\x7F") are rewritten as code points on the way in.
+#include "ui/text/lexer/compiled_lexer.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+#include "ui/log.h"
+#include "ui/statistics.h"
+#include "ui/text/lexer/arena_string_set.h"
+#include "ui/text/lexer/loaded_context.h"
+#include "ui/text/parse_exception.h"
+#include "ui/text/util/regex_utils.h"
+
+namespace {
+
+constexpr size_t kLexerArenaBlockSize = 4096;
+constexpr size_t kCloneMapBuckets = 11;
+
+// Scope texts are joined in a buffer on the stack; only texts longer than
+// this (deeply nested scopes) cost an allocation, and only until interned.
+constexpr size_t kJoinBufferLength = 512;
+
+const ScopeRecord* internJoined(ScopeNamePool& pool, const slate::usubstring& first,
+                                const slate::usubstring& second, bool spaceBetween)
+{
+    const size_t length = first.length() + (spaceBetween ? 1 : 0) + second.length();
+    uchar stackBuffer[kJoinBufferLength];
+    ustring heapBuffer;
+    uchar* buffer = stackBuffer;
+    if (length > kJoinBufferLength) {
+        heapBuffer.resize(length);
+        buffer = heapBuffer.data();
+    }
+    uchar* out = std::copy(first.begin, first.end, buffer);
+    if (spaceBetween)
+        *out++ = u' ';
+    std::copy(second.begin, second.end, out);
+    return pool.intern(slate::usubstring(buffer, buffer + length));
+}
+
+bool isHexDigit(uchar unit)
+{
+    return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f') ||
+           (unit >= u'A' && unit <= u'F');
+}
+
+bool isOctalDigit(uchar unit) { return unit >= u'0' && unit <= u'7'; }
+
+// Grammars are written for engines that read "\x7F" and "\0" as characters;
+// over UTF-16 the engine reads them as single bytes and refuses the pattern.
+// Rewrites them as code points ("\x{7F}", "\x{0}"), copying everything else,
+// escaped backslashes included, unchanged. Returns false (and leaves
+// `widened` alone) when the pattern has no such escape.
+bool widenByteEscapes(const slate::usubstring& pattern, ustring& widened)
+{
+    const uchar* p = pattern.begin;
+    const uchar* const end = pattern.end;
+    const uchar* copiedUpTo = p;
+    bool changed = false;
+    while (p != end) {
+        if (*p != u'\\' || p + 1 == end) {
+            ++p;
+            continue;
+        }
+        const uchar kind = p[1];
+        const uchar* digits = p + 2;
+        const uchar* digitsEnd = digits;
+        if (kind == u'x') {
+            while (digitsEnd != end && digitsEnd - digits < 2 && isHexDigit(*digitsEnd))
+                ++digitsEnd;
+        } else if (kind == u'0') {
+            digits = p + 1;
+            digitsEnd = digits + 1;
+            while (digitsEnd != end && digitsEnd - digits < 3 && isOctalDigit(*digitsEnd))
+                ++digitsEnd;
+        }
+        if (digitsEnd == digits) {
+            p += 2; // any other escape, "\\" included, stays as it is
+            continue;
+        }
+        if (!changed)
+            widened.clear();
+        changed = true;
+        widened.append(copiedUpTo, p);
+        widened += u"\\x{";
+        if (kind == u'x') {
+            widened.append(digits, digitsEnd);
+        } else {
+            unsigned value = 0;
+            for (const uchar* digit = digits; digit != digitsEnd; ++digit)
+                value = value * 8 + static_cast<unsigned>(*digit - u'0');
+            const char* hex = "0123456789ABCDEF";
+            if (value >= 16)
+                widened += static_cast<uchar>(hex[value / 16]);
+            widened += static_cast<uchar>(hex[value % 16]);
+        }
+        widened += u'}';
+        p = copiedUpTo = digitsEnd;
+    }
+    if (changed)
+        widened.append(copiedUpTo, end);
+    return changed;
+}
+
+const ScopeRecord* nameRecord(ScopeNamePool& names, const uchar* name)
+{
+    return name && *name ? names.intern(slate::usubstring(name)) : nullptr;
+}
+
+} // namespace
+
+const ScopeRecord* joinScope(ScopeNamePool& pool, const ScopeRecord* outer, const ScopeRecord* name)
+{
+    if (!name || name->text.empty())
+        return outer;
+    return internJoined(pool, name->text, outer ? outer->text : slate::usubstring(), true);
+}
+
+const ScopeRecord* concatScopes(ScopeNamePool& pool, const ScopeRecord* outer,
+                                const ScopeRecord* inner)
+{
+    if (!outer)
+        return inner;
+    if (!inner)
+        return outer;
+    return internJoined(pool, inner->text, outer->text, false);
+}
+
+LexerState::LexerState(CompiledLexer* lexer, LexerContext* stateContext, LexerState* parentState,
+                       const ScopeRecord* outer, const ScopeRecord* content)
+    : compiledLexer(lexer),
+      context(stateContext),
+      parent(parentState),
+      outerScope(outer),
+      contentScope(content)
+{
+    ++g_statLexerStates.count;
+}
+
+LexerState::~LexerState()
+{
+    // Each state taken from the list gives up its children before it is
+    // deleted, so no destructor below this one has anything to recurse into.
+    std::vector<LexerState*> pending;
+    for (LexerState* child : children)
+        if (child)
+            pending.push_back(child);
+    children.clear();
+    while (!pending.empty()) {
+        LexerState* state = pending.back();
+        pending.pop_back();
+        for (LexerState* child : state->children)
+            if (child)
+                pending.push_back(child);
+        state->children.clear();
+        delete state;
+    }
+}
+
+CompiledLexer::CompiledLexer()
+    : m_arena(kLexerArenaBlockSize),
+      m_joinedScopes(m_arena),
+      m_names(m_arena),
+      m_cloneMap(kCloneMapBuckets)
+{
+}
+
+CompiledLexer::~CompiledLexer()
+{
+    m_root.reset();
+    // The arena frees the contexts' memory; their matchers and pattern lists
+    // own heap memory of their own.
+    for (LexerContext* context : m_contexts)
+        context->~LexerContext();
+}
+
+LexerContext* CompiledLexer::newContext()
+{
+    // The slot first: once the context exists, nothing may fail before the
+    // destructor can find it.
+    m_contexts.push_back(nullptr);
+    void* memory;
+    try {
+        memory = m_arena.allocateAligned(sizeof(LexerContext), alignof(LexerContext));
+    } catch (...) {
+        m_contexts.pop_back();
+        throw;
+    }
+    auto* context = new (memory) LexerContext();
+    context->index = static_cast<int32_t>(m_contexts.size() - 1);
+    m_contexts.back() = context;
+    return context;
+}
+
+LexerContext* CompiledLexer::copyContext(const LexerContext& source)
+{
+    LexerContext* context = newContext();
+    context->contentScope = source.contentScope;
+    context->nameScope = source.nameScope;
+    context->srcRegexes = source.srcRegexes;
+    context->numMatches = source.numMatches;
+    context->matches = source.matches;
+    return context;
+}
+
+std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedContext*>& contexts)
+{
+    VASSERT(!contexts.empty());
+    ScopedTimer timer(g_statCompileLexerContexts);
+
+    RegexCache regexCache;
+    auto lexer = std::make_unique<CompiledLexer>();
+    ArenaAllocator& arena = lexer->m_arena;
+    ScopeNamePool& joined = lexer->m_joinedScopes;
+    ScopeNamePool& names = lexer->m_names;
+    // Equal pattern texts share one copy, which the regex cache keys on. The
+    // loader already made equal texts share one copy, so a pattern is first
+    // looked up by the address of its loaded text.
+    ArenaStringSet patternTexts(arena);
+    std::unordered_map<const uchar*, slate::usubstring> patternBySource;
+    lexer->m_contexts.reserve(contexts.size());
+
+    // First every context exists with its scopes, so that matches can point
+    // at the contexts they enter.
+    for (size_t i = 0; i < contexts.size(); ++i) {
+        LoadedContext& loaded = *contexts[i];
+        loaded.index = static_cast<int32_t>(i);
+        LexerContext* context = lexer->newContext();
+        context->nameScope = joinScope(joined, nullptr, nameRecord(names, loaded.name));
+        context->contentScope =
+            joinScope(joined, context->nameScope, nameRecord(names, loaded.contentName));
+    }
+
+    std::vector<slate::usubstring> patterns;
+    ustring widened;
+    for (size_t i = 0; i < contexts.size(); ++i) {
+        const LoadedContext& loaded = *contexts[i];
+        LexerContext& context = *lexer->m_contexts[i];
+        const size_t count = loaded.matches.size();
+        LexerMatch* matches = arena.allocateArray<LexerMatch>(count);
+        context.numMatches = static_cast<int32_t>(count);
+        context.matches = matches;
+        patterns.clear();
+
+        for (size_t k = 0; k < count; ++k) {
+            const LoadedMatch& source = loaded.matches[k];
+            slate::usubstring& pattern = patternBySource[source.pattern];
+            if (!pattern.begin) {
+                const slate::usubstring written(source.pattern);
+                pattern = patternTexts.copy(widenByteEscapes(written, widened)
+                                                ? slate::usubstring(widened)
+                                                : written);
+            }
+            patterns.push_back(pattern);
+
+            LexerMatch& match =
+                *new (&matches[k]) LexerMatch{nullptr, 0, nullptr, source.action, nullptr};
+            if (source.target) {
+                VASSERT(source.target->index >= 0 &&
+                        static_cast<size_t>(source.target->index) < contexts.size());
+                match.target = lexer->m_contexts[static_cast<size_t>(source.target->index)];
+            }
+
+            // A begin match carries the entered rule's name inside the name
+            // of the context that holds it; an end match only its own rule's
+            // name (the state it is lexed in adds the rest).
+            const ScopeRecord* base = context.contentScope;
+            if (source.action == LexerContext::aPOP)
+                base = context.nameScope;
+            else if (source.action == LexerContext::aPUSH)
+                base = concatScopes(joined, context.nameScope,
+                                    match.target ? match.target->nameScope : nullptr);
+            match.scope = joinScope(joined, base, nameRecord(names, source.name));
+
+            const std::vector<const uchar*>& captureNames = source.captureNames;
+            if (!captureNames.empty()) {
+                // A named capture 0 replaces the rule's own name.
+                if (captureNames[0])
+                    match.scope = joinScope(joined, base, nameRecord(names, captureNames[0]));
+                const size_t groups = captureNames.size() - 1;
+                if (groups) {
+                    const ScopeRecord** captureScopes =
+                        arena.allocateArray<const ScopeRecord*>(groups);
+                    for (size_t group = 0; group < groups; ++group)
+                        captureScopes[group] = nameRecord(names, captureNames[group + 1]);
+                    match.numCaptures = static_cast<int32_t>(groups);
+                    match.captureScopes = captureScopes;
+                }
+            }
+
+            if (source.action == LexerContext::aPOP)
+                context.popIsParameterised = hasBackReferences(pattern);
+        }
+
+        if (context.popIsParameterised) {
+            context.srcRegexes = patterns;
+            continue;
+        }
+        try {
+            context.matcher = MultiMatcher(patterns, regexCache);
+        } catch (const oniguruma::regex_error& error) {
+            throw ParseException(std::string("Error in regex: ") + error.what());
+        }
+    }
+
+    LexerContext* rootContext = lexer->m_contexts[0];
+    const ScopeRecord* outer =
+        joinScope(joined, nullptr, nameRecord(names, contexts[0]->language));
+    const ScopeRecord* content = concatScopes(joined, outer, rootContext->contentScope);
+    lexer->m_root = std::make_unique<LexerState>(lexer.get(), rootContext, nullptr, outer, content);
+    return lexer;
+}
