@@ -18,6 +18,7 @@
 #include "filesystem/file_manager.h"
 #include "filesystem/memory_file_system.h"
 #include "filesystem/posix_file_system.h"
+#include "support/comma_decimal_locale.h"
 #include "ui/log.h"
 #include "ui/string_utils.h"
 #include "ui/unicode.h"
@@ -57,29 +58,6 @@ std::vector<std::pair<ustring, ustring>> settings(const Options& options)
 }
 
 using Settings = std::vector<std::pair<ustring, ustring>>;
-
-// Switches the process to a locale whose decimal separator is a comma, for
-// one scope. `active` is false when none is installed.
-class CommaDecimalLocale {
-public:
-    CommaDecimalLocale()
-    {
-        m_saved = setlocale(LC_ALL, nullptr);
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
-            if (setlocale(LC_ALL, name) && localeconv()->decimal_point[0] == ',') {
-                active = true;
-                return;
-            }
-        }
-        setlocale(LC_ALL, m_saved.c_str());
-    }
-    ~CommaDecimalLocale() { setlocale(LC_ALL, m_saved.c_str()); }
-
-    bool active = false;
-
-private:
-    std::string m_saved;
-};
 
 // A real temporary directory mounted at "UserOptions/" of a fresh file
 // manager.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/comma_decimal_locale.h"
 #include "ui/string_utils.h"
 
 namespace {
@@ -17,28 +18,6 @@ std::vector<ustring> strings(const std::vector<slate::usubstring>& views)
     return result;
 }
 
-// Switches the process to a locale whose decimal separator is a comma, for
-// one scope. `active` is false when none is installed.
-class CommaDecimalLocale {
-public:
-    CommaDecimalLocale()
-    {
-        m_saved = setlocale(LC_ALL, nullptr);
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8", "de_DE", "fr_FR"}) {
-            if (setlocale(LC_ALL, name) && localeconv()->decimal_point[0] == ',') {
-                active = true;
-                return;
-            }
-        }
-        setlocale(LC_ALL, m_saved.c_str());
-    }
-    ~CommaDecimalLocale() { setlocale(LC_ALL, m_saved.c_str()); }
-
-    bool active = false;
-
-private:
-    std::string m_saved;
-};
 
 } // namespace
 
