@@ -18,6 +18,7 @@
 #include "ui/performance_timer.h"
 #include "ui/statistics.h"
 #include "ui/string_utils.h"
+#include "ui/text/lexer/onig_scanner.h"
 #include "ui/timer_queue.h"
 #include "ui/unicode.h"
 #include "window_manager/main_loop.h"
@@ -86,7 +87,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
             ScopedTimer uiTimer(g_statStartupUI);
             startupUi();
         }
-        VLOG << u"File manager, options manager, colour schemes, preferences and spelling are up";
+        VLOG << u"File manager, options manager, syntaxes, colour schemes, preferences and spelling are up";
 
         if (!createMainLoopWindow()) {
             VLOG << u"Unable to create the main loop window, exiting";
@@ -105,5 +106,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     shutdownUi();
     shutdownBase();
     NotificationManager::destroy();
+    onigCleanup();
     return 0;
 }

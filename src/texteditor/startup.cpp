@@ -13,6 +13,8 @@
 #include "ui/text/meta_info.h"
 #include "ui/text/spell_checker.h"
 #include "ui/text/syntax/styler.h"
+#include "ui/text/syntax/syntax_loader.h"
+#include "ui/text/syntax/syntax_manager.h"
 
 namespace {
 
@@ -70,6 +72,8 @@ bool startupBase(const ustring& dataDirectory, FileSystemFactory factory)
 
 void startupUi()
 {
+    SyntaxManager::create();
+    SyntaxLoader::create();
     Styler::create();
     MetaInfo::create();
     SpellCheckerManager::create();
@@ -78,12 +82,16 @@ void startupUi()
 
 void shutdownUi()
 {
-    if (SpellCheckerManager::alive())
-        SpellCheckerManager::destroy();
     if (MetaInfo::alive())
         MetaInfo::destroy();
+    if (SyntaxManager::alive())
+        SyntaxManager::destroy();
     if (Styler::alive())
         Styler::destroy();
+    if (SyntaxLoader::alive())
+        SyntaxLoader::destroy();
+    if (SpellCheckerManager::alive())
+        SpellCheckerManager::destroy();
 }
 
 void shutdownBase()

@@ -30,8 +30,8 @@ bool mountPath(const ustring& mountPoint, const ustring& nativeDirectory, FileSy
 // False, after showing "Unable to mount data directory, exiting", when a
 // mount fails: the program then exits. Needs the notification manager.
 bool startupBase(const ustring& dataDirectory, FileSystemFactory factory);
-// Creates the language-service singletons (colour schemes, preferences,
-// spelling) and watches theme files. After startupBase.
+// Creates the language-service singletons (syntax manager and loader, colour
+// schemes, preferences, spelling) and watches theme files. After startupBase.
 void startupUi();
 // Destroys what startupUi created, in reverse.
 void shutdownUi();

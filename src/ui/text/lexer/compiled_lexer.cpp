@@ -128,7 +128,31 @@ const ScopeRecord* joinScope(ScopeNamePool& pool, const ScopeRecord* outer, cons
 {
     if (!name || name->text.empty())
         return outer;
-    return internJoined(pool, name->text, outer ? outer->text : slate::usubstring(), true);
+    const slate::usubstring written = name->text;
+    if (!written.find(u' '))
+        return internJoined(pool, written, outer ? outer->text : slate::usubstring(), true);
+    // A name of several scopes ("string.json support.type.property-name.json")
+    // lists them outermost first; a scope string lists them innermost first.
+    ustring reversed;
+    reversed.reserve(written.length());
+    const uchar* wordEnd = written.end;
+    while (wordEnd != written.begin) {
+        const uchar* wordBegin = wordEnd;
+        while (wordBegin != written.begin && wordBegin[-1] != u' ')
+            --wordBegin;
+        if (wordBegin != wordEnd) {
+            if (!reversed.empty())
+                reversed += u' ';
+            reversed.append(wordBegin, wordEnd);
+        }
+        wordEnd = wordBegin;
+        while (wordEnd != written.begin && wordEnd[-1] == u' ')
+            --wordEnd;
+    }
+    if (reversed.empty())
+        return outer;
+    return internJoined(pool, slate::usubstring(reversed), outer ? outer->text : slate::usubstring(),
+                        true);
 }
 
 const ScopeRecord* concatScopes(ScopeNamePool& pool, const ScopeRecord* outer,

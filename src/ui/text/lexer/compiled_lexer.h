@@ -180,7 +180,9 @@ private:
 std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedContext*>& contexts);
 
 // `name` + " " + the text of `outer` (nothing after the space when `outer` is
-// null), interned in `pool`; `outer` itself when `name` is null or empty.
+// null), interned in `pool`; `outer` itself when `name` is null or empty. A
+// name of several space-separated scopes, written outermost first, enters
+// innermost first like the rest of the string.
 const ScopeRecord* joinScope(ScopeNamePool& pool, const ScopeRecord* outer,
                              const ScopeRecord* name);
 

@@ -5,11 +5,14 @@
 // keeps global state while compiling, hence `onigCompileLock`; searching
 // touches only the regex (read) and the caller's region (written), so it runs
 // unlocked. The search options are derived per call from where the search
-// starts and ends inside the text, which is what lets the lexer search a line
-// from the middle while anchors still see the whole line.
+// starts and ends inside the text and from the region's anchor settings,
+// which is what lets the lexer search a line from the middle while anchors
+// still see the whole line.
 #include "ui/text/lexer/onig_scanner.h"
 
 #include <oniguruma.h>
+
+#include <vector>
 
 #include "ui/unicode.h"
 
@@ -35,6 +38,114 @@ std::string engineMessage(int code, OnigErrorInfo* information)
 
 const OnigUChar* bytes(const uchar* unit) { return reinterpret_cast<const OnigUChar*>(unit); }
 
+// The length of an escape at `p` that denotes code point 0 ("\\x00",
+// "\\x{0}", "\\0", "\\u0000" and longer zero runs), or 0 when there is none.
+size_t nulEscapeLength(const uchar* p, const uchar* end)
+{
+    if (end - p < 2 || p[0] != u'\\')
+        return 0;
+    const uchar* q = p + 2;
+    auto zeros = [&](size_t most) {
+        size_t count = 0;
+        while (q != end && *q == u'0' && count < most) {
+            ++q;
+            ++count;
+        }
+        return count;
+    };
+    switch (p[1]) {
+    case u'0':
+        q = p + 1;
+        if (!zeros(3))
+            return 0;
+        break;
+    case u'x':
+        if (q != end && *q == u'{') {
+            ++q;
+            if (!zeros(8) || q == end || *q != u'}')
+                return 0;
+            ++q;
+        } else if (zeros(2) != 2) {
+            return 0;
+        }
+        break;
+    case u'u':
+        if (zeros(4) != 4)
+            return 0;
+        break;
+    default:
+        return 0;
+    }
+    // A following digit would make it another number.
+    if (q != end && ((*q >= u'0' && *q <= u'9') || (*q >= u'a' && *q <= u'f') ||
+                     (*q >= u'A' && *q <= u'F')) && p[1] != u'x')
+        return 0;
+    return static_cast<size_t>(q - p);
+}
+
+// In UTF-16 the engine (6.9.8) gets a negated class nested inside another
+// class wrong when the negated class holds code point 0: "[a[^\\x00-\\x7F]]"
+// matches every character. Grammars write exactly that for "not ASCII", so
+// such a range is made to start at 1 instead, which changes nothing but the
+// treatment of NUL characters. Returns false (and leaves `rewritten` alone)
+// when the pattern has no such range.
+bool avoidNestedNulRange(const slate::usubstring& pattern, ustring& rewritten)
+{
+    // For each open class, whether it is negated; nested classes only count
+    // inside an outer one.
+    std::vector<bool> negated;
+    bool changed = false;
+    const uchar* copied = pattern.begin;
+    const uchar* p = pattern.begin;
+    const uchar* const end = pattern.end;
+    while (p != end) {
+        const uchar unit = *p;
+        if (unit == u'\\') {
+            if (negated.size() >= 2 && negated.back()) {
+                const size_t length = nulEscapeLength(p, end);
+                if (length && p + length != end && p[length] == u'-') {
+                    if (!changed)
+                        rewritten.clear();
+                    changed = true;
+                    rewritten.append(copied, p);
+                    rewritten += u"\\x{1}";
+                    copied = p + length;
+                    p += length;
+                    continue;
+                }
+            }
+            p += p + 1 != end ? 2 : 1;
+            continue;
+        }
+        if (unit == u'[') {
+            if (!negated.empty() && p + 1 != end && p[1] == u':') {
+                // A POSIX bracket such as "[:alpha:]" inside a class.
+                const uchar* close = p + 2;
+                while (close + 1 < end && !(close[0] == u':' && close[1] == u']'))
+                    ++close;
+                if (close + 1 < end) {
+                    p = close + 2;
+                    continue;
+                }
+            }
+            ++p;
+            const bool isNegated = p != end && *p == u'^';
+            if (isNegated)
+                ++p;
+            negated.push_back(isNegated);
+            if (p != end && *p == u']')
+                ++p; // a "]" first in a class is literal
+            continue;
+        }
+        if (unit == u']' && !negated.empty())
+            negated.pop_back();
+        ++p;
+    }
+    if (changed)
+        rewritten.append(copied, end);
+    return changed;
+}
+
 class OnigScanner final : public RegexScanner {
 public:
     slate::SP<OnigRegexRef> compile(const slate::usubstring& pattern) override
@@ -42,6 +153,9 @@ public:
         OnigRegex regex = nullptr;
         OnigErrorInfo information = {};
         int result;
+        ustring rewritten;
+        const slate::usubstring source =
+            avoidNestedNulRange(pattern, rewritten) ? slate::usubstring(rewritten) : pattern;
         {
             ScopedLock lock(onigCompileLock);
             if (!s_engineInitialised) {
@@ -51,7 +165,7 @@ public:
             }
             // The engine's default syntax, which grammars are written for
             // (variable-length look-behind among other things).
-            result = onig_new(&regex, bytes(pattern.begin), bytes(pattern.end),
+            result = onig_new(&regex, bytes(source.begin), bytes(source.end),
                               ONIG_OPTION_CAPTURE_GROUP, engineEncoding(), ONIG_SYNTAX_DEFAULT,
                               &information);
         }
@@ -65,13 +179,19 @@ public:
                 const uchar* textStart, const uchar* textEnd, MatchRegion& region,
                 bool allowEmpty) override
     {
+        // No NOTBOL for a search that starts inside the text: a match
+        // begins at `start` or later, where "^" only matches after a line
+        // break anyway, and a look-behind must still see the text's start
+        // as a line start ("(?<=^while )").
         OnigOptionType options = ONIG_OPTION_NONE;
-        if (start != textStart)
-            options |= ONIG_OPTION_NOTBOL;
         if (rangeEnd != textEnd)
             options |= ONIG_OPTION_NOTEOL;
         if (!allowEmpty)
             options |= ONIG_OPTION_FIND_NOT_EMPTY;
+        if (!region.anchorAllowedAt(start))
+            options |= ONIG_OPTION_NOT_BEGIN_POSITION;
+        if (!region.textStartIsDocumentStart())
+            options |= ONIG_OPTION_NOT_BEGIN_STRING;
 
         OnigRegion* engineRegion = static_cast<OnigRegion*>(region.engineRegion());
         int result = onig_search(static_cast<OnigRegex>(regex.engineRegex()), bytes(textStart),

@@ -78,6 +78,27 @@ public:
     MatchRegion(const MatchRegion&) = delete;
     MatchRegion& operator=(const MatchRegion&) = delete;
 
+    // Where "\G" may match. By default it matches at the start of every
+    // search; once restricted, only a search that starts exactly at `anchor`
+    // finds "\G" there (null: no search does). The lexer restricts it to the
+    // end of the begin match of the context it is in, as grammars expect.
+    void restrictAnchor(const uchar* anchor)
+    {
+        m_anchorRestricted = true;
+        m_anchor = anchor;
+    }
+    void unrestrictAnchor() { m_anchorRestricted = false; }
+    // Whether a search from `start` may find "\G" at `start`.
+    bool anchorAllowedAt(const uchar* start) const
+    {
+        return !m_anchorRestricted || start == m_anchor;
+    }
+    // Whether "\A" matches at the start of the searched text (the default).
+    // The lexer searches one line at a time and allows it only on the first
+    // line of a document.
+    void setTextStartIsDocumentStart(bool isStart) { m_textStartIsDocumentStart = isStart; }
+    bool textStartIsDocumentStart() const { return m_textStartIsDocumentStart; }
+
     // The start of the text last searched.
     const uchar* textStart() const { return m_textStart; }
     // Groups of the last match, the whole match (group 0) included.
@@ -106,6 +127,9 @@ private:
     static int32_t unitOffset(int byteOffset) { return byteOffset < 0 ? -1 : byteOffset / 2; }
 
     void* m_engineRegion;
+    bool m_anchorRestricted = false;
+    bool m_textStartIsDocumentStart = true;
+    const uchar* m_anchor = nullptr;
     const uchar* m_textStart = nullptr;
     int m_count = 0;
     const int* m_byteBegins = nullptr;
@@ -130,7 +154,8 @@ public:
     // when the two are equal; an empty match at the text end is found when
     // `rangeEnd` is the text end), with textStart <= start <= rangeEnd <=
     // textEnd. Anchors see the whole text: "^" does not match at `start`
-    // unless it begins the text or a line, "\G" matches at `start`. Without
+    // unless it begins the text or a line, "\G" matches at `start` (where
+    // the region allows it, see MatchRegion::restrictAnchor). Without
     // `allowEmpty` no empty match is found. True when a match was found; its
     // groups are in `region`. Throws oniguruma::regex_error when the engine
     // fails. Takes no lock.

@@ -1,0 +1,145 @@
+// Lexing whole files as the token storage does: line after line from the
+// root state, carrying the state, with one match region and one workspace
+// for the run. The texts are fixture files repeated to a few thousand
+// lines, lexed with the fixture grammars (copied to a temporary folder
+// first, so that no property-list cache lands beside the fixtures). The
+// lexer is warm after the first iteration (states, scope caches and clones
+// exist), as it is when a buffer is edited and lexed again.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ui/text/lexer/lexer.h"
+#include "ui/text/lexer/plist.h"
+#include "ui/text/lexer/text_mate_grammar.h"
+#include "ui/text/parse_exception.h"
+#include "ui/text/syntax/syntax_loader.h"
+#include "ui/unicode.h"
+
+namespace {
+
+constexpr int kRepeatedLines = 4000;
+
+// The fixture grammars in a temporary folder, with their scope names.
+class Grammars {
+public:
+    Grammars()
+    {
+        const std::filesystem::path source =
+            std::filesystem::path(VANTREL_FIXTURES_DIR) / "grammars";
+        m_folder = std::filesystem::temp_directory_path() /
+                   ("vantrel-lexer-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_folder);
+        for (const auto& entry : std::filesystem::directory_iterator(source)) {
+            if (entry.path().extension() != ".tmLanguage")
+                continue;
+            const std::filesystem::path copy = m_folder / entry.path().filename();
+            std::filesystem::copy_file(entry.path(), copy,
+                                       std::filesystem::copy_options::overwrite_existing);
+            std::filesystem::permissions(copy, std::filesystem::perms::owner_read |
+                                                   std::filesystem::perms::owner_write);
+            try {
+                PlistValue value;
+                loadPlist(toUstring(copy.string()), value, false);
+                Grammar grammar;
+                parseTextMateGrammar(value, grammar, true);
+                m_languages[grammar.scopeName] = toUstring(copy.string());
+            } catch (const ParseException&) {
+            }
+        }
+        LanguageMap languages = m_languages;
+        m_loader.setLanguageMapSource([languages] { return languages; });
+    }
+    ~Grammars()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+
+    slate::SP<Syntax> syntax(const ustring& scopeName)
+    {
+        return m_loader.loadSyntax(m_languages[scopeName]);
+    }
+
+    static Grammars& get()
+    {
+        static Grammars s_grammars;
+        return s_grammars;
+    }
+
+private:
+    std::filesystem::path m_folder;
+    LanguageMap m_languages;
+    SyntaxLoader m_loader;
+};
+
+// The fixture file repeated to kRepeatedLines lines.
+ustring repeatedText(const char* file)
+{
+    std::ifstream in(std::filesystem::path(VANTREL_FIXTURES_DIR) / "lexing" / file,
+                     std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    const ustring once = toUstring(bytes.str());
+    const size_t linesOnce = static_cast<size_t>(std::count(once.begin(), once.end(), u'\n'));
+    ustring text;
+    for (size_t lines = 0; lines < kRepeatedLines; lines += linesOnce)
+        text += once;
+    return text;
+}
+
+void lexFile(benchmark::State& state, const char* file, const char16_t* scopeName)
+{
+    slate::SP<Syntax> syntax = Grammars::get().syntax(scopeName);
+    const ustring text = repeatedText(file);
+    std::vector<const uchar*> lineStarts;
+    for (size_t i = 0; i < text.size();) {
+        lineStarts.push_back(text.data() + i);
+        const size_t lineFeed = text.find(u'\n', i);
+        i = lineFeed == ustring::npos ? text.size() : lineFeed + 1;
+    }
+    lineStarts.push_back(text.data() + text.size());
+    const size_t lineCount = lineStarts.size() - 1;
+
+    MatchRegion region;
+    LexerWorkspace workspace;
+    std::vector<LexedToken> tokens;
+    tokens.reserve(1 << 18);
+    size_t tokenCount = 0;
+    for (auto _ : state) {
+        ScopedLock lock(syntax->lexerLock());
+        LexerState* lexerState = syntax->lexer()->root();
+        tokenCount = 0;
+        for (size_t line = 0; line < lineCount; ++line) {
+            tokens.clear();
+            lexerState = lex(region, workspace, lexerState, lineStarts[line], lineStarts[line + 1],
+                             tokens, line == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+            tokenCount += tokens.size();
+        }
+        benchmark::DoNotOptimize(lexerState);
+    }
+    state.counters["lines/s"] = benchmark::Counter(
+        static_cast<double>(lineCount) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+    state.counters["lines"] = static_cast<double>(lineCount);
+    state.counters["tokens"] = static_cast<double>(tokenCount);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(text.size() * sizeof(uchar)));
+}
+
+void lexC(benchmark::State& state) { lexFile(state, "xtranslcl.c", u"source.c"); }
+void lexPython(benchmark::State& state) { lexFile(state, "test_gyp.py", u"source.python"); }
+void lexJson(benchmark::State& state) { lexFile(state, "package.json", u"source.json"); }
+BENCHMARK(lexC)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexPython)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexJson)->Unit(benchmark::kMillisecond);
+
+} // namespace

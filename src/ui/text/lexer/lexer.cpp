@@ -1,0 +1,503 @@
+// The lexing loop. A line is lexed by asking the current context's matcher,
+// again and again, for the first pattern that matches at or after the
+// current position; the text before the match and the match itself (cut
+// along its capture groups) become tokens, and the pattern then leaves the
+// state as it is, enters a context or leaves the current one. The scopes the
+// matcher tables hold are relative to the state they are lexed in, so a
+// token's absolute scope is one lookup in the state's scope cache after the
+// first time. Every run of one scope is further cut into words, single
+// brackets and runs of tabs, which keeps later edits and layout local.
+//
+// Grammars are written for a tokenizer that searches each line as a text of
+// its own with three anchors placed as follows, and the loop places them so:
+// "\A" matches only on a document's first line; "\G" only where the begin
+// match of the current context ended on this line (or at the line's start
+// when that begin match took the previous line's end, which such a context
+// remembers by being a twin of its own); "^" in a look-behind sees the line's
+// start from any search.
+//
+// Two guards keep a grammar from stopping the loop. Searches allow empty
+// matches, as grammars expect (a look-ahead begin pattern enters a context
+// without consuming text), but a step that consumes nothing and stays in its
+// state, leaves a context that an empty step entered at that very place, or
+// enters a context again that it entered there before, would repeat forever
+// (leaving at once is also how a "while" rule, read as an end pattern, would
+// end on the line it began): such a step is dropped and the state is
+// searched again for a non-empty match only. And capture groups are split
+// with a bounded stack.
+//
+// Contexts whose end pattern refers back to the begin match ("\1") are
+// cloned per begin match with the references filled in; a clone is keyed by
+// the captured texts, so equal begin matches share it, and with it the same
+// child states, which keeps states canonical.
+#include "ui/text/lexer/lexer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+#include "ui/notification_manager.h"
+#include "ui/text/util/regex_utils.h"
+#include "ui/unicode.h"
+
+namespace {
+
+// Capture groups open at once within one match; deeper groups take the scope
+// of the group around them.
+constexpr int kMaxOpenCaptures = 32;
+
+// Steps without progress that the loop takes at one position before it
+// insists on a non-empty match. Each such step enters or leaves a context;
+// real grammars take two or three in a row (look-ahead begin patterns).
+constexpr int kMaxStallSteps = 64;
+
+std::atomic<MatchKey> s_lineKey{0};
+
+bool isSingleUnitPiece(uchar unit)
+{
+    switch (unit) {
+    case u'\n':
+    case u'(':
+    case u')':
+    case u'-':
+    case u'<':
+    case u'>':
+    case u'[':
+    case u']':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The absolute scope of a piece with the relative scope `relative` in
+// `state`.
+const ScopeRecord* absoluteScope(ScopeNamePool& pool, LexerState& state,
+                                 const ScopeRecord* relative)
+{
+    if (!relative)
+        return state.outerScope;
+    const size_t id = static_cast<size_t>(relative->id);
+    std::vector<const ScopeRecord*>& cache = state.scopeCache;
+    if (id >= cache.size())
+        cache.resize(id + 1, nullptr);
+    const ScopeRecord*& entry = cache[id];
+    if (!entry)
+        entry = concatScopes(pool, state.outerScope, relative);
+    return entry;
+}
+
+void appendTokens(const uchar* begin, const uchar* end, const ScopeRecord* scope,
+                  LexerState* lineState, std::vector<LexedToken>& out)
+{
+    while (begin != end) {
+        const uchar* pieceEnd = splitTokenText(begin, end).end;
+        out.push_back(LexedToken{begin, pieceEnd, scope, lineState});
+        begin = pieceEnd;
+    }
+}
+
+// The child of `state` for entering `target`, made on first use.
+LexerState* enter(LexerState* state, LexerContext* target)
+{
+    const size_t index = static_cast<size_t>(target->index);
+    std::vector<LexerState*>& children = state->children;
+    if (index >= children.size())
+        children.resize(index + 1, nullptr);
+    if (LexerState* child = children[index])
+        return child;
+    CompiledLexer& lexer = *state->compiledLexer;
+    ScopeNamePool& pool = lexer.joinedScopes();
+    const ScopeRecord* outer = concatScopes(pool, state->outerScope, state->context->contentScope);
+    const ScopeRecord* content = concatScopes(pool, outer, target->contentScope);
+    auto* child = new LexerState(&lexer, target, state, outer, content);
+    children[index] = child;
+    return child;
+}
+
+// What the loop did at the current position since it last consumed text.
+// A step that consumes nothing is taken only when it cannot be the start of
+// an endless round: see `lex`.
+class StallGuard {
+public:
+    // Starts over when the loop has moved on to `position`.
+    void arrive(const uchar* position)
+    {
+        if (position != m_position) {
+            m_position = position;
+            m_steps = 0;
+            m_entered = 0;
+        }
+    }
+    // Whether an empty step may enter `target` here: not when the loop has
+    // entered the same context here already (a context that enters itself
+    // without consuming text would nest without end), nor after too many
+    // empty steps.
+    bool mayEnter(const LexerContext* target) const
+    {
+        if (m_steps >= kMaxStallSteps)
+            return false;
+        for (int i = 0; i < m_entered; ++i)
+            if (m_contexts[i] == target)
+                return false;
+        return true;
+    }
+    // Whether an empty step may leave a state of `context`: not when an
+    // empty step entered it here (nothing would have happened in it), nor
+    // after too many empty steps.
+    bool mayLeave(const LexerContext* context) const
+    {
+        if (m_steps >= kMaxStallSteps)
+            return false;
+        for (int i = 0; i < m_entered; ++i)
+            if (m_contexts[i] == context)
+                return false;
+        return true;
+    }
+    void took(const LexerContext* entered)
+    {
+        ++m_steps;
+        if (entered && m_entered < kMaxStallSteps)
+            m_contexts[m_entered++] = entered;
+    }
+
+private:
+    const uchar* m_position = nullptr;
+    int m_steps = 0;
+    int m_entered = 0;
+    const LexerContext* m_contexts[kMaxStallSteps];
+};
+
+// Clone-map keys of the twins of contexts entered by a begin match that
+// took the whole rest of its line, line feed included: (context, kTwinKey)
+// leads to the twin and (twin, kTwinMark) marks it. Capture keys of real
+// clones always end with a NUL unit, so these never collide with them.
+const ustring kTwinKey(1, u'\uFFFF');
+const ustring kTwinMark(1, u'\uFFFE');
+
+// A matcher over the compiled regexes of `source`, with results of its own.
+MultiMatcher sameRegexes(const MultiMatcher& source)
+{
+    std::vector<ustring> names(source.size());
+    std::vector<slate::usubstring> texts(source.size());
+    RegexCache cache;
+    for (size_t i = 0; i < source.size(); ++i) {
+        names[i] = ustring(1, u'0') + toUstring(std::to_string(i));
+        texts[i] = slate::usubstring(names[i]);
+        cache.insert(texts[i], source.entry(i).sharedRegex());
+    }
+    return MultiMatcher(texts, cache);
+}
+
+// The twin of `context` for entering it at the end of a line. A state of a
+// twin starts the next line with "\G" matching at the line's start, where
+// the begin match left off; otherwise the twin is its context (same scopes,
+// patterns and compiled regexes), so that states stay canonical.
+LexerContext* lineEndTwin(CompiledLexer& lexer, LexerContext& context)
+{
+    CloneMap& clones = lexer.cloneMap();
+    auto found = clones.find(CloneKey(&context, kTwinKey));
+    if (found != clones.end())
+        return found->second;
+    LexerContext* twin = lexer.copyContext(context);
+    twin->matcher = sameRegexes(context.matcher);
+    clones.emplace(CloneKey(&context, kTwinKey), twin);
+    clones.emplace(CloneKey(twin, kTwinMark), twin);
+    return twin;
+}
+
+bool isLineEndTwin(CompiledLexer& lexer, LexerContext* context)
+{
+    CloneMap& clones = lexer.cloneMap();
+    return !clones.empty() && clones.find(CloneKey(context, kTwinMark)) != clones.end();
+}
+
+struct OpenCapture {
+    const ScopeRecord* scope;
+    const uchar* begin;
+    const uchar* end;
+};
+
+} // namespace
+
+MatchKey nextLineKey() { return s_lineKey.fetch_add(1, std::memory_order_relaxed) + 1; }
+
+slate::usubstring splitTokenText(const uchar* begin, const uchar* end)
+{
+    const uchar* p = begin;
+    if (p == end)
+        return slate::usubstring(begin, end);
+    const uchar first = *p;
+    if (first == u'\t') {
+        while (p != end && *p == u'\t')
+            ++p;
+        return slate::usubstring(begin, p);
+    }
+    if (isSingleUnitPiece(first))
+        return slate::usubstring(begin, begin + 1);
+    for (; p != end; ++p) {
+        const uchar unit = *p;
+        if (unit == u' ') {
+            while (p != end && *p == u' ')
+                ++p;
+            break;
+        }
+        if (p != begin && (unit == u'\t' || isSingleUnitPiece(unit)))
+            break;
+    }
+    return slate::usubstring(begin, p);
+}
+
+ustring buildEndPattern(const slate::usubstring& pattern,
+                        const std::vector<slate::usubstring>& captures)
+{
+    std::vector<slate::usubstring> references;
+    findBackReferences(pattern, references);
+    ustring result;
+    result.reserve(pattern.length());
+    const uchar* copied = pattern.begin;
+    for (const slate::usubstring& reference : references) {
+        result.append(copied, reference.begin);
+        copied = reference.end;
+        // The digits after the backslash; a number too large for any group
+        // refers to nothing.
+        size_t group = 0;
+        for (const uchar* digit = reference.begin + 1; digit != reference.end; ++digit) {
+            group = group * 10 + static_cast<size_t>(*digit - u'0');
+            if (group > captures.size())
+                break;
+        }
+        if (group >= 1 && group <= captures.size())
+            result += escapeRegex(captures[group - 1]);
+    }
+    result.append(copied, pattern.end);
+    return result;
+}
+
+LexerContext* cloneContext(CompiledLexer& lexer, LexerContext& target,
+                           const std::vector<slate::usubstring>& captures)
+{
+    ustring key;
+    for (const slate::usubstring& capture : captures) {
+        key.append(capture.begin, capture.end);
+        key += u'\0';
+    }
+    CloneMap& clones = lexer.cloneMap();
+    auto found = clones.find(CloneKey(&target, key));
+    if (found != clones.end())
+        return found->second;
+
+    LexerContext* clone = lexer.copyContext(target);
+    if (clone->numMatches > 0 && !clone->srcRegexes.empty()) {
+        const bool endFirst = clone->matches[0].action == LexerContext::aPOP;
+        const size_t endIndex = endFirst ? 0 : clone->srcRegexes.size() - 1;
+        const ustring endPattern = buildEndPattern(clone->srcRegexes[endIndex], captures);
+        clone->srcRegexes[endIndex] = lexer.arena().copyString(endPattern);
+        try {
+            clone->matcher = MultiMatcher(clone->srcRegexes);
+        } catch (const oniguruma::regex_error& error) {
+            // The clone keeps its empty matcher: the text up to the end of
+            // the buffer stays inside it, which is what the grammar asked
+            // for as far as it can be honoured.
+            if (NotificationManager::alive())
+                NotificationManager::get().displayError(toUstring(error.what()));
+        }
+    }
+    clones.emplace(CloneKey(&target, std::move(key)), clone);
+    return clone;
+}
+
+LexMatchResult lexMatch(MatchRegion& region, ScopeNamePool& pool, LexerContext& context,
+                        const uchar* position, const uchar* rangeEnd, const uchar* textBegin,
+                        const uchar* textEnd, MatchKey key, slate::usubstring& match,
+                        std::vector<slate::usubstring>& captures,
+                        std::vector<TokenPiece>& pieces, bool allowEmpty)
+{
+    const int index = context.matcher.search(region, key, position, rangeEnd, textBegin, textEnd,
+                                             match, captures, allowEmpty);
+    if (index < 0) {
+        match = slate::usubstring();
+        return LexMatchResult{LexerContext::aNONE, nullptr};
+    }
+    const LexerMatch& entry = context.matches[index];
+    const LexMatchResult result{entry.action, entry.target};
+    const uchar* const matchBegin = match.begin;
+    const uchar* const matchEnd = match.end;
+    if (matchBegin > position)
+        pieces.push_back(TokenPiece{position, matchBegin, context.contentScope});
+
+    if (captures.empty()) {
+        if (matchBegin != matchEnd)
+            pieces.push_back(TokenPiece{matchBegin, matchEnd, entry.scope});
+        return result;
+    }
+    if (matchBegin == matchEnd)
+        return result;
+
+    // Captures in group order. Only those from the first non-empty one that
+    // begins inside the match up to the first that begins at or after its
+    // end are used; a group that begins before the match (look-behind) is
+    // ignored.
+    const size_t count = captures.size();
+    size_t ci = 0;
+    while (ci < count && (captures[ci].empty() || captures[ci].begin < matchBegin))
+        ++ci;
+    size_t captureEnd = ci;
+    while (captureEnd < count && captures[captureEnd].begin < matchEnd)
+        ++captureEnd;
+
+    OpenCapture stack[kMaxOpenCaptures];
+    int depth = 0;
+    const uchar* cur = matchBegin;
+    while (cur < matchEnd) {
+        const ScopeRecord* scope = depth ? stack[depth - 1].scope : entry.scope;
+        if (ci == captureEnd && depth == 0) {
+            pieces.push_back(TokenPiece{cur, matchEnd, scope});
+            break;
+        }
+        const uchar* limit = depth ? stack[depth - 1].end : matchEnd;
+        const uchar* next = ci < captureEnd ? captures[ci].begin : matchEnd;
+        if (next < limit && next > cur) {
+            pieces.push_back(TokenPiece{cur, next, scope});
+            cur = next;
+        } else if (next < limit) {
+            // The capture begins here: open it.
+            if (depth < kMaxOpenCaptures) {
+                const ScopeRecord* captureScope =
+                    ci < static_cast<size_t>(entry.numCaptures)
+                        ? joinScope(pool, scope, entry.captureScopes[ci])
+                        : scope;
+                stack[depth++] = OpenCapture{captureScope, captures[ci].begin,
+                                             std::min(captures[ci].end, matchEnd)};
+            }
+            ++ci;
+            while (ci < captureEnd && (captures[ci].empty() || captures[ci].begin < cur))
+                ++ci;
+        } else {
+            // The innermost open capture ends before the next one begins.
+            const OpenCapture& top = stack[depth - 1];
+            if (cur < top.end) {
+                pieces.push_back(TokenPiece{cur, top.end, top.scope});
+                cur = top.end;
+            }
+            --depth;
+        }
+    }
+    return result;
+}
+
+LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* state,
+                const uchar* begin, const uchar* end, std::vector<LexedToken>& out, LineKind kind)
+{
+    const MatchKey key = nextLineKey();
+    LexerState* const lineState = state;
+    CompiledLexer& lexer = *state->compiledLexer;
+    ScopeNamePool& pool = lexer.joinedScopes();
+    std::vector<slate::usubstring>& captures = workspace.captures;
+    std::vector<TokenPiece>& pieces = workspace.pieces;
+    const uchar* position = begin;
+    StallGuard stall;
+    bool allowEmpty = true;
+    // "\G" matches only where the begin match of the current context ended
+    // on this line; `anchors` keeps the anchors of the contexts entered
+    // before it on this line, so it is empty exactly when the current state
+    // was entered on an earlier line. Such a state has no anchor, unless its
+    // begin match took the previous line's end.
+    std::vector<const uchar*>& anchors = workspace.anchors;
+    anchors.clear();
+    const uchar* anchor = isLineEndTwin(lexer, state->context) ? begin : nullptr;
+    region.setTextStartIsDocumentStart(kind == LineKind::FirstLine);
+    const bool endsWithLineFeed = begin != end && end[-1] == u'\n';
+
+    // The contexts searched under `key`, in order (repeats allowed). The
+    // matchers remember results per key, and a result found where "\G"
+    // could not match is wrong where it can: when a context is entered again
+    // on the same line (a nested block of the same kind), its first search
+    // uses key 0, which reuses nothing and leaves nothing that a later search
+    // under `key` would trust.
+    std::vector<const LexerContext*>& searched = workspace.searched;
+    searched.clear();
+
+    for (;;) {
+        captures.clear();
+        pieces.clear();
+        stall.arrive(position);
+        region.restrictAnchor(anchor);
+        MatchKey searchKey = key;
+        if (anchor == position && anchor &&
+            std::find(searched.begin(), searched.end(), state->context) != searched.end()) {
+            searchKey = 0;
+        }
+        if (searched.empty() || searched.back() != state->context)
+            searched.push_back(state->context);
+        slate::usubstring match;
+        LexMatchResult step = lexMatch(region, pool, *state->context, position, end, begin, end,
+                                       searchKey, match, captures, pieces, allowEmpty);
+        if (!match.begin) {
+            region.unrestrictAnchor();
+            region.setTextStartIsDocumentStart(true);
+            appendTokens(position, end, state->contentScope, lineState, out);
+            return state;
+        }
+
+        LexerState* next = state;
+        LexerContext* entered = nullptr;
+        if (step.action == LexerContext::aPOP) {
+            if (state->parent)
+                next = state->parent;
+        } else if (step.action == LexerContext::aPUSH) {
+            entered = step.target;
+            if (entered->popIsParameterised)
+                entered = cloneContext(lexer, *entered, captures);
+            if (match.end == end && endsWithLineFeed)
+                entered = lineEndTwin(lexer, *entered);
+            next = enter(state, entered);
+        }
+
+        if (match.end == position) {
+            // A step that consumes nothing. Staying in the same state, or
+            // leaving a context that an empty step entered right here, would
+            // repeat forever (or undo what was just begun: that is how a
+            // "while" rule would end at the start of the line it began on);
+            // so would entering a context again that was entered here
+            // already. Instead the state takes its first non-empty match.
+            bool endless;
+            if (next == state)
+                endless = true;
+            else if (step.action == LexerContext::aPOP)
+                endless = !stall.mayLeave(state->context);
+            else
+                endless = !stall.mayEnter(entered);
+            if (endless) {
+                allowEmpty = false;
+                continue;
+            }
+            stall.took(entered);
+        }
+        allowEmpty = true;
+
+        for (const TokenPiece& piece : pieces)
+            appendTokens(piece.begin, piece.end, absoluteScope(pool, *state, piece.scope),
+                         lineState, out);
+        position = match.end;
+        if (step.action == LexerContext::aPUSH) {
+            anchors.push_back(anchor);
+            anchor = match.end;
+        } else if (next != state) {
+            if (anchors.empty()) {
+                anchor = nullptr;
+            } else {
+                anchor = anchors.back();
+                anchors.pop_back();
+            }
+        }
+        state = next;
+    }
+}
+
+LexerState* lex(MatchRegion& region, LexerState* state, const uchar* begin, const uchar* end,
+                std::vector<LexedToken>& out, LineKind kind)
+{
+    thread_local LexerWorkspace workspace;
+    return lex(region, workspace, state, begin, end, out, kind);
+}
