@@ -30,7 +30,7 @@
 #include "ui/critical_section.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
-#include "ui/platform.h"
+#include "ui/forwarding_platform.h"
 #include "ui/text/lexer/lexer.h"
 #include "ui/text/syntax/syntax_loader.h"
 #include "ui/text/syntax/syntax_manager.h"
@@ -94,23 +94,8 @@ private:
 // startThread. The notification manager shows each error on a thread of its
 // own; run inline, every report reaches standard error, in order, before the
 // tool exits.
-class InlineThreadPlatform final : public platform::Platform {
+class InlineThreadPlatform final : public ForwardingPlatform {
 public:
-    InlineThreadPlatform() : m_base(platform::install(this)) {}
-    ~InlineThreadPlatform() override { platform::install(m_base); }
-
-    void debugOutput(const ustring& text) override { m_base->debugOutput(text); }
-    void debugOutputNarrow(const std::string& text) override { m_base->debugOutputNarrow(text); }
-    void showAssertion(const ustring& text) override { m_base->showAssertion(text); }
-    [[noreturn]] void breakpoint() override
-    {
-        m_base->breakpoint();
-        std::abort();
-    }
-    FILE* openFile(const ustring& path, const ustring& mode) override
-    {
-        return m_base->openFile(path, mode);
-    }
     platform::ThreadHandle startThread(platform::ThreadFunction entry, void* parameter) override
     {
         entry(parameter);
@@ -118,23 +103,8 @@ public:
     }
     bool joinThread(platform::ThreadHandle, uint32_t) override { return true; }
     void closeThread(platform::ThreadHandle) override {}
-    bool isMainThread() override { return m_base->isMainThread(); }
-    void postRunQueuedCalls(platform::WindowHandle window) override
-    {
-        m_base->postRunQueuedCalls(window);
-    }
-    uint32_t tickCount32() override { return m_base->tickCount32(); }
-    int64_t performanceCounter() override { return m_base->performanceCounter(); }
-    int64_t performanceFrequency() override { return m_base->performanceFrequency(); }
-    uintptr_t setTimer(uintptr_t id, uint32_t intervalMs, platform::TimerCallback callback) override
-    {
-        return m_base->setTimer(id, intervalMs, callback);
-    }
-    void killTimer(uintptr_t id) override { m_base->killTimer(id); }
-    ustring lastErrorText() override { return m_base->lastErrorText(); }
 
 private:
-    platform::Platform* m_base;
     int m_finishedThread = 0; // its address stands for every thread started
 };
 

@@ -1,6 +1,6 @@
-// The base of the test platforms: installs itself for its lifetime and
-// passes every call to the platform it replaced, so that a test overrides
-// only the calls it records or fakes.
+// A platform that installs itself for its lifetime and passes every call to
+// the platform it replaced: the base of test platforms and of tools that
+// change one behaviour (and override only the calls they record or change).
 #pragma once
 
 #include <cstdlib>
