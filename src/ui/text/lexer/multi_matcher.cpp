@@ -7,7 +7,11 @@
 // each entry keeps its last result under the line key of the lexing call and
 // is searched only when that result is behind the position. A match exactly
 // at the position, fresh or remembered, cannot be beaten, which ends the call
-// early. Searching allocates nothing here: the region is the caller's, each
+// early. Contexts of one grammar share compiled regexes, and a context entered
+// or left on a line often asks the same regex what another context just
+// asked, so the last engine search of each regex is also kept where all the
+// entries sharing it see it, with everything its answer depended on, and is
+// reused only where the engine would answer the same. Searching allocates nothing here: the region is the caller's, each
 // entry's capture array is made once, and the caller's capture vector keeps
 // its capacity. (Oniguruma 6.9 itself allocates its backtracking stack, about
 // 5 KB, on every search; no public interface lets a caller supply one.)
@@ -30,6 +34,7 @@ CachedRegex::CachedRegex(slate::SP<OnigRegexRef> regex) : m_regex(std::move(rege
 
 CachedRegex::CachedRegex(const CachedRegex& other)
     : m_regex(other.m_regex),
+      m_shared(other.m_shared),
       m_key(other.m_key),
       m_matchBegin(other.m_matchBegin),
       m_matchEnd(other.m_matchEnd),
@@ -66,6 +71,22 @@ namespace {
 
 constexpr size_t kMinimumBuckets = 32;
 
+// Whether `pattern` may contain the "\\G" anchor (an escaped backslash
+// followed by "G" is not one; anything doubtful counts as one).
+bool mayUseSearchAnchor(const slate::usubstring& pattern)
+{
+    for (const uchar* p = pattern.begin; p != pattern.end; ++p) {
+        if (*p != u'\\')
+            continue;
+        if (p + 1 == pattern.end)
+            break;
+        ++p;
+        if (*p == u'G')
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 RegexCache::RegexCache() : m_buckets(kMinimumBuckets) {}
@@ -89,7 +110,13 @@ OnigRegexRef* RegexCache::find(const slate::usubstring& pattern) const
     return m_buckets[probe(pattern)].regex.get();
 }
 
-void RegexCache::insert(const slate::usubstring& pattern, slate::SP<OnigRegexRef> regex)
+SharedSearch* RegexCache::findShared(const slate::usubstring& pattern) const
+{
+    return m_buckets[probe(pattern)].shared.get();
+}
+
+void RegexCache::insert(const slate::usubstring& pattern, slate::SP<OnigRegexRef> regex,
+                        slate::SP<SharedSearch> shared)
 {
     if (m_count + 1 > m_buckets.size() / 2) {
         size_t bucketCount = kMinimumBuckets;
@@ -102,6 +129,7 @@ void RegexCache::insert(const slate::usubstring& pattern, slate::SP<OnigRegexRef
         ++m_count;
     bucket.text = pattern;
     bucket.regex = std::move(regex);
+    bucket.shared = std::move(shared);
 }
 
 void RegexCache::rebuild(size_t bucketCount)
@@ -138,9 +166,13 @@ void MultiMatcher::build(const std::vector<slate::usubstring>& patterns, RegexCa
     for (const slate::usubstring& pattern : patterns) {
         if (OnigRegexRef* shared = cache.find(pattern)) {
             m_entries.emplace_back(slate::SP<OnigRegexRef>(shared));
+            m_entries.back().m_shared = cache.findShared(pattern);
         } else {
             m_entries.emplace_back(pattern, *m_scanner);
-            cache.insert(pattern, m_entries.back().sharedRegex());
+            slate::SP<SharedSearch> search(new SharedSearch);
+            search->usesAnchor = mayUseSearchAnchor(pattern);
+            m_entries.back().m_shared = search;
+            cache.insert(pattern, m_entries.back().sharedRegex(), std::move(search));
         }
         m_maxCaptures = std::max(m_maxCaptures, m_entries.back().regionCount());
     }
@@ -186,8 +218,70 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
                 // The remembered match lies behind the position: search again.
             }
 
-            if (!m_scanner->search(*entry.m_regex, start, rangeEnd, textStart, textEnd, region,
-                                   allowEmpty)) {
+            // Another entry of the same regex may have made this very search
+            // on this line, or one from an earlier position whose answer
+            // holds here too.
+            SharedSearch* shared = key != 0 ? entry.m_shared.get() : nullptr;
+            const bool anchorAllowed = region.anchorAllowedAt(start);
+            const bool documentStart = region.textStartIsDocumentStart();
+            bool reuse = false;
+            if (shared && shared->key == key && shared->textStart == textStart &&
+                shared->textEnd == textEnd && shared->rangeEnd == rangeEnd &&
+                shared->allowEmpty == allowEmpty && shared->documentStart == documentStart) {
+                if (shared->usesAnchor) {
+                    // "\G" sits where a search starts, if anywhere.
+                    reuse = shared->start == start && shared->anchorAllowed == anchorAllowed;
+                } else {
+                    // Without "\G" a search tries every place from its start
+                    // alike: nothing between the earlier start and its match
+                    // (or the end) matches from a later start either.
+                    reuse = shared->start <= start &&
+                            (!shared->matchBegin || shared->matchBegin >= start);
+                }
+            }
+
+            if (!reuse) {
+                const bool found = m_scanner->search(*entry.m_regex, start, rangeEnd, textStart,
+                                                     textEnd, region, allowEmpty);
+                if (shared) {
+                    shared->key = key;
+                    shared->start = start;
+                    shared->rangeEnd = rangeEnd;
+                    shared->textStart = textStart;
+                    shared->textEnd = textEnd;
+                    shared->allowEmpty = allowEmpty;
+                    shared->anchorAllowed = anchorAllowed;
+                    shared->documentStart = documentStart;
+                    shared->matchBegin = nullptr;
+                    shared->matchEnd = nullptr;
+                    shared->numCaptures = 0;
+                    if (found) {
+                        shared->matchBegin = textStart + region.begin(0);
+                        shared->matchEnd = textStart + region.end(0);
+                        shared->numCaptures = std::min(region.count(), entry.regionCount()) - 1;
+                        if (shared->numCaptures > 0) {
+                            if (!shared->captures)
+                                shared->captures.reset(
+                                    new slate::usubstring[entry.regionCount() - 1]);
+                            for (int group = 1; group <= shared->numCaptures; ++group) {
+                                int32_t groupBegin = region.begin(group);
+                                shared->captures[group - 1] =
+                                    groupBegin < 0
+                                        ? slate::usubstring(textStart, textStart)
+                                        : slate::usubstring(textStart + groupBegin,
+                                                            textStart + region.end(group));
+                            }
+                        }
+                    }
+                }
+                if (!found) {
+                    entry.m_key = key;
+                    entry.m_matchBegin = nullptr;
+                    entry.m_matchEnd = nullptr;
+                    entry.m_allowEmpty = allowEmpty;
+                    continue;
+                }
+            } else if (!shared->matchBegin) {
                 entry.m_key = key;
                 entry.m_matchBegin = nullptr;
                 entry.m_matchEnd = nullptr;
@@ -195,8 +289,8 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
                 continue;
             }
 
-            const uchar* begin = textStart + region.begin(0);
-            const uchar* end = textStart + region.end(0);
+            const uchar* begin = reuse ? shared->matchBegin : textStart + region.begin(0);
+            const uchar* end = reuse ? shared->matchEnd : textStart + region.end(0);
             // The engine is asked not to find empty matches in this mode;
             // this guards the lexer's progress whatever the engine does.
             if (!allowEmpty && begin == end && begin == start)
@@ -206,16 +300,27 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
             entry.m_matchBegin = begin;
             entry.m_matchEnd = end;
             entry.m_allowEmpty = allowEmpty;
-            entry.m_numCaptures = std::min(region.count(), entry.regionCount()) - 1;
-            if (entry.m_numCaptures > 0) {
-                if (!entry.m_captures)
-                    entry.m_captures.reset(new slate::usubstring[entry.regionCount() - 1]);
-                for (int group = 1; group <= entry.m_numCaptures; ++group) {
-                    int32_t groupBegin = region.begin(group);
-                    entry.m_captures[group - 1] =
-                        groupBegin < 0 ? slate::usubstring(textStart, textStart)
-                                       : slate::usubstring(textStart + groupBegin,
-                                                           textStart + region.end(group));
+            if (reuse) {
+                entry.m_numCaptures = shared->numCaptures;
+                if (entry.m_numCaptures > 0) {
+                    if (!entry.m_captures)
+                        entry.m_captures.reset(new slate::usubstring[entry.regionCount() - 1]);
+                    std::copy(shared->captures.get(),
+                              shared->captures.get() + entry.m_numCaptures,
+                              entry.m_captures.get());
+                }
+            } else {
+                entry.m_numCaptures = std::min(region.count(), entry.regionCount()) - 1;
+                if (entry.m_numCaptures > 0) {
+                    if (!entry.m_captures)
+                        entry.m_captures.reset(new slate::usubstring[entry.regionCount() - 1]);
+                    for (int group = 1; group <= entry.m_numCaptures; ++group) {
+                        int32_t groupBegin = region.begin(group);
+                        entry.m_captures[group - 1] =
+                            groupBegin < 0 ? slate::usubstring(textStart, textStart)
+                                           : slate::usubstring(textStart + groupBegin,
+                                                               textStart + region.end(group));
+                    }
                 }
             }
 

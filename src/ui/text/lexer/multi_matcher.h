@@ -18,6 +18,30 @@
 // call used (take it from an atomic counter). 0 never reuses anything.
 using MatchKey = int64_t;
 
+// The last engine search of one compiled regex, shared by the matcher
+// entries built through one RegexCache (so by every context of one grammar
+// that uses the pattern): another context that repeats the search on the same
+// line is answered without the engine. It records everything the engine's
+// answer depends on, so a reuse gives exactly what the engine would.
+struct SharedSearch : slate::ReferenceCounted<SharedSearch> {
+    // Whether the pattern may contain "\G", whose meaning depends on where a
+    // search starts: such a result is reused only for the very same search.
+    bool usesAnchor = false;
+    MatchKey key = 0; // 0: nothing remembered
+    const uchar* start = nullptr;
+    const uchar* rangeEnd = nullptr;
+    const uchar* textStart = nullptr;
+    const uchar* textEnd = nullptr;
+    bool allowEmpty = false;
+    bool anchorAllowed = false;
+    bool documentStart = false;
+    // Null when the search found nothing.
+    const uchar* matchBegin = nullptr;
+    const uchar* matchEnd = nullptr;
+    int numCaptures = 0;
+    std::unique_ptr<slate::usubstring[]> captures; // room for every group
+};
+
 // One pattern of a matcher, with the result of its last search. Entries of
 // equal pattern text share one compiled regex; each keeps its own result.
 class CachedRegex {
@@ -46,6 +70,9 @@ private:
     friend class MultiMatcher;
 
     slate::SP<OnigRegexRef> m_regex;
+    // The last search of the regex by any entry sharing it; null when the
+    // entry shares none (the regex came from outside a matcher build).
+    slate::SP<SharedSearch> m_shared;
     // The remembered result, valid only for searches under m_key (and only
     // while the text searched under that key lives): -1 when there is none.
     MatchKey m_key = -1;
@@ -79,14 +106,20 @@ public:
 
     // The regex compiled for `pattern`, or null.
     OnigRegexRef* find(const slate::usubstring& pattern) const;
-    // Enters `regex` under `pattern`, which must not be present yet.
-    void insert(const slate::usubstring& pattern, slate::SP<OnigRegexRef> regex);
+    // The shared last search entered with the regex of `pattern`, or null.
+    SharedSearch* findShared(const slate::usubstring& pattern) const;
+    // Enters `regex` under `pattern`, which must not be present yet, with
+    // the last-search record its matcher entries share (null: none). Matchers
+    // whose entries share records must be searched by one thread at a time.
+    void insert(const slate::usubstring& pattern, slate::SP<OnigRegexRef> regex,
+                slate::SP<SharedSearch> shared = slate::SP<SharedSearch>());
     size_t size() const { return m_count; }
 
 private:
     struct Bucket {
         slate::usubstring text;
         slate::SP<OnigRegexRef> regex; // null: a free bucket
+        slate::SP<SharedSearch> shared;
     };
 
     size_t probe(const slate::usubstring& pattern) const;

@@ -342,6 +342,84 @@ TEST(MultiMatcher, EmptyMatcherNeverMatches)
     EXPECT_EQ(line.search(matcher, 1, 0), -1);
 }
 
+TEST(MultiMatcher, MatchersOfOneCacheShareTheLastSearchOfARegex)
+{
+    // Two contexts' matchers with the same pattern, built through one cache,
+    // search one line: the second search is answered from the first only
+    // where the engine would give the same answer.
+    struct Search {
+        MatchKey key;
+        int start;
+        bool allowEmpty;
+        bool anchorRestricted;
+        int anchor; // "\\G" may match only here when restricted (-1: nowhere)
+    };
+    struct Case {
+        const char* name;
+        const char16_t* pattern;
+        const char16_t* text;
+        Search first;
+        Search second;
+        int expectedBegin; // of the second search; -1: no match
+        int expectedEnd;
+        std::vector<ustring> expectedCaptures;
+        int expectedSearches;
+    };
+    const Case cases[] = {
+        {"match ahead is reused", u"b(c)", u"abcbc", {1, 0, true, false, 0}, {1, 1, true, false, 0},
+         1, 3, {u"c"}, 1},
+        {"failure is reused further on", u"z", u"abc", {1, 0, true, false, 0},
+         {1, 2, true, false, 0}, -1, -1, {}, 1},
+        {"match behind is searched again", u"b", u"abcb", {1, 0, true, false, 0},
+         {1, 2, true, false, 0}, 3, 4, {}, 2},
+        {"another key searches again", u"b", u"abc", {1, 0, true, false, 0},
+         {2, 0, true, false, 0}, 1, 2, {}, 2},
+        {"key 0 searches again", u"b", u"abc", {0, 0, true, false, 0}, {0, 0, true, false, 0},
+         1, 2, {}, 2},
+        {"other empty setting searches again", u"x?", u"ab", {1, 0, true, false, 0},
+         {1, 0, false, false, 0}, -1, -1, {}, 2},
+        {"anchor pattern from a later start", u"\\Gb", u"bb", {1, 0, true, false, 0},
+         {1, 1, true, false, 0}, 1, 2, {}, 2},
+        {"anchor pattern failure from a later start", u"\\Gb", u"ab", {1, 0, true, false, 0},
+         {1, 1, true, false, 0}, 1, 2, {}, 2},
+        {"anchor pattern where the anchor now may match", u"\\Gb", u"ab",
+         {1, 1, true, true, -1}, {1, 1, true, true, 1}, 1, 2, {}, 2},
+        {"anchor pattern, same search", u"\\Gb", u"ab", {1, 1, true, true, 1},
+         {1, 1, true, true, 1}, 1, 2, {}, 1},
+        {"escaped backslash before G is no anchor", u"\\\\Gb", u"a\\Gb\\Gb",
+         {1, 0, true, false, 0}, {1, 1, true, false, 0}, 1, 4, {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountingScanner scanner;
+        RegexCache cache;
+        MultiMatcher first(views({c.pattern}), cache, scanner);
+        MultiMatcher second(views({u"other", c.pattern}), cache, scanner);
+        Line line(c.text);
+        auto place = [&](const Search& search) {
+            if (search.anchorRestricted)
+                line.region.restrictAnchor(search.anchor < 0 ? nullptr
+                                                             : line.text.data() + search.anchor);
+            else
+                line.region.unrestrictAnchor();
+        };
+        place(c.first);
+        line.search(first, c.first.key, c.first.start, c.first.allowEmpty);
+        place(c.second);
+        int index = line.search(second, c.second.key, c.second.start, c.second.allowEmpty);
+        if (c.expectedBegin < 0) {
+            EXPECT_EQ(index, -1);
+        } else {
+            ASSERT_EQ(index, 1);
+            EXPECT_EQ(line.matchBegin(), c.expectedBegin);
+            EXPECT_EQ(line.matchEnd(), c.expectedEnd);
+            EXPECT_EQ(line.captureTexts(), c.expectedCaptures);
+        }
+        // "other" is searched once by the second matcher as well.
+        EXPECT_EQ(scanner.searches, c.expectedSearches + 1);
+    }
+}
+
 TEST(MultiMatcher, BuildingIsTimedEvenWhenAPatternFails)
 {
     double before = g_statMultiMatcher.snapshot().count;
