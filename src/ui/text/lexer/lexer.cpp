@@ -311,10 +311,10 @@ LexMatchResult lexMatch(MatchRegion& region, ScopeNamePool& pool, LexerContext& 
                         const uchar* position, const uchar* rangeEnd, const uchar* textBegin,
                         const uchar* textEnd, MatchKey key, slate::usubstring& match,
                         std::vector<slate::usubstring>& captures,
-                        std::vector<TokenPiece>& pieces, bool allowEmpty)
+                        std::vector<TokenPiece>& pieces, bool allowEmpty, MatchKey lineKey)
 {
     const int index = context.matcher.search(region, key, position, rangeEnd, textBegin, textEnd,
-                                             match, captures, allowEmpty);
+                                             match, captures, allowEmpty, lineKey);
     if (index < 0) {
         match = slate::usubstring();
         return LexMatchResult{LexerContext::aNONE, nullptr};
@@ -413,8 +413,10 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     // matchers remember results per key, and a result found where "\G"
     // could not match is wrong where it can: when a context is entered again
     // on the same line (a nested block of the same kind), its first search
-    // uses key 0, which reuses nothing and leaves nothing that a later search
-    // under `key` would trust.
+    // uses key 0, which reuses none of the patterns' remembered results and
+    // leaves none that a later search under `key` would trust. The regexes'
+    // shared last searches record where "\G" could match, so that search
+    // still uses and leaves them under `key`.
     std::vector<const LexerContext*>& searched = workspace.searched;
     searched.clear();
 
@@ -432,7 +434,7 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
             searched.push_back(state->context);
         slate::usubstring match;
         LexMatchResult step = lexMatch(region, pool, *state->context, position, end, begin, end,
-                                       searchKey, match, captures, pieces, allowEmpty);
+                                       searchKey, match, captures, pieces, allowEmpty, key);
         if (!match.begin) {
             region.unrestrictAnchor();
             region.setTextStartIsDocumentStart(true);

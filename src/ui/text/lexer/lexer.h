@@ -94,12 +94,14 @@ struct LexMatchResult {
 // between `position` and the match (the context's content scope) and the
 // match split by its capture groups (relative scopes from `pool`); appends
 // nothing when nothing matched. Capture groups nest up to a depth of 32;
-// deeper groups take the scope of the group around them. Lexer lock held.
+// deeper groups take the scope of the group around them. `lineKey` is passed
+// on to MultiMatcher::search. Lexer lock held.
 LexMatchResult lexMatch(MatchRegion& region, ScopeNamePool& pool, LexerContext& context,
                         const uchar* position, const uchar* rangeEnd, const uchar* textBegin,
                         const uchar* textEnd, MatchKey key, slate::usubstring& match,
                         std::vector<slate::usubstring>& captures,
-                        std::vector<TokenPiece>& pieces, bool allowEmpty);
+                        std::vector<TokenPiece>& pieces, bool allowEmpty,
+                        MatchKey lineKey = 0);
 
 // The first piece of [begin, end) (begin < end) as tokens are cut: a word
 // with the spaces that follow it, a run of spaces, a run of tabs, or one of

@@ -181,7 +181,7 @@ void MultiMatcher::build(const std::vector<slate::usubstring>& patterns, RegexCa
 int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
                          const uchar* rangeEnd, const uchar* textStart, const uchar* textEnd,
                          slate::usubstring& match, std::vector<slate::usubstring>& captures,
-                         bool allowEmpty)
+                         bool allowEmpty, MatchKey lineKey)
 {
     int result = -1;
     const uchar* best = nullptr; // begin of the result; meaningful once result >= 0
@@ -220,12 +220,15 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
 
             // Another entry of the same regex may have made this very search
             // on this line, or one from an earlier position whose answer
-            // holds here too.
-            SharedSearch* shared = key != 0 ? entry.m_shared.get() : nullptr;
+            // holds here too. The record keeps all the engine's answer
+            // depends on, so a call that may not trust its own remembered
+            // results (key 0) may still use the line's records.
+            const MatchKey sharedKey = key != 0 ? key : lineKey;
+            SharedSearch* shared = sharedKey != 0 ? entry.m_shared.get() : nullptr;
             const bool anchorAllowed = region.anchorAllowedAt(start);
             const bool documentStart = region.textStartIsDocumentStart();
             bool reuse = false;
-            if (shared && shared->key == key && shared->textStart == textStart &&
+            if (shared && shared->key == sharedKey && shared->textStart == textStart &&
                 shared->textEnd == textEnd && shared->rangeEnd == rangeEnd &&
                 shared->allowEmpty == allowEmpty && shared->documentStart == documentStart) {
                 if (shared->usesAnchor) {
@@ -244,7 +247,7 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
                 const bool found = m_scanner->search(*entry.m_regex, start, rangeEnd, textStart,
                                                      textEnd, region, allowEmpty);
                 if (shared) {
-                    shared->key = key;
+                    shared->key = sharedKey;
                     shared->start = start;
                     shared->rangeEnd = rangeEnd;
                     shared->textStart = textStart;

@@ -167,9 +167,14 @@ public:
     // not searched again under the key. So within one key the text must stay
     // the same and `start` must never move backwards. `captures` keeps its
     // capacity from call to call: pass the same vector to avoid allocation.
+    //
+    // A call with key 0 reuses none of the patterns' own results, but when
+    // `lineKey` is not 0 it still shares the regexes' last searches (see
+    // SharedSearch) under `lineKey`, which follows the rules of `key`.
     int search(MatchRegion& region, MatchKey key, const uchar* start, const uchar* rangeEnd,
                const uchar* textStart, const uchar* textEnd, slate::usubstring& match,
-               std::vector<slate::usubstring>& captures, bool allowEmpty);
+               std::vector<slate::usubstring>& captures, bool allowEmpty,
+               MatchKey lineKey = 0);
 
     size_t size() const { return m_entries.size(); }
     bool empty() const { return m_entries.empty(); }

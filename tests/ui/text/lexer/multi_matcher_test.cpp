@@ -47,12 +47,13 @@ std::vector<slate::usubstring> views(const std::vector<const char16_t*>& pattern
 struct Line {
     explicit Line(const char16_t* content) : text(content) {}
 
-    int search(MultiMatcher& matcher, MatchKey key, int start, bool allowEmpty = true)
+    int search(MultiMatcher& matcher, MatchKey key, int start, bool allowEmpty = true,
+               MatchKey lineKey = 0)
     {
         const uchar* begin = text.data();
         const uchar* end = begin + text.size();
         return matcher.search(region, key, begin + start, end, begin, end, match, captures,
-                              allowEmpty);
+                              allowEmpty, lineKey);
     }
 
     int matchBegin() const { return static_cast<int>(match.begin - text.data()); }
@@ -353,6 +354,7 @@ TEST(MultiMatcher, MatchersOfOneCacheShareTheLastSearchOfARegex)
         bool allowEmpty;
         bool anchorRestricted;
         int anchor; // "\\G" may match only here when restricted (-1: nowhere)
+        MatchKey lineKey = 0;
     };
     struct Case {
         const char* name;
@@ -376,6 +378,14 @@ TEST(MultiMatcher, MatchersOfOneCacheShareTheLastSearchOfARegex)
          {2, 0, true, false, 0}, 1, 2, {}, 2},
         {"key 0 searches again", u"b", u"abc", {0, 0, true, false, 0}, {0, 0, true, false, 0},
          1, 2, {}, 2},
+        {"key 0 with the line key reuses the line's search", u"b(c)", u"abcbc",
+         {1, 0, true, false, 0}, {0, 1, true, false, 0, 1}, 1, 3, {u"c"}, 1},
+        {"key 0 with the line key leaves a search for the line", u"b", u"abc",
+         {0, 0, true, false, 0, 1}, {1, 1, true, false, 0}, 1, 2, {}, 1},
+        {"key 0 with another line key searches again", u"b", u"abc", {1, 0, true, false, 0},
+         {0, 0, true, false, 0, 2}, 1, 2, {}, 2},
+        {"key 0 with the line key, anchor now allowed", u"\\Gb", u"ab",
+         {1, 1, true, true, -1}, {0, 1, true, true, 1, 1}, 1, 2, {}, 2},
         {"other empty setting searches again", u"x?", u"ab", {1, 0, true, false, 0},
          {1, 0, false, false, 0}, -1, -1, {}, 2},
         {"anchor pattern from a later start", u"\\Gb", u"bb", {1, 0, true, false, 0},
@@ -404,9 +414,10 @@ TEST(MultiMatcher, MatchersOfOneCacheShareTheLastSearchOfARegex)
                 line.region.unrestrictAnchor();
         };
         place(c.first);
-        line.search(first, c.first.key, c.first.start, c.first.allowEmpty);
+        line.search(first, c.first.key, c.first.start, c.first.allowEmpty, c.first.lineKey);
         place(c.second);
-        int index = line.search(second, c.second.key, c.second.start, c.second.allowEmpty);
+        int index = line.search(second, c.second.key, c.second.start, c.second.allowEmpty,
+                                c.second.lineKey);
         if (c.expectedBegin < 0) {
             EXPECT_EQ(index, -1);
         } else {
