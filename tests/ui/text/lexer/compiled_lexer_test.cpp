@@ -15,32 +15,13 @@
 
 using grammar_test::array;
 using grammar_test::captures;
+using grammar_test::compileGrammar;
 using grammar_test::dict;
+using grammar_test::match;
 
 namespace {
 
-PlistDict match(const char16_t* pattern, const char16_t* name = u"")
-{
-    return dict({{u"match", pattern}, {u"name", name}});
-}
 PlistDict include(const char16_t* text) { return dict({{u"include", text}}); }
-
-// A grammar with scope name source.x compiled from its top-level patterns and
-// repository.
-std::unique_ptr<CompiledLexer> compile(PlistArray patterns, PlistDict repository = {})
-{
-    Grammar grammar;
-    parseTextMateGrammar(PlistValue(dict({{u"name", u"X"},
-                                          {u"scopeName", u"source.x"},
-                                          {u"patterns", std::move(patterns)},
-                                          {u"repository", std::move(repository)}})),
-                         grammar, false);
-    LanguageMap languages;
-    GrammarCache cache;
-    LoadedContextSet set;
-    loadLexerContexts(grammar, languages, set, cache);
-    return compileLexerContexts(set.contexts);
-}
 
 std::u16string text(const ScopeRecord* record) { return record ? record->text.str() : u"(null)"; }
 
@@ -54,7 +35,7 @@ const LexerContext& entered(const LexerContext& from, int index)
 
 TEST(CompiledLexer, TopLevelMatchScopes)
 {
-    auto lexer = compile(array({match(u"a", u"m")}));
+    auto lexer = compileGrammar(array({match(u"a", u"m")}));
     const LexerState& root = *lexer->root();
     EXPECT_EQ(text(root.outerScope), u"source.x ");
     EXPECT_EQ(root.contentScope, root.outerScope);
@@ -74,7 +55,7 @@ TEST(CompiledLexer, TopLevelMatchScopes)
 TEST(CompiledLexer, BeginEndScopes)
 {
     // R (name n, contentName c) holds a match m and a nested rule S (name s).
-    auto lexer = compile(
+    auto lexer = compileGrammar(
         array({dict({{u"begin", u"<"},
                      {u"end", u">"},
                      {u"name", u"n"},
@@ -107,7 +88,7 @@ TEST(CompiledLexer, BeginEndScopes)
 
 TEST(CompiledLexer, RuleWithNameOnlyOrContentNameOnly)
 {
-    auto lexer = compile(array({dict({{u"begin", u"a"}, {u"end", u"b"}, {u"name", u"s"}}),
+    auto lexer = compileGrammar(array({dict({{u"begin", u"a"}, {u"end", u"b"}, {u"name", u"s"}}),
                                 dict({{u"begin", u"c"}, {u"end", u"d"}, {u"contentName", u"c"}})}));
     const LexerContext& top = *lexer->root()->context;
     const LexerContext& named = entered(top, 0);
@@ -125,7 +106,7 @@ TEST(CompiledLexer, RuleWithNameOnlyOrContentNameOnly)
 
 TEST(CompiledLexer, CaptureScopes)
 {
-    auto lexer = compile(array(
+    auto lexer = compileGrammar(array(
         {dict({{u"match", u"(a)(b)?(c)"},
                {u"name", u"m"},
                {u"captures", captures({{0, u"z"}, {1, u"g1"}, {3, u"g3"}})}}),
@@ -155,7 +136,7 @@ TEST(CompiledLexer, BackReferenceInEndPatternMakesAParameterisedContext)
     const Case cases[] = {{u"\\1", true}, {u"</\\2>", true}, {u"\\\\1", false}, {u"x\\d", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(toUtf8(c.end));
-        auto lexer = compile(array({dict({{u"begin", u"(<)(\\w+)"},
+        auto lexer = compileGrammar(array({dict({{u"begin", u"(<)(\\w+)"},
                                           {u"end", c.end},
                                           {u"name", u"tag"},
                                           {u"patterns", array({match(u"x")})}})}));
@@ -193,7 +174,7 @@ TEST(CompiledLexer, ByteEscapesBecomeCodePoints)
     for (const Case& c : cases)
         inner.push_back(match(c.written));
     auto lexer =
-        compile(array({dict({{u"begin", u"(a)"}, {u"end", u"\\1"}, {u"patterns", inner}})}));
+        compileGrammar(array({dict({{u"begin", u"(a)"}, {u"end", u"\\1"}, {u"patterns", inner}})}));
     const LexerContext& context = entered(*lexer->root()->context, 0);
     ASSERT_EQ(context.srcRegexes.size(), std::size(cases) + 1);
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -204,7 +185,7 @@ TEST(CompiledLexer, ByteEscapesBecomeCodePoints)
     // A character class of the ASCII range finds the first other character,
     // and "\0" does not read as a back-reference.
     auto plain =
-        compile(array({match(u"[^\\x00-\\x7F]"), dict({{u"begin", u"z"}, {u"end", u"\\0"}})}));
+        compileGrammar(array({match(u"[^\\x00-\\x7F]"), dict({{u"begin", u"z"}, {u"end", u"\\0"}})}));
     LexerContext& top = *plain->root()->context;
     EXPECT_FALSE(entered(top, 1).popIsParameterised);
     const ustring line = u"ab\u00e9c";
@@ -220,7 +201,7 @@ TEST(CompiledLexer, ByteEscapesBecomeCodePoints)
 TEST(CompiledLexer, BadRegexFailsTheCompilation)
 {
     try {
-        compile(array({match(u"ok"), include(u"#bad")}),
+        compileGrammar(array({match(u"ok"), include(u"#bad")}),
                 dict({{u"bad", dict({{u"begin", u"<"}, {u"end", u"("}})}}));
         ADD_FAILURE() << "no exception";
     } catch (const ParseException& error) {
@@ -229,12 +210,12 @@ TEST(CompiledLexer, BadRegexFailsTheCompilation)
         EXPECT_NE(message.find(" in regex ("), std::string::npos) << message;
     }
     // A bad end pattern of a parameterised context waits for the lexer.
-    EXPECT_NO_THROW(compile(array({dict({{u"begin", u"(a)"}, {u"end", u"(\\1"}})})));
+    EXPECT_NO_THROW(compileGrammar(array({dict({{u"begin", u"(a)"}, {u"end", u"(\\1"}})})));
 }
 
 TEST(CompiledLexer, IdenticalPatternsShareOneCompiledRegex)
 {
-    auto lexer = compile(
+    auto lexer = compileGrammar(
         array(
             {include(u"#word"),
              dict({{u"begin", u"<"}, {u"end", u">"}, {u"patterns", array({include(u"#word")})}})}),
@@ -275,7 +256,7 @@ TEST(CompiledLexer, JoinAndConcatScopes)
 
 TEST(CompiledLexer, CopyContextAppendsAClone)
 {
-    auto lexer = compile(array({dict({{u"begin", u"(a)"}, {u"end", u"\\1"}, {u"name", u"p"}})}));
+    auto lexer = compileGrammar(array({dict({{u"begin", u"(a)"}, {u"end", u"\\1"}, {u"name", u"p"}})}));
     const LexerContext& source = entered(*lexer->root()->context, 0);
     const size_t before = lexer->contexts().size();
     LexerContext* clone = lexer->copyContext(source);
@@ -296,7 +277,7 @@ TEST(CompiledLexer, StatesAreCountedAndADeepTreeIsFreed)
     // A long chain of nested states, as a document of many unclosed brackets
     // makes, must be freed without one stack frame per level.
     const int32_t before = g_statLexerStates.count;
-    auto lexer = compile(array(
+    auto lexer = compileGrammar(array(
         {dict({{u"begin", u"\\("}, {u"end", u"\\)"}, {u"patterns", array({include(u"$self")})}})}));
     EXPECT_EQ(g_statLexerStates.count - before, 1);
     LexerContext* inner = lexer->contexts()[1];

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,7 +15,10 @@
 #include <unistd.h>
 
 #include "ui/log.h"
+#include "ui/text/lexer/compiled_lexer.h"
+#include "ui/text/lexer/loaded_context.h"
 #include "ui/text/lexer/plist.h"
+#include "ui/text/lexer/text_mate_grammar.h"
 #include "ui/ustring.h"
 #include "ui/unicode.h"
 
@@ -125,6 +129,29 @@ inline std::string grammarXml(const std::string& scopeName, const std::string& b
            "<key>name</key><string>" + scopeName + "</string>\n"
            "<key>scopeName</key><string>" + scopeName + "</string>\n" + body +
            "</dict></plist>\n";
+}
+
+// A match rule: {match = pattern; name = name;}.
+inline PlistDict match(const char16_t* pattern, const char16_t* name = u"")
+{
+    return dict({{u"match", pattern}, {u"name", name}});
+}
+
+// A grammar with scope name source.x, compiled from its top-level patterns
+// and repository.
+inline std::unique_ptr<CompiledLexer> compileGrammar(PlistArray patterns, PlistDict repository = {})
+{
+    Grammar grammar;
+    parseTextMateGrammar(PlistValue(dict({{u"name", u"X"},
+                                          {u"scopeName", u"source.x"},
+                                          {u"patterns", std::move(patterns)},
+                                          {u"repository", std::move(repository)}})),
+                         grammar, false);
+    LanguageMap languages;
+    GrammarCache cache;
+    LoadedContextSet set;
+    loadLexerContexts(grammar, languages, set, cache);
+    return compileLexerContexts(set.contexts);
 }
 
 } // namespace grammar_test

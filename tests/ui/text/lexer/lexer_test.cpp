@@ -15,13 +15,9 @@
 using grammar_test::array;
 using grammar_test::captures;
 using grammar_test::dict;
+using grammar_test::match;
 
 namespace {
-
-PlistDict match(const char16_t* pattern, const char16_t* name = u"")
-{
-    return dict({{u"match", pattern}, {u"name", name}});
-}
 
 // A grammar with scope name source.x, compiled, and lexed line by line from
 // its root state.
@@ -29,17 +25,7 @@ class TestGrammar {
 public:
     explicit TestGrammar(PlistArray patterns, PlistDict repository = {})
     {
-        Grammar grammar;
-        parseTextMateGrammar(PlistValue(dict({{u"name", u"X"},
-                                              {u"scopeName", u"source.x"},
-                                              {u"patterns", std::move(patterns)},
-                                              {u"repository", std::move(repository)}})),
-                             grammar, false);
-        LanguageMap languages;
-        GrammarCache cache;
-        LoadedContextSet set;
-        loadLexerContexts(grammar, languages, set, cache);
-        m_lexer = compileLexerContexts(set.contexts);
+        m_lexer = grammar_test::compileGrammar(std::move(patterns), std::move(repository));
         m_state = m_lexer->root();
     }
 
