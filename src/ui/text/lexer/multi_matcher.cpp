@@ -1,20 +1,28 @@
 // The multi-pattern matcher answers the lexer's one question, "which pattern
 // of this context matches first after this position", for every token of
-// every line, so it is built around avoiding regex searches. The lexer moves
-// forward through one line and asks again after each token; a pattern whose
-// last match still lies ahead of the new position would find that same match
+// every line, so it is built around avoiding regex work. Lines of ordinary
+// length are searched with all of a context's patterns at once (an engine
+// regex set): one pass that tries every pattern at each place and stops at
+// the first match, so patterns that match nothing on the rest of the line
+// cost a look at each place up to that match, not a scan of the whole line
+// each. The set's last search is remembered under the line key and answers
+// a later call whose start still lies before its match.
+//
+// Very long lines go pattern by pattern instead: the lexer moves forward
+// through one line and asks again after each token; a pattern whose last
+// match still lies ahead of the new position would find that same match
 // again, and one that found nothing on the line would find nothing again, so
-// each entry keeps its last result under the line key of the lexing call and
-// is searched only when that result is behind the position. A match exactly
-// at the position, fresh or remembered, cannot be beaten, which ends the call
-// early. Contexts of one grammar share compiled regexes, and a context entered
-// or left on a line often asks the same regex what another context just
-// asked, so the last engine search of each regex is also kept where all the
-// entries sharing it see it, with everything its answer depended on, and is
-// reused only where the engine would answer the same. Searching allocates nothing here: the region is the caller's, each
-// entry's capture array is made once, and the caller's capture vector keeps
-// its capacity. (Oniguruma 6.9 itself allocates its backtracking stack, about
-// 5 KB, on every search; no public interface lets a caller supply one.)
+// each entry keeps its last result under the line key and is searched only
+// when that result is behind the position. A match exactly at the position,
+// fresh or remembered, cannot be beaten, which ends the call early. Contexts
+// of one grammar share compiled regexes, and a context entered or left on a
+// line often asks the same regex what another context just asked, so the last
+// engine search of each regex is also kept where all the entries sharing it
+// see it, with everything its answer depended on, and is reused only where
+// the engine would answer the same. Searching allocates nothing here: the
+// region is the caller's, each entry's capture array is made once, and the
+// caller's capture vector keeps its capacity. (Oniguruma 6.9 itself
+// allocates per search; no public interface lets a caller supply the memory.)
 #include "ui/text/lexer/multi_matcher.h"
 
 #include <algorithm>
@@ -71,9 +79,9 @@ namespace {
 
 constexpr size_t kMinimumBuckets = 32;
 
-// Whether `pattern` may contain the "\\G" anchor (an escaped backslash
-// followed by "G" is not one; anything doubtful counts as one).
-bool mayUseSearchAnchor(const slate::usubstring& pattern)
+// Where `pattern` may use the "\\G" anchor (an escaped backslash followed
+// by "G" is not one; anything doubtful counts as one).
+SearchAnchor searchAnchorOf(const slate::usubstring& pattern)
 {
     for (const uchar* p = pattern.begin; p != pattern.end; ++p) {
         if (*p != u'\\')
@@ -82,12 +90,78 @@ bool mayUseSearchAnchor(const slate::usubstring& pattern)
             break;
         ++p;
         if (*p == u'G')
-            return true;
+            return p == pattern.begin + 1 ? SearchAnchor::Leading : SearchAnchor::Anywhere;
+    }
+    return SearchAnchor::None;
+}
+
+// Lines longer than this are searched one pattern at a time, each pattern's
+// result remembered until the lexer passes it; shorter ones with all
+// patterns at once, which walks the line only as far as the first match.
+constexpr ptrdiff_t kSetSearchMaxLength = 1000;
+
+} // namespace
+
+bool SearchRecord::answers(MatchKey searchKey, const uchar* searchStart,
+                           const uchar* searchRangeEnd, const uchar* searchTextStart,
+                           const uchar* searchTextEnd, bool searchAllowEmpty,
+                           const MatchRegion& region) const
+{
+    if (key != searchKey || textStart != searchTextStart || textEnd != searchTextEnd ||
+        rangeEnd != searchRangeEnd || allowEmpty != searchAllowEmpty ||
+        documentStart != region.textStartIsDocumentStart())
+        return false;
+    const bool searchAnchorAllowed = region.anchorAllowedAt(searchStart);
+    if (start == searchStart)
+        return anchorAllowed == searchAnchorAllowed || anchor == SearchAnchor::None;
+    if (start > searchStart || (matchBegin && matchBegin < searchStart))
+        return false;
+    switch (anchor) {
+    case SearchAnchor::None:
+        return true;
+    case SearchAnchor::Leading:
+        // Matches only where a search starts: the earlier search found
+        // nothing of it further on, and the later one finds nothing of it
+        // unless "\G" may match where it starts.
+        return !searchAnchorAllowed;
+    case SearchAnchor::Anywhere:
+        break; // a look-behind may still see where the earlier search started
     }
     return false;
 }
 
-} // namespace
+void SearchRecord::remember(MatchKey searchKey, const uchar* searchStart,
+                            const uchar* searchRangeEnd, const uchar* searchTextStart,
+                            const uchar* searchTextEnd, bool searchAllowEmpty,
+                            const MatchRegion& region, bool found, int regionCount)
+{
+    key = searchKey;
+    start = searchStart;
+    rangeEnd = searchRangeEnd;
+    textStart = searchTextStart;
+    textEnd = searchTextEnd;
+    allowEmpty = searchAllowEmpty;
+    anchorAllowed = region.anchorAllowedAt(searchStart);
+    documentStart = region.textStartIsDocumentStart();
+    matchBegin = nullptr;
+    matchEnd = nullptr;
+    numCaptures = 0;
+    if (!found)
+        return;
+    matchBegin = textStart + region.begin(0);
+    matchEnd = textStart + region.end(0);
+    numCaptures = std::min(region.count(), regionCount) - 1;
+    if (numCaptures <= 0)
+        return;
+    if (!captures)
+        captures.reset(new slate::usubstring[regionCount - 1]);
+    for (int group = 1; group <= numCaptures; ++group) {
+        const int32_t groupBegin = region.begin(group);
+        captures[group - 1] = groupBegin < 0 ? slate::usubstring(textStart, textStart)
+                                             : slate::usubstring(textStart + groupBegin,
+                                                                 textStart + region.end(group));
+    }
+}
 
 RegexCache::RegexCache() : m_buckets(kMinimumBuckets) {}
 
@@ -170,12 +244,50 @@ void MultiMatcher::build(const std::vector<slate::usubstring>& patterns, RegexCa
         } else {
             m_entries.emplace_back(pattern, *m_scanner);
             slate::SP<SharedSearch> search(new SharedSearch);
-            search->usesAnchor = mayUseSearchAnchor(pattern);
+            search->anchor = searchAnchorOf(pattern);
             m_entries.back().m_shared = search;
             cache.insert(pattern, m_entries.back().sharedRegex(), std::move(search));
         }
         m_maxCaptures = std::max(m_maxCaptures, m_entries.back().regionCount());
+        m_setSearch.anchor = std::max(m_setSearch.anchor, searchAnchorOf(pattern));
     }
+}
+
+bool MultiMatcher::searchesAsSet(const uchar* textStart, const uchar* textEnd)
+{
+    if (m_entries.size() < 2 || textEnd - textStart > kSetSearchMaxLength)
+        return false;
+    if (!m_setMade) {
+        m_setMade = true;
+        std::vector<slate::SP<OnigRegexRef>> regexes;
+        regexes.reserve(m_entries.size());
+        for (const CachedRegex& entry : m_entries)
+            regexes.push_back(entry.sharedRegex());
+        m_set = m_scanner->compileSet(regexes);
+    }
+    return m_set.get() != nullptr;
+}
+
+int MultiMatcher::searchSet(MatchRegion& region, MatchKey key, const uchar* start,
+                            const uchar* rangeEnd, const uchar* textStart, const uchar* textEnd,
+                            slate::usubstring& match, std::vector<slate::usubstring>& captures,
+                            bool allowEmpty)
+{
+    SearchRecord& last = m_setSearch;
+    if (key == 0 || !last.answers(key, start, rangeEnd, textStart, textEnd, allowEmpty, region)) {
+        const int index =
+            m_scanner->searchSet(*m_set, start, rangeEnd, textStart, textEnd, region, allowEmpty);
+        last.remember(key, start, rangeEnd, textStart, textEnd, allowEmpty, region, index >= 0,
+                      m_maxCaptures);
+        last.index = index;
+    }
+    if (last.index < 0)
+        return -1;
+    match = slate::usubstring(last.matchBegin, last.matchEnd);
+    if (captures.capacity() < static_cast<size_t>(m_maxCaptures))
+        captures.reserve(static_cast<size_t>(m_maxCaptures));
+    captures.assign(last.captures.get(), last.captures.get() + last.numCaptures);
+    return last.index;
 }
 
 int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
@@ -200,6 +312,17 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
     };
 
     try {
+        if (searchesAsSet(textStart, textEnd)) {
+            const MatchKey setKey = key != 0 ? key : lineKey;
+            result = searchSet(region, setKey, start, rangeEnd, textStart, textEnd, match,
+                               captures, allowEmpty);
+            // The engine is asked not to find empty matches in this mode;
+            // should it find one where the lexer stands, the patterns are
+            // searched one by one, which skips it.
+            if (allowEmpty || result < 0 || match.begin != start || match.end != start)
+                return result;
+            result = -1;
+        }
         for (size_t i = 0; i < m_entries.size(); ++i) {
             CachedRegex& entry = m_entries[i];
             int index = static_cast<int>(i);
@@ -225,58 +348,14 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
             // results (key 0) may still use the line's records.
             const MatchKey sharedKey = key != 0 ? key : lineKey;
             SharedSearch* shared = sharedKey != 0 ? entry.m_shared.get() : nullptr;
-            const bool anchorAllowed = region.anchorAllowedAt(start);
-            const bool documentStart = region.textStartIsDocumentStart();
-            bool reuse = false;
-            if (shared && shared->key == sharedKey && shared->textStart == textStart &&
-                shared->textEnd == textEnd && shared->rangeEnd == rangeEnd &&
-                shared->allowEmpty == allowEmpty && shared->documentStart == documentStart) {
-                if (shared->usesAnchor) {
-                    // "\G" sits where a search starts, if anywhere.
-                    reuse = shared->start == start && shared->anchorAllowed == anchorAllowed;
-                } else {
-                    // Without "\G" a search tries every place from its start
-                    // alike: nothing between the earlier start and its match
-                    // (or the end) matches from a later start either.
-                    reuse = shared->start <= start &&
-                            (!shared->matchBegin || shared->matchBegin >= start);
-                }
-            }
-
+            const bool reuse = shared && shared->answers(sharedKey, start, rangeEnd, textStart,
+                                                         textEnd, allowEmpty, region);
             if (!reuse) {
                 const bool found = m_scanner->search(*entry.m_regex, start, rangeEnd, textStart,
                                                      textEnd, region, allowEmpty);
-                if (shared) {
-                    shared->key = sharedKey;
-                    shared->start = start;
-                    shared->rangeEnd = rangeEnd;
-                    shared->textStart = textStart;
-                    shared->textEnd = textEnd;
-                    shared->allowEmpty = allowEmpty;
-                    shared->anchorAllowed = anchorAllowed;
-                    shared->documentStart = documentStart;
-                    shared->matchBegin = nullptr;
-                    shared->matchEnd = nullptr;
-                    shared->numCaptures = 0;
-                    if (found) {
-                        shared->matchBegin = textStart + region.begin(0);
-                        shared->matchEnd = textStart + region.end(0);
-                        shared->numCaptures = std::min(region.count(), entry.regionCount()) - 1;
-                        if (shared->numCaptures > 0) {
-                            if (!shared->captures)
-                                shared->captures.reset(
-                                    new slate::usubstring[entry.regionCount() - 1]);
-                            for (int group = 1; group <= shared->numCaptures; ++group) {
-                                int32_t groupBegin = region.begin(group);
-                                shared->captures[group - 1] =
-                                    groupBegin < 0
-                                        ? slate::usubstring(textStart, textStart)
-                                        : slate::usubstring(textStart + groupBegin,
-                                                            textStart + region.end(group));
-                            }
-                        }
-                    }
-                }
+                if (shared)
+                    shared->remember(sharedKey, start, rangeEnd, textStart, textEnd, allowEmpty,
+                                     region, found, entry.regionCount());
                 if (!found) {
                     entry.m_key = key;
                     entry.m_matchBegin = nullptr;

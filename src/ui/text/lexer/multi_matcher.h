@@ -1,8 +1,8 @@
 // The multi-pattern matcher: the ordered patterns of one lexer context,
 // searched together for the leftmost match on the rest of a line, earlier
-// patterns winning ties. Every pattern remembers its last result under a line
-// key, so that the lexer, which asks again and again at growing positions of
-// one line, searches each pattern at most once per place where it can match.
+// patterns winning ties. Results are remembered under a line key, so that
+// the lexer, which asks again and again at growing positions of one line,
+// does not search again for what it was already told.
 #pragma once
 
 #include <cstddef>
@@ -18,15 +18,20 @@
 // call used (take it from an atomic counter). 0 never reuses anything.
 using MatchKey = int64_t;
 
-// The last engine search of one compiled regex, shared by the matcher
-// entries built through one RegexCache (so by every context of one grammar
-// that uses the pattern): another context that repeats the search on the same
-// line is answered without the engine. It records everything the engine's
-// answer depends on, so a reuse gives exactly what the engine would.
-struct SharedSearch : slate::ReferenceCounted<SharedSearch> {
-    // Whether the pattern may contain "\G", whose meaning depends on where a
-    // search starts: such a result is reused only for the very same search.
-    bool usesAnchor = false;
+// Where a pattern may use the "\G" anchor, whose meaning depends on where
+// a search starts.
+enum class SearchAnchor : uint8_t {
+    None,    // nowhere
+    Leading, // only first, so the pattern matches only where a search starts
+    Anywhere,
+};
+
+// One engine search, of one regex or of a matcher's whole set: what it was
+// asked and what it found, which tells whether a later search of the same
+// line gets the same answer without asking the engine.
+struct SearchRecord {
+    // The anchor use of the regex, or the worst of the set's.
+    SearchAnchor anchor = SearchAnchor::None;
     MatchKey key = 0; // 0: nothing remembered
     const uchar* start = nullptr;
     const uchar* rangeEnd = nullptr;
@@ -35,12 +40,33 @@ struct SharedSearch : slate::ReferenceCounted<SharedSearch> {
     bool allowEmpty = false;
     bool anchorAllowed = false;
     bool documentStart = false;
+    // The winning pattern of a set search; -1 when nothing matched.
+    int index = -1;
     // Null when the search found nothing.
     const uchar* matchBegin = nullptr;
     const uchar* matchEnd = nullptr;
     int numCaptures = 0;
     std::unique_ptr<slate::usubstring[]> captures; // room for every group
+
+    // Whether a search under `key` (not 0) from `start` with these
+    // arguments would find what this one found. Without "\G" a search
+    // tries every place from its start alike, so nothing between an earlier
+    // start and its match (or the range end) matches from a later start
+    // either.
+    bool answers(MatchKey key, const uchar* start, const uchar* rangeEnd, const uchar* textStart,
+                 const uchar* textEnd, bool allowEmpty, const MatchRegion& region) const;
+    // Remembers a search and its result: the region's groups when `found`,
+    // of which there is room for `regionCount`.
+    void remember(MatchKey key, const uchar* start, const uchar* rangeEnd, const uchar* textStart,
+                  const uchar* textEnd, bool allowEmpty, const MatchRegion& region, bool found,
+                  int regionCount);
 };
+
+// The last engine search of one compiled regex, shared by the matcher
+// entries built through one RegexCache (so by every context of one grammar
+// that uses the pattern): another context that repeats the search on the same
+// line is answered without the engine.
+struct SharedSearch : slate::ReferenceCounted<SharedSearch>, SearchRecord {};
 
 // One pattern of a matcher, with the result of its last search. Entries of
 // equal pattern text share one compiled regex; each keeps its own result.
@@ -161,16 +187,21 @@ public:
     // earliest wins. Without `allowEmpty` an empty match at `start` is never
     // returned.
     //
-    // Results are remembered per pattern under `key` and reused by later
-    // calls with the same key and `allowEmpty`, as long as the remembered
-    // match still begins at or after `start`; a pattern that found nothing is
-    // not searched again under the key. So within one key the text must stay
-    // the same and `start` must never move backwards. `captures` keeps its
-    // capacity from call to call: pass the same vector to avoid allocation.
+    // Results are remembered under `key` and reused by later calls with the
+    // same key and `allowEmpty`. On texts longer than a thousand code units
+    // the patterns are searched one by one and each remembers its result:
+    // a remembered match is reused as long as it still begins at or after
+    // `start`, and a pattern that found nothing is not searched again under
+    // the key. So within one key the text must stay the same and `start`
+    // must never move backwards. Shorter texts are searched with all
+    // patterns at once, and the last such search is reused only where the
+    // engine would answer the same. `captures` keeps its capacity from call
+    // to call: pass the same vector to avoid allocation.
     //
     // A call with key 0 reuses none of the patterns' own results, but when
     // `lineKey` is not 0 it still shares the regexes' last searches (see
-    // SharedSearch) under `lineKey`, which follows the rules of `key`.
+    // SharedSearch) and the set's last search under `lineKey`, which follows
+    // the rules of `key`.
     int search(MatchRegion& region, MatchKey key, const uchar* start, const uchar* rangeEnd,
                const uchar* textStart, const uchar* textEnd, slate::usubstring& match,
                std::vector<slate::usubstring>& captures, bool allowEmpty,
@@ -185,8 +216,22 @@ public:
 
 private:
     void build(const std::vector<slate::usubstring>& patterns, RegexCache& cache);
+    // Whether the text is searched with the set of all patterns; makes the
+    // set on first use.
+    bool searchesAsSet(const uchar* textStart, const uchar* textEnd);
+    int searchSet(MatchRegion& region, MatchKey key, const uchar* start, const uchar* rangeEnd,
+                  const uchar* textStart, const uchar* textEnd, slate::usubstring& match,
+                  std::vector<slate::usubstring>& captures, bool allowEmpty);
 
     std::vector<CachedRegex> m_entries; // in pattern order; none is in the empty form
     int m_maxCaptures = 0;
+    // All patterns as one engine set, for lines short enough that one pass
+    // over the rest of the line for all patterns costs less than a pass for
+    // each. Made on the first search that wants it; null when the scanner
+    // makes no sets.
+    slate::SP<OnigRegexSetRef> m_set;
+    bool m_setMade = false;
+    // The set's last search.
+    SearchRecord m_setSearch;
     RegexScanner* m_scanner = &onigScanner(); // not owned; outlives the matcher
 };

@@ -1,17 +1,26 @@
 // The Oniguruma side of the scanner interface, and the only file that sees
 // Oniguruma's header. Every grammar pattern is compiled with the same
-// settings (UTF-16LE, the default syntax, plain groups capture) so that a compiled
-// regex can be shared by any matcher whose pattern text is equal. The engine
+// settings (the default syntax, plain groups capture) so that a compiled
+// regex can be shared by any matcher whose pattern text is equal. Patterns
+// and texts are UTF-16 to the rest of the program but go to the engine as
+// UTF-8: in UTF-16 the engine tests every character against a class by
+// searching the class's code ranges, where in UTF-8 an ASCII character is
+// one table lookup, which makes the grammars' class-heavy patterns about
+// twice as fast. A line is converted once for all the searches made on it,
+// and results are mapped back to code units. The engine
 // keeps global state while compiling, hence `onigCompileLock`; searching
 // touches only the regex (read) and the caller's region (written), so it runs
 // unlocked. The search options are derived per call from where the search
 // starts and ends inside the text and from the region's anchor settings,
 // which is what lets the lexer search a line from the middle while anchors
-// still see the whole line.
+// still see the whole line. Regex sets search all patterns of a lexer
+// context in one pass; the engine keeps each set's per-regex regions, so a
+// set is searched by one thread at a time.
 #include "ui/text/lexer/onig_scanner.h"
 
 #include <oniguruma.h>
 
+#include <string>
 #include <vector>
 
 #include "ui/unicode.h"
@@ -24,7 +33,85 @@ namespace {
 // Guarded by onigCompileLock.
 bool s_engineInitialised = false;
 
-OnigEncoding engineEncoding() { return ONIG_ENCODING_UTF16_LE; }
+OnigEncoding engineEncoding() { return ONIG_ENCODING_UTF8; }
+
+// Appends the UTF-8 form of the character at `p` (a surrogate pair is one
+// character, a lone surrogate takes the 3-byte form of its value); returns
+// the code units it took.
+size_t appendUtf8(const uchar* p, const uchar* end, std::string& out)
+{
+    uint32_t c = *p;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+        return 1;
+    }
+    if (c >= 0xD800 && c < 0xDC00 && p + 1 != end && p[1] >= 0xDC00 && p[1] < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00u);
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+    return 1;
+}
+
+std::string toEngineText(const slate::usubstring& text)
+{
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (const uchar* p = text.begin; p != text.end;)
+        p += appendUtf8(p, text.end, bytes);
+    return bytes;
+}
+
+// The region's UTF-8 form of [start, end), converted unless the region
+// holds it already.
+const MatchRegion::Utf8Text& convertedText(MatchRegion& region, const uchar* start,
+                                           const uchar* end)
+{
+    MatchRegion::Utf8Text& text = region.utf8Text();
+    const size_t length = static_cast<size_t>(end - start);
+    if (text.start == start && text.end == end &&
+        std::char_traits<uchar>::compare(text.copy.data(), start, length) == 0)
+        return text;
+    text.start = start;
+    text.end = end;
+    text.copy.assign(start, end);
+    text.bytes.clear();
+    text.unitOfByte.clear();
+    text.byteOfUnit.clear();
+    const uchar* p = start;
+    while (p != end && *p < 0x80)
+        text.bytes += static_cast<char>(*p++);
+    if (p == end)
+        return text; // ASCII: the offsets are equal
+    text.byteOfUnit.reserve(length + 1);
+    text.unitOfByte.reserve(length * 3 + 1);
+    for (size_t unit = 0; unit < static_cast<size_t>(p - start); ++unit) {
+        text.byteOfUnit.push_back(static_cast<int32_t>(unit));
+        text.unitOfByte.push_back(static_cast<int32_t>(unit));
+    }
+    while (p != end) {
+        const int32_t unit = static_cast<int32_t>(p - start);
+        const int32_t byte = static_cast<int32_t>(text.bytes.size());
+        const size_t units = appendUtf8(p, end, text.bytes);
+        text.byteOfUnit.insert(text.byteOfUnit.end(), units, byte);
+        text.unitOfByte.resize(text.bytes.size(), unit);
+        p += units;
+    }
+    text.byteOfUnit.push_back(static_cast<int32_t>(text.bytes.size()));
+    text.unitOfByte.push_back(static_cast<int32_t>(length));
+    return text;
+}
 
 std::string engineMessage(int code, OnigErrorInfo* information)
 {
@@ -36,115 +123,48 @@ std::string engineMessage(int code, OnigErrorInfo* information)
     return std::string(reinterpret_cast<const char*>(text));
 }
 
-const OnigUChar* bytes(const uchar* unit) { return reinterpret_cast<const OnigUChar*>(unit); }
-
-// The length of an escape at `p` that denotes code point 0 ("\\x00",
-// "\\x{0}", "\\0", "\\u0000" and longer zero runs), or 0 when there is none.
-size_t nulEscapeLength(const uchar* p, const uchar* end)
+// The engine options of a search from `start` to `rangeEnd` of a text that
+// ends at `textEnd`. No NOTBOL for a search that starts inside the text: a
+// match begins at `start` or later, where "^" only matches after a line
+// break anyway, and a look-behind must still see the text's start as a line
+// start ("(?<=^while )").
+OnigOptionType searchOptions(const uchar* start, const uchar* rangeEnd, const uchar* textEnd,
+                             const MatchRegion& region, bool allowEmpty)
 {
-    if (end - p < 2 || p[0] != u'\\')
-        return 0;
-    const uchar* q = p + 2;
-    auto zeros = [&](size_t most) {
-        size_t count = 0;
-        while (q != end && *q == u'0' && count < most) {
-            ++q;
-            ++count;
-        }
-        return count;
-    };
-    switch (p[1]) {
-    case u'0':
-        q = p + 1;
-        if (!zeros(3))
-            return 0;
-        break;
-    case u'x':
-        if (q != end && *q == u'{') {
-            ++q;
-            if (!zeros(8) || q == end || *q != u'}')
-                return 0;
-            ++q;
-        } else if (zeros(2) != 2) {
-            return 0;
-        }
-        break;
-    case u'u':
-        if (zeros(4) != 4)
-            return 0;
-        break;
-    default:
-        return 0;
-    }
-    // A following digit would make it another number.
-    if (q != end && ((*q >= u'0' && *q <= u'9') || (*q >= u'a' && *q <= u'f') ||
-                     (*q >= u'A' && *q <= u'F')) && p[1] != u'x')
-        return 0;
-    return static_cast<size_t>(q - p);
+    OnigOptionType options = ONIG_OPTION_NONE;
+    if (rangeEnd != textEnd)
+        options |= ONIG_OPTION_NOTEOL;
+    if (!allowEmpty)
+        options |= ONIG_OPTION_FIND_NOT_EMPTY;
+    if (!region.anchorAllowedAt(start))
+        options |= ONIG_OPTION_NOT_BEGIN_POSITION;
+    if (!region.textStartIsDocumentStart())
+        options |= ONIG_OPTION_NOT_BEGIN_STRING;
+    return options;
 }
 
-// In UTF-16 the engine (6.9.8) gets a negated class nested inside another
-// class wrong when the negated class holds code point 0: "[a[^\\x00-\\x7F]]"
-// matches every character. Grammars write exactly that for "not ASCII", so
-// such a range is made to start at 1 instead, which changes nothing but the
-// treatment of NUL characters. Returns false (and leaves `rewritten` alone)
-// when the pattern has no such range.
-bool avoidNestedNulRange(const slate::usubstring& pattern, ustring& rewritten)
-{
-    // For each open class, whether it is negated; nested classes only count
-    // inside an outer one.
-    std::vector<bool> negated;
-    bool changed = false;
-    const uchar* copied = pattern.begin;
-    const uchar* p = pattern.begin;
-    const uchar* const end = pattern.end;
-    while (p != end) {
-        const uchar unit = *p;
-        if (unit == u'\\') {
-            if (negated.size() >= 2 && negated.back()) {
-                const size_t length = nulEscapeLength(p, end);
-                if (length && p + length != end && p[length] == u'-') {
-                    if (!changed)
-                        rewritten.clear();
-                    changed = true;
-                    rewritten.append(copied, p);
-                    rewritten += u"\\x{1}";
-                    copied = p + length;
-                    p += length;
-                    continue;
-                }
-            }
-            p += p + 1 != end ? 2 : 1;
-            continue;
-        }
-        if (unit == u'[') {
-            if (!negated.empty() && p + 1 != end && p[1] == u':') {
-                // A POSIX bracket such as "[:alpha:]" inside a class.
-                const uchar* close = p + 2;
-                while (close + 1 < end && !(close[0] == u':' && close[1] == u']'))
-                    ++close;
-                if (close + 1 < end) {
-                    p = close + 2;
-                    continue;
-                }
-            }
-            ++p;
-            const bool isNegated = p != end && *p == u'^';
-            if (isNegated)
-                ++p;
-            negated.push_back(isNegated);
-            if (p != end && *p == u']')
-                ++p; // a "]" first in a class is literal
-            continue;
-        }
-        if (unit == u']' && !negated.empty())
-            negated.pop_back();
-        ++p;
+// A text as the engine searches it: its UTF-8 form, converted once and kept
+// in the region while the same text is searched again.
+class EngineText {
+public:
+    EngineText(MatchRegion& region, const uchar* textStart, const uchar* textEnd)
+        : m_text(convertedText(region, textStart, textEnd)), m_textStart(textStart)
+    {
     }
-    if (changed)
-        rewritten.append(copied, end);
-    return changed;
-}
+
+    // The engine's position of the code unit at `unit`.
+    const OnigUChar* at(const uchar* unit) const
+    {
+        const size_t offset = static_cast<size_t>(unit - m_textStart);
+        return reinterpret_cast<const OnigUChar*>(m_text.bytes.data()) +
+               (m_text.byteOfUnit.empty() ? offset
+                                          : static_cast<size_t>(m_text.byteOfUnit[offset]));
+    }
+
+private:
+    const MatchRegion::Utf8Text& m_text;
+    const uchar* m_textStart;
+};
 
 class OnigScanner final : public RegexScanner {
 public:
@@ -153,9 +173,7 @@ public:
         OnigRegex regex = nullptr;
         OnigErrorInfo information = {};
         int result;
-        ustring rewritten;
-        const slate::usubstring source =
-            avoidNestedNulRange(pattern, rewritten) ? slate::usubstring(rewritten) : pattern;
+        const std::string source = toEngineText(pattern);
         {
             ScopedLock lock(onigCompileLock);
             if (!s_engineInitialised) {
@@ -165,9 +183,9 @@ public:
             }
             // The engine's default syntax, which grammars are written for
             // (variable-length look-behind among other things).
-            result = onig_new(&regex, bytes(source.begin), bytes(source.end),
-                              ONIG_OPTION_CAPTURE_GROUP, engineEncoding(), ONIG_SYNTAX_DEFAULT,
-                              &information);
+            const OnigUChar* text = reinterpret_cast<const OnigUChar*>(source.data());
+            result = onig_new(&regex, text, text + source.size(), ONIG_OPTION_CAPTURE_GROUP,
+                              engineEncoding(), ONIG_SYNTAX_DEFAULT, &information);
         }
         if (result != ONIG_NORMAL)
             throw oniguruma::regex_error(engineMessage(result, &information) + " in regex " +
@@ -179,24 +197,12 @@ public:
                 const uchar* textStart, const uchar* textEnd, MatchRegion& region,
                 bool allowEmpty) override
     {
-        // No NOTBOL for a search that starts inside the text: a match
-        // begins at `start` or later, where "^" only matches after a line
-        // break anyway, and a look-behind must still see the text's start
-        // as a line start ("(?<=^while )").
-        OnigOptionType options = ONIG_OPTION_NONE;
-        if (rangeEnd != textEnd)
-            options |= ONIG_OPTION_NOTEOL;
-        if (!allowEmpty)
-            options |= ONIG_OPTION_FIND_NOT_EMPTY;
-        if (!region.anchorAllowedAt(start))
-            options |= ONIG_OPTION_NOT_BEGIN_POSITION;
-        if (!region.textStartIsDocumentStart())
-            options |= ONIG_OPTION_NOT_BEGIN_STRING;
-
         OnigRegion* engineRegion = static_cast<OnigRegion*>(region.engineRegion());
-        int result = onig_search(static_cast<OnigRegex>(regex.engineRegex()), bytes(textStart),
-                                 bytes(textEnd), bytes(start), bytes(rangeEnd), engineRegion,
-                                 options);
+        const EngineText text(region, textStart, textEnd);
+        const int result = onig_search(static_cast<OnigRegex>(regex.engineRegex()),
+                                       text.at(textStart), text.at(textEnd), text.at(start),
+                                       text.at(rangeEnd), engineRegion,
+                                       searchOptions(start, rangeEnd, textEnd, region, allowEmpty));
         if (result >= 0) {
             region.setResult(textStart, engineRegion->num_regs, engineRegion->beg,
                              engineRegion->end);
@@ -205,6 +211,54 @@ public:
         region.setResult(textStart, 0, nullptr, nullptr);
         if (result == ONIG_MISMATCH)
             return false;
+        throw oniguruma::regex_error(engineMessage(result, nullptr));
+    }
+
+    slate::SP<OnigRegexSetRef> compileSet(
+        const std::vector<slate::SP<OnigRegexRef>>& regexes) override
+    {
+        std::vector<OnigRegex> engineRegexes;
+        engineRegexes.reserve(regexes.size());
+        for (const slate::SP<OnigRegexRef>& regex : regexes)
+            engineRegexes.push_back(static_cast<OnigRegex>(regex->engineRegex()));
+        OnigRegSet* set = nullptr;
+        if (engineRegexes.empty() ||
+            onig_regset_new(&set, static_cast<int>(engineRegexes.size()), engineRegexes.data()) !=
+                ONIG_NORMAL)
+            return slate::SP<OnigRegexSetRef>();
+        return slate::SP<OnigRegexSetRef>(new OnigRegexSetRef(set, regexes));
+    }
+
+    int searchSet(OnigRegexSetRef& set, const uchar* start, const uchar* rangeEnd,
+                  const uchar* textStart, const uchar* textEnd, MatchRegion& region,
+                  bool allowEmpty) override
+    {
+        if (start == rangeEnd && textStart != textEnd) {
+            // The engine refuses an empty range in a set search; a match
+            // can only begin at `start`, so the regexes are tried in turn.
+            for (size_t index = 0; index < set.size(); ++index) {
+                if (search(set.regex(index), start, rangeEnd, textStart, textEnd, region,
+                           allowEmpty))
+                    return static_cast<int>(index);
+            }
+            return -1;
+        }
+        OnigRegSet* engineSet = static_cast<OnigRegSet*>(set.engineSet());
+        const EngineText text(region, textStart, textEnd);
+        int matchPosition = 0;
+        const int result = onig_regset_search(
+            engineSet, text.at(textStart), text.at(textEnd), text.at(start), text.at(rangeEnd),
+            ONIG_REGSET_POSITION_LEAD,
+            searchOptions(start, rangeEnd, textEnd, region, allowEmpty), &matchPosition);
+        if (result >= 0) {
+            OnigRegion* engineRegion = onig_regset_get_region(engineSet, result);
+            region.setResult(textStart, engineRegion->num_regs, engineRegion->beg,
+                             engineRegion->end);
+            return result;
+        }
+        region.setResult(textStart, 0, nullptr, nullptr);
+        if (result == ONIG_MISMATCH)
+            return -1;
         throw oniguruma::regex_error(engineMessage(result, nullptr));
     }
 };
@@ -222,6 +276,31 @@ const char* regex_error::what() const noexcept { return m_message.c_str(); }
 } // namespace oniguruma
 
 OnigRegexRef::~OnigRegexRef() { onig_free(static_cast<OnigRegex>(m_engineRegex)); }
+
+OnigRegexSetRef::~OnigRegexSetRef()
+{
+    // Freeing a set frees the regexes in it, but ours stay shared: take them
+    // out first, last to first so that nothing moves.
+    OnigRegSet* set = static_cast<OnigRegSet*>(m_engineSet);
+    for (int index = onig_regset_number_of_regex(set); index > 0; --index)
+        onig_regset_replace(set, index - 1, nullptr);
+    onig_regset_free(set);
+}
+
+slate::SP<OnigRegexSetRef> RegexScanner::compileSet(const std::vector<slate::SP<OnigRegexRef>>&)
+{
+    return slate::SP<OnigRegexSetRef>();
+}
+
+int RegexScanner::searchSet(OnigRegexSetRef& set, const uchar* start, const uchar* rangeEnd,
+                            const uchar* textStart, const uchar* textEnd, MatchRegion& region,
+                            bool allowEmpty)
+{
+    // Only a scanner that makes sets searches them.
+    (void)set, (void)start, (void)rangeEnd, (void)textStart, (void)textEnd, (void)allowEmpty;
+    region.setResult(textStart, 0, nullptr, nullptr);
+    throw oniguruma::regex_error(std::string("no regex set"));
+}
 
 MatchRegion::MatchRegion() : m_engineRegion(onig_region_new()) {}
 

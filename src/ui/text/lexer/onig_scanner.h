@@ -1,9 +1,10 @@
 // The regular-expression engine of grammar patterns, seen through a small
 // scanner interface. Grammar patterns are compiled and searched by Oniguruma
-// in UTF-16LE with its default syntax; everything above this header (the
-// multi-pattern matcher, the lexer, indentation rules) sees only compiled
-// regexes, match regions and the `RegexScanner` interface, never Oniguruma's
-// own header. Positions are pointers to UTF-16 code units of one text.
+// with its default syntax; everything above this header (the multi-pattern
+// matcher, the lexer, indentation rules) sees only compiled regexes, match
+// regions and the `RegexScanner` interface, never Oniguruma's own header.
+// Positions are pointers to UTF-16 code units of one text, and offsets are
+// counted in code units, whatever form the engine searches internally.
 //
 // This header is neutral: it includes no engine or system header, so it may
 // meet ICU and Boost headers (which clash with Oniguruma's) in one file.
@@ -12,6 +13,8 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/critical_section.h"
 #include "ui/reference_counted.h"
@@ -67,6 +70,34 @@ private:
     int m_captureCount;
 };
 
+// Compiled regexes searched together in one pass of the engine: at each
+// place of the text every regex is tried in order before the next place, so
+// the first to match gives the leftmost match, the earliest regex winning
+// ties. Made only by a scanner; holds a count on each of its regexes, which
+// stay shared with everything else that uses them. Unlike a compiled regex,
+// a set keeps per-search state of its own: one thread at a time.
+class OnigRegexSetRef : public slate::ReferenceCounted<OnigRegexSetRef> {
+public:
+    // Takes ownership of `engineSet` (an Oniguruma regex set holding the
+    // engine regexes of `regexes`, in order).
+    OnigRegexSetRef(void* engineSet, std::vector<slate::SP<OnigRegexRef>> regexes)
+        : m_engineSet(engineSet), m_regexes(std::move(regexes))
+    {
+    }
+    ~OnigRegexSetRef();
+    OnigRegexSetRef(const OnigRegexSetRef&) = delete;
+    OnigRegexSetRef& operator=(const OnigRegexSetRef&) = delete;
+
+    size_t size() const { return m_regexes.size(); }
+    const OnigRegexRef& regex(size_t index) const { return *m_regexes[index]; }
+    // For the scanner only.
+    void* engineSet() const { return m_engineSet; }
+
+private:
+    void* m_engineSet;
+    std::vector<slate::SP<OnigRegexRef>> m_regexes;
+};
+
 // Where a search writes its result. One region serves many searches in a row
 // (the token storage makes one per lexing run) so that searching allocates
 // nothing; it is used by one thread at a time. The group positions read back
@@ -109,10 +140,25 @@ public:
     int32_t end(int group) const { return unitOffset(m_byteEnds[group]); }
 
     // For scanners: the engine's region object, and the result of a search
-    // as the engine left it (byte offsets into the UTF-16LE text, -1 for
-    // groups that did not take part). The arrays must stay valid until the
-    // next search.
+    // as the engine left it (byte offsets into the engine's form of the
+    // text, Utf8Text, -1 for groups that did not take part). The arrays must
+    // stay valid until the next search.
     void* engineRegion() const { return m_engineRegion; }
+    // For scanners: the engine searches UTF-8, where ASCII text is one byte
+    // a character and character classes test ASCII by table. This is the
+    // text last converted, kept for the searches that follow (the lexer
+    // searches one line many times).
+    struct Utf8Text {
+        const uchar* start = nullptr;
+        const uchar* end = nullptr;
+        ustring copy;      // what was converted, to see that the text is unchanged
+        std::string bytes; // UTF-8; a lone surrogate takes the 3-byte form of its value
+        // Offsets between the two forms, each with one entry past the end;
+        // both empty when every unit is ASCII and the offsets are equal.
+        std::vector<int32_t> unitOfByte;
+        std::vector<int32_t> byteOfUnit;
+    };
+    Utf8Text& utf8Text() { return m_utf8; }
     void setResult(const uchar* textStart, int count, const int* byteBegins, const int* byteEnds)
     {
         m_textStart = textStart;
@@ -122,11 +168,16 @@ public:
     }
 
 private:
-    // The engine counts bytes; an odd byte offset cannot occur in UTF-16
-    // text and is rounded down.
-    static int32_t unitOffset(int byteOffset) { return byteOffset < 0 ? -1 : byteOffset / 2; }
+    // The engine counts bytes of the UTF-8 form.
+    int32_t unitOffset(int byteOffset) const
+    {
+        if (byteOffset < 0)
+            return -1;
+        return m_utf8.unitOfByte.empty() ? byteOffset : m_utf8.unitOfByte[static_cast<size_t>(byteOffset)];
+    }
 
     void* m_engineRegion;
+    Utf8Text m_utf8;
     bool m_anchorRestricted = false;
     bool m_textStartIsDocumentStart = true;
     const uchar* m_anchor = nullptr;
@@ -162,6 +213,21 @@ public:
     virtual bool search(const OnigRegexRef& regex, const uchar* start, const uchar* rangeEnd,
                         const uchar* textStart, const uchar* textEnd, MatchRegion& region,
                         bool allowEmpty) = 0;
+
+    // Gathers `regexes` (compiled by this scanner, at least one) into a set
+    // for searchSet, or gives null when the scanner searches one regex at a
+    // time only (the default). Any thread.
+    virtual slate::SP<OnigRegexSetRef> compileSet(
+        const std::vector<slate::SP<OnigRegexRef>>& regexes);
+
+    // Searches like `search` with every regex of `set` at once: the index of
+    // the regex whose match begins first (the earliest regex of those that
+    // match at that place), or -1 when none matches. The groups of that
+    // match are in `region`. Throws oniguruma::regex_error when the engine
+    // fails. The set is searched by one thread at a time.
+    virtual int searchSet(OnigRegexSetRef& set, const uchar* start, const uchar* rangeEnd,
+                          const uchar* textStart, const uchar* textEnd, MatchRegion& region,
+                          bool allowEmpty);
 };
 
 // The Oniguruma scanner; it has no state of its own and lives for the whole

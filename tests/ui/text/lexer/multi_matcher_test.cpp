@@ -440,3 +440,59 @@ TEST(MultiMatcher, BuildingIsTimedEvenWhenAPatternFails)
 }
 
 } // namespace
+
+namespace {
+
+// The same searches through a matcher that searches its patterns as one set
+// (the Oniguruma scanner makes sets) and remembers its results, and through
+// one that searches them one by one afresh every time (the counting scanner
+// makes no sets; key 0 reuses nothing): both must answer alike.
+TEST(MultiMatcher, SetSearchAnswersLikeSearchingPatternByPattern)
+{
+    struct Case {
+        const char* name;
+        std::vector<const char16_t*> patterns;
+        const char16_t* text;
+        std::vector<int> starts; // searched in turn under one key
+        int anchor;              // "\\G" may match only here (-1: anywhere)
+    };
+    const Case cases[] = {
+        {"words and punctuation", {u"\\b(if|else)\\b", u"([a-z]+)", u"(\\()|(\\))", u"\\s+"},
+         u"if (x) else y", {0, 2, 3, 4, 5, 6, 7, 11, 12}, -1},
+        {"ties go to the earlier pattern", {u"ab", u"a", u"abc(d)?"}, u"xabcabc", {0, 3, 4, 6},
+         -1},
+        {"leading anchor", {u"\\G\\s*(\\w)", u"x", u"\\d"}, u"  a x 1 x", {0, 2, 3, 4, 5, 7},
+         3},
+        {"anchor inside a look-behind", {u"(?<=\\Ga)b", u"c"}, u"abcab", {0, 1, 2, 3}, -1},
+        {"look-behind and non-ASCII", {u"(?<=\u00e9)t", u"\u20ac", u"[^\\x{0}-\\x{7F}]"},
+         u"\u00e9t\u20ac\U0001F600t", {0, 1, 2, 3, 5}, -1},
+        {"empty matches", {u"x*", u"$", u"a"}, u"aax", {0, 1, 2, 3}, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountingScanner oneByOne;
+        MultiMatcher asSet(views(c.patterns));
+        MultiMatcher patternByPattern(views(c.patterns), oneByOne);
+        for (const bool allowEmpty : {true, false}) {
+            Line setLine(c.text);
+            Line plainLine(c.text);
+            for (Line* line : {&setLine, &plainLine}) {
+                if (c.anchor >= 0)
+                    line->region.restrictAnchor(line->text.data() + c.anchor);
+            }
+            for (const int start : c.starts) {
+                SCOPED_TRACE(start);
+                const int index = setLine.search(asSet, 7, start, allowEmpty);
+                ASSERT_EQ(index, plainLine.search(patternByPattern, 0, start, allowEmpty));
+                if (index < 0)
+                    continue;
+                EXPECT_EQ(setLine.matchBegin(), plainLine.matchBegin());
+                EXPECT_EQ(setLine.matchEnd(), plainLine.matchEnd());
+                EXPECT_EQ(setLine.captureTexts(), plainLine.captureTexts());
+            }
+        }
+        EXPECT_GT(oneByOne.searches, 0);
+    }
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 #include "ui/text/lexer/onig_scanner.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,14 @@ TEST(OnigScanner, SearchFromInsideTheText)
         {u"$", u"ab", 0, true, 2, 2},          // the text end can be matched
         {u"\\h+", u"xy1f", 0, true, 2, 4},     // Ruby syntax: \h is a hexadecimal digit
         {u"a", u"\U0001F600a", 0, true, 2, 3}, // positions in UTF-16 units
+        {u"b", u"\u00e9\u20acab", 1, true, 3, 4},     // after two- and three-byte characters
+        {u"(?<=\u20ac)a", u"\u00e9\u20aca", 2, true, 2, 3}, // look-behind over them
+        {u"\u20ac+", u"x\u20ac\u20ac", 0, true, 1, 3},
+        {u".b", u"a\U0001F600b", 1, true, 1, 4},        // a pair is one character
+        {u"\\x{1F600}", u"a\U0001F600", 0, true, 1, 3},
+        {u"b", u"\xd800" u"ab", 0, true, 2, 3},       // a lone surrogate is a character
+        {u"[\\x{D800}-\\x{DBFF}]", u"a\xd800", 0, true, 1, 2},
+        {u"\\w+", u"-\u00e9t\u00e9-", 0, true, 1, 4},
     };
     for (const SearchCase& c : cases) {
         SCOPED_TRACE(narrow(c.pattern) + " in " + narrow(c.text));
@@ -113,6 +122,89 @@ TEST(OnigScanner, RangeEndLimitsWhereAMatchMayBegin)
     EXPECT_FALSE(onigScanner().search(*regex, begin, begin + 1, begin, end, region, true));
     ASSERT_TRUE(onigScanner().search(*regex, begin + 2, end, begin, end, region, true));
     EXPECT_EQ(region.begin(0), 3);
+}
+
+TEST(OnigScanner, TextChangedInPlaceIsSearchedAfresh)
+{
+    // The engine's copy of a text is kept for the searches that follow;
+    // new content at the same place must not be searched in the old form.
+    ustring text = u"aab";
+    slate::SP<OnigRegexRef> regex = onigScanner().compile(u"b");
+    MatchRegion region;
+    const uchar* begin = text.data();
+    const uchar* end = begin + text.size();
+    ASSERT_TRUE(onigScanner().search(*regex, begin, end, begin, end, region, true));
+    EXPECT_EQ(region.begin(0), 2);
+    text[0] = u'b';
+    ASSERT_TRUE(onigScanner().search(*regex, begin, end, begin, end, region, true));
+    EXPECT_EQ(region.begin(0), 0);
+    text[0] = u'\u00e9';
+    ASSERT_TRUE(onigScanner().search(*regex, begin, end, begin, end, region, true));
+    EXPECT_EQ(region.begin(0), 2);
+}
+
+struct SetCase {
+    const char* name;
+    std::vector<const char16_t*> patterns;
+    const char16_t* text;
+    int start;
+    int rangeEnd; // -1: the text end
+    bool allowEmpty;
+    int expectedIndex; // -1: no match
+    int expectedBegin;
+    int expectedEnd;
+};
+
+TEST(OnigScanner, SetSearchFindsTheLeftmostMatchEarliestRegexFirst)
+{
+    const SetCase cases[] = {
+        {"leftmost wins", {u"c", u"b"}, u"abc", 0, -1, true, 1, 1, 2},
+        {"earlier regex wins a tie", {u"bc", u"b"}, u"abc", 0, -1, true, 0, 1, 3},
+        {"none matches", {u"x", u"y"}, u"abc", 0, -1, true, -1, 0, 0},
+        {"from inside the text", {u"a", u"(?<=a)b"}, u"abab", 1, -1, true, 1, 1, 2},
+        {"not beyond the range end", {u"c", u"x"}, u"abc", 0, 1, true, -1, 0, 0},
+        {"only at the start when the range is empty", {u"b", u"a"}, u"aab", 1, 1, true, 1, 1, 2},
+        {"at the text end", {u"x", u"$"}, u"ab", 2, 2, true, 1, 2, 2},
+        {"no empty match without allowEmpty", {u"a*", u"b"}, u"xb", 0, -1, false, 1, 1, 2},
+        {"empty match with allowEmpty", {u"a*", u"b"}, u"xb", 0, -1, true, 0, 0, 0},
+        {"after non-ASCII text", {u"x", u"\u20ac?b"}, u"\u00e9\u20acb", 0, -1, true, 1, 1, 3},
+    };
+    for (const SetCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<slate::SP<OnigRegexRef>> regexes;
+        for (const char16_t* pattern : c.patterns)
+            regexes.push_back(onigScanner().compile(pattern));
+        slate::SP<OnigRegexSetRef> set = onigScanner().compileSet(regexes);
+        ASSERT_TRUE(set.get());
+        ustring text = c.text;
+        const uchar* begin = text.data();
+        const uchar* end = begin + text.size();
+        MatchRegion region;
+        const int index = onigScanner().searchSet(*set, begin + c.start,
+                                                  c.rangeEnd < 0 ? end : begin + c.rangeEnd,
+                                                  begin, end, region, c.allowEmpty);
+        ASSERT_EQ(index, c.expectedIndex);
+        if (index >= 0) {
+            EXPECT_EQ(region.begin(0), c.expectedBegin);
+            EXPECT_EQ(region.end(0), c.expectedEnd);
+        }
+    }
+}
+
+TEST(OnigScanner, SetLeavesItsRegexesUsable)
+{
+    slate::SP<OnigRegexRef> regex = onigScanner().compile(u"(b)");
+    {
+        slate::SP<OnigRegexSetRef> set =
+            onigScanner().compileSet({onigScanner().compile(u"x"), regex});
+        ASSERT_TRUE(set.get());
+    }
+    ustring text = u"ab";
+    MatchRegion region;
+    const uchar* begin = text.data();
+    const uchar* end = begin + text.size();
+    ASSERT_TRUE(onigScanner().search(*regex, begin, end, begin, end, region, true));
+    EXPECT_EQ(region.begin(1), 1);
 }
 
 } // namespace
