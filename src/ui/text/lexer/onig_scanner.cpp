@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/text/lexer/pattern_factoring.h"
 #include "ui/unicode.h"
 
 CriticalSection onigCompileLock;
@@ -166,31 +167,51 @@ private:
     const uchar* m_textStart;
 };
 
+// Compiles `pattern` with the settings every grammar pattern gets.
+int compileEngineRegex(const slate::usubstring& pattern, OnigRegex& regex,
+                       OnigErrorInfo* information)
+{
+    const std::string source = toEngineText(pattern);
+    const OnigUChar* text = reinterpret_cast<const OnigUChar*>(source.data());
+    ScopedLock lock(onigCompileLock);
+    if (!s_engineInitialised) {
+        OnigEncoding encodings[] = {engineEncoding()};
+        onig_initialize(encodings, 1);
+        s_engineInitialised = true;
+    }
+    // The engine's default syntax, which grammars are written for
+    // (variable-length look-behind among other things).
+    return onig_new(&regex, text, text + source.size(), ONIG_OPTION_CAPTURE_GROUP,
+                    engineEncoding(), ONIG_SYNTAX_DEFAULT, information);
+}
+
+slate::SP<OnigRegexRef> wrap(OnigRegex regex)
+{
+    return slate::SP<OnigRegexRef>(new OnigRegexRef(regex, onig_number_of_captures(regex)));
+}
+
 class OnigScanner final : public RegexScanner {
 public:
+    explicit OnigScanner(bool factors) : m_factors(factors) {}
+
     slate::SP<OnigRegexRef> compile(const slate::usubstring& pattern) override
     {
+        // Keyword alternations go to the engine factored; should the
+        // factored form fail, the pattern is compiled as written, and its
+        // own error is what gets reported.
+        ustring factoredPattern;
+        if (m_factors && factorLiteralAlternatives(pattern, factoredPattern)) {
+            OnigRegex regex = nullptr;
+            if (compileEngineRegex(factoredPattern, regex, nullptr) == ONIG_NORMAL)
+                return wrap(regex);
+        }
         OnigRegex regex = nullptr;
         OnigErrorInfo information = {};
-        int result;
-        const std::string source = toEngineText(pattern);
-        {
-            ScopedLock lock(onigCompileLock);
-            if (!s_engineInitialised) {
-                OnigEncoding encodings[] = {engineEncoding()};
-                onig_initialize(encodings, 1);
-                s_engineInitialised = true;
-            }
-            // The engine's default syntax, which grammars are written for
-            // (variable-length look-behind among other things).
-            const OnigUChar* text = reinterpret_cast<const OnigUChar*>(source.data());
-            result = onig_new(&regex, text, text + source.size(), ONIG_OPTION_CAPTURE_GROUP,
-                              engineEncoding(), ONIG_SYNTAX_DEFAULT, &information);
-        }
+        const int result = compileEngineRegex(pattern, regex, &information);
         if (result != ONIG_NORMAL)
             throw oniguruma::regex_error(engineMessage(result, &information) + " in regex " +
                                          toUtf8(pattern));
-        return slate::SP<OnigRegexRef>(new OnigRegexRef(regex, onig_number_of_captures(regex)));
+        return wrap(regex);
     }
 
     bool search(const OnigRegexRef& regex, const uchar* start, const uchar* rangeEnd,
@@ -226,7 +247,14 @@ public:
             onig_regset_new(&set, static_cast<int>(engineRegexes.size()), engineRegexes.data()) !=
                 ONIG_NORMAL)
             return slate::SP<OnigRegexSetRef>();
-        return slate::SP<OnigRegexSetRef>(new OnigRegexSetRef(set, regexes));
+        // Match parameters made once: the plain set search makes and frees
+        // one per regex on every call.
+        std::vector<void*> parameters;
+        parameters.reserve(regexes.size());
+        for (size_t i = 0; i < regexes.size(); ++i)
+            parameters.push_back(onig_new_match_param());
+        return slate::SP<OnigRegexSetRef>(
+            new OnigRegexSetRef(set, std::move(parameters), regexes));
     }
 
     int searchSet(OnigRegexSetRef& set, const uchar* start, const uchar* rangeEnd,
@@ -246,10 +274,11 @@ public:
         OnigRegSet* engineSet = static_cast<OnigRegSet*>(set.engineSet());
         const EngineText text(region, textStart, textEnd);
         int matchPosition = 0;
-        const int result = onig_regset_search(
+        const int result = onig_regset_search_with_param(
             engineSet, text.at(textStart), text.at(textEnd), text.at(start), text.at(rangeEnd),
-            ONIG_REGSET_POSITION_LEAD,
-            searchOptions(start, rangeEnd, textEnd, region, allowEmpty), &matchPosition);
+            ONIG_REGSET_POSITION_LEAD, searchOptions(start, rangeEnd, textEnd, region, allowEmpty),
+            reinterpret_cast<OnigMatchParam**>(set.engineParameters()),
+            &matchPosition);
         if (result >= 0) {
             OnigRegion* engineRegion = onig_regset_get_region(engineSet, result);
             region.setResult(textStart, engineRegion->num_regs, engineRegion->beg,
@@ -261,6 +290,9 @@ public:
             return -1;
         throw oniguruma::regex_error(engineMessage(result, nullptr));
     }
+
+private:
+    const bool m_factors;
 };
 
 } // namespace
@@ -285,6 +317,8 @@ OnigRegexSetRef::~OnigRegexSetRef()
     for (int index = onig_regset_number_of_regex(set); index > 0; --index)
         onig_regset_replace(set, index - 1, nullptr);
     onig_regset_free(set);
+    for (void* parameter : m_engineParameters)
+        onig_free_match_param(static_cast<OnigMatchParam*>(parameter));
 }
 
 slate::SP<OnigRegexSetRef> RegexScanner::compileSet(const std::vector<slate::SP<OnigRegexRef>>&)
@@ -308,7 +342,13 @@ MatchRegion::~MatchRegion() { onig_region_free(static_cast<OnigRegion*>(m_engine
 
 RegexScanner& onigScanner()
 {
-    static OnigScanner scanner;
+    static OnigScanner scanner(true);
+    return scanner;
+}
+
+RegexScanner& onigScannerAsWritten()
+{
+    static OnigScanner scanner(false);
     return scanner;
 }
 

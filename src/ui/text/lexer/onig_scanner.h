@@ -79,9 +79,13 @@ private:
 class OnigRegexSetRef : public slate::ReferenceCounted<OnigRegexSetRef> {
 public:
     // Takes ownership of `engineSet` (an Oniguruma regex set holding the
-    // engine regexes of `regexes`, in order).
-    OnigRegexSetRef(void* engineSet, std::vector<slate::SP<OnigRegexRef>> regexes)
-        : m_engineSet(engineSet), m_regexes(std::move(regexes))
+    // engine regexes of `regexes`, in order) and of `engineParameters` (the
+    // engine's match parameters, one per regex, made once for every search).
+    OnigRegexSetRef(void* engineSet, std::vector<void*> engineParameters,
+                    std::vector<slate::SP<OnigRegexRef>> regexes)
+        : m_engineSet(engineSet),
+          m_engineParameters(std::move(engineParameters)),
+          m_regexes(std::move(regexes))
     {
     }
     ~OnigRegexSetRef();
@@ -92,9 +96,11 @@ public:
     const OnigRegexRef& regex(size_t index) const { return *m_regexes[index]; }
     // For the scanner only.
     void* engineSet() const { return m_engineSet; }
+    void** engineParameters() { return m_engineParameters.data(); }
 
 private:
     void* m_engineSet;
+    std::vector<void*> m_engineParameters;
     std::vector<slate::SP<OnigRegexRef>> m_regexes;
 };
 
@@ -233,6 +239,10 @@ public:
 // The Oniguruma scanner; it has no state of its own and lives for the whole
 // process. Any thread.
 RegexScanner& onigScanner();
+// The same engine compiling every pattern exactly as written, without the
+// rewrites that make keyword alternations faster (pattern_factoring.h); to
+// check those rewrites against.
+RegexScanner& onigScannerAsWritten();
 
 // Frees the engine's global tables. Called once at shutdown, after the last
 // compiled regex is gone; a later compilation initialises the engine again.
