@@ -1,35 +1,45 @@
 // The multi-pattern matcher answers the lexer's one question, "which pattern
 // of this context matches first after this position", for every token of
-// every line, so it is built around avoiding regex work. Lines of ordinary
-// length are searched with all of a context's patterns at once (an engine
-// regex set): one pass that tries every pattern at each place and stops at
-// the first match, so patterns that match nothing on the rest of the line
-// cost a look at each place up to that match, not a scan of the whole line
-// each. The set's last search is remembered under the line key and answers
-// a later call whose start still lies before its match.
+// every line, so it is built around avoiding regex work. There are two ways
+// to answer, and which costs less depends on the grammar and the text, so
+// each matcher measures both now and then and uses the cheaper (they give
+// the same answers; only the time differs).
 //
-// Very long lines go pattern by pattern instead: the lexer moves forward
-// through one line and asks again after each token; a pattern whose last
-// match still lies ahead of the new position would find that same match
-// again, and one that found nothing on the line would find nothing again, so
-// each entry keeps its last result under the line key and is searched only
-// when that result is behind the position. A match exactly at the position,
-// fresh or remembered, cannot be beaten, which ends the call early. Contexts
-// of one grammar share compiled regexes, and a context entered or left on a
-// line often asks the same regex what another context just asked, so the last
-// engine search of each regex is also kept where all the entries sharing it
-// see it, with everything its answer depended on, and is reused only where
-// the engine would answer the same. Searching allocates nothing here: the
-// region is the caller's, each entry's capture array is made once, and the
-// caller's capture vector keeps its capacity. (Oniguruma 6.9 itself
-// allocates per search; no public interface lets a caller supply the memory.)
+// One pattern at a time: the lexer moves forward through one line and asks
+// again after each token; a pattern whose last match still lies ahead of the
+// new position would find that same match again, and one that found nothing
+// on the line would find nothing again, so each entry keeps its last result
+// under the line key and is searched only when that result is behind the
+// position. A match exactly at the position, fresh or remembered, cannot be
+// beaten, which ends the call early. The scanner also skips, without asking
+// the engine, a pattern that needs a character the rest of the line does not
+// hold. Contexts of one grammar share compiled regexes, and a context
+// entered or left on a line often asks the same regex what another context
+// just asked, so the last engine search of each regex is also kept where all
+// the entries sharing it see it, with everything its answer depended on, and
+// is reused only where the engine would answer the same. This way wins where
+// most patterns match nothing on a line: each is looked for once per line.
+//
+// All patterns as one engine set, on lines of ordinary length: one pass that
+// tries every pattern at each place and stops at the first match. This way
+// wins where patterns are costly to look for across a whole line and
+// matches are close together. The set's last search is remembered under the
+// line key and answers a later call whose start still lies before its match.
+//
+// Searching allocates nothing here: the region is the caller's, each entry's
+// capture array is made once, and the caller's capture vector keeps its
+// capacity. (Oniguruma 6.9 itself allocates per search; no public interface
+// lets a caller supply the memory.)
 #include "ui/text/lexer/multi_matcher.h"
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <utility>
 
 #include "ui/hash.h"
 #include "ui/log.h"
+#include "ui/text/lexer/pattern_requirement.h"
 #include "ui/statistics.h"
 #include "ui/unicode.h"
 
@@ -94,6 +104,49 @@ SearchAnchor searchAnchorOf(const slate::usubstring& pattern)
     }
     return SearchAnchor::None;
 }
+
+// Calls measured for each way of searching in a trial, and calls made the
+// chosen way before the next trial.
+constexpr uint32_t kTrialCalls = 48;
+constexpr uint32_t kCallsBetweenTrials = 4096;
+
+// Times one search into a trial, when it is in a trial phase, and moves
+// the trial on.
+class TrialStep {
+public:
+    TrialStep(SearchTrial& trial, bool asSet)
+        : m_trial(trial), m_asSet(asSet), m_timed(trial.phase < 2)
+    {
+        if (m_timed)
+            m_begin = std::chrono::steady_clock::now();
+    }
+    ~TrialStep()
+    {
+        if (m_timed)
+            m_trial.nanoseconds[m_asSet] += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                std::chrono::steady_clock::now() - m_begin)
+                                                .count();
+        if (++m_trial.calls < (m_trial.phase < 2 ? kTrialCalls : kCallsBetweenTrials))
+            return;
+        m_trial.calls = 0;
+        if (m_trial.phase == 0) {
+            m_trial.phase = 1;
+        } else if (m_trial.phase == 1) {
+            m_trial.setChosen = m_trial.nanoseconds[1] <= m_trial.nanoseconds[0];
+            m_trial.phase = 2;
+        } else {
+            m_trial = SearchTrial();
+        }
+    }
+    TrialStep(const TrialStep&) = delete;
+    TrialStep& operator=(const TrialStep&) = delete;
+
+private:
+    SearchTrial& m_trial;
+    const bool m_asSet;
+    const bool m_timed;
+    std::chrono::steady_clock::time_point m_begin;
+};
 
 // Lines longer than this are searched one pattern at a time, each pattern's
 // result remembered until the lexer passes it; shorter ones with all
@@ -249,7 +302,8 @@ void MultiMatcher::build(const std::vector<slate::usubstring>& patterns, RegexCa
             cache.insert(pattern, m_entries.back().sharedRegex(), std::move(search));
         }
         m_maxCaptures = std::max(m_maxCaptures, m_entries.back().regionCount());
-        m_setSearch.anchor = std::max(m_setSearch.anchor, searchAnchorOf(pattern));
+        m_entries.back().m_anchor = searchAnchorOf(pattern);
+        m_setSearch.anchor = std::max(m_setSearch.anchor, m_entries.back().m_anchor);
     }
 }
 
@@ -312,7 +366,14 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
     };
 
     try {
-        if (searchesAsSet(textStart, textEnd)) {
+        // Trials only compare the two ways where both are open.
+        const bool setOpen = searchesAsSet(textStart, textEnd);
+        const bool asSet =
+            setOpen && (m_trial.phase < 2 ? m_trial.phase == 1 : m_trial.setChosen);
+        std::optional<TrialStep> step;
+        if (setOpen)
+            step.emplace(m_trial, asSet);
+        if (asSet) {
             const MatchKey setKey = key != 0 ? key : lineKey;
             result = searchSet(region, setKey, start, rangeEnd, textStart, textEnd, match,
                                captures, allowEmpty);
@@ -326,12 +387,13 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
         for (size_t i = 0; i < m_entries.size(); ++i) {
             CachedRegex& entry = m_entries[i];
             int index = static_cast<int>(i);
-
-            if (key != 0 && entry.m_key == key && entry.m_allowEmpty == allowEmpty) {
+            if (key != 0 && entry.m_key == key && entry.m_allowEmpty == allowEmpty &&
+                entry.m_anchor == SearchAnchor::None) {
                 if (!entry.m_matchBegin)
                     continue; // found nothing on this line before
                 if (entry.m_matchBegin >= start) {
-                    if (result < 0 || entry.m_matchBegin < best) {
+                    if (result < 0 || entry.m_matchBegin < best ||
+                        (entry.m_matchBegin == best && index < result)) {
                         take(index, entry);
                         if (best == start)
                             return result; // nothing can begin earlier
@@ -406,7 +468,7 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
                 }
             }
 
-            if (result >= 0 && begin >= best)
+            if (result >= 0 && (begin > best || (begin == best && index > result)))
                 continue; // the earlier pattern keeps the tie
             take(index, entry);
             if (begin == start)

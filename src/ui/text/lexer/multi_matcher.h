@@ -68,6 +68,15 @@ struct SearchRecord {
 // line is answered without the engine.
 struct SharedSearch : slate::ReferenceCounted<SharedSearch>, SearchRecord {};
 
+// A matcher's measure of its two ways of searching a line: one pattern at a
+// time, each remembering its result, or all patterns as one engine set.
+struct SearchTrial {
+    int64_t nanoseconds[2] = {0, 0}; // by way: 0 one by one, 1 as a set
+    uint32_t calls = 0;              // of the current trial phase or choice
+    uint8_t phase = 0;               // 0, 1: trying that way; 2: chosen
+    bool setChosen = true;
+};
+
 // One pattern of a matcher, with the result of its last search. Entries of
 // equal pattern text share one compiled regex; each keeps its own result.
 class CachedRegex {
@@ -111,6 +120,10 @@ private:
     // Made on the first match that has capture groups, with room for all of
     // them, and reused for every later match.
     std::unique_ptr<slate::usubstring[]> m_captures;
+    // Where the pattern may use "\\G"; its remembered results are reused only
+    // when it has none (an answer with "\\G" depends on where the search
+    // starts, which the shared record checks).
+    SearchAnchor m_anchor = SearchAnchor::Anywhere;
 };
 
 // One search with the regex of `entry`, through the Oniguruma scanner (the
@@ -188,15 +201,17 @@ public:
     // returned.
     //
     // Results are remembered under `key` and reused by later calls with the
-    // same key and `allowEmpty`. On texts longer than a thousand code units
-    // the patterns are searched one by one and each remembers its result:
-    // a remembered match is reused as long as it still begins at or after
-    // `start`, and a pattern that found nothing is not searched again under
-    // the key. So within one key the text must stay the same and `start`
-    // must never move backwards. Shorter texts are searched with all
-    // patterns at once, and the last such search is reused only where the
-    // engine would answer the same. `captures` keeps its capacity from call
-    // to call: pass the same vector to avoid allocation.
+    // same key and `allowEmpty`, only where the engine would answer the
+    // same. Lines are searched one pattern at a time, each remembering its
+    // result: a remembered match is reused as long as it still begins at or
+    // after `start`, and a pattern that found nothing is not searched again
+    // under the key (a pattern that may use "\\G" excepted: what it finds
+    // depends on where the search starts). Lines up to a thousand code
+    // units may instead be searched with all patterns at once, whichever
+    // the matcher has measured to cost less. So within one key the text must
+    // stay the same and `start` must never move backwards. `captures` keeps
+    // its capacity from call to call: pass the same vector to avoid
+    // allocation.
     //
     // A call with key 0 reuses none of the patterns' own results, but when
     // `lineKey` is not 0 it still shares the regexes' last searches (see
@@ -231,6 +246,10 @@ private:
     // makes no sets.
     slate::SP<OnigRegexSetRef> m_set;
     bool m_setMade = false;
+    // Which way of searching costs less depends on the patterns and on the
+    // text, so the matcher measures both from time to time and keeps the
+    // cheaper (both find the same).
+    SearchTrial m_trial;
     // The set's last search.
     SearchRecord m_setSearch;
     RegexScanner* m_scanner = &onigScanner(); // not owned; outlives the matcher

@@ -76,8 +76,7 @@ std::string toEngineText(const slate::usubstring& text)
 
 // The region's UTF-8 form of [start, end), converted unless the region
 // holds it already.
-const MatchRegion::Utf8Text& convertedText(MatchRegion& region, const uchar* start,
-                                           const uchar* end)
+MatchRegion::Utf8Text& convertedText(MatchRegion& region, const uchar* start, const uchar* end)
 {
     MatchRegion::Utf8Text& text = region.utf8Text();
     const size_t length = static_cast<size_t>(end - start);
@@ -87,6 +86,7 @@ const MatchRegion::Utf8Text& convertedText(MatchRegion& region, const uchar* sta
     text.start = start;
     text.end = end;
     text.copy.assign(start, end);
+    text.charactersFrom.clear();
     text.bytes.clear();
     text.unitOfByte.clear();
     text.byteOfUnit.clear();
@@ -122,6 +122,26 @@ std::string engineMessage(int code, OnigErrorInfo* information)
     else
         onig_error_code_to_str(text, code);
     return std::string(reinterpret_cast<const char*>(text));
+}
+
+// Whether the characters of [start, textEnd) include one that every match
+// of `regex` needs; true when the regex needs none known.
+bool mayMatchFrom(const OnigRegexRef& regex, MatchRegion& region, const uchar* start,
+                  const uchar* textStart, const uchar* textEnd)
+{
+    const CharacterSet* required = regex.requiredCharacters();
+    if (!required)
+        return true;
+    MatchRegion::Utf8Text& text = convertedText(region, textStart, textEnd);
+    if (text.charactersFrom.empty()) {
+        const size_t length = static_cast<size_t>(textEnd - textStart);
+        text.charactersFrom.resize(length + 1);
+        for (size_t unit = length; unit-- > 0;) {
+            text.charactersFrom[unit] = text.charactersFrom[unit + 1];
+            text.charactersFrom[unit].add(textStart[unit]);
+        }
+    }
+    return text.charactersFrom[static_cast<size_t>(start - textStart)].intersects(*required);
 }
 
 // The engine options of a search from `start` to `rangeEnd` of a text that
@@ -185,9 +205,14 @@ int compileEngineRegex(const slate::usubstring& pattern, OnigRegex& regex,
                     engineEncoding(), ONIG_SYNTAX_DEFAULT, information);
 }
 
-slate::SP<OnigRegexRef> wrap(OnigRegex regex)
+// Shares `regex`, compiled from `pattern`, with what its matches need.
+slate::SP<OnigRegexRef> wrap(OnigRegex regex, const slate::usubstring& pattern)
 {
-    return slate::SP<OnigRegexRef>(new OnigRegexRef(regex, onig_number_of_captures(regex)));
+    slate::SP<OnigRegexRef> shared(new OnigRegexRef(regex, onig_number_of_captures(regex)));
+    CharacterSet required;
+    if (findRequiredCharacters(pattern, required))
+        shared->setRequiredCharacters(required);
+    return shared;
 }
 
 class OnigScanner final : public RegexScanner {
@@ -203,7 +228,7 @@ public:
         if (m_factors && factorLiteralAlternatives(pattern, factoredPattern)) {
             OnigRegex regex = nullptr;
             if (compileEngineRegex(factoredPattern, regex, nullptr) == ONIG_NORMAL)
-                return wrap(regex);
+                return wrap(regex, pattern);
         }
         OnigRegex regex = nullptr;
         OnigErrorInfo information = {};
@@ -211,7 +236,7 @@ public:
         if (result != ONIG_NORMAL)
             throw oniguruma::regex_error(engineMessage(result, &information) + " in regex " +
                                          toUtf8(pattern));
-        return wrap(regex);
+        return wrap(regex, pattern);
     }
 
     bool search(const OnigRegexRef& regex, const uchar* start, const uchar* rangeEnd,
@@ -219,6 +244,10 @@ public:
                 bool allowEmpty) override
     {
         OnigRegion* engineRegion = static_cast<OnigRegion*>(region.engineRegion());
+        if (!mayMatchFrom(regex, region, start, textStart, textEnd)) {
+            region.setResult(textStart, 0, nullptr, nullptr);
+            return false;
+        }
         const EngineText text(region, textStart, textEnd);
         const int result = onig_search(static_cast<OnigRegex>(regex.engineRegex()),
                                        text.at(textStart), text.at(textEnd), text.at(start),

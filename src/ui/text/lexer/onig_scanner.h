@@ -18,6 +18,7 @@
 
 #include "ui/critical_section.h"
 #include "ui/reference_counted.h"
+#include "ui/text/lexer/pattern_requirement.h"
 #include "ui/ustring.h"
 
 namespace oniguruma {
@@ -62,12 +63,26 @@ public:
 
     // The number of capture groups, named and plain ones alike.
     int captureCount() const { return m_captureCount; }
+    // Characters of which every match has one at or after its start (see
+    // pattern_requirement.h); null when none are known. Set by the scanner
+    // that compiled the regex, before it is shared.
+    const CharacterSet* requiredCharacters() const
+    {
+        return m_hasRequired ? &m_required : nullptr;
+    }
+    void setRequiredCharacters(const CharacterSet& required)
+    {
+        m_required = required;
+        m_hasRequired = true;
+    }
     // For the scanner only.
     void* engineRegex() const { return m_engineRegex; }
 
 private:
     void* m_engineRegex;
     int m_captureCount;
+    CharacterSet m_required;
+    bool m_hasRequired = false;
 };
 
 // Compiled regexes searched together in one pass of the engine: at each
@@ -158,6 +173,9 @@ public:
         const uchar* start = nullptr;
         const uchar* end = nullptr;
         ustring copy;      // what was converted, to see that the text is unchanged
+        // The characters from each unit to the end (one entry past it),
+        // made when first asked for.
+        std::vector<CharacterSet> charactersFrom;
         std::string bytes; // UTF-8; a lone surrogate takes the 3-byte form of its value
         // Offsets between the two forms, each with one entry past the end;
         // both empty when every unit is ASCII and the offsets are equal.

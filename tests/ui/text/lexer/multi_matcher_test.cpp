@@ -111,10 +111,10 @@ TEST(MultiMatcher, SearchesLeftmostEarliestAndReusesRememberedResults)
          {u"z", u"b"},
          u"abab",
          {{1, 0, true, 1, 1, 2}, {1, 2, true, 1, 3, 3}}},
-        {"a \\G pattern that failed is not tried again under the same key",
+        {"a \\G pattern that failed is searched again from a later start",
          {u"\\Gb"},
          u"ab",
-         {{1, 0, true, -1, 0, 1}, {1, 1, true, -1, 0, 1}, {2, 1, true, 0, 1, 2}}},
+         {{1, 0, true, -1, 0, 1}, {1, 1, true, 0, 1, 2}, {2, 1, true, 0, 1, 3}}},
         {"remembered match behind the position is searched again",
          {u"a"},
          u"aa",
@@ -443,11 +443,32 @@ TEST(MultiMatcher, BuildingIsTimedEvenWhenAPatternFails)
 
 namespace {
 
-// The same searches through a matcher that searches its patterns as one set
-// (the Oniguruma scanner makes sets) and remembers its results, and through
-// one that searches them one by one afresh every time (the counting scanner
-// makes no sets; key 0 reuses nothing): both must answer alike.
-TEST(MultiMatcher, SetSearchAnswersLikeSearchingPatternByPattern)
+// Forwards sets to the Oniguruma scanner as well, and counts their searches.
+class SetCountingScanner : public CountingScanner {
+public:
+    slate::SP<OnigRegexSetRef> compileSet(
+        const std::vector<slate::SP<OnigRegexRef>>& regexes) override
+    {
+        return onigScanner().compileSet(regexes);
+    }
+    int searchSet(OnigRegexSetRef& set, const uchar* start, const uchar* rangeEnd,
+                  const uchar* textStart, const uchar* textEnd, MatchRegion& region,
+                  bool allowEmpty) override
+    {
+        ++setSearches;
+        return onigScanner().searchSet(set, start, rangeEnd, textStart, textEnd, region,
+                                       allowEmpty);
+    }
+
+    int setSearches = 0;
+};
+
+// The same searches, over and over, through a matcher that remembers its
+// results and tries both ways of searching (one pattern at a time and all
+// as one set) before it settles on one, and through one that searches the
+// patterns one by one afresh every time (key 0 reuses nothing): both must
+// answer alike whichever way the first one goes.
+TEST(MultiMatcher, EveryWayOfSearchingAnswersLikeTheEngine)
 {
     struct Case {
         const char* name;
@@ -467,31 +488,35 @@ TEST(MultiMatcher, SetSearchAnswersLikeSearchingPatternByPattern)
         {"look-behind and non-ASCII", {u"(?<=\u00e9)t", u"\u20ac", u"[^\\x{0}-\\x{7F}]"},
          u"\u00e9t\u20ac\U0001F600t", {0, 1, 2, 3, 5}, -1},
         {"empty matches", {u"x*", u"$", u"a"}, u"aax", {0, 1, 2, 3}, -1},
+        {"needed characters missing", {u"'''", u"\\(", u"[a-z]+"}, u"ab cd", {0, 2, 3}, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        SetCountingScanner bothWays;
         CountingScanner oneByOne;
-        MultiMatcher asSet(views(c.patterns));
-        MultiMatcher patternByPattern(views(c.patterns), oneByOne);
-        for (const bool allowEmpty : {true, false}) {
-            Line setLine(c.text);
+        MultiMatcher matcher(views(c.patterns), bothWays);
+        MultiMatcher engine(views(c.patterns), oneByOne);
+        for (MatchKey key = 1; key <= 100; ++key) {
+            const bool allowEmpty = key % 2 == 0;
+            Line line(c.text);
             Line plainLine(c.text);
-            for (Line* line : {&setLine, &plainLine}) {
+            for (Line* each : {&line, &plainLine}) {
                 if (c.anchor >= 0)
-                    line->region.restrictAnchor(line->text.data() + c.anchor);
+                    each->region.restrictAnchor(each->text.data() + c.anchor);
             }
             for (const int start : c.starts) {
                 SCOPED_TRACE(start);
-                const int index = setLine.search(asSet, 7, start, allowEmpty);
-                ASSERT_EQ(index, plainLine.search(patternByPattern, 0, start, allowEmpty));
+                const int index = line.search(matcher, key, start, allowEmpty);
+                ASSERT_EQ(index, plainLine.search(engine, 0, start, allowEmpty));
                 if (index < 0)
                     continue;
-                EXPECT_EQ(setLine.matchBegin(), plainLine.matchBegin());
-                EXPECT_EQ(setLine.matchEnd(), plainLine.matchEnd());
-                EXPECT_EQ(setLine.captureTexts(), plainLine.captureTexts());
+                EXPECT_EQ(line.matchBegin(), plainLine.matchBegin());
+                EXPECT_EQ(line.matchEnd(), plainLine.matchEnd());
+                EXPECT_EQ(line.captureTexts(), plainLine.captureTexts());
             }
         }
-        EXPECT_GT(oneByOne.searches, 0);
+        EXPECT_GT(bothWays.searches, 0);
+        EXPECT_GT(bothWays.setSearches, 0);
     }
 }
 
