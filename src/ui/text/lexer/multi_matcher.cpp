@@ -1,8 +1,8 @@
 // The multi-pattern matcher answers the lexer's one question, "which pattern
 // of this context matches first after this position", for every token of
-// every line, so it is built around avoiding regex work. There are two ways
-// to answer, and which costs less depends on the grammar and the text, so
-// each matcher measures both now and then and uses the cheaper (they give
+// every line, so it is built around avoiding regex work. There are three ways
+// to answer, and which costs least depends on the grammar and the text, so
+// each matcher measures them now and then and uses the cheapest (they give
 // the same answers; only the time differs).
 //
 // One pattern at a time: the lexer moves forward through one line and asks
@@ -23,8 +23,13 @@
 // All patterns as one engine set, on lines of ordinary length: one pass that
 // tries every pattern at each place and stops at the first match. This way
 // wins where patterns are costly to look for across a whole line and
-// matches are close together. The set's last search is remembered under the
-// line key and answers a later call whose start still lies before its match.
+// matches are close together. Or, cheaper still where it pays, a set of
+// only the patterns that may match on the rest of the line (those needing
+// characters it lacks left out), sets being made as lines ask for them and
+// the last few kept; where lines vary too much, making sets costs more than
+// it saves, and the whole set wins. A set's last search is remembered under
+// the line key and answers a later call whose start still lies before its
+// match.
 //
 // Searching allocates nothing here: the region is the caller's, each entry's
 // capture array is made once, and the caller's capture vector keeps its
@@ -39,7 +44,6 @@
 
 #include "ui/hash.h"
 #include "ui/log.h"
-#include "ui/text/lexer/pattern_requirement.h"
 #include "ui/statistics.h"
 #include "ui/unicode.h"
 
@@ -107,15 +111,15 @@ SearchAnchor searchAnchorOf(const slate::usubstring& pattern)
 
 // Calls measured for each way of searching in a trial, and calls made the
 // chosen way before the next trial.
-constexpr uint32_t kTrialCalls = 48;
-constexpr uint32_t kCallsBetweenTrials = 4096;
+constexpr uint32_t kTrialCalls = 64;
+constexpr uint32_t kCallsBetweenTrials = 8192;
 
 // Times one search into a trial, when it is in a trial phase, and moves
 // the trial on.
 class TrialStep {
 public:
-    TrialStep(SearchTrial& trial, bool asSet)
-        : m_trial(trial), m_asSet(asSet), m_timed(trial.phase < 2)
+    TrialStep(SearchTrial& trial, SearchWay way)
+        : m_trial(trial), m_way(way), m_timed(trial.phase < kSearchWays)
     {
         if (m_timed)
             m_begin = std::chrono::steady_clock::now();
@@ -123,17 +127,23 @@ public:
     ~TrialStep()
     {
         if (m_timed)
-            m_trial.nanoseconds[m_asSet] += std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                                std::chrono::steady_clock::now() - m_begin)
-                                                .count();
-        if (++m_trial.calls < (m_trial.phase < 2 ? kTrialCalls : kCallsBetweenTrials))
+            m_trial.nanoseconds[static_cast<int>(m_way)] +=
+                std::chrono::duration_cast<std::chrono::nanoseconds>(
+                    std::chrono::steady_clock::now() - m_begin)
+                    .count();
+        if (++m_trial.calls < (m_trial.phase < kSearchWays ? kTrialCalls : kCallsBetweenTrials))
             return;
         m_trial.calls = 0;
-        if (m_trial.phase == 0) {
-            m_trial.phase = 1;
-        } else if (m_trial.phase == 1) {
-            m_trial.setChosen = m_trial.nanoseconds[1] <= m_trial.nanoseconds[0];
-            m_trial.phase = 2;
+        if (m_trial.phase + 1 < kSearchWays) {
+            ++m_trial.phase;
+        } else if (m_trial.phase + 1 == kSearchWays) {
+            int cheapest = 0;
+            for (int way = 1; way < kSearchWays; ++way) {
+                if (m_trial.nanoseconds[way] < m_trial.nanoseconds[cheapest])
+                    cheapest = way;
+            }
+            m_trial.chosen = static_cast<SearchWay>(cheapest);
+            m_trial.phase = kSearchWays;
         } else {
             m_trial = SearchTrial();
         }
@@ -143,7 +153,7 @@ public:
 
 private:
     SearchTrial& m_trial;
-    const bool m_asSet;
+    const SearchWay m_way;
     const bool m_timed;
     std::chrono::steady_clock::time_point m_begin;
 };
@@ -152,6 +162,9 @@ private:
 // result remembered until the lexer passes it; shorter ones with all
 // patterns at once, which walks the line only as far as the first match.
 constexpr ptrdiff_t kSetSearchMaxLength = 1000;
+
+// Pattern sets kept per matcher.
+constexpr size_t kKeptSets = 32;
 
 } // namespace
 
@@ -309,28 +322,90 @@ void MultiMatcher::build(const std::vector<slate::usubstring>& patterns, RegexCa
 
 bool MultiMatcher::searchesAsSet(const uchar* textStart, const uchar* textEnd)
 {
-    if (m_entries.size() < 2 || textEnd - textStart > kSetSearchMaxLength)
-        return false;
-    if (!m_setMade) {
-        m_setMade = true;
-        std::vector<slate::SP<OnigRegexRef>> regexes;
-        regexes.reserve(m_entries.size());
-        for (const CachedRegex& entry : m_entries)
-            regexes.push_back(entry.sharedRegex());
-        m_set = m_scanner->compileSet(regexes);
+    return !m_setsRefused && m_entries.size() >= 2 &&
+           textEnd - textStart <= kSetSearchMaxLength;
+}
+
+MultiMatcher::PatternSet* MultiMatcher::patternSet(const std::vector<uint64_t>& members)
+{
+    ++m_setUses;
+    bool whole = true;
+    for (size_t i = 0; i < m_entries.size() && whole; ++i)
+        whole = (members[i / 64] >> (i % 64)) & 1;
+    if (whole && m_wholeSet.set)
+        return &m_wholeSet;
+    if (!whole) {
+        for (PatternSet& known : m_sets) {
+            if (known.members == members) {
+                known.lastUse = m_setUses;
+                return &known;
+            }
+        }
     }
-    return m_set.get() != nullptr;
+    PatternSet made;
+    made.members = members;
+    std::vector<slate::SP<OnigRegexRef>> regexes;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if ((members[i / 64] >> (i % 64)) & 1) {
+            made.entries.push_back(static_cast<int>(i));
+            regexes.push_back(m_entries[i].sharedRegex());
+        }
+    }
+    made.set = m_scanner->compileSet(regexes);
+    if (!made.set) {
+        m_setsRefused = true;
+        return nullptr;
+    }
+    made.lastUse = m_setUses;
+    if (whole) {
+        m_wholeSet = std::move(made);
+        return &m_wholeSet;
+    }
+    if (m_sets.size() < kKeptSets) {
+        m_sets.push_back(std::move(made));
+        return &m_sets.back();
+    }
+    PatternSet* oldest = &m_sets[0];
+    for (PatternSet& known : m_sets) {
+        if (known.lastUse < oldest->lastUse)
+            oldest = &known;
+    }
+    *oldest = std::move(made);
+    return oldest;
 }
 
 int MultiMatcher::searchSet(MatchRegion& region, MatchKey key, const uchar* start,
                             const uchar* rangeEnd, const uchar* textStart, const uchar* textEnd,
                             slate::usubstring& match, std::vector<slate::usubstring>& captures,
-                            bool allowEmpty)
+                            bool allowEmpty, bool lineSets)
 {
     SearchRecord& last = m_setSearch;
     if (key == 0 || !last.answers(key, start, rangeEnd, textStart, textEnd, allowEmpty, region)) {
-        const int index =
-            m_scanner->searchSet(*m_set, start, rangeEnd, textStart, textEnd, region, allowEmpty);
+        // Only patterns that may match from here take part: any set of
+        // them finds what the whole set would.
+        m_members.assign((m_entries.size() + 63) / 64, 0);
+        bool any = false;
+        const CharacterSet* ahead =
+            lineSets ? &charactersFrom(region, start, textStart, textEnd) : nullptr;
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            const CharacterSet* required = m_entries[i].regex()->requiredCharacters();
+            if (!ahead || !required || ahead->intersects(*required)) {
+                m_members[i / 64] |= uint64_t(1) << (i % 64);
+                any = true;
+            }
+        }
+        int index = -1;
+        if (any) {
+            PatternSet* set = patternSet(m_members);
+            if (!set)
+                return -2;
+            index = m_scanner->searchSet(*set->set, start, rangeEnd, textStart, textEnd, region,
+                                         allowEmpty);
+            if (index >= 0)
+                index = set->entries[static_cast<size_t>(index)];
+        } else {
+            region.setResult(textStart, 0, nullptr, nullptr);
+        }
         last.remember(key, start, rangeEnd, textStart, textEnd, allowEmpty, region, index >= 0,
                       m_maxCaptures);
         last.index = index;
@@ -368,19 +443,22 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
     try {
         // Trials only compare the two ways where both are open.
         const bool setOpen = searchesAsSet(textStart, textEnd);
-        const bool asSet =
-            setOpen && (m_trial.phase < 2 ? m_trial.phase == 1 : m_trial.setChosen);
+        const SearchWay way = !setOpen ? SearchWay::OneByOne
+                              : m_trial.phase < kSearchWays ? static_cast<SearchWay>(m_trial.phase)
+                                                            : m_trial.chosen;
         std::optional<TrialStep> step;
         if (setOpen)
-            step.emplace(m_trial, asSet);
-        if (asSet) {
+            step.emplace(m_trial, way);
+        if (way != SearchWay::OneByOne) {
             const MatchKey setKey = key != 0 ? key : lineKey;
             result = searchSet(region, setKey, start, rangeEnd, textStart, textEnd, match,
-                               captures, allowEmpty);
+                               captures, allowEmpty, way == SearchWay::LineSet);
+            // -2: the scanner makes no sets; from now on all go one by one.
             // The engine is asked not to find empty matches in this mode;
             // should it find one where the lexer stands, the patterns are
             // searched one by one, which skips it.
-            if (allowEmpty || result < 0 || match.begin != start || match.end != start)
+            if (result != -2 &&
+                (allowEmpty || result < 0 || match.begin != start || match.end != start))
                 return result;
             result = -1;
         }

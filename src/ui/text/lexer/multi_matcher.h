@@ -68,13 +68,19 @@ struct SearchRecord {
 // line is answered without the engine.
 struct SharedSearch : slate::ReferenceCounted<SharedSearch>, SearchRecord {};
 
-// A matcher's measure of its two ways of searching a line: one pattern at a
-// time, each remembering its result, or all patterns as one engine set.
+// The ways a matcher can search a line: one pattern at a time, each
+// remembering its result; all patterns as one engine set; or a set of just
+// the patterns whose needed characters the line holds (sets made as lines
+// ask for them, the last few kept).
+enum class SearchWay : uint8_t { OneByOne, WholeSet, LineSet };
+constexpr int kSearchWays = 3;
+
+// A matcher's measure of its ways of searching.
 struct SearchTrial {
-    int64_t nanoseconds[2] = {0, 0}; // by way: 0 one by one, 1 as a set
-    uint32_t calls = 0;              // of the current trial phase or choice
-    uint8_t phase = 0;               // 0, 1: trying that way; 2: chosen
-    bool setChosen = true;
+    int64_t nanoseconds[kSearchWays] = {0, 0, 0};
+    uint32_t calls = 0; // of the current trial phase or choice
+    uint8_t phase = 0;  // below kSearchWays: trying that way; then: chosen
+    SearchWay chosen = SearchWay::WholeSet;
 };
 
 // One pattern of a matcher, with the result of its last search. Entries of
@@ -236,7 +242,7 @@ private:
     bool searchesAsSet(const uchar* textStart, const uchar* textEnd);
     int searchSet(MatchRegion& region, MatchKey key, const uchar* start, const uchar* rangeEnd,
                   const uchar* textStart, const uchar* textEnd, slate::usubstring& match,
-                  std::vector<slate::usubstring>& captures, bool allowEmpty);
+                  std::vector<slate::usubstring>& captures, bool allowEmpty, bool lineSets);
 
     std::vector<CachedRegex> m_entries; // in pattern order; none is in the empty form
     int m_maxCaptures = 0;
@@ -244,8 +250,21 @@ private:
     // over the rest of the line for all patterns costs less than a pass for
     // each. Made on the first search that wants it; null when the scanner
     // makes no sets.
-    slate::SP<OnigRegexSetRef> m_set;
-    bool m_setMade = false;
+    // Sets of the patterns that may match on a line: those needing
+    // characters the line lacks are left out, which makes a set search much
+    // cheaper. A few are kept, the least recently used replaced.
+    struct PatternSet {
+        std::vector<uint64_t> members; // a bit per entry
+        std::vector<int> entries;      // set index to entry index
+        slate::SP<OnigRegexSetRef> set;
+        uint64_t lastUse = 0;
+    };
+    PatternSet* patternSet(const std::vector<uint64_t>& members);
+    std::vector<PatternSet> m_sets;
+    PatternSet m_wholeSet;
+    std::vector<uint64_t> m_members; // the members wanted, reused from call to call
+    uint64_t m_setUses = 0;
+    bool m_setsRefused = false; // the scanner makes no sets
     // Which way of searching costs less depends on the patterns and on the
     // text, so the matcher measures both from time to time and keeps the
     // cheaper (both find the same).

@@ -126,12 +126,11 @@ std::string engineMessage(int code, OnigErrorInfo* information)
 
 // Whether the characters of [start, textEnd) include one that every match
 // of `regex` needs; true when the regex needs none known.
-bool mayMatchFrom(const OnigRegexRef& regex, MatchRegion& region, const uchar* start,
-                  const uchar* textStart, const uchar* textEnd)
+} // namespace
+
+const CharacterSet& charactersFrom(MatchRegion& region, const uchar* start,
+                                   const uchar* textStart, const uchar* textEnd)
 {
-    const CharacterSet* required = regex.requiredCharacters();
-    if (!required)
-        return true;
     MatchRegion::Utf8Text& text = convertedText(region, textStart, textEnd);
     if (text.charactersFrom.empty()) {
         const size_t length = static_cast<size_t>(textEnd - textStart);
@@ -141,8 +140,17 @@ bool mayMatchFrom(const OnigRegexRef& regex, MatchRegion& region, const uchar* s
             text.charactersFrom[unit].add(textStart[unit]);
         }
     }
-    return text.charactersFrom[static_cast<size_t>(start - textStart)].intersects(*required);
+    return text.charactersFrom[static_cast<size_t>(start - textStart)];
 }
+
+bool mayMatchFrom(const OnigRegexRef& regex, MatchRegion& region, const uchar* start,
+                  const uchar* textStart, const uchar* textEnd)
+{
+    const CharacterSet* required = regex.requiredCharacters();
+    return !required || charactersFrom(region, start, textStart, textEnd).intersects(*required);
+}
+
+namespace {
 
 // The engine options of a search from `start` to `rangeEnd` of a text that
 // ends at `textEnd`. No NOTBOL for a search that starts inside the text: a

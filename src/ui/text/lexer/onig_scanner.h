@@ -254,6 +254,17 @@ public:
                           bool allowEmpty);
 };
 
+// The characters of [start, textEnd), kept in `region` with what it keeps
+// of the text.
+const CharacterSet& charactersFrom(MatchRegion& region, const uchar* start,
+                                   const uchar* textStart, const uchar* textEnd);
+
+// Whether [start, textEnd) holds a character of those every match of
+// `regex` needs (true when it needs none known): false means no search from
+// `start` can match. Keeps what it learns of the text in `region`.
+bool mayMatchFrom(const OnigRegexRef& regex, MatchRegion& region, const uchar* start,
+                  const uchar* textStart, const uchar* textEnd);
+
 // The Oniguruma scanner; it has no state of its own and lives for the whole
 // process. Any thread.
 RegexScanner& onigScanner();

@@ -51,9 +51,8 @@ double frequency(unsigned c)
     return 0.4;
 }
 
-} // namespace
-
-double characterSetWeight(const CharacterSet& set)
+// How likely a line of source text is to hold a character of `set`.
+double cost(const CharacterSet& set)
 {
     double total = 0;
     for (unsigned c = 0; c < 128; ++c) {
@@ -62,10 +61,6 @@ double characterSetWeight(const CharacterSet& set)
     }
     return total;
 }
-
-namespace {
-
-double cost(const CharacterSet& set) { return characterSetWeight(set); }
 
 void addCharacter(CharacterSet& set, uint32_t c, const Options& options)
 {

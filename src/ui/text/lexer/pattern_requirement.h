@@ -54,7 +54,3 @@ struct CharacterSet {
 // or one this reading does not follow).
 bool findRequiredCharacters(const slate::usubstring& pattern, CharacterSet& required);
 
-// How likely a line of source text is to hold a character of `set`, as a
-// rough weight: each lower-case letter weighs 4, a blank 20, the line feed
-// 100, rare punctuation well under 1.
-double characterSetWeight(const CharacterSet& set);
