@@ -407,6 +407,12 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     anchors.clear();
     const uchar* anchor = isLineEndTwin(lexer, state->context) ? begin : nullptr;
     region.setTextStartIsDocumentStart(kind == LineKind::FirstLine);
+    // The line stays as it is while it is lexed.
+    struct HeldLine {
+        MatchRegion& region;
+        ~HeldLine() { region.releaseText(); }
+    } held{region};
+    region.holdText(begin, end);
     const bool endsWithLineFeed = begin != end && end[-1] == u'\n';
 
     // The contexts searched under `key`, in order (repeats allowed). The

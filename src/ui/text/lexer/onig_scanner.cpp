@@ -81,11 +81,16 @@ MatchRegion::Utf8Text& convertedText(MatchRegion& region, const uchar* start, co
     MatchRegion::Utf8Text& text = region.utf8Text();
     const size_t length = static_cast<size_t>(end - start);
     if (text.start == start && text.end == end &&
-        std::char_traits<uchar>::compare(text.copy.data(), start, length) == 0)
+        (text.held || (text.copy.size() == length &&
+                       std::char_traits<uchar>::compare(text.copy.data(), start, length) == 0)))
         return text;
     text.start = start;
     text.end = end;
-    text.copy.assign(start, end);
+    text.held = region.holdsText(start, end);
+    if (text.held)
+        text.copy.clear();
+    else
+        text.copy.assign(start, end);
     text.charactersFrom.clear();
     text.bytes.clear();
     text.unitOfByte.clear();

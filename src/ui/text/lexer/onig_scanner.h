@@ -145,6 +145,25 @@ public:
     {
         return !m_anchorRestricted || start == m_anchor;
     }
+    // Promises that [start, end) stays as it is until `releaseText`: what
+    // the region keeps of a text between searches is then trusted without
+    // comparing the text again. The lexer holds each line while it lexes it.
+    void holdText(const uchar* start, const uchar* end)
+    {
+        m_heldStart = start;
+        m_heldEnd = end;
+        m_utf8.start = nullptr; // converted before the promise: convert again
+    }
+    void releaseText()
+    {
+        m_heldStart = m_heldEnd = nullptr;
+        m_utf8.held = false;
+    }
+    bool holdsText(const uchar* start, const uchar* end) const
+    {
+        return start && start == m_heldStart && end == m_heldEnd;
+    }
+
     // Whether "\A" matches at the start of the searched text (the default).
     // The lexer searches one line at a time and allows it only on the first
     // line of a document.
@@ -173,6 +192,7 @@ public:
         const uchar* start = nullptr;
         const uchar* end = nullptr;
         ustring copy;      // what was converted, to see that the text is unchanged
+        bool held = false; // converted while held (see holdText): not compared
         // The characters from each unit to the end (one entry past it),
         // made when first asked for.
         std::vector<CharacterSet> charactersFrom;
@@ -205,6 +225,8 @@ private:
     bool m_anchorRestricted = false;
     bool m_textStartIsDocumentStart = true;
     const uchar* m_anchor = nullptr;
+    const uchar* m_heldStart = nullptr;
+    const uchar* m_heldEnd = nullptr;
     const uchar* m_textStart = nullptr;
     int m_count = 0;
     const int* m_byteBegins = nullptr;

@@ -141,6 +141,15 @@ TEST(OnigScanner, TextChangedInPlaceIsSearchedAfresh)
     text[0] = u'\u00e9';
     ASSERT_TRUE(onigScanner().search(*regex, begin, end, begin, end, region, true));
     EXPECT_EQ(region.begin(0), 2);
+
+    // A held text is trusted until released, and compared again after.
+    region.holdText(begin, end);
+    ASSERT_TRUE(onigScanner().search(*regex, begin, end, begin, end, region, true));
+    EXPECT_EQ(region.begin(0), 2);
+    region.releaseText();
+    text[0] = u'b';
+    ASSERT_TRUE(onigScanner().search(*regex, begin, end, begin, end, region, true));
+    EXPECT_EQ(region.begin(0), 0);
 }
 
 struct SetCase {
