@@ -19,12 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "ui/text/lexer/pattern_options.h"
+
 namespace {
 
-struct Options {
-    bool ignoreCase = false;
-    bool extended = false;
-};
+using Options = PatternOptions;
 
 bool isAsciiAlnum(uchar c)
 {
@@ -219,27 +218,6 @@ bool factorItems(std::vector<std::string> items, const Options& options, std::st
     return true;
 }
 
-// Applies the option letters at `p` ("i", "im-x", ...) to `options`; the
-// position after them, at ":" or ")", or null when they are not options.
-const uchar* readOptions(const uchar* p, const uchar* end, Options& options)
-{
-    Options result = options;
-    bool on = true;
-    const uchar* q = p;
-    for (; q != end && ((*q >= u'a' && *q <= u'z') || *q == u'-'); ++q) {
-        if (*q == u'-')
-            on = false;
-        else if (*q == u'i')
-            result.ignoreCase = on;
-        else if (*q == u'x')
-            result.extended = on;
-    }
-    if (q == p || q == end || (*q != u':' && *q != u')'))
-        return nullptr;
-    options = result;
-    return q;
-}
-
 // The position after the character class opening at `p`, or null when it
 // does not end.
 const uchar* skipClass(const uchar* p, const uchar* end)
@@ -350,7 +328,7 @@ bool factorLiteralAlternatives(const slate::usubstring& pattern, ustring& rewrit
                 if (nameEnd == end || *nameEnd != closing)
                     return false;
                 body = nameEnd + 1;
-            } else if (const uchar* after = readOptions(q, end, inner)) {
+            } else if (const uchar* after = readPatternOptions(q, end, inner)) {
                 if (*after == u')') {
                     options = inner; // to the end of the enclosing group
                     p = after + 1;

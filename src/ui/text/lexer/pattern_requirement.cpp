@@ -12,12 +12,11 @@
 // wrong set would hide real matches.
 #include "ui/text/lexer/pattern_requirement.h"
 
+#include "ui/text/lexer/pattern_options.h"
+
 namespace {
 
-struct Options {
-    bool ignoreCase = false;
-    bool extended = false;
-};
+using Options = PatternOptions;
 
 struct Requirement {
     bool known = false;
@@ -202,18 +201,9 @@ private:
     {
         if (m_end - m_p < 3 || m_p[0] != u'(' || m_p[1] != u'?')
             return false;
-        const uchar* q = m_p + 2;
         Options result = options;
-        bool on = true;
-        for (; q != m_end && ((*q >= u'a' && *q <= u'z') || *q == u'-'); ++q) {
-            if (*q == u'-')
-                on = false;
-            else if (*q == u'i')
-                result.ignoreCase = on;
-            else if (*q == u'x')
-                result.extended = on;
-        }
-        if (q == m_p + 2 || q == m_end || *q != u')')
+        const uchar* q = readPatternOptions(m_p + 2, m_end, result);
+        if (!q || *q != u')')
             return false;
         options = result;
         m_p = q + 1;
@@ -330,23 +320,12 @@ private:
                 }
                 ++m_p;
             } else {
-                const uchar* q = m_p;
-                bool on = true;
-                Options inner = options;
-                for (; q != m_end && ((*q >= u'a' && *q <= u'z') || *q == u'-'); ++q) {
-                    if (*q == u'-')
-                        on = false;
-                    else if (*q == u'i')
-                        inner.ignoreCase = on;
-                    else if (*q == u'x')
-                        inner.extended = on;
-                }
-                if (q == m_p || q == m_end || *q != u':') {
+                const uchar* q = readPatternOptions(m_p, m_end, options);
+                if (!q || *q != u':') {
                     m_failed = true; // conditions and the like
                     return Requirement();
                 }
                 m_p = q + 1;
-                options = inner;
             }
         }
         Requirement body = alternation(options);
@@ -387,29 +366,8 @@ private:
             return result;
         case u'x': case u'u': {
             uint32_t code = 0;
-            size_t digits = 0;
-            if (kind == u'x' && m_p != m_end && *m_p == u'{') {
-                ++m_p;
-                while (m_p != m_end && isHexDigit(*m_p) && digits < 8) {
-                    code = code * 16 + hexValue(*m_p++);
-                    ++digits;
-                }
-                if (m_p == m_end || *m_p != u'}' || digits == 0) {
-                    m_failed = true;
-                    return result;
-                }
-                ++m_p;
-            } else {
-                const size_t most = kind == u'x' ? 2 : 4;
-                while (m_p != m_end && isHexDigit(*m_p) && digits < most) {
-                    code = code * 16 + hexValue(*m_p++);
-                    ++digits;
-                }
-                if (digits == 0 || (kind == u'u' && digits != 4)) {
-                    m_failed = true;
-                    return result;
-                }
-            }
+            if (!readHexEscape(kind, code))
+                return result;
             return character(code);
         }
         default:
@@ -438,6 +396,37 @@ private:
         if (kind >= 0xD800 && kind < 0xDC00 && m_p != m_end)
             ++m_p;
         return character(kind);
+    }
+
+    // Reads the digits of a "\\xHH", "\\x{H...}" or "\\uHHHH" escape whose
+    // letter `kind` was just read; false (and failed) when they are not.
+    bool readHexEscape(uchar kind, uint32_t& code)
+    {
+        size_t digits = 0;
+        code = 0;
+        if (kind == u'x' && m_p != m_end && *m_p == u'{') {
+            ++m_p;
+            while (m_p != m_end && isHexDigit(*m_p) && digits < 8) {
+                code = code * 16 + hexValue(*m_p++);
+                ++digits;
+            }
+            if (m_p == m_end || *m_p != u'}' || digits == 0) {
+                m_failed = true;
+                return false;
+            }
+            ++m_p;
+            return true;
+        }
+        const size_t most = kind == u'x' ? 2 : 4;
+        while (m_p != m_end && isHexDigit(*m_p) && digits < most) {
+            code = code * 16 + hexValue(*m_p++);
+            ++digits;
+        }
+        if (digits == 0 || (kind == u'u' && digits != 4)) {
+            m_failed = true;
+            return false;
+        }
+        return true;
     }
 
     static uint32_t hexValue(uchar c)
@@ -553,29 +542,8 @@ private:
             return false;
         case u'x': case u'u': {
             uint32_t value = 0;
-            size_t digits = 0;
-            if (c == u'x' && m_p != m_end && *m_p == u'{') {
-                ++m_p;
-                while (m_p != m_end && isHexDigit(*m_p) && digits < 8) {
-                    value = value * 16 + hexValue(*m_p++);
-                    ++digits;
-                }
-                if (m_p == m_end || *m_p != u'}' || digits == 0) {
-                    m_failed = true;
-                    return false;
-                }
-                ++m_p;
-            } else {
-                const size_t most = c == u'x' ? 2 : 4;
-                while (m_p != m_end && isHexDigit(*m_p) && digits < most) {
-                    value = value * 16 + hexValue(*m_p++);
-                    ++digits;
-                }
-                if (digits == 0) {
-                    m_failed = true;
-                    return false;
-                }
-            }
+            if (!readHexEscape(c, value))
+                return false;
             code = value;
             if (code >= 128 && options.ignoreCase)
                 known = false;

@@ -1,16 +1,12 @@
 #include "ui/text/lexer/pattern_factoring.h"
 
-#include <any>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ui/text/lexer/onig_scanner.h"
-#include "ui/text/lexer/plist.h"
+#include "ui/text/lexer/pattern_corpus.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -65,52 +61,14 @@ TEST(PatternFactoring, FactorsLiteralAlternativesKeepingTheirOrder)
     }
 }
 
-// Every string in the grammar tree under "match", "begin" and "end".
-void collectPatterns(const PlistValue& value, std::vector<ustring>& patterns)
-{
-    if (const PlistDict* dict = std::any_cast<PlistDict>(&value)) {
-        for (const auto& [key, child] : *dict) {
-            const ustring* text = std::any_cast<ustring>(&child);
-            if (text && (key == u"match" || key == u"begin" || key == u"end"))
-                patterns.push_back(*text);
-            else
-                collectPatterns(child, patterns);
-        }
-    } else if (const PlistArray* array = std::any_cast<PlistArray>(&value)) {
-        for (const PlistValue& child : *array)
-            collectPatterns(child, patterns);
-    }
-}
 
-std::vector<ustring> sampleLines()
-{
-    std::vector<ustring> lines = {u"\u00df \ufb01x \ufb06 \u212a stra\u00dfe", u"ALL all aLl"};
-    const std::filesystem::path folder = std::filesystem::path(VANTREL_FIXTURES_DIR) / "lexing";
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() == ".jsonl" || entry.path().extension() == ".md")
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::string line;
-        while (std::getline(in, line))
-            lines.push_back(toUstring(line + "\n"));
-    }
-    return lines;
-}
 
 // Every keyword alternation of the fixture grammars, factored, finds exactly
 // what it finds as written, on every line of the fixture samples.
 TEST(PatternFactoring, FixtureGrammarsMatchAlikeFactored)
 {
-    std::vector<ustring> patterns;
-    const std::filesystem::path folder = std::filesystem::path(VANTREL_FIXTURES_DIR) / "grammars";
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() != ".tmLanguage")
-            continue;
-        PlistValue grammar;
-        loadPlist(toUstring(entry.path().string()), grammar, false);
-        collectPatterns(grammar, patterns);
-    }
-    const std::vector<ustring> lines = sampleLines();
+    const std::vector<ustring> patterns = pattern_corpus::fixturePatterns();
+    const std::vector<ustring> lines = pattern_corpus::sampleLines();
     MatchRegion asWrittenRegion;
     MatchRegion factoredRegion;
     int compared = 0;

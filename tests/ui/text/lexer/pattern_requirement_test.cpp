@@ -1,15 +1,12 @@
 #include "ui/text/lexer/pattern_requirement.h"
 
-#include <any>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "ui/text/lexer/onig_scanner.h"
-#include "ui/text/lexer/plist.h"
+#include "ui/text/lexer/pattern_corpus.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -89,44 +86,13 @@ TEST(PatternRequirement, FindsTheCharactersEveryMatchNeeds)
     }
 }
 
-void collectPatterns(const PlistValue& value, std::vector<ustring>& patterns)
-{
-    if (const PlistDict* dict = std::any_cast<PlistDict>(&value)) {
-        for (const auto& [key, child] : *dict) {
-            const ustring* text = std::any_cast<ustring>(&child);
-            if (text && (key == u"match" || key == u"begin" || key == u"end"))
-                patterns.push_back(*text);
-            else
-                collectPatterns(child, patterns);
-        }
-    } else if (const PlistArray* array = std::any_cast<PlistArray>(&value)) {
-        for (const PlistValue& child : *array)
-            collectPatterns(child, patterns);
-    }
-}
 
 // Every match of every fixture grammar pattern on every sample line holds
 // one of the characters found for the pattern, at or after its start.
 TEST(PatternRequirement, FixtureGrammarMatchesHoldTheirCharacters)
 {
-    std::vector<ustring> patterns;
-    const std::filesystem::path root(VANTREL_FIXTURES_DIR);
-    for (const auto& entry : std::filesystem::directory_iterator(root / "grammars")) {
-        if (entry.path().extension() != ".tmLanguage")
-            continue;
-        PlistValue grammar;
-        loadPlist(toUstring(entry.path().string()), grammar, false);
-        collectPatterns(grammar, patterns);
-    }
-    std::vector<ustring> lines = {u"\u00df \ufb01x \ufb06 \u212a stra\u00dfe\n", u"ALL all aLl\n"};
-    for (const auto& entry : std::filesystem::directory_iterator(root / "lexing")) {
-        if (entry.path().extension() == ".jsonl" || entry.path().extension() == ".md")
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::string line;
-        while (std::getline(in, line))
-            lines.push_back(toUstring(line + "\n"));
-    }
+    const std::vector<ustring> patterns = pattern_corpus::fixturePatterns();
+    const std::vector<ustring> lines = pattern_corpus::sampleLines();
 
     MatchRegion region;
     int withSet = 0;
