@@ -164,7 +164,7 @@ private:
 constexpr ptrdiff_t kSetSearchMaxLength = 1000;
 
 // Pattern sets kept per matcher.
-constexpr size_t kKeptSets = 32;
+constexpr size_t kKeptSets = 8;
 
 } // namespace
 
