@@ -441,7 +441,7 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
     };
 
     try {
-        // Trials only compare the two ways where both are open.
+        // Trials only compare the ways where all are open.
         const bool setOpen = searchesAsSet(textStart, textEnd);
         const SearchWay way = !setOpen ? SearchWay::OneByOne
                               : m_trial.phase < kSearchWays ? static_cast<SearchWay>(m_trial.phase)

@@ -237,39 +237,42 @@ public:
 
 private:
     void build(const std::vector<slate::usubstring>& patterns, RegexCache& cache);
-    // Whether the text is searched with the set of all patterns; makes the
-    // set on first use.
+    // Whether a text may be searched with a set: it is short enough and the
+    // scanner makes sets.
     bool searchesAsSet(const uchar* textStart, const uchar* textEnd);
+    // Searches with the whole set, or with the set of the patterns that may
+    // match on the rest of the line (`lineSets`). -2 when the scanner makes
+    // no sets.
     int searchSet(MatchRegion& region, MatchKey key, const uchar* start, const uchar* rangeEnd,
                   const uchar* textStart, const uchar* textEnd, slate::usubstring& match,
                   std::vector<slate::usubstring>& captures, bool allowEmpty, bool lineSets);
 
     std::vector<CachedRegex> m_entries; // in pattern order; none is in the empty form
     int m_maxCaptures = 0;
-    // All patterns as one engine set, for lines short enough that one pass
-    // over the rest of the line for all patterns costs less than a pass for
-    // each. Made on the first search that wants it; null when the scanner
-    // makes no sets.
-    // Sets of the patterns that may match on a line: those needing
-    // characters the line lacks are left out, which makes a set search much
-    // cheaper. A few are kept, the least recently used replaced.
+    // Engine sets of some of the patterns (a bit per entry in `members`),
+    // made on first use: the whole set, and sets of just the patterns that
+    // may match on a line (those needing characters the line lacks left
+    // out), of which the last few used are kept.
     struct PatternSet {
-        std::vector<uint64_t> members; // a bit per entry
-        std::vector<int> entries;      // set index to entry index
+        std::vector<uint64_t> members;
+        std::vector<int> entries; // set index to entry index
         slate::SP<OnigRegexSetRef> set;
         uint64_t lastUse = 0;
     };
+    // The set of `members`, made if need be; null when the scanner makes no
+    // sets.
     PatternSet* patternSet(const std::vector<uint64_t>& members);
     std::vector<PatternSet> m_sets;
     PatternSet m_wholeSet;
     std::vector<uint64_t> m_members; // the members wanted, reused from call to call
     uint64_t m_setUses = 0;
-    bool m_setsRefused = false; // the scanner makes no sets
-    // Which way of searching costs less depends on the patterns and on the
-    // text, so the matcher measures both from time to time and keeps the
-    // cheaper (both find the same).
+    bool m_setsRefused = false;
+    // Which way of searching costs least depends on the patterns and on the
+    // text, so the matcher measures them from time to time and keeps the
+    // cheapest (all find the same).
     SearchTrial m_trial;
-    // The set's last search.
+    // The last set search, whichever set made it: any set that holds every
+    // pattern that may match gives the same answer.
     SearchRecord m_setSearch;
     RegexScanner* m_scanner = &onigScanner(); // not owned; outlives the matcher
 };
