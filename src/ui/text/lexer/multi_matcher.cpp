@@ -388,8 +388,8 @@ int MultiMatcher::searchSet(MatchRegion& region, MatchKey key, const uchar* star
         const CharacterSet* ahead =
             lineSets ? &charactersFrom(region, start, textStart, textEnd) : nullptr;
         for (size_t i = 0; i < m_entries.size(); ++i) {
-            const CharacterSet* required = m_entries[i].regex()->requiredCharacters();
-            if (!ahead || !required || ahead->intersects(*required)) {
+            const RequiredCharacters* required = m_entries[i].regex()->requiredCharacters();
+            if (!ahead || !required || required->heldBy(*ahead)) {
                 m_members[i / 64] |= uint64_t(1) << (i % 64);
                 any = true;
             }

@@ -151,8 +151,8 @@ const CharacterSet& charactersFrom(MatchRegion& region, const uchar* start,
 bool mayMatchFrom(const OnigRegexRef& regex, MatchRegion& region, const uchar* start,
                   const uchar* textStart, const uchar* textEnd)
 {
-    const CharacterSet* required = regex.requiredCharacters();
-    return !required || charactersFrom(region, start, textStart, textEnd).intersects(*required);
+    const RequiredCharacters* required = regex.requiredCharacters();
+    return !required || required->heldBy(charactersFrom(region, start, textStart, textEnd));
 }
 
 namespace {
@@ -222,7 +222,7 @@ int compileEngineRegex(const slate::usubstring& pattern, OnigRegex& regex,
 slate::SP<OnigRegexRef> wrap(OnigRegex regex, const slate::usubstring& pattern)
 {
     slate::SP<OnigRegexRef> shared(new OnigRegexRef(regex, onig_number_of_captures(regex)));
-    CharacterSet required;
+    RequiredCharacters required;
     if (findRequiredCharacters(pattern, required))
         shared->setRequiredCharacters(required);
     return shared;

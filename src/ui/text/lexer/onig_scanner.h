@@ -63,26 +63,21 @@ public:
 
     // The number of capture groups, named and plain ones alike.
     int captureCount() const { return m_captureCount; }
-    // Characters of which every match has one at or after its start (see
+    // Characters every match needs at or after its start (see
     // pattern_requirement.h); null when none are known. Set by the scanner
     // that compiled the regex, before it is shared.
-    const CharacterSet* requiredCharacters() const
+    const RequiredCharacters* requiredCharacters() const
     {
-        return m_hasRequired ? &m_required : nullptr;
+        return m_required.count ? &m_required : nullptr;
     }
-    void setRequiredCharacters(const CharacterSet& required)
-    {
-        m_required = required;
-        m_hasRequired = true;
-    }
+    void setRequiredCharacters(const RequiredCharacters& required) { m_required = required; }
     // For the scanner only.
     void* engineRegex() const { return m_engineRegex; }
 
 private:
     void* m_engineRegex;
     int m_captureCount;
-    CharacterSet m_required;
-    bool m_hasRequired = false;
+    RequiredCharacters m_required;
 };
 
 // Compiled regexes searched together in one pass of the engine: at each

@@ -12,15 +12,21 @@
 // wrong set would hide real matches.
 #include "ui/text/lexer/pattern_requirement.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "ui/text/lexer/pattern_options.h"
 
 namespace {
 
 using Options = PatternOptions;
 
+// What a part of a pattern needs: `set` (the least likely to be held) and
+// `more` sets, each needed too.
 struct Requirement {
     bool known = false;
     CharacterSet set;
+    std::vector<CharacterSet> more;
 };
 
 bool isAsciiLetter(uchar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
@@ -138,37 +144,55 @@ public:
                 result.known = false;
             else
                 result.set.add(next.set);
+            result.more.clear(); // only what every alternative needs
         }
         if (!result.known)
-            result.set = CharacterSet();
+            result = Requirement();
         return result;
     }
 
 private:
     Requirement sequence(Options options)
     {
-        Requirement best;
-        double bestCost = 0;
+        // Every part's needs are the sequence's; the least likely to be held
+        // are kept.
+        std::vector<CharacterSet> needs;
         auto consider = [&](const Requirement& part) {
             if (!part.known)
                 return;
-            const double partCost = cost(part.set);
-            if (!best.known || partCost < bestCost) {
-                best = part;
-                bestCost = partCost;
+            needs.push_back(part.set);
+            needs.insert(needs.end(), part.more.begin(), part.more.end());
+        };
+        auto best = [&]() {
+            Requirement result;
+            std::sort(needs.begin(), needs.end(),
+                      [](const CharacterSet& a, const CharacterSet& b) { return cost(a) < cost(b); });
+            for (const CharacterSet& need : needs) {
+                if (!result.known) {
+                    result.known = true;
+                    result.set = need;
+                } else if (result.more.size() + 1 < RequiredCharacters::kMost &&
+                           std::none_of(result.more.begin(), result.more.end(),
+                                        [&](const CharacterSet& kept) {
+                                            return kept.low == need.low && kept.high == need.high;
+                                        }) &&
+                           !(result.set.low == need.low && result.set.high == need.high)) {
+                    result.more.push_back(need);
+                }
             }
+            return result;
         };
         for (;;) {
             skipBlanks(options);
             if (m_failed || m_p == m_end || *m_p == u'|' || *m_p == u')')
-                return best;
+                return best();
             // Options set without a group apply to the rest of the
             // enclosing group, later alternatives included: the engine reads
             // the rest as one group.
             Options changed = options;
             if (readBareOptions(changed)) {
                 consider(alternation(changed));
-                return best;
+                return best();
             }
             Requirement part = atom(options);
             if (m_failed)
@@ -574,13 +598,17 @@ private:
 
 } // namespace
 
-bool findRequiredCharacters(const slate::usubstring& pattern, CharacterSet& required)
+bool findRequiredCharacters(const slate::usubstring& pattern, RequiredCharacters& required)
 {
-    required = CharacterSet();
+    required = RequiredCharacters();
     Reader reader(pattern.begin, pattern.end);
     const Requirement result = reader.alternation(Options());
     if (reader.failed() || !reader.atEnd() || !result.known || result.set.empty())
         return false;
-    required = result.set;
+    required.sets[required.count++] = result.set;
+    for (const CharacterSet& more : result.more) {
+        if (!more.empty() && required.count < RequiredCharacters::kMost)
+            required.sets[required.count++] = more;
+    }
     return true;
 }

@@ -44,13 +44,29 @@ struct CharacterSet {
     bool empty() const { return low == 0 && high == 0; }
 };
 
-// Finds characters of which every match of `pattern` (compiled with the
-// engine's default syntax, as grammar patterns are) has at least one at or
-// after the place where the match begins: in the match itself or in text a
-// look-ahead reads. So a search that finds no such character from its start
-// to the text's end cannot match. Picks, where there is a choice, the set a
-// line of source text is least likely to hold. False, with `required` left
-// empty, when no set is known (a pattern that can match the empty string,
-// or one this reading does not follow).
-bool findRequiredCharacters(const slate::usubstring& pattern, CharacterSet& required);
+// Sets of characters of which every match of a pattern holds at least one
+// each, at or after the place where the match begins: in the match itself or
+// in text a look-ahead reads. So a search that, from its start to the text's
+// end, misses all characters of any one set cannot match.
+struct RequiredCharacters {
+    static constexpr int kMost = 4;
+    CharacterSet sets[kMost]; // the ones a line is least likely to hold first
+    int count = 0;
 
+    // Whether `present` holds a character of every set.
+    bool heldBy(const CharacterSet& present) const
+    {
+        for (int i = 0; i < count; ++i) {
+            if (!present.intersects(sets[i]))
+                return false;
+        }
+        return true;
+    }
+};
+
+// Finds such sets for `pattern` (compiled with the engine's default syntax,
+// as grammar patterns are), at most RequiredCharacters::kMost, those a line
+// of source text is least likely to hold. False, with `required` empty, when
+// none is known (a pattern that can match the empty string, or one this
+// reading does not follow).
+bool findRequiredCharacters(const slate::usubstring& pattern, RequiredCharacters& required);

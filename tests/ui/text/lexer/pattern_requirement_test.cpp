@@ -11,7 +11,7 @@
 
 namespace {
 
-std::string describe(const CharacterSet& set)
+std::string describeSet(const CharacterSet& set)
 {
     std::string text;
     for (unsigned c = 0; c < 128; ++c) {
@@ -27,6 +27,14 @@ std::string describe(const CharacterSet& set)
     return text;
 }
 
+std::string describe(const RequiredCharacters& required)
+{
+    std::string text;
+    for (int i = 0; i < required.count; ++i)
+        text += (i ? " & " : "") + describeSet(required.sets[i]);
+    return text;
+}
+
 struct Case {
     const char16_t* pattern;
     const char* expected; // the set, null when none is known
@@ -37,7 +45,7 @@ TEST(PatternRequirement, FindsTheCharactersEveryMatchNeeds)
     const Case cases[] = {
         {u"'''|\"\"\"", "\"'"},
         {u"(?<=[\\])])\\s*(?=\\()", "("}, // a look-ahead's text counts
-        {u"\\b(def)\\s+(?=\\w+\\()", "("},
+        {u"\\b(def)\\s+(?=\\w+\\()", "( & d & e & f"}, // every part needs its own
         {u"#.*$", "#"},
         {u"a+", "a"},
         {u"x{2,3}", "x"},
@@ -50,7 +58,7 @@ TEST(PatternRequirement, FindsTheCharactersEveryMatchNeeds)
         {u"(?i:q)|z", "<other>Qqz"},
         {u"\u20ac", "<other>"},
         {u"(?x) \\( # a comment ( \n", "("},
-        {u"a(?i)b|c", "a"}, // the option group takes "b|c"
+        {u"a(?i)b|c", "a & <other>BCbc"}, // the option group takes "b|c"
         {u"(?<name>@)", "@"},
         {u"x??", nullptr},
         {u"x*", nullptr},
@@ -74,11 +82,11 @@ TEST(PatternRequirement, FindsTheCharactersEveryMatchNeeds)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(toUtf8(c.pattern));
-        CharacterSet set;
+        RequiredCharacters set;
         const bool found = findRequiredCharacters(slate::usubstring(c.pattern), set);
         if (!c.expected) {
             EXPECT_FALSE(found) << describe(set);
-            EXPECT_TRUE(set.empty());
+            EXPECT_EQ(set.count, 0);
         } else {
             ASSERT_TRUE(found);
             EXPECT_EQ(describe(set), c.expected);
@@ -97,7 +105,7 @@ TEST(PatternRequirement, FixtureGrammarMatchesHoldTheirCharacters)
     MatchRegion region;
     int withSet = 0;
     for (const ustring& pattern : patterns) {
-        CharacterSet set;
+        RequiredCharacters set;
         if (!findRequiredCharacters(slate::usubstring(pattern), set))
             continue;
         slate::SP<OnigRegexRef> regex;
@@ -114,11 +122,11 @@ TEST(PatternRequirement, FixtureGrammarMatchesHoldTheirCharacters)
                 if (!onigScanner().search(*regex, start, end, begin, end, region, true))
                     break;
                 const uchar* matchBegin = begin + region.begin(0);
-                bool holds = false;
-                for (const uchar* p = matchBegin; p != end && !holds; ++p)
-                    holds = set.contains(*p);
-                ASSERT_TRUE(holds) << toUtf8(pattern) << " needs " << describe(set) << " on "
-                                   << toUtf8(line);
+                CharacterSet present;
+                for (const uchar* p = matchBegin; p != end; ++p)
+                    present.add(*p);
+                ASSERT_TRUE(set.heldBy(present)) << toUtf8(pattern) << " needs " << describe(set)
+                                                 << " on " << toUtf8(line);
                 start = std::max(begin + region.end(0), matchBegin + 1);
             }
         }
