@@ -1,10 +1,11 @@
 // Reading a pattern for the characters its matches need. The pattern is
 // read as the engine reads it (alternations, groups and their options,
 // quantifiers, classes, escapes, the extended form's blanks and comments),
-// and each part yields a set that every match of it contains, or nothing:
-// a sequence needs what any one of its parts needs (the rarest is kept), an
-// alternation the union of what each alternative needs, a part that may be
-// repeated zero times nothing. Zero-width parts need nothing, except that a
+// and each part yields sets of which every match of it contains a character
+// each, or nothing: a sequence needs what each of its parts needs (the sets
+// least likely to be held are kept), an alternation the union of what each
+// alternative needs most surely, a part that may be repeated zero times
+// nothing. Zero-width parts need nothing, except that a
 // look-ahead's text lies ahead of the match start too. A look-behind reads
 // text that may lie before the search start, so it is not used. Without
 // case, a letter stands for both cases and for the characters outside ASCII
