@@ -138,8 +138,19 @@ void lexFile(benchmark::State& state, const char* file, const char16_t* scopeNam
 void lexC(benchmark::State& state) { lexFile(state, "xtranslcl.c", u"source.c"); }
 void lexPython(benchmark::State& state) { lexFile(state, "test_gyp.py", u"source.python"); }
 void lexJson(benchmark::State& state) { lexFile(state, "package.json", u"source.json"); }
+void lexCpp(benchmark::State& state) { lexFile(state, "random_device.cpp", u"source.cpp"); }
+void lexJavaScript(benchmark::State& state) { lexFile(state, "docs_index.js", u"source.js"); }
+void lexHtml(benchmark::State& state)
+{
+    lexFile(state, "npm_install_ci_test.html", u"text.html.basic");
+}
+void lexCss(benchmark::State& state) { lexFile(state, "style.css", u"source.css"); }
 BENCHMARK(lexC)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexPython)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexJson)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexCpp)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexJavaScript)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexHtml)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexCss)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -61,9 +61,9 @@ double frequency(unsigned c)
 double cost(const CharacterSet& set)
 {
     double total = 0;
-    for (unsigned c = 0; c < 128; ++c) {
-        if (set.contains(static_cast<uchar>(c)))
-            total += frequency(c);
+    for (unsigned half = 0; half < 2; ++half) {
+        for (uint64_t bits = half ? set.high : set.low; bits; bits &= bits - 1)
+            total += frequency(half * 64 + static_cast<unsigned>(__builtin_ctzll(bits)));
     }
     return total;
 }
@@ -166,8 +166,10 @@ private:
         };
         auto best = [&]() {
             Requirement result;
-            std::sort(needs.begin(), needs.end(),
-                      [](const CharacterSet& a, const CharacterSet& b) { return cost(a) < cost(b); });
+            std::stable_sort(needs.begin(), needs.end(),
+                             [](const CharacterSet& a, const CharacterSet& b) {
+                                 return cost(a) < cost(b);
+                             });
             for (const CharacterSet& need : needs) {
                 if (!result.known) {
                     result.known = true;
