@@ -168,6 +168,32 @@ constexpr size_t kKeptSets = 8;
 
 } // namespace
 
+namespace {
+
+// Copies the capture groups of the region's match into `captures` (made
+// with room for `regionCount` - 1 groups when missing); a group that did not
+// take part becomes the empty pair at the text start. Returns the groups
+// copied.
+int copyCaptures(const MatchRegion& region, int regionCount,
+                 std::unique_ptr<slate::usubstring[]>& captures)
+{
+    const int count = std::min(region.count(), regionCount) - 1;
+    if (count <= 0)
+        return 0;
+    if (!captures)
+        captures.reset(new slate::usubstring[regionCount - 1]);
+    const uchar* const textStart = region.textStart();
+    for (int group = 1; group <= count; ++group) {
+        const int32_t groupBegin = region.begin(group);
+        captures[group - 1] = groupBegin < 0 ? slate::usubstring(textStart, textStart)
+                                             : slate::usubstring(textStart + groupBegin,
+                                                                 textStart + region.end(group));
+    }
+    return count;
+}
+
+} // namespace
+
 bool SearchRecord::answers(MatchKey searchKey, const uchar* searchStart,
                            const uchar* searchRangeEnd, const uchar* searchTextStart,
                            const uchar* searchTextEnd, bool searchAllowEmpty,
@@ -216,17 +242,7 @@ void SearchRecord::remember(MatchKey searchKey, const uchar* searchStart,
         return;
     matchBegin = textStart + region.begin(0);
     matchEnd = textStart + region.end(0);
-    numCaptures = std::min(region.count(), regionCount) - 1;
-    if (numCaptures <= 0)
-        return;
-    if (!captures)
-        captures.reset(new slate::usubstring[regionCount - 1]);
-    for (int group = 1; group <= numCaptures; ++group) {
-        const int32_t groupBegin = region.begin(group);
-        captures[group - 1] = groupBegin < 0 ? slate::usubstring(textStart, textStart)
-                                             : slate::usubstring(textStart + groupBegin,
-                                                                 textStart + region.end(group));
-    }
+    numCaptures = copyCaptures(region, regionCount, captures);
 }
 
 RegexCache::RegexCache() : m_buckets(kMinimumBuckets) {}
@@ -304,19 +320,20 @@ void MultiMatcher::build(const std::vector<slate::usubstring>& patterns, RegexCa
     SynchronisedScopedTimer timer(g_statMultiMatcher);
     m_entries.reserve(patterns.size());
     for (const slate::usubstring& pattern : patterns) {
+        const SearchAnchor anchor = searchAnchorOf(pattern);
         if (OnigRegexRef* shared = cache.find(pattern)) {
             m_entries.emplace_back(slate::SP<OnigRegexRef>(shared));
             m_entries.back().m_shared = cache.findShared(pattern);
         } else {
             m_entries.emplace_back(pattern, *m_scanner);
             slate::SP<SharedSearch> search(new SharedSearch);
-            search->anchor = searchAnchorOf(pattern);
+            search->anchor = anchor;
             m_entries.back().m_shared = search;
             cache.insert(pattern, m_entries.back().sharedRegex(), std::move(search));
         }
         m_maxCaptures = std::max(m_maxCaptures, m_entries.back().regionCount());
-        m_entries.back().m_anchor = searchAnchorOf(pattern);
-        m_setSearch.anchor = std::max(m_setSearch.anchor, m_entries.back().m_anchor);
+        m_entries.back().m_anchor = anchor;
+        m_setSearch.anchor = std::max(m_setSearch.anchor, anchor);
     }
 }
 
@@ -532,18 +549,7 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
                               entry.m_captures.get());
                 }
             } else {
-                entry.m_numCaptures = std::min(region.count(), entry.regionCount()) - 1;
-                if (entry.m_numCaptures > 0) {
-                    if (!entry.m_captures)
-                        entry.m_captures.reset(new slate::usubstring[entry.regionCount() - 1]);
-                    for (int group = 1; group <= entry.m_numCaptures; ++group) {
-                        int32_t groupBegin = region.begin(group);
-                        entry.m_captures[group - 1] =
-                            groupBegin < 0 ? slate::usubstring(textStart, textStart)
-                                           : slate::usubstring(textStart + groupBegin,
-                                                               textStart + region.end(group));
-                    }
-                }
+                entry.m_numCaptures = copyCaptures(region, entry.regionCount(), entry.m_captures);
             }
 
             if (result >= 0 && (begin > best || (begin == best && index > result)))

@@ -198,8 +198,9 @@ public:
 
     // The leftmost match of any pattern in the text [textStart, textEnd)
     // that begins between `start` and `rangeEnd` (as RegexScanner::search
-    // reads them; textStart <= start <= rangeEnd <= textEnd): the index of the winning pattern, or -1 when none matches or
-    // the engine fails (the failure is logged). On a match, `match` is its
+    // reads them; textStart <= start <= rangeEnd <= textEnd): the index of
+    // the winning pattern, or -1 when none matches or the engine fails (the
+    // failure is logged). On a match, `match` is its
     // extent and `captures` holds one pair per capture group of the winning
     // pattern, group 1 first; a group that did not take part is the empty
     // pair at the text start. Of patterns matching at the same place the

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/text/encoding.h"
 #include "ui/text/lexer/pattern_factoring.h"
 #include "ui/unicode.h"
 
@@ -36,41 +37,22 @@ bool s_engineInitialised = false;
 
 OnigEncoding engineEncoding() { return ONIG_ENCODING_UTF8; }
 
-// Appends the UTF-8 form of the character at `p` (a surrogate pair is one
-// character, a lone surrogate takes the 3-byte form of its value); returns
-// the code units it took.
-size_t appendUtf8(const uchar* p, const uchar* end, std::string& out)
+// The UTF-8 form of [begin, end) that the engine searches, written over
+// `bytes`: a lone surrogate takes the 3-byte form of its value, as the UTF-8
+// file encoder writes it.
+void toEngineBytes(const uchar* begin, const uchar* end, std::string& bytes)
 {
-    uint32_t c = *p;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-        return 1;
-    }
-    if (c >= 0xD800 && c < 0xDC00 && p + 1 != end && p[1] >= 0xDC00 && p[1] < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00u);
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-        return 2;
-    }
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-    return 1;
+    bytes.resize(static_cast<size_t>(end - begin) * 3);
+    const size_t written =
+        encodeChunk(kEncodingUtf8, begin, end, reinterpret_cast<unsigned char*>(&bytes[0]),
+                    bytes.size(), true);
+    bytes.resize(written);
 }
 
 std::string toEngineText(const slate::usubstring& text)
 {
     std::string bytes;
-    bytes.reserve(text.size());
-    for (const uchar* p = text.begin; p != text.end;)
-        p += appendUtf8(p, text.end, bytes);
+    toEngineBytes(text.begin, text.end, bytes);
     return bytes;
 }
 
@@ -92,31 +74,45 @@ MatchRegion::Utf8Text& convertedText(MatchRegion& region, const uchar* start, co
     else
         text.copy.assign(start, end);
     text.charactersFrom.clear();
-    text.bytes.clear();
     text.unitOfByte.clear();
     text.byteOfUnit.clear();
-    const uchar* p = start;
-    while (p != end && *p < 0x80)
-        text.bytes += static_cast<char>(*p++);
-    if (p == end)
+    toEngineBytes(start, end, text.bytes);
+    if (text.bytes.size() == length)
         return text; // ASCII: the offsets are equal
+    // Each character's bytes map to its first unit; its units to its first
+    // byte. A 4-byte sequence is a surrogate pair.
     text.byteOfUnit.reserve(length + 1);
-    text.unitOfByte.reserve(length * 3 + 1);
-    for (size_t unit = 0; unit < static_cast<size_t>(p - start); ++unit) {
-        text.byteOfUnit.push_back(static_cast<int32_t>(unit));
-        text.unitOfByte.push_back(static_cast<int32_t>(unit));
-    }
-    while (p != end) {
-        const int32_t unit = static_cast<int32_t>(p - start);
-        const int32_t byte = static_cast<int32_t>(text.bytes.size());
-        const size_t units = appendUtf8(p, end, text.bytes);
-        text.byteOfUnit.insert(text.byteOfUnit.end(), units, byte);
-        text.unitOfByte.resize(text.bytes.size(), unit);
-        p += units;
+    text.unitOfByte.reserve(text.bytes.size() + 1);
+    int32_t unit = 0;
+    for (size_t byte = 0; byte < text.bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text.bytes[byte]);
+        const size_t width = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        const int units = width == 4 ? 2 : 1;
+        text.unitOfByte.insert(text.unitOfByte.end(), width, unit);
+        text.byteOfUnit.insert(text.byteOfUnit.end(), static_cast<size_t>(units),
+                               static_cast<int32_t>(byte));
+        unit += units;
+        byte += width;
     }
     text.byteOfUnit.push_back(static_cast<int32_t>(text.bytes.size()));
     text.unitOfByte.push_back(static_cast<int32_t>(length));
     return text;
+}
+
+// The characters from `start` to the end of a text the region holds in
+// `text`, worked out for every place on first use.
+const CharacterSet& charactersFrom(MatchRegion::Utf8Text& text, const uchar* start,
+                                   const uchar* textStart, const uchar* textEnd)
+{
+    if (text.charactersFrom.empty()) {
+        const size_t length = static_cast<size_t>(textEnd - textStart);
+        text.charactersFrom.resize(length + 1);
+        for (size_t unit = length; unit-- > 0;) {
+            text.charactersFrom[unit] = text.charactersFrom[unit + 1];
+            text.charactersFrom[unit].add(textStart[unit]);
+        }
+    }
+    return text.charactersFrom[static_cast<size_t>(start - textStart)];
 }
 
 std::string engineMessage(int code, OnigErrorInfo* information)
@@ -129,30 +125,12 @@ std::string engineMessage(int code, OnigErrorInfo* information)
     return std::string(reinterpret_cast<const char*>(text));
 }
 
-// Whether the characters of [start, textEnd) include one that every match
-// of `regex` needs; true when the regex needs none known.
 } // namespace
 
 const CharacterSet& charactersFrom(MatchRegion& region, const uchar* start,
                                    const uchar* textStart, const uchar* textEnd)
 {
-    MatchRegion::Utf8Text& text = convertedText(region, textStart, textEnd);
-    if (text.charactersFrom.empty()) {
-        const size_t length = static_cast<size_t>(textEnd - textStart);
-        text.charactersFrom.resize(length + 1);
-        for (size_t unit = length; unit-- > 0;) {
-            text.charactersFrom[unit] = text.charactersFrom[unit + 1];
-            text.charactersFrom[unit].add(textStart[unit]);
-        }
-    }
-    return text.charactersFrom[static_cast<size_t>(start - textStart)];
-}
-
-bool mayMatchFrom(const OnigRegexRef& regex, MatchRegion& region, const uchar* start,
-                  const uchar* textStart, const uchar* textEnd)
-{
-    const RequiredCharacters* required = regex.requiredCharacters();
-    return !required || required->heldBy(charactersFrom(region, start, textStart, textEnd));
+    return charactersFrom(convertedText(region, textStart, textEnd), start, textStart, textEnd);
 }
 
 namespace {
@@ -181,8 +159,8 @@ OnigOptionType searchOptions(const uchar* start, const uchar* rangeEnd, const uc
 // in the region while the same text is searched again.
 class EngineText {
 public:
-    EngineText(MatchRegion& region, const uchar* textStart, const uchar* textEnd)
-        : m_text(convertedText(region, textStart, textEnd)), m_textStart(textStart)
+    EngineText(const MatchRegion::Utf8Text& text, const uchar* textStart)
+        : m_text(text), m_textStart(textStart)
     {
     }
 
@@ -257,11 +235,13 @@ public:
                 bool allowEmpty) override
     {
         OnigRegion* engineRegion = static_cast<OnigRegion*>(region.engineRegion());
-        if (!mayMatchFrom(regex, region, start, textStart, textEnd)) {
+        MatchRegion::Utf8Text& converted = convertedText(region, textStart, textEnd);
+        const RequiredCharacters* required = regex.requiredCharacters();
+        if (required && !required->heldBy(charactersFrom(converted, start, textStart, textEnd))) {
             region.setResult(textStart, 0, nullptr, nullptr);
             return false;
         }
-        const EngineText text(region, textStart, textEnd);
+        const EngineText text(converted, textStart);
         const int result = onig_search(static_cast<OnigRegex>(regex.engineRegex()),
                                        text.at(textStart), text.at(textEnd), text.at(start),
                                        text.at(rangeEnd), engineRegion,
@@ -314,7 +294,7 @@ public:
             return -1;
         }
         OnigRegSet* engineSet = static_cast<OnigRegSet*>(set.engineSet());
-        const EngineText text(region, textStart, textEnd);
+        const EngineText text(convertedText(region, textStart, textEnd), textStart);
         int matchPosition = 0;
         const int result = onig_regset_search_with_param(
             engineSet, text.at(textStart), text.at(textEnd), text.at(start), text.at(rangeEnd),

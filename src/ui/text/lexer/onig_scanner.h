@@ -212,7 +212,8 @@ private:
     {
         if (byteOffset < 0)
             return -1;
-        return m_utf8.unitOfByte.empty() ? byteOffset : m_utf8.unitOfByte[static_cast<size_t>(byteOffset)];
+        return m_utf8.unitOfByte.empty() ? byteOffset
+                                         : m_utf8.unitOfByte[static_cast<size_t>(byteOffset)];
     }
 
     void* m_engineRegion;
@@ -275,12 +276,6 @@ public:
 // of the text.
 const CharacterSet& charactersFrom(MatchRegion& region, const uchar* start,
                                    const uchar* textStart, const uchar* textEnd);
-
-// Whether [start, textEnd) holds a character of those every match of
-// `regex` needs (true when it needs none known): false means no search from
-// `start` can match. Keeps what it learns of the text in `region`.
-bool mayMatchFrom(const OnigRegexRef& regex, MatchRegion& region, const uchar* start,
-                  const uchar* textStart, const uchar* textEnd);
 
 // The Oniguruma scanner; it has no state of its own and lives for the whole
 // process. Any thread.

@@ -194,7 +194,8 @@ bool readLiteralAlternatives(const uchar* content, const uchar* end, const Optio
 
 // Rewrites the literal alternatives `items` into `out`; false when no two
 // share a first character, so that factoring gains nothing.
-bool factorItems(std::vector<std::string> items, const Options& options, std::string& out)
+bool factorItems(const std::vector<std::string>& items, const Options& options,
+                 std::string& out)
 {
     std::vector<std::string> distinct;
     for (const std::string& item : items) {
