@@ -11,7 +11,9 @@ VANTREL_PACKAGES="
 vantrel_missing_packages() {
   missing=
   for package in $VANTREL_PACKAGES; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)
+    # dpkg-query fails for a package that is not installed: count it missing
+    # instead of letting set -e end the script without a word.
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) || status=
     case "$status" in
       *"install ok installed"*) ;;
       *) missing="$missing $package" ;;
