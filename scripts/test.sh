@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 vantrel_ensure_packages
 build=${VANTREL_BUILD_DIR:-$root/build}
 sanitize_build=${VANTREL_SANITIZE_BUILD_DIR:-$root/build-sanitize}
-jobs=$(nproc)
+jobs=${VANTREL_JOBS:-$(nproc)}
 
 echo "== Build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
