@@ -11,6 +11,11 @@
 // WindowsFileSystem::takeChanges). A count of watchers with waiting changes
 // lets a newly set window catch up on changes whose message was never posted
 // or was lost with its window.
+//
+// A request's buffer can overflow in a burst of changes (a per-directory
+// request has 4 KB, about a hundred records), and the system then drops the
+// details. The watcher answers with a change of every file in that folder,
+// found by listing it, so that listeners re-read whatever they watch there.
 #include <windows.h>
 
 #include <algorithm>
@@ -145,6 +150,7 @@ struct DirectoryRequest {
     HANDLE directory = INVALID_HANDLE_VALUE;
     ustring relativePath; // empty for the root, else "Sub\\Deeper\\"
     bool pending = false; // the system may still write into the buffer
+    bool overflowed = false; // the last completion dropped its details
     DWORD bufferSize;
     std::unique_ptr<BYTE[]> buffer; // new[] storage is aligned well enough
 };
@@ -169,6 +175,9 @@ public:
             WaitForSingleObjectEx(m_state->wakeUp, INFINITE, TRUE);
             if (m_state->stop.load())
                 break;
+            // Folders are listed only once their request is outstanding
+            // again, so a change is either listed or reported after it.
+            std::vector<ustring> overflowedFolders;
             for (auto it = m_requests.begin(); it != m_requests.end();) {
                 DirectoryRequest& request = *it->second;
                 if (!request.pending && !issue(request)) {
@@ -179,9 +188,14 @@ public:
                     retire(std::move(it->second));
                     it = m_requests.erase(it);
                 } else {
+                    if (request.overflowed)
+                        overflowedFolders.push_back(request.relativePath);
+                    request.overflowed = false;
                     ++it;
                 }
             }
+            for (const ustring& folder : overflowedFolders)
+                reportFolder(folder, depthOf(folder));
             releaseRetired();
         }
         shutDown();
@@ -192,10 +206,17 @@ private:
     {
         auto* request = reinterpret_cast<DirectoryRequest*>(overlapped);
         request->pending = false;
-        // Nothing, a cancelled request, or an overflow in which the system
-        // dropped the details: those changes are lost and the next read goes
-        // on.
-        if (errorCode != ERROR_SUCCESS || byteCount == 0 || request->directory == INVALID_HANDLE_VALUE)
+        if (request->directory == INVALID_HANDLE_VALUE)
+            return;
+        // An overflow: the system dropped the details (Windows says so with
+        // success and no bytes, Wine with ERROR_NOTIFY_ENUM_DIR). The folder
+        // is listed once the request is outstanding again.
+        if ((errorCode == ERROR_SUCCESS && byteCount == 0) || errorCode == ERROR_NOTIFY_ENUM_DIR) {
+            request->overflowed = true;
+            return;
+        }
+        // A cancelled request, or one whose directory has gone.
+        if (errorCode != ERROR_SUCCESS)
             return;
         request->watcher->handleRecords(*request, std::min(byteCount, request->bufferSize));
     }
@@ -233,6 +254,27 @@ private:
                 queueFileChange(m_state, relativePath + name, FileChangeAdded);
         });
         return true;
+    }
+
+    // Reports every file of the folder `relativePath` (ending in a
+    // backslash, or empty for the root) as modified, after its request lost
+    // the details of a burst; listeners then re-read what they watch there.
+    // Per directory, a directory made in the burst is watched now and its
+    // files reported as added (one watched already has a request of its own);
+    // the whole tree's request also covers every folder below it.
+    void reportFolder(const ustring& relativePath, int depth)
+    {
+        if (depth > kMaxSearchDepth || m_state->stop.load())
+            return;
+        enumerateDirectory(m_state->root + relativePath, u"*", [&](const ustring& name, bool isDirectory) {
+            const ustring path = relativePath + name;
+            if (!isDirectory)
+                queueFileChange(m_state, path, FileChangeModified);
+            else if (m_perDirectory)
+                watchTree(path + u'\\', true);
+            else
+                reportFolder(path + u'\\', depth + 1);
+        });
     }
 
     bool issue(DirectoryRequest& request)
