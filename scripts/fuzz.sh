@@ -39,7 +39,7 @@ for target in $targets; do
   mkdir -p "$corpus" "$found" "$crashes"
   echo "== $target: $seconds s"
   if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-       "$build/${target}_fuzz" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+       "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$crashes/" "$found" "$corpus"; then
     failed="$failed $target"
   fi
