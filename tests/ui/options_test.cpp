@@ -395,6 +395,26 @@ TEST(OptionsInheritance, NotifyChangedRunsListenersThenChildrenDepthFirst)
     EXPECT_EQ((std::vector<std::string>{"grandchild", "grandchild"}), calls);
 }
 
+// Two windows share one theme file: closing one must not stop the other's
+// reloads.
+TEST(OptionsListeners, RemovingOneListenerKeepsTheOthers)
+{
+    std::vector<std::string> calls;
+    SP<Options> options(new Options);
+    auto record = [&calls](const char* name) { return [&calls, name] { calls.push_back(name); }; };
+    const Options::ListenerId first = options->addListener(record("first"));
+    const Options::ListenerId twin = options->addListener(record("first"));
+    options->addListener(record("second"));
+    EXPECT_EQ(options->addListener(Options::Listener()), 0u);
+    EXPECT_NE(first, twin);
+
+    options->removeListener(first);
+    options->removeListener(first); // already gone: ignored
+    options->removeListener(0);
+    options->notifyChanged();
+    EXPECT_EQ((std::vector<std::string>{"first", "second"}), calls);
+}
+
 TEST(OptionsInheritance, DestroyedChildLeavesItsParents)
 {
     std::vector<std::string> calls;
