@@ -3,6 +3,9 @@
 #include "filesystem/file_utils.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <string>
@@ -54,6 +57,30 @@ TEST_F(FileUtilsTest, ListingNoDirectoryAddsNothing)
     listDirectoryToArena(u"", u"*", directories, files, directoryArena, fileArena);
     EXPECT_EQ(1u, files.size());
     EXPECT_TRUE(directories.empty());
+}
+
+// A write that the system cuts short (here by the process's file-size
+// limit) fails the save and leaves the original byte for byte, with no
+// temporary file behind.
+TEST_F(FileUtilsTest, WriteLinesCutShortBySystemLeavesTheOriginal)
+{
+    writeRaw("lines.txt", "original\n");
+    const std::vector<std::string> before = entries();
+    const std::vector<ustring> lines(2000, u"a line long enough that the file outgrows the limit");
+
+    rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+    rlimit limited = saved;
+    limited.rlim_cur = 4096;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
+    const bool written = writeLines(widePath("lines.txt"), lines);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ("original\n", readRaw("lines.txt"));
+    EXPECT_EQ(before, entries());
 }
 
 } // namespace

@@ -70,4 +70,14 @@ TEST_F(StartupTest, FailedMountReportsAndFails)
     EXPECT_FALSE(OptionsManager::alive());
 }
 
+// A tool or test may start the base without a notification manager; the
+// failure is then shown without one.
+TEST_F(StartupTest, FailedMountWithoutNotificationManagerStillFails)
+{
+    NotificationManager::destroy();
+    EXPECT_FALSE(startupBase(m_root + u"/Data", refuseFileSystem));
+    EXPECT_FALSE(OptionsManager::alive());
+    NotificationManager::set(new NotificationManager(u"Vantrel"));
+}
+
 } // namespace
