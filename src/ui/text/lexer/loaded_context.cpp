@@ -247,15 +247,20 @@ void addBeginEndRule(ContextFill& fill, const Rule& rule, const ustring& languag
     LoadedContext*& target = state.contextCache[&rule];
     if (!target) {
         LoadedContext* context = newContext(state, beginEnd.name, beginEnd.contentName, language);
-        context->matches.push_back(LoadedMatch{LexerContext::aPOP, nullptr,
-                                               copyRuleString(state, beginEnd.end), nullptr,
-                                               copyCaptureNames(state, beginEnd.endCaptures)});
+        if (beginEnd.isWhileRule) {
+            context->whilePattern = copyRuleString(state, beginEnd.whilePattern);
+            context->whileCaptureNames = copyCaptureNames(state, beginEnd.whileCaptures);
+        } else {
+            context->matches.push_back(LoadedMatch{LexerContext::aPOP, nullptr,
+                                                   copyRuleString(state, beginEnd.end), nullptr,
+                                                   copyCaptureNames(state, beginEnd.endCaptures)});
+        }
         // Cached before its patterns are added, so a rule that reaches itself
         // finds its own context.
         target = context;
         ContextFill inner(*context);
         addRules(inner, beginEnd.patterns, language, state);
-        if (beginEnd.applyEndPatternLast)
+        if (beginEnd.applyEndPatternLast && !beginEnd.isWhileRule)
             std::rotate(context->matches.begin(), context->matches.begin() + 1,
                         context->matches.end());
     }

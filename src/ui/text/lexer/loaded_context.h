@@ -34,11 +34,18 @@ struct LoadedMatch {
 struct LoadedContext {
     // Priority order: of patterns matching at the same place, the first wins.
     // A begin/end rule's context starts with its end pattern, or ends with it
-    // when the rule applies its end pattern last.
+    // when the rule applies its end pattern last; a "while" rule's context
+    // has none.
     std::vector<LoadedMatch> matches;
     const uchar* name;        // the begin/end rule's "name"; "" when none
     const uchar* contentName; // its "contentName"; "" when none
     const uchar* language;    // scope name of the grammar the rule came from
+    // The context of a "while" rule: the pattern each following line must
+    // begin with for the context to stay open, and the scope names of its
+    // captures by number (null for an unnamed one). Such a context has no
+    // end pattern among `matches`. Null and empty for every other context.
+    const uchar* whilePattern = nullptr;
+    std::vector<const uchar*> whileCaptureNames;
     int32_t index = -1;       // position in the compiled lexer, set by compilation
 };
 

@@ -7,8 +7,7 @@
 // free together.
 //
 // The reader is lenient where real grammars disagree with the strict format
-// but a sensible reading exists: a rule written with "while" gets an
-// equivalent end pattern, "applyEndPatternLast" may be a boolean, capture
+// but a sensible reading exists: "applyEndPatternLast" may be a boolean, capture
 // entries may carry keys besides "name" (their nested patterns are not
 // applied), rules may declare nested repositories, and a begin rule that says
 // nowhere how it ends is left out (with a log line) rather than failing the
@@ -48,6 +47,7 @@ const ustring kContentName = u"contentName";
 const ustring kCaptures = u"captures";
 const ustring kBeginCaptures = u"beginCaptures";
 const ustring kEndCaptures = u"endCaptures";
+const ustring kWhileCaptures = u"whileCaptures";
 const ustring kApplyEndPatternLast = u"applyEndPatternLast";
 
 const PlistDict& asDict(const PlistValue& value) { return std::any_cast<const PlistDict&>(value); }
@@ -61,22 +61,6 @@ const PlistValue* find(const PlistDict& dictionary, const ustring& key)
 slate::usubstring copyString(ArenaAllocator& arena, const ustring& text)
 {
     return arena.copyString(slate::usubstring(text));
-}
-
-// A "while" rule stays open as long as every following line begins with a
-// match of its pattern. As an end pattern: an empty match at the start of a
-// line where the pattern does not match. The group is non-capturing, so
-// back-references to the begin captures keep their numbers; a pattern in
-// extended mode gets a line break before the closing parentheses so that a
-// trailing comment cannot swallow them.
-ustring endPatternOfWhile(const ustring& whilePattern)
-{
-    ustring end = u"^(?!(?:";
-    end += whilePattern;
-    if (whilePattern.compare(0, 4, u"(?x)") == 0)
-        end += u'\n';
-    end += u"))";
-    return end;
 }
 
 bool applyEndPatternLast(const PlistValue& value)
@@ -131,12 +115,13 @@ std::shared_ptr<Rule> parseRule(const PlistValue& value, ArenaAllocator& arena,
         auto beginEnd = std::make_shared<BeginEndRule>();
         const ustring& begin = requirePlistString(dictionary, kBegin);
         beginEnd->begin = copyString(arena, begin);
-        const PlistValue* whilePattern = find(dictionary, kWhile);
-        if (find(dictionary, kEnd)) {
+        // "while" wins over "end" when a rule has both, as in the tokenizers
+        // grammars are written for.
+        if (find(dictionary, kWhile)) {
+            beginEnd->whilePattern = copyString(arena, requirePlistString(dictionary, kWhile));
+            beginEnd->isWhileRule = true;
+        } else if (find(dictionary, kEnd)) {
             beginEnd->end = copyString(arena, requirePlistString(dictionary, kEnd));
-        } else if (whilePattern) {
-            beginEnd->end = copyString(
-                arena, endPatternOfWhile(std::any_cast<const ustring&>(*whilePattern)));
         } else {
             // A region that cannot end would swallow the rest of every file
             // it begins in; the rest of the grammar is still worth having.
@@ -150,6 +135,10 @@ std::shared_ptr<Rule> parseRule(const PlistValue& value, ArenaAllocator& arena,
         parseCaptures(dictionary, kBeginCaptures, beginEnd->beginCaptures, arena);
         parseCaptures(dictionary, kCaptures, beginEnd->endCaptures, arena);
         parseCaptures(dictionary, kEndCaptures, beginEnd->endCaptures, arena);
+        if (beginEnd->isWhileRule) {
+            parseCaptures(dictionary, kCaptures, beginEnd->whileCaptures, arena);
+            parseCaptures(dictionary, kWhileCaptures, beginEnd->whileCaptures, arena);
+        }
         if (const PlistValue* flag = find(dictionary, kApplyEndPatternLast))
             beginEnd->applyEndPatternLast = applyEndPatternLast(*flag);
         rule->repository = parseNestedRepository(dictionary, arena, scope);

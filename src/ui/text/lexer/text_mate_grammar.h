@@ -36,14 +36,18 @@ struct MatchRule {
 // A region from a begin match to an end match, with its own inner rules.
 struct BeginEndRule {
     slate::usubstring begin;
-    // A rule written with "while" and no "end" gets an end pattern that
-    // matches at the start of the first line the "while" pattern does not
-    // match there (see parseRule).
+    // Exactly one of `end` and `whilePattern` is set. A rule with an end
+    // pattern stays open until that pattern matches; a "while" rule stays
+    // open as long as every following line begins with a match of its
+    // pattern, checked at the start of each line.
     slate::usubstring end;
+    slate::usubstring whilePattern;
+    bool isWhileRule = false; // written with "while": `whilePattern` holds it
     slate::usubstring name;        // empty when absent
     slate::usubstring contentName; // empty when absent
     CaptureNames beginCaptures;
     CaptureNames endCaptures;
+    CaptureNames whileCaptures; // of a "while" rule's line prefix
     RuleList patterns;
     bool applyEndPatternLast = false;
 };

@@ -178,23 +178,28 @@ TEST(TextMateGrammar, BeginWithoutEndOrWhileIsLeftOut)
     EXPECT_TRUE(log.contains(u"Expected key end in the rule that begins with <%--"));
 }
 
-TEST(TextMateGrammar, WhileRuleEndsWhereItsPatternFailsAtALineStart)
+TEST(TextMateGrammar, WhileRuleKeepsItsPatternAndItsPrefixCaptures)
 {
     Grammar grammar;
-    auto rule = onlyRule(array({dict({{u"begin", u"^>"}, {u"while", u"^\\1>"}})}), grammar);
+    auto rule = onlyRule(array({dict({{u"begin", u"^>"},
+                                      {u"while", u"^\\1(>)(!)"},
+                                      {u"captures", captures({{1, u"c1"}, {2, u"c2"}})},
+                                      {u"whileCaptures", captures({{2, u"w2"}})}})}),
+                         grammar);
     ASSERT_TRUE(rule && rule->beginEndRule);
-    EXPECT_EQ(rule->beginEndRule->end.str(), u"^(?!(?:^\\1>))");
+    const BeginEndRule& whileRule = *rule->beginEndRule;
+    EXPECT_TRUE(whileRule.isWhileRule);
+    EXPECT_EQ(whileRule.whilePattern.str(), u"^\\1(>)(!)");
+    EXPECT_TRUE(whileRule.end.empty());
+    ASSERT_EQ(whileRule.whileCaptures.size(), 3u);
+    EXPECT_EQ(whileRule.whileCaptures[1].str(), u"c1");
+    EXPECT_EQ(whileRule.whileCaptures[2].str(), u"w2");
 
-    // An explicit end wins over "while".
-    Grammar explicitEnd;
-    rule =
-        onlyRule(array({dict({{u"begin", u"b"}, {u"while", u"w"}, {u"end", u"e"}})}), explicitEnd);
-    EXPECT_EQ(rule->beginEndRule->end.str(), u"e");
-
-    // A trailing comment in extended mode cannot swallow the closing parentheses.
-    Grammar extended;
-    rule = onlyRule(array({dict({{u"begin", u"b"}, {u"while", u"(?x) a # note"}})}), extended);
-    EXPECT_EQ(rule->beginEndRule->end.str(), u"^(?!(?:(?x) a # note\n))");
+    // "while" wins over an "end" written beside it.
+    Grammar both;
+    rule = onlyRule(array({dict({{u"begin", u"b"}, {u"while", u"w"}, {u"end", u"e"}})}), both);
+    EXPECT_TRUE(rule->beginEndRule->isWhileRule);
+    EXPECT_EQ(rule->beginEndRule->whilePattern.str(), u"w");
 }
 
 TEST(TextMateGrammar, UnknownRuleIsSkippedAndLogged)
