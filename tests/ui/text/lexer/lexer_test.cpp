@@ -518,6 +518,27 @@ TEST(Lex, NameOfSeveralScopesNestsThemInOrder)
     EXPECT_EQ(grammar.lexLine(u"k"), (Tokens{"k=inner.b outer.a source.x"}));
 }
 
+TEST(Lex, GrammarInPublishedFormsLexesAsTheReferenceTokenizerDoes)
+{
+    // Captures as arrays indexed from 0, a capture entry that is a plain
+    // string, and a repository entry that is an array: such grammars once
+    // failed to load. The expected scopes are the reference tokenizer's.
+    TestGrammar grammar(
+        array({dict({{u"match", u"(a)(b)"},
+                     {u"captures", array({dict({{u"name", u"whole"}}), u"stray",
+                                          dict({{u"name", u"second"}})})}}),
+               dict({{u"include", u"#listed"}}), dict({{u"include", u"#kept"}}),
+               dict({{u"begin", u"<"},
+                     {u"end", u">"},
+                     {u"name", u"tag"},
+                     {u"beginCaptures", array({dict({{u"name", u"open"}})})}})}),
+        dict({{u"listed", array({match(u"x", u"never")})}, {u"kept", match(u"y", u"kept")}}));
+    EXPECT_EQ(grammar.lexLine(u"ab x y <c>"),
+              (Tokens{"a=whole source.x", "b=second whole source.x", " =source.x", "x =source.x",
+                      "y=kept source.x", " =source.x", "<=open tag source.x", "c=tag source.x",
+                      ">=tag source.x"}));
+}
+
 TEST(LineKey, EveryCallGetsANewKey)
 {
     const MatchKey first = nextLineKey();
