@@ -106,6 +106,8 @@ void lexHtml(benchmark::State& state)
     lexFile(state, "npm_install_ci_test.html", u"text.html.basic");
 }
 void lexCss(benchmark::State& state) { lexFile(state, "style.css", u"source.css"); }
+// Markdown is the grammar of "while" rules (block quotes, list items).
+void lexMarkdown(benchmark::State& state) { lexFile(state, "npm_ci.md", u"text.html.markdown"); }
 BENCHMARK(lexC)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexPython)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexJson)->Unit(benchmark::kMillisecond);
@@ -113,5 +115,6 @@ BENCHMARK(lexCpp)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexJavaScript)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexHtml)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexCss)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexMarkdown)->Unit(benchmark::kMillisecond);
 
 } // namespace
