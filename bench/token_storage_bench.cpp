@@ -30,7 +30,7 @@ slate::SP<Syntax> cSyntax()
         std::filesystem::create_directories(folder);
         const std::filesystem::path copy = folder / "c.tmLanguage";
         std::filesystem::copy_file(
-            std::filesystem::path(VANTREL_SOURCE_DIR) / "tests/data/grammars/c.tmLanguage", copy,
+            std::filesystem::path(VANTREL_TEST_DATA_DIR) / "grammars" / "c.tmLanguage", copy,
             std::filesystem::copy_options::overwrite_existing);
         static SyntaxLoader loader;
         slate::SP<Syntax> syntax = loader.loadSyntax(toUstring(copy.string()));
