@@ -31,9 +31,11 @@
 #include "ui/text/syntax/scope_selector.h"
 #include "ui/text/token/bucket_container.h"
 #include "ui/text/token/layout_tracker.h"
+#include "ui/text/token/token_search.h"
 #include "ui/text/token/token_set.h"
 #include "ui/ustring.h"
 
+class BufferSource;
 class SpellChecker;
 class Style;
 class UnicodeFont;
@@ -182,6 +184,36 @@ public:
     {
         m_tokenList.lineEnd(it, position);
     }
+
+    // Search with Boost's regular expressions (Perl syntax, or plain text
+    // with kSearchLiteral) straight over the text; a dot never matches a
+    // line break. A pattern that does not compile throws RegexError.
+    //
+    // The first match at or after `start` (clamped), or (-1, -1). The text
+    // before `start` counts: "^" matches there only after a line break, a
+    // word boundary only where exactly one of the units before and at it is
+    // a word unit. When both `format` and `formatted` are given, the match
+    // formatted by `format` ($n and \n references; plain text with
+    // kSearchLiteral) is appended to `formatted`.
+    SelectionRegion find(const ustring& pattern, uint32_t flags, int64_t start,
+                         const ustring* format = nullptr, std::vector<ustring>* formatted = nullptr);
+    // Appends every match to `out` in order (formatted as find does); an
+    // empty match right where the previous one ends is left out.
+    void findAll(const ustring& pattern, uint32_t flags, SelectionSet& out,
+                 const ustring* format = nullptr, std::vector<ustring>* formatted = nullptr);
+    // As findAll inside each of `regions` in turn, each searched as a text of
+    // its own.
+    void findAllIn(const ustring& pattern, uint32_t flags, const SelectionSet& regions,
+                   SelectionSet& out, const ustring* format = nullptr,
+                   std::vector<ustring>* formatted = nullptr);
+
+    // Saves the text through `source` in `encoding` (0: the storage's own,
+    // else UTF-8), with its byte-order mark and every line break written as
+    // the storage's line ending. A single-byte encoding that cannot hold
+    // every character falls back to UTF-8, with a message. True only when
+    // every byte reached the file; then the storage takes the encoding used.
+    // On failure the file and the storage are left as they were.
+    bool write(BufferSource* source, FileEncoding encoding);
 
     // Spelling. A null checker turns checking off.
     void setSpellChecker(slate::SP<SpellChecker> checker);
