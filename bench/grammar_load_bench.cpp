@@ -21,7 +21,7 @@ const PlistValue& grammarValue(const char* fileName)
     static std::unordered_map<std::string, PlistValue> s_values;
     PlistValue& value = s_values[fileName];
     if (!value.has_value())
-        loadPlist(toUstring(std::string(VANTREL_FIXTURES_DIR) + "/grammars/" + fileName), value,
+        loadPlist(toUstring(std::string(VANTREL_TEST_DATA_DIR) + "/grammars/" + fileName), value,
                   false);
     return value;
 }

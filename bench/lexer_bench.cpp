@@ -34,7 +34,7 @@ public:
     Grammars()
     {
         const std::filesystem::path source =
-            std::filesystem::path(VANTREL_FIXTURES_DIR) / "grammars";
+            std::filesystem::path(VANTREL_TEST_DATA_DIR) / "grammars";
         m_folder = std::filesystem::temp_directory_path() /
                    ("vantrel-lexer-bench-" + std::to_string(::getpid()));
         std::filesystem::create_directories(m_folder);
@@ -84,7 +84,7 @@ private:
 // The fixture file repeated to kRepeatedLines lines.
 ustring repeatedText(const char* file)
 {
-    std::ifstream in(std::filesystem::path(VANTREL_FIXTURES_DIR) / "lexing" / file,
+    std::ifstream in(std::filesystem::path(VANTREL_TEST_DATA_DIR) / "lexing" / file,
                      std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();

@@ -23,7 +23,7 @@ public:
         if (mkdtemp(pattern))
             m_directory = pattern;
         m_path = m_directory + "/" + name;
-        std::ifstream in(std::string(VANTREL_FIXTURES_DIR "/grammars/") + name, std::ios::binary);
+        std::ifstream in(std::string(VANTREL_TEST_DATA_DIR "/grammars/") + name, std::ios::binary);
         std::ofstream out(m_path, std::ios::binary);
         out << in.rdbuf();
     }

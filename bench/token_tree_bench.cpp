@@ -25,7 +25,7 @@ struct LargeText {
             texts.push_back(ustring(1 + i % 8, uchar(u'a' + i % 26)));
         texts.push_back(u"\n");
         for (const ustring& text : texts)
-            vocabulary.push_back(Token{text.data(), text.data() + text.size(), 1});
+            vocabulary.push_back(Token{text.data(), text.data() + text.size(), nullptr, nullptr, 0.f, 1});
         Token* lineBreak = &vocabulary.back();
 
         std::mt19937 random(42);

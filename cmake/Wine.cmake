@@ -48,7 +48,6 @@ add_executable(vantrel_wine_tests ${VANTREL_WINE_TEST_SOURCES} $<TARGET_OBJECTS:
 vantrel_win32_sources(vantrel_wine_tests ${VANTREL_WINE_TEST_HELPERS})
 target_include_directories(vantrel_wine_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_definitions(vantrel_wine_tests PRIVATE
-  VANTREL_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/../shared/fixtures"
   VANTREL_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
 target_link_libraries(vantrel_wine_tests PRIVATE
   -Wl,--whole-archive vantrel_portable -Wl,--no-whole-archive

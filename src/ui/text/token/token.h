@@ -1,21 +1,31 @@
-// The token record: one interned run of text with its scope, shared by every
-// place in a buffer where the same text was lexed the same way. Records are
-// allocated from their storage's arena and never freed one by one, so the
-// token tree and everything else hold them by plain pointer.
-//
-// So far the record carries what the token tree counts: its text and its
-// spelling mark. The lexer's scope and line-start state and the cached width
-// join it when the storage interns records.
+// The token record: one interned run of text with its scope and the lexer
+// state its line began in, shared by every place in a buffer where the same
+// text was lexed the same way. Records are allocated from their storage's
+// arena and never freed one by one, so the token tree and everything else
+// hold them by plain pointer.
 #pragma once
 
 #include <cstdint>
 
 #include "ui/ustring.h"
 
+struct ScopeRecord;
+struct LexerState;
+
 struct Token {
     // The token's text, followed in memory by one zero unit. Never changes.
     const uchar* begin;
     const uchar* end;
+    // The token's full scope, interned in its syntax's compiled lexer; null
+    // only in tokens built by hand for tests of the tree.
+    const ScopeRecord* scope;
+    // The lexer state at the start of the line the token was lexed in: the
+    // same for every token of a line, and where re-lexing that line starts.
+    LexerState* state;
+    // Pixel width of the text in the storage's current font (0 for a token
+    // that starts with a tab, which layout widens to its tab stop). Only
+    // meaningful while the storage has a font.
+    float width;
     // 1 = spelled correctly or not subject to checking; 0 = misspelled.
     // Rewritten in place when the dictionary changes; the tree's misspelled
     // sums must then be recounted by whoever rewrites it.

@@ -67,8 +67,8 @@ public:
     int32_t subtreeMisspelled() const { return ownMisspelled + descendantMisspelled; }
 
     // Layout hooks, called by the tree at the points where the layout
-    // bookkeeping must follow a change. They do nothing while the storage has
-    // no layouts.
+    // bookkeeping must follow a change. They do nothing for a bucket without
+    // a storage, and lay nothing out while the storage has no layouts.
     //
     // After this bucket was linked into the list or its predecessor was
     // unlinked: re-derive its start states and styling stamps from its
@@ -80,6 +80,12 @@ public:
     // After a child subtree was attached or detached: recompute the
     // descendants' height and width of every layout up the tree.
     void updateAllLayoutSums();
+    // Lays this bucket out for one layout and carries the change forward
+    // (the first bucket starts from the origin). Used when a layout is added.
+    void relayoutFromHere(uint32_t layoutIndex);
+    // The end stamp takes the start stamp, and so on along the list until a
+    // bucket already starts with it.
+    void carryStylersForward();
 
     TokenBuffer* prev = nullptr; // text order; null at the ends
     TokenBuffer* next = nullptr;

@@ -304,7 +304,7 @@ protected:
     static void SetUpTestSuite()
     {
         const std::filesystem::path folder =
-            std::filesystem::path(VANTREL_FIXTURES_DIR) / "grammars";
+            std::filesystem::path(VANTREL_TEST_DATA_DIR) / "grammars";
         for (const auto& entry : std::filesystem::directory_iterator(folder))
             if (entry.path().extension() == ".tmLanguage")
                 s_paths.push_back(toUstring(entry.path().string()));

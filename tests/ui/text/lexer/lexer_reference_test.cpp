@@ -285,7 +285,7 @@ class LexerReference : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_grammars = new lexing_fixtures::GrammarFolder(std::filesystem::path(VANTREL_FIXTURES_DIR) /
+        s_grammars = new lexing_fixtures::GrammarFolder(std::filesystem::path(VANTREL_TEST_DATA_DIR) /
                                                         "grammars");
     }
     static void TearDownTestSuite()
@@ -303,7 +303,7 @@ TEST_F(LexerReference, EveryCharacterHasTheReferenceScopesOrAnAllowedDifference)
 {
     SyntaxLoader loader;
     s_grammars->attach(loader);
-    const std::filesystem::path samples = std::filesystem::path(VANTREL_FIXTURES_DIR) / "lexing";
+    const std::filesystem::path samples = std::filesystem::path(VANTREL_TEST_DATA_DIR) / "lexing";
     std::vector<DifferenceRun> runs;
 
     for (const Sample& sample : kSamples) {

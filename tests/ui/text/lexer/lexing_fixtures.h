@@ -1,7 +1,7 @@
 // The lexing fixtures: real grammars and sample files from
-// VANTREL_FIXTURES_DIR, for the reference comparison and the benchmarks.
+// VANTREL_TEST_DATA_DIR, for the reference comparison and the benchmarks.
 // The grammars are copied to a scratch folder first, so that the
-// property-list caches the loader writes never land in the shared fixtures.
+// property-list caches the loader writes never land in the source tree.
 #pragma once
 
 #include <filesystem>

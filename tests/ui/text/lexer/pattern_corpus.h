@@ -33,7 +33,7 @@ inline void collectPatterns(const PlistValue& value, std::vector<ustring>& patte
 inline std::vector<ustring> fixturePatterns()
 {
     std::vector<ustring> patterns;
-    const std::filesystem::path folder = std::filesystem::path(VANTREL_FIXTURES_DIR) / "grammars";
+    const std::filesystem::path folder = std::filesystem::path(VANTREL_TEST_DATA_DIR) / "grammars";
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() != ".tmLanguage")
             continue;
@@ -49,7 +49,7 @@ inline std::vector<ustring> fixturePatterns()
 inline std::vector<ustring> sampleLines()
 {
     std::vector<ustring> lines = {u"\u00df \ufb01x \ufb06 \u212a stra\u00dfe\n", u"ALL all aLl\n"};
-    const std::filesystem::path folder = std::filesystem::path(VANTREL_FIXTURES_DIR) / "lexing";
+    const std::filesystem::path folder = std::filesystem::path(VANTREL_TEST_DATA_DIR) / "lexing";
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() == ".jsonl" || entry.path().extension() == ".md")
             continue;

@@ -605,9 +605,9 @@ std::vector<std::string> fixtureFiles(const std::string& folder, const std::stri
 // cache record unchanged.
 TEST(PlistFixtures, EveryGrammarAndThemeLoadsAndRoundTripsThroughTheCache)
 {
-    std::vector<std::string> files = fixtureFiles(VANTREL_FIXTURES_DIR "/grammars", ".tmLanguage");
+    std::vector<std::string> files = fixtureFiles(VANTREL_TEST_DATA_DIR "/grammars", ".tmLanguage");
     const size_t grammarCount = files.size();
-    for (const std::string& theme : fixtureFiles(VANTREL_FIXTURES_DIR "/themes", ".tmTheme"))
+    for (const std::string& theme : fixtureFiles(VANTREL_TEST_DATA_DIR "/themes", ".tmTheme"))
         files.push_back(theme);
     ASSERT_GT(grammarCount, 0u);
     ASSERT_GT(files.size(), grammarCount);
@@ -616,7 +616,7 @@ TEST(PlistFixtures, EveryGrammarAndThemeLoadsAndRoundTripsThroughTheCache)
         SCOPED_TRACE(path);
         PlistValue value;
         try {
-            // Caching off: the shared fixtures folder is not ours to write in.
+            // Caching off: the test data folder stays as checked in.
             loadPlist(toUstring(path), value, false);
         } catch (const ParseException& error) {
             ADD_FAILURE() << error.what();
@@ -706,7 +706,7 @@ protected:
 
 TEST_F(PlistFuzz, RandomAndDamagedXmlNeverCrashes)
 {
-    std::ifstream grammar(VANTREL_FIXTURES_DIR "/grammars/json.tmLanguage", std::ios::binary);
+    std::ifstream grammar(VANTREL_TEST_DATA_DIR "/grammars/json.tmLanguage", std::ios::binary);
     std::stringstream contents;
     contents << grammar.rdbuf();
     const std::string real = contents.str();

@@ -351,7 +351,7 @@ TEST_F(RegexSelectorStylerTest, UnreadableFileThrowsTheReadersError)
 // from a rule of its own.
 TEST_F(RegexSelectorStylerTest, EveryFixtureThemeStylesTheCommonScopes)
 {
-    const std::filesystem::path folder = std::filesystem::path(VANTREL_FIXTURES_DIR) / "themes";
+    const std::filesystem::path folder = std::filesystem::path(VANTREL_TEST_DATA_DIR) / "themes";
     std::vector<std::filesystem::path> themes;
     for (const auto& file : std::filesystem::directory_iterator(folder))
         if (file.path().extension() == ".tmTheme")

@@ -21,7 +21,7 @@ public:
     {
         m_texts.push_back(text);
         const ustring& stored = m_texts.back();
-        m_tokens.push_back(Token{stored.data(), stored.data() + stored.size(), misspelled ? uint8_t(0) : uint8_t(1)});
+        m_tokens.push_back(Token{stored.data(), stored.data() + stored.size(), nullptr, nullptr, 0.f, misspelled ? uint8_t(0) : uint8_t(1)});
         return &m_tokens.back();
     }
     // `count` distinct one-unit tokens, so that order mistakes show.

@@ -1,0 +1,380 @@
+// Editing and incremental lexing of a token storage. An edit takes the whole
+// lines around it out of the token sequence, joins their text with the
+// change and lexes that run from the state stored in its first token; only
+// when the state at the run's end differs from the state stored in the line
+// after it does anything past the run become stale, and that is recorded as
+// an invalid point rather than re-lexed at once. `validateUntil` pays for
+// the stale part lazily, line by line, and stops as soon as a line starts in
+// the state it was lexed from before.
+//
+// Lexer output and line copies go into per-thread buffers that keep their
+// capacity between runs: a keystroke allocates nothing for lexing once the
+// buffers have grown, and no run reserves megabytes it does not use.
+#include "ui/text/token/token_storage.h"
+
+#include <algorithm>
+
+#include "canvas/unicode_font.h"
+#include "ui/log.h"
+#include "ui/statistics.h"
+#include "ui/text/spell_checker.h"
+
+namespace {
+
+// Scratch of the lexing runs of one thread.
+struct LexingScratch {
+    std::vector<LexedToken> lexed;
+    LexerWorkspace workspace;
+    MatchRegion region;
+    ustring text; // the joined lines of an edit
+    ArenaAllocator lines{524288}; // line copies of a re-lex; cleared after each run
+};
+
+LexingScratch& scratch()
+{
+    thread_local LexingScratch s_scratch;
+    return s_scratch;
+}
+
+// Appends the text of the tokens [from, to) to `out`.
+void appendTokens(ustring& out, bucket_container::iterator from, bucket_container::iterator to)
+{
+    for (; from != to; ++from) {
+        const Token* token = *from;
+        out.append(token->begin, token->end);
+    }
+}
+
+} // namespace
+
+TokenStorage::TokenStorage()
+    : m_tokenList(this), m_lineEnding(kLineEndingWindows), m_encoding(kEncodingUndefined)
+{
+    static const CompiledSelector s_check = compileSelector(
+        u"markup.raw, source string.quoted - punctuation - meta.preprocessor.c.include, "
+        u"source comment - source comment.block.preprocessor");
+    static const CompiledSelector s_skip = compileSelector(
+        u"source, constant, keyword, storage, support, variable, markup.underline.link, meta.tag");
+    m_spellingFilter.checkSelector = s_check;
+    m_spellingFilter.skipSelector = s_skip;
+}
+
+TokenStorage::TokenStorage(const uchar* begin, const uchar* end) : TokenStorage()
+{
+    insert(0, begin, end);
+}
+
+TokenStorage::~TokenStorage() = default;
+
+bool TokenStorage::insert(int64_t position, const uchar* begin, const uchar* end)
+{
+    if (position < 0 || position > size())
+        return false;
+    if (begin == end)
+        return true;
+    const int64_t insertAt = position;
+    const TokenLocation location = tokenAt(position);
+    position -= location.characterOffset;
+    m_findCacheValid = false;
+
+    ustring& buffer = scratch().text;
+    buffer.clear();
+    bucket_container::iterator it(location);
+    const bucket_container::iterator last = m_tokenList.end();
+    if (it == last) {
+        if (position == 0 && size() == 0) {
+            tokenise(last, 0, m_syntax->lexer()->root(), begin, end);
+            return true;
+        }
+        bucket_container::iterator bol = last;
+        int64_t bolPosition = size();
+        m_tokenList.lineStart(bol, bolPosition);
+        if (bol == last) {
+            // The text ends with a line break: re-lex the line it ends too.
+            bol = m_tokenList.lastToken();
+            bolPosition -= (*bol)->length();
+            m_tokenList.lineStart(bol, bolPosition);
+        }
+        VASSERT(bol != m_tokenList.end());
+        LexerState* state = (*bol)->state;
+        appendTokens(buffer, bol, last);
+        buffer.append(begin, end);
+        shiftInvalidPoints(bolPosition, size());
+        bucket_container::iterator after = m_tokenList.erase(bol, last);
+        tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+        return true;
+    }
+
+    bucket_container::iterator bol = it;
+    int64_t bolPosition = position;
+    m_tokenList.lineStart(bol, bolPosition);
+    bucket_container::iterator eol = it;
+    int64_t eolPosition = position;
+    m_tokenList.lineEnd(eol, eolPosition);
+    VASSERT(bol != m_tokenList.end());
+    LexerState* state = (*bol)->state;
+    appendTokens(buffer, bol, eol);
+    buffer.insert(static_cast<size_t>(insertAt - bolPosition), begin, static_cast<size_t>(end - begin));
+
+    shiftInvalidPoints(bolPosition, eolPosition);
+    bucket_container::iterator after = m_tokenList.erase(bol, eol);
+    VASSERT(buffer.empty() || after == m_tokenList.end() || buffer[buffer.size() - 1] == '\n');
+    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+    return true;
+}
+
+void TokenStorage::erase(SelectionRegion region)
+{
+    const int64_t from = region.begin();
+    const int64_t to = region.end();
+    VASSERT(from >= 0);
+    VASSERT(to <= size());
+    if (from == to || from < 0 || to > size())
+        return;
+    const TokenLocation a = tokenAt(from);
+    const TokenLocation b = m_tokenList.locate(to);
+    m_findCacheValid = false;
+
+    bucket_container::iterator bol(a);
+    int64_t bolPosition = from - a.characterOffset;
+    m_tokenList.lineStart(bol, bolPosition);
+    VASSERT(bol != m_tokenList.end());
+    LexerState* state = (*bol)->state;
+
+    ustring& buffer = scratch().text;
+    buffer.clear();
+    const bucket_container::iterator aToken(a);
+    appendTokens(buffer, bol, aToken);
+    buffer.append((*aToken)->begin, (*aToken)->begin + a.characterOffset);
+
+    bucket_container::iterator eol(b);
+    int64_t eolPosition = to - b.characterOffset;
+    if (eol != m_tokenList.end()) {
+        const Token* bToken = *eol;
+        buffer.append(bToken->begin + b.characterOffset, bToken->end);
+        bucket_container::iterator afterB = eol;
+        ++afterB;
+        m_tokenList.lineEnd(eol, eolPosition);
+        appendTokens(buffer, afterB, eol);
+    }
+    shiftInvalidPoints(bolPosition, eolPosition);
+    bucket_container::iterator after = m_tokenList.erase(bol, eol);
+    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+}
+
+void TokenStorage::shiftInvalidPoints(int64_t from, int64_t to)
+{
+    std::vector<int64_t>& points = m_invalidPoints;
+    auto first = std::upper_bound(points.begin(), points.end(), from);
+    auto last = std::upper_bound(first, points.end(), to);
+    for (auto it = last; it != points.end(); ++it)
+        *it -= to - from;
+    points.erase(first, last);
+}
+
+void TokenStorage::addInvalidPoint(int64_t position)
+{
+    auto it = std::lower_bound(m_invalidPoints.begin(), m_invalidPoints.end(), position);
+    if (it == m_invalidPoints.end() || *it != position)
+        m_invalidPoints.insert(it, position);
+}
+
+void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, LexerState* state,
+                            const uchar* begin, const uchar* end)
+{
+    SynchronisedScopedTimer timer(g_statTokenise);
+    const int64_t length = end - begin;
+    for (int64_t& point : m_invalidPoints)
+        if (point > position)
+            point += length;
+
+    LexingScratch& s = scratch();
+    s.lexed.clear();
+    {
+        SynchronisedScopedTimer lexTimer(g_statTokeniseLex);
+        ScopedLock lock(m_syntax->lexerLock());
+        int64_t lineStart = position;
+        for (const uchar* line = begin; line < end;) {
+            const uchar* lineEnd = std::find(line, end, u'\n');
+            if (lineEnd != end)
+                ++lineEnd;
+            state = lex(s.region, s.workspace, state, line, lineEnd, s.lexed,
+                        lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+            lineStart += lineEnd - line;
+            line = lineEnd;
+        }
+        SynchronisedScopedTimer relexTimer(g_statTokeniseLexReLex);
+        if (at != m_tokenList.end() && (*at)->state != state)
+            addInvalidPoint(position + length);
+    }
+    createAndInsertTokens(at, s.lexed);
+    s.lexed.clear();
+}
+
+bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil)
+{
+    ScopedLock lock(m_syntax->lexerLock());
+    const TokenLocation location = tokenAt(startPoint);
+    m_findCacheValid = false;
+    VASSERT(location.characterOffset == 0);
+
+    bucket_container::iterator start(location);
+    int64_t startPosition = startPoint;
+    LexerState* state = m_syntax->lexer()->root();
+    if (start != m_tokenList.begin()) {
+        --start;
+        startPosition -= (*start)->length();
+        m_tokenList.lineStart(start, startPosition);
+        state = (*start)->state;
+    }
+
+    LexingScratch& s = scratch();
+    s.lexed.clear();
+    int64_t relexed = 0;
+    bool limitPassed = false;
+    const bucket_container::iterator last = m_tokenList.end();
+    bucket_container::iterator it = start;
+    while (it != last) {
+        int64_t lineLength = 0;
+        bucket_container::iterator lineEnd = it;
+        m_tokenList.lineEnd(lineEnd, lineLength);
+        uchar* line = static_cast<uchar*>(
+            s.lines.allocateAligned(static_cast<size_t>(lineLength + 1) * sizeof(uchar), alignof(uchar)));
+        uchar* out = line;
+        for (; it != lineEnd; ++it)
+            out = std::copy((*it)->begin, (*it)->end, out);
+        *out = 0;
+        const int64_t lineStart = startPosition + relexed;
+        relexed += lineLength;
+        state = lex(s.region, s.workspace, state, line, line + lineLength, s.lexed,
+                    lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+        if (it != last && (*it)->state == state)
+            break;
+        if (startPosition + relexed > limit) {
+            limitPassed = true;
+            break;
+        }
+    }
+    if (relexed > 0) {
+        bucket_container::iterator after = m_tokenList.erase(start, it);
+        createAndInsertTokens(after, s.lexed);
+    }
+    s.lexed.clear();
+    s.lines.clear();
+    validatedUntil = startPosition + relexed;
+    return limitPassed;
+}
+
+void TokenStorage::validateUntil(int64_t position)
+{
+    if (m_invalidPoints.empty() || m_invalidPoints.front() > position)
+        return;
+    int64_t validatedUntil = 0;
+    int64_t newInvalidPoint = -1;
+    size_t walked = 0;
+    // relexFrom never changes the invalid points, so the walk may index them.
+    for (; walked < m_invalidPoints.size(); ++walked) {
+        const int64_t point = m_invalidPoints[walked];
+        if (point < validatedUntil)
+            continue;
+        if (point > position)
+            break;
+        if (relexFrom(point, position, validatedUntil)) {
+            VASSERT(newInvalidPoint == -1);
+            VASSERT(validatedUntil > position);
+            newInvalidPoint = validatedUntil;
+        }
+    }
+    m_invalidPoints.erase(m_invalidPoints.begin(), m_invalidPoints.begin() + walked);
+    if (newInvalidPoint != -1)
+        addInvalidPoint(newInvalidPoint);
+}
+
+void TokenStorage::setSyntax(slate::SP<Syntax> syntax)
+{
+    VASSERT(syntax);
+    if (!syntax || syntax.get() == m_syntax.get())
+        return;
+    ScopedTimer timer(g_statChangeSyntax);
+    clearSpellingDecisions();
+    if (m_scopeStyler)
+        m_scopeStyler->clearCache();
+    m_syntax = std::move(syntax);
+    if (size() == 0)
+        clearTokens();
+    else
+        retokeniseAll();
+}
+
+void TokenStorage::retokeniseAll()
+{
+    const ustring text = str();
+    clearTokens();
+    insert(0, text);
+}
+
+void TokenStorage::clearTokens()
+{
+    m_tokenList.clear();
+    m_tokenSet.clear();
+    m_tokenArena.clear();
+    m_findCacheValid = false;
+    m_invalidPoints.clear();
+}
+
+LayoutHandle TokenStorage::addLayout(const LayoutSettings& settings)
+{
+    m_layoutData.push_back(LayoutData{settings, 0});
+    m_layoutIndices.push_back(static_cast<uint32_t>(m_layoutData.size() - 1));
+    const uint32_t index = m_layoutIndices.back();
+    if (settings.font != m_currentFont) {
+        VASSERT(!m_currentFont || m_layoutData.size() == 1);
+        m_currentFont = settings.font;
+        remeasureTokens();
+    }
+    {
+        ScopedTimer timer(g_statAddLayoutData);
+        for (TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next)
+            bucket->m_layout.emplace_back();
+    }
+    {
+        ScopedTimer timer(g_statAddLayoutReflow);
+        m_tokenList.container.m_first->relayoutFromHere(index);
+    }
+    ++m_layoutData[index].useCount;
+    LayoutHandle handle;
+    handle.tracker = this;
+    handle.entry = std::prev(m_layoutIndices.end());
+    return handle;
+}
+
+void TokenStorage::removeLayout(uint32_t index)
+{
+    VASSERT(index < m_layoutData.size());
+    m_layoutData.erase(m_layoutData.begin() + index);
+    for (auto it = m_layoutIndices.begin(); it != m_layoutIndices.end();) {
+        if (*it == index) {
+            it = m_layoutIndices.erase(it);
+            continue;
+        }
+        if (*it > index)
+            --*it;
+        ++it;
+    }
+    for (TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next)
+        bucket->m_layout.erase(bucket->m_layout.begin() + index);
+}
+
+void TokenStorage::layoutSize(uint32_t layoutIndex, double& width, double& height) const
+{
+    const double lineStep = m_layoutData[layoutIndex].lineStep();
+    const TokenBuffer* root = m_tokenList.container.m_root;
+    if (!root) {
+        width = 0.0;
+        height = lineStep;
+        return;
+    }
+    const BucketLayout& record = root->m_layout[layoutIndex];
+    width = std::max(record.width, record.descendantsWidth);
+    height = record.height + record.descendantsHeight + lineStep;
+}

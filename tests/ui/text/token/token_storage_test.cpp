@@ -1,0 +1,245 @@
+// Editing a token storage: which lines are re-lexed, where invalid points
+// appear, move and vanish, how far validation goes, and a randomised check
+// of incremental lexing against a fresh lex of the whole text.
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "ui/statistics.h"
+#include "ui/text/token/token_test_support.h"
+
+namespace {
+
+using token_test::commentSyntax;
+using token_test::freshScopes;
+using token_test::linesLexed;
+using token_test::storedScopes;
+
+ustring repeatLine(const ustring& line, int count)
+{
+    ustring text;
+    for (int i = 0; i < count; ++i)
+        text += line;
+    return text;
+}
+
+const ScopeRecord* scopeAt(TokenStorage& storage, int64_t position)
+{
+    const TokenLocation location = storage.tokenAt(position);
+    return location.bucket->tokens[location.index]->scope;
+}
+
+bool isComment(const ScopeRecord* scope)
+{
+    return scope && scope->text.str().find(u"comment.block") != ustring::npos;
+}
+
+class TokenStorageEditing : public testing::Test {
+protected:
+    TokenStorageEditing()
+    {
+        storage.setSyntax(commentSyntax());
+    }
+
+    TokenStorage storage;
+};
+
+TEST_F(TokenStorageEditing, InsertIntoEmptyStorageLexesFromTheRootWithoutInvalidPoints)
+{
+    EXPECT_TRUE(storage.insert(0, u"if x\n/* a\nb */ while\n"));
+    EXPECT_EQ(storage.str(), u"if x\n/* a\nb */ while\n");
+    EXPECT_TRUE(storage.invalidPoints().empty());
+    EXPECT_EQ(storedScopes(storage), freshScopes(*storage.syntax(), storage.str()));
+}
+
+TEST_F(TokenStorageEditing, TypingInsideALineRelexesThatLineOnly)
+{
+    storage.insert(0, repeatLine(u"if a = b;\n", 50));
+    const int lexed = linesLexed([&] { EXPECT_TRUE(storage.insert(25 * 10 + 3, u"x")); });
+    EXPECT_EQ(lexed, 1);
+    EXPECT_TRUE(storage.invalidPoints().empty());
+    EXPECT_EQ(storage.substr(SelectionRegion(250, 261)), u"if xa = b;\n");
+}
+
+TEST_F(TokenStorageEditing, InsertAtTheEndAfterALineBreakRelexesTheLastLineWithTheNewText)
+{
+    storage.insert(0, u"one\ntwo\n");
+    const int lexed = linesLexed([&] { storage.insert(8, u"three"); });
+    EXPECT_EQ(lexed, 2);
+    EXPECT_EQ(storage.str(), u"one\ntwo\nthree");
+}
+
+TEST_F(TokenStorageEditing, OpeningABlockCommentLeavesOneInvalidPointUntilValidated)
+{
+    const ustring line = u"if a;\n"; // 6 units
+    storage.insert(0, repeatLine(line, 1000));
+    storage.insert(500 * 6, u"/*");
+    ASSERT_EQ(storage.invalidPoints(), std::vector<int64_t>{501 * 6 + 2});
+    // The lines after it keep their old scopes for now.
+    EXPECT_FALSE(isComment(scopeAt(storage, 600 * 6 + 2)));
+
+    const int64_t limit = 520 * 6 + 2 + 3;
+    storage.validateUntil(limit);
+    ASSERT_EQ(storage.invalidPoints().size(), 1u);
+    EXPECT_GT(storage.invalidPoints()[0], limit);
+    EXPECT_EQ(storage.invalidPoints()[0], 521 * 6 + 2);
+    EXPECT_TRUE(isComment(scopeAt(storage, limit)));
+    EXPECT_FALSE(isComment(scopeAt(storage, 600 * 6 + 2)));
+
+    storage.validateUntil(storage.size());
+    EXPECT_TRUE(storage.invalidPoints().empty());
+    EXPECT_EQ(storedScopes(storage), freshScopes(*storage.syntax(), storage.str()));
+}
+
+TEST_F(TokenStorageEditing, ClosingTheCommentAgainConvergesAtTheNextLine)
+{
+    storage.insert(0, repeatLine(u"if a;\n", 100));
+    storage.insert(50 * 6, u"/*");
+    storage.insert(50 * 6 + 4, u"*/");
+    storage.validateUntil(storage.size());
+    EXPECT_TRUE(storage.invalidPoints().empty());
+    EXPECT_EQ(storedScopes(storage), freshScopes(*storage.syntax(), storage.str()));
+}
+
+TEST_F(TokenStorageEditing, EraseMovesDropsAndKeepsInvalidPointsByWhereTheyLie)
+{
+    const ustring line = u"if a;\n"; // 6 units
+    struct Case {
+        const char* name;
+        int64_t eraseFrom;
+        int64_t eraseTo;
+        std::vector<int64_t> expected;
+    };
+    // "/*" typed at the start of line 10 leaves a point at the start of
+    // line 11, position 68.
+    const Case cases[] = {
+        {"inside the re-lexed lines", 60, 62, {}},
+        {"at the start of the re-lexed lines", 69, 70, {68}},
+        {"after the re-lexed lines", 12, 18, {62}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TokenStorage local;
+        local.setSyntax(storage.syntax());
+        local.insert(0, repeatLine(line, 40));
+        local.insert(10 * 6, u"/*");
+        ASSERT_EQ(local.invalidPoints(), std::vector<int64_t>{68});
+        local.erase(SelectionRegion(c.eraseFrom, c.eraseTo));
+        EXPECT_EQ(local.invalidPoints(), c.expected);
+        local.validateUntil(local.size());
+        EXPECT_EQ(storedScopes(local), freshScopes(*local.syntax(), local.str()));
+    }
+}
+
+TEST_F(TokenStorageEditing, InsertOutsideTheTextIsRefusedAndChangesNothing)
+{
+    storage.insert(0, u"if a\n");
+    const int64_t misses = g_statFindCacheMisses.count;
+    EXPECT_FALSE(storage.insert(-1, u"x"));
+    EXPECT_FALSE(storage.insert(6, u"x"));
+    EXPECT_EQ(storage.str(), u"if a\n");
+    EXPECT_EQ(g_statFindCacheMisses.count, misses);
+    EXPECT_TRUE(storage.insert(5, u"")); // empty: nothing to do, but not refused
+    EXPECT_EQ(storage.size(), 5);
+}
+
+TEST_F(TokenStorageEditing, EraseAcrossLinesJoinsThem)
+{
+    storage.insert(0, u"if a\n/* b\nc */ d\nwhile\n");
+    storage.erase(SelectionRegion(3, 12));
+    EXPECT_EQ(storage.str(), u"if */ d\nwhile\n");
+    storage.validateUntil(storage.size());
+    EXPECT_EQ(storedScopes(storage), freshScopes(*storage.syntax(), storage.str()));
+}
+
+TEST_F(TokenStorageEditing, SettingAnotherSyntaxRelexesEverythingAndTheSameOneNothing)
+{
+    storage.insert(0, repeatLine(u"if a;\n", 10));
+    storage.insert(0, u"/*");
+    ASSERT_FALSE(storage.invalidPoints().empty());
+    EXPECT_EQ(linesLexed([&] { storage.setSyntax(storage.syntax()); }), 0);
+    ASSERT_FALSE(storage.invalidPoints().empty());
+
+    storage.setSyntax(commentSyntax());
+    EXPECT_TRUE(storage.invalidPoints().empty());
+    EXPECT_EQ(storedScopes(storage), freshScopes(*storage.syntax(), storage.str()));
+}
+
+TEST_F(TokenStorageEditing, ALoneHighSurrogateAtATokenEndSurvivesEveryPath)
+{
+    const ustring text = u"if \xD800\nab\xD800";
+    storage.insert(0, text);
+    EXPECT_EQ(storage.str(), text);
+    storage.insert(storage.size(), u"\xD800");
+    storage.erase(SelectionRegion(4, 5));
+    EXPECT_EQ(storage.str(), u"if \xD800" u"ab\xD800\xD800");
+    ustring walked;
+    for (auto it = storage.begin(); it != storage.end(); ++it)
+        walked += *it;
+    EXPECT_EQ(walked, storage.str());
+    EXPECT_EQ(storage.charAt(storage.size() - 1), u'\xD800');
+}
+
+TEST(TokenStorageGrammar, AGrammarThatMatchesEmptyTextStillEnds)
+{
+    using namespace grammar_test;
+    // A begin that matches nothing, an end that matches nothing, and a
+    // look-ahead rule: without the lexer's guard each would spin forever.
+    PlistArray patterns = array({
+        Value(dict({{u"begin", u"(?=x)"}, {u"end", u"(?=x)"}, {u"name", u"meta.empty"}})),
+        Value(match(u"(?=y)|", u"meta.nothing")),
+    });
+    TokenStorage storage;
+    storage.setSyntax(slate::SP<Syntax>(new Syntax(u"e", u"E", compileGrammar(std::move(patterns)))));
+    storage.insert(0, u"xyx\nyy\n\nx");
+    storage.insert(2, u"xy\n");
+    storage.erase(SelectionRegion(0, 3));
+    storage.validateUntil(storage.size());
+    EXPECT_EQ(storage.str(), u"y\nx\nyy\n\nx");
+}
+
+// Random inserts and erases of C fragments; after each, validating the whole
+// text must give exactly the scopes of a fresh lex.
+TEST(TokenStorageRandomised, IncrementalLexingMatchesAFreshLex)
+{
+    token_test::DataGrammar c("c.tmLanguage");
+    ASSERT_EQ(c.syntax->name(), u"c"); // not the plain-text default
+    const ustring fragments[] = {
+        u"/*", u"*/", u"\"", u"\n", u"int x = 1;", u"// note", u"#if 0\n", u"#endif\n",
+        u"{", u"}", u"'a'", u"\\", u" ", u"\t", u"return f(x);\n", u"/* a\nb */", u"\"s\\\"t\"",
+    };
+    std::mt19937 random(20261210);
+    TokenStorage storage;
+    storage.setSyntax(c.syntax);
+    ustring model;
+    for (int step = 0; step < 1500; ++step) {
+        const bool insert = model.empty() || random() % 3 != 0;
+        if (insert) {
+            const ustring& fragment = fragments[random() % std::size(fragments)];
+            const int64_t at = static_cast<int64_t>(random() % (model.size() + 1));
+            ASSERT_TRUE(storage.insert(at, fragment));
+            model.insert(static_cast<size_t>(at), fragment);
+        } else {
+            const int64_t from = static_cast<int64_t>(random() % model.size());
+            const int64_t to = std::min<int64_t>(model.size(), from + 1 + random() % 12);
+            storage.erase(SelectionRegion(from, to));
+            model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
+        }
+        // Validate only part of the time, so that invalid points pile up and
+        // later edits meet them.
+        if (step % 4 == 3) {
+            storage.validateUntil(storage.size());
+            ASSERT_TRUE(storage.invalidPoints().empty());
+            ASSERT_EQ(storage.str(), model) << "step " << step;
+            const auto stored = storedScopes(storage);
+            const auto fresh = freshScopes(*c.syntax, model);
+            ASSERT_EQ(stored.size(), fresh.size());
+            for (size_t i = 0; i < stored.size(); ++i)
+                ASSERT_EQ(stored[i], fresh[i]) << "step " << step << " unit " << i << ": "
+                                               << token_test::scopeText(stored[i]) << " vs "
+                                               << token_test::scopeText(fresh[i]);
+        }
+    }
+}
+
+} // namespace
