@@ -1,11 +1,14 @@
-// The platform-independent half of the file helpers: file stamps and line
-// files, built on the native helpers and the file manager.
+// The platform-independent half of the file helpers: existence, listings,
+// file stamps and line files, built on the native-file layer and the file
+// manager.
 #include "filesystem/file_utils.h"
 
 #include <algorithm>
 
 #include "filesystem/file_manager.h"
-#include "ui/options.h"
+#include "filesystem/native_file.h"
+#include "ui/arena_allocator.h"
+#include "ui/log.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -15,7 +18,22 @@ bool isBlank(const ustring& line)
     return line.find_first_not_of(u" \t") == ustring::npos;
 }
 
+bool endsWithSeparator(const ustring& path)
+{
+    return !path.empty() && (path.back() == u'/' || path.back() == u'\\');
+}
+
 } // namespace
+
+bool isDirectory(const ustring& path)
+{
+    return nativeEntryKind(path) == NativeEntryKind::Directory;
+}
+
+bool isFile(const ustring& path)
+{
+    return nativeEntryKind(path) == NativeEntryKind::File;
+}
 
 bool FileStat::read(const ustring& path)
 {
@@ -27,9 +45,73 @@ bool FileStat::read(const ustring& path)
     return fileSize(path, size);
 }
 
+void listDirectory(const ustring& directory, const ustring& pattern,
+                   std::vector<ustring>& directories, std::vector<ustring>& files)
+{
+    if (directory.empty())
+        return;
+    VASSERT(endsWithSeparator(directory));
+    enumerateDirectory(directory, pattern, [&](const ustring& name, bool isDirectoryEntry) {
+        if (isDirectoryEntry)
+            directories.push_back(directory + name + kNativePathSeparator);
+        else
+            files.push_back(directory + name);
+    });
+}
+
+void listDirectoryToArena(const ustring& directory, const ustring& pattern,
+                          std::vector<slate::usubstring>& directories,
+                          std::vector<slate::usubstring>& files, ArenaAllocator& directoryArena,
+                          ArenaAllocator& fileArena)
+{
+    if (directory.empty())
+        return;
+    const ustring base = endsWithSeparator(directory) ? directory : directory + kNativePathSeparator;
+    ustring entry;
+    enumerateDirectory(base, pattern, [&](const ustring& name, bool isDirectoryEntry) {
+        entry = base;
+        entry += name;
+        if (isDirectoryEntry) {
+            entry += kNativePathSeparator;
+            directories.push_back(directoryArena.copyString(entry));
+        } else {
+            files.push_back(fileArena.copyString(entry));
+        }
+    });
+}
+
 bool writeFileAtomically(const ustring& path, const std::string& bytes)
 {
     return writeFileAtomically(path, bytes.data(), bytes.size());
+}
+
+void splitLines(const ustring& text, std::vector<ustring>& lines)
+{
+    const uchar* position = text.c_str();
+    const uchar* end = position + text.size();
+    while (position != end && *position) {
+        const uchar* lineEnd = position;
+        while (lineEnd != end && *lineEnd && *lineEnd != u'\r' && *lineEnd != u'\n')
+            ++lineEnd;
+        lines.emplace_back(position, lineEnd);
+        position = lineEnd;
+        if (position != end && *position == u'\r')
+            ++position;
+        if (position != end && *position == u'\n')
+            ++position;
+    }
+}
+
+bool readLines(const ustring& path, std::vector<ustring>& lines)
+{
+    if (!slate::FileManager::alive())
+        return false;
+    slate::SP<slate::MemoryBlock> block = slate::FileManager::get().read(path);
+    if (!block)
+        return false;
+    const char* bytes = reinterpret_cast<const char*>(block->data());
+    splitLines(utf8ToUtf16(bytes, bytes + block->size()), lines);
+    return true;
 }
 
 bool writeLines(const ustring& path, const std::vector<ustring>& lines)

@@ -1,9 +1,10 @@
 // Small file helpers on native paths: the program's well-known directories,
 // existence, time and size of files, directory listings, safe replacement of
-// a file's contents, and line files (recorded macros). The Win32 build
-// implements them with the system's calls; the native build (tests and
+// a file's contents, and line files (options, recorded macros). The Win32
+// build implements them with the system's calls; the native build (tests and
 // tools) over POSIX, where names are matched case-sensitively and listed
-// directories end in "/" rather than a backslash. Every function may run on
+// directories end in "/" rather than a backslash. Listings and existence go
+// through the native-file layer (native_file.h). Every function may run on
 // any thread.
 #pragma once
 
@@ -82,6 +83,16 @@ void listDirectoryToArena(const ustring& directory, const ustring& pattern,
 // including a target that is read-only or a directory.
 bool writeFileAtomically(const ustring& path, const void* data, size_t size);
 bool writeFileAtomically(const ustring& path, const std::string& bytes);
+
+// Appends the lines of `text`, split at LF, CR and CR LF. A line end at the
+// very end gives no empty last line; a NUL ends the text.
+void splitLines(const ustring& text, std::vector<ustring>& lines);
+
+// Reads the file at the virtual path through the file manager, decodes it as
+// UTF-8 (text that is not well-formed gives no lines) and appends its lines
+// without clearing `lines` first. False when the file cannot be read or there
+// is no file manager.
+bool readLines(const ustring& path, std::vector<ustring>& lines);
 
 // Writes a line file: each line in UTF-8 followed by LF, replacing the file
 // atomically (writeFileAtomically). `path` is virtual when the file manager

@@ -1,7 +1,6 @@
 // The POSIX side of the file helpers for the portable build (tests and
 // tools). Paths are UTF-8 on disk; times are converted to the Win32 build's
 // 100-nanosecond units since 1601 so that stamps compare the same way.
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,21 +11,12 @@
 #include <cstdlib>
 
 #include "filesystem/file_utils.h"
-#include "ui/arena_allocator.h"
-#include "ui/log.h"
-#include "ui/string_utils.h"
 #include "ui/unicode.h"
 
 namespace {
 
 // Seconds from 1601-01-01 to 1970-01-01.
 const int64_t kEpochDifferenceSeconds = 11644473600LL;
-
-bool statPath(const ustring& path, struct stat& info)
-{
-    std::string native = toUtf8(path);
-    return !native.empty() && ::stat(native.c_str(), &info) == 0;
-}
 
 // A file that can be opened for reading, as the Win32 queries require.
 bool statReadableFile(const ustring& path, struct stat& info)
@@ -40,32 +30,6 @@ bool statReadableFile(const ustring& path, struct stat& info)
     bool ok = ::fstat(descriptor, &info) == 0;
     ::close(descriptor);
     return ok;
-}
-
-bool endsWithSeparator(const ustring& path)
-{
-    return !path.empty() && (path.back() == u'/' || path.back() == u'\\');
-}
-
-template <typename Visit>
-void enumerate(const ustring& directory, const ustring& pattern, Visit visit)
-{
-    std::string native = toUtf8(directory);
-    DIR* listing = opendir(native.c_str());
-    if (!listing)
-        return;
-    while (dirent* entry = readdir(listing)) {
-        std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        ustring wideName = toUstring(name);
-        if (!wildcardMatch(pattern.c_str(), wideName.c_str()))
-            continue;
-        struct stat info;
-        bool isDirectoryEntry = ::stat((native + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-        visit(wideName, isDirectoryEntry);
-    }
-    closedir(listing);
 }
 
 std::atomic<unsigned> s_temporaryCounter{0};
@@ -110,22 +74,10 @@ ustring applicationDataDirectory()
     return ustring();
 }
 
-bool isDirectory(const ustring& path)
-{
-    struct stat info;
-    return statPath(path, info) && S_ISDIR(info.st_mode);
-}
-
 bool createDirectory(const ustring& path)
 {
     const std::string native = toUtf8(path);
     return (!native.empty() && ::mkdir(native.c_str(), 0777) == 0) || isDirectory(path);
-}
-
-bool isFile(const ustring& path)
-{
-    struct stat info;
-    return statPath(path, info) && !S_ISDIR(info.st_mode);
 }
 
 bool fileModificationTime(const ustring& path, int64_t& time)
@@ -145,36 +97,6 @@ bool fileSize(const ustring& path, int64_t& size)
         return false;
     size = info.st_size;
     return true;
-}
-
-void listDirectory(const ustring& directory, const ustring& pattern,
-                   std::vector<ustring>& directories, std::vector<ustring>& files)
-{
-    if (directory.empty())
-        return;
-    VASSERT(endsWithSeparator(directory));
-    enumerate(directory, pattern, [&](const ustring& name, bool isDirectoryEntry) {
-        if (isDirectoryEntry)
-            directories.push_back(directory + name + u'/');
-        else
-            files.push_back(directory + name);
-    });
-}
-
-void listDirectoryToArena(const ustring& directory, const ustring& pattern,
-                          std::vector<slate::usubstring>& directories,
-                          std::vector<slate::usubstring>& files, ArenaAllocator& directoryArena,
-                          ArenaAllocator& fileArena)
-{
-    if (directory.empty())
-        return;
-    const ustring base = endsWithSeparator(directory) ? directory : directory + u'/';
-    enumerate(base, pattern, [&](const ustring& name, bool isDirectoryEntry) {
-        if (isDirectoryEntry)
-            directories.push_back(directoryArena.copyString(base + name + u'/'));
-        else
-            files.push_back(fileArena.copyString(base + name));
-    });
 }
 
 bool writeFileAtomically(const ustring& path, const void* data, size_t size)

@@ -1,5 +1,5 @@
-// The Win32 side of the file helpers: the system's calls for directories,
-// attributes, times, enumeration and the temporary-file-and-rename that
+// The Win32 side of the file helpers: the system's calls for the well-known
+// directories, times and sizes, and the temporary-file-and-rename that
 // replaces a file's contents safely.
 #include <windows.h>
 #include <shlobj.h>
@@ -7,20 +7,9 @@
 #include <atomic>
 
 #include "filesystem/file_utils.h"
-#include "ui/arena_allocator.h"
-#include "ui/log.h"
+#include "filesystem/native_file.h"
 
 namespace {
-
-const WCHAR* wide(const ustring& text)
-{
-    return reinterpret_cast<const WCHAR*>(text.c_str());
-}
-
-bool endsWithSeparator(const ustring& path)
-{
-    return !path.empty() && (path.back() == u'/' || path.back() == u'\\');
-}
 
 // Opens an existing file for attribute reads, sharing read access only, as
 // the time and size queries are specified to.
@@ -28,22 +17,6 @@ HANDLE openForQuery(const ustring& path)
 {
     return CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-template <typename Visit>
-void enumerate(const ustring& directory, const ustring& pattern, Visit visit)
-{
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW(wide(directory + pattern), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const WCHAR* name = entry.cFileName;
-        if (name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0)))
-            continue;
-        visit(reinterpret_cast<const uchar*>(name), (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    } while (FindNextFileW(search, &entry));
-    FindClose(search);
 }
 
 std::atomic<unsigned> s_temporaryCounter{0};
@@ -111,21 +84,9 @@ ustring applicationDataDirectory()
     return ustring(reinterpret_cast<const uchar*>(buffer));
 }
 
-bool isDirectory(const ustring& path)
-{
-    DWORD attributes = GetFileAttributesW(wide(path));
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool createDirectory(const ustring& path)
 {
     return CreateDirectoryW(wide(path), nullptr) || isDirectory(path);
-}
-
-bool isFile(const ustring& path)
-{
-    DWORD attributes = GetFileAttributesW(wide(path));
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool fileModificationTime(const ustring& path, int64_t& time)
@@ -153,41 +114,6 @@ bool fileSize(const ustring& path, int64_t& size)
     if (ok)
         size = value.QuadPart;
     return ok;
-}
-
-void listDirectory(const ustring& directory, const ustring& pattern,
-                   std::vector<ustring>& directories, std::vector<ustring>& files)
-{
-    if (directory.empty())
-        return;
-    VASSERT(endsWithSeparator(directory));
-    enumerate(directory, pattern, [&](const uchar* name, bool isDirectoryEntry) {
-        if (isDirectoryEntry)
-            directories.push_back(directory + name + u'\\');
-        else
-            files.push_back(directory + name);
-    });
-}
-
-void listDirectoryToArena(const ustring& directory, const ustring& pattern,
-                          std::vector<slate::usubstring>& directories,
-                          std::vector<slate::usubstring>& files, ArenaAllocator& directoryArena,
-                          ArenaAllocator& fileArena)
-{
-    if (directory.empty())
-        return;
-    const ustring base = endsWithSeparator(directory) ? directory : directory + u'\\';
-    ustring entry;
-    enumerate(base, pattern, [&](const uchar* name, bool isDirectoryEntry) {
-        entry = base;
-        entry += name;
-        if (isDirectoryEntry) {
-            entry += u'\\';
-            directories.push_back(directoryArena.copyString(entry));
-        } else {
-            files.push_back(fileArena.copyString(entry));
-        }
-    });
 }
 
 bool writeFileAtomically(const ustring& path, const void* data, size_t size)

@@ -1,108 +1,35 @@
 // The POSIX counterpart of the Win32 file system for the portable build:
-// whole-file reads with stdio, listings with opendir. Paths are UTF-8 on
-// disk. Stateless, so it is as thread-safe as the system calls it makes.
+// reads, listings and searches on root + path through the native-file layer.
+// Stateless, so it is as thread-safe as the system calls it makes.
 #include "filesystem/posix_file_system.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <memory>
 
-#include "ui/string_utils.h"
+#include "filesystem/file_utils.h"
+#include "filesystem/native_file.h"
 #include "ui/unicode.h"
 
 namespace slate {
-
-namespace {
-
-const int kMaxSearchDepth = 64;
-
-std::string narrow(const ustring& path)
-{
-    return toUtf8(path);
-}
-
-bool statPath(const std::string& path, struct stat& info)
-{
-    return !path.empty() && ::stat(path.c_str(), &info) == 0;
-}
-
-template <typename Visit>
-void enumerate(const std::string& directory, Visit visit)
-{
-    DIR* listing = opendir(directory.empty() ? "." : directory.c_str());
-    if (!listing)
-        return;
-    while (dirent* entry = readdir(listing)) {
-        std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        visit(name);
-    }
-    closedir(listing);
-}
-
-void searchDirectory(const std::string& nativeDirectory, const ustring& relativeDirectory,
-                     const ustring& pattern, std::vector<ustring>& files, int depth)
-{
-    if (depth > kMaxSearchDepth)
-        return;
-    enumerate(nativeDirectory, [&](const std::string& name) {
-        if (name == ".svn")
-            return;
-        ustring wideName = toUstring(name);
-        struct stat info;
-        if (!statPath(nativeDirectory + name, info))
-            return;
-        if (S_ISDIR(info.st_mode))
-            searchDirectory(nativeDirectory + name + "/", relativeDirectory + wideName + u'/', pattern,
-                            files, depth + 1);
-        else if (wildcardMatch(pattern.c_str(), wideName.c_str()))
-            files.push_back(relativeDirectory + wideName);
-    });
-}
-
-} // namespace
 
 PosixFileSystem* PosixFileSystem::create(const ustring& path)
 {
     ustring root = path;
     if (root.empty() || root[0] != u'/') {
-        char* current = getcwd(nullptr, 0);
-        if (!current)
+        const ustring base = currentDirectory();
+        if (base.empty())
             return nullptr;
-        ustring base = toUstring(current);
-        free(current);
         root = root.empty() ? base : base + u'/' + root;
     }
     if (root.back() != u'/')
         root += u'/';
-    struct stat info;
-    if (!statPath(narrow(root), info) || !S_ISDIR(info.st_mode))
+    if (nativeEntryKind(root) != NativeEntryKind::Directory)
         return nullptr;
     return new PosixFileSystem(root);
 }
 
 SP<MemoryBlock> PosixFileSystem::read(const ustring& path)
 {
-    std::string native = narrow(m_root + path);
-    struct stat info;
-    if (!statPath(native, info) || !S_ISREG(info.st_mode) || info.st_size > 0x7FFFFFFF)
-        return nullptr;
-    FILE* file = fopen(native.c_str(), "rb");
-    if (!file)
-        return nullptr;
-    const uint32_t size = static_cast<uint32_t>(info.st_size);
-    std::unique_ptr<uint8_t[]> bytes(size ? new uint8_t[size] : nullptr);
-    size_t got = size ? fread(bytes.get(), 1, size, file) : 0;
-    // The file must end where its size said.
-    bool whole = got == size && fgetc(file) == EOF;
-    fclose(file);
-    if (!whole)
-        return nullptr;
-    return SP<MemoryBlock>(new SimpleMemoryBlock(std::move(bytes), size));
+    return readNativeFile(m_root + path);
 }
 
 bool PosixFileSystem::readAsync(const ustring&, ReadCompletion)
@@ -114,48 +41,40 @@ void PosixFileSystem::poll() {}
 
 void PosixFileSystem::listFiles(const ustring& pathOrPattern, std::vector<ustring>& entries)
 {
-    size_t slash = pathOrPattern.rfind(u'/');
-    ustring prefix = slash == ustring::npos ? ustring() : pathOrPattern.substr(0, slash + 1);
-    ustring last = pathOrPattern.substr(prefix.size());
-    if (last.find_first_of(u"*?") == ustring::npos) {
-        if (!last.empty() && exists(pathOrPattern))
-            entries.push_back(pathOrPattern);
-        return;
-    }
-    enumerate(narrow(m_root + prefix), [&](const std::string& name) {
-        ustring wideName = toUstring(name);
-        if (wildcardMatch(last.c_str(), wideName.c_str()))
-            entries.push_back(prefix + wideName);
-    });
+    // A plain name is looked up rather than searched for in its directory.
+    const size_t slash = pathOrPattern.rfind(u'/');
+    const ustring last = pathOrPattern.substr(slash == ustring::npos ? 0 : slash + 1);
+    if (last.find_first_of(u"*?") != ustring::npos)
+        listNativeEntries(m_root, pathOrPattern, entries);
+    else if (!last.empty() && exists(pathOrPattern))
+        entries.push_back(pathOrPattern);
 }
 
 void PosixFileSystem::findFiles(const ustring& directory, const ustring& pattern,
                                 std::vector<ustring>& files)
 {
-    searchDirectory(narrow(m_root + directory), directory, pattern, files, 0);
+    findNativeFiles(m_root, directory, pattern, files);
 }
 
 bool PosixFileSystem::exists(const ustring& path)
 {
-    struct stat info;
-    return statPath(narrow(m_root + path), info);
+    return nativeEntryKind(m_root + path) != NativeEntryKind::Missing;
 }
 
 bool PosixFileSystem::remove(const ustring& path)
 {
-    std::string native = narrow(m_root + path);
-    struct stat info;
-    return statPath(native, info) && !S_ISDIR(info.st_mode) && ::unlink(native.c_str()) == 0;
+    const ustring native = m_root + path;
+    return nativeEntryKind(native) == NativeEntryKind::File && ::remove(toUtf8(native).c_str()) == 0;
 }
 
 bool PosixFileSystem::rename(const ustring& oldPath, const ustring& newPath)
 {
-    std::string from = narrow(m_root + oldPath);
-    std::string to = narrow(m_root + newPath);
-    struct stat info;
-    if (!statPath(from, info) || statPath(to, info))
+    const ustring from = m_root + oldPath;
+    const ustring to = m_root + newPath;
+    if (nativeEntryKind(from) == NativeEntryKind::Missing ||
+        nativeEntryKind(to) != NativeEntryKind::Missing)
         return false;
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    return ::rename(toUtf8(from).c_str(), toUtf8(to).c_str()) == 0;
 }
 
 ustring PosixFileSystem::nativePath(const ustring& path)

@@ -1,20 +1,12 @@
 // A native directory mounted into the virtual file system. Files are read
 // whole into memory blocks, listed and searched with the system's directory
-// enumeration, and watched by a thread of the file system's own, which
-// queues the changes it sees and wakes the main thread with WM_FILES_CHANGED
-// posted to the file-change window. The implementation is Win32 only; this
-// header is neutral so that portable code may mount and use it.
+// enumeration, and watched by a DirectoryWatcher of the file system's own.
+// The implementation is Win32 only; this header is neutral so that portable
+// code may mount and use it.
 #pragma once
 
-#include <cstdint>
-
+#include "filesystem/directory_watcher.h"
 #include "filesystem/file_system.h"
-#include "ui/platform.h"
-
-// Posted (both parameters 0) to the file-change window when a directory
-// watcher's change list becomes non-empty; the window procedure answers it
-// with slate::deliverFileChanges and a repaint. WM_USER + 200.
-constexpr unsigned WM_FILES_CHANGED = 1224;
 
 namespace slate {
 
@@ -27,8 +19,7 @@ public:
     // it waits (up to a second) until the watcher is watching.
     static WindowsFileSystem* create(const ustring& path);
 
-    // Stops the watcher thread, waiting up to a second for it.
-    ~WindowsFileSystem() override;
+    ~WindowsFileSystem() override = default;
     WindowsFileSystem(const WindowsFileSystem&) = delete;
     WindowsFileSystem& operator=(const WindowsFileSystem&) = delete;
 
@@ -56,34 +47,17 @@ public:
     // Whether the watcher has queued changes not taken yet. Any thread.
     bool hasPendingChanges() const;
 
-    // How the watcher thread follows the tree. One request for the whole
-    // tree is the system's way; Wine's misses the directories that existed
-    // before it was made, so there each directory gets its own request.
-    // `Automatic` (the default) chooses by the system; tests may force a mode
-    // for the file systems created afterwards.
-    enum class WatchMode { Automatic, WholeTree, PerDirectory };
+    // How the watchers of the file systems created afterwards follow their
+    // trees: `Automatic` (the default) chooses by the system; tests may force
+    // a mode.
+    using WatchMode = DirectoryWatcher::Mode;
     static void setWatchMode(WatchMode mode);
-
-    struct WatchState;
 
 private:
     explicit WindowsFileSystem(const ustring& root);
 
     ustring m_root;
-    // Shared with the watcher thread, which keeps its own reference: a thread
-    // that fails to stop in time never touches freed memory.
-    WatchState* m_state;
-    platform::ThreadHandle m_thread;
+    DirectoryWatcher m_watcher;
 };
-
-// The window to which directory watchers post WM_FILES_CHANGED: the current
-// top-level window, null when there is none. The window manager sets it
-// together with the main-thread queue's window. When a window is set while
-// changes are waiting (they were queued while no window was set, or their
-// message went to a window that has since gone) WM_FILES_CHANGED is posted to
-// it at once, so no watcher stays silent. Main thread.
-void setFileChangeWindow(platform::WindowHandle window);
-// Any thread.
-platform::WindowHandle fileChangeWindow();
 
 } // namespace slate

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "filesystem/file_utils.h"
+#include "filesystem/path_parts.h"
 #include "filesystem/windows_file_system.h"
 #include "texteditor/startup.h"
 #include "ui/log.h"
@@ -46,10 +47,7 @@ bool isDevelopmentBuild()
     if (colon != ustring::npos)
         folder.erase(0, colon + 1);
     ustring buildTree = toUstring(VANTREL_BUILD_DIR);
-    for (uchar& unit : buildTree) {
-        if (unit == u'/')
-            unit = u'\\';
-    }
+    toBackslashes(buildTree);
     return slate::usubstring(folder).equalsNoCase(slate::usubstring(buildTree));
 }
 

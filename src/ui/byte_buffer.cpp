@@ -24,6 +24,13 @@ void writeInt32(WriteBuffer& buffer, int32_t value)
     buffer.append(bytes, 4);
 }
 
+void writeInt64(WriteBuffer& buffer, int64_t value)
+{
+    const auto bits = static_cast<uint64_t>(value);
+    writeInt32(buffer, static_cast<int32_t>(static_cast<uint32_t>(bits)));
+    writeInt32(buffer, static_cast<int32_t>(static_cast<uint32_t>(bits >> 32)));
+}
+
 void writeByte(WriteBuffer& buffer, uint8_t value) { buffer.append(&value, 1); }
 
 void writeString(WriteBuffer& buffer, const ustring& text)
@@ -111,6 +118,18 @@ bool readInt32(ReadBuffer& buffer, int32_t& value)
     value = static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
                                  static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
     buffer.m_cursor += 4;
+    return true;
+}
+
+bool readInt64(ReadBuffer& buffer, int64_t& value)
+{
+    int32_t low = 0;
+    int32_t high = 0;
+    // Both words or neither: a short record leaves `value` unchanged.
+    if (!readInt32(buffer, low) || !readInt32(buffer, high))
+        return false;
+    value = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) |
+                                 static_cast<uint32_t>(low));
     return true;
 }
 

@@ -27,6 +27,8 @@ private:
 };
 
 void writeInt32(WriteBuffer& buffer, int32_t value);
+// Two int32 words: the low half, then the high half.
+void writeInt64(WriteBuffer& buffer, int64_t value);
 void writeByte(WriteBuffer& buffer, uint8_t value);
 void writeString(WriteBuffer& buffer, const ustring& text);
 
@@ -84,5 +86,6 @@ private:
 // A string never allocates more than the bytes actually left, whatever its
 // count says.
 bool readInt32(ReadBuffer& buffer, int32_t& value);
+bool readInt64(ReadBuffer& buffer, int64_t& value);
 bool readByte(ReadBuffer& buffer, uint8_t& value);
 bool readString(ReadBuffer& buffer, ustring& text);

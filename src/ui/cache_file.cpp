@@ -148,3 +148,14 @@ bool writeCacheFile(const ustring& path, int32_t version, const WriteBuffer& rec
         VLOG << u"Unable to write the cache file " << path << u": " << lastErrorMessage();
     return written;
 }
+
+void writeFileStamp(WriteBuffer& buffer, const FileStat& stamp)
+{
+    writeInt64(buffer, stamp.modificationTime);
+    writeInt64(buffer, stamp.size);
+}
+
+bool readFileStamp(ReadBuffer& buffer, FileStat& stamp)
+{
+    return readInt64(buffer, stamp.modificationTime) && readInt64(buffer, stamp.size);
+}

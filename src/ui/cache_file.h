@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "filesystem/file_utils.h"
 #include "ui/byte_buffer.h"
 #include "ui/ustring.h"
 
@@ -36,3 +37,9 @@ bool readCacheFile(const ustring& path, int32_t expectedVersion, ReadBuffer& buf
 // compression fails, the file cannot be opened or a write fails (the failure
 // is logged with the system's reason).
 bool writeCacheFile(const ustring& path, int32_t version, const WriteBuffer& record);
+
+// The stamp of the source a cache was made from, as the caches record it:
+// modification time, then size, each as writeInt64 writes it. The reader
+// gives false, with `stamp` unusable, when the record ends early.
+void writeFileStamp(WriteBuffer& buffer, const FileStat& stamp);
+bool readFileStamp(ReadBuffer& buffer, FileStat& stamp);

@@ -53,29 +53,6 @@ bool isValidUtf16(const ustring& text)
     return true;
 }
 
-// As atoll reads: white space, an optional sign, digits up to the first
-// other unit; saturates rather than overflowing.
-int64_t readInt64(const ustring& text)
-{
-    size_t i = 0;
-    while (i < text.size() && isCSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        negative = text[i++] == u'-';
-    const uint64_t limit = negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1
-                                    : uint64_t(std::numeric_limits<int64_t>::max());
-    uint64_t magnitude = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        uint64_t digit = text[i] - u'0';
-        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
-    }
-    if (!negative)
-        return static_cast<int64_t>(magnitude);
-    return magnitude == limit ? std::numeric_limits<int64_t>::min()
-                              : -static_cast<int64_t>(magnitude);
-}
-
 // As atof reads in the C locale, including the "inf" and "nan" that "%f"
 // writes for values that are not finite.
 double readDouble(const ustring& text)
@@ -155,35 +132,6 @@ bool parseOptionsLine(const slate::usubstring& line, slate::usubstring& key,
         keyEnd = rest.end;
     key = slate::usubstring(rest.begin, keyEnd);
     value = trimLeft(slate::usubstring(keyEnd, rest.end), kBlanks);
-    return true;
-}
-
-void splitLines(const ustring& text, std::vector<ustring>& lines)
-{
-    const uchar* position = text.c_str();
-    const uchar* end = position + text.size();
-    while (position != end && *position) {
-        const uchar* lineEnd = position;
-        while (lineEnd != end && *lineEnd && *lineEnd != u'\r' && *lineEnd != u'\n')
-            ++lineEnd;
-        lines.emplace_back(position, lineEnd);
-        position = lineEnd;
-        if (position != end && *position == u'\r')
-            ++position;
-        if (position != end && *position == u'\n')
-            ++position;
-    }
-}
-
-bool readLines(const ustring& path, std::vector<ustring>& lines)
-{
-    if (!slate::FileManager::alive())
-        return false;
-    slate::SP<slate::MemoryBlock> block = slate::FileManager::get().read(path);
-    if (!block)
-        return false;
-    const char* bytes = reinterpret_cast<const char*>(block->data());
-    splitLines(utf8ToUtf16(bytes, bytes + block->size()), lines);
     return true;
 }
 
@@ -356,7 +304,7 @@ bool Options::getInt64(const ustring& key, int64_t& value) const
     const ustring* found = find(key);
     if (!found)
         return false;
-    value = readInt64(*found);
+    value = toInt64(*found);
     return true;
 }
 

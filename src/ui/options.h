@@ -225,12 +225,3 @@ const char* optionsValueProblem(const ustring& value);
 bool parseOptionsLine(const slate::usubstring& line, slate::usubstring& key,
                       slate::usubstring& value);
 
-// Appends the lines of `text`, split at LF, CR and CR LF. A line end at the
-// very end gives no empty last line; a NUL ends the text.
-void splitLines(const ustring& text, std::vector<ustring>& lines);
-
-// Reads the file at the virtual path through the file manager, decodes it as
-// UTF-8 (text that is not well-formed gives no lines) and appends its lines
-// without clearing `lines` first. False when the file cannot be read or there
-// is no file manager.
-bool readLines(const ustring& path, std::vector<ustring>& lines);

@@ -7,11 +7,14 @@
 // otherwise read "1.5" as 1).
 #include "ui/string_utils.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <locale.h>
 
 #include "ui/platform.h"
@@ -81,26 +84,59 @@ ustring intToString(int value)
     return ustring(buffer);
 }
 
-int toInt(const uchar* begin, const uchar* end)
+namespace {
+
+template <typename Unit>
+int64_t readSignedDecimalUnits(const Unit* begin, const Unit* end)
 {
-    const uchar* p = begin;
+    const Unit* p = begin;
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    const uint64_t limit = negative ? uint64_t(std::numeric_limits<int64_t>::max()) + 1
+                                    : uint64_t(std::numeric_limits<int64_t>::max());
+    uint64_t magnitude = 0;
+    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
+        const uint64_t digit = static_cast<uint64_t>(*p - '0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
+    }
+    if (!negative)
+        return static_cast<int64_t>(magnitude);
+    return magnitude == limit ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(magnitude);
+}
+
+const uchar* skipCSpace(const uchar* p, const uchar* end)
+{
     while (p != end && isCSpace(*p))
         ++p;
-    bool negative = false;
-    if (p != end && (*p == u'+' || *p == u'-'))
-        negative = *p++ == u'-';
-    long long value = 0;
-    for (; p != end && isAsciiDigit(*p); ++p) {
-        if (value <= static_cast<long long>(INT_MAX) + 1)
-            value = value * 10 + (*p - u'0');
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+    return p;
+}
+
+} // namespace
+
+int64_t readSignedDecimal(const uchar* begin, const uchar* end)
+{
+    return readSignedDecimalUnits(begin, end);
+}
+
+int64_t readSignedDecimal(const char* begin, const char* end)
+{
+    return readSignedDecimalUnits(begin, end);
+}
+
+int saturateToInt(int64_t value)
+{
+    return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
+}
+
+int toInt(const uchar* begin, const uchar* end)
+{
+    return saturateToInt(readSignedDecimal(skipCSpace(begin, end), end));
+}
+
+int64_t toInt64(const slate::usubstring& text)
+{
+    return readSignedDecimal(skipCSpace(text.begin, text.end), text.end);
 }
 
 int toInt(const slate::usubstring& text) { return toInt(text.begin, text.end); }

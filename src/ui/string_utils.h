@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,6 +24,16 @@ ustring intToString(int value);
 // unit; 0 when there are no digits. Values outside the int range saturate.
 int toInt(const slate::usubstring& text);
 int toInt(const uchar* begin, const uchar* end);
+// As toInt, saturating at the int64_t range.
+int64_t toInt64(const slate::usubstring& text);
+// An optional sign, then decimal digits up to the first other unit (no white
+// space is skipped); 0 when there are no digits. Saturates at the int64_t
+// range. The one reader of decimal integers under toInt and toInt64, and for
+// UTF-8 text.
+int64_t readSignedDecimal(const uchar* begin, const uchar* end);
+int64_t readSignedDecimal(const char* begin, const char* end);
+// `value` clamped to the int range.
+int saturateToInt(int64_t value);
 // Leading white space, then a decimal number (sign, digits, fraction,
 // exponent) up to the first unit that does not fit; 0 when nothing is
 // readable. No hexadecimal, "inf" or "nan". Out of range gives +-HUGE_VAL or 0.

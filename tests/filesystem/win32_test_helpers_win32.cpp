@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "filesystem/file_manager.h"
+#include "filesystem/native_file.h"
 #include "filesystem/win32_test_helpers.h"
 #include "filesystem/windows_file_system.h"
 #include "ui/unicode.h"
@@ -15,11 +16,6 @@ namespace {
 
 const WCHAR kWindowClassName[] = u"VantrelFileChangeTestWindow";
 int s_filesChangedMessages = 0;
-
-const WCHAR* wide(const ustring& text)
-{
-    return reinterpret_cast<const WCHAR*>(text.c_str());
-}
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -45,6 +45,29 @@ TEST(ByteBuffer, ReadsBackWhatWasWritten)
     EXPECT_TRUE(reader.atEnd());
 }
 
+TEST(ByteBuffer, Int64IsLowWordThenHighWordAndAllOrNothing)
+{
+    WriteBuffer buffer;
+    writeInt64(buffer, -2);
+    writeInt64(buffer, 0x0123456789ABCDEF);
+    const std::vector<unsigned char> expected = {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                 0xEF, 0xCD, 0xAB, 0x89, 0x67, 0x45, 0x23, 0x01};
+    EXPECT_EQ(std::vector<unsigned char>(buffer.data(), buffer.data() + buffer.size()), expected);
+    ReadBuffer reader = readerOf(buffer);
+    int64_t first = 0, second = 0;
+    EXPECT_TRUE(readInt64(reader, first));
+    EXPECT_TRUE(readInt64(reader, second));
+    EXPECT_EQ(first, -2);
+    EXPECT_EQ(second, 0x0123456789ABCDEF);
+
+    // A record cut inside the high word leaves the value as it was.
+    ReadBuffer shortReader = readerOf(std::vector<unsigned char>{1, 0, 0, 0, 2, 0});
+    int64_t value = 42;
+    EXPECT_FALSE(readInt64(shortReader, value));
+    EXPECT_EQ(value, 42);
+    EXPECT_TRUE(shortReader.atEnd());
+}
+
 TEST(ByteBuffer, ShortIntegerLeavesValueAndMovesToEnd)
 {
     ReadBuffer reader = readerOf(std::vector<unsigned char>{1, 2, 3});

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "filesystem/file_manager.h"
+#include "filesystem/file_utils.h"
 #include "filesystem/memory_file_system.h"
 #include "filesystem/posix_file_system.h"
 #include "support/comma_decimal_locale.h"

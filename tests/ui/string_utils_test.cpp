@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -37,6 +39,35 @@ TEST(StringUtils, ToIntReadsLeadingInteger)
         SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
         EXPECT_EQ(toInt(c.text), c.expected);
     }
+}
+
+TEST(StringUtils, ToInt64SaturatesAtItsRange)
+{
+    struct Case {
+        ustring text;
+        int64_t expected;
+    };
+    const Case cases[] = {
+        {u"9223372036854775807", INT64_MAX},       {u"9223372036854775808", INT64_MAX},
+        {u"-9223372036854775808", INT64_MIN},      {u"-99999999999999999999", INT64_MIN},
+        {u" \v\f-4294967296x", -4294967296LL},     {u"x1", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+        EXPECT_EQ(toInt64(c.text), c.expected);
+    }
+}
+
+// The shared reader skips no white space: each caller skips its own kind.
+TEST(StringUtils, ReadSignedDecimalReadsUtf8AndSkipsNoBlanks)
+{
+    const std::string digits = "-2147483649 rest";
+    EXPECT_EQ(readSignedDecimal(digits.data(), digits.data() + digits.size()), -2147483649LL);
+    EXPECT_EQ(saturateToInt(-2147483649LL), INT32_MIN);
+    const std::string blank = " 5";
+    EXPECT_EQ(readSignedDecimal(blank.data(), blank.data() + blank.size()), 0);
+    // The end bounds the digits even without a terminator.
+    EXPECT_EQ(readSignedDecimal(digits.data(), digits.data() + 3), -21);
 }
 
 TEST(StringUtils, ToDoubleReadsDecimalPrefix)

@@ -24,6 +24,7 @@
 #include "ui/cache_file.h"
 #include "ui/log.h"
 #include "ui/statistics.h"
+#include "ui/string_utils.h"
 #include "ui/text/parse_exception.h"
 #include "ui/unicode.h"
 #include "ui/xml_settings.h"
@@ -143,20 +144,7 @@ int parseInteger(const char* text)
         return 0;
     while (isXmlBlank(*text))
         ++text;
-    bool negative = false;
-    if (*text == '+' || *text == '-')
-        negative = *text++ == '-';
-    int64_t value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        value = value * 10 + (*text - '0');
-        if (value > int64_t(INT32_MAX) + 1)
-            value = int64_t(INT32_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT32_MAX)
-        value = INT32_MAX;
-    return static_cast<int>(value);
+    return saturateToInt(readSignedDecimal(text, text + std::strlen(text)));
 }
 
 void readElement(const TiXmlElement* element, PlistValue& out, int depth)
@@ -273,32 +261,6 @@ bool readValue(ReadBuffer& buffer, PlistValue& out, int depth)
     }
 }
 
-void writeStamp(WriteBuffer& buffer, const FileStat& stamp)
-{
-    const auto time = static_cast<uint64_t>(stamp.modificationTime);
-    const auto size = static_cast<uint64_t>(stamp.size);
-    writeInt32(buffer, static_cast<int32_t>(static_cast<uint32_t>(time)));
-    writeInt32(buffer, static_cast<int32_t>(static_cast<uint32_t>(time >> 32)));
-    writeInt32(buffer, static_cast<int32_t>(static_cast<uint32_t>(size)));
-    writeInt32(buffer, static_cast<int32_t>(static_cast<uint32_t>(size >> 32)));
-}
-
-bool readStamp(ReadBuffer& buffer, FileStat& stamp)
-{
-    int32_t words[4];
-    for (int32_t& word : words) {
-        if (!readInt32(buffer, word))
-            return false;
-    }
-    auto join = [](int32_t low, int32_t high) {
-        return static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) |
-                                    static_cast<uint32_t>(low));
-    };
-    stamp.modificationTime = join(words[0], words[1]);
-    stamp.size = join(words[2], words[3]);
-    return true;
-}
-
 } // namespace
 
 void readPlistXml(const TiXmlElement* element, PlistValue& out)
@@ -346,7 +308,7 @@ bool writePlistCache(const ustring& cachePath, const PlistValue& value, const Fi
 {
     WriteBuffer buffer;
     writePlistValue(buffer, value);
-    writeStamp(buffer, source);
+    writeFileStamp(buffer, source);
     return writeCacheFile(cachePath, kPropertyListCacheVersion, buffer);
 }
 
@@ -358,7 +320,7 @@ bool readPlistCache(const ustring& cachePath, PlistValue& out, const FileStat& s
     SynchronisedScopedTimer timer(g_statParsePListWork);
     PlistValue value;
     FileStat recorded;
-    if (!readPlistValue(buffer, value) || !readStamp(buffer, recorded) || !buffer.atEnd() ||
+    if (!readPlistValue(buffer, value) || !readFileStamp(buffer, recorded) || !buffer.atEnd() ||
         recorded != source)
         return false;
     out = std::move(value);

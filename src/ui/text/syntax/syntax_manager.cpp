@@ -108,24 +108,6 @@ ustring summaryCacheNativePath()
     return slate::FileManager::get().nativePath(kSyntaxSummaryCachePath);
 }
 
-void writeInt64(WriteBuffer& buffer, int64_t value)
-{
-    const uint64_t bits = static_cast<uint64_t>(value);
-    writeInt32(buffer, static_cast<int32_t>(static_cast<uint32_t>(bits)));
-    writeInt32(buffer, static_cast<int32_t>(static_cast<uint32_t>(bits >> 32)));
-}
-
-bool readInt64(ReadBuffer& buffer, int64_t& value)
-{
-    int32_t low = 0;
-    int32_t high = 0;
-    if (!readInt32(buffer, low) || !readInt32(buffer, high))
-        return false;
-    value = static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) |
-                                 static_cast<uint32_t>(low));
-    return true;
-}
-
 // Reads the cache against the grammars found now and their current stamps.
 //
 // Record layout (after the count and the summaries, which older readers take
@@ -173,8 +155,7 @@ bool readSummaryCacheWithStamps(const std::vector<ustring>& paths,
     for (size_t i = 0; i < paths.size(); ++i) {
         ustring sourcePath;
         FileStat recorded;
-        if (!readString(buffer, sourcePath) || !readInt64(buffer, recorded.modificationTime) ||
-            !readInt64(buffer, recorded.size))
+        if (!readString(buffer, sourcePath) || !readFileStamp(buffer, recorded))
             return false;
         if (sourcePath != paths[i] || recorded != stamps[i])
             return false;
@@ -277,8 +258,7 @@ bool writeSummaryCache(const std::vector<ustring>& paths,
     }
     for (size_t i = 0; i < paths.size(); ++i) {
         writeString(record, paths[i]);
-        writeInt64(record, stamps[i].modificationTime);
-        writeInt64(record, stamps[i].size);
+        writeFileStamp(record, stamps[i]);
     }
     return writeCacheFile(cachePath, kSyntaxSummaryCacheVersion, record);
 }
