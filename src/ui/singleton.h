@@ -33,13 +33,12 @@ protected:
     Singleton() = default;
     ~Singleton() = default;
 
-    // Makes `instance` (owned from now on) the instance; none may exist yet,
-    // and while one does a second is refused.
+    // Makes `instance` (owned from now on) the instance; none may exist yet
+    // (a second install is reported and traps).
     static void install(Service* instance)
     {
         VASSERT(!s_instance);
-        if (!s_instance)
-            s_instance = instance;
+        s_instance = instance;
     }
 
 private:
