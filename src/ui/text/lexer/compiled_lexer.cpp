@@ -58,6 +58,27 @@ const ScopeRecord* nameRecord(ScopeNamePool& names, const uchar* name)
     return name && *name ? names.intern(slate::usubstring(name)) : nullptr;
 }
 
+// Gives `match` the capture scopes of `captureNames` (by capture number),
+// built on `base`.
+void setCaptureScopes(CompiledLexer& lexer, LexerMatch& match, const ScopeRecord* base,
+                      const std::vector<const uchar*>& captureNames)
+{
+    if (captureNames.empty())
+        return;
+    ScopeNamePool& names = lexer.names();
+    // A named capture 0 replaces the rule's own name.
+    if (captureNames[0])
+        match.scope = joinScope(lexer.joinedScopes(), base, nameRecord(names, captureNames[0]));
+    const size_t groups = captureNames.size() - 1;
+    if (!groups)
+        return;
+    const ScopeRecord** captureScopes = lexer.arena().allocateArray<const ScopeRecord*>(groups);
+    for (size_t group = 0; group < groups; ++group)
+        captureScopes[group] = nameRecord(names, captureNames[group + 1]);
+    match.numCaptures = static_cast<int32_t>(groups);
+    match.captureScopes = captureScopes;
+}
+
 } // namespace
 
 const ScopeRecord* joinScope(ScopeNamePool& pool, const ScopeRecord* outer, const ScopeRecord* name)
@@ -175,6 +196,9 @@ LexerContext* CompiledLexer::copyContext(const LexerContext& source)
     context->srcRegexes = source.srcRegexes;
     context->numMatches = source.numMatches;
     context->matches = source.matches;
+    context->isWhile = source.isWhile;
+    context->whileSource = source.whileSource;
+    context->whileMatch = source.whileMatch;
     return context;
 }
 
@@ -206,8 +230,26 @@ std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedCont
             joinScope(joined, context->nameScope, nameRecord(names, loaded.contentName));
     }
 
-    std::vector<slate::usubstring> patterns;
     ustring widened;
+    // The lexer's copy of a loaded pattern text, byte escapes widened.
+    auto patternText = [&](const uchar* loadedText) {
+        slate::usubstring& pattern = patternBySource[loadedText];
+        if (!pattern.begin) {
+            const slate::usubstring written(loadedText);
+            pattern = patternTexts.copy(widenByteEscapes(written, widened)
+                                            ? slate::usubstring(widened)
+                                            : written);
+        }
+        return pattern;
+    };
+    auto compileMatcher = [&](const std::vector<slate::usubstring>& texts) {
+        try {
+            return MultiMatcher(texts, regexCache);
+        } catch (const oniguruma::regex_error& error) {
+            throw ParseException(std::string("Error in regex: ") + error.what());
+        }
+    };
+    std::vector<slate::usubstring> patterns;
     for (size_t i = 0; i < contexts.size(); ++i) {
         const LoadedContext& loaded = *contexts[i];
         LexerContext& context = *lexer->m_contexts[i];
@@ -219,13 +261,7 @@ std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedCont
 
         for (size_t k = 0; k < count; ++k) {
             const LoadedMatch& source = loaded.matches[k];
-            slate::usubstring& pattern = patternBySource[source.pattern];
-            if (!pattern.begin) {
-                const slate::usubstring written(source.pattern);
-                pattern = patternTexts.copy(widenByteEscapes(written, widened)
-                                                ? slate::usubstring(widened)
-                                                : written);
-            }
+            const slate::usubstring pattern = patternText(source.pattern);
             patterns.push_back(pattern);
 
             LexerMatch& match =
@@ -247,35 +283,28 @@ std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedCont
                                     match.target ? match.target->nameScope : nullptr);
             match.scope = joinScope(joined, base, nameRecord(names, source.name));
 
-            const std::vector<const uchar*>& captureNames = source.captureNames;
-            if (!captureNames.empty()) {
-                // A named capture 0 replaces the rule's own name.
-                if (captureNames[0])
-                    match.scope = joinScope(joined, base, nameRecord(names, captureNames[0]));
-                const size_t groups = captureNames.size() - 1;
-                if (groups) {
-                    const ScopeRecord** captureScopes =
-                        arena.allocateArray<const ScopeRecord*>(groups);
-                    for (size_t group = 0; group < groups; ++group)
-                        captureScopes[group] = nameRecord(names, captureNames[group + 1]);
-                    match.numCaptures = static_cast<int32_t>(groups);
-                    match.captureScopes = captureScopes;
-                }
-            }
+            setCaptureScopes(*lexer, match, base, source.captureNames);
 
             if (source.action == LexerContext::aPOP)
                 context.popIsParameterised = hasBackReferences(pattern);
         }
 
-        if (context.popIsParameterised) {
+        if (loaded.whilePattern) {
+            lexer->m_hasWhileContexts = true;
+            context.isWhile = true;
+            context.whileSource = patternText(loaded.whilePattern);
+            context.whileMatch.scope = context.contentScope;
+            setCaptureScopes(*lexer, context.whileMatch, context.contentScope,
+                             loaded.whileCaptureNames);
+            context.whileIsParameterised = hasBackReferences(context.whileSource);
+            if (!context.whileIsParameterised)
+                context.whileMatcher = compileMatcher({context.whileSource});
+        }
+
+        if (context.popIsParameterised || context.whileIsParameterised)
             context.srcRegexes = patterns;
-            continue;
-        }
-        try {
-            context.matcher = MultiMatcher(patterns, regexCache);
-        } catch (const oniguruma::regex_error& error) {
-            throw ParseException(std::string("Error in regex: ") + error.what());
-        }
+        if (!context.popIsParameterised)
+            context.matcher = compileMatcher(patterns);
     }
 
     LexerContext* rootContext = lexer->m_contexts[0];
