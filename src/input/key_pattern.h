@@ -4,6 +4,7 @@
 // can be included anywhere (Win32 files included).
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,9 @@ public:
                       std::string& error) const;
 
     const ustring& text() const { return m_text; }
+    // True the first time it is called, so that a pattern that fails at
+    // every key press is reported once.
+    bool firstFailure() const { return !m_failed.exchange(true); }
 
 private:
     struct Compiled;
@@ -42,4 +46,5 @@ private:
 
     ustring m_text;
     std::unique_ptr<Compiled> m_compiled;
+    mutable std::atomic<bool> m_failed{false};
 };

@@ -11,8 +11,8 @@
 // context's matcher keeps its own remembered results. Contexts whose end
 // pattern refers back to the begin match get no matcher here: the lexing
 // loop clones them per begin match, with the references filled in. Pattern
-// escapes that grammars use for characters but the UTF-16 engine reads as
-// bytes ("\x7F") are rewritten as code points on the way in.
+// escapes that grammars use for characters but the engine reads as bytes
+// ("\xFF") are rewritten as code points on the way in.
 #include "ui/text/lexer/compiled_lexer.h"
 
 #include <algorithm>
@@ -23,8 +23,8 @@
 #include "ui/statistics.h"
 #include "ui/text/lexer/arena_string_set.h"
 #include "ui/text/lexer/loaded_context.h"
+#include "ui/text/lexer/pattern_syntax.h"
 #include "ui/text/parse_exception.h"
-#include "ui/text/util/regex_utils.h"
 
 namespace {
 
@@ -51,70 +51,6 @@ const ScopeRecord* internJoined(ScopeNamePool& pool, const slate::usubstring& fi
         *out++ = u' ';
     std::copy(second.begin, second.end, out);
     return pool.intern(slate::usubstring(buffer, buffer + length));
-}
-
-bool isHexDigit(uchar unit)
-{
-    return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f') ||
-           (unit >= u'A' && unit <= u'F');
-}
-
-bool isOctalDigit(uchar unit) { return unit >= u'0' && unit <= u'7'; }
-
-// Grammars are written for engines that read "\x7F" and "\0" as characters;
-// over UTF-16 the engine reads them as single bytes and refuses the pattern.
-// Rewrites them as code points ("\x{7F}", "\x{0}"), copying everything else,
-// escaped backslashes included, unchanged. Returns false (and leaves
-// `widened` alone) when the pattern has no such escape.
-bool widenByteEscapes(const slate::usubstring& pattern, ustring& widened)
-{
-    const uchar* p = pattern.begin;
-    const uchar* const end = pattern.end;
-    const uchar* copiedUpTo = p;
-    bool changed = false;
-    while (p != end) {
-        if (*p != u'\\' || p + 1 == end) {
-            ++p;
-            continue;
-        }
-        const uchar kind = p[1];
-        const uchar* digits = p + 2;
-        const uchar* digitsEnd = digits;
-        if (kind == u'x') {
-            while (digitsEnd != end && digitsEnd - digits < 2 && isHexDigit(*digitsEnd))
-                ++digitsEnd;
-        } else if (kind == u'0') {
-            digits = p + 1;
-            digitsEnd = digits + 1;
-            while (digitsEnd != end && digitsEnd - digits < 3 && isOctalDigit(*digitsEnd))
-                ++digitsEnd;
-        }
-        if (digitsEnd == digits) {
-            p += 2; // any other escape, "\\" included, stays as it is
-            continue;
-        }
-        if (!changed)
-            widened.clear();
-        changed = true;
-        widened.append(copiedUpTo, p);
-        widened += u"\\x{";
-        if (kind == u'x') {
-            widened.append(digits, digitsEnd);
-        } else {
-            unsigned value = 0;
-            for (const uchar* digit = digits; digit != digitsEnd; ++digit)
-                value = value * 8 + static_cast<unsigned>(*digit - u'0');
-            const char* hex = "0123456789ABCDEF";
-            if (value >= 16)
-                widened += static_cast<uchar>(hex[value / 16]);
-            widened += static_cast<uchar>(hex[value % 16]);
-        }
-        widened += u'}';
-        p = copiedUpTo = digitsEnd;
-    }
-    if (changed)
-        widened.append(copiedUpTo, end);
-    return changed;
 }
 
 const ScopeRecord* nameRecord(ScopeNamePool& names, const uchar* name)

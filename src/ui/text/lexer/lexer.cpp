@@ -43,7 +43,7 @@
 #include <string>
 
 #include "ui/notification_manager.h"
-#include "ui/text/util/regex_utils.h"
+#include "ui/text/lexer/pattern_syntax.h"
 #include "ui/unicode.h"
 
 namespace {

@@ -306,8 +306,7 @@ class LexerReference : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_grammars = new lexing_fixtures::GrammarFolder(std::filesystem::path(VANTREL_TEST_DATA_DIR) /
-                                                        "grammars");
+        s_grammars = new lexing_fixtures::GrammarFolder;
     }
     static void TearDownTestSuite()
     {
