@@ -23,8 +23,6 @@ namespace slate {
 
 namespace {
 
-FileManager* s_singletonInstance = nullptr;
-
 ustring withFinalSlash(const ustring& path)
 {
     if (!path.empty() && path.back() == u'/')
@@ -52,31 +50,9 @@ private:
 
 } // namespace
 
-bool FileManager::alive()
-{
-    return s_singletonInstance != nullptr;
-}
-
-FileManager& FileManager::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
 void FileManager::setInstance(FileManager* manager)
 {
-    VASSERT(!s_singletonInstance);
-    s_singletonInstance = manager;
-}
-
-void FileManager::destroy()
-{
-    VASSERT(s_singletonInstance);
-    FileManager* manager = s_singletonInstance;
-    // Cleared first, so handles released by the destructor see the manager
-    // as gone.
-    s_singletonInstance = nullptr;
-    delete manager;
+    install(manager);
 }
 
 FileManagerImpl::~FileManagerImpl()

@@ -14,6 +14,7 @@
 
 #include "filesystem/file_system.h"
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/ustring.h"
 
 namespace slate {
@@ -30,7 +31,7 @@ using WatchCallback = void (*)(const ustring& virtualPath, int32_t flags, void* 
 // Threads: mount, addWatch, removeWatch and update run on the main thread.
 // read, exists, nativePath, listFiles and findFiles may also run on worker
 // threads once start-up has finished mounting.
-class FileManager {
+class FileManager : public Singleton<FileManager> {
 public:
     virtual ~FileManager() = default;
 
@@ -88,15 +89,10 @@ public:
     // Removes a watch; an unknown id is ignored.
     virtual void removeWatch(int32_t watchId) = 0;
 
-    // The singleton: set by start-up, destroyed near the end of shutdown.
-    static bool alive();
-    // Must be alive.
-    static FileManager& get();
-    // Installs a manager the caller created; ownership passes to the
-    // singleton. None may be installed yet.
+    // The singleton is set by start-up and destroyed near the end of
+    // shutdown. Installs a manager the caller created; ownership passes to
+    // the singleton. None may be installed yet.
     static void setInstance(FileManager* manager);
-    // Deletes the installed manager (which must exist) and clears the slot.
-    static void destroy();
 };
 
 class FileManagerImpl final : public FileManager {

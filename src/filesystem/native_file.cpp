@@ -4,6 +4,7 @@
 #include "filesystem/native_file.h"
 
 #include "filesystem/file_utils.h"
+#include "filesystem/path_parts.h"
 #include "ui/string_utils.h"
 
 namespace {
@@ -13,10 +14,8 @@ const int kMaxSearchDepth = 64;
 
 ustring nativeForm(ustring path)
 {
-    for (uchar& unit : path) {
-        if (unit == u'/')
-            unit = kNativePathSeparator;
-    }
+    if (kNativePathSeparator == u'\\')
+        toBackslashes(path);
     return path;
 }
 

@@ -13,8 +13,6 @@
 #include "ui/log.h"
 #include "ui/unicode.h"
 
-NotificationManager* NotificationManager::s_singletonInstance = nullptr;
-
 namespace {
 
 // Everything a box thread needs; owned by the thread, which deletes it when
@@ -39,26 +37,7 @@ NotificationManager::NotificationManager(const ustring& title) : m_title(title) 
 
 void NotificationManager::set(NotificationManager* instance)
 {
-    VASSERT(!s_singletonInstance);
-    s_singletonInstance = instance;
-}
-
-NotificationManager& NotificationManager::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
-bool NotificationManager::alive()
-{
-    return s_singletonInstance != nullptr;
-}
-
-void NotificationManager::destroy()
-{
-    VASSERT(s_singletonInstance);
-    delete s_singletonInstance;
-    s_singletonInstance = nullptr;
+    install(instance);
 }
 
 void NotificationManager::setErrorBoxFunction(ErrorBoxFunction function)

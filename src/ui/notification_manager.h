@@ -11,6 +11,7 @@
 
 #include "ui/critical_section.h"
 #include "ui/platform.h"
+#include "ui/singleton.h"
 #include "ui/ustring.h"
 
 // Shows a modal error box (an error icon, `caption`, `text`) owned by `owner`
@@ -19,7 +20,7 @@
 // standard error and returns at once. Any thread.
 void showErrorBox(platform::WindowHandle owner, const ustring& caption, const ustring& text);
 
-class NotificationManager {
+class NotificationManager : public Singleton<NotificationManager> {
 public:
     // How an error box is shown; the default is showErrorBox. Runs on the
     // box's own thread for displayError, so it must be safe on any thread.
@@ -44,13 +45,9 @@ public:
     NotificationManager(const NotificationManager&) = delete;
     NotificationManager& operator=(const NotificationManager&) = delete;
 
-    // The singleton. `set` takes ownership of a constructed instance (none
-    // may be installed); `get` asserts that one is; `destroy` deletes it
-    // (asserting that it exists). Start-up and shutdown, main thread.
+    // Installs the singleton: takes ownership of a constructed instance (none
+    // may be installed). Start-up, main thread.
     static void set(NotificationManager* instance);
-    static NotificationManager& get();
-    static bool alive();
-    static void destroy();
 
     // Replaceable parts, for the window manager (the owner of boxes) and for
     // tests. Set them before any thread reports; an empty function restores
@@ -103,5 +100,4 @@ private:
     uint32_t m_lastErrorTime = 0;  // tick of its last report (or of closing its blocking box)
     OwnerWindowFunction m_ownerWindow;
 
-    static NotificationManager* s_singletonInstance;
 };

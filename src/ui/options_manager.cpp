@@ -11,8 +11,6 @@
 
 namespace {
 
-OptionsManager* s_singletonInstance = nullptr;
-
 const char16_t* const kWatchedPatterns[] = {
     u"Options/*.vantrel-options",
     u"Packages/*.vantrel-options",
@@ -21,27 +19,9 @@ const char16_t* const kWatchedPatterns[] = {
 
 } // namespace
 
-bool OptionsManager::alive() { return s_singletonInstance != nullptr; }
-
-OptionsManager& OptionsManager::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
 void OptionsManager::create()
 {
-    VASSERT(!s_singletonInstance);
-    if (!s_singletonInstance)
-        s_singletonInstance = new OptionsManager;
-}
-
-void OptionsManager::destroy()
-{
-    VASSERT(s_singletonInstance);
-    OptionsManager* manager = s_singletonInstance;
-    s_singletonInstance = nullptr;
-    delete manager;
+    install(new OptionsManager);
 }
 
 OptionsManager::OptionsManager()

@@ -14,23 +14,19 @@
 #include "filesystem/file_manager.h"
 #include "ui/options.h"
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/ustring.h"
 
-class OptionsManager {
+class OptionsManager : public Singleton<OptionsManager> {
 public:
-    // Whether the singleton exists.
-    static bool alive();
-    // The singleton, which must exist.
-    static OptionsManager& get();
     // Creates the singleton (none may exist). Start-up calls it once the file
     // manager has its mounts: it watches "Options/*.vantrel-options",
     // "Packages/*.vantrel-options" and "Packages/*.vantrel-build" for writes.
     // Without a file manager it watches nothing.
+    // Singleton::destroy releases its watches first, then its cache (each
+    // Options goes when nobody else holds it). Shutdown destroys it before
+    // the file manager.
     static void create();
-    // Destroys the singleton (which must exist): first its watches, then its
-    // cache (each Options goes when nobody else holds it). Shutdown calls it
-    // before destroying the file manager.
-    static void destroy();
 
     // The shared options of the file at the virtual path; never null. The
     // first request loads the file (a missing or unreadable one gives empty
@@ -51,6 +47,7 @@ public:
     void watch(const ustring& pattern);
 
 private:
+    friend class Singleton<OptionsManager>; // deletes it
     OptionsManager();
     ~OptionsManager();
     OptionsManager(const OptionsManager&) = delete;

@@ -62,30 +62,9 @@ void reportError(const ustring& path, const ustring& message)
 
 } // namespace
 
-MetaInfo* MetaInfo::s_singletonInstance = nullptr;
-
 void MetaInfo::create()
 {
-    VASSERT(!s_singletonInstance);
-    s_singletonInstance = new MetaInfo;
-}
-
-MetaInfo& MetaInfo::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
-bool MetaInfo::alive()
-{
-    return s_singletonInstance != nullptr;
-}
-
-void MetaInfo::destroy()
-{
-    VASSERT(s_singletonInstance);
-    delete s_singletonInstance;
-    s_singletonInstance = nullptr;
+    install(new MetaInfo);
 }
 
 MetaInfo::MetaInfo()

@@ -12,6 +12,7 @@
 #include "filesystem/file_manager.h"
 #include "ui/hash.h"
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/text/lexer/plist.h"
 #include "ui/text/syntax/scope_selector.h"
 #include "ui/ustring.h"
@@ -21,7 +22,7 @@ struct ScopeRecord;
 // Singleton, created by start-up once the file manager has its mounts and
 // destroyed by shutdown before it. Reads every "Packages/**.tmPreferences"
 // when created and again whenever any of them changes. Main thread only.
-class MetaInfo {
+class MetaInfo : public Singleton<MetaInfo> {
 public:
     // The known values of one setting name. Both lists are in load order and
     // of equal length: selectorSet[i] is the selector of the file that gives
@@ -41,11 +42,7 @@ public:
     // Creates the singleton (none may exist), watches the preference files
     // (when there is a file manager) and loads them all.
     static void create();
-    // The singleton, which must exist.
-    static MetaInfo& get();
-    static bool alive();
-    // Destroys the singleton (which must exist), its watch first.
-    static void destroy();
+    // Singleton::destroy releases the watch first.
 
     // The value of the setting `name` for `scope`, from the file whose
     // selector matches the scope best: the match at the deepest scope, then
@@ -64,6 +61,7 @@ public:
     const std::vector<Entry>& entries() const { return m_entries; }
 
 private:
+    friend class Singleton<MetaInfo>; // deletes it
     MetaInfo();
     ~MetaInfo();
     MetaInfo(const MetaInfo&) = delete;
@@ -77,5 +75,4 @@ private:
     std::vector<Entry> m_entries;
     slate::SP<DirectoryWatchHandle> m_watch;
 
-    static MetaInfo* s_singletonInstance;
 };

@@ -28,8 +28,6 @@
 
 namespace {
 
-SpellCheckerManager* s_singletonInstance = nullptr;
-
 // Room for kMaximumCheckedLength bytes and the terminating zero, with slack.
 constexpr size_t kNarrowBufferSize = 102;
 static_assert(SpellChecker::kMaximumCheckedLength < kNarrowBufferSize, "narrow buffer too small");
@@ -214,26 +212,8 @@ void SpellChecker::suggest(const slate::usubstring& word, std::vector<ustring>& 
 
 void SpellCheckerManager::create()
 {
-    VASSERT(!s_singletonInstance);
-    if (!s_singletonInstance)
-        s_singletonInstance = new SpellCheckerManager;
+    install(new SpellCheckerManager);
 }
-
-void SpellCheckerManager::destroy()
-{
-    VASSERT(s_singletonInstance);
-    SpellCheckerManager* manager = s_singletonInstance;
-    s_singletonInstance = nullptr;
-    delete manager;
-}
-
-SpellCheckerManager& SpellCheckerManager::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
-bool SpellCheckerManager::alive() { return s_singletonInstance != nullptr; }
 
 SpellCheckerManager::~SpellCheckerManager()
 {

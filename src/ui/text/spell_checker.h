@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/ustring.h"
 
 class Options;
@@ -88,14 +89,10 @@ private:
 
 // The process-wide cache of checkers and the user's word lists. Created and
 // its session read at start-up, destroyed at shutdown. Main thread only.
-class SpellCheckerManager {
+class SpellCheckerManager : public Singleton<SpellCheckerManager> {
 public:
-    // The singleton. `create` asserts that there is none yet, `get` and
-    // `destroy` that there is one; `alive` tells whether there is.
+    // Creates the singleton; there must be none yet.
     static void create();
-    static void destroy();
-    static SpellCheckerManager& get();
-    static bool alive();
 
     SpellCheckerManager() = default;
     // Releases every cached checker; checkers still held elsewhere stop

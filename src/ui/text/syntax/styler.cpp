@@ -27,30 +27,9 @@ bool samePathNoCase(const ustring& a, const ustring& b)
 
 } // namespace
 
-Styler* Styler::s_singletonInstance = nullptr;
-
 void Styler::create()
 {
-    VASSERT(!s_singletonInstance);
-    s_singletonInstance = new Styler;
-}
-
-Styler& Styler::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
-bool Styler::alive()
-{
-    return s_singletonInstance != nullptr;
-}
-
-void Styler::destroy()
-{
-    VASSERT(s_singletonInstance);
-    delete s_singletonInstance;
-    s_singletonInstance = nullptr;
+    install(new Styler);
 }
 
 Styler::Styler() : m_defaultScheme(new RegexSelectorStyler)

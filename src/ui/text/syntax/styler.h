@@ -11,23 +11,20 @@
 
 #include "filesystem/file_manager.h"
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/text/syntax/regex_selector_styler.h"
 #include "ui/text/syntax/scope_styler.h"
 #include "ui/ustring.h"
 
 // Singleton, created by start-up after the file manager and the options
 // manager, destroyed by shutdown before them. Main thread only.
-class Styler {
+class Styler : public Singleton<Styler> {
 public:
     // Creates the singleton (none may exist). With a file manager it watches
     // "Packages/*.tmTheme" for changes.
     static void create();
-    // The singleton, which must exist.
-    static Styler& get();
-    static bool alive();
-    // Destroys the singleton (which must exist): the watch first, then the
-    // cached schemes (each goes when no ScopeStyler holds it any more).
-    static void destroy();
+    // Singleton::destroy releases the watch first, then the cached schemes
+    // (each goes when no ScopeStyler holds it any more).
 
     // A new styler over the scheme that is never loaded: black on white for
     // every scope, the default SchemeColours.
@@ -50,6 +47,7 @@ public:
     void schemeChanged(const ustring& path);
 
 private:
+    friend class Singleton<Styler>; // deletes it
     Styler();
     ~Styler();
     Styler(const Styler&) = delete;
@@ -66,5 +64,4 @@ private:
     // Declared last so that it goes first.
     slate::SP<DirectoryWatchHandle> m_watch;
 
-    static Styler* s_singletonInstance;
 };

@@ -41,8 +41,6 @@ struct CompiledGrammar {
 const ustring SyntaxLoader::kPhpPath = u"Packages/PHP/PHP.tmLanguage";
 const ustring SyntaxLoader::kHtmlPath = u"Packages/HTML/HTML.tmLanguage";
 
-SyntaxLoader* SyntaxLoader::s_singletonInstance = nullptr;
-
 struct SyntaxLoader::Impl {
     Impl() : syntaxes(kCacheBuckets), compiled(kCacheBuckets), grammarCache(kCacheBuckets) {}
 
@@ -89,23 +87,7 @@ SyntaxLoader::~SyntaxLoader()
 
 void SyntaxLoader::create()
 {
-    VASSERT(!s_singletonInstance);
-    s_singletonInstance = new SyntaxLoader;
-}
-
-SyntaxLoader& SyntaxLoader::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
-bool SyntaxLoader::alive() { return s_singletonInstance != nullptr; }
-
-void SyntaxLoader::destroy()
-{
-    VASSERT(s_singletonInstance);
-    delete s_singletonInstance;
-    s_singletonInstance = nullptr;
+    install(new SyntaxLoader);
 }
 
 void SyntaxLoader::setLanguageMapSource(LanguageMapSource source)

@@ -8,11 +8,12 @@
 #include <memory>
 
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/text/lexer/loaded_context.h"
 #include "ui/text/syntax/syntax.h"
 #include "ui/ustring.h"
 
-class SyntaxLoader {
+class SyntaxLoader : public Singleton<SyntaxLoader> {
 public:
     // The map from scope name to grammar path that resolves includes of other
     // languages. The default asks the syntax manager (an empty map while
@@ -36,13 +37,9 @@ public:
     SyntaxLoader(const SyntaxLoader&) = delete;
     SyntaxLoader& operator=(const SyntaxLoader&) = delete;
 
-    // The singleton, made by UI start-up and destroyed by UI shutdown. `create`
-    // asserts that none exists, `get` and `destroy` that one does. Main
-    // thread.
+    // Makes the singleton (none may exist); UI start-up calls it and UI
+    // shutdown destroys it. Main thread.
     static void create();
-    static SyntaxLoader& get();
-    static bool alive();
-    static void destroy();
 
     // The syntax of the grammar at `path` (virtual, or native when the file
     // manager does not know it); never null. The first request of a path
@@ -73,5 +70,4 @@ private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 
-    static SyntaxLoader* s_singletonInstance;
 };

@@ -280,30 +280,9 @@ void loadSummaries(const std::vector<ustring>& paths, std::vector<SyntaxSummary>
 
 // --- SyntaxManager ----------------------------------------------------------
 
-SyntaxManager* SyntaxManager::s_singletonInstance = nullptr;
-
 void SyntaxManager::create()
 {
-    VASSERT(!s_singletonInstance);
-    s_singletonInstance = new SyntaxManager;
-}
-
-SyntaxManager& SyntaxManager::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
-bool SyntaxManager::alive()
-{
-    return s_singletonInstance != nullptr;
-}
-
-void SyntaxManager::destroy()
-{
-    VASSERT(s_singletonInstance);
-    delete s_singletonInstance;
-    s_singletonInstance = nullptr;
+    install(new SyntaxManager);
 }
 
 SyntaxManager::SyntaxManager()

@@ -26,6 +26,7 @@
 #include "ui/hash.h"
 #include "ui/options.h"
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/text/lexer/loaded_context.h"
 #include "ui/ustring.h"
 
@@ -56,7 +57,7 @@ struct SyntaxMenu {
     std::vector<SyntaxMenuItem> assignItems;
 };
 
-class SyntaxManager {
+class SyntaxManager : public Singleton<SyntaxManager> {
 public:
     struct ExtensionEntry {
         ustring extension; // as written
@@ -79,13 +80,8 @@ public:
     // Creates the singleton (none may exist): reloads once, then watches
     // "Packages/*.vantrel-options" and reloads on every change. Start-up
     // calls it after the file manager and the options manager exist.
+    // Shutdown destroys it before the options manager and the file manager.
     static void create();
-    // The singleton, which must exist.
-    static SyntaxManager& get();
-    static bool alive();
-    // Destroys the singleton (which must exist). Shutdown calls it before
-    // destroying the options manager and the file manager.
-    static void destroy();
 
     // The grammar path registered for `key` (an extension, or a whole file
     // name), as written or else lower-cased; empty when none.
@@ -127,6 +123,7 @@ public:
     void setMenuPublisher(MenuPublisher publisher);
 
 private:
+    friend class Singleton<SyntaxManager>; // deletes it
     SyntaxManager();
     ~SyntaxManager();
     SyntaxManager(const SyntaxManager&) = delete;
@@ -145,7 +142,6 @@ private:
     SyntaxMenu m_menu;
     MenuPublisher m_menuPublisher;
 
-    static SyntaxManager* s_singletonInstance;
 };
 
 // The summary cache's virtual path. The file is a cache file (cache_file.h)
