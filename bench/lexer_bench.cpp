@@ -1,26 +1,19 @@
 // Lexing whole files as the token storage does: line after line from the
 // root state, carrying the state, with one match region and one workspace
 // for the run. The texts are fixture files repeated to a few thousand
-// lines, lexed with the fixture grammars (copied to a temporary folder
+// lines, lexed with the fixture grammars (copied to a scratch folder
 // first, so that no property-list cache lands beside the fixtures). The
 // lexer is warmed up by one untimed pass (states, scope caches, clones and
 // pattern sets exist), as it is when a buffer is edited and lexed again.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/fixture_grammars.h"
 #include "ui/text/lexer/lexer.h"
-#include "ui/text/lexer/plist.h"
-#include "ui/text/lexer/text_mate_grammar.h"
-#include "ui/text/parse_exception.h"
 #include "ui/text/syntax/syntax_loader.h"
 #include "ui/unicode.h"
 
@@ -28,45 +21,15 @@ namespace {
 
 constexpr int kRepeatedLines = 4000;
 
-// The fixture grammars in a temporary folder, with their scope names.
+// The fixture grammars in a scratch folder, with a loader that resolves
+// includes through it.
 class Grammars {
 public:
-    Grammars()
-    {
-        const std::filesystem::path source =
-            std::filesystem::path(VANTREL_TEST_DATA_DIR) / "grammars";
-        m_folder = std::filesystem::temp_directory_path() /
-                   ("vantrel-lexer-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(m_folder);
-        for (const auto& entry : std::filesystem::directory_iterator(source)) {
-            if (entry.path().extension() != ".tmLanguage")
-                continue;
-            const std::filesystem::path copy = m_folder / entry.path().filename();
-            std::filesystem::copy_file(entry.path(), copy,
-                                       std::filesystem::copy_options::overwrite_existing);
-            std::filesystem::permissions(copy, std::filesystem::perms::owner_read |
-                                                   std::filesystem::perms::owner_write);
-            try {
-                PlistValue value;
-                loadPlist(toUstring(copy.string()), value, false);
-                Grammar grammar;
-                parseTextMateGrammar(value, grammar, true);
-                m_languages[grammar.scopeName] = toUstring(copy.string());
-            } catch (const ParseException&) {
-            }
-        }
-        LanguageMap languages = m_languages;
-        m_loader.setLanguageMapSource([languages] { return languages; });
-    }
-    ~Grammars()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
+    Grammars() { m_folder.attach(m_loader); }
 
     slate::SP<Syntax> syntax(const ustring& scopeName)
     {
-        return m_loader.loadSyntax(m_languages[scopeName]);
+        return m_loader.loadSyntax(m_folder.pathOf(scopeName));
     }
 
     static Grammars& get()
@@ -76,19 +39,14 @@ public:
     }
 
 private:
-    std::filesystem::path m_folder;
-    LanguageMap m_languages;
+    test_support::GrammarFolder m_folder;
     SyntaxLoader m_loader;
 };
 
 // The fixture file repeated to kRepeatedLines lines.
 ustring repeatedText(const char* file)
 {
-    std::ifstream in(std::filesystem::path(VANTREL_TEST_DATA_DIR) / "lexing" / file,
-                     std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    const ustring once = toUstring(bytes.str());
+    const ustring once = toUstring(test_support::readFile(test_support::dataPath("lexing") / file));
     const size_t linesOnce = static_cast<size_t>(std::count(once.begin(), once.end(), u'\n'));
     ustring text;
     for (size_t lines = 0; lines < kRepeatedLines; lines += linesOnce)
@@ -148,6 +106,8 @@ void lexHtml(benchmark::State& state)
     lexFile(state, "npm_install_ci_test.html", u"text.html.basic");
 }
 void lexCss(benchmark::State& state) { lexFile(state, "style.css", u"source.css"); }
+// Markdown is the grammar of "while" rules (block quotes, list items).
+void lexMarkdown(benchmark::State& state) { lexFile(state, "npm_ci.md", u"text.html.markdown"); }
 BENCHMARK(lexC)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexPython)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexJson)->Unit(benchmark::kMillisecond);
@@ -155,5 +115,6 @@ BENCHMARK(lexCpp)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexJavaScript)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexHtml)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexCss)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexMarkdown)->Unit(benchmark::kMillisecond);
 
 } // namespace

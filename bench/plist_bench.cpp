@@ -1,43 +1,28 @@
 // What the property-list cache buys: loading a large grammar by parsing its
 // XML against loading it from the binary cache beside it. The grammar is
-// copied into a temporary directory so that the cache is written there.
+// copied into a scratch folder so that the cache is written there.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
 #include <string>
 
+#include "support/scratch_folder.h"
 #include "ui/text/lexer/plist.h"
 #include "ui/unicode.h"
 
 namespace {
 
-// A copy of one fixture grammar in a fresh directory, removed at the end.
+// A copy of one fixture grammar in a scratch folder.
 class GrammarCopy {
 public:
     explicit GrammarCopy(const char* name)
+        : m_path(m_folder.write(name, test_support::readFile(test_support::dataPath("grammars") / name)))
     {
-        char pattern[] = "/tmp/vantrel_plist_bench_XXXXXX";
-        if (mkdtemp(pattern))
-            m_directory = pattern;
-        m_path = m_directory + "/" + name;
-        std::ifstream in(std::string(VANTREL_TEST_DATA_DIR "/grammars/") + name, std::ios::binary);
-        std::ofstream out(m_path, std::ios::binary);
-        out << in.rdbuf();
     }
-    ~GrammarCopy()
-    {
-        std::remove((m_path + ".cache").c_str());
-        std::remove(m_path.c_str());
-        rmdir(m_directory.c_str());
-    }
-    ustring path() const { return toUstring(m_path); }
+    const ustring& path() const { return m_path; }
 
 private:
-    std::string m_directory;
-    std::string m_path;
+    test_support::ScratchFolder m_folder{"vantrel-plist-bench"};
+    ustring m_path;
 };
 
 void loadFromXml(benchmark::State& state)

@@ -6,7 +6,7 @@
 // (a huge line is the classic quadratic trap).
 //
 // The C grammar is read from a copy of tests/data/grammars/c.tmLanguage in a
-// temporary folder, so that its cache file stays out of the tree.
+// scratch folder, so that its cache file stays out of the tree.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -16,6 +16,7 @@
 #include <memory>
 #include <random>
 
+#include "support/scratch_folder.h"
 #include "ui/text/syntax/syntax_loader.h"
 #include "ui/text/token/token_storage.h"
 #include "ui/unicode.h"
@@ -25,18 +26,11 @@ namespace {
 slate::SP<Syntax> cSyntax()
 {
     static slate::SP<Syntax> s_syntax = [] {
-        const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                             ("vantrel-token-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        const std::filesystem::path copy = folder / "c.tmLanguage";
-        std::filesystem::copy_file(
-            std::filesystem::path(VANTREL_TEST_DATA_DIR) / "grammars" / "c.tmLanguage", copy,
-            std::filesystem::copy_options::overwrite_existing);
+        test_support::ScratchFolder folder("vantrel-token-bench");
+        const ustring copy = folder.write(
+            "c.tmLanguage", test_support::readFile(test_support::dataPath("grammars/c.tmLanguage")));
         static SyntaxLoader loader;
-        slate::SP<Syntax> syntax = loader.loadSyntax(toUstring(copy.string()));
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-        return syntax;
+        return loader.loadSyntax(copy);
     }();
     return s_syntax;
 }

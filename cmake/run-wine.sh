@@ -20,14 +20,36 @@ wine_dir=${WINE_TOOLS_DIR:-/usr/lib/wine}
 export WINEPREFIX="$prefix"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# The faces the editor names by default are mapped to the free,
+# metric-compatible Liberation fonts, so text looks and measures the same on
+# every machine. A face whose stand-in is not installed falls back as usual.
+# The stamp carries a version: change it when the list changes.
+fonts_stamp="$prefix/.fonts-1"
+map_fonts() {
+  [ -f "$fonts_stamp" ] && return 0
+  reg_file="$prefix/font-replacements.reg"
+  cat >"$reg_file" <<'EOF_REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Courier New"="Liberation Mono"
+"Arial"="Liberation Sans"
+"Times New Roman"="Liberation Serif"
+EOF_REG
+  "$wine_dir/wine64" regedit /S "$reg_file" >/dev/null 2>&1 && touch "$fonts_stamp"
+}
+
 if [ "$init" = yes ]; then
   mkdir -p "$prefix"
   "$wine_dir/wine64" wineboot -i >/dev/null 2>&1
   status=$?
+  [ $status -eq 0 ] && map_fonts
   "$wine_dir/wineserver" -w
   [ $status -eq 0 ] && touch "$prefix/.created"
   exit $status
 fi
+map_fonts
 if [ "$display" = yes ] && [ -z "${DISPLAY:-}" ]; then
   xvfb-run -a -s "-screen 0 1280x1024x24" "$wine_dir/wine64" "$@"
 else

@@ -7,7 +7,7 @@ VANTREL_PACKAGES="
   wine64 wine64-tools libwine-dev
   xvfb xauth libgl1-mesa-dri fonts-wine fonts-dejavu-core
   libicu-dev libonig-dev libtinyxml-dev libhunspell-dev hunspell-en-us libpng-dev zlib1g-dev
-  libcurl4-openssl-dev libboost-regex-dev libboost-python-dev libpython3-dev
+  libcurl4-openssl-dev libboost-regex-dev libboost-python-dev libpython3-dev fonts-liberation2
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   locales
 "

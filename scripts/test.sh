@@ -22,4 +22,4 @@ cmake -S "$root" -B "$sanitize_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 ninja -C "$sanitize_build" -j "$jobs" vantrel_tests
 echo "== Tests with sanitizers"
 (cd "$sanitize_build" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --output-on-failure)
+  ctest --output-on-failure -j 2)

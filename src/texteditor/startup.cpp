@@ -61,8 +61,14 @@ bool startupBase(const ustring& dataDirectory, FileSystemFactory factory)
                 VLOG << u"Unable to create " << folder;
         }
         if (!mountPath(u"UserOptions", options, factory) || !mountPath(u"Packages", packages, factory)) {
-            NotificationManager::get().// The program exits next, so the box must stay up until it is read.
-            NotificationManager::get().displayBlockingError(u"Unable to mount data directory, exiting");
+            // The program exits next, so the box must stay up until it is
+            // read. Without a notification manager (a tool, a test) the box
+            // is shown directly.
+            const ustring message = u"Unable to mount data directory, exiting";
+            if (NotificationManager::alive())
+                NotificationManager::get().displayBlockingError(message);
+            else
+                showErrorBox(nullptr, u"Error", message);
             return false;
         }
     }

@@ -28,7 +28,8 @@ bool mountPath(const ustring& mountPoint, const ustring& nativeDirectory, FileSy
 // "Packages", "Packages/Default" and "Options" where missing and mounts
 // "UserOptions" and "Packages" on them; then creates the options manager.
 // False, after showing "Unable to mount data directory, exiting", when a
-// mount fails: the program then exits. Needs the notification manager.
+// mount fails: the program then exits. Shows that through the notification
+// manager when one exists, else in an error box of its own.
 bool startupBase(const ustring& dataDirectory, FileSystemFactory factory);
 // Creates the language-service singletons (syntax manager and loader, colour
 // schemes, preferences, spelling) and watches theme files. After startupBase.

@@ -1,15 +1,18 @@
 // Cache files: one compressed binary record behind a version word and the
-// record's uncompressed size. The record is inflated straight into a buffer
-// of exactly the stated size, so a cache loads with one allocation and no
-// parsing. Because the file may be truncated, stale or damaged, nothing in it
-// is trusted: a stated size that the compressed bytes could not produce is
-// rejected at once, one far beyond what records usually compress to is not
-// allocated up front (the buffer then grows with the bytes really decoded),
-// and only a stream that decodes completely, to no more than the stated
-// size, counts as a cache.
+// record's uncompressed size. Because the file may be truncated, stale,
+// damaged or made to inflate without end, nothing in it is trusted: a stated
+// size beyond kMaximumCacheRecordSize, or beyond what the compressed bytes
+// could produce, is rejected at once; a plausible one is allocated up front
+// (the usual case: one allocation, no copy); an implausible one is not, and
+// the output then goes into blocks that double in size as real bytes
+// arrive, joined once at the end, so memory follows the data rather than the
+// header and no byte is copied more than once. Only a stream that decodes
+// completely, to no more than the stated size, counts as a cache.
 #include "ui/cache_file.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -29,6 +32,13 @@ constexpr uint64_t kMaximumDeflateRatio = 1032;
 // says; beyond it the output grows as real bytes arrive.
 constexpr uint64_t kPlausibleRatio = 16;
 constexpr uint64_t kMinimumGuess = 65536;
+
+// The little-endian 32-bit word at `p`, as byte_buffer.h writes them.
+int32_t wordAt(const unsigned char* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
 
 struct FileCloser {
     FILE* file;
@@ -60,69 +70,85 @@ bool readWholeFile(const ustring& path, ReadBuffer& buffer)
 bool readCacheFile(const ustring& path, int32_t expectedVersion, ReadBuffer& buffer)
 {
     ReadBuffer file;
-    if (!readWholeFile(path, file))
-        return false;
+    return readWholeFile(path, file) && decodeCacheFile(file.begin(), file.size(), expectedVersion, buffer);
+}
 
-    int32_t version = 0;
-    readInt32(file, version);
-    if (version != expectedVersion)
+bool decodeCacheFile(const unsigned char* bytes, size_t length, int32_t expectedVersion, ReadBuffer& buffer)
+{
+    if (length < 8 || wordAt(bytes) != expectedVersion)
         return false;
-
-    int32_t statedSize = 0;
-    if (!readInt32(file, statedSize) || statedSize < 0)
+    const int32_t statedSize = wordAt(bytes + 4);
+    if (statedSize < 0 || static_cast<uint64_t>(statedSize) > kMaximumCacheRecordSize)
         return false;
     const uint64_t size = static_cast<uint64_t>(statedSize);
-    const uint64_t compressedBytes = file.remaining();
+    const uint64_t compressedBytes = length - 8;
     if (size > compressedBytes * kMaximumDeflateRatio || compressedBytes > std::numeric_limits<uInt>::max())
         return false;
-
-    // The output starts at the stated size when that is a plausible
-    // expansion of the compressed bytes, and otherwise grows as the stream
-    // really produces bytes, up to the stated size: memory follows the data,
-    // not the header.
-    uint64_t capacity = compressedBytes * kPlausibleRatio + kMinimumGuess;
-    if (capacity > size)
-        capacity = size;
-    buffer.reset(static_cast<size_t>(capacity));
 
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         return false;
-    stream.next_in = const_cast<Bytef*>(file.cursor());
+    stream.next_in = const_cast<Bytef*>(bytes + 8);
     stream.avail_in = static_cast<uInt>(compressedBytes);
+
+    // The output goes into blocks: the first of a plausible expansion of the
+    // compressed bytes (the whole record, usually), each later one as large
+    // as everything before it, none beyond the stated size.
+    std::vector<ReadBuffer> blocks;
     uint64_t produced = 0;
+    uint64_t capacity = 0; // of all blocks together
     int result = Z_OK;
     // One spare byte beyond the stated size tells a stream that decodes to
     // more than the header says from one that fits exactly.
     unsigned char spare;
     while (result == Z_OK) {
         if (produced == capacity && capacity < size) {
-            capacity = capacity * 2 < size ? capacity * 2 : size;
-            buffer.resize(static_cast<size_t>(capacity));
+            uint64_t blockSize = capacity ? capacity : compressedBytes * kPlausibleRatio + kMinimumGuess;
+            if (blockSize > size - capacity)
+                blockSize = size - capacity;
+            blocks.emplace_back();
+            blocks.back().reset(static_cast<size_t>(blockSize));
+            capacity += blockSize;
         }
         const bool full = produced == capacity;
-        stream.next_out = full ? &spare : buffer.begin() + produced;
-        stream.avail_out = full ? 1 : static_cast<uInt>(capacity - produced);
-        const uInt roomBefore = stream.avail_out;
+        ReadBuffer* block = full ? nullptr : &blocks.back();
+        const uInt room = full ? 1 : static_cast<uInt>(capacity - produced);
+        stream.next_out = full ? &spare : block->begin() + (block->size() - room);
+        stream.avail_out = room;
         result = inflate(&stream, Z_NO_FLUSH);
-        if (full && stream.avail_out != roomBefore)
+        if (full && stream.avail_out != room)
             result = Z_BUF_ERROR; // more output than stated
         else if (!full)
-            produced += roomBefore - stream.avail_out;
+            produced += room - stream.avail_out;
         if (result == Z_OK && stream.avail_in == 0 && stream.avail_out != 0)
             result = Z_BUF_ERROR; // the input ended inside the stream
     }
     inflateEnd(&stream);
     if (result != Z_STREAM_END)
         return false;
+
+    if (blocks.size() == 1) {
+        buffer = std::move(blocks.front());
+    } else {
+        // Every block but the last is full.
+        buffer.reset(static_cast<size_t>(produced));
+        unsigned char* out = buffer.begin();
+        size_t left = static_cast<size_t>(produced);
+        for (const ReadBuffer& block : blocks) {
+            const size_t used = std::min(block.size(), left);
+            std::memcpy(out, block.begin(), used);
+            out += used;
+            left -= used;
+        }
+    }
     buffer.setEnd(buffer.begin() + produced);
     return true;
 }
 
 bool writeCacheFile(const ustring& path, int32_t version, const WriteBuffer& record)
 {
-    // The header states the size in 32 bits.
-    if (record.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+    // A record the reader would refuse is not worth writing.
+    if (record.size() > kMaximumCacheRecordSize)
         return false;
     uLongf compressedSize = compressBound(static_cast<uLong>(record.size()));
     std::vector<Bytef> compressed(compressedSize);

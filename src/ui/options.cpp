@@ -436,10 +436,22 @@ bool Options::hasAncestor(const Options* other) const
     return false;
 }
 
-void Options::addListener(Listener listener)
+Options::ListenerId Options::addListener(Listener listener)
 {
-    if (listener)
-        m_listeners.push_back(std::move(listener));
+    if (!listener)
+        return 0;
+    m_listeners.push_back({++m_lastListenerId, std::move(listener)});
+    return m_lastListenerId;
+}
+
+void Options::removeListener(ListenerId id)
+{
+    for (auto it = m_listeners.begin(); it != m_listeners.end(); ++it) {
+        if (it->first == id) {
+            m_listeners.erase(it);
+            return;
+        }
+    }
 }
 
 void Options::clearListeners() { m_listeners.clear(); }
@@ -448,9 +460,9 @@ void Options::notifyChanged()
 {
     // A copy, so that a listener which clears the list (against the rules)
     // does not destroy the callback that is running.
-    std::vector<Listener> listeners = m_listeners;
-    for (const Listener& listener : listeners)
-        listener();
+    std::vector<std::pair<ListenerId, Listener>> listeners = m_listeners;
+    for (const auto& listener : listeners)
+        listener.second();
     // By index, with the size read each time, so that a child unlinked along
     // the way is never reached through a stale iterator.
     for (size_t i = 0; i < m_children.size(); ++i)

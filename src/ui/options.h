@@ -155,7 +155,13 @@ public:
 
     // Appends a listener; the same callback added twice runs twice. An empty
     // callback is ignored (it could only stop a notification half way).
-    void addListener(Listener listener);
+    // Returns the listener's id for removeListener: 1, 2, 3... never reused;
+    // 0 for an ignored callback.
+    using ListenerId = uint64_t;
+    ListenerId addListener(Listener listener);
+    // Removes one listener; an unknown id is ignored. Owners that share the
+    // options with others remove only their own.
+    void removeListener(ListenerId id);
     void clearListeners();
     // Runs every listener in registration order, then notifies every child
     // in the order they were linked, depth first.
@@ -209,7 +215,8 @@ private:
     std::vector<slate::SP<Options>> m_parents;
     // Not counted: a child leaves every parent before it is destroyed.
     std::vector<Options*> m_children;
-    std::vector<Listener> m_listeners;
+    std::vector<std::pair<ListenerId, Listener>> m_listeners;
+    ListenerId m_lastListenerId = 0;
 };
 
 // Why `key` cannot be stored by Options::set, as the message the plug-in

@@ -8,23 +8,6 @@
 
 namespace {
 
-// Trailing bytes after each lead byte. 80-BF are continuation bytes and
-// F8-FF are never legal; both are caught by isLegalUtf8.
-int trailingBytes(unsigned char lead)
-{
-    if (lead < 0xC0)
-        return 0;
-    if (lead < 0xE0)
-        return 1;
-    if (lead < 0xF0)
-        return 2;
-    if (lead < 0xF8)
-        return 3;
-    if (lead < 0xFC)
-        return 4;
-    return 5;
-}
-
 const unsigned char kFirstByteMark[5] = {0x00, 0x00, 0xC0, 0xE0, 0xF0};
 
 bool isHighSurrogate(uint32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -32,30 +15,57 @@ bool isLowSurrogate(uint32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 } // namespace
 
+Utf8Sequence decodeUtf8Sequence(const unsigned char* p, const unsigned char* end, bool allowSurrogates)
+{
+    const Utf8Sequence invalid{Utf8Status::invalid, 1, 0};
+    const unsigned char lead = *p;
+    if (lead < 0x80)
+        return {Utf8Status::valid, 1, lead};
+    int length;
+    uint32_t value;
+    // The range of the second byte; later ones are always 80..BF.
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead < 0xC2) {
+        return invalid;
+    } else if (lead < 0xE0) {
+        length = 2;
+        value = lead & 0x1F;
+    } else if (lead < 0xF0) {
+        length = 3;
+        value = lead & 0x0F;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED && !allowSurrogates)
+            high = 0x9F;
+    } else if (lead < 0xF5) {
+        length = 4;
+        value = lead & 0x07;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return invalid;
+    }
+    for (int i = 1; i < length; ++i) {
+        if (end - p <= i)
+            return {Utf8Status::incomplete, i, 0};
+        const unsigned char next = p[i];
+        if (next < low || next > high)
+            return invalid;
+        low = 0x80;
+        high = 0xBF;
+        value = value << 6 | (next & 0x3F);
+    }
+    return {Utf8Status::valid, length, value};
+}
+
 bool isLegalUtf8(const unsigned char* source, int length)
 {
     if (length < 1 || length > 4)
         return false;
-    const unsigned char lead = source[0];
-    if (length >= 4 && (source[3] < 0x80 || source[3] > 0xBF))
-        return false;
-    if (length >= 3 && (source[2] < 0x80 || source[2] > 0xBF))
-        return false;
-    if (length >= 2) {
-        const unsigned char second = source[1];
-        if (second > 0xBF)
-            return false;
-        switch (lead) {
-        case 0xE0: if (second < 0xA0) return false; break;
-        case 0xED: if (second > 0x9F) return false; break;
-        case 0xF0: if (second < 0x90) return false; break;
-        case 0xF4: if (second > 0x8F) return false; break;
-        default: if (second < 0x80) return false;
-        }
-    }
-    if (lead >= 0x80 && lead < 0xC2)
-        return false;
-    return lead <= 0xF4;
+    const Utf8Sequence sequence = decodeUtf8Sequence(source, source + length);
+    return sequence.status == Utf8Status::valid && sequence.length == length;
 }
 
 ConversionResult convertUtf8ToUtf16(const unsigned char** sourceStart, const unsigned char* sourceEnd,
@@ -65,19 +75,12 @@ ConversionResult convertUtf8ToUtf16(const unsigned char** sourceStart, const uns
     uchar* target = *targetStart;
     ConversionResult result = conversionOk;
     while (source < sourceEnd) {
-        const int extra = trailingBytes(*source);
-        if (extra >= sourceEnd - source) {
-            result = sourceExhausted;
+        const Utf8Sequence sequence = decodeUtf8Sequence(source, sourceEnd);
+        if (sequence.status != Utf8Status::valid) {
+            result = sequence.status == Utf8Status::incomplete ? sourceExhausted : sourceIllegal;
             break;
         }
-        if (!isLegalUtf8(source, extra + 1)) {
-            result = sourceIllegal;
-            break;
-        }
-        static const unsigned char kPayloadMask[4] = {0x7F, 0x1F, 0x0F, 0x07};
-        uint32_t value = source[0] & kPayloadMask[extra];
-        for (int i = 1; i <= extra; ++i)
-            value = (value << 6) | (source[i] & 0x3F);
+        uint32_t value = sequence.codePoint;
         if (target >= targetEnd) {
             result = targetExhausted;
             break;
@@ -93,7 +96,7 @@ ConversionResult convertUtf8ToUtf16(const unsigned char** sourceStart, const uns
             *target++ = static_cast<uchar>(0xD800 + (value >> 10));
             *target++ = static_cast<uchar>(0xDC00 + (value & 0x3FF));
         }
-        source += extra + 1;
+        source += sequence.length;
     }
     *sourceStart = source;
     *targetStart = target;

@@ -4,16 +4,42 @@
 // the file decoders) that encodes unpaired surrogates on their own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "ui/ustring.h"
 
 enum ConversionResult {
     conversionOk = 0,
-    sourceExhausted = 1, // the input ends inside a character
+    sourceExhausted = 1, // the input ends inside a character, well-formed so far
     targetExhausted = 2, // no room for the next character
     sourceIllegal = 3,
 };
+
+// What decodeUtf8Sequence found.
+enum class Utf8Status {
+    valid,      // a well-formed sequence
+    incomplete, // the bytes end inside a sequence that is well-formed so far
+    invalid,    // not the start of a well-formed sequence
+};
+
+struct Utf8Sequence {
+    Utf8Status status;
+    // valid: the sequence's length, 1 to 4; incomplete: the bytes present;
+    // invalid: 1, the byte to step over.
+    int length;
+    uint32_t codePoint; // only when valid
+};
+
+// Reads the UTF-8 sequence that starts at `p` (before `end`), never at or past
+// `end`. Well-formed is the Unicode Standard's table: a lead byte 00..7F or
+// C2..F4, and every continuation byte in 80..BF, the second one narrower
+// after E0 (A0..BF), ED (80..9F), F0 (90..BF) and F4 (80..8F), which leaves
+// out overlong forms, encoded surrogates and everything above U+10FFFF. With
+// `allowSurrogates` an encoded surrogate (ED A0..BF 80..BF, as the lenient
+// UTF-16 conversion writes a lone one) is valid too. Every UTF-8 reader in
+// the program decides what is well-formed through this function.
+Utf8Sequence decodeUtf8Sequence(const unsigned char* p, const unsigned char* end, bool allowSurrogates = false);
 
 // Both cursors are left after the last character converted.
 ConversionResult convertUtf16ToUtf8(const uchar** sourceStart, const uchar* sourceEnd,

@@ -27,14 +27,26 @@ class TiXmlDocument;
 class TiXmlNode;
 class Options;
 
-// Parses the UTF-8 document `text` (`length` bytes; a NUL ends it early)
-// into `document`, replacing what it held. CR LF and lone CR become LF first,
-// as TinyXML's own file loading does. True when TinyXML reports no error;
-// otherwise `document.ErrorDesc()` says why. Any thread.
-bool parseXmlDocument(TiXmlDocument& document, const char* text, size_t length, bool keepWhiteSpace);
-inline bool parseXmlDocument(TiXmlDocument& document, const std::string& text, bool keepWhiteSpace)
+// Element nesting deeper than this is refused before TinyXML, which recurses
+// once per level, sees it. Real documents stay far below it.
+constexpr int kMaximumXmlDepth = 1000;
+
+// Parses the UTF-8 document `text` (`length` bytes) into `document`,
+// replacing what it held. CR LF and lone CR become LF first, as TinyXML's
+// own file loading does, and bytes that are not well-formed UTF-8 become the
+// byte FF (so the text holding them still reads as not UTF-8). With
+// `keepWhiteSpace`, text comes back exactly, also a "string" element that
+// holds only white space. True when the document parsed;
+// false for an embedded NUL, nesting deeper than kMaximumXmlDepth or a
+// TinyXML error, with `document.Error()` set and `*error` (when `error` is
+// not null) saying why, with the line and column where TinyXML knows them.
+// Any thread.
+bool parseXmlDocument(TiXmlDocument& document, const char* text, size_t length, bool keepWhiteSpace,
+                      std::string* error);
+inline bool parseXmlDocument(TiXmlDocument& document, const std::string& text, bool keepWhiteSpace,
+                             std::string* error = nullptr)
 {
-    return parseXmlDocument(document, text.data(), text.size(), keepWhiteSpace);
+    return parseXmlDocument(document, text.data(), text.size(), keepWhiteSpace, error);
 }
 
 // Writers. Each appends to `node` (never null) a new last child element named

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 
+#include "support/scratch_folder.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -17,27 +18,14 @@ class PosixFileSystemTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vantrel-posix-fs-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        m_directory = pattern;
         m_system.reset(slate::PosixFileSystem::create(toUstring(m_directory)));
         ASSERT_TRUE(m_system);
     }
-    void TearDown() override
-    {
-        m_system.reset();
-        std::string command = "rm -rf '" + m_directory + "'";
-        ASSERT_EQ(0, system(command.c_str()));
-    }
-    void write(const std::string& name, const std::string& bytes)
-    {
-        std::string full = m_directory + "/" + name;
-        std::string command = "mkdir -p \"$(dirname '" + full + "')\"";
-        ASSERT_EQ(0, system(command.c_str()));
-        std::ofstream(full, std::ios::binary) << bytes;
-    }
+    void TearDown() override { m_system.reset(); }
+    void write(const std::string& name, const std::string& bytes) { m_folder.write(name, bytes); }
 
-    std::string m_directory; // without a final "/"
+    test_support::ScratchFolder m_folder{"vantrel-posix-fs"};
+    const std::string m_directory = m_folder.path().string(); // without a final "/"
     std::unique_ptr<slate::PosixFileSystem> m_system;
 };
 

@@ -7,6 +7,7 @@
 #include "filesystem/file_manager.h"
 #include "filesystem/file_utils.h"
 #include "filesystem/posix_file_system.h"
+#include "support/scratch_folder.h"
 #include "texteditor/startup.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
@@ -25,9 +26,6 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/vantrel-startup-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        m_root = toUstring(pattern);
         m_notifications = new NotificationManager(u"Vantrel");
         m_notifications->setErrorBoxFunction(
             [this](platform::WindowHandle, const ustring&, const ustring& text) { m_errors.push_back(text); });
@@ -37,10 +35,10 @@ protected:
     {
         shutdownBase();
         NotificationManager::destroy();
-        std::system(("rm -rf '" + toUtf8(m_root) + "'").c_str());
     }
 
-    ustring m_root;
+    test_support::ScratchFolder m_folder{"vantrel-startup"};
+    const ustring m_root = toUstring(m_folder.path().string());
     NotificationManager* m_notifications = nullptr;
     std::vector<ustring> m_errors;
 };
@@ -70,6 +68,16 @@ TEST_F(StartupTest, FailedMountReportsAndFails)
     EXPECT_FALSE(startupBase(m_root + u"/Data", refuseFileSystem));
     EXPECT_EQ(std::vector<ustring>{u"Unable to mount data directory, exiting"}, m_errors);
     EXPECT_FALSE(OptionsManager::alive());
+}
+
+// A tool or test may start the base without a notification manager; the
+// failure is then shown without one.
+TEST_F(StartupTest, FailedMountWithoutNotificationManagerStillFails)
+{
+    NotificationManager::destroy();
+    EXPECT_FALSE(startupBase(m_root + u"/Data", refuseFileSystem));
+    EXPECT_FALSE(OptionsManager::alive());
+    NotificationManager::set(new NotificationManager(u"Vantrel"));
 }
 
 } // namespace

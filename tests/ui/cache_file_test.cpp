@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +16,22 @@
 
 #include "ui/cache_file.h"
 #include "ui/unicode.h"
+
+// The largest array allocation made while `s_trackArrays` is set: the cache
+// reader's buffers are arrays, so this shows what a read allocates.
+std::atomic<bool> s_trackArrays{false};
+std::atomic<size_t> s_largestArray{0};
+
+void* operator new[](size_t size)
+{
+    if (s_trackArrays && size > s_largestArray)
+        s_largestArray = size;
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+void operator delete[](void* memory) noexcept { std::free(memory); }
+void operator delete[](void* memory, size_t) noexcept { std::free(memory); }
 
 namespace {
 
@@ -261,6 +281,60 @@ TEST_F(CacheFileTest, RandomAndTruncatedBytesNeverCrash)
                 readString(read, text);
         }
     }
+}
+
+// A stated size far above what the stream really holds, but within what
+// its compressed bytes could expand to, is not allocated up front.
+TEST_F(CacheFileTest, StatedSizeIsNotAllocatedBeforeTheBytesArrive)
+{
+    std::mt19937 random(7);
+    std::string noise(20000, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    const std::vector<unsigned char> stream = compressed(noise);
+    std::vector<unsigned char> bytes = header(kVersion, 16u << 20);
+    bytes.insert(bytes.end(), stream.begin(), stream.end());
+    const ustring file = path("inflated.cache");
+    writeBytes(file, bytes);
+
+    ReadBuffer read;
+    s_largestArray = 0;
+    s_trackArrays = true;
+    const bool accepted = readCacheFile(file, kVersion, read);
+    s_trackArrays = false;
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(noise.size(), read.size());
+    EXPECT_LT(s_largestArray.load(), size_t(2) << 20);
+}
+
+// Records beyond the cap are neither written nor read, whatever their
+// compressed size; just below it they round-trip. The record's bytes differ
+// from place to place, so blocks joined out of order would show.
+TEST_F(CacheFileTest, RecordSizeIsCappedAndLargeRecordsComeBackInOrder)
+{
+    std::string pattern;
+    for (int i = 0; i < 4096; ++i)
+        pattern += static_cast<char>(i * 7 + i / 256);
+    std::string large;
+    while (large.size() + pattern.size() <= kMaximumCacheRecordSize)
+        large += pattern;
+    WriteBuffer record;
+    record.append(large.data(), large.size());
+    const ustring file = path("large.cache");
+    ASSERT_TRUE(writeCacheFile(file, kVersion, record));
+    ReadBuffer read;
+    ASSERT_TRUE(readCacheFile(file, kVersion, read));
+    ASSERT_EQ(large.size(), read.size());
+    EXPECT_EQ(0, std::memcmp(large.data(), read.begin(), large.size()));
+
+    record.append(pattern.data(), pattern.size());
+    EXPECT_FALSE(writeCacheFile(path("too-large.cache"), kVersion, record));
+
+    const std::vector<unsigned char> stream = compressed(large + pattern);
+    std::vector<unsigned char> bytes = header(kVersion, static_cast<uint32_t>(large.size() + pattern.size()));
+    bytes.insert(bytes.end(), stream.begin(), stream.end());
+    writeBytes(file, bytes);
+    EXPECT_FALSE(readCacheFile(file, kVersion, read));
 }
 
 } // namespace

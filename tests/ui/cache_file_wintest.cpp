@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 
+#include "support/program_files.h"
+#include "support/scratch_folder.h"
 #include "ui/cache_file.h"
 #include "ui/unicode.h"
 
@@ -14,13 +13,8 @@ namespace {
 // and letters in another case than on disk all resolve to the same file.
 TEST(CacheFileWin32, WindowsPathRoundTrips)
 {
-    char pattern[] = "/tmp/vantrel_wincache_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string directory = pattern;
-    std::string windowsDirectory = "Z:" + directory;
-    for (char& c : windowsDirectory)
-        if (c == '/')
-            c = '\\';
+    const test_support::ScratchFolder folder("vantrel-wincache");
+    const std::string windowsDirectory = toUtf8(test_support::programPath(folder.path()));
 
     WriteBuffer record;
     writeString(record, u"Packages/Default/Default.keymap");
@@ -33,9 +27,6 @@ TEST(CacheFileWin32, WindowsPathRoundTrips)
     EXPECT_EQ(text, u"Packages/Default/Default.keymap");
 
     EXPECT_FALSE(readCacheFile(toUstring(windowsDirectory + "\\absent.cache"), kSyntaxSummaryCacheVersion, read));
-
-    std::remove((directory + "/Summary.cache").c_str());
-    rmdir(directory.c_str());
 }
 
 } // namespace

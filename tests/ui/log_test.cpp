@@ -76,12 +76,18 @@ TEST(Log, DebuggerLineCarriesPaddedPrefix)
     const std::string longFunction(70, 'f');
     const std::string hugeFunction(200, 'g');
     const std::string hugePrefix = ("huge.cpp:1   " + hugeFunction).substr(0, 127);
+    // 70 two-byte characters: the cut at 127 bytes falls inside the 64th.
+    std::string accented;
+    for (int i = 0; i < 70; ++i)
+        accented += "\xC3\xA9";
+    accented += ".cpp";
     const Case cases[] = {
         {"C:\\work\\src\\ui\\log.cpp", 7, "F", padded("log.cpp:7   F") + u"M\n"},
         {"plain.cpp", 222, "run", padded("plain.cpp:222 run") + u"M\n"},
         {"src/ui/slashes.cpp", 1234, "go", padded("slashes.cpp:1234 go") + u"M\n"},
         {"long.cpp", 10, longFunction, padded("long.cpp:10  " + longFunction) + u"M\n"},
         {"huge.cpp", 1, hugeFunction, ustring(hugePrefix.begin(), hugePrefix.end()) + u"M\n"},
+        {accented.c_str(), 1, "f", ustring(63, u'\u00e9') + u" M\n"},
     };
     DiagnosticsRecorder recorder;
     ScopedDebugOutput on(true);
@@ -166,6 +172,9 @@ void logFromWorker(void*) { VLOG << u"from worker"; }
 
 TEST(Log, WorkerThreadReachesDebuggerButNoListener)
 {
+    // Delivery belongs to the first thread that delivers: make that this
+    // one, as the program's main thread is, even when the test runs alone.
+    notifyDebugListeners(u"claims delivery\n");
     DiagnosticsRecorder recorder;
     ScopedDebugOutput on(true);
     RecordingListener listener;

@@ -20,6 +20,7 @@
 #include "filesystem/memory_file_system.h"
 #include "filesystem/posix_file_system.h"
 #include "support/comma_decimal_locale.h"
+#include "support/scratch_folder.h"
 #include "ui/log.h"
 #include "ui/string_utils.h"
 #include "ui/unicode.h"
@@ -66,9 +67,6 @@ class OptionsFileTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/options_test_XXXXXX";
-        ASSERT_TRUE(mkdtemp(pattern));
-        m_directory = pattern;
         slate::FileManager::setInstance(new slate::FileManagerImpl);
         slate::FileManager::get().mount(u"UserOptions/",
                                         slate::PosixFileSystem::create(toUstring(m_directory)));
@@ -76,11 +74,6 @@ protected:
     void TearDown() override
     {
         slate::FileManager::destroy();
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(m_directory, ignored))
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(m_directory, ignored);
     }
 
     std::string nativePath(const std::string& name) const { return m_directory + "/" + name; }
@@ -105,7 +98,8 @@ protected:
         return names;
     }
 
-    std::string m_directory;
+    test_support::ScratchFolder m_folder{"vantrel-options"};
+    const std::string m_directory = m_folder.path().string();
 };
 
 } // namespace
@@ -394,6 +388,26 @@ TEST(OptionsInheritance, NotifyChangedRunsListenersThenChildrenDepthFirst)
     child->clearListeners();
     child->notifyChanged();
     EXPECT_EQ((std::vector<std::string>{"grandchild", "grandchild"}), calls);
+}
+
+// Two windows share one theme file: closing one must not stop the other's
+// reloads.
+TEST(OptionsListeners, RemovingOneListenerKeepsTheOthers)
+{
+    std::vector<std::string> calls;
+    SP<Options> options(new Options);
+    auto record = [&calls](const char* name) { return [&calls, name] { calls.push_back(name); }; };
+    const Options::ListenerId first = options->addListener(record("first"));
+    const Options::ListenerId twin = options->addListener(record("first"));
+    options->addListener(record("second"));
+    EXPECT_EQ(options->addListener(Options::Listener()), 0u);
+    EXPECT_NE(first, twin);
+
+    options->removeListener(first);
+    options->removeListener(first); // already gone: ignored
+    options->removeListener(0);
+    options->notifyChanged();
+    EXPECT_EQ((std::vector<std::string>{"first", "second"}), calls);
 }
 
 TEST(OptionsInheritance, DestroyedChildLeavesItsParents)

@@ -1,3 +1,5 @@
+// What only Win32 threads do; the rest of the threads' promises are in
+// thread_contract.cpp, run by both test programs.
 #include "ui/thread.h"
 
 #include <gtest/gtest.h>
@@ -7,28 +9,6 @@
 #include "ui/completion_routine.h"
 
 namespace {
-
-TEST(Win32Thread, JoinWithZeroTimeOutOnARunningThreadIsFalse)
-{
-    Event release(true, false);
-    Thread thread;
-    ASSERT_TRUE(thread.start([&release] { release.wait(); }));
-    EXPECT_FALSE(thread.join(0));
-    release.set();
-    EXPECT_TRUE(thread.join(platform::kInfiniteTimeout));
-}
-
-TEST(Win32Event, ResetModesBehaveAsSystemEvents)
-{
-    Event automatic(false, true);
-    EXPECT_TRUE(automatic.wait(0));
-    EXPECT_FALSE(automatic.wait(0));
-    Event manual(true, true);
-    EXPECT_TRUE(manual.wait(0));
-    EXPECT_TRUE(manual.wait(0));
-    manual.reset();
-    EXPECT_FALSE(manual.wait(0));
-}
 
 // A directory watcher waits on its wake-up event and starts its next read
 // when a completion routine has run: the wait must run the routine and end.

@@ -30,6 +30,10 @@ TEST(Unicode, StrictUtf8RejectsMalformedSequences)
         {"lone continuation", bytes({'a', 0x80})},
         {"five-byte lead", bytes({0xF8, 0x88, 0x80, 0x80, 0x80})},
         {"overlong three bytes", bytes({0xE0, 0x9F, 0xBF})},
+        {"ED swallowing an ASCII letter", bytes({0xED, 0x41, 0x80})},
+        {"F4 swallowing a line feed", bytes({0xF4, 0x0A, 0x80, 0x80})},
+        {"third byte not a continuation", bytes({0xE1, 0x80, 0x41})},
+        {"fourth byte not a continuation", bytes({0xF1, 0x80, 0x80, 0x0A})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -139,4 +143,50 @@ TEST(Unicode, IsLegalUtf8)
     EXPECT_FALSE(isLegalUtf8(ok, 5));
     const unsigned char lead[] = {0xF5, 0x80, 0x80, 0x80};
     EXPECT_FALSE(isLegalUtf8(lead, 4));
+}
+
+TEST(Unicode, SequenceReaderFollowsTheStandardTable)
+{
+    struct Case {
+        const char* name;
+        std::string input;
+        bool allowSurrogates;
+        Utf8Status status;
+        int length;
+        uint32_t codePoint;
+    };
+    const Utf8Status valid = Utf8Status::valid, incomplete = Utf8Status::incomplete, invalid = Utf8Status::invalid;
+    const Case cases[] = {
+        {"ASCII", "A", false, valid, 1, 0x41},
+        {"two bytes", bytes({0xC3, 0xA9}), false, valid, 2, 0xE9},
+        {"E0 lowest", bytes({0xE0, 0xA0, 0x80}), false, valid, 3, 0x800},
+        {"E0 overlong", bytes({0xE0, 0x9F, 0xBF}), false, invalid, 1, 0},
+        {"ED highest", bytes({0xED, 0x9F, 0xBF}), false, valid, 3, 0xD7FF},
+        {"ED below the continuations", bytes({0xED, 0x41, 0x80}), false, invalid, 1, 0},
+        {"ED surrogate", bytes({0xED, 0xA0, 0x80}), false, invalid, 1, 0},
+        {"ED surrogate allowed", bytes({0xED, 0xA0, 0x80}), true, valid, 3, 0xD800},
+        {"ED below the continuations even with surrogates", bytes({0xED, 0x41, 0x80}), true, invalid, 1, 0},
+        {"F0 lowest", bytes({0xF0, 0x90, 0x80, 0x80}), false, valid, 4, 0x10000},
+        {"F0 overlong", bytes({0xF0, 0x8F, 0xBF, 0xBF}), false, invalid, 1, 0},
+        {"F4 highest", bytes({0xF4, 0x8F, 0xBF, 0xBF}), false, valid, 4, 0x10FFFF},
+        {"F4 above U+10FFFF", bytes({0xF4, 0x90, 0x80, 0x80}), false, invalid, 1, 0},
+        {"F4 below the continuations", bytes({0xF4, 0x0A, 0x80, 0x80}), false, invalid, 1, 0},
+        {"later byte out of range", bytes({0xE2, 0x82, 0xC0}), false, invalid, 1, 0},
+        {"cut after the lead", bytes({0xE2}), false, incomplete, 1, 0},
+        {"cut after two of four", bytes({0xF0, 0x9F}), false, incomplete, 2, 0},
+        {"cut but already wrong", bytes({0xF4, 0x90}), false, invalid, 1, 0},
+        {"C1 lead", bytes({0xC1, 0xBF}), false, invalid, 1, 0},
+        {"F5 lead", bytes({0xF5, 0x80, 0x80, 0x80}), false, invalid, 1, 0},
+        {"lone continuation", bytes({0x80}), false, invalid, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto* p = reinterpret_cast<const unsigned char*>(c.input.data());
+        const Utf8Sequence sequence = decodeUtf8Sequence(p, p + c.input.size(), c.allowSurrogates);
+        EXPECT_EQ(c.status, sequence.status);
+        EXPECT_EQ(c.length, sequence.length);
+        if (c.status == valid) {
+            EXPECT_EQ(c.codePoint, sequence.codePoint);
+        }
+    }
 }

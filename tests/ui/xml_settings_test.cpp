@@ -185,4 +185,82 @@ TEST(XmlSettings, ConcurrentParsesKeepTheirOwnWhiteSpaceSetting)
     EXPECT_EQ(0, wrong.load());
 }
 
+std::string repeated(const std::string& text, int count)
+{
+    std::string out;
+    for (int i = 0; i < count; ++i)
+        out += text;
+    return out;
+}
+
+// Every way of opening markup that TinyXML reads differently from a plain
+// scan for "?>" or for quotes must still have its nesting counted.
+TEST(XmlSettings, NestingBeyondTheLimitIsRefusedHoweverItIsIntroduced)
+{
+    const std::string deep = repeated("<a>", kMaximumXmlDepth + 1);
+    const char* prefixes[] = {
+        "",
+        "<?x>",
+        "<?xml version=\"1.0\"?>",
+        "<?xml version=\"1>0<!--\"?>",
+        "<!DOCTYPE x>",
+        "<1 \"x>",
+        "<!-- -->",
+    };
+    for (const char* prefix : prefixes) {
+        SCOPED_TRACE(prefix);
+        TiXmlDocument document;
+        std::string error;
+        EXPECT_FALSE(parseXmlDocument(document, prefix + deep + "\"-->", true, &error));
+        EXPECT_TRUE(document.Error());
+        EXPECT_NE(std::string::npos, error.find("nested")) << error;
+    }
+
+    TiXmlDocument document;
+    const std::string limit = repeated("<a>", kMaximumXmlDepth) + repeated("</a>", kMaximumXmlDepth);
+    EXPECT_TRUE(parseXmlDocument(document, "<?x>" + limit, true)) << document.ErrorDesc();
+}
+
+// Bytes that are not UTF-8 become FF, which TinyXML steps over alone, so no
+// lead byte carries it past the end; such text still reads as not UTF-8.
+TEST(XmlSettings, BytesThatAreNotUtf8AreNeutralisedAndNulIsRefused)
+{
+    struct Case {
+        const char* name;
+        std::string input;
+        const char* text; // the root's text; null: refused
+    };
+    const Case cases[] = {
+        {"lead byte at the end of the text", std::string("<r>a\xE2</r>"), "a\xFF"},
+        {"lead byte before the terminator", std::string("<r>a</r>\xF0\x9F"), "a"},
+        {"ED swallowing a letter", std::string("<r>\xED" "A\x80</r>"), "\xFF" "A\xFF"},
+        {"Latin-1 byte", std::string("<r>caf\xE9</r>"), "caf\xFF"},
+        {"well-formed text unchanged", std::string("<r>h\xC3\xA9</r>"), "h\xC3\xA9"},
+        {"embedded NUL", std::string("<r>a\0b</r>", 9), nullptr},
+        {"trailing NUL", std::string("<r/>\0", 5), nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TiXmlDocument document;
+        std::string error;
+        const bool parsed = parseXmlDocument(document, c.input, true, &error);
+        if (!c.text) {
+            EXPECT_FALSE(parsed);
+            EXPECT_NE(std::string::npos, error.find("NUL")) << error;
+            continue;
+        }
+        ASSERT_TRUE(parsed) << error;
+        ASSERT_NE(nullptr, document.RootElement()->GetText());
+        EXPECT_EQ(std::string(c.text), document.RootElement()->GetText());
+    }
+}
+
+TEST(XmlSettings, ParseErrorsGiveTheirPlace)
+{
+    TiXmlDocument document;
+    std::string error;
+    EXPECT_FALSE(parseXmlDocument(document, std::string("<r>\n<s></r>"), true, &error));
+    EXPECT_NE(std::string::npos, error.find("(line 2, column ")) << error;
+}
+
 } // namespace

@@ -18,6 +18,7 @@
 #include <zlib.h>
 
 #include "ui/log.h"
+#include "ui/unicode.h"
 
 namespace {
 
@@ -62,43 +63,13 @@ ustring decodeLenient(const char* begin, const char* end)
     const auto* p = reinterpret_cast<const unsigned char*>(begin);
     const auto* stop = reinterpret_cast<const unsigned char*>(end);
     while (p < stop) {
-        const unsigned lead = *p;
-        int trailing;
-        uint32_t value;
-        uint32_t minimum;
-        if (lead < 0x80) {
-            out += static_cast<uchar>(lead);
-            ++p;
-            continue;
-        } else if (lead >= 0xC2 && lead < 0xE0) {
-            trailing = 1;
-            value = lead & 0x1F;
-            minimum = 0x80;
-        } else if (lead >= 0xE0 && lead < 0xF0) {
-            trailing = 2;
-            value = lead & 0x0F;
-            minimum = 0x800;
-        } else if (lead >= 0xF0 && lead < 0xF5) {
-            trailing = 3;
-            value = lead & 0x07;
-            minimum = 0x10000;
-        } else {
+        const Utf8Sequence sequence = decodeUtf8Sequence(p, stop, true);
+        if (sequence.status != Utf8Status::valid) {
             out += u'\xFFFD';
             ++p;
             continue;
         }
-        bool valid = stop - p > trailing;
-        for (int i = 1; valid && i <= trailing; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                valid = false;
-            else
-                value = (value << 6) | (p[i] & 0x3F);
-        }
-        if (!valid || value < minimum || value > 0x10FFFF) {
-            out += u'\xFFFD';
-            ++p;
-            continue;
-        }
+        uint32_t value = sequence.codePoint;
         if (value < 0x10000) {
             out += static_cast<uchar>(value);
         } else {
@@ -106,7 +77,7 @@ ustring decodeLenient(const char* begin, const char* end)
             out += static_cast<uchar>(0xD800 + (value >> 10));
             out += static_cast<uchar>(0xDC00 + (value & 0x3FF));
         }
-        p += trailing + 1;
+        p += sequence.length;
     }
     return out;
 }

@@ -97,32 +97,6 @@ const EncodingMap* filledEncodingMaps()
 // The tables exist before `main` starts, as the rest of the program expects.
 const bool s_tablesReady = (encodingNames(), buildEncodingReverseMaps(), true);
 
-// True when the bytes from `p` to `end`, too few for the sequence their lead
-// byte starts, could still grow into a well-formed UTF-8 sequence. Only such
-// a tail is worth keeping for the next chunk; anything else is invalid now.
-bool isUtf8Prefix(const unsigned char* p, const unsigned char* end)
-{
-    const unsigned char lead = p[0];
-    if (lead < 0xC2 || lead > 0xF4)
-        return false;
-    if (end - p >= 2) {
-        const unsigned char second = p[1];
-        unsigned char low = 0x80, high = 0xBF;
-        switch (lead) {
-        case 0xE0: low = 0xA0; break;
-        case 0xED: high = 0x9F; break;
-        case 0xF0: low = 0x90; break;
-        case 0xF4: high = 0x8F; break;
-        default: break;
-        }
-        if (second < low || second > high)
-            return false;
-    }
-    if (end - p >= 3 && (p[2] < 0x80 || p[2] > 0xBF))
-        return false;
-    return true;
-}
-
 // Remembers the first lost byte of a call.
 void noteLoss(const unsigned char* at, const unsigned char*& firstLoss)
 {
@@ -143,7 +117,9 @@ size_t decodeUtf8(const unsigned char*& input, const unsigned char* inputEnd, uc
             convertUtf8ToUtf16(&input, inputEnd, &output, output + (inputEnd - input), false);
         if (result == conversionOk)
             break;
-        if (result == sourceExhausted && !final && isUtf8Prefix(input, inputEnd))
+        // A sequence cut short but well-formed so far may end in the next
+        // chunk; anything else is invalid now.
+        if (result == sourceExhausted && !final)
             break;
         // An invalid lead byte, or the last bytes of the file cut short: one
         // "?" for the byte, then carry on with the next one.
@@ -209,7 +185,7 @@ size_t decodeChunkImpl(FileEncoding& encoding, FileEncoding fallback, const unsi
         const ConversionResult result =
             convertUtf8ToUtf16(&scratchInput, inputEnd, &scratchOutput, output + (inputEnd - input), false);
         if (result == conversionOk ||
-            (result == sourceExhausted && !final && isUtf8Prefix(scratchInput, inputEnd))) {
+            (result == sourceExhausted && !final)) {
             encoding = kEncodingUtf8;
             input = scratchInput;
             output = scratchOutput;

@@ -11,8 +11,8 @@
 // context's matcher keeps its own remembered results. Contexts whose end
 // pattern refers back to the begin match get no matcher here: the lexing
 // loop clones them per begin match, with the references filled in. Pattern
-// escapes that grammars use for characters but the UTF-16 engine reads as
-// bytes ("\x7F") are rewritten as code points on the way in.
+// escapes that grammars use for characters but the engine reads as bytes
+// ("\xFF") are rewritten as code points on the way in.
 #include "ui/text/lexer/compiled_lexer.h"
 
 #include <algorithm>
@@ -23,8 +23,8 @@
 #include "ui/statistics.h"
 #include "ui/text/lexer/arena_string_set.h"
 #include "ui/text/lexer/loaded_context.h"
+#include "ui/text/lexer/pattern_syntax.h"
 #include "ui/text/parse_exception.h"
-#include "ui/text/util/regex_utils.h"
 
 namespace {
 
@@ -53,73 +53,30 @@ const ScopeRecord* internJoined(ScopeNamePool& pool, const slate::usubstring& fi
     return pool.intern(slate::usubstring(buffer, buffer + length));
 }
 
-bool isHexDigit(uchar unit)
-{
-    return (unit >= u'0' && unit <= u'9') || (unit >= u'a' && unit <= u'f') ||
-           (unit >= u'A' && unit <= u'F');
-}
-
-bool isOctalDigit(uchar unit) { return unit >= u'0' && unit <= u'7'; }
-
-// Grammars are written for engines that read "\x7F" and "\0" as characters;
-// over UTF-16 the engine reads them as single bytes and refuses the pattern.
-// Rewrites them as code points ("\x{7F}", "\x{0}"), copying everything else,
-// escaped backslashes included, unchanged. Returns false (and leaves
-// `widened` alone) when the pattern has no such escape.
-bool widenByteEscapes(const slate::usubstring& pattern, ustring& widened)
-{
-    const uchar* p = pattern.begin;
-    const uchar* const end = pattern.end;
-    const uchar* copiedUpTo = p;
-    bool changed = false;
-    while (p != end) {
-        if (*p != u'\\' || p + 1 == end) {
-            ++p;
-            continue;
-        }
-        const uchar kind = p[1];
-        const uchar* digits = p + 2;
-        const uchar* digitsEnd = digits;
-        if (kind == u'x') {
-            while (digitsEnd != end && digitsEnd - digits < 2 && isHexDigit(*digitsEnd))
-                ++digitsEnd;
-        } else if (kind == u'0') {
-            digits = p + 1;
-            digitsEnd = digits + 1;
-            while (digitsEnd != end && digitsEnd - digits < 3 && isOctalDigit(*digitsEnd))
-                ++digitsEnd;
-        }
-        if (digitsEnd == digits) {
-            p += 2; // any other escape, "\\" included, stays as it is
-            continue;
-        }
-        if (!changed)
-            widened.clear();
-        changed = true;
-        widened.append(copiedUpTo, p);
-        widened += u"\\x{";
-        if (kind == u'x') {
-            widened.append(digits, digitsEnd);
-        } else {
-            unsigned value = 0;
-            for (const uchar* digit = digits; digit != digitsEnd; ++digit)
-                value = value * 8 + static_cast<unsigned>(*digit - u'0');
-            const char* hex = "0123456789ABCDEF";
-            if (value >= 16)
-                widened += static_cast<uchar>(hex[value / 16]);
-            widened += static_cast<uchar>(hex[value % 16]);
-        }
-        widened += u'}';
-        p = copiedUpTo = digitsEnd;
-    }
-    if (changed)
-        widened.append(copiedUpTo, end);
-    return changed;
-}
-
 const ScopeRecord* nameRecord(ScopeNamePool& names, const uchar* name)
 {
     return name && *name ? names.intern(slate::usubstring(name)) : nullptr;
+}
+
+// Gives `match` the capture scopes of `captureNames` (by capture number),
+// built on `base`.
+void setCaptureScopes(CompiledLexer& lexer, LexerMatch& match, const ScopeRecord* base,
+                      const std::vector<const uchar*>& captureNames)
+{
+    if (captureNames.empty())
+        return;
+    ScopeNamePool& names = lexer.names();
+    // A named capture 0 replaces the rule's own name.
+    if (captureNames[0])
+        match.scope = joinScope(lexer.joinedScopes(), base, nameRecord(names, captureNames[0]));
+    const size_t groups = captureNames.size() - 1;
+    if (!groups)
+        return;
+    const ScopeRecord** captureScopes = lexer.arena().allocateArray<const ScopeRecord*>(groups);
+    for (size_t group = 0; group < groups; ++group)
+        captureScopes[group] = nameRecord(names, captureNames[group + 1]);
+    match.numCaptures = static_cast<int32_t>(groups);
+    match.captureScopes = captureScopes;
 }
 
 } // namespace
@@ -239,6 +196,9 @@ LexerContext* CompiledLexer::copyContext(const LexerContext& source)
     context->srcRegexes = source.srcRegexes;
     context->numMatches = source.numMatches;
     context->matches = source.matches;
+    context->isWhile = source.isWhile;
+    context->whileSource = source.whileSource;
+    context->whileMatch = source.whileMatch;
     return context;
 }
 
@@ -270,8 +230,26 @@ std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedCont
             joinScope(joined, context->nameScope, nameRecord(names, loaded.contentName));
     }
 
-    std::vector<slate::usubstring> patterns;
     ustring widened;
+    // The lexer's copy of a loaded pattern text, byte escapes widened.
+    auto patternText = [&](const uchar* loadedText) {
+        slate::usubstring& pattern = patternBySource[loadedText];
+        if (!pattern.begin) {
+            const slate::usubstring written(loadedText);
+            pattern = patternTexts.copy(widenByteEscapes(written, widened)
+                                            ? slate::usubstring(widened)
+                                            : written);
+        }
+        return pattern;
+    };
+    auto compileMatcher = [&](const std::vector<slate::usubstring>& texts) {
+        try {
+            return MultiMatcher(texts, regexCache);
+        } catch (const oniguruma::regex_error& error) {
+            throw ParseException(std::string("Error in regex: ") + error.what());
+        }
+    };
+    std::vector<slate::usubstring> patterns;
     for (size_t i = 0; i < contexts.size(); ++i) {
         const LoadedContext& loaded = *contexts[i];
         LexerContext& context = *lexer->m_contexts[i];
@@ -283,13 +261,7 @@ std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedCont
 
         for (size_t k = 0; k < count; ++k) {
             const LoadedMatch& source = loaded.matches[k];
-            slate::usubstring& pattern = patternBySource[source.pattern];
-            if (!pattern.begin) {
-                const slate::usubstring written(source.pattern);
-                pattern = patternTexts.copy(widenByteEscapes(written, widened)
-                                                ? slate::usubstring(widened)
-                                                : written);
-            }
+            const slate::usubstring pattern = patternText(source.pattern);
             patterns.push_back(pattern);
 
             LexerMatch& match =
@@ -311,35 +283,28 @@ std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedCont
                                     match.target ? match.target->nameScope : nullptr);
             match.scope = joinScope(joined, base, nameRecord(names, source.name));
 
-            const std::vector<const uchar*>& captureNames = source.captureNames;
-            if (!captureNames.empty()) {
-                // A named capture 0 replaces the rule's own name.
-                if (captureNames[0])
-                    match.scope = joinScope(joined, base, nameRecord(names, captureNames[0]));
-                const size_t groups = captureNames.size() - 1;
-                if (groups) {
-                    const ScopeRecord** captureScopes =
-                        arena.allocateArray<const ScopeRecord*>(groups);
-                    for (size_t group = 0; group < groups; ++group)
-                        captureScopes[group] = nameRecord(names, captureNames[group + 1]);
-                    match.numCaptures = static_cast<int32_t>(groups);
-                    match.captureScopes = captureScopes;
-                }
-            }
+            setCaptureScopes(*lexer, match, base, source.captureNames);
 
             if (source.action == LexerContext::aPOP)
                 context.popIsParameterised = hasBackReferences(pattern);
         }
 
-        if (context.popIsParameterised) {
+        if (loaded.whilePattern) {
+            lexer->m_hasWhileContexts = true;
+            context.isWhile = true;
+            context.whileSource = patternText(loaded.whilePattern);
+            context.whileMatch.scope = context.contentScope;
+            setCaptureScopes(*lexer, context.whileMatch, context.contentScope,
+                             loaded.whileCaptureNames);
+            context.whileIsParameterised = hasBackReferences(context.whileSource);
+            if (!context.whileIsParameterised)
+                context.whileMatcher = compileMatcher({context.whileSource});
+        }
+
+        if (context.popIsParameterised || context.whileIsParameterised)
             context.srcRegexes = patterns;
-            continue;
-        }
-        try {
-            context.matcher = MultiMatcher(patterns, regexCache);
-        } catch (const oniguruma::regex_error& error) {
-            throw ParseException(std::string("Error in regex: ") + error.what());
-        }
+        if (!context.popIsParameterised)
+            context.matcher = compileMatcher(patterns);
     }
 
     LexerContext* rootContext = lexer->m_contexts[0];

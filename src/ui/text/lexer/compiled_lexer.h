@@ -76,6 +76,26 @@ struct LexerContext {
     // entry 0, or the last entry when the rule applies its end pattern last.
     const LexerMatch* matches = nullptr;
     int32_t index = 0; // position in the lexer's contexts
+
+    // A "while" context stays open as long as each following line begins
+    // with a match of its while pattern: at the start of every line the
+    // lexer checks the while contexts of its state from the outermost
+    // inward, and the first that fails is left with everything inside it.
+    bool isWhile = false;
+    // The while pattern refers to captures of the begin match, so the
+    // context is cloned per begin match (as for a parameterised end).
+    bool whileIsParameterised = false;
+    // The while pattern alone; empty (never matching) for other contexts,
+    // while parameterised, and in a clone whose pattern did not compile.
+    MultiMatcher whileMatcher;
+    // The while pattern's text in the lexer's arena (cloning fills it in).
+    slate::usubstring whileSource;
+    // The scopes of the line prefix the while pattern takes: the whole
+    // prefix has the content scope, its captures the names the rule gives.
+    LexerMatch whileMatch{nullptr, 0, nullptr, aNONE, nullptr};
+
+    // Whether the context must be cloned per begin match before use.
+    bool isParameterised() const { return popIsParameterised || whileIsParameterised; }
 };
 
 // A node of the tree of lexer states. A state stands for the whole stack of
@@ -142,9 +162,13 @@ public:
 
     // A new context owned by the lexer, appended to contexts() with the next
     // index, as a copy of `source` for cloning a parameterised context: same
-    // scopes, match table and pattern texts, an empty matcher, and
-    // popIsParameterised false.
+    // scopes, match tables and pattern texts, empty matchers, and neither
+    // pattern parameterised.
     LexerContext* copyContext(const LexerContext& source);
+
+    // Whether any context is a "while" context; when none is, lines start
+    // without checking any.
+    bool hasWhileContexts() const { return m_hasWhileContexts; }
 
     CloneMap& cloneMap() { return m_cloneMap; }
     // Storage of contexts, match tables and pattern texts (for example the
@@ -167,6 +191,7 @@ private:
     std::vector<LexerContext*> m_contexts; // constructed in the arena
     CloneMap m_cloneMap;
     std::unique_ptr<LexerState> m_root;
+    bool m_hasWhileContexts = false;
 };
 
 // Builds the lexer from `contexts` (root first; not empty) and sets each

@@ -16,15 +16,21 @@
 // remembers by being a twin of its own); "^" in a look-behind sees the line's
 // start from any search.
 //
+// A "while" context has no end pattern: it stays open as long as each line
+// begins with a match of its while pattern. Before a line is searched, the
+// open while contexts are checked from the outermost inward, each consuming
+// its prefix of the line (so a quote's "> " is taken once per line, however
+// deeply quotes nest); the first that fails is left with everything inside
+// it. Grammars without while rules skip the check.
+//
 // Two guards keep a grammar from stopping the loop. Searches allow empty
 // matches, as grammars expect (a look-ahead begin pattern enters a context
 // without consuming text), but a step that consumes nothing and stays in its
 // state, leaves a context that an empty step entered at that very place, or
-// enters a context again that it entered there before, would repeat forever
-// (leaving at once is also how a "while" rule, read as an end pattern, would
-// end on the line it began): such a step is dropped and the state is
-// searched again for a non-empty match only. And capture groups are split
-// with a bounded stack.
+// enters a context again that it entered there before, would repeat forever:
+// such a step is dropped and the state is searched again, refusing only an
+// empty match at that place. And capture groups are split with a bounded
+// stack.
 //
 // Contexts whose end pattern refers back to the begin match ("\1") are
 // cloned per begin match with the references filled in; a clone is keyed by
@@ -37,7 +43,7 @@
 #include <string>
 
 #include "ui/notification_manager.h"
-#include "ui/text/util/regex_utils.h"
+#include "ui/text/lexer/pattern_syntax.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -201,9 +207,24 @@ LexerContext* lineEndTwin(CompiledLexer& lexer, LexerContext& context)
         return found->second;
     LexerContext* twin = lexer.copyContext(context);
     twin->matcher = sameRegexes(context.matcher);
+    if (context.isWhile)
+        twin->whileMatcher = sameRegexes(context.whileMatcher);
     clones.emplace(CloneKey(&context, kTwinKey), twin);
     clones.emplace(CloneKey(twin, kTwinMark), twin);
     return twin;
+}
+
+// Builds `matcher` over `patterns` with a cache of its own; a pattern that
+// does not compile leaves it empty, and the error is shown to the user (when
+// anyone can be told).
+void compileReporting(MultiMatcher& matcher, const std::vector<slate::usubstring>& patterns)
+{
+    try {
+        matcher = MultiMatcher(patterns);
+    } catch (const oniguruma::regex_error& error) {
+        if (NotificationManager::alive())
+            NotificationManager::get().displayError(toUstring(error.what()));
+    }
 }
 
 bool isLineEndTwin(CompiledLexer& lexer, LexerContext* context)
@@ -217,6 +238,51 @@ struct OpenCapture {
     const uchar* begin;
     const uchar* end;
 };
+
+void splitMatch(ScopeNamePool& pool, const LexerMatch& entry, const slate::usubstring& match,
+                const std::vector<slate::usubstring>& captures, std::vector<TokenPiece>& pieces);
+
+// The start of a line in "while" contexts: their while patterns are
+// searched from the outermost open context inward, each from where the
+// previous one's match ended (where "\G" then matches). Each match is the
+// line prefix of its context, lexed in that context's state; the first
+// context whose pattern finds nothing is left, with everything inside it,
+// and the state it was entered from is returned. Moves `position` past the
+// prefixes and sets `anchor` to the end of the last one.
+LexerState* checkWhileContexts(MatchRegion& region, LexerWorkspace& workspace, LexerState* state,
+                               const uchar* begin, const uchar* end, const uchar*& position,
+                               const uchar*& anchor, std::vector<LexedToken>& out,
+                               LexerState* lineState)
+{
+    std::vector<LexerState*>& whileStates = workspace.whileStates;
+    whileStates.clear();
+    for (LexerState* open = state; open; open = open->parent)
+        if (open->context->isWhile)
+            whileStates.push_back(open);
+    ScopeNamePool& pool = state->compiledLexer->joinedScopes();
+    std::vector<slate::usubstring>& captures = workspace.captures;
+    std::vector<TokenPiece>& pieces = workspace.pieces;
+    for (auto open = whileStates.rbegin(); open != whileStates.rend(); ++open) {
+        LexerState& whileState = **open;
+        LexerContext& context = *whileState.context;
+        captures.clear();
+        pieces.clear();
+        region.restrictAnchor(anchor);
+        slate::usubstring match;
+        if (context.whileMatcher.search(region, 0, position, end, begin, end, match, captures,
+                                        true) < 0)
+            return whileState.parent;
+        if (match.begin > position)
+            pieces.push_back(TokenPiece{position, match.begin, context.contentScope});
+        splitMatch(pool, context.whileMatch, match, captures, pieces);
+        for (const TokenPiece& piece : pieces)
+            appendTokens(piece.begin, piece.end, absoluteScope(pool, whileState, piece.scope),
+                         lineState, out);
+        anchor = match.end;
+        position = std::max(position, match.end);
+    }
+    return state;
+}
 
 } // namespace
 
@@ -288,20 +354,26 @@ LexerContext* cloneContext(CompiledLexer& lexer, LexerContext& target,
         return found->second;
 
     LexerContext* clone = lexer.copyContext(target);
-    if (clone->numMatches > 0 && !clone->srcRegexes.empty()) {
+    if (!target.popIsParameterised) {
+        clone->matcher = sameRegexes(target.matcher);
+    } else if (clone->numMatches > 0 && !clone->srcRegexes.empty()) {
         const bool endFirst = clone->matches[0].action == LexerContext::aPOP;
         const size_t endIndex = endFirst ? 0 : clone->srcRegexes.size() - 1;
         const ustring endPattern = buildEndPattern(clone->srcRegexes[endIndex], captures);
         clone->srcRegexes[endIndex] = lexer.arena().copyString(endPattern);
-        try {
-            clone->matcher = MultiMatcher(clone->srcRegexes);
-        } catch (const oniguruma::regex_error& error) {
-            // The clone keeps its empty matcher: the text up to the end of
-            // the buffer stays inside it, which is what the grammar asked
-            // for as far as it can be honoured.
-            if (NotificationManager::alive())
-                NotificationManager::get().displayError(toUstring(error.what()));
-        }
+        // On failure the clone keeps its empty matcher: the text up to the
+        // end of the buffer stays inside it, which is what the grammar asked
+        // for as far as it can be honoured.
+        compileReporting(clone->matcher, clone->srcRegexes);
+    }
+    if (target.whileIsParameterised) {
+        clone->whileSource =
+            lexer.arena().copyString(buildEndPattern(target.whileSource, captures));
+        // On failure the clone's empty while matcher never matches, so the
+        // context ends at the next line.
+        compileReporting(clone->whileMatcher, {clone->whileSource});
+    } else if (target.isWhile) {
+        clone->whileMatcher = sameRegexes(target.whileMatcher);
     }
     clones.emplace(CloneKey(&target, std::move(key)), clone);
     return clone;
@@ -320,19 +392,28 @@ LexMatchResult lexMatch(MatchRegion& region, ScopeNamePool& pool, LexerContext& 
         return LexMatchResult{LexerContext::aNONE, nullptr};
     }
     const LexerMatch& entry = context.matches[index];
-    const LexMatchResult result{entry.action, entry.target};
+    if (match.begin > position)
+        pieces.push_back(TokenPiece{position, match.begin, context.contentScope});
+    splitMatch(pool, entry, match, captures, pieces);
+    return LexMatchResult{entry.action, entry.target};
+}
+
+namespace {
+
+// Appends the pieces of `match`, which `entry`'s pattern found with the
+// groups `captures`: its runs cut by the named capture groups.
+void splitMatch(ScopeNamePool& pool, const LexerMatch& entry, const slate::usubstring& match,
+                const std::vector<slate::usubstring>& captures, std::vector<TokenPiece>& pieces)
+{
     const uchar* const matchBegin = match.begin;
     const uchar* const matchEnd = match.end;
-    if (matchBegin > position)
-        pieces.push_back(TokenPiece{position, matchBegin, context.contentScope});
-
     if (captures.empty()) {
         if (matchBegin != matchEnd)
             pieces.push_back(TokenPiece{matchBegin, matchEnd, entry.scope});
-        return result;
+        return;
     }
     if (matchBegin == matchEnd)
-        return result;
+        return;
 
     // Captures in group order. Only those from the first non-empty one that
     // begins inside the match up to the first that begins at or after its
@@ -383,8 +464,9 @@ LexMatchResult lexMatch(MatchRegion& region, ScopeNamePool& pool, LexerContext& 
             --depth;
         }
     }
-    return result;
 }
+
+} // namespace
 
 LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* state,
                 const uchar* begin, const uchar* end, std::vector<LexedToken>& out, LineKind kind)
@@ -395,7 +477,6 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     ScopeNamePool& pool = lexer.joinedScopes();
     std::vector<slate::usubstring>& captures = workspace.captures;
     std::vector<TokenPiece>& pieces = workspace.pieces;
-    const uchar* position = begin;
     StallGuard stall;
     bool allowEmpty = true;
     // "\G" matches only where the begin match of the current context ended
@@ -426,6 +507,11 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     std::vector<const LexerContext*>& searched = workspace.searched;
     searched.clear();
 
+    const uchar* position = begin;
+    if (lexer.hasWhileContexts())
+        state = checkWhileContexts(region, workspace, state, begin, end, position, anchor, out,
+                                   lineState);
+
     for (;;) {
         captures.clear();
         pieces.clear();
@@ -441,6 +527,23 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
         slate::usubstring match;
         LexMatchResult step = lexMatch(region, pool, *state->context, position, end, begin, end,
                                        searchKey, match, captures, pieces, allowEmpty, key);
+        if (!allowEmpty && match.begin != position && position != end) {
+            // Only an empty match here is refused: one further on may still
+            // come before the first non-empty match (a look-ahead begin).
+            const uchar* after = position + 1;
+            if ((*position & 0xFC00) == 0xD800 && after != end && (*after & 0xFC00) == 0xDC00)
+                ++after; // past a whole surrogate pair
+            captures.clear();
+            pieces.clear();
+            step = lexMatch(region, pool, *state->context, after, end, begin, end, searchKey, match,
+                            captures, pieces, true, key);
+            if (!pieces.empty() && pieces.front().begin == after &&
+                pieces.front().scope == state->context->contentScope)
+                pieces.front().begin = position;
+            else if (match.begin)
+                pieces.insert(pieces.begin(),
+                              TokenPiece{position, after, state->context->contentScope});
+        }
         if (!match.begin) {
             region.unrestrictAnchor();
             region.setTextStartIsDocumentStart(true);
@@ -455,7 +558,7 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
                 next = state->parent;
         } else if (step.action == LexerContext::aPUSH) {
             entered = step.target;
-            if (entered->popIsParameterised)
+            if (entered->isParameterised())
                 entered = cloneContext(lexer, *entered, captures);
             if (match.end == end && endsWithLineFeed)
                 entered = lineEndTwin(lexer, *entered);

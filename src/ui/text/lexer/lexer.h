@@ -47,6 +47,8 @@ struct LexerWorkspace {
     std::vector<const uchar*> anchors;
     // The contexts searched since the line key was last taken.
     std::vector<const LexerContext*> searched;
+    // The states of "while" contexts open at a line's start, innermost first.
+    std::vector<LexerState*> whileStates;
 };
 
 // The next line key (see MatchKey): every call gets a key no earlier call
@@ -73,7 +75,9 @@ enum class LineKind {
 // line from the same state again gives the same tokens and the same end
 // state (pointer equality). Pass LineKind::FirstLine for the first line of a
 // document. "\G" matches only where the begin match of the current context
-// ended on this line. `region` is left with its default search settings.
+// ended on this line, or where the line prefix taken by the while patterns
+// of the open "while" contexts ends. `region` is left with its default
+// search settings.
 // Lexer lock held.
 LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* state,
                 const uchar* begin, const uchar* end, std::vector<LexedToken>& out,
@@ -120,6 +124,7 @@ ustring buildEndPattern(const slate::usubstring& pattern,
 // begin matches with the same captured texts get the same clone). When the
 // end pattern does not compile the error is shown through the notification
 // manager (when it exists) and the clone keeps an empty matcher, which never
-// matches. Lexer lock held.
+// matches; a while pattern that does not compile is reported the same way
+// and the clone ends at the next line. Lexer lock held.
 LexerContext* cloneContext(CompiledLexer& lexer, LexerContext& target,
                            const std::vector<slate::usubstring>& captures);

@@ -5,6 +5,12 @@
 // a context of its own, filled the same way, with its end pattern first or
 // last), grouping rules and includes add the rules they stand for in place.
 //
+// The walk uses no recursion, so that a grammar's shape cannot exhaust the
+// stack: a context met for the first time is made at once (its begin pattern
+// needs it) but filled only after the current one, from a list of contexts
+// still to fill, and groups and includes within one context are walked with
+// an explicit stack of rule runs.
+//
 // Three tables make the walk finite and cheap. The context cache gives each
 // begin/end rule exactly one context however often it is reached, so a rule
 // that contains itself points back at its own context. A per-context set of
@@ -33,6 +39,15 @@ namespace {
 
 constexpr size_t kTableBuckets = 11;
 
+// A run of rules still to be added to a context: a rule list from `index`
+// on, or one rule alone (when `list` is null), in `language`.
+struct PendingRules {
+    const RuleList* list;
+    size_t index;
+    std::shared_ptr<Rule> single;
+    const ustring* language; // held by LoadState::languageNames
+};
+
 // A context while its patterns are added; it lives exactly as long as that,
 // since every context is filled in one go.
 struct ContextFill {
@@ -42,6 +57,26 @@ struct ContextFill {
     // Rules (and root rules, standing for a language's top-level patterns)
     // already added to this context.
     std::unordered_set<const void*> taken;
+    // Groups and includes are walked with this stack instead of recursion,
+    // so that a long chain of includes cannot exhaust the thread's stack.
+    std::vector<PendingRules> pending;
+
+    void push(const RuleList& rules, const ustring& language)
+    {
+        if (!rules.empty())
+            pending.push_back(PendingRules{&rules, 0, nullptr, &language});
+    }
+    void push(const std::shared_ptr<Rule>& rule, const ustring& language)
+    {
+        pending.push_back(PendingRules{nullptr, 0, rule, &language});
+    }
+};
+
+// A begin/end rule whose context exists but is not filled yet.
+struct UnfilledContext {
+    LoadedContext* context;
+    std::shared_ptr<Rule> rule;
+    const ustring* language; // held by LoadState::languageNames
 };
 
 struct LoadState {
@@ -70,6 +105,19 @@ struct LoadState {
     // Includes already reported as unknown: a rule reached from many
     // contexts is reported once per load.
     std::unordered_set<ustring, UstringHash> reported;
+    // Contexts made but not filled yet: each is filled after the one that
+    // reached it, never inside it, so nesting costs no stack.
+    std::vector<UnfilledContext> unfilled;
+    // Every language name a rule is added in; the pending work points into
+    // it (the nodes of the set stay where they are).
+    std::unordered_set<ustring, UstringHash> languageNames;
+    // Patterns in all contexts so far, checked against kMaxLoadedPatterns.
+    size_t patternCount = 0;
+
+    const ustring& languageName(const ustring& language)
+    {
+        return *languageNames.insert(language).first;
+    }
 };
 
 // Reports an include that adds nothing, once per load, under the name of
@@ -127,21 +175,12 @@ void registerRepository(LoadState& state, const Repository& repository, const us
         state.repositories[language + u'#' + name] = rule;
 }
 
-void addRule(ContextFill& fill, const std::shared_ptr<Rule>& rule, const ustring& language,
-             LoadState& state);
-
-void addRules(ContextFill& fill, const RuleList& rules, const ustring& language, LoadState& state)
-{
-    for (const std::shared_ptr<Rule>& rule : rules)
-        addRule(fill, rule, language, state);
-}
-
 // The top-level patterns of the language whose root rule is `root`.
 void addRootPatterns(ContextFill& fill, const std::shared_ptr<Rule>& root, const ustring& language,
                      LoadState& state)
 {
     if (fill.taken.insert(root.get()).second)
-        addRules(fill, root->beginEndRule->patterns, language, state);
+        fill.push(root->beginEndRule->patterns, state.languageName(language));
 }
 
 // The root rule of the language `scope`, reading and parsing its grammar
@@ -196,7 +235,7 @@ void addExternalInclude(ContextFill& fill, const ustring& text, const ustring& l
         reportUnknownInclude(state, u"Unknown include " + text + u" included from " + language);
         return;
     }
-    addRule(fill, rule->second, scope, state);
+    fill.push(rule->second, state.languageName(scope));
 }
 
 void addInclude(ContextFill& fill, const IncludeRule& include, const ustring& language,
@@ -224,7 +263,7 @@ void addInclude(ContextFill& fill, const IncludeRule& include, const ustring& la
         for (const NestedRepository* scope = include.scope; scope; scope = scope->parent) {
             auto rule = scope->rules.find(name);
             if (rule != scope->rules.end()) {
-                addRule(fill, rule->second, language, state);
+                fill.push(rule->second, language);
                 return;
             }
         }
@@ -234,34 +273,48 @@ void addInclude(ContextFill& fill, const IncludeRule& include, const ustring& la
             reportUnknownInclude(state, u"Unknown include " + text + u" in " + language);
             return;
         }
-        addRule(fill, rule->second, language, state);
+        fill.push(rule->second, language);
         return;
     }
 
     addExternalInclude(fill, text, language, state);
 }
 
-void addBeginEndRule(ContextFill& fill, const Rule& rule, const ustring& language, LoadState& state)
+void addMatch(ContextFill& fill, LoadedMatch match, LoadState& state)
 {
-    const BeginEndRule& beginEnd = *rule.beginEndRule;
-    LoadedContext*& target = state.contextCache[&rule];
+    if (++state.patternCount > kMaxLoadedPatterns)
+        throw ParseException("The grammar's lexer contexts hold more than " +
+                             std::to_string(kMaxLoadedPatterns) +
+                             " patterns; includes of large rule sets from many places are the "
+                             "usual cause");
+    fill.context.matches.push_back(std::move(match));
+}
+
+void addBeginEndRule(ContextFill& fill, const std::shared_ptr<Rule>& rule, const ustring& language,
+                     LoadState& state)
+{
+    const BeginEndRule& beginEnd = *rule->beginEndRule;
+    LoadedContext*& target = state.contextCache[rule.get()];
     if (!target) {
         LoadedContext* context = newContext(state, beginEnd.name, beginEnd.contentName, language);
-        context->matches.push_back(LoadedMatch{LexerContext::aPOP, nullptr,
-                                               copyRuleString(state, beginEnd.end), nullptr,
-                                               copyCaptureNames(state, beginEnd.endCaptures)});
-        // Cached before its patterns are added, so a rule that reaches itself
-        // finds its own context.
+        // Cached at once, so a rule that reaches itself finds its own context.
         target = context;
-        ContextFill inner(*context);
-        addRules(inner, beginEnd.patterns, language, state);
-        if (beginEnd.applyEndPatternLast)
-            std::rotate(context->matches.begin(), context->matches.begin() + 1,
-                        context->matches.end());
+        ContextFill endFill(*context);
+        if (beginEnd.isWhileRule) {
+            context->whilePattern = copyRuleString(state, beginEnd.whilePattern);
+            context->whileCaptureNames = copyCaptureNames(state, beginEnd.whileCaptures);
+        } else {
+            addMatch(endFill,
+                     LoadedMatch{LexerContext::aPOP, nullptr, copyRuleString(state, beginEnd.end),
+                                 nullptr, copyCaptureNames(state, beginEnd.endCaptures)},
+                     state);
+        }
+        state.unfilled.push_back(UnfilledContext{context, rule, &language});
     }
-    fill.context.matches.push_back(LoadedMatch{LexerContext::aPUSH, target,
-                                               copyRuleString(state, beginEnd.begin), nullptr,
-                                               copyCaptureNames(state, beginEnd.beginCaptures)});
+    addMatch(fill,
+             LoadedMatch{LexerContext::aPUSH, target, copyRuleString(state, beginEnd.begin),
+                         nullptr, copyCaptureNames(state, beginEnd.beginCaptures)},
+             state);
 }
 
 void addRule(ContextFill& fill, const std::shared_ptr<Rule>& rule, const ustring& language,
@@ -271,16 +324,52 @@ void addRule(ContextFill& fill, const std::shared_ptr<Rule>& rule, const ustring
         return;
 
     if (const MatchRule* match = rule->matchRule.get()) {
-        fill.context.matches.push_back(LoadedMatch{LexerContext::aNONE, nullptr,
-                                                   copyRuleString(state, match->match),
-                                                   copyRuleString(state, match->name),
-                                                   copyCaptureNames(state, match->captures)});
+        addMatch(fill,
+                 LoadedMatch{LexerContext::aNONE, nullptr, copyRuleString(state, match->match),
+                             copyRuleString(state, match->name),
+                             copyCaptureNames(state, match->captures)},
+                 state);
     } else if (rule->beginEndRule) {
-        addBeginEndRule(fill, *rule, language, state);
+        addBeginEndRule(fill, rule, language, state);
     } else if (const FragmentRule* fragment = rule->fragmentRule.get()) {
-        addRules(fill, fragment->patterns, language, state);
+        fill.push(fragment->patterns, language);
     } else if (const IncludeRule* include = rule->includeRule.get()) {
         addInclude(fill, *include, language, state);
+    }
+}
+
+// Adds `rules` and everything they stand for to `fill`'s context, in order.
+void addRules(ContextFill& fill, const RuleList& rules, const ustring& language, LoadState& state)
+{
+    fill.push(rules, language);
+    while (!fill.pending.empty()) {
+        PendingRules& next = fill.pending.back();
+        std::shared_ptr<Rule> rule;
+        if (!next.list) {
+            rule = std::move(next.single);
+        } else if (next.index < next.list->size()) {
+            rule = (*next.list)[next.index++];
+        }
+        const ustring& ruleLanguage = *next.language;
+        if (!next.list || next.index >= next.list->size())
+            fill.pending.pop_back(); // `next` is gone from here on
+        if (rule)
+            addRule(fill, rule, ruleLanguage, state);
+    }
+}
+
+// Fills the contexts made while filling others, until none is left.
+void fillUnfilledContexts(LoadState& state)
+{
+    while (!state.unfilled.empty()) {
+        const UnfilledContext unfilled = std::move(state.unfilled.back());
+        state.unfilled.pop_back();
+        const BeginEndRule& beginEnd = *unfilled.rule->beginEndRule;
+        ContextFill fill(*unfilled.context);
+        addRules(fill, beginEnd.patterns, *unfilled.language, state);
+        if (beginEnd.applyEndPatternLast && !beginEnd.isWhileRule)
+            std::rotate(unfilled.context->matches.begin(), unfilled.context->matches.begin() + 1,
+                        unfilled.context->matches.end());
     }
 }
 
@@ -322,7 +411,9 @@ void loadLexerContexts(const Grammar& grammar, const LanguageMap& languages, Loa
         state.baseLanguage = language;
 
         ContextFill fill(*rootContext);
-        addRootPatterns(fill, root, language, state);
+        fill.taken.insert(root.get());
+        addRules(fill, grammar.patterns, state.languageName(language), state);
+        fillUnfilledContexts(state);
     } catch (...) {
         freeLoadedContexts(set);
         throw;

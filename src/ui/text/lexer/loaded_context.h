@@ -34,11 +34,18 @@ struct LoadedMatch {
 struct LoadedContext {
     // Priority order: of patterns matching at the same place, the first wins.
     // A begin/end rule's context starts with its end pattern, or ends with it
-    // when the rule applies its end pattern last.
+    // when the rule applies its end pattern last; a "while" rule's context
+    // has none.
     std::vector<LoadedMatch> matches;
     const uchar* name;        // the begin/end rule's "name"; "" when none
     const uchar* contentName; // its "contentName"; "" when none
     const uchar* language;    // scope name of the grammar the rule came from
+    // The context of a "while" rule: the pattern each following line must
+    // begin with for the context to stay open, and the scope names of its
+    // captures by number (null for an unnamed one). Such a context has no
+    // end pattern among `matches`. Null and empty for every other context.
+    const uchar* whilePattern = nullptr;
+    std::vector<const uchar*> whileCaptureNames;
     int32_t index = -1;       // position in the compiled lexer, set by compilation
 };
 
@@ -61,6 +68,12 @@ using LanguageMap = std::unordered_map<ustring, ustring, UstringHash>;
 // per owner (the syntax loader) and reused by every later load.
 using GrammarCache = std::unordered_map<ustring, std::unique_ptr<Grammar>, UstringHash>;
 
+// The most patterns the contexts of one load may hold together. The largest
+// real grammars, with every language they embed, hold about 115,000; a
+// grammar whose rules each include the whole grammar again grows with the
+// square of its size and is refused instead of taking gigabytes.
+constexpr size_t kMaxLoadedPatterns = 500000;
+
 // Flattens `grammar` into `set` (expected empty): its root context first,
 // then every other context in no particular order. Includes resolve as
 // follows: "$self" adds the top-level patterns of the grammar the include
@@ -77,8 +90,10 @@ using GrammarCache = std::unordered_map<ustring, std::unique_ptr<Grammar>, Ustri
 // Throws ParseException: "Invalid language name" when the grammar's scope
 // name holds "#", "Empty language names are not allowed" when it is empty,
 // "invalid include" for an empty include, "Unknown include" for a "$" include
-// other than "$self" and "$base", and whatever reading or parsing an included
-// grammar throws. After a throw `set` is empty. Main thread (it times itself
+// other than "$self" and "$base", a message naming kMaxLoadedPatterns when
+// the contexts would hold more patterns, and whatever reading or parsing an
+// included grammar throws. However long a chain of includes or of nested
+// rules, the walk takes no more stack. After a throw `set` is empty. Main thread (it times itself
 // into an unsynchronised statistics record).
 void loadLexerContexts(const Grammar& grammar, const LanguageMap& languages, LoadedContextSet& set,
                        GrammarCache& grammarCache);

@@ -3,7 +3,8 @@
 // every line, so it is built around avoiding regex work. There are three ways
 // to answer, and which costs least depends on the grammar and the text, so
 // each matcher measures them now and then and uses the cheapest (they give
-// the same answers; only the time differs).
+// the same answers; only the time differs; search_trial.h keeps the
+// schedule).
 //
 // One pattern at a time: the lexer moves forward through one line and asks
 // again after each token; a pattern whose last match still lies ahead of the
@@ -16,8 +17,9 @@
 // hold. Contexts of one grammar share compiled regexes, and a context
 // entered or left on a line often asks the same regex what another context
 // just asked, so the last engine search of each regex is also kept where all
-// the entries sharing it see it, with everything its answer depended on, and
-// is reused only where the engine would answer the same. This way wins where
+// the entries sharing it see it (the regex cache's records), with everything
+// its answer depended on, and is reused only where the engine would answer
+// the same. This way wins where
 // most patterns match nothing on a line: each is looked for once per line.
 //
 // All patterns as one engine set, on lines of ordinary length: one pass that
@@ -38,11 +40,9 @@
 #include "ui/text/lexer/multi_matcher.h"
 
 #include <algorithm>
-#include <chrono>
 #include <optional>
 #include <utility>
 
-#include "ui/hash.h"
 #include "ui/log.h"
 #include "ui/statistics.h"
 #include "ui/unicode.h"
@@ -91,73 +91,6 @@ bool onigSearch(const uchar* start, const uchar* rangeEnd, const uchar* textStar
 
 namespace {
 
-constexpr size_t kMinimumBuckets = 32;
-
-// Where `pattern` may use the "\\G" anchor (an escaped backslash followed
-// by "G" is not one; anything doubtful counts as one).
-SearchAnchor searchAnchorOf(const slate::usubstring& pattern)
-{
-    for (const uchar* p = pattern.begin; p != pattern.end; ++p) {
-        if (*p != u'\\')
-            continue;
-        if (p + 1 == pattern.end)
-            break;
-        ++p;
-        if (*p == u'G')
-            return p == pattern.begin + 1 ? SearchAnchor::Leading : SearchAnchor::Anywhere;
-    }
-    return SearchAnchor::None;
-}
-
-// Calls measured for each way of searching in a trial, and calls made the
-// chosen way before the next trial.
-constexpr uint32_t kTrialCalls = 64;
-constexpr uint32_t kCallsBetweenTrials = 8192;
-
-// Times one search into a trial, when it is in a trial phase, and moves
-// the trial on.
-class TrialStep {
-public:
-    TrialStep(SearchTrial& trial, SearchWay way)
-        : m_trial(trial), m_way(way), m_timed(trial.phase < kSearchWays)
-    {
-        if (m_timed)
-            m_begin = std::chrono::steady_clock::now();
-    }
-    ~TrialStep()
-    {
-        if (m_timed)
-            m_trial.nanoseconds[static_cast<int>(m_way)] +=
-                std::chrono::duration_cast<std::chrono::nanoseconds>(
-                    std::chrono::steady_clock::now() - m_begin)
-                    .count();
-        if (++m_trial.calls < (m_trial.phase < kSearchWays ? kTrialCalls : kCallsBetweenTrials))
-            return;
-        m_trial.calls = 0;
-        if (m_trial.phase + 1 < kSearchWays) {
-            ++m_trial.phase;
-        } else if (m_trial.phase + 1 == kSearchWays) {
-            int cheapest = 0;
-            for (int way = 1; way < kSearchWays; ++way) {
-                if (m_trial.nanoseconds[way] < m_trial.nanoseconds[cheapest])
-                    cheapest = way;
-            }
-            m_trial.chosen = static_cast<SearchWay>(cheapest);
-            m_trial.phase = kSearchWays;
-        } else {
-            m_trial = SearchTrial();
-        }
-    }
-    TrialStep(const TrialStep&) = delete;
-    TrialStep& operator=(const TrialStep&) = delete;
-
-private:
-    SearchTrial& m_trial;
-    const SearchWay m_way;
-    const bool m_timed;
-    std::chrono::steady_clock::time_point m_begin;
-};
-
 // Lines longer than this are searched one pattern at a time, each pattern's
 // result remembered until the lexer passes it; shorter ones with all
 // patterns at once, which walks the line only as far as the first match.
@@ -167,136 +100,6 @@ constexpr ptrdiff_t kSetSearchMaxLength = 1000;
 constexpr size_t kKeptSets = 8;
 
 } // namespace
-
-namespace {
-
-// Copies the capture groups of the region's match into `captures` (made
-// with room for `regionCount` - 1 groups when missing); a group that did not
-// take part becomes the empty pair at the text start. Returns the groups
-// copied.
-int copyCaptures(const MatchRegion& region, int regionCount,
-                 std::unique_ptr<slate::usubstring[]>& captures)
-{
-    const int count = std::min(region.count(), regionCount) - 1;
-    if (count <= 0)
-        return 0;
-    if (!captures)
-        captures.reset(new slate::usubstring[regionCount - 1]);
-    const uchar* const textStart = region.textStart();
-    for (int group = 1; group <= count; ++group) {
-        const int32_t groupBegin = region.begin(group);
-        captures[group - 1] = groupBegin < 0 ? slate::usubstring(textStart, textStart)
-                                             : slate::usubstring(textStart + groupBegin,
-                                                                 textStart + region.end(group));
-    }
-    return count;
-}
-
-} // namespace
-
-bool SearchRecord::answers(MatchKey searchKey, const uchar* searchStart,
-                           const uchar* searchRangeEnd, const uchar* searchTextStart,
-                           const uchar* searchTextEnd, bool searchAllowEmpty,
-                           const MatchRegion& region) const
-{
-    if (key != searchKey || textStart != searchTextStart || textEnd != searchTextEnd ||
-        rangeEnd != searchRangeEnd || allowEmpty != searchAllowEmpty ||
-        documentStart != region.textStartIsDocumentStart())
-        return false;
-    const bool searchAnchorAllowed = region.anchorAllowedAt(searchStart);
-    if (start == searchStart)
-        return anchorAllowed == searchAnchorAllowed || anchor == SearchAnchor::None;
-    if (start > searchStart || (matchBegin && matchBegin < searchStart))
-        return false;
-    switch (anchor) {
-    case SearchAnchor::None:
-        return true;
-    case SearchAnchor::Leading:
-        // Matches only where a search starts: the earlier search found
-        // nothing of it further on, and the later one finds nothing of it
-        // unless "\G" may match where it starts.
-        return !searchAnchorAllowed;
-    case SearchAnchor::Anywhere:
-        break; // a look-behind may still see where the earlier search started
-    }
-    return false;
-}
-
-void SearchRecord::remember(MatchKey searchKey, const uchar* searchStart,
-                            const uchar* searchRangeEnd, const uchar* searchTextStart,
-                            const uchar* searchTextEnd, bool searchAllowEmpty,
-                            const MatchRegion& region, bool found, int regionCount)
-{
-    key = searchKey;
-    start = searchStart;
-    rangeEnd = searchRangeEnd;
-    textStart = searchTextStart;
-    textEnd = searchTextEnd;
-    allowEmpty = searchAllowEmpty;
-    anchorAllowed = region.anchorAllowedAt(searchStart);
-    documentStart = region.textStartIsDocumentStart();
-    matchBegin = nullptr;
-    matchEnd = nullptr;
-    numCaptures = 0;
-    if (!found)
-        return;
-    matchBegin = textStart + region.begin(0);
-    matchEnd = textStart + region.end(0);
-    numCaptures = copyCaptures(region, regionCount, captures);
-}
-
-RegexCache::RegexCache() : m_buckets(kMinimumBuckets) {}
-
-size_t RegexCache::probe(const slate::usubstring& pattern) const
-{
-    size_t mask = m_buckets.size() - 1;
-    size_t index = hashWideText(pattern.begin, pattern.end) & mask;
-    // Triangular steps visit every bucket of a power-of-two table, and the
-    // table is never more than half full, so the walk ends.
-    for (size_t step = 1;; ++step) {
-        const Bucket& bucket = m_buckets[index];
-        if (!bucket.regex || bucket.text == pattern)
-            return index;
-        index = (index + step) & mask;
-    }
-}
-
-OnigRegexRef* RegexCache::find(const slate::usubstring& pattern) const
-{
-    return m_buckets[probe(pattern)].regex.get();
-}
-
-SharedSearch* RegexCache::findShared(const slate::usubstring& pattern) const
-{
-    return m_buckets[probe(pattern)].shared.get();
-}
-
-void RegexCache::insert(const slate::usubstring& pattern, slate::SP<OnigRegexRef> regex,
-                        slate::SP<SharedSearch> shared)
-{
-    if (m_count + 1 > m_buckets.size() / 2) {
-        size_t bucketCount = kMinimumBuckets;
-        while (bucketCount / 2 <= m_count + 1)
-            bucketCount *= 2;
-        rebuild(bucketCount);
-    }
-    Bucket& bucket = m_buckets[probe(pattern)];
-    if (!bucket.regex)
-        ++m_count;
-    bucket.text = pattern;
-    bucket.regex = std::move(regex);
-    bucket.shared = std::move(shared);
-}
-
-void RegexCache::rebuild(size_t bucketCount)
-{
-    std::vector<Bucket> old(bucketCount);
-    old.swap(m_buckets);
-    for (Bucket& bucket : old) {
-        if (bucket.regex)
-            m_buckets[probe(bucket.text)] = std::move(bucket);
-    }
-}
 
 MultiMatcher::MultiMatcher(const std::vector<slate::usubstring>& patterns, RegexCache& cache,
                            RegexScanner& scanner)
@@ -460,12 +263,10 @@ int MultiMatcher::search(MatchRegion& region, MatchKey key, const uchar* start,
     try {
         // Trials only compare the ways where all are open.
         const bool setOpen = searchesAsSet(textStart, textEnd);
-        const SearchWay way = !setOpen ? SearchWay::OneByOne
-                              : m_trial.phase < kSearchWays ? static_cast<SearchWay>(m_trial.phase)
-                                                            : m_trial.chosen;
+        const SearchWay way = setOpen ? m_trial.way() : SearchWay::OneByOne;
         std::optional<TrialStep> step;
         if (setOpen)
-            step.emplace(m_trial, way);
+            step.emplace(m_trial);
         if (way != SearchWay::OneByOne) {
             const MatchKey setKey = key != 0 ? key : lineKey;
             result = searchSet(region, setKey, start, rangeEnd, textStart, textEnd, match,

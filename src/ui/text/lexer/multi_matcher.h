@@ -11,77 +11,9 @@
 #include <vector>
 
 #include "ui/text/lexer/onig_scanner.h"
+#include "ui/text/lexer/regex_cache.h"
+#include "ui/text/lexer/search_trial.h"
 #include "ui/ustring.h"
-
-// Identifies one lexing call to the matchers it searches: remembered results
-// are reused only under the same key, so every call must use a key no earlier
-// call used (take it from an atomic counter). 0 never reuses anything.
-using MatchKey = int64_t;
-
-// Where a pattern may use the "\G" anchor, whose meaning depends on where
-// a search starts.
-enum class SearchAnchor : uint8_t {
-    None,    // nowhere
-    Leading, // only first, so the pattern matches only where a search starts
-    Anywhere,
-};
-
-// One engine search, of one regex or of a matcher's whole set: what it was
-// asked and what it found, which tells whether a later search of the same
-// line gets the same answer without asking the engine.
-struct SearchRecord {
-    // The anchor use of the regex, or the worst of the set's.
-    SearchAnchor anchor = SearchAnchor::None;
-    MatchKey key = 0; // 0: nothing remembered
-    const uchar* start = nullptr;
-    const uchar* rangeEnd = nullptr;
-    const uchar* textStart = nullptr;
-    const uchar* textEnd = nullptr;
-    bool allowEmpty = false;
-    bool anchorAllowed = false;
-    bool documentStart = false;
-    // The winning pattern of a set search; -1 when nothing matched.
-    int index = -1;
-    // Null when the search found nothing.
-    const uchar* matchBegin = nullptr;
-    const uchar* matchEnd = nullptr;
-    int numCaptures = 0;
-    std::unique_ptr<slate::usubstring[]> captures; // room for every group
-
-    // Whether a search under `key` (not 0) from `start` with these
-    // arguments would find what this one found. Without "\G" a search
-    // tries every place from its start alike, so nothing between an earlier
-    // start and its match (or the range end) matches from a later start
-    // either.
-    bool answers(MatchKey key, const uchar* start, const uchar* rangeEnd, const uchar* textStart,
-                 const uchar* textEnd, bool allowEmpty, const MatchRegion& region) const;
-    // Remembers a search and its result: the region's groups when `found`,
-    // of which there is room for `regionCount`.
-    void remember(MatchKey key, const uchar* start, const uchar* rangeEnd, const uchar* textStart,
-                  const uchar* textEnd, bool allowEmpty, const MatchRegion& region, bool found,
-                  int regionCount);
-};
-
-// The last engine search of one compiled regex, shared by the matcher
-// entries built through one RegexCache (so by every context of one grammar
-// that uses the pattern): another context that repeats the search on the same
-// line is answered without the engine.
-struct SharedSearch : slate::ReferenceCounted<SharedSearch>, SearchRecord {};
-
-// The ways a matcher can search a line: one pattern at a time, each
-// remembering its result; all patterns as one engine set; or a set of just
-// the patterns whose needed characters the line holds (sets made as lines
-// ask for them, the last few kept).
-enum class SearchWay : uint8_t { OneByOne, WholeSet, LineSet };
-constexpr int kSearchWays = 3;
-
-// A matcher's measure of its ways of searching.
-struct SearchTrial {
-    int64_t nanoseconds[kSearchWays] = {0, 0, 0};
-    uint32_t calls = 0; // of the current trial phase or choice
-    uint8_t phase = 0;  // below kSearchWays: trying that way; then: chosen
-    SearchWay chosen = SearchWay::WholeSet;
-};
 
 // One pattern of a matcher, with the result of its last search. Entries of
 // equal pattern text share one compiled regex; each keeps its own result.
@@ -138,41 +70,6 @@ private:
 bool onigSearch(const uchar* start, const uchar* rangeEnd, const uchar* textStart,
                 const uchar* textEnd, MatchRegion& region, const CachedRegex& entry,
                 bool allowEmpty);
-
-// Compiled regexes by pattern text, so that equal texts compile once: one
-// cache serves the compilation of a whole grammar. The cache does not own the
-// texts (they must outlive it) but holds a count on every regex; entries are
-// never removed. One thread at a time.
-class RegexCache {
-public:
-    RegexCache();
-    RegexCache(const RegexCache&) = delete;
-    RegexCache& operator=(const RegexCache&) = delete;
-
-    // The regex compiled for `pattern`, or null.
-    OnigRegexRef* find(const slate::usubstring& pattern) const;
-    // The shared last search entered with the regex of `pattern`, or null.
-    SharedSearch* findShared(const slate::usubstring& pattern) const;
-    // Enters `regex` under `pattern`, which must not be present yet, with
-    // the last-search record its matcher entries share (null: none). Matchers
-    // whose entries share records must be searched by one thread at a time.
-    void insert(const slate::usubstring& pattern, slate::SP<OnigRegexRef> regex,
-                slate::SP<SharedSearch> shared = slate::SP<SharedSearch>());
-    size_t size() const { return m_count; }
-
-private:
-    struct Bucket {
-        slate::usubstring text;
-        slate::SP<OnigRegexRef> regex; // null: a free bucket
-        slate::SP<SharedSearch> shared;
-    };
-
-    size_t probe(const slate::usubstring& pattern) const;
-    void rebuild(size_t bucketCount);
-
-    std::vector<Bucket> m_buckets; // a power of two, at least 32, at most half full
-    size_t m_count = 0;
-};
 
 // The patterns of one lexer context. Built once and then searched while the
 // owning syntax's lexer lock is held: a search changes the remembered

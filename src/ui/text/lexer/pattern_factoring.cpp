@@ -10,16 +10,17 @@
 // ligature matches "fi"), which only works within one literal, so a prefix
 // is never cut between two letters that such a fold produces.
 //
-// The pattern is walked with the structure the engine sees (escapes,
-// character classes, comments, the "i" and "x" options and their scopes), and
-// anything not understood leaves the pattern as it was.
+// The pattern is walked with the pattern cursor, which sees the structure the
+// engine sees (escapes, character classes, comments, the "i" and "x" options
+// and their scopes), and anything not understood leaves the pattern as it
+// was.
 #include "ui/text/lexer/pattern_factoring.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "ui/text/lexer/pattern_options.h"
+#include "ui/text/lexer/pattern_syntax.h"
 
 namespace {
 
@@ -39,11 +40,6 @@ bool isMeta(uchar c)
     default:
         return false;
     }
-}
-
-bool isPatternSpace(uchar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v';
 }
 
 char folded(char c, bool ignoreCase)
@@ -165,31 +161,30 @@ bool readLiteralAlternatives(const uchar* content, const uchar* end, const Optio
                              std::vector<std::string>& items, const uchar*& close)
 {
     items.assign(1, std::string());
-    for (const uchar* p = content; p != end; ++p) {
-        const uchar c = *p;
-        if (c == u')') {
-            close = p;
+    PatternCursor cursor(slate::usubstring(content, end), options);
+    for (;;) {
+        const PatternToken token = cursor.next();
+        switch (token.kind) {
+        case PatternTokenKind::GroupClose:
+            close = token.begin;
             return items.size() >= 2;
-        }
-        if (c == u'|') {
+        case PatternTokenKind::Alternation:
             items.emplace_back();
             continue;
-        }
-        if (c < 0x20 || c >= 0x7F || (options.extended && (isPatternSpace(c) || c == u'#')))
-            return false;
-        if (c == u'\\') {
-            // An escaped punctuation character is that character; escaped
-            // letters and digits mean other things.
-            if (p + 1 == end || p[1] < 0x20 || p[1] >= 0x7F || isAsciiAlnum(p[1]))
+        case PatternTokenKind::Character:
+            // Printable ASCII; escaped only when the backslash is followed
+            // by the character itself (escaped letters and digits mean
+            // other things).
+            if (token.code < 0x20 || token.code >= 0x7F ||
+                (*token.begin == u'\\' &&
+                 (token.end - token.begin != 2 || isAsciiAlnum(token.begin[1]))))
                 return false;
-            items.back() += static_cast<char>(*++p);
+            items.back() += static_cast<char>(token.code);
             continue;
-        }
-        if (isMeta(c))
+        default:
             return false;
-        items.back() += static_cast<char>(c);
+        }
     }
-    return false;
 }
 
 // Rewrites the literal alternatives `items` into `out`; false when no two
@@ -219,147 +214,46 @@ bool factorItems(const std::vector<std::string>& items, const Options& options,
     return true;
 }
 
-// The position after the character class opening at `p`, or null when it
-// does not end.
-const uchar* skipClass(const uchar* p, const uchar* end)
-{
-    int depth = 0;
-    while (p != end) {
-        if (*p == u'[') {
-            if (depth > 0 && p + 1 != end && p[1] == u':') {
-                const uchar* q = p + 2;
-                while (q + 1 < end && !(q[0] == u':' && q[1] == u']'))
-                    ++q;
-                if (q + 1 < end) {
-                    p = q + 2; // a POSIX bracket such as "[:alpha:]"
-                    continue;
-                }
-            }
-            ++depth;
-            ++p;
-            if (p != end && *p == u'^')
-                ++p;
-            if (p != end && *p == u']')
-                ++p; // a "]" first in a class is literal
-            continue;
-        }
-        if (*p == u'\\') {
-            p += p + 1 != end ? 2 : 1;
-            continue;
-        }
-        if (*p == u']' && --depth == 0)
-            return p + 1;
-        ++p;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 bool factorLiteralAlternatives(const slate::usubstring& pattern, ustring& rewritten)
 {
-    const uchar* const end = pattern.end;
-    const uchar* p = pattern.begin;
-    const uchar* copied = p;
+    PatternCursor cursor(pattern);
+    const uchar* copied = pattern.begin;
     ustring out;
     bool changed = false;
-    Options options;
-    std::vector<Options> outer; // the options of each enclosing group
     std::vector<std::string> items;
     std::string factoredText;
-
-    while (p != end) {
-        const uchar c = *p;
-        if (c == u'\\') {
-            p += p + 1 != end ? 2 : 1;
+    for (;;) {
+        const size_t depth = cursor.groupDepth();
+        const PatternToken token = cursor.next();
+        if (token.is(PatternTokenKind::End))
+            break;
+        if (token.is(PatternTokenKind::Invalid) ||
+            (token.is(PatternTokenKind::GroupClose) && depth == 0))
+            return false;
+        if (!token.is(PatternTokenKind::GroupOpen))
             continue;
-        }
-        if (options.extended && c == u'#') {
-            while (p != end && *p != u'\n')
-                ++p;
+        // Never inside a look-behind, whose body the engine restricts, nor
+        // in groups whose body is not a plain alternation.
+        if (token.group == GroupKind::LookBehind || token.group == GroupKind::NegativeLookBehind ||
+            token.group == GroupKind::Absent || token.group == GroupKind::Other)
             continue;
-        }
-        if (c == u'[') {
-            p = skipClass(p, end);
-            if (!p)
-                return false;
-            continue;
-        }
-        if (c == u')') {
-            if (outer.empty())
-                return false;
-            options = outer.back();
-            outer.pop_back();
-            ++p;
-            continue;
-        }
-        if (c != u'(') {
-            ++p;
-            continue;
-        }
-
-        // A group: find where its body begins, its options, and whether its
-        // body may be factored (never inside a look-behind, whose body the
-        // engine restricts).
-        Options inner = options;
-        const uchar* body = p + 1;
-        bool candidate = true;
-        if (body != end && *body == u'?') {
-            const uchar* q = body + 1;
-            if (q == end)
-                return false;
-            if (*q == u'#') {
-                while (q != end && *q != u')')
-                    ++q;
-                if (q == end)
-                    return false;
-                p = q + 1;
-                continue;
-            }
-            if (*q == u':' || *q == u'>' || *q == u'=' || *q == u'!') {
-                body = q + 1;
-            } else if (*q == u'<' && q + 1 != end && (q[1] == u'=' || q[1] == u'!')) {
-                body = q + 2;
-                candidate = false;
-            } else if (*q == u'<' || *q == u'\'') {
-                const uchar closing = *q == u'<' ? u'>' : u'\'';
-                const uchar* nameEnd = q + 1;
-                while (nameEnd != end && *nameEnd != closing && *nameEnd != u')')
-                    ++nameEnd;
-                if (nameEnd == end || *nameEnd != closing)
-                    return false;
-                body = nameEnd + 1;
-            } else if (const uchar* after = readPatternOptions(q, end, inner)) {
-                if (*after == u')') {
-                    options = inner; // to the end of the enclosing group
-                    p = after + 1;
-                    continue;
-                }
-                body = after + 1;
-            } else {
-                body = q; // conditions, absent groups and the like
-                candidate = false;
-            }
-        }
-
+        const uchar* const body = token.end;
         const uchar* close = nullptr;
-        if (candidate && readLiteralAlternatives(body, end, inner, items, close) &&
-            factorItems(items, inner, factoredText)) {
+        if (readLiteralAlternatives(body, pattern.end, token.options, items, close) &&
+            factorItems(items, token.options, factoredText)) {
+            // The cursor goes on through the literals and the ")" as usual.
             out.append(copied, body);
             for (char unit : factoredText)
                 out += static_cast<uchar>(unit);
             copied = close;
-            p = close + 1;
             changed = true;
-            continue;
         }
-        outer.push_back(options);
-        options = inner;
-        p = body;
     }
-    if (!changed || !outer.empty())
+    if (!changed || cursor.groupDepth() != 0)
         return false;
-    out.append(copied, end);
+    out.append(copied, pattern.end);
     rewritten.swap(out);
     return true;
 }

@@ -1,7 +1,8 @@
 // Reading a pattern for the characters its matches need. The pattern is
-// read as the engine reads it (alternations, groups and their options,
-// quantifiers, classes, escapes, the extended form's blanks and comments),
-// and each part yields sets of which every match of it contains a character
+// read through the pattern cursor, which cuts it as the engine does (escapes,
+// classes, groups and their options, the extended form's blanks and
+// comments); alternations and quantifiers are followed here, and each part
+// yields sets of which every match of it contains a character
 // each, or nothing: a sequence needs what each of its parts needs (the sets
 // least likely to be held are kept), an alternation the union of what each
 // alternative needs most surely, a part that may be repeated zero times
@@ -16,11 +17,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/text/lexer/pattern_options.h"
+#include "ui/text/lexer/pattern_syntax.h"
 
 namespace {
 
 using Options = PatternOptions;
+using Token = PatternTokenKind;
 
 // What a part of a pattern needs: `set` (the least likely to be held) and
 // `more` sets, each needed too.
@@ -32,10 +34,6 @@ struct Requirement {
 
 bool isAsciiLetter(uchar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 bool isDigit(uchar c) { return c >= u'0' && c <= u'9'; }
-bool isHexDigit(uchar c)
-{
-    return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
 
 // How often a character turns up in a line of source text, roughly; only
 // used to choose between sets.
@@ -128,19 +126,19 @@ bool addNamedClass(CharacterSet& set, const std::u16string& name, const Options&
 
 class Reader {
 public:
-    Reader(const uchar* begin, const uchar* end) : m_p(begin), m_end(end) {}
+    explicit Reader(const slate::usubstring& pattern) : m_cursor(pattern) { advance(); }
 
     bool failed() const { return m_failed; }
-    bool atEnd() const { return m_p == m_end; }
+    bool atEnd() const { return m_token.is(Token::End); }
 
     // Alternatives up to the ")" that closes the enclosing group (left
     // unread) or the end.
-    Requirement alternation(Options options)
+    Requirement alternation()
     {
-        Requirement result = sequence(options);
-        while (!m_failed && m_p != m_end && *m_p == u'|') {
-            ++m_p;
-            const Requirement next = sequence(options);
+        Requirement result = sequence();
+        while (!m_failed && m_token.is(Token::Alternation)) {
+            advance();
+            const Requirement next = sequence();
             if (!result.known || !next.known)
                 result.known = false;
             else
@@ -153,7 +151,17 @@ public:
     }
 
 private:
-    Requirement sequence(Options options)
+    void advance() { m_token = m_cursor.next(); }
+
+    // The engine reads past comments as if they were not there, even
+    // between a part and its quantifier.
+    void skipComments()
+    {
+        while (m_token.is(Token::Comment))
+            advance();
+    }
+
+    Requirement sequence()
     {
         // Every part's needs are the sequence's; the least likely to be held
         // are kept.
@@ -186,18 +194,19 @@ private:
             return result;
         };
         for (;;) {
-            skipBlanks(options);
-            if (m_failed || m_p == m_end || *m_p == u'|' || *m_p == u')')
+            skipComments();
+            if (m_failed || m_token.is(Token::End) || m_token.is(Token::Alternation) ||
+                m_token.is(Token::GroupClose))
                 return best();
             // Options set without a group apply to the rest of the
             // enclosing group, later alternatives included: the engine reads
             // the rest as one group.
-            Options changed = options;
-            if (readBareOptions(changed)) {
-                consider(alternation(changed));
+            if (m_token.is(Token::Options)) {
+                advance();
+                consider(alternation());
                 return best();
             }
-            Requirement part = atom(options);
+            Requirement part = atom();
             if (m_failed)
                 return Requirement();
             if (!quantifierKeeps())
@@ -206,101 +215,51 @@ private:
         }
     }
 
-    void skipBlanks(const Options& options)
-    {
-        if (!options.extended)
-            return;
-        while (m_p != m_end) {
-            const uchar c = *m_p;
-            if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v') {
-                ++m_p;
-            } else if (c == u'#') {
-                while (m_p != m_end && *m_p != u'\n')
-                    ++m_p;
-            } else {
-                break;
-            }
-        }
-    }
-
-    // "(?imx-imx)" at the position: reads it and applies it.
-    bool readBareOptions(Options& options)
-    {
-        if (m_end - m_p < 3 || m_p[0] != u'(' || m_p[1] != u'?')
-            return false;
-        Options result = options;
-        const uchar* q = readPatternOptions(m_p + 2, m_end, result);
-        if (!q || *q != u')')
-            return false;
-        options = result;
-        m_p = q + 1;
-        return true;
-    }
-
-    // Reads a quantifier if one follows; whether the part still must occur
-    // at least once.
+    // Reads the quantifiers that follow, if any; whether the part still must
+    // occur at least once.
     bool quantifierKeeps()
     {
         bool keeps = true;
         for (;;) {
-            if (m_p == m_end)
+            skipComments();
+            if (!m_token.is(Token::Quantifier))
                 return keeps;
-            const uchar c = *m_p;
-            if (c == u'?' || c == u'*') {
+            if (m_token.minimum == 0)
                 keeps = false;
-                ++m_p;
-            } else if (c == u'+') {
-                ++m_p;
-            } else if (c == u'{') {
-                const uchar* q = m_p + 1;
-                const uchar* digits = q;
-                unsigned minimum = 0;
-                while (q != m_end && isDigit(*q))
-                    minimum = minimum * 10 + (*q++ - u'0');
-                const bool hasMinimum = q != digits;
-                bool hasMaximum = false;
-                if (q != m_end && *q == u',') {
-                    ++q;
-                    const uchar* maximum = q;
-                    while (q != m_end && isDigit(*q))
-                        ++q;
-                    hasMaximum = q != maximum;
-                }
-                if (q == m_end || *q != u'}' || (!hasMinimum && !hasMaximum)) {
-                    m_failed = true; // a literal "{": not followed here
-                    return false;
-                }
-                if (minimum == 0)
-                    keeps = false;
-                m_p = q + 1;
-            } else {
-                return keeps;
-            }
+            advance();
         }
     }
 
-    Requirement atom(Options options)
+    Requirement atom()
+    {
+        const PatternToken token = m_token;
+        switch (token.kind) {
+        case Token::GroupOpen:
+            return group();
+        case Token::ClassOpen: {
+            Requirement result;
+            result.known = characterClass(result.set);
+            return result;
+        }
+        case Token::Escape:
+            advance();
+            return escape(token);
+        case Token::Character:
+            advance();
+            return character(token.code, token.options);
+        case Token::Any:
+        case Token::LineAnchor:
+            advance();
+            return Requirement();
+        default:
+            m_failed = true; // a quantifier with nothing before it, and the like
+            return Requirement();
+        }
+    }
+
+    static Requirement character(uint32_t code, const Options& options)
     {
         Requirement result;
-        const uchar c = *m_p;
-        if (c == u'(')
-            return group(options);
-        if (c == u'[') {
-            result.known = characterClass(result.set, options);
-            return result;
-        }
-        if (c == u'\\')
-            return escape(options);
-        ++m_p;
-        if (c == u'.' || c == u'^' || c == u'$')
-            return result;
-        if (c == u'*' || c == u'+' || c == u'?' || c == u'{' || c == u']' || c == u'}') {
-            m_failed = true;
-            return result;
-        }
-        uint32_t code = c;
-        if (c >= 0xD800 && c < 0xDC00 && m_p != m_end && *m_p >= 0xDC00 && *m_p < 0xE000)
-            ++m_p; // a pair is one character outside ASCII
         if (code >= 128 && options.ignoreCase)
             return result; // may fold into ASCII
         result.known = true;
@@ -308,294 +267,134 @@ private:
         return result;
     }
 
-    // Reads the group at the position, up to its ")".
-    Requirement group(Options options)
+    // Shorthand classes are known; anchors, complements, properties,
+    // back-references, octal and control escapes, calls are not.
+    static Requirement escape(const PatternToken& token)
     {
-        ++m_p;
+        Requirement result;
+        if (isShorthandClass(token.letter))
+            result.known = addNamedClass(result.set, std::u16string(1, token.letter), token.options);
+        return result;
+    }
+
+    static bool isShorthandClass(uchar letter)
+    {
+        return letter == u'd' || letter == u'w' || letter == u's' || letter == u'h';
+    }
+
+    // Reads the group opening at the token, up to its ")".
+    Requirement group()
+    {
         bool useBody = true;
-        if (m_p != m_end && *m_p == u'?') {
-            ++m_p;
-            if (m_p == m_end) {
-                m_failed = true;
-                return Requirement();
-            }
-            const uchar kind = *m_p;
-            if (kind == u'#') {
-                while (m_p != m_end && *m_p != u')')
-                    ++m_p;
-                if (m_p == m_end)
-                    m_failed = true;
-                else
-                    ++m_p;
-                return Requirement();
-            }
-            if (kind == u':' || kind == u'>' || kind == u'=') {
-                ++m_p;
-            } else if (kind == u'!' || kind == u'~') {
-                ++m_p;
-                useBody = false;
-            } else if (kind == u'<' && m_p + 1 != m_end && (m_p[1] == u'=' || m_p[1] == u'!')) {
-                m_p += 2;
-                useBody = false;
-            } else if (kind == u'<' || kind == u'\'') {
-                const uchar closing = kind == u'<' ? u'>' : u'\'';
-                while (m_p != m_end && *m_p != closing)
-                    ++m_p;
-                if (m_p == m_end) {
-                    m_failed = true;
-                    return Requirement();
-                }
-                ++m_p;
-            } else {
-                const uchar* q = readPatternOptions(m_p, m_end, options);
-                if (!q || *q != u':') {
-                    m_failed = true; // conditions and the like
-                    return Requirement();
-                }
-                m_p = q + 1;
-            }
+        switch (m_token.group) {
+        case GroupKind::Capture:
+        case GroupKind::NonCapture:
+        case GroupKind::Atomic:
+        case GroupKind::LookAhead:
+            break;
+        case GroupKind::NegativeLookAhead:
+        case GroupKind::Absent:
+        case GroupKind::LookBehind:
+        case GroupKind::NegativeLookBehind:
+            useBody = false;
+            break;
+        case GroupKind::Other:
+            m_failed = true; // conditions and the like
+            return Requirement();
         }
-        Requirement body = alternation(options);
-        if (m_failed || m_p == m_end || *m_p != u')') {
+        advance();
+        Requirement body = alternation();
+        if (m_failed || !m_token.is(Token::GroupClose)) {
             m_failed = true;
             return Requirement();
         }
-        ++m_p;
+        advance();
         return useBody ? body : Requirement();
     }
 
-    Requirement escape(const Options& options)
+    // Reads the class opening at the token into `set`; false when the class
+    // is negated, holds a complement, nested classes or intersections, or is
+    // not followed.
+    bool characterClass(CharacterSet& set)
     {
-        Requirement result;
-        ++m_p;
-        if (m_p == m_end) {
-            m_failed = true;
-            return result;
-        }
-        const uchar kind = *m_p++;
-        auto character = [&](uint32_t code) {
-            if (code >= 128 && options.ignoreCase)
-                return result; // may fold into ASCII
-            result.known = true;
-            addCharacter(result.set, code, options);
-            return result;
-        };
-        switch (kind) {
-        case u't': return character(u'\t');
-        case u'n': return character(u'\n');
-        case u'r': return character(u'\r');
-        case u'f': return character(u'\f');
-        case u'v': return character(u'\v');
-        case u'a': return character(7);
-        case u'e': return character(27);
-        case u'd': case u'w': case u's': case u'h':
-            result.known = addNamedClass(result.set, std::u16string(1, kind), options);
-            return result;
-        case u'x': case u'u': {
-            uint32_t code = 0;
-            if (!readHexEscape(kind, code))
-                return result;
-            return character(code);
-        }
-        default:
-            break;
-        }
-        if (isAsciiLetter(kind) || isDigit(kind)) {
-            // Anchors (\b, \A, \G, \z...), complements, properties,
-            // back-references, calls, octal escapes: nothing known, and
-            // "\k<name>" or "\p{...}" carry their own text.
-            if ((kind == u'k' || kind == u'g' || kind == u'p' || kind == u'P') && m_p != m_end &&
-                (*m_p == u'<' || *m_p == u'{' || *m_p == u'\'')) {
-                const uchar closing = *m_p == u'<' ? u'>' : *m_p == u'{' ? u'}' : u'\'';
-                while (m_p != m_end && *m_p != closing)
-                    ++m_p;
-                if (m_p == m_end) {
-                    m_failed = true;
-                    return result;
-                }
-                ++m_p;
-            }
-            // A back-reference or octal number takes all its digits.
-            while (isDigit(kind) && m_p != m_end && isDigit(*m_p))
-                ++m_p;
-            return result;
-        }
-        if (kind >= 0xD800 && kind < 0xDC00 && m_p != m_end)
-            ++m_p;
-        return character(kind);
-    }
-
-    // Reads the digits of a "\\xHH", "\\x{H...}" or "\\uHHHH" escape whose
-    // letter `kind` was just read; false (and failed) when they are not.
-    bool readHexEscape(uchar kind, uint32_t& code)
-    {
-        size_t digits = 0;
-        code = 0;
-        if (kind == u'x' && m_p != m_end && *m_p == u'{') {
-            ++m_p;
-            while (m_p != m_end && isHexDigit(*m_p) && digits < 8) {
-                code = code * 16 + hexValue(*m_p++);
-                ++digits;
-            }
-            if (m_p == m_end || *m_p != u'}' || digits == 0) {
-                m_failed = true;
-                return false;
-            }
-            ++m_p;
-            return true;
-        }
-        const size_t most = kind == u'x' ? 2 : 4;
-        while (m_p != m_end && isHexDigit(*m_p) && digits < most) {
-            code = code * 16 + hexValue(*m_p++);
-            ++digits;
-        }
-        if (digits == 0 || (kind == u'u' && digits != 4)) {
-            m_failed = true;
-            return false;
-        }
-        return true;
-    }
-
-    static uint32_t hexValue(uchar c)
-    {
-        if (isDigit(c))
-            return c - u'0';
-        return (c | 0x20) - u'a' + 10;
-    }
-
-    // Reads a class into `set`; false when the class is negated, holds a
-    // complement, nested classes or intersections, or is not followed.
-    bool characterClass(CharacterSet& set, const Options& options)
-    {
-        ++m_p;
-        bool known = true;
-        if (m_p != m_end && *m_p == u'^') {
-            known = false;
-            ++m_p;
-        }
-        bool first = true;
-        while (m_p != m_end) {
-            uchar c = *m_p;
-            if (c == u']' && !first) {
-                ++m_p;
+        bool known = !m_token.negated;
+        advance();
+        for (;;) {
+            const PatternToken member = m_token;
+            switch (member.kind) {
+            case Token::ClassClose:
+                advance();
                 return known;
-            }
-            first = false;
-            if (c == u'[') {
-                if (m_end - m_p >= 2 && m_p[1] == u':') {
-                    const uchar* nameBegin = m_p + 2;
-                    const uchar* q = nameBegin;
-                    while (q + 1 < m_end && !(q[0] == u':' && q[1] == u']'))
-                        ++q;
-                    if (q + 1 >= m_end) {
-                        m_failed = true;
-                        return false;
-                    }
-                    const std::u16string name(nameBegin, q);
-                    if (name.empty() || name[0] == u'^' || !addNamedClass(set, name, options))
-                        known = false;
-                    m_p = q + 2;
-                    continue;
-                }
+            case Token::PosixClass:
+                if (member.negated ||
+                    !addNamedClass(set, member.name.str(), member.options))
+                    known = false;
+                advance();
+                continue;
+            case Token::ClassOpen: {
                 // A nested class: read for its end, its characters unused.
                 CharacterSet ignored;
-                characterClass(ignored, options);
+                characterClass(ignored);
                 if (m_failed)
                     return false;
                 known = false;
                 continue;
             }
-            if (c == u'&' && m_p + 1 != m_end && m_p[1] == u'&') {
+            case Token::Intersection:
                 known = false;
-                m_p += 2;
+                advance();
                 continue;
-            }
-            uint32_t low;
-            if (!classCharacter(set, low, options, known))
-                continue;
-            if (m_end - m_p >= 2 && *m_p == u'-' && m_p[1] != u']') {
-                ++m_p;
-                uint32_t high;
-                CharacterSet ignored;
-                if (!classCharacter(ignored, high, options, known)) {
+            case Token::Escape:
+                advance();
+                if (!isShorthandClass(member.letter) ||
+                    !addNamedClass(set, std::u16string(1, member.letter), member.options))
                     known = false;
-                    continue;
-                }
-                if (high < low) {
-                    m_failed = true;
+                continue;
+            case Token::Character:
+                advance();
+                if (!rangeOrCharacter(set, member, known))
                     return false;
-                }
-                addRange(set, low, high, options);
-            } else {
-                addCharacter(set, low, options);
+                continue;
+            default:
+                m_failed = true;
+                return false;
             }
         }
-        m_failed = true;
-        return false;
     }
 
-    // Reads one class member; true with its code when it is one character
-    // (which may start a range), false when it was a shorthand class (added
-    // to `set` when known).
-    bool classCharacter(CharacterSet& set, uint32_t& code, const Options& options, bool& known)
+    // Adds the class member `low`, or the range it begins when a "-"
+    // follows that does not end the class; false when the range is
+    // reversed.
+    bool rangeOrCharacter(CharacterSet& set, const PatternToken& low, bool& known)
     {
-        uchar c = *m_p++;
-        if (c != u'\\') {
-            code = c;
-            if (c >= 0xD800 && c < 0xDC00 && m_p != m_end && *m_p >= 0xDC00 && *m_p < 0xE000) {
-                code = 0x10000;
-                ++m_p;
-            }
-            if (code >= 128 && options.ignoreCase)
-                known = false;
+        const Options& options = low.options;
+        if (low.code >= 128 && options.ignoreCase)
+            known = false;
+        const uchar* afterDash = m_cursor.position();
+        if (!m_token.is(Token::Character) || *m_token.begin != u'-' || afterDash == m_cursor.end() ||
+            *afterDash == u']') {
+            addCharacter(set, low.code, options);
             return true;
         }
-        if (m_p == m_end) {
+        advance();
+        const PatternToken high = m_token;
+        if (!high.is(Token::Character)) {
+            known = false; // a shorthand class or the like: read as a member
+            return true;
+        }
+        advance();
+        if (high.code < low.code) {
             m_failed = true;
             return false;
         }
-        c = *m_p++;
-        switch (c) {
-        case u't': code = u'\t'; return true;
-        case u'n': code = u'\n'; return true;
-        case u'r': code = u'\r'; return true;
-        case u'f': code = u'\f'; return true;
-        case u'v': code = u'\v'; return true;
-        case u'a': code = 7; return true;
-        case u'e': code = 27; return true;
-        case u'd': case u'w': case u's': case u'h':
-            if (!addNamedClass(set, std::u16string(1, c), options))
-                known = false;
-            return false;
-        case u'x': case u'u': {
-            uint32_t value = 0;
-            if (!readHexEscape(c, value))
-                return false;
-            code = value;
-            if (code >= 128 && options.ignoreCase)
-                known = false;
-            return true;
-        }
-        default:
-            break;
-        }
-        if (isAsciiLetter(c) || isDigit(c)) {
-            // Complements, properties, octal escapes and the like.
-            if ((c == u'p' || c == u'P') && m_p != m_end && *m_p == u'{') {
-                while (m_p != m_end && *m_p != u'}')
-                    ++m_p;
-                if (m_p != m_end)
-                    ++m_p;
-            }
+        if (high.code >= 128 && options.ignoreCase)
             known = false;
-            return false;
-        }
-        code = c;
+        addRange(set, low.code, high.code, options);
         return true;
     }
 
-    const uchar* m_p;
-    const uchar* const m_end;
+    PatternCursor m_cursor;
+    PatternToken m_token; // the next token, not yet read
     bool m_failed = false;
 };
 
@@ -604,8 +403,8 @@ private:
 bool findRequiredCharacters(const slate::usubstring& pattern, RequiredCharacters& required)
 {
     required = RequiredCharacters();
-    Reader reader(pattern.begin, pattern.end);
-    const Requirement result = reader.alternation(Options());
+    Reader reader(pattern);
+    const Requirement result = reader.alternation();
     if (reader.failed() || !reader.atEnd() || !result.known || result.set.empty())
         return false;
     required.sets[required.count++] = result.set;

@@ -8,10 +8,11 @@
 // a version-control checkout), and would trust a cache made from a file that
 // changed within the clock's resolution.
 //
-// Nothing read from disk is trusted: the XML is checked for nesting depth
-// before TinyXML (which recurses per element) sees it, and the cache reader
-// refuses a record whose counts, tags or length do not add up, so a damaged
-// cache is rebuilt from the XML instead of giving a damaged tree.
+// Nothing read from disk is trusted: the XML goes through the program's one
+// guarded XML parse (which refuses deep nesting and mends broken UTF-8), and
+// the cache reader refuses a record whose counts, tags or length do not add
+// up, so a damaged cache is rebuilt from the XML instead of giving a damaged
+// tree.
 #include "ui/text/lexer/plist.h"
 
 #include <cstring>
@@ -55,85 +56,6 @@ constexpr size_t kDictBuckets = 11;
 bool isXmlBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-size_t skipPast(const std::string& text, size_t from, const char* terminator)
-{
-    size_t found = text.find(terminator, from);
-    return found == std::string::npos ? text.size() : found + std::strlen(terminator);
-}
-
-// Walks the markup of the document as TinyXML will (comments, CDATA,
-// declarations and quoted attribute values are skipped whole) and returns
-// the deepest element nesting. On the way it wraps the text of every
-// "string" element that holds only white space in a CDATA section: TinyXML
-// drops blank text nodes even with white space kept, and such a string
-// (a snippet of one space, a tab) must not read as empty.
-int prepareSource(std::string& text)
-{
-    std::string rewritten;
-    size_t copiedUpTo = 0;
-    int depth = 0;
-    int deepest = 0;
-    const size_t length = text.size();
-    size_t position = 0;
-    while (position < length) {
-        const size_t open = text.find('<', position);
-        if (open == std::string::npos)
-            break;
-        if (text.compare(open, 4, "<!--") == 0) {
-            position = skipPast(text, open + 4, "-->");
-        } else if (text.compare(open, 9, "<![CDATA[") == 0) {
-            position = skipPast(text, open + 9, "]]>");
-        } else if (text.compare(open, 2, "<?") == 0) {
-            position = skipPast(text, open + 2, "?>");
-        } else if (text.compare(open, 2, "<!") == 0) {
-            position = skipPast(text, open + 2, ">");
-        } else if (text.compare(open, 2, "</") == 0) {
-            if (depth > 0)
-                --depth;
-            position = skipPast(text, open + 2, ">");
-        } else {
-            size_t close = open + 1;
-            char quote = 0;
-            for (; close < length; ++close) {
-                const char c = text[close];
-                if (quote) {
-                    if (c == quote)
-                        quote = 0;
-                } else if (c == '"' || c == '\'') {
-                    quote = c;
-                } else if (c == '>') {
-                    break;
-                }
-            }
-            if (close >= length)
-                break;
-            position = close + 1;
-            if (text[close - 1] == '/')
-                continue;
-            if (++depth > deepest)
-                deepest = depth;
-            if (close - open == 7 && text.compare(open, 8, "<string>") == 0) {
-                size_t blankEnd = position;
-                while (blankEnd < length && isXmlBlank(text[blankEnd]))
-                    ++blankEnd;
-                if (blankEnd > position && text.compare(blankEnd, 9, "</string>") == 0) {
-                    rewritten.append(text, copiedUpTo, position - copiedUpTo);
-                    rewritten += "<![CDATA[";
-                    rewritten.append(text, position, blankEnd - position);
-                    rewritten += "]]>";
-                    copiedUpTo = blankEnd;
-                    position = blankEnd;
-                }
-            }
-        }
-    }
-    if (copiedUpTo > 0) {
-        rewritten.append(text, copiedUpTo, std::string::npos);
-        text.swap(rewritten);
-    }
-    return deepest;
 }
 
 // Leading white space, an optional sign, then decimal digits up to the first
@@ -367,16 +289,10 @@ void loadPlist(const ustring& path, PlistValue& out, bool allowCache)
         text.assign(reinterpret_cast<const char*>(bytes.begin()), bytes.size());
     }
 
-    if (prepareSource(text) > kMaximumDepth)
-        throwParseError(path, "Elements nested too deeply");
     TiXmlDocument document;
-    if (!parseXmlDocument(document, text, true)) {
-        std::string description = document.ErrorDesc() ? document.ErrorDesc() : "";
-        if (document.ErrorRow() > 0)
-            description += " (line " + std::to_string(document.ErrorRow()) + ", column " +
-                           std::to_string(document.ErrorCol()) + ")";
+    std::string description;
+    if (!parseXmlDocument(document, text, true, &description))
         throwParseError(path, description);
-    }
     const TiXmlElement* root = document.RootElement();
     if (!root)
         throwParseError(path, "No element");

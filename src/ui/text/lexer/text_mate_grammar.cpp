@@ -7,8 +7,7 @@
 // free together.
 //
 // The reader is lenient where real grammars disagree with the strict format
-// but a sensible reading exists: a rule written with "while" gets an
-// equivalent end pattern, "applyEndPatternLast" may be a boolean, capture
+// but a sensible reading exists: "applyEndPatternLast" may be a boolean, capture
 // entries may carry keys besides "name" (their nested patterns are not
 // applied), rules may declare nested repositories, and a begin rule that says
 // nowhere how it ends is left out (with a log line) rather than failing the
@@ -23,6 +22,7 @@
 #include "ui/statistics.h"
 #include "ui/string_utils.h"
 #include "ui/text/parse_exception.h"
+#include "ui/unicode.h"
 
 namespace {
 
@@ -48,6 +48,7 @@ const ustring kContentName = u"contentName";
 const ustring kCaptures = u"captures";
 const ustring kBeginCaptures = u"beginCaptures";
 const ustring kEndCaptures = u"endCaptures";
+const ustring kWhileCaptures = u"whileCaptures";
 const ustring kApplyEndPatternLast = u"applyEndPatternLast";
 
 const PlistDict& asDict(const PlistValue& value) { return std::any_cast<const PlistDict&>(value); }
@@ -63,20 +64,43 @@ slate::usubstring copyString(ArenaAllocator& arena, const ustring& text)
     return arena.copyString(slate::usubstring(text));
 }
 
-// A "while" rule stays open as long as every following line begins with a
-// match of its pattern. As an end pattern: an empty match at the start of a
-// line where the pattern does not match. The group is non-capturing, so
-// back-references to the begin captures keep their numbers; a pattern in
-// extended mode gets a line break before the closing parentheses so that a
-// trailing comment cannot swallow them.
-ustring endPatternOfWhile(const ustring& whilePattern)
+// The grammar being parsed on this thread, named in the messages about
+// forms that are read leniently; null outside parseTextMateGrammar.
+thread_local const Grammar* t_parsedGrammar = nullptr;
+
+// Logs that `what` was ignored, naming the grammar being parsed.
+void reportIgnored(const ustring& what)
 {
-    ustring end = u"^(?!(?:";
-    end += whilePattern;
-    if (whilePattern.compare(0, 4, u"(?x)") == 0)
-        end += u'\n';
-    end += u"))";
-    return end;
+    ustring message = u"Ignored in grammar ";
+    if (t_parsedGrammar) {
+        message += t_parsedGrammar->name;
+        if (!t_parsedGrammar->scopeName.empty())
+            message += u" (" + t_parsedGrammar->scopeName + u")";
+    } else {
+        message += u"(unnamed)";
+    }
+    message += u": " + what;
+    LogRecord("parseTextMateGrammar", __FILE__, __LINE__) << message;
+}
+
+// The most capture groups `pattern` can have: every group opens with a
+// parenthesis. Names of capture numbers above it can never apply.
+int groupLimit(const slate::usubstring& pattern)
+{
+    const auto opening = std::count(pattern.begin, pattern.end, u'(');
+    return static_cast<int>(std::min<std::ptrdiff_t>(opening, kMaxCaptureNumber));
+}
+
+// The rule of a repository entry; null (after a message) for an entry that is
+// not a rule dictionary, which published grammars sometimes hold.
+std::shared_ptr<Rule> parseRepositoryEntry(const ustring& name, const PlistValue& value,
+                                           ArenaAllocator& arena, const NestedRepository* scope)
+{
+    if (!std::any_cast<PlistDict>(&value)) {
+        reportIgnored(u"the repository entry \"" + name + u"\", which is not a dictionary");
+        return nullptr;
+    }
+    return parseRule(value, arena, scope);
 }
 
 bool applyEndPatternLast(const PlistValue& value)
@@ -101,7 +125,8 @@ std::shared_ptr<NestedRepository> parseNestedRepository(const PlistDict& diction
     repository->parent = parent;
     repository->rules.reserve(entries.size());
     for (const auto& [entryName, entryValue] : entries)
-        if (std::shared_ptr<Rule> rule = parseRule(entryValue, arena, repository.get()))
+        if (std::shared_ptr<Rule> rule =
+                parseRepositoryEntry(entryName, entryValue, arena, repository.get()))
             repository->rules.emplace(entryName, std::move(rule));
     return repository;
 }
@@ -120,7 +145,7 @@ std::shared_ptr<Rule> parseRule(const PlistValue& value, ArenaAllocator& arena,
         auto match = std::make_shared<MatchRule>();
         match->match = copyString(arena, requirePlistString(dictionary, kMatch));
         match->name = copyString(arena, plistString(dictionary, kName));
-        parseCaptures(dictionary, kCaptures, match->captures, arena);
+        parseCaptures(dictionary, kCaptures, match->captures, arena, groupLimit(match->match));
         rule->matchRule = std::move(match);
     } else if (find(dictionary, kInclude)) {
         auto include = std::make_shared<IncludeRule>();
@@ -131,12 +156,13 @@ std::shared_ptr<Rule> parseRule(const PlistValue& value, ArenaAllocator& arena,
         auto beginEnd = std::make_shared<BeginEndRule>();
         const ustring& begin = requirePlistString(dictionary, kBegin);
         beginEnd->begin = copyString(arena, begin);
-        const PlistValue* whilePattern = find(dictionary, kWhile);
-        if (find(dictionary, kEnd)) {
+        // "while" wins over "end" when a rule has both, as in the tokenizers
+        // grammars are written for.
+        if (find(dictionary, kWhile)) {
+            beginEnd->whilePattern = copyString(arena, requirePlistString(dictionary, kWhile));
+            beginEnd->isWhileRule = true;
+        } else if (find(dictionary, kEnd)) {
             beginEnd->end = copyString(arena, requirePlistString(dictionary, kEnd));
-        } else if (whilePattern) {
-            beginEnd->end = copyString(
-                arena, endPatternOfWhile(std::any_cast<const ustring&>(*whilePattern)));
         } else {
             // A region that cannot end would swallow the rest of every file
             // it begins in; the rest of the grammar is still worth having.
@@ -146,10 +172,18 @@ std::shared_ptr<Rule> parseRule(const PlistValue& value, ArenaAllocator& arena,
         }
         beginEnd->name = copyString(arena, plistString(dictionary, kName));
         beginEnd->contentName = copyString(arena, plistString(dictionary, kContentName));
-        parseCaptures(dictionary, kCaptures, beginEnd->beginCaptures, arena);
-        parseCaptures(dictionary, kBeginCaptures, beginEnd->beginCaptures, arena);
-        parseCaptures(dictionary, kCaptures, beginEnd->endCaptures, arena);
-        parseCaptures(dictionary, kEndCaptures, beginEnd->endCaptures, arena);
+        const int beginLimit = groupLimit(beginEnd->begin);
+        parseCaptures(dictionary, kCaptures, beginEnd->beginCaptures, arena, beginLimit);
+        parseCaptures(dictionary, kBeginCaptures, beginEnd->beginCaptures, arena, beginLimit);
+        if (beginEnd->isWhileRule) {
+            const int whileLimit = groupLimit(beginEnd->whilePattern);
+            parseCaptures(dictionary, kCaptures, beginEnd->whileCaptures, arena, whileLimit);
+            parseCaptures(dictionary, kWhileCaptures, beginEnd->whileCaptures, arena, whileLimit);
+        } else {
+            const int endLimit = groupLimit(beginEnd->end);
+            parseCaptures(dictionary, kCaptures, beginEnd->endCaptures, arena, endLimit);
+            parseCaptures(dictionary, kEndCaptures, beginEnd->endCaptures, arena, endLimit);
+        }
         if (const PlistValue* flag = find(dictionary, kApplyEndPatternLast))
             beginEnd->applyEndPatternLast = applyEndPatternLast(*flag);
         rule->repository = parseNestedRepository(dictionary, arena, scope);
@@ -183,32 +217,55 @@ void parsePatterns(const PlistDict& dictionary, RuleList& out, ArenaAllocator& a
 }
 
 void parseCaptures(const PlistDict& dictionary, const ustring& key, CaptureNames& out,
-                   ArenaAllocator& arena)
+                   ArenaAllocator& arena, int groupLimit)
 {
     const PlistValue* value = find(dictionary, key);
     if (!value)
         return;
-    const PlistDict& captures = asDict(*value);
 
-    // Every number is checked before `out` is sized by the largest one, so a
-    // bad number never costs an allocation.
+    // Published grammars write captures as a dictionary keyed by number, or
+    // as an array indexed by number from 0.
+    struct Entry {
+        int number;
+        const PlistValue* value;
+    };
+    std::vector<Entry> entries;
     int count = 0;
-    for (const auto& entry : captures) {
-        const int number = toInt(slate::usubstring(entry.first));
-        if (number < 0 || number > kMaxCaptureNumber)
+    if (const PlistArray* array = std::any_cast<PlistArray>(value)) {
+        if (array->size() > static_cast<size_t>(kMaxCaptureNumber) + 1)
             throw ParseException(std::string("Unexpected key value"));
-        count = std::max(count, number + 1);
+        entries.reserve(array->size());
+        for (size_t i = 0; i < array->size(); ++i)
+            entries.push_back(Entry{static_cast<int>(i), &(*array)[i]});
+        count = static_cast<int>(array->size());
+    } else {
+        const PlistDict& captures = asDict(*value);
+        entries.reserve(captures.size());
+        // Every number is checked before `out` is sized by the largest one,
+        // so a bad number never costs an allocation.
+        for (const auto& [numberText, entryValue] : captures) {
+            const int number = toInt(slate::usubstring(numberText));
+            if (number < 0 || number > kMaxCaptureNumber)
+                throw ParseException(std::string("Unexpected key value"));
+            count = std::max(count, number + 1);
+            entries.push_back(Entry{number, &entryValue});
+        }
     }
-    out.resize(static_cast<size_t>(count));
+    // Groups the pattern cannot have get no entry, so a table costs no more
+    // than the pattern's own length however large the numbers named.
+    out.resize(static_cast<size_t>(std::min(count, groupLimit + 1)));
 
-    for (const auto& [numberText, entryValue] : captures) {
-        const PlistDict* entry = std::any_cast<PlistDict>(&entryValue);
-        if (!entry) {
-            VLOG << u"Unexpected capture value for capture " << numberText << u": not a dictionary";
+    for (const Entry& entry : entries) {
+        const PlistDict* fields = std::any_cast<PlistDict>(entry.value);
+        if (!fields) {
+            reportIgnored(u"capture " + toUstring(std::to_string(entry.number)) + u" of \"" + key +
+                          u"\", which is not a dictionary");
             continue;
         }
-        if (const PlistValue* name = find(*entry, kName))
-            out[static_cast<size_t>(toInt(slate::usubstring(numberText)))] =
+        if (entry.number > groupLimit)
+            continue;
+        if (const PlistValue* name = find(*fields, kName))
+            out[static_cast<size_t>(entry.number)] =
                 copyString(arena, std::any_cast<const ustring&>(*name));
     }
 }
@@ -216,6 +273,13 @@ void parseCaptures(const PlistDict& dictionary, const ustring& key, CaptureNames
 void parseTextMateGrammar(const PlistValue& value, Grammar& grammar, bool summaryOnly)
 {
     ScopedTimer timer(g_statParseTextMateGrammar);
+    // Restores the grammar named in messages when parsing ends (an include
+    // may parse a second grammar inside the first on the same thread).
+    struct NamedInMessages {
+        const Grammar* previous = t_parsedGrammar;
+        ~NamedInMessages() { t_parsedGrammar = previous; }
+    } named;
+    t_parsedGrammar = &grammar;
     try {
         const PlistDict& root = asDict(value);
         grammar.name = requirePlistString(root, kName);
@@ -240,7 +304,8 @@ void parseTextMateGrammar(const PlistValue& value, Grammar& grammar, bool summar
             for (const auto& [entryName, entryValue] : entries) {
                 if (grammar.repository.count(entryName))
                     throw ParseException(std::string("Duplicate repository entry"));
-                if (std::shared_ptr<Rule> rule = parseRule(entryValue, grammar.arena))
+                if (std::shared_ptr<Rule> rule =
+                        parseRepositoryEntry(entryName, entryValue, grammar.arena, nullptr))
                     grammar.repository.emplace(entryName, std::move(rule));
             }
         }

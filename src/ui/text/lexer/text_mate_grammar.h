@@ -36,14 +36,18 @@ struct MatchRule {
 // A region from a begin match to an end match, with its own inner rules.
 struct BeginEndRule {
     slate::usubstring begin;
-    // A rule written with "while" and no "end" gets an end pattern that
-    // matches at the start of the first line the "while" pattern does not
-    // match there (see parseRule).
+    // Exactly one of `end` and `whilePattern` is set. A rule with an end
+    // pattern stays open until that pattern matches; a "while" rule stays
+    // open as long as every following line begins with a match of its
+    // pattern, checked at the start of each line.
     slate::usubstring end;
+    slate::usubstring whilePattern;
+    bool isWhileRule = false; // written with "while": `whilePattern` holds it
     slate::usubstring name;        // empty when absent
     slate::usubstring contentName; // empty when absent
     CaptureNames beginCaptures;
     CaptureNames endCaptures;
+    CaptureNames whileCaptures; // of a "while" rule's line prefix
     RuleList patterns;
     bool applyEndPatternLast = false;
 };
@@ -108,8 +112,9 @@ struct Grammar {
 // value" for a negative or absurdly large capture number, "Duplicate
 // repository entry", and the type-mismatch text for a value of the wrong type
 // anywhere. After a throw the grammar is half filled and must be discarded.
-// Rule dictionaries of no known kind, and begin rules with neither "end" nor
-// "while", are logged and skipped (left out of their list or repository). The
+// Rule dictionaries of no known kind, begin rules with neither "end" nor
+// "while", and repository entries that are not dictionaries are logged and
+// skipped (left out of their list or repository). The
 // summary form reads no rule and so notices no error inside one. Main thread
 // (it times itself into an unsynchronised statistics record).
 void parseTextMateGrammar(const PlistValue& value, Grammar& grammar, bool summaryOnly);
@@ -129,17 +134,20 @@ std::shared_ptr<Rule> parseRule(const PlistValue& value, ArenaAllocator& arena,
 void parsePatterns(const PlistDict& dictionary, RuleList& out, ArenaAllocator& arena,
                    const NestedRepository* scope = nullptr);
 
-// Reads the capture dictionary under `key` of `dictionary` into `out`,
-// merging with what `out` holds: `out` is resized to the largest capture
-// number + 1, and the entries that carry a "name" replace earlier names, so
-// numbers below the largest keep earlier names unless named again and numbers
-// above it are dropped. An entry's other keys are ignored, and an entry that
-// is not a dictionary is logged and ignored; a key without digits is capture
-// 0. Nothing changes when the key is absent. Throws ParseException
-// "Unexpected key value" for a number below 0 or above kMaxCaptureNumber.
-void parseCaptures(const PlistDict& dictionary, const ustring& key, CaptureNames& out,
-                   ArenaAllocator& arena);
-
 // The largest capture number a grammar may name: the group limit of any
 // pattern a grammar could sensibly hold (real grammars stay below 1,000).
 constexpr int kMaxCaptureNumber = 32767;
+
+// Reads the captures under `key` of `dictionary` into `out`, merging with
+// what `out` holds: `out` is resized to the largest capture number + 1, and
+// the entries that carry a "name" replace earlier names, so numbers below
+// the largest keep earlier names unless named again and numbers above it are
+// dropped. The captures are a dictionary keyed by number (a key without
+// digits is capture 0) or an array indexed by number from 0. Numbers above
+// `groupLimit` (the most groups the pattern can have) get no entry. An
+// entry's other keys are ignored, and an entry that is not a dictionary is
+// ignored with a log line naming the grammar and the key. Nothing changes
+// when the key is absent. Throws ParseException "Unexpected key value" for a
+// number below 0 or above kMaxCaptureNumber.
+void parseCaptures(const PlistDict& dictionary, const ustring& key, CaptureNames& out,
+                   ArenaAllocator& arena, int groupLimit = kMaxCaptureNumber);

@@ -23,6 +23,7 @@
 
 #include "ui/log.h"
 #include "ui/statistics.h"
+#include "ui/text/lexer/pattern_syntax.h"
 #include "ui/text/util/regex_utils.h"
 
 struct CompiledSelector::Compiled {

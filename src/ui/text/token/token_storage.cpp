@@ -21,6 +21,10 @@
 
 namespace {
 
+// Lexer output is handed to the token tree in chunks of about this many
+// tokens (whole lines), which bounds the per-thread output vector.
+constexpr size_t kLexedTokenChunk = 262144;
+
 // Scratch of the lexing runs of one thread.
 struct LexingScratch {
     std::vector<LexedToken> lexed;
@@ -187,28 +191,40 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
     for (int64_t& point : m_invalidPoints)
         if (point > position)
             point += length;
+    LexerState* const stateAfter = at != m_tokenList.end() ? (*at)->state : nullptr;
 
+    // A long run is lexed and inserted in chunks of whole lines, so that the
+    // lexer output never grows far past kLexedTokenChunk entries.
     LexingScratch& s = scratch();
     s.lexed.clear();
-    {
-        SynchronisedScopedTimer lexTimer(g_statTokeniseLex);
-        ScopedLock lock(m_syntax->lexerLock());
-        int64_t lineStart = position;
-        for (const uchar* line = begin; line < end;) {
-            const uchar* lineEnd = std::find(line, end, u'\n');
-            if (lineEnd != end)
-                ++lineEnd;
-            state = lex(s.region, s.workspace, state, line, lineEnd, s.lexed,
-                        lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
-            lineStart += lineEnd - line;
-            line = lineEnd;
+    const uchar* line = begin;
+    for (;;) {
+        {
+            SynchronisedScopedTimer lexTimer(g_statTokeniseLex);
+            ScopedLock lock(m_syntax->lexerLock());
+            while (line < end && s.lexed.size() < kLexedTokenChunk) {
+                const uchar* lineEnd = std::find(line, end, u'\n');
+                if (lineEnd != end)
+                    ++lineEnd;
+                const int64_t lineStart = position + (line - begin);
+                state = lex(s.region, s.workspace, state, line, lineEnd, s.lexed,
+                            lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+                line = lineEnd;
+            }
+            if (line == end) {
+                SynchronisedScopedTimer relexTimer(g_statTokeniseLexReLex);
+                if (stateAfter && stateAfter != state)
+                    addInvalidPoint(position + length);
+            }
         }
-        SynchronisedScopedTimer relexTimer(g_statTokeniseLexReLex);
-        if (at != m_tokenList.end() && (*at)->state != state)
-            addInvalidPoint(position + length);
+        createAndInsertTokens(at, s.lexed);
+        s.lexed.clear();
+        if (line == end)
+            return;
+        // Inserting moved the tokens; the one that followed the run now
+        // starts right after what has been inserted.
+        at = bucket_container::iterator(m_tokenList.locate(position + (line - begin)));
     }
-    createAndInsertTokens(at, s.lexed);
-    s.lexed.clear();
 }
 
 bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil)
@@ -232,9 +248,19 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
     s.lexed.clear();
     int64_t relexed = 0;
     bool limitPassed = false;
-    const bucket_container::iterator last = m_tokenList.end();
     bucket_container::iterator it = start;
-    while (it != last) {
+    // Replaces the lines lexed so far by their new tokens; `start` and `it`
+    // then both stand at the first line not lexed yet.
+    auto replaceLexedLines = [&] {
+        if (start == it)
+            return;
+        bucket_container::iterator after = m_tokenList.erase(start, it);
+        createAndInsertTokens(after, s.lexed);
+        s.lexed.clear();
+        s.lines.clear();
+        start = it = bucket_container::iterator(m_tokenList.locate(startPosition + relexed));
+    };
+    while (it != m_tokenList.end()) {
         int64_t lineLength = 0;
         bucket_container::iterator lineEnd = it;
         m_tokenList.lineEnd(lineEnd, lineLength);
@@ -248,17 +274,16 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
         relexed += lineLength;
         state = lex(s.region, s.workspace, state, line, line + lineLength, s.lexed,
                     lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
-        if (it != last && (*it)->state == state)
+        if (it != m_tokenList.end() && (*it)->state == state)
             break;
         if (startPosition + relexed > limit) {
             limitPassed = true;
             break;
         }
+        if (s.lexed.size() >= kLexedTokenChunk)
+            replaceLexedLines();
     }
-    if (relexed > 0) {
-        bucket_container::iterator after = m_tokenList.erase(start, it);
-        createAndInsertTokens(after, s.lexed);
-    }
+    replaceLexedLines();
     s.lexed.clear();
     s.lines.clear();
     validatedUntil = startPosition + relexed;

@@ -31,11 +31,23 @@
 #include "ui/text/syntax/scope_selector.h"
 #include "ui/text/token/bucket_container.h"
 #include "ui/text/token/layout_tracker.h"
+#include "ui/text/token/token_search.h"
 #include "ui/text/token/token_set.h"
 #include "ui/ustring.h"
 
+class BufferSource;
 class SpellChecker;
+class Style;
 class UnicodeFont;
+
+// A point of a layout in pixels: x from the left of the text, y from the top
+// of the first line.
+struct LayoutPoint {
+    double x = 0.0;
+    double y = 0.0;
+
+    bool operator==(const LayoutPoint& other) const { return x == other.x && y == other.y; }
+};
 
 // Which scopes the spell checker looks at, with its decision per scope id.
 struct SpellingScopeFilter {
@@ -173,6 +185,36 @@ public:
         m_tokenList.lineEnd(it, position);
     }
 
+    // Search with Boost's regular expressions (Perl syntax, or plain text
+    // with kSearchLiteral) straight over the text; a dot never matches a
+    // line break. A pattern that does not compile throws RegexError.
+    //
+    // The first match at or after `start` (clamped), or (-1, -1). The text
+    // before `start` counts: "^" matches there only after a line break, a
+    // word boundary only where exactly one of the units before and at it is
+    // a word unit. When both `format` and `formatted` are given, the match
+    // formatted by `format` ($n and \n references; plain text with
+    // kSearchLiteral) is appended to `formatted`.
+    SelectionRegion find(const ustring& pattern, uint32_t flags, int64_t start,
+                         const ustring* format = nullptr, std::vector<ustring>* formatted = nullptr);
+    // Appends every match to `out` in order (formatted as find does); an
+    // empty match right where the previous one ends is left out.
+    void findAll(const ustring& pattern, uint32_t flags, SelectionSet& out,
+                 const ustring* format = nullptr, std::vector<ustring>* formatted = nullptr);
+    // As findAll inside each of `regions` in turn, each searched as a text of
+    // its own.
+    void findAllIn(const ustring& pattern, uint32_t flags, const SelectionSet& regions,
+                   SelectionSet& out, const ustring* format = nullptr,
+                   std::vector<ustring>* formatted = nullptr);
+
+    // Saves the text through `source` in `encoding` (0: the storage's own,
+    // else UTF-8), with its byte-order mark and every line break written as
+    // the storage's line ending. A single-byte encoding that cannot hold
+    // every character falls back to UTF-8, with a message. True only when
+    // every byte reached the file; then the storage takes the encoding used.
+    // On failure the file and the storage are left as they were.
+    bool write(BufferSource* source, FileEncoding encoding);
+
     // Spelling. A null checker turns checking off.
     void setSpellChecker(slate::SP<SpellChecker> checker);
     // Checks again the records marked misspelled (after words were added).
@@ -183,6 +225,35 @@ public:
     void clearSpellingDecisions() { m_spellingFilter.decisions.clear(); }
     SpellingScopeFilter& spellingFilter() { return m_spellingFilter; }
 
+    // Scopes. Each query first makes the tokens valid as far as it reads.
+    // The scope of the token at `position`; at the end of the text the
+    // grammar's own scope.
+    const ScopeRecord* scopeAt(int64_t position);
+    slate::usubstring scopeNameAt(int64_t position);
+    // Whether `selector` matches the scope at `position`; each selector text
+    // is compiled once per storage.
+    bool matchSelector(int64_t position, const ustring& selector);
+    // The extent of the scope around the character at `position` (before it
+    // unless `atPosition`): the tokens around it that lie inside its scope,
+    // or inside the scope it shares most with a neighbour when no neighbour
+    // shares all of it. The whole text at the end.
+    SelectionRegion extractScope(int64_t position, bool atPosition);
+    // Appends, in text order, the runs of adjacent tokens whose scopes
+    // `selectors` match best with one index and no exclusion matches, with
+    // that index.
+    void getSymbols(const RegexSelectorSet& selectors, const RegexSelectorSet& exclusions,
+                    std::vector<std::pair<SelectionRegion, int>>& out);
+    // For a misspelled token at `position`: its trimmed region and the
+    // spell checker's suggestions; false (outputs untouched) otherwise.
+    bool spellingSuggestionsAt(int64_t position, SelectionRegion& region,
+                               std::vector<ustring>& suggestions);
+    // Appends the words of the text that start with `prefix` and are longer,
+    // most frequent near `position` first, trimmed of blanks and of
+    // `separators` at their ends. The token holding `position` strictly
+    // inside is not a candidate.
+    void extractCompletions(int64_t position, const ustring& prefix, const ustring& separators,
+                            std::vector<ustring>& out);
+
     // Layouts.
     LayoutHandle addLayout(const LayoutSettings& settings) override;
     void removeLayout(uint32_t index) override;
@@ -190,6 +261,26 @@ public:
     // height of all lines.
     void layoutSize(uint32_t layoutIndex, double& width, double& height) const;
     UnicodeFont* currentFont() const { return m_currentFont; }
+    // The position whose character boundary lies nearest the point: on the
+    // screen line whose centre is nearest, the boundary nearest one pixel to
+    // the left of the point. 0 above the text, the size below it.
+    int64_t positionAtPoint(uint32_t layout, double px, double py);
+    // Where `position` is drawn: its x and the top of its screen line plus
+    // the top padding. A position at which a word wrapped belongs to the end
+    // of the upper screen line.
+    LayoutPoint pointAtPosition(uint32_t layout, int64_t position);
+    // As pointAtPosition, except that a position at a wrap goes to the start
+    // of the lower screen line when that is nearer `preferredX` (-1: none).
+    LayoutPoint pointAtPositionNearX(uint32_t layout, int64_t position, double preferredX);
+
+    // Styles. The styler may be null (no styler exists); setting one over
+    // the same colour scheme as the one held changes nothing.
+    void setScopeStyler(slate::SP<ScopeStyler> styler);
+    const slate::SP<ScopeStyler>& scopeStyler() const { return m_scopeStyler; }
+    // The styler of the colour scheme at `path`, from the styler singleton.
+    void setColourScheme(const ustring& path);
+    // The style of a scope name; null without a styler.
+    const Style* styleForScopeName(const ustring& name);
 
     // The invalid points, ascending.
     const std::vector<int64_t>& invalidPoints() const { return m_invalidPoints; }
@@ -212,6 +303,7 @@ private:
     void shiftInvalidPoints(int64_t from, int64_t to);
     void addInvalidPoint(int64_t position);
     void retokeniseAll();
+    LayoutPoint layoutPointOf(uint32_t layout, int64_t position, LayoutState* stateOut);
     // Interns the lexed tokens and inserts them before `at`.
     void createAndInsertTokens(bucket_container::iterator at, const std::vector<LexedToken>& lexed);
     Token* createToken(const LexedToken& lexed, uint32_t hash);

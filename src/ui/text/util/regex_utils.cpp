@@ -1,8 +1,8 @@
 // Helpers shared by every user of the program's own regular expressions. The
-// substitution lists and the back-reference scans are small hand-written state
-// machines over UTF-16 units rather than regexes of their own: they run while
-// grammars compile and snippets expand, and a scanner can honour escapes,
-// which a regex over the same text cannot do simply. The same holds for the
+// substitution lists are read by a small hand-written state machine over
+// UTF-16 units rather than a regex of its own: it runs while snippets
+// expand, and a scanner can honour escapes, which a regex over the same text
+// cannot do simply. The same holds for the
 // rewriting of replacement formats, which must touch conditional groups only.
 #include "ui/text/util/regex_utils.h"
 
@@ -13,20 +13,6 @@ namespace {
 bool contains(const ustring& text, uchar unit) { return text.find(unit) != ustring::npos; }
 
 bool isDigit(uchar unit) { return unit >= u'0' && unit <= u'9'; }
-
-// The units escapeRegex puts a backslash before, by ASCII code.
-struct SpecialUnits {
-    bool special[128] = {};
-    constexpr SpecialUnits()
-    {
-        const char* set = ".[]{}+*?|^$()-,=:!\\";
-        for (const char* p = set; *p; ++p)
-            special[static_cast<unsigned char>(*p)] = true;
-        special[0] = true;
-    }
-};
-
-constexpr SpecialUnits kSpecialUnits;
 
 } // namespace
 
@@ -46,52 +32,6 @@ WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options)
     if (contains(options, u'i'))
         syntax |= boost::regex_constants::icase;
     return boost::make_u32regex(pattern.begin, pattern.end, syntax);
-}
-
-ustring escapeRegex(const slate::usubstring& text)
-{
-    ustring result;
-    result.reserve(text.size() + 8);
-    for (const uchar* p = text.begin; p != text.end; ++p) {
-        uchar unit = *p;
-        if (unit < 128 && kSpecialUnits.special[unit])
-            result += u'\\';
-        result += unit;
-    }
-    return result;
-}
-
-bool hasBackReferences(const slate::usubstring& pattern)
-{
-    bool escaped = false;
-    for (const uchar* p = pattern.begin; p != pattern.end; ++p) {
-        if (!escaped)
-            escaped = *p == u'\\';
-        else if (isDigit(*p))
-            return true;
-        else
-            escaped = false;
-    }
-    return false;
-}
-
-void findBackReferences(const slate::usubstring& pattern,
-                        std::vector<slate::usubstring>& references)
-{
-    bool escaped = false;
-    for (const uchar* p = pattern.begin; p != pattern.end; ++p) {
-        if (!escaped) {
-            escaped = *p == u'\\';
-            continue;
-        }
-        escaped = false;
-        if (isDigit(*p)) {
-            const uchar* digitsEnd = p + 1;
-            while (digitsEnd != pattern.end && isDigit(*digitsEnd))
-                ++digitsEnd;
-            references.emplace_back(p - 1, digitsEnd);
-        }
-    }
 }
 
 void parseTransformation(const slate::usubstring& text, std::vector<RegexTransform>& transforms)

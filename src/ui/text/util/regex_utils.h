@@ -2,8 +2,8 @@
 // replace, snippet fields, symbol transformations, scope selectors): Boost's
 // Unicode regexes, which read UTF-16 text directly and report positions in
 // UTF-16 code units. Grammar patterns are matched by another engine
-// (ui/text/lexer/onig_scanner.h); the back-reference helpers here serve them
-// too, as they only read pattern text.
+// (ui/text/lexer/onig_scanner.h) and read by ui/text/lexer/pattern_syntax.h,
+// whose escapeRegex serves both.
 //
 // This header brings in Boost and ICU: never include it in a Win32 file or in
 // a file that includes Oniguruma's header. Every function is free of state
@@ -44,23 +44,6 @@ RegexFlags regexFormatFlags(const ustring& options);
 // Compiles `pattern` with the Perl syntax, ignoring case when `options`
 // contains "i". Throws boost::regex_error when the pattern does not compile.
 WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options);
-
-// `text` with a backslash before every unit that is special in a pattern
-// (the 19 characters . [ ] { } + * ? | ^ $ ( ) - , = : ! \ and U+0000), so
-// that the result matches the text literally. "/", "#" and blanks are copied
-// as they are.
-ustring escapeRegex(const slate::usubstring& text);
-
-// True when the pattern holds a back-reference: a backslash that is not
-// itself escaped, followed by a decimal digit ("\\1" is an escaped backslash
-// and a digit, not a reference).
-bool hasBackReferences(const slate::usubstring& pattern);
-
-// Appends to `references` the extent of every back-reference of `pattern`,
-// from its backslash to the end of its digits ("\12" is one reference to
-// group 12). The extents point into `pattern`. Clears nothing.
-void findBackReferences(const slate::usubstring& pattern,
-                        std::vector<slate::usubstring>& references);
 
 // Reads a list of substitutions such as "s/_/ /g; s/^x//" (items separated
 // by ";" or line ends, "#" comments to the end of the line; a backslash

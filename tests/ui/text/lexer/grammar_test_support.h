@@ -1,5 +1,5 @@
 // Helpers for the grammar tests: property-list values written inline, a
-// collector of log messages, and a scratch folder for grammar files.
+// collector of log messages, and the scratch folder for grammar files.
 #pragma once
 
 #include <atomic>
@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "support/scratch_folder.h"
 #include "ui/log.h"
 #include "ui/text/lexer/compiled_lexer.h"
 #include "ui/text/lexer/loaded_context.h"
@@ -88,37 +89,7 @@ public:
     std::vector<ustring> messages;
 };
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents on destruction.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        static std::atomic<int> s_counter{0};
-        m_path = std::filesystem::temp_directory_path() /
-                 ("vantrel-grammar-test-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(s_counter++));
-        std::filesystem::create_directories(m_path);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    // Writes `text` to the file `name` in the folder; returns its path.
-    ustring write(const std::string& name, const std::string& text) const
-    {
-        const std::filesystem::path file = m_path / name;
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-        return toUstring(file.string());
-    }
-
-private:
-    std::filesystem::path m_path;
-};
+using test_support::ScratchFolder;
 
 // A grammar file in XML property-list form with the given scope name and
 // the body of its root dictionary after "name" and "scopeName".

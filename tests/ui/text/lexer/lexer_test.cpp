@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "grammar_test_support.h"
+#include "ui/statistics.h"
 #include "ui/text/lexer/loaded_context.h"
 #include "ui/text/package_test_support.h"
 #include "ui/unicode.h"
@@ -315,10 +316,25 @@ TEST(Lex, PatternsThatMatchWithoutAdvancingDoNotStopTheLoop)
     }
 }
 
-TEST(Lex, EmptyBeginAndEmptyEndAtOnePlaceGiveTheLineToTheContext)
+TEST(Lex, RefusedEmptyStepStillFindsAnEmptyMatchFurtherOn)
 {
+    // Once the empty match at the line start was refused, every empty match
+    // of the line was: the look-ahead begin at "x" was missed.
+    TestGrammar grammar(array({match(u"(?=a)"),
+                               dict({{u"begin", u"(?=x)"},
+                                     {u"end", u"(?<=x)"},
+                                     {u"name", u"blk"},
+                                     {u"patterns", array({match(u"x", u"xx")})}})}));
+    EXPECT_EQ(grammar.lexLine(u"ax\n"),
+              (Tokens{"a=source.x", "x=xx blk source.x", "\n=source.x"}));
+}
+
+TEST(Lex, EmptyEndRefusedWhereItsContextBeganMatchesAtTheNextPlace)
+{
+    // The end may not undo the empty begin at the same place, but only
+    // there: it ends the context one character on.
     TestGrammar grammar(array({dict({{u"begin", u"(?=x)|^"}, {u"end", u""}, {u"name", u"b"}})}));
-    EXPECT_EQ(grammar.lexLine(u"xy\n"), (Tokens{"xy=b source.x", "\n=b source.x"}));
+    EXPECT_EQ(grammar.lexLine(u"xy\n"), (Tokens{"x=b source.x", "y=source.x", "\n=source.x"}));
 }
 
 TEST(Lex, WhileRuleEndsAndAnotherBeginsAtTheSameLineStart)
@@ -332,6 +348,105 @@ TEST(Lex, WhileRuleEndsAndAnotherBeginsAtTheSameLineStart)
     EXPECT_EQ(grammar.lexLine(u" b\n"), (Tokens{" =para source.x", "b=para source.x",
                                                 "\n=para source.x"}));
     EXPECT_EQ(grammar.lexLine(u"*c*\n"), (Tokens{"*c*=em para source.x", "\n=para source.x"}));
+}
+
+// A block quote as Markdown writes it: every quoted line begins with the
+// prefix that the "while" pattern takes, and the quote holds the whole
+// grammar again.
+PlistDict blockQuote(PlistArray inner = array({dict({{u"include", u"$self"}})}),
+                     PlistDict whileCaptures = {})
+{
+    PlistDict quote = dict({{u"begin", u"(^|\\G) {0,3}(>) ?"},
+                            {u"while", u"(^|\\G)\\s*(>) ?"},
+                            {u"name", u"quote"},
+                            {u"captures", captures({{2, u"punct"}})},
+                            {u"patterns", std::move(inner)}});
+    if (!whileCaptures.empty())
+        quote[u"whileCaptures"] = std::move(whileCaptures);
+    return quote;
+}
+
+TEST(Lex, WhileRuleTakesItsPrefixOnEachLineAndEndsAtTheFirstLineWithout)
+{
+    TestGrammar grammar(array({blockQuote()}));
+    const Tokens quoted{">=punct quote source.x", " =quote source.x", "a=quote source.x",
+                        "\n=quote source.x"};
+    for (int line = 0; line < 3; ++line) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(grammar.lexLine(u"> a\n"), quoted);
+        ASSERT_NE(grammar.state(), grammar.root());
+        EXPECT_EQ(grammar.state()->parent, grammar.root());
+    }
+    EXPECT_EQ(grammar.lexLine(u"d\n"), (Tokens{"d=source.x", "\n=source.x"}));
+    EXPECT_EQ(grammar.state(), grammar.root());
+}
+
+TEST(Lex, NestedWhileRulesAreCheckedFromTheOutermostInward)
+{
+    TestGrammar grammar(array({blockQuote()}));
+    const Tokens twice{">=punct quote source.x",       " =quote source.x",
+                       ">=punct quote quote source.x", " =quote quote source.x",
+                       "a=quote quote source.x",       "\n=quote quote source.x"};
+    EXPECT_EQ(grammar.lexLine(u"> > a\n"), twice);
+    EXPECT_EQ(grammar.lexLine(u"> > a\n"), twice);
+    // The inner quote's prefix is missing: it ends, the outer one goes on.
+    EXPECT_EQ(grammar.lexLine(u"> b\n"), (Tokens{">=punct quote source.x", " =quote source.x",
+                                                 "b=quote source.x", "\n=quote source.x"}));
+    EXPECT_EQ(grammar.lexLine(u"c\n"), (Tokens{"c=source.x", "\n=source.x"}));
+}
+
+TEST(Lex, LongQuoteStaysOneContextDeep)
+{
+    // Each quoted line once opened one more nested quote: memory and time
+    // grew with the square of the quote's length.
+    TestGrammar grammar(array({blockQuote()}));
+    grammar.lexLine(u"> first\n");
+    LexerState* quote = grammar.state();
+    const int32_t statesBefore = g_statLexerStates.count;
+    for (int line = 0; line < 1000; ++line)
+        grammar.lexLine(u"> quoted text\n");
+    EXPECT_EQ(grammar.state(), quote);
+    EXPECT_EQ(g_statLexerStates.count, statesBefore);
+    EXPECT_EQ(grammar.lexLine(u"plain\n"), (Tokens{"plain=source.x", "\n=source.x"}));
+}
+
+TEST(Lex, BlockInsideAWhileRuleEndsWithIt)
+{
+    TestGrammar grammar(array({blockQuote(array(
+        {dict({{u"begin", u"```"}, {u"end", u"```"}, {u"name", u"fence"}}),
+         dict({{u"include", u"$self"}})}))}));
+    grammar.lexLine(u"> ```\n");
+    EXPECT_EQ(grammar.lexLine(u"> code\n"), (Tokens{">=punct quote source.x", " =quote source.x",
+                                                    "code=fence quote source.x",
+                                                    "\n=fence quote source.x"}));
+    EXPECT_EQ(grammar.lexLine(u"plain\n"), (Tokens{"plain=source.x", "\n=source.x"}));
+    EXPECT_EQ(grammar.state(), grammar.root());
+}
+
+TEST(Lex, WhileCapturesScopeThePrefixAndBackslashGMatchesAfterIt)
+{
+    TestGrammar grammar(array({blockQuote(
+        array({match(u"\\Gx", u"first"), match(u"x", u"other")}), captures({{2, u"mark"}}))}));
+    EXPECT_EQ(grammar.lexLine(u"> x x\n"),
+              (Tokens{">=punct quote source.x", " =quote source.x", "x=first quote source.x",
+                      " =quote source.x", "x=other quote source.x", "\n=quote source.x"}));
+    EXPECT_EQ(grammar.lexLine(u"> x x\n"),
+              (Tokens{">=mark quote source.x", " =quote source.x", "x=first quote source.x",
+                      " =quote source.x", "x=other quote source.x", "\n=quote source.x"}));
+}
+
+TEST(Lex, WhilePatternReferringToTheBeginMatchIsFilledInPerBlock)
+{
+    // A list item goes on while lines are indented deeper than its marker.
+    TestGrammar grammar(
+        array({dict({{u"begin", u"^( *)-"}, {u"while", u"^\\1 "}, {u"name", u"item"}})}));
+    grammar.lexLine(u"  -a\n");
+    EXPECT_EQ(grammar.lexLine(u"   b\n"), (Tokens{"   =item source.x", "b=item source.x",
+                                                  "\n=item source.x"}));
+    EXPECT_EQ(grammar.lexLine(u"  c\n"), (Tokens{"  =source.x", "c=source.x", "\n=source.x"}));
+    grammar.lexLine(u"-a\n");
+    EXPECT_EQ(grammar.lexLine(u" b\n"), (Tokens{" =item source.x", "b=item source.x",
+                                                "\n=item source.x"}));
 }
 
 TEST(Lex, BackslashGMatchesOnlyWhereTheBeginMatchEnded)
@@ -401,6 +516,27 @@ TEST(Lex, NameOfSeveralScopesNestsThemInOrder)
 {
     TestGrammar grammar(array({match(u"k", u"outer.a inner.b")}));
     EXPECT_EQ(grammar.lexLine(u"k"), (Tokens{"k=inner.b outer.a source.x"}));
+}
+
+TEST(Lex, GrammarInPublishedFormsLexesAsTheReferenceTokenizerDoes)
+{
+    // Captures as arrays indexed from 0, a capture entry that is a plain
+    // string, and a repository entry that is an array: such grammars once
+    // failed to load. The expected scopes are the reference tokenizer's.
+    TestGrammar grammar(
+        array({dict({{u"match", u"(a)(b)"},
+                     {u"captures", array({dict({{u"name", u"whole"}}), u"stray",
+                                          dict({{u"name", u"second"}})})}}),
+               dict({{u"include", u"#listed"}}), dict({{u"include", u"#kept"}}),
+               dict({{u"begin", u"<"},
+                     {u"end", u">"},
+                     {u"name", u"tag"},
+                     {u"beginCaptures", array({dict({{u"name", u"open"}})})}})}),
+        dict({{u"listed", array({match(u"x", u"never")})}, {u"kept", match(u"y", u"kept")}}));
+    EXPECT_EQ(grammar.lexLine(u"ab x y <c>"),
+              (Tokens{"a=whole source.x", "b=second whole source.x", " =source.x", "x =source.x",
+                      "y=kept source.x", " =source.x", "<=open tag source.x", "c=tag source.x",
+                      ">=tag source.x"}));
 }
 
 TEST(LineKey, EveryCallGetsANewKey)

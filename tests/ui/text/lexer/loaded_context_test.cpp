@@ -1,5 +1,9 @@
 #include "ui/text/lexer/loaded_context.h"
 
+#include <pthread.h>
+
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -8,6 +12,7 @@
 
 #include "grammar_test_support.h"
 #include "ui/text/lexer/compiled_lexer.h"
+#include "ui/text/lexer/plist.h"
 #include "ui/text/parse_exception.h"
 #include "ui/unicode.h"
 
@@ -353,6 +358,89 @@ TEST(LoadedContext, EqualStringsShareOneCopy)
     ASSERT_EQ(block->matches.size(), 2u);
     EXPECT_EQ(root.matches[0].pattern, block->matches[1].pattern);
     EXPECT_EQ(root.matches[0].name, block->name);
+}
+
+// Runs `work` on a thread with a stack of `bytes`, as the file reading
+// thread has, and waits for it.
+void runWithStack(size_t bytes, const std::function<void()>& work)
+{
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, bytes);
+    pthread_t thread;
+    auto call = [](void* argument) -> void* {
+        (*static_cast<const std::function<void()>*>(argument))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, call, const_cast<std::function<void()>*>(&work)),
+              0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+
+TEST(LoadedContext, HostileGrammarsLoadOrAreRefusedOnASmallStack)
+{
+    struct Case {
+        const char* file;
+        // Empty when the grammar loads; else a part of the refusal's message.
+        std::string refusal;
+    };
+    const Case cases[] = {
+        // Chains of includes once recursed once per link.
+        {"grammar-include-chain-3000-crash-1.tmLanguage", ""},
+        {"grammar-include-chain-fragment-5000-crash-2.tmLanguage", ""},
+        // 2,000 rules each including the whole grammar: 4 million patterns.
+        {"grammar-quadratic-2000-memory-1.tmLanguage", "patterns"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::filesystem::path path =
+            std::filesystem::path(VANTREL_TEST_DATA_DIR) / "hostile" / c.file;
+        std::string error = "not run";
+        size_t contexts = 0;
+        runWithStack(1 << 20, [&] {
+            try {
+                PlistValue value;
+                loadPlist(toUstring(path.string()), value, false);
+                Grammar grammar;
+                parseTextMateGrammar(value, grammar, false);
+                Loader loader;
+                loader.load(grammar);
+                contexts = loader.set.contexts.size();
+                compileLexerContexts(loader.set.contexts);
+                error.clear();
+            } catch (const ParseException& exception) {
+                error = exception.what();
+            }
+        });
+        if (c.refusal.empty()) {
+            EXPECT_EQ(error, "");
+            EXPECT_GT(contexts, 0u);
+        } else {
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+        }
+    }
+}
+
+TEST(LoadedContext, WhileRuleContextHoldsItsPatternInsteadOfAnEnd)
+{
+    auto grammar = parsed(grammarValue(
+        u"source.w", array({dict({{u"begin", u">"},
+                                  {u"while", u"^>"},
+                                  {u"name", u"quote"},
+                                  {u"applyEndPatternLast", 1},
+                                  {u"whileCaptures", grammar_test::captures({{0, u"mark"}})},
+                                  {u"patterns", array({match(u"x")})}})})));
+    Loader loader;
+    loader.load(*grammar);
+    const LoadedContext* quote = contextNamed(loader.set, u"quote");
+    ASSERT_TRUE(quote);
+    EXPECT_EQ(describe(*quote), (Lines{"match x"}));
+    ASSERT_TRUE(quote->whilePattern);
+    EXPECT_EQ(std::u16string(quote->whilePattern), u"^>");
+    ASSERT_EQ(quote->whileCaptureNames.size(), 1u);
+    EXPECT_EQ(std::u16string(quote->whileCaptureNames[0]), u"mark");
+    EXPECT_FALSE(loader.set.contexts[0]->whilePattern);
 }
 
 } // namespace

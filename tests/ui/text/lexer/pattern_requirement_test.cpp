@@ -79,6 +79,13 @@ TEST(PatternRequirement, FindsTheCharactersEveryMatchNeeds)
         {u"(?(1)a|b)", nullptr},
         {u"", nullptr},
         {u"a)", nullptr},
+        {u"\\cA", nullptr}, // control and meta characters are not followed
+        {u"\\C-b", nullptr},
+        {u"\\M-x", nullptr},
+        {u"x\\M-\\C-y", "x"},
+        {u"a(?#c)*b", "b"}, // the quantifier reaches past the comment
+        {u"(?x)a #c\n*b", "b"},
+        {u"(?#a\\)b)c", "c"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(toUtf8(c.pattern));
@@ -94,6 +101,31 @@ TEST(PatternRequirement, FindsTheCharactersEveryMatchNeeds)
     }
 }
 
+// Patterns whose escapes or comments were once misread as needing a
+// character their matches lack: the scanner, which skips a pattern when the
+// line lacks what it needs, still finds them.
+TEST(PatternRequirement, ScannerFindsMatchesWithoutMisreadCharacters)
+{
+    struct Case {
+        const char16_t* pattern;
+        const char16_t* line;
+    };
+    const Case cases[] = {
+        {u"\\cA", u"\x01"},
+        {u"\\C-b", u"\x02"},
+        {u"\\M-x", u"\u00f8"},
+        {u"a(?#c)*b", u"b"},
+    };
+    MatchRegion region;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(toUtf8(c.pattern));
+        slate::SP<OnigRegexRef> regex = onigScanner().compile(c.pattern);
+        const ustring line = c.line;
+        const uchar* begin = line.data();
+        const uchar* end = begin + line.size();
+        EXPECT_TRUE(onigScanner().search(*regex, begin, end, begin, end, region, true));
+    }
+}
 
 // Every match of every fixture grammar pattern on every sample line holds
 // one of the characters found for the pattern, at or after its start.

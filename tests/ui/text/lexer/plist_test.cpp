@@ -20,6 +20,7 @@
 #include "filesystem/file_utils.h"
 #include "filesystem/posix_file_system.h"
 #include "filesystem/memory_file_system.h"
+#include "support/scratch_folder.h"
 #include "ui/byte_buffer.h"
 #include "ui/cache_file.h"
 #include "ui/log.h"
@@ -141,28 +142,13 @@ std::string parseErrorOf(const ustring& path, bool allowCache = false)
     return "(no error)";
 }
 
-// A fresh directory for one test, removed with its files afterwards.
+// A scratch folder for one test.
 class PlistTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/vantrel_plist_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_directory = pattern;
-    }
     void TearDown() override
     {
         if (slate::FileManager::alive())
             slate::FileManager::destroy();
-        if (DIR* directory = opendir(m_directory.c_str())) {
-            while (dirent* entry = readdir(directory)) {
-                std::string name = entry->d_name;
-                if (name != "." && name != "..")
-                    std::remove((m_directory + "/" + name).c_str());
-            }
-            closedir(directory);
-        }
-        rmdir(m_directory.c_str());
     }
 
     std::string nativeName(const std::string& name) const { return m_directory + "/" + name; }
@@ -181,7 +167,8 @@ protected:
         return value;
     }
 
-    std::string m_directory;
+    test_support::ScratchFolder m_folder{"vantrel-plist"};
+    const std::string m_directory = m_folder.path().string();
 };
 
 TEST_F(PlistTest, ReadsEveryElementKind)

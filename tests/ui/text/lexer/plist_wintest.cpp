@@ -1,44 +1,28 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 
 #include "filesystem/file_utils.h"
+#include "support/program_files.h"
+#include "support/scratch_folder.h"
 #include "ui/text/lexer/plist.h"
 #include "ui/text/parse_exception.h"
 #include "ui/unicode.h"
 
 namespace {
 
-std::string windowsName(const std::string& unixPath)
-{
-    std::string name = "Z:" + unixPath;
-    for (char& c : name)
-        if (c == '/')
-            c = '\\';
-    return name;
-}
-
 // In the Win32 build property lists are named by Windows paths, which only
 // the system's file functions understand: the source is read, stamped and
 // cached through them.
 TEST(PlistWin32, LoadsAndCachesByWindowsPath)
 {
-    char pattern[] = "/tmp/vantrel_winplist_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string directory = pattern;
-    const std::string source = directory + "/Grammar.tmLanguage";
-    FILE* out = std::fopen(source.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<plist version=\"1.0\">\r\n<dict>\r\n"
-               "\t<key>scopeName</key>\r\n\t<string>source.test</string>\r\n"
-               "\t<key>lines</key>\r\n\t<string>a\r\nb</string>\r\n</dict>\r\n</plist>\r\n",
-               out);
-    std::fclose(out);
+    const test_support::ScratchFolder folder("vantrel-winplist");
+    folder.write("Grammar.tmLanguage",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<plist version=\"1.0\">\r\n<dict>\r\n"
+                 "\t<key>scopeName</key>\r\n\t<string>source.test</string>\r\n"
+                 "\t<key>lines</key>\r\n\t<string>a\r\nb</string>\r\n</dict>\r\n</plist>\r\n");
 
-    const ustring path = toUstring(windowsName(source));
+    const ustring path = test_support::programPath(folder / "Grammar.tmLanguage");
     PlistValue value;
     ASSERT_NO_THROW(loadPlist(path, value, true));
     const auto& dict = std::any_cast<const PlistDict&>(value);
@@ -54,12 +38,8 @@ TEST(PlistWin32, LoadsAndCachesByWindowsPath)
     loadPlist(path, cached, true);
     EXPECT_EQ(u"from the cache", std::any_cast<const ustring&>(cached));
 
-    const ustring missing = toUstring(windowsName(directory + "/Missing.tmLanguage"));
+    const ustring missing = test_support::programPath(folder / "Missing.tmLanguage");
     EXPECT_THROW(loadPlist(missing, value, true), ParseException);
-
-    std::remove((source + ".cache").c_str());
-    std::remove(source.c_str());
-    rmdir(directory.c_str());
 }
 
 } // namespace

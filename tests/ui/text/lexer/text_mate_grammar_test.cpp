@@ -7,6 +7,7 @@
 
 #include "grammar_test_support.h"
 #include "ui/text/parse_exception.h"
+#include "ui/unicode.h"
 
 using grammar_test::array;
 using grammar_test::captures;
@@ -178,23 +179,28 @@ TEST(TextMateGrammar, BeginWithoutEndOrWhileIsLeftOut)
     EXPECT_TRUE(log.contains(u"Expected key end in the rule that begins with <%--"));
 }
 
-TEST(TextMateGrammar, WhileRuleEndsWhereItsPatternFailsAtALineStart)
+TEST(TextMateGrammar, WhileRuleKeepsItsPatternAndItsPrefixCaptures)
 {
     Grammar grammar;
-    auto rule = onlyRule(array({dict({{u"begin", u"^>"}, {u"while", u"^\\1>"}})}), grammar);
+    auto rule = onlyRule(array({dict({{u"begin", u"^>"},
+                                      {u"while", u"^\\1(>)(!)"},
+                                      {u"captures", captures({{1, u"c1"}, {2, u"c2"}})},
+                                      {u"whileCaptures", captures({{2, u"w2"}})}})}),
+                         grammar);
     ASSERT_TRUE(rule && rule->beginEndRule);
-    EXPECT_EQ(rule->beginEndRule->end.str(), u"^(?!(?:^\\1>))");
+    const BeginEndRule& whileRule = *rule->beginEndRule;
+    EXPECT_TRUE(whileRule.isWhileRule);
+    EXPECT_EQ(whileRule.whilePattern.str(), u"^\\1(>)(!)");
+    EXPECT_TRUE(whileRule.end.empty());
+    ASSERT_EQ(whileRule.whileCaptures.size(), 3u);
+    EXPECT_EQ(whileRule.whileCaptures[1].str(), u"c1");
+    EXPECT_EQ(whileRule.whileCaptures[2].str(), u"w2");
 
-    // An explicit end wins over "while".
-    Grammar explicitEnd;
-    rule =
-        onlyRule(array({dict({{u"begin", u"b"}, {u"while", u"w"}, {u"end", u"e"}})}), explicitEnd);
-    EXPECT_EQ(rule->beginEndRule->end.str(), u"e");
-
-    // A trailing comment in extended mode cannot swallow the closing parentheses.
-    Grammar extended;
-    rule = onlyRule(array({dict({{u"begin", u"b"}, {u"while", u"(?x) a # note"}})}), extended);
-    EXPECT_EQ(rule->beginEndRule->end.str(), u"^(?!(?:(?x) a # note\n))");
+    // "while" wins over an "end" written beside it.
+    Grammar both;
+    rule = onlyRule(array({dict({{u"begin", u"b"}, {u"while", u"w"}, {u"end", u"e"}})}), both);
+    EXPECT_TRUE(rule->beginEndRule->isWhileRule);
+    EXPECT_EQ(rule->beginEndRule->whilePattern.str(), u"w");
 }
 
 TEST(TextMateGrammar, UnknownRuleIsSkippedAndLogged)
@@ -223,7 +229,7 @@ TEST(TextMateGrammar, BeginAndEndCapturesMergeOverCaptures)
 {
     Grammar grammar;
     auto rule = onlyRule(array({dict({{u"begin", u"(a)(b)(c)"},
-                                      {u"end", u"(d)"},
+                                      {u"end", u"(d)(e)(f)"},
                                       {u"captures", captures({{1, u"c1"}, {2, u"c2"}, {3, u"c3"}})},
                                       {u"beginCaptures", captures({{2, u"x"}})}})}),
                          grammar);
@@ -234,8 +240,8 @@ TEST(TextMateGrammar, BeginAndEndCapturesMergeOverCaptures)
 
     // An empty later dictionary clears what "captures" gave.
     Grammar cleared;
-    rule = onlyRule(array({dict({{u"begin", u"a"},
-                                 {u"end", u"b"},
+    rule = onlyRule(array({dict({{u"begin", u"(a)"},
+                                 {u"end", u"(b)"},
                                  {u"captures", captures({{1, u"c1"}})},
                                  {u"endCaptures", dict({})}})}),
                     cleared);
@@ -265,9 +271,9 @@ TEST(TextMateGrammar, CaptureEntries)
          dict({{u"99999999999999", dict({{u"name", u"z"}})}}),
          {},
          "Unexpected key value"},
-        {"largest allowed number keeps its name",
+        {"a number beyond the pattern's groups costs no table",
          dict({{u"32767", dict({{u"name", u"z"}})}}),
-         {},
+         {u"", u"", u"", u""},
          ""},
         {"nested patterns beside the name are ignored",
          dict({{u"1", dict({{u"name", u"n"}, {u"patterns", array({})}})}}),
@@ -281,27 +287,51 @@ TEST(TextMateGrammar, CaptureEntries)
          dict({{u"0", dict({{u"name", u"a"}})}, {u"end", u"oops"}}),
          {u"a"},
          ""},
+        {"an array is indexed from 0",
+         array({dict({{u"name", u"a"}}), u"stray", dict({{u"name", u"c"}})}),
+         {u"a", u"", u"c"},
+         ""},
         {"a name that is not a string", dict({{u"1", dict({{u"name", 4}})}}), {}, badCastText()},
-        {"captures not a dictionary", array({}), {}, badCastText()},
+        {"captures neither a dictionary nor an array", u"text", {}, badCastText()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         Grammar grammar;
         const PlistValue value = grammarWith(
-            array({dict({{u"match", u"x"}, {u"captures", Value::of(c.captureDictionary)}})}));
+            array({dict({{u"match", u"(a)(b)(c)"}, {u"captures", Value::of(c.captureDictionary)}})}));
         if (!c.expectedError.empty()) {
             EXPECT_EQ(parseError(value), c.expectedError);
             continue;
         }
         parseTextMateGrammar(value, grammar, false);
         ASSERT_EQ(grammar.patterns.size(), 1u);
-        const CaptureNames& result = grammar.patterns[0]->matchRule->captures;
-        if (c.expectedNames.empty()) {
-            ASSERT_EQ(result.size(), static_cast<size_t>(kMaxCaptureNumber) + 1);
-            EXPECT_EQ(result.back().str(), u"z");
-        } else {
-            EXPECT_EQ(names(result), c.expectedNames);
-        }
+        EXPECT_EQ(names(grammar.patterns[0]->matchRule->captures), c.expectedNames);
+    }
+}
+
+TEST(TextMateGrammar, PublishedFormsAreIgnoredWithAMessageNamingGrammarAndKey)
+{
+    grammar_test::LogCollector log;
+    Grammar grammar;
+    parseTextMateGrammar(
+        dict({{u"name", u"Wild"},
+              {u"scopeName", u"source.wild"},
+              {u"patterns", array({dict({{u"begin", u"(<)"},
+                                         {u"end", u">"},
+                                         {u"beginCaptures", dict({{u"1", u"stray"}})},
+                                         {u"repository", dict({{u"inner", array({})}})}})})},
+              {u"repository", dict({{u"listed", array({dict({{u"match", u"x"}})})},
+                                    {u"kept", dict({{u"match", u"y"}})}})}}),
+        grammar, false);
+    ASSERT_EQ(grammar.patterns.size(), 1u);
+    EXPECT_EQ(grammar.repository.count(u"kept"), 1u);
+    EXPECT_EQ(grammar.repository.count(u"listed"), 0u);
+    for (const char16_t* message :
+         {u"Ignored in grammar Wild (source.wild): capture 1 of \"beginCaptures\"",
+          u"Ignored in grammar Wild (source.wild): the repository entry \"listed\"",
+          u"Ignored in grammar Wild (source.wild): the repository entry \"inner\""}) {
+        SCOPED_TRACE(toUtf8(message));
+        EXPECT_TRUE(log.contains(message));
     }
 }
 

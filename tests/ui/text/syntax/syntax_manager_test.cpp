@@ -12,6 +12,7 @@
 #include "filesystem/file_manager.h"
 #include "filesystem/memory_file_system.h"
 #include "filesystem/posix_file_system.h"
+#include "support/scratch_folder.h"
 #include "ui/byte_buffer.h"
 #include "ui/cache_file.h"
 #include "ui/options_manager.h"
@@ -51,10 +52,6 @@ class SyntaxManagerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        static int s_counter = 0;
-        m_root = fs::temp_directory_path() /
-                 ("vantrel-syntax-manager-test-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(s_counter++));
         fs::create_directories(m_root / "Default");
         slate::FileManager::setInstance(new slate::FileManagerImpl);
         slate::FileManager::get().mount(u"Packages/",
@@ -67,8 +64,6 @@ protected:
             SyntaxManager::destroy();
         OptionsManager::destroy();
         slate::FileManager::destroy();
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
     }
 
     // Writes a file below the packages folder, making its folders.
@@ -96,7 +91,8 @@ protected:
         return toUtf8(SyntaxManager::get().syntaxForFile(fileName));
     }
 
-    fs::path m_root;
+    test_support::ScratchFolder m_folder{"vantrel-syntax-manager"};
+    const fs::path m_root = m_folder.path();
 };
 
 TEST(SyntaxManagerPaths, OptionsPathAndStemOrder)

@@ -19,7 +19,8 @@
 
 namespace token_test {
 
-// source.x: "/*" to "*/" is comment.block, '"' to '"' is string.quoted,
+// source.x: "/*" to "*/" is comment.block, '"' to '"' is string.quoted
+// (its quotes punctuation.definition.string.begin and .end),
 // "if" and "while" are keyword.control. Only match rules and begin/end
 // pairs, so every line is lexed by exactly one call of the lexer.
 inline slate::SP<Syntax> commentSyntax()
@@ -27,7 +28,11 @@ inline slate::SP<Syntax> commentSyntax()
     using namespace grammar_test;
     PlistArray patterns = array({
         Value(dict({{u"begin", u"/\\*"}, {u"end", u"\\*/"}, {u"name", u"comment.block"}})),
-        Value(dict({{u"begin", u"\""}, {u"end", u"\""}, {u"name", u"string.quoted"}})),
+        Value(dict({{u"begin", u"\""},
+                    {u"beginCaptures", captures({{0, u"punctuation.definition.string.begin"}})},
+                    {u"end", u"\""},
+                    {u"endCaptures", captures({{0, u"punctuation.definition.string.end"}})},
+                    {u"name", u"string.quoted"}})),
         Value(match(u"\\b(if|while)\\b", u"keyword.control")),
     });
     return slate::SP<Syntax>(new Syntax(u"x", u"X", compileGrammar(std::move(patterns))));

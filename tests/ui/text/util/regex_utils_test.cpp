@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/text/lexer/onig_scanner.h"
+#include "ui/text/lexer/pattern_syntax.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -14,14 +15,6 @@ namespace {
 namespace flags = boost::regex_constants;
 
 std::string narrow(const ustring& text) { return toUtf8(text); }
-
-std::vector<ustring> texts(const std::vector<slate::usubstring>& views)
-{
-    std::vector<ustring> result;
-    for (const slate::usubstring& view : views)
-        result.push_back(view.str());
-    return result;
-}
 
 TEST(RegexFormatFlags, OptionLettersSelectReplaceFlags)
 {
@@ -109,54 +102,6 @@ TEST(EscapeRegex, EscapedTextMatchesItselfLiterallyInBothEngines)
                                      text.data() + text.size(), region, true));
     EXPECT_EQ(region.begin(0), 0);
     EXPECT_EQ(region.end(0), static_cast<int32_t>(text.size()));
-}
-
-TEST(BackReferences, HasBackReferencesSeesOnlyUnescapedBackslashDigit)
-{
-    struct Case {
-        const char16_t* pattern;
-        bool expected;
-    };
-    const Case cases[] = {
-        {u"(a)\\1", true},   {u"\\\\1", false},  {u"\\d", false},    {u"", false},
-        {u"abc\\", false},   {u"\\\\\\1", true}, {u"x\\0", true},    {u"\\k<n>", false},
-        {u"\\\\\\\\2", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(narrow(c.pattern));
-        EXPECT_EQ(hasBackReferences(slate::usubstring(c.pattern)), c.expected);
-    }
-}
-
-TEST(BackReferences, FindBackReferencesGivesEachReferenceWithAllItsDigits)
-{
-    struct Case {
-        const char16_t* pattern;
-        std::vector<ustring> expected;
-    };
-    const Case cases[] = {
-        {u"x\\1y\\23", {u"\\1", u"\\23"}},
-        {u"\\\\1\\2", {u"\\2"}},
-        {u"\\d\\w+", {}},
-        {u"(a)\\1\\1", {u"\\1", u"\\1"}},
-        {u"\\", {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(narrow(c.pattern));
-        std::vector<slate::usubstring> references;
-        findBackReferences(slate::usubstring(c.pattern), references);
-        EXPECT_EQ(texts(references), c.expected);
-    }
-}
-
-TEST(BackReferences, FindBackReferencesAppendsExtentsInsideThePattern)
-{
-    ustring pattern = u"a\\1";
-    std::vector<slate::usubstring> references = {slate::usubstring()};
-    findBackReferences(pattern, references);
-    ASSERT_EQ(references.size(), 2u);
-    EXPECT_EQ(references[1].begin, pattern.data() + 1);
-    EXPECT_EQ(references[1].end, pattern.data() + 3);
 }
 
 struct TransformCase {

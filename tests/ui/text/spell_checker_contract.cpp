@@ -1,10 +1,14 @@
+// The spell checker in both test programs: natively with dictionaries on
+// the POSIX file system, under Wine through Windows paths (Hunspell, a native
+// library, must then be handed the Unix names behind them).
 #include "ui/text/spell_checker.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "filesystem/file_manager.h"
-#include "filesystem/posix_file_system.h"
+#include "support/program_files.h"
+#include "support/scratch_folder.h"
 #include "ui/options.h"
 #include "ui/unicode.h"
 
@@ -37,7 +41,7 @@ protected:
     {
         auto* files = new slate::FileManagerImpl;
         slate::FileManager::setInstance(files);
-        mount(u"Packages/Spelling", VANTREL_TEST_DATA_DIR "/spelling");
+        mount(u"Packages/Spelling", test_support::dataPath("spelling"));
         SpellCheckerManager::create();
     }
     void TearDown() override
@@ -48,9 +52,9 @@ protected:
             slate::FileManager::destroy();
     }
 
-    void mount(const ustring& mountPoint, const char* directory)
+    void mount(const ustring& mountPoint, const std::filesystem::path& directory)
     {
-        slate::FileSystem* system = slate::PosixFileSystem::create(toUstring(directory));
+        slate::FileSystem* system = test_support::createFileSystem(directory);
         ASSERT_NE(nullptr, system) << directory;
         slate::FileManager::get().mount(mountPoint, system);
     }
@@ -169,7 +173,7 @@ TEST_F(SpellCheckerTest, IgnoredWordsKeepInnerHyphensAndStaySortedWithDuplicates
 
 TEST_F(SpellCheckerTest, AddedWordIsAcceptedByLoadedAndLaterDictionaries)
 {
-    mount(u"Packages/Other", VANTREL_TEST_DATA_DIR "/spelling");
+    mount(u"Packages/Other", test_support::dataPath("spelling"));
     slate::SP<SpellChecker> checker = tiny();
     CountingListener listener;
     manager().addListener(&listener);

@@ -1,3 +1,5 @@
+// The threads and events, in both test programs: natively on the portable
+// platform, under Wine on Win32 threads and events.
 #include "ui/thread.h"
 
 #include <gtest/gtest.h>
@@ -52,13 +54,16 @@ TEST(Event, AutoResetReleasesOneWaitAndClearsItself)
 
 TEST(Event, ManualResetStaysSetUntilReset)
 {
-    Event event(true, false);
-    EXPECT_FALSE(event.wait(0));
-    event.set();
-    EXPECT_TRUE(event.wait(0));
-    EXPECT_TRUE(event.wait(0));
-    event.reset();
-    EXPECT_FALSE(event.wait(0));
+    for (bool initiallySet : {false, true}) {
+        SCOPED_TRACE(initiallySet ? "created set" : "created clear");
+        Event event(true, initiallySet);
+        EXPECT_EQ(initiallySet, event.wait(0));
+        event.set();
+        EXPECT_TRUE(event.wait(0));
+        EXPECT_TRUE(event.wait(0));
+        event.reset();
+        EXPECT_FALSE(event.wait(0));
+    }
 }
 
 TEST(Event, SetOnAnotherThreadWakesTheWaiter)

@@ -1,0 +1,102 @@
+// The drawing surface of one window. Every pixel the toolkit paints goes
+// through a Canvas: controls, text views, panels. It is immediate: each call
+// draws at once with the state current at that moment. Besides drawing it
+// makes and caches the two resources that depend on the graphics interface,
+// textures of package images and fonts.
+//
+// Coordinates are window pixels as floats, origin top left, y downward,
+// multiplied by the canvas transform. Colours are three floats in 0..1.
+//
+// State and its rules, kept by every canvas:
+// - Fill: what filled primitives are painted with (a colour, or a texture
+//   whose fill colour is white). The compound calls drawTexture, fillRect and
+//   drawLine restore the fill they found; every setter returns the previous
+//   value so callers can restore theirs.
+// - Global alpha (1.0) and blend mode (0): 0 writes opaque pixels; 1 blends
+//   with the global alpha; 2 with the texture's alpha alone; 3 with the
+//   texture's alpha times the global alpha.
+// - Clip: the unset interval2 means no clipping. Any other rect limits
+//   drawing to the rect widened by one pixel on every side; an empty rect
+//   hides everything (a collapsed panel must not paint over the window).
+//   The clip is fixed in window coordinates when it is set.
+//
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "canvas/texture.h"
+#include "ui/interval2.h"
+#include "ui/reference_counted.h"
+#include "ui/ustring.h"
+
+class UnicodeFont;
+
+// A 4 x 4 transform in the row-vector layout of both graphics interfaces: a
+// point is the row (x, y, z, 1) multiplied on the left, so the translation
+// sits in m[12], m[13] and m[14].
+struct Matrix4 {
+    float m[16];
+    static Matrix4 identity();
+};
+bool operator==(const Matrix4& a, const Matrix4& b);
+
+struct FillState {
+    bool isColour = false;
+    float colour[3] = {1, 1, 1};
+    slate::SP<Texture> texture;
+};
+bool operator==(const FillState& a, const FillState& b);
+
+// The unset rect, as a clip: no clipping.
+interval2 unsetInterval();
+bool isUnset(const interval2& r);
+
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    virtual Matrix4 getTransform() = 0;
+    virtual void setTransform(const Matrix4& transform) = 0;
+    // Make the colour, or the texture, the fill; return the previous fill.
+    virtual FillState pushColour(const float colour[3]) = 0;
+    virtual FillState pushTexture(const slate::SP<Texture>& texture) = 0;
+    virtual FillState setFillState(const FillState& fill) = 0;
+    virtual float getAlpha() = 0;
+    // Returns the previous alpha; the fill colour does not change.
+    virtual float setAlpha(float alpha) = 0;
+    virtual int getBlendMode() = 0;
+    virtual int setBlendMode(int mode) = 0;
+    // Installs the clip rect exactly as passed; returns the previous one.
+    virtual interval2 setClip(const interval2& clip) = 0;
+    // With no clip (the unset rect) installs `clip`; otherwise the
+    // intersection {max x0, max y0, min x1, min y1}, which stays empty once
+    // empty. Returns the previous clip: saved = intersectClip(area); draw;
+    // setClip(saved).
+    virtual interval2 intersectClip(const interval2& clip) = 0;
+    // pushTexture, drawTexturedQuad, restore the fill.
+    virtual void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
+                             const interval2& textureRect) = 0;
+    // One quad in the current fill. The texture rect's y1 belongs to the top
+    // edge and y0 to the bottom: {0, 1, 1, 0} shows a texture upright. An
+    // inverted destination covers the area between its edges; a zero-width
+    // or zero-height one paints nothing.
+    virtual void drawTexturedQuad(const interval2& destination, const interval2& textureRect) = 0;
+    virtual void fillRect(const interval2& rect, const float colour[3]) = 0;
+    virtual void drawLine(const vector2& from, const vector2& to, const float colour[3]) = 0;
+    // `vertices` holds {x, y, z} floats; count vertices taken in pairs.
+    virtual void drawLines(const float* vertices, int count) = 0;
+    virtual void drawLineStrip(const float* vertices, int count) = 0;
+    // A triangle list in the current fill, three indices per triangle.
+    virtual void drawIndexedTriangles(const float* vertices, const uint16_t* indices,
+                                      int vertexCount, int indexCount) = 0;
+    // The cached texture of a package image, else a new one when it loads;
+    // null when it cannot be loaded (a failure is not remembered).
+    virtual slate::SP<Texture> loadTexture(const ustring& path) = 0;
+    // The cached texture or null; never loads.
+    virtual slate::SP<Texture> findTexture(const ustring& path) = 0;
+    // The font for a font spec ("Courier New 10 :bold") with `styleFlags`
+    // added to the spec's, cached by (spec, flags). Never null; owned by the
+    // canvas and valid while it lives.
+    virtual UnicodeFont* getFont(const ustring& spec, int styleFlags) = 0;
+};

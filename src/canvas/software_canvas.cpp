@@ -1,0 +1,312 @@
+// Rasterising in software. Coverage is decided at pixel centres: a quad
+// covers the pixels whose centres lie in [left, right) x [top, bottom) of
+// its transformed corners, whatever their order, so an inverted rect fills
+// between its edges and a rect of zero width fills nothing, as on the OpenGL
+// renderer. Lines step one pixel at a time along their longer axis and leave
+// out their end point. Triangles cover the centres inside all three edges.
+// Texels are sampled nearest, with coordinates repeating.
+#include "canvas/software_canvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "canvas/util/png_image.h"
+#include "canvas/util/texture_unicode_font.h"
+#include "filesystem/file_manager.h"
+#include "ui/log.h"
+
+// --- MemoryTexture ---------------------------------------------------------
+
+bool MemoryTexture::load()
+{
+    unload();
+    if (!slate::FileManager::alive())
+        return false;
+    slate::SP<slate::MemoryBlock> file = slate::FileManager::get().read(m_path);
+    if (!file) {
+        VLOG << u"Unable to load texture " << m_path;
+        return false;
+    }
+    std::string why;
+    if (!loadPaddedImage(file->data(), file->size(), m_textureWidth, m_textureHeight, m_imageWidth,
+                         m_imageHeight, m_pixels, &why)) {
+        VLOG << u"Invalid texture " << m_path << u": " << why;
+        unload();
+        return false;
+    }
+    m_hasAlpha = imageHasAlpha(m_pixels.data(), m_pixels.size());
+    m_fullImageRect = interval2(0, float(m_imageHeight) / m_textureHeight,
+                                float(m_imageWidth) / m_textureWidth, 0);
+    return true;
+}
+
+void MemoryTexture::unload()
+{
+    m_pixels.clear();
+    m_imageWidth = m_imageHeight = m_textureWidth = m_textureHeight = 0;
+    m_fullImageRect = interval2();
+    m_hasAlpha = false;
+}
+
+// --- The font helper -------------------------------------------------------
+
+namespace {
+
+struct MemoryAtlas {
+    std::vector<uint32_t> pixels;
+    int width, height;
+};
+
+class SoftwareFontHelper : public TextureUnicodeFontHelper {
+public:
+    explicit SoftwareFontHelper(SoftwareCanvas* canvas) : m_canvas(canvas) {}
+    void destroyTexture(void* texture) override { delete static_cast<MemoryAtlas*>(texture); }
+    void freeBuffer(void* buffer) override { delete static_cast<std::vector<float>*>(buffer); }
+    void* createTexture(const uint32_t* pixels, int width, int height) override
+    {
+        return new MemoryAtlas{std::vector<uint32_t>(pixels, pixels + size_t(width) * height), width, height};
+    }
+    void* allocBuffer(int bytes) override
+    {
+        return new std::vector<float>(size_t(bytes) / sizeof(float));
+    }
+    void* lockBuffer(void* buffer) override { return static_cast<std::vector<float>*>(buffer)->data(); }
+    void unlockBuffer(void*) override {}
+    void drawTriangles(void* buffer, int triangleCount, int vertexSize, void* texture) override
+    {
+        const MemoryAtlas* atlas = static_cast<MemoryAtlas*>(texture);
+        if (!atlas)
+            return;
+        m_canvas->drawGlyphTriangles(static_cast<std::vector<float>*>(buffer)->data(), triangleCount,
+                                     vertexSize / int(sizeof(float)), atlas->pixels, atlas->width,
+                                     atlas->height, m_filtered);
+    }
+    void beginFlush(bool filtered) override { m_filtered = filtered; }
+    void endFlush() override {}
+
+private:
+    SoftwareCanvas* m_canvas;
+    bool m_filtered = false;
+};
+
+float channel(uint32_t word, int shift) { return float((word >> shift) & 255) / 255.f; }
+
+uint8_t toByte(float c)
+{
+    return uint8_t(std::lround(std::min(1.f, std::max(0.f, c)) * 255.f));
+}
+
+int wrap(int i, int size)
+{
+    i %= size;
+    return i < 0 ? i + size : i;
+}
+
+} // namespace
+
+// --- SoftwareCanvas --------------------------------------------------------
+
+SoftwareCanvas::SoftwareCanvas(int width, int height)
+    : m_width(std::max(0, width)), m_height(std::max(0, height)),
+      m_pixels(size_t(m_width) * m_height, 0xFF000000u)
+{
+}
+
+SoftwareCanvas::~SoftwareCanvas() = default;
+
+Texture* SoftwareCanvas::createTexture(const ustring& path) { return new MemoryTexture(path); }
+
+TextureUnicodeFontHelper* SoftwareCanvas::createFontHelper() { return new SoftwareFontHelper(this); }
+
+void SoftwareCanvas::clear(const float colour[3])
+{
+    const uint32_t word = 0xFF000000u | uint32_t(toByte(colour[0])) << 16 |
+                          uint32_t(toByte(colour[1])) << 8 | toByte(colour[2]);
+    std::fill(m_pixels.begin(), m_pixels.end(), word);
+}
+
+void SoftwareCanvas::transformPoint(float x, float y, float& wx, float& wy) const
+{
+    const Matrix4 t = const_cast<SoftwareCanvas*>(this)->getTransform();
+    wx = x * t.m[0] + y * t.m[4] + t.m[12];
+    wy = x * t.m[1] + y * t.m[5] + t.m[13];
+}
+
+bool SoftwareCanvas::clipAllows(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        return false;
+    const interval2& clip = clipRect();
+    if (isUnset(clip))
+        return true;
+    if (clip.empty())
+        return false;
+    const float cx = float(x) + 0.5f, cy = float(y) + 0.5f;
+    return clip.x0 - 1.f <= cx && cx <= clip.x1 + 1.f && clip.y0 - 1.f <= cy && cy <= clip.y1 + 1.f;
+}
+
+void SoftwareCanvas::plotWithAlpha(int x, int y, float r, float g, float b, float alpha)
+{
+    if (!clipAllows(x, y))
+        return;
+    uint32_t& word = m_pixels[size_t(y) * m_width + x];
+    const float a = std::min(1.f, std::max(0.f, alpha));
+    const float dr = channel(word, 16), dg = channel(word, 8), db = channel(word, 0);
+    word = 0xFF000000u | uint32_t(toByte(r * a + dr * (1 - a))) << 16 |
+           uint32_t(toByte(g * a + dg * (1 - a))) << 8 | toByte(b * a + db * (1 - a));
+}
+
+void SoftwareCanvas::plot(int x, int y, float r, float g, float b, float textureAlpha)
+{
+    float alpha = 1.f;
+    switch (getBlendMode()) {
+    case 0: alpha = 1.f; break;
+    case 2: alpha = textureAlpha; break;
+    case 3: alpha = textureAlpha * getAlpha(); break;
+    default: alpha = getAlpha(); break;
+    }
+    plotWithAlpha(x, y, r, g, b, alpha);
+}
+
+SoftwareCanvas::Colour SoftwareCanvas::sample(float u, float v) const
+{
+    const FillState& fill = fillState();
+    if (fill.isColour)
+        return {fill.colour[0], fill.colour[1], fill.colour[2], 1.f};
+    const MemoryTexture* texture = dynamic_cast<const MemoryTexture*>(fill.texture.get());
+    if (!texture || texture->pixels().empty())
+        return {1.f, 1.f, 1.f, 1.f};
+    const int tw = texture->textureWidth(), th = texture->textureHeight();
+    const int tx = wrap(int(std::floor(u * float(tw))), tw);
+    const int ty = wrap(int(std::floor(v * float(th))), th);
+    const uint32_t word = texture->pixels()[size_t(ty) * tw + tx];
+    return {channel(word, 16), channel(word, 8), channel(word, 0), channel(word, 24)};
+}
+
+void SoftwareCanvas::drawTexturedQuad(const interval2& destination, const interval2& textureRect)
+{
+    float ax, ay, bx, by;
+    transformPoint(destination.x0, destination.y0, ax, ay);
+    transformPoint(destination.x1, destination.y1, bx, by);
+    if (ax == bx || ay == by)
+        return;
+    const float left = std::min(ax, bx), right = std::max(ax, bx);
+    const float top = std::min(ay, by), bottom = std::max(ay, by);
+    const int xBegin = std::max(0, int(std::ceil(left - 0.5f)));
+    const int xEnd = std::min(m_width, int(std::ceil(right - 0.5f)));
+    const int yBegin = std::max(0, int(std::ceil(top - 0.5f)));
+    const int yEnd = std::min(m_height, int(std::ceil(bottom - 0.5f)));
+    for (int y = yBegin; y < yEnd; ++y) {
+        const float fy = (float(y) + 0.5f - ay) / (by - ay);
+        const float v = textureRect.y1 + fy * (textureRect.y0 - textureRect.y1);
+        for (int x = xBegin; x < xEnd; ++x) {
+            const float fx = (float(x) + 0.5f - ax) / (bx - ax);
+            const float u = textureRect.x0 + fx * (textureRect.x1 - textureRect.x0);
+            const Colour c = sample(u, v);
+            plot(x, y, c.r, c.g, c.b, c.a);
+        }
+    }
+}
+
+void SoftwareCanvas::drawSegment(float x0, float y0, float x1, float y1)
+{
+    float ax, ay, bx, by;
+    transformPoint(x0, y0, ax, ay);
+    transformPoint(x1, y1, bx, by);
+    const int steps = int(std::ceil(std::max(std::fabs(bx - ax), std::fabs(by - ay))));
+    const Colour c = sample(0, 0);
+    for (int i = 0; i < steps; ++i) {
+        const float t = (float(i) + 0.5f) / float(steps);
+        plot(int(std::floor(ax + t * (bx - ax))), int(std::floor(ay + t * (by - ay))), c.r, c.g,
+             c.b, c.a);
+    }
+}
+
+void SoftwareCanvas::drawLines(const float* vertices, int count)
+{
+    for (int i = 0; i + 1 < count; i += 2)
+        drawSegment(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 3], vertices[3 * i + 4]);
+}
+
+void SoftwareCanvas::drawLineStrip(const float* vertices, int count)
+{
+    for (int i = 0; i + 1 < count; ++i)
+        drawSegment(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 3], vertices[3 * i + 4]);
+}
+
+namespace {
+
+// Calls `plot(x, y, w0, w1, w2)` for every pixel centre inside the triangle,
+// with its barycentric weights.
+template <typename Plot>
+void rasteriseTriangle(const float p[3][2], int width, int height, Plot plot)
+{
+    const float area = (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) - (p[2][0] - p[0][0]) * (p[1][1] - p[0][1]);
+    if (area == 0.f)
+        return;
+    const float minX = std::min({p[0][0], p[1][0], p[2][0]}), maxX = std::max({p[0][0], p[1][0], p[2][0]});
+    const float minY = std::min({p[0][1], p[1][1], p[2][1]}), maxY = std::max({p[0][1], p[1][1], p[2][1]});
+    const int xBegin = std::max(0, int(std::floor(minX))), xEnd = std::min(width, int(std::ceil(maxX)));
+    const int yBegin = std::max(0, int(std::floor(minY))), yEnd = std::min(height, int(std::ceil(maxY)));
+    for (int y = yBegin; y < yEnd; ++y) {
+        for (int x = xBegin; x < xEnd; ++x) {
+            // The centre is nudged off any edge through it, so a centre on the
+            // edge two triangles share is covered by exactly one of them.
+            const float cx = float(x) + 0.50001f, cy = float(y) + 0.500003f;
+            float w[3];
+            for (int i = 0; i < 3; ++i) {
+                const float* a = p[(i + 1) % 3];
+                const float* b = p[(i + 2) % 3];
+                w[i] = ((b[0] - a[0]) * (cy - a[1]) - (cx - a[0]) * (b[1] - a[1])) / area;
+            }
+            if (w[0] >= 0 && w[1] >= 0 && w[2] >= 0)
+                plot(x, y, w[0], w[1], w[2]);
+        }
+    }
+}
+
+} // namespace
+
+void SoftwareCanvas::drawIndexedTriangles(const float* vertices, const uint16_t* indices,
+                                          int vertexCount, int indexCount)
+{
+    const Colour c = sample(0, 0);
+    for (int i = 0; i + 2 < indexCount; i += 3) {
+        float p[3][2];
+        bool valid = true;
+        for (int k = 0; k < 3; ++k) {
+            const int index = indices[i + k];
+            if (index >= vertexCount) {
+                valid = false;
+                break;
+            }
+            transformPoint(vertices[3 * index], vertices[3 * index + 1], p[k][0], p[k][1]);
+        }
+        if (valid)
+            rasteriseTriangle(p, m_width, m_height,
+                              [&](int x, int y, float, float, float) { plot(x, y, c.r, c.g, c.b, c.a); });
+    }
+}
+
+void SoftwareCanvas::drawGlyphTriangles(const float* vertices, int triangleCount, int vertexFloats,
+                                        const std::vector<uint32_t>& atlas, int atlasWidth,
+                                        int atlasHeight, bool filtered)
+{
+    for (int t = 0; t < triangleCount; ++t) {
+        const float* v[3];
+        float p[3][2];
+        for (int k = 0; k < 3; ++k) {
+            v[k] = vertices + size_t(3 * t + k) * vertexFloats;
+            transformPoint(v[k][0], v[k][1], p[k][0], p[k][1]);
+        }
+        rasteriseTriangle(p, m_width, m_height, [&](int x, int y, float w0, float w1, float w2) {
+            const float u = w0 * v[0][3] + w1 * v[1][3] + w2 * v[2][3];
+            const float tv = w0 * v[0][4] + w1 * v[1][4] + w2 * v[2][4];
+            const int tx = wrap(int(std::floor(u * float(atlasWidth))), atlasWidth);
+            const int ty = wrap(int(std::floor(tv * float(atlasHeight))), atlasHeight);
+            const uint32_t word = atlas[size_t(ty) * atlasWidth + tx];
+            plotWithAlpha(x, y, channel(word, 16), channel(word, 8), channel(word, 0),
+                          filtered ? 1.f : channel(word, 24));
+        });
+    }
+}

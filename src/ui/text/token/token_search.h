@@ -1,0 +1,27 @@
+// The flags and the error of searches over a token storage (see
+// TokenStorage::find). Neutral: no regex header comes in here.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "ui/ustring.h"
+
+// The flag word of a search.
+enum SearchFlags : uint32_t {
+    kSearchLiteral = 1, // the pattern, and any format string, are plain text
+    kSearchIgnoreCase = 2,
+};
+
+// A pattern that does not compile: the engine's message, then
+// " in regular expression ", then the pattern.
+class RegexError : public std::exception {
+public:
+    explicit RegexError(const ustring& message);
+    const char* what() const noexcept override { return m_message.c_str(); }
+
+private:
+    std::string m_message; // UTF-8
+};

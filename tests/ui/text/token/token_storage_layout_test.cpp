@@ -1,0 +1,102 @@
+// The layout queries: the position at a point and the point of a position,
+// on empty text, at character and line midpoints, at wraps, and as a round
+// trip over a text with tabs and wrapped lines.
+#include <gtest/gtest.h>
+
+#include "support/fixed_advance_font.h"
+#include "ui/text/token/token_storage.h"
+
+namespace {
+
+class LayoutQueries : public testing::Test {
+protected:
+    LayoutQueries() : font(10.f, 10.f)
+    {
+        settings.font = &font;
+        settings.tabWidth = 40.f;
+        settings.linePaddingTop = 2.f;
+        settings.linePaddingBottom = 1.f; // line step 13
+    }
+
+    uint32_t lay(const ustring& text)
+    {
+        storage.insert(0, text);
+        handle = storage.addLayout(settings);
+        return handle.index();
+    }
+
+    FixedAdvanceFont font;
+    LayoutSettings settings;
+    TokenStorage storage;
+    LayoutHandle handle;
+};
+
+TEST_F(LayoutQueries, EmptyStorage)
+{
+    const uint32_t layout = lay(u"");
+    double width = -1, height = -1;
+    storage.layoutSize(layout, width, height);
+    EXPECT_EQ(width, 0.0);
+    EXPECT_EQ(height, 13.0);
+    for (double y : {-50.0, 0.0, 6.0, 500.0})
+        EXPECT_EQ(storage.positionAtPoint(layout, 30.0, y), 0);
+    EXPECT_EQ(storage.pointAtPosition(layout, 0), (LayoutPoint{0.0, 2.0}));
+}
+
+TEST_F(LayoutQueries, PointsPickBoundariesAndLines)
+{
+    // Line centres at 2 + 5 = 7 and 20.
+    const uint32_t layout = lay(u"abc\ndef");
+    struct Case {
+        const char* name;
+        double x;
+        double y;
+        int64_t position;
+    };
+    const Case cases[] = {
+        {"midway between two boundaries: the left one", 15.0, 7.0, 1},
+        {"one pixel further: the right one", 16.0, 7.0, 2},
+        {"past the line's end: its line break", 90.0, 7.0, 3},
+        {"midway between two line centres: the lower line", 1.0, 13.5, 4},
+        {"just above the midway point: the upper line", 1.0, 13.4, 0},
+        {"far above the text", 10.0, -40.0, 0},
+        {"far below the text", 10.0, 400.0, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(storage.positionAtPoint(layout, c.x, c.y), c.position);
+    }
+    EXPECT_EQ(storage.pointAtPosition(layout, 3), (LayoutPoint{30.0, 2.0}));
+    EXPECT_EQ(storage.pointAtPosition(layout, 4), (LayoutPoint{0.0, 15.0}));
+    EXPECT_EQ(storage.pointAtPosition(layout, 7), (LayoutPoint{30.0, 15.0}));
+}
+
+TEST_F(LayoutQueries, AWrappedWordBelongsToTheUpperLineUnlessThePreferredXIsNearerTheIndent)
+{
+    settings.wrapWidth = 45.f;
+    settings.indentWrappedLines = true;
+    const uint32_t layout = lay(u" ab defg\n");
+    // " " then "ab " (x 10 to 40), then "defg" (40) wraps to the indent 10.
+    EXPECT_EQ(storage.pointAtPosition(layout, 4), (LayoutPoint{40.0, 2.0}));
+    EXPECT_EQ(storage.pointAtPosition(layout, 5), (LayoutPoint{20.0, 15.0}));
+    EXPECT_EQ(storage.pointAtPositionNearX(layout, 4, 0.0), (LayoutPoint{10.0, 15.0}));
+    EXPECT_EQ(storage.pointAtPositionNearX(layout, 4, 38.0), (LayoutPoint{40.0, 2.0}));
+    EXPECT_EQ(storage.pointAtPositionNearX(layout, 4, -1.0), (LayoutPoint{40.0, 2.0}));
+    // Not at a wrap: the point itself whatever the preferred x.
+    EXPECT_EQ(storage.pointAtPositionNearX(layout, 2, 0.0), storage.pointAtPosition(layout, 2));
+}
+
+TEST_F(LayoutQueries, EveryPositionIsFoundAtItsOwnPoint)
+{
+    settings.wrapWidth = 95.f;
+    settings.indentWrappedLines = true;
+    const uint32_t layout = lay(u"\tint x = 1;\n  averyveryverylongwordthatbreaks here\n\t\tx\ty\n\nend");
+    for (int64_t position = 0; position <= storage.size(); ++position) {
+        SCOPED_TRACE(position);
+        const LayoutPoint point = storage.pointAtPosition(layout, position);
+        // One pixel right (the hit test aims one pixel left), mid-glyph down.
+        EXPECT_EQ(storage.positionAtPoint(layout, point.x + 1.0, point.y + 5.0), position);
+    }
+}
+
+} // namespace
