@@ -1,13 +1,13 @@
 // Package images are outside bytes: decodePng and the padding after it must
 // refuse anything malformed without crashing or allocating without bound.
-#include <cstddef>
-#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "fuzz_target.h"
 #include "canvas/util/png_image.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+VANTREL_FUZZ_TARGET(decode_png)
 {
     int textureWidth = 0, textureHeight = 0, imageWidth = 0, imageHeight = 0;
     std::vector<uint32_t> pixels;
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (loadPaddedImage(data, size, textureWidth, textureHeight, imageWidth, imageHeight, pixels, &why)) {
         if (pixels.size() != size_t(textureWidth) * size_t(textureHeight) || imageWidth > textureWidth ||
             imageHeight > textureHeight)
-            __builtin_trap();
+            std::abort();
         imageHasAlpha(pixels.data(), pixels.size());
     }
     return 0;
