@@ -1,28 +1,24 @@
 // Grammars from XML, as the syntax loader reads them: parsed, their contexts
 // loaded and compiled. Only ParseException may come out, as only that is
 // caught by the loader.
-#include <tinyxml.h>
-
 #include "fuzz_target.h"
+#include "plist_xml_input.h"
 #include "ui/text/lexer/compiled_lexer.h"
 #include "ui/text/lexer/loaded_context.h"
 #include "ui/text/lexer/plist.h"
 #include "ui/text/lexer/text_mate_grammar.h"
 #include "ui/text/parse_exception.h"
-#include "ui/xml_settings.h"
 
 VANTREL_FUZZ_TARGET(grammar_xml)
 {
     TiXmlDocument document;
-    if (!parseXmlDocument(document, reinterpret_cast<const char*>(data), size, true, nullptr))
-        return 0;
-    const TiXmlElement* root = document.RootElement();
-    if (!root || !root->FirstChildElement())
+    const TiXmlElement* top = plistXmlTopValue(document, data, size);
+    if (!top)
         return 0;
     LoadedContextSet set;
     try {
         PlistValue value;
-        readPlistXml(root->FirstChildElement(), value);
+        readPlistXml(top, value);
         Grammar grammar;
         parseTextMateGrammar(value, grammar, false);
         LanguageMap languages;
