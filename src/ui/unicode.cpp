@@ -68,6 +68,20 @@ bool isLegalUtf8(const unsigned char* source, int length)
     return sequence.status == Utf8Status::valid && sequence.length == length;
 }
 
+const uchar* findUnpairedSurrogate(const uchar* begin, const uchar* end)
+{
+    for (const uchar* p = begin; p != end; ++p) {
+        if (isLowSurrogate(*p))
+            return p;
+        if (isHighSurrogate(*p)) {
+            if (p + 1 == end || !isLowSurrogate(p[1]))
+                return p;
+            ++p;
+        }
+    }
+    return end;
+}
+
 ConversionResult convertUtf8ToUtf16(const unsigned char** sourceStart, const unsigned char* sourceEnd,
                                     uchar** targetStart, uchar* targetEnd, bool)
 {

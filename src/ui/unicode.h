@@ -51,6 +51,11 @@ ConversionResult convertUtf8ToUtf16(const unsigned char** sourceStart, const uns
 // UTF-8 sequence.
 bool isLegalUtf8(const unsigned char* source, int length);
 
+// The first surrogate unit in [begin, end) that is not part of a high-low
+// pair, or `end` when the text is well-formed UTF-16 (only such text has a
+// UTF-8 or UTF-32 form).
+const uchar* findUnpairedSurrogate(const uchar* begin, const uchar* end);
+
 std::string utf16ToUtf8(const uchar* begin, const uchar* end);
 ustring utf8ToUtf16(const char* begin, const char* end);
 

@@ -64,6 +64,30 @@ TEST(Unicode, StrictUtf16RejectsLoneSurrogates)
     EXPECT_EQ(toUtf8(u"\U00010437"), bytes({0xF0, 0x90, 0x90, 0xB7}));
 }
 
+TEST(Unicode, FindsTheFirstUnpairedSurrogate)
+{
+    struct Case {
+        ustring text;
+        size_t expected; // offset, or the length when well-formed
+    };
+    const uchar high = 0xD801, low = 0xDC37;
+    const Case cases[] = {
+        {u"", 0},
+        {u"abc", 3},
+        {ustring(u"a") + high + low + u"b", 4},
+        {ustring(u"ab") + high, 2},
+        {ustring(1, low) + u"a", 0},
+        {ustring(u"a") + high + u"b" + high + low, 1},
+        {ustring(u"a") + high + low + low, 3},
+        {ustring(1, high) + high + low, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const uchar* begin = c.text.data();
+        EXPECT_EQ(findUnpairedSurrogate(begin, begin + c.text.size()) - begin, static_cast<ptrdiff_t>(c.expected));
+    }
+}
+
 TEST(Unicode, LenientUtf16KeepsLoneSurrogateAsThreeBytes)
 {
     const ustring source = ustring(u"a") + uchar(0xDC00) + uchar(0xD801) + u"b";
