@@ -9,11 +9,11 @@
 
 #include "ui/ustring.h"
 
-enum ConversionResult {
-    conversionOk = 0,
-    sourceExhausted = 1, // the input ends inside a character, well-formed so far
-    targetExhausted = 2, // no room for the next character
-    sourceIllegal = 3,
+enum class ConversionResult {
+    conversionOk,
+    sourceExhausted, // the input ends inside a character, well-formed so far
+    targetExhausted, // no room for the next character
+    sourceIllegal,
 };
 
 // What decodeUtf8Sequence found.

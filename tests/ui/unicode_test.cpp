@@ -44,7 +44,7 @@ TEST(Unicode, StrictUtf8RejectsMalformedSequences)
         auto* source = reinterpret_cast<const unsigned char*>(c.input.data());
         const ConversionResult result = convertUtf8ToUtf16(
             &source, source + c.input.size(), &targetCursor, target + 8, false);
-        EXPECT_NE(result, conversionOk);
+        EXPECT_NE(result, ConversionResult::conversionOk);
     }
 }
 
@@ -96,7 +96,7 @@ TEST(Unicode, LenientUtf16KeepsLoneSurrogateAsThreeBytes)
     unsigned char* targetCursor = target;
     EXPECT_EQ(convertUtf16ToUtf8(&sourceCursor, source.data() + source.size(), &targetCursor,
                                  target + sizeof target, false),
-              conversionOk);
+              ConversionResult::conversionOk);
     EXPECT_EQ(std::string(target, targetCursor),
               bytes({'a', 0xED, 0xB0, 0x80, 0xED, 0xA0, 0x81, 'b'}));
 
@@ -107,7 +107,7 @@ TEST(Unicode, LenientUtf16KeepsLoneSurrogateAsThreeBytes)
     targetCursor = target;
     EXPECT_EQ(convertUtf16ToUtf8(&sourceCursor, cut.data() + cut.size(), &targetCursor,
                                  target + sizeof target, false),
-              sourceExhausted);
+              ConversionResult::sourceExhausted);
     EXPECT_EQ(sourceCursor, cut.data() + 1);
     EXPECT_EQ(targetCursor, target + 1);
 }
@@ -119,7 +119,7 @@ TEST(Unicode, TargetShortOfPairStopsOnLeadByte)
     auto* sourceCursor = reinterpret_cast<const unsigned char*>(source.data());
     uchar* targetCursor = target;
     EXPECT_EQ(convertUtf8ToUtf16(&sourceCursor, sourceCursor + source.size(), &targetCursor, target + 2, true),
-              targetExhausted);
+              ConversionResult::targetExhausted);
     EXPECT_EQ(reinterpret_cast<const char*>(sourceCursor), source.data() + 1);
     EXPECT_EQ(targetCursor, target + 1);
     EXPECT_EQ(target[0], u'x');
@@ -130,7 +130,7 @@ TEST(Unicode, TargetShortOfPairStopsOnLeadByte)
     const uchar* wideCursor = wide.data();
     unsigned char* narrowCursor = narrow;
     EXPECT_EQ(convertUtf16ToUtf8(&wideCursor, wide.data() + wide.size(), &narrowCursor, narrow + 3, true),
-              targetExhausted);
+              ConversionResult::targetExhausted);
     EXPECT_EQ(wideCursor, wide.data());
     EXPECT_EQ(narrowCursor, narrow);
 }
@@ -143,9 +143,9 @@ TEST(Unicode, SourceCursorStaysOnIllegalOrTruncatedLead)
         size_t consumed;
     };
     const Case cases[] = {
-        {bytes({'a', 'b', 0xE2, 0x82}), sourceExhausted, 2},
-        {bytes({'a', 0xC0, 0x80, 'b'}), sourceIllegal, 1},
-        {bytes({'a', 'b'}), conversionOk, 2},
+        {bytes({'a', 'b', 0xE2, 0x82}), ConversionResult::sourceExhausted, 2},
+        {bytes({'a', 0xC0, 0x80, 'b'}), ConversionResult::sourceIllegal, 1},
+        {bytes({'a', 'b'}), ConversionResult::conversionOk, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.consumed);
