@@ -8,6 +8,7 @@
 #pragma once
 
 #include <any>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -73,5 +74,5 @@ private:
     // The texts whose match already failed once, so the failure is logged
     // only then.
     std::vector<const CachedRegex*> m_reportedFailures;
-    MatchRegion m_region; // reused by every match
+    std::string m_bytes; // the UTF-8 form of the text matched last, reused
 };
