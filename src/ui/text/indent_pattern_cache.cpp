@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 
 #include "ui/log.h"
 #include "ui/text/encoding.h"
@@ -94,7 +95,11 @@ const CachedRegex* IndentPatternCache::compiledPattern(const ustring& pattern)
     try {
         compiled = CachedRegex(text);
     } catch (const oniguruma::regex_error& error) {
-        VLOG << u"Indentation pattern ignored: " << error.what();
+        // Every buffer keeps its own cache, but the preference file is one:
+        // report each bad pattern once per process, not once per buffer.
+        static std::unordered_set<ustring, UstringHash> s_reported;
+        if (s_reported.insert(pattern).second)
+            VLOG << u"Indentation pattern ignored: " << error.what();
         static const ustring never(kNeverMatches);
         compiled = CachedRegex(slate::usubstring(never.data(), never.data() + never.size()));
     }

@@ -44,7 +44,8 @@ public:
     // Whether the scope's pattern matches at the start of `text` (usually
     // one line without its line break). False for a null scope, for a scope
     // without the setting, and for a pattern that does not compile or whose
-    // match fails: the fault is logged once per pattern and never thrown.
+    // match fails: such a fault is logged (a pattern that does not compile
+    // once per process, a failing match once per cache) and never thrown.
     bool matchesIncreaseIndent(const ustring& text, const ScopeRecord* scope);
     bool matchesDecreaseIndent(const ustring& text, const ScopeRecord* scope);
 
@@ -65,8 +66,8 @@ private:
 
     const ScopeSettingSource& m_settings;
     // Every pattern compiled so far by text. A pattern that does not compile
-    // is kept too, holding the never-matching pattern, so it is reported
-    // once. Node-based: the vectors point into it.
+    // is kept too, holding the never-matching pattern, so it is compiled
+    // (and fails) only once. Node-based: the vectors point into it.
     std::unordered_map<ustring, CachedRegex, UstringHash> m_compiled;
     // Indexed by scope id; null = not looked up yet.
     std::vector<const CachedRegex*> m_increase;

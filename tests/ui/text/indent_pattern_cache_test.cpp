@@ -137,7 +137,7 @@ TEST_F(IndentPatternCacheTest, ABadPatternIsReportedOnceAndNeverMatches)
 {
     const ScopeRecord* first = scope(u"source.bad");
     const ScopeRecord* second = scope(u"source.alsobad");
-    const ustring bad = u"(\\s*if";
+    const ustring bad = u"(\\s*if unclosed and used by this test only";
     m_settings.set(kIncrease, first, bad);
     m_settings.set(kIncrease, second, bad);
     m_settings.set(kDecrease, first, ustring(u"\\s*end"));
@@ -151,6 +151,10 @@ TEST_F(IndentPatternCacheTest, ABadPatternIsReportedOnceAndNeverMatches)
     EXPECT_NE(ustring::npos, log.messages[0].find(bad)) << "the report names the pattern";
     // The other setting of the same scope is unaffected.
     EXPECT_TRUE(cache.matchesDecreaseIndent(u"end", first));
+    // Another buffer's cache meets the same preference file: no new report.
+    IndentPatternCache another(m_settings);
+    EXPECT_FALSE(another.matchesIncreaseIndent(u"(if", first));
+    EXPECT_EQ(1u, log.messages.size());
 }
 
 } // namespace
