@@ -34,6 +34,52 @@ void erase(std::vector<DependentRegion>& regions, int64_t from, int64_t to, bool
     adjustDependentRegions(regions, updating, from, from - to);
 }
 
+// A text with mirrors, edited the way the buffer edits: prepare, change,
+// adjust, and the dirty mirrors rewritten when the edit is done.
+struct MirroredText {
+    ustring text;
+    std::vector<DependentRegion> regions;
+    bool updating = false;
+
+    void insert(int64_t pos, const ustring& units)
+    {
+        prepareDependentRegions(regions, updating, SelectionRegion(pos, pos));
+        text.insert(static_cast<size_t>(pos), units);
+        adjustDependentRegions(regions, updating, pos, static_cast<int64_t>(units.size()));
+    }
+    void erase(int64_t from, int64_t to)
+    {
+        prepareDependentRegions(regions, updating, SelectionRegion(from, to));
+        text.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
+        adjustDependentRegions(regions, updating, from, from - to);
+    }
+    void type(int64_t pos, const ustring& units)
+    {
+        insert(pos, units);
+        rewrite();
+    }
+    void rewrite()
+    {
+        updating = true;
+        for (size_t i = 0; i < regions.size(); ++i) {
+            if (!regions[i].dirty)
+                continue;
+            const SelectionRegion source = regions[i].source;
+            const ustring replacement =
+                transformText(regions[i].transform,
+                              text.substr(static_cast<size_t>(source.a),
+                                          static_cast<size_t>(source.b - source.a)));
+            const SelectionRegion old = regions[i].destination;
+            const int64_t n = static_cast<int64_t>(replacement.size());
+            insert(old.a, replacement);
+            erase(old.a + n, old.b + n);
+            regions[i].destination = SelectionRegion(old.a, old.a + n);
+            regions[i].dirty = false;
+        }
+        updating = false;
+    }
+};
+
 TEST(DependentRegion, EditsNearTheSourceMarkItDirtyAndEditsInTheDestinationEndIt)
 {
     struct Case {
@@ -193,6 +239,59 @@ TEST(DependentRegion, EqualityIgnoresOnlyTheKeepEmptyFlag)
         SCOPED_TRACE(i);
         EXPECT_NE(base, differing[i]);
     }
+}
+
+TEST(DependentRegion, TypingInAFieldRewritesItsMirrors)
+{
+    struct Case {
+        const char* name;
+        const char16_t* text;
+        SelectionRegion source, destination;
+        bool keepEmptyDestination;
+        SharedRegexTransform transform;
+        int64_t typeAt;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {"plain copy after the field", u"abc = abc;", {0, 3}, {6, 9}, false, nullptr, 3,
+         u"abcx = abcx;"},
+        {"copy before the field", u"abc = abc;", {6, 9}, {0, 3}, false, nullptr, 9,
+         u"abcx = abcx;"},
+        {"transformed copy", u"abc = ABC;", {0, 3}, {6, 9}, false,
+         compileTransform(u".+", u"\\U$0", u"g"), 0, u"xabc = XABC;"},
+        {"empty field, empty mirror after it", u"f(): ", {2, 2}, {5, 5}, false, nullptr, 2,
+         u"f(x): x"},
+        {"empty mirror right before the empty field", u"<>", {1, 1}, {1, 1}, true, nullptr, 1,
+         u"<xx>"},
+        {"empty mirror right after the empty field", u"<>", {1, 1}, {1, 1}, false, nullptr, 1,
+         u"<xx>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MirroredText model{c.text, {}};
+        model.regions.emplace_back(c.source, c.destination, c.transform, c.keepEmptyDestination);
+        model.rewrite(); // a new record starts dirty: the copy is written at once
+        model.type(c.typeAt, u"x");
+        EXPECT_EQ(ustring(c.expected), model.text);
+        ASSERT_EQ(1u, model.regions.size());
+        const DependentRegion& record = model.regions[0];
+        EXPECT_FALSE(record.dirty);
+        // The source covers the field's text, the destination the copy.
+        const ustring field = model.text.substr(static_cast<size_t>(record.source.a),
+                                                static_cast<size_t>(record.source.size()));
+        EXPECT_EQ(transformText(c.transform, field),
+                  model.text.substr(static_cast<size_t>(record.destination.a),
+                                    static_cast<size_t>(record.destination.size())));
+    }
+
+    // Deleting in the copy itself ends the mirror; later typing in the field
+    // leaves the copy alone.
+    MirroredText model{u"ab ab", {DependentRegion({0, 2}, {3, 5}, nullptr, false)}};
+    model.erase(4, 5);
+    model.rewrite();
+    EXPECT_TRUE(model.regions.empty());
+    model.type(2, u"c");
+    EXPECT_EQ(u"abc a", model.text);
 }
 
 } // namespace
