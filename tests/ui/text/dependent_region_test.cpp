@@ -84,7 +84,9 @@ TEST(DependentRegion, EditsNearTheSourceMarkItDirtyAndEditsInTheDestinationEndIt
 {
     struct Case {
         const char* name;
-        int64_t from, to; // an erasure of (from, to), or an insertion of one unit at from when equal
+        // An erasure of (from, to), or an insertion of one unit at from when
+        // the two are equal.
+        int64_t from, to;
         bool removed;
         SelectionRegion source, destination;
         bool dirty;

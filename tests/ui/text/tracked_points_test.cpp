@@ -62,7 +62,8 @@ TEST(TrackedPoints, MisuseIsAnAssertionAndChangesNothing)
     };
     const Case cases[] = {
         {"empty list", {}, "!points.empty()"},
-        {"stored point inside the new range", {3, 8}, "i == m_points.end() || i->pos >= points.back()"},
+        {"stored point inside the new range", {3, 8},
+         "i == m_points.end() || i->pos >= points.back()"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
