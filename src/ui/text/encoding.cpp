@@ -94,8 +94,10 @@ const EncodingMap* filledEncodingMaps()
     return encodingMaps();
 }
 
-// The tables exist before `main` starts, as the rest of the program expects.
-const bool s_tablesReady = (encodingNames(), buildEncodingReverseMaps(), true);
+// The tables exist before `main` starts, as the rest of the program expects:
+// the maps are built empty, then the names, then the maps are filled. At exit
+// they go in the reverse order.
+const bool s_tablesReady = (encodingMaps(), encodingNames(), buildEncodingReverseMaps(), true);
 
 // Remembers the first lost byte of a call.
 void noteLoss(const unsigned char* at, const unsigned char*& firstLoss)
