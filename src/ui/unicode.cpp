@@ -200,6 +200,19 @@ std::string toUtf8(const uchar* nulTerminated)
         ++end;
     return utf16ToUtf8(nulTerminated, end);
 }
+std::string toUtf8Replacing(const slate::usubstring& text)
+{
+    ustring repaired(text.begin, text.end);
+    for (size_t i = 0; i < repaired.size(); ++i) {
+        const uchar unit = repaired[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < repaired.size() && repaired[i + 1] >= 0xDC00 &&
+            repaired[i + 1] <= 0xDFFF)
+            ++i; // a pair
+        else if (unit >= 0xD800 && unit <= 0xDFFF)
+            repaired[i] = 0xFFFD;
+    }
+    return toUtf8(repaired);
+}
 ustring toUstring(const std::string& text) { return utf8ToUtf16(text.data(), text.data() + text.size()); }
 ustring toUstring(const slate::substring& text) { return utf8ToUtf16(text.begin, text.end); }
 ustring toUstring(const char* nulTerminated)

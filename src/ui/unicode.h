@@ -62,6 +62,17 @@ ustring utf8ToUtf16(const char* begin, const char* end);
 std::string toUtf8(const ustring& text);
 std::string toUtf8(const uchar* nulTerminated);
 std::string toUtf8(const slate::usubstring& text);
+// For text that must reach a file whatever it holds (line files, XML
+// settings): like toUtf8, except that each unpaired surrogate becomes U+FFFD
+// instead of the whole result becoming empty. U+FFFD rather than the
+// surrogate's own three bytes, because those are not well-formed UTF-8: the
+// program's readers and TinyXML would then refuse the whole file, where
+// U+FFFD costs only the one unit that had no character to begin with.
+std::string toUtf8Replacing(const slate::usubstring& text);
+inline std::string toUtf8Replacing(const ustring& text)
+{
+    return toUtf8Replacing(slate::usubstring(text.data(), text.data() + text.size()));
+}
 ustring toUstring(const char* nulTerminated);
 ustring toUstring(const std::string& text);
 ustring toUstring(const slate::substring& text);

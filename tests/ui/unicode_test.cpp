@@ -88,6 +88,15 @@ TEST(Unicode, FindsTheFirstUnpairedSurrogate)
     }
 }
 
+TEST(Unicode, ReplacingConversionTurnsOnlyUnpairedSurrogatesIntoReplacementCharacters)
+{
+    const std::string replacement = bytes({0xEF, 0xBF, 0xBD});
+    EXPECT_EQ(toUtf8Replacing(ustring(u"ab") + uchar(0xD800)), "ab" + replacement);
+    EXPECT_EQ(toUtf8Replacing(ustring(u"a") + uchar(0xDC00) + uchar(0xD800) + uchar(0xDC00)),
+              "a" + replacement + bytes({0xF0, 0x90, 0x80, 0x80}));
+    EXPECT_EQ(toUtf8Replacing(ustring(u"caf\u00e9")), "caf\xC3\xA9");
+}
+
 TEST(Unicode, LenientUtf16KeepsLoneSurrogateAsThreeBytes)
 {
     const ustring source = ustring(u"a") + uchar(0xDC00) + uchar(0xD801) + u"b";
