@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 #include "assertion_recorder.h"
@@ -124,6 +126,34 @@ TEST(TrackedPoints, InsertionGoesBeforeTheFirstCurrentPointUnlessStayingBefore)
     points.addPoints({2, 9});
     points.adjust(5, 3, false);
     EXPECT_EQ((std::vector<int64_t>{2, 12}), positionsOf(points));
+}
+
+TEST(TrackedPoints, RandomEditsKeepThePointsSortedAndTheirIds)
+{
+    std::mt19937 random(18);
+    TrackedPoints points;
+    points.addPoints({0, 0, 3, 3, 3, 7, 10, 10, 15});
+    for (TrackedPointId id = 0; id < 9; ++id)
+        points.find(id).current = random() % 2;
+    int64_t size = 20;
+    for (int step = 0; step < 2000; ++step) {
+        const int64_t pos = static_cast<int64_t>(random() % static_cast<uint64_t>(size + 1));
+        if (random() % 2 || size == 0) {
+            const int64_t length = 1 + static_cast<int64_t>(random() % 4);
+            points.adjust(pos, length, random() % 4 == 0);
+            size += length;
+        } else {
+            const int64_t length = std::min<int64_t>(size - pos, 1 + random() % 4);
+            points.adjust(pos, -length, false);
+            size -= length;
+        }
+        const std::vector<int64_t> positions = positionsOf(points);
+        ASSERT_TRUE(std::is_sorted(positions.begin(), positions.end())) << "step " << step;
+        ASSERT_GE(positions.front(), 0);
+        ASSERT_LE(positions.back(), size);
+    }
+    // Edits move points but never reorder them.
+    EXPECT_EQ((std::vector<TrackedPointId>{0, 1, 2, 3, 4, 5, 6, 7, 8}), idsOf(points));
 }
 
 TEST(TrackedPoints, RegionsOfAddsEachPairInOrder)
