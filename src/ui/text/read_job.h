@@ -119,7 +119,7 @@ private:
     const FileOpener m_opener; // empty: openReadableFile
     // The storage being filled; the thread's until it is moved into result.
     std::unique_ptr<TokenStorage> m_storage;
-    NewlineState m_newlineState = nsNormal; // one per file, across chunks
+    NewlineState m_newlineState = NewlineState::nsNormal; // one per file, across chunks
     std::atomic<bool> m_cancel{false};
     std::atomic<uint64_t> m_bytesRead{0};  // written by the thread only
     std::atomic<uint64_t> m_totalBytes{0}; // written by the thread only
