@@ -2,7 +2,8 @@
 // straight into the stream decoder's reused input buffer; each chunk is
 // decoded into the decoder's reused output buffer, its line breaks are
 // normalised there in place and the result is appended to the storage, which
-// lexes it. The whole file is never held as one string. The encoding and the
+// lexes it, a line at a time: the end of a chunk that is not the end of a line
+// waits for the next chunk. The whole file is never held as one string. The encoding and the
 // line ending are decided on the first chunk, as the decoder and the
 // detection only ever look at that one.
 //
@@ -137,7 +138,7 @@ void ReadJob::readChunks(ReadableFile& file)
             firstChunk = false;
             m_storage->setLineEnding(detectLineEnding(decoder.outputBegin(), decoder.outputEnd()));
         }
-        appendDecoded(decoder.outputBegin(), decoder.outputEnd());
+        appendDecoded(decoder.outputBegin(), decoder.outputEnd(), false);
     }
     if (isCancelled())
         return finish(ReadStatus::cancelled);
@@ -145,7 +146,7 @@ void ReadJob::readChunks(ReadableFile& file)
     // What the last chunk left undecoded: an incomplete sequence at the very
     // end of the file.
     decoder.decode(0, true);
-    appendDecoded(decoder.outputBegin(), decoder.outputEnd());
+    appendDecoded(decoder.outputBegin(), decoder.outputEnd(), true);
 
     FileEncoding encoding = decoder.encoding();
     if (encoding == kEncodingUndefined)
@@ -157,12 +158,35 @@ void ReadJob::readChunks(ReadableFile& file)
     finish(ReadStatus::completed);
 }
 
-void ReadJob::appendDecoded(uchar* begin, uchar* end)
+void ReadJob::appendDecoded(uchar* begin, uchar* end, bool last)
 {
     SynchronisedScopedTimer timer(g_statReadFileProcess);
     const slate::usubstring text = normaliseNewlines(begin, end, m_newlineState);
-    if (text.begin == text.end)
+    // Only whole lines go in: the storage re-lexes the whole line an insertion
+    // lands in, so a line fed chunk by chunk would be lexed again from its
+    // start at every chunk. The unfinished line waits for the next chunk, up
+    // to kLongestHeldLine units.
+    const uchar* lineEnd = text.end;
+    if (!last) {
+        while (lineEnd > text.begin && lineEnd[-1] != u'\n')
+            --lineEnd;
+    }
+    if (lineEnd > text.begin) {
+        insertAtEnd(m_heldLine.data(), m_heldLine.data() + m_heldLine.size());
+        m_heldLine.clear();
+        insertAtEnd(text.begin, lineEnd);
+    }
+    m_heldLine.append(lineEnd, text.end);
+    if (last || m_heldLine.size() >= kLongestHeldLine) {
+        insertAtEnd(m_heldLine.data(), m_heldLine.data() + m_heldLine.size());
+        m_heldLine.clear();
+    }
+}
+
+void ReadJob::insertAtEnd(const uchar* begin, const uchar* end)
+{
+    if (begin == end)
         return;
-    SynchronisedScopedTimer insertTimer(g_statReadFileInsertCharacters);
-    m_storage->insert(m_storage->size(), text.begin, text.end);
+    SynchronisedScopedTimer timer(g_statReadFileInsertCharacters);
+    m_storage->insert(m_storage->size(), begin, end);
 }
