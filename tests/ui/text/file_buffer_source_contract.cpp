@@ -46,8 +46,9 @@ protected:
         platform::ThreadHandle thread = source.startRead(
             std::make_unique<TokenStorage>(), fallback, [&](ReadResult result) { delivered = std::move(result); });
         EXPECT_TRUE(thread);
-        if (thread)
+        if (thread) {
             EXPECT_TRUE(platform::get().joinThread(thread, platform::kInfiniteTimeout));
+        }
         EXPECT_FALSE(delivered) << "only the main-thread queue delivers";
         runMainThreadQueue();
         return delivered;
@@ -76,7 +77,7 @@ TEST_F(FileBufferSourceContract, ReadsTheFileOnItsThreadAndDeliversOnTheMainThre
 TEST_F(FileBufferSourceContract, AFileThatCannotBeOpenedIsReported)
 {
     m_folder.makeFolder("folder");
-    for (const std::string& name : {"missing.txt", "folder"}) {
+    for (const char* name : {"missing.txt", "folder"}) {
         SCOPED_TRACE(name);
         FileBufferSource source(test_support::programPath((m_folder / name).string()), kEncodingUndefined);
         std::optional<ReadResult> result = read(source);
