@@ -1,11 +1,12 @@
 // The reading thread's work. The file is read in chunks of 0x40000 bytes
 // straight into the stream decoder's reused input buffer; each chunk is
 // decoded into the decoder's reused output buffer, its line breaks are
-// normalised there in place and the result is appended to the storage, which
-// lexes it, a line at a time: the end of a chunk that is not the end of a line
-// waits for the next chunk. The whole file is never held as one string. The encoding and the
-// line ending are decided on the first chunk, as the decoder and the
-// detection only ever look at that one.
+// normalised there in place and the result is appended to the storage
+// without lexing it. The storage lexes the text later, as far as it is asked
+// for (what the view shows first), on the thread that asks.
+// The whole file is never held as one string. The encoding and the line
+// ending are decided on the first chunk, as the decoder and the detection
+// only ever look at that one.
 //
 // A read that fails part way through gives no storage at all: half a file
 // shown as the whole would be saved over the real one.
@@ -138,7 +139,7 @@ void ReadJob::readChunks(ReadableFile& file)
             firstChunk = false;
             m_storage->setLineEnding(detectLineEnding(decoder.outputBegin(), decoder.outputEnd()));
         }
-        appendDecoded(decoder.outputBegin(), decoder.outputEnd(), false);
+        appendDecoded(decoder.outputBegin(), decoder.outputEnd());
     }
     if (isCancelled())
         return finish(ReadStatus::cancelled);
@@ -146,7 +147,7 @@ void ReadJob::readChunks(ReadableFile& file)
     // What the last chunk left undecoded: an incomplete sequence at the very
     // end of the file.
     decoder.decode(0, true);
-    appendDecoded(decoder.outputBegin(), decoder.outputEnd(), true);
+    appendDecoded(decoder.outputBegin(), decoder.outputEnd());
 
     FileEncoding encoding = decoder.encoding();
     if (encoding == kEncodingUndefined)
@@ -158,29 +159,11 @@ void ReadJob::readChunks(ReadableFile& file)
     finish(ReadStatus::completed);
 }
 
-void ReadJob::appendDecoded(uchar* begin, uchar* end, bool last)
+void ReadJob::appendDecoded(uchar* begin, uchar* end)
 {
     SynchronisedScopedTimer timer(g_statReadFileProcess);
     const slate::usubstring text = normaliseNewlines(begin, end, m_newlineState);
-    // Only whole lines go in: the storage re-lexes the whole line an insertion
-    // lands in, so a line fed chunk by chunk would be lexed again from its
-    // start at every chunk. The unfinished line waits for the next chunk, up
-    // to kLongestHeldLine units.
-    const uchar* lineEnd = text.end;
-    if (!last) {
-        while (lineEnd > text.begin && lineEnd[-1] != u'\n')
-            --lineEnd;
-    }
-    if (lineEnd > text.begin) {
-        insertAtEnd(m_heldLine.data(), m_heldLine.data() + m_heldLine.size());
-        m_heldLine.clear();
-        insertAtEnd(text.begin, lineEnd);
-    }
-    m_heldLine.append(lineEnd, text.end);
-    if (last || m_heldLine.size() >= kLongestHeldLine) {
-        insertAtEnd(m_heldLine.data(), m_heldLine.data() + m_heldLine.size());
-        m_heldLine.clear();
-    }
+    insertAtEnd(text.begin, text.end);
 }
 
 void ReadJob::insertAtEnd(const uchar* begin, const uchar* end)
@@ -188,5 +171,5 @@ void ReadJob::insertAtEnd(const uchar* begin, const uchar* end)
     if (begin == end)
         return;
     SynchronisedScopedTimer timer(g_statReadFileInsertCharacters);
-    m_storage->insert(m_storage->size(), begin, end);
+    m_storage->appendWithoutLexing(begin, end);
 }

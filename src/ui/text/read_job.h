@@ -73,11 +73,6 @@ class ReadJob {
 public:
     // The size of each read and of the decoder's reused buffers.
     static constexpr size_t kChunkSize = 0x40000;
-    // A line longer than this (in units) goes into the storage in parts.
-    // Each part re-lexes the line from its start, so the cost of a huge line
-    // grows with its length over this; 16M units (32 MB) keep a 100 MB
-    // single-line file to a few passes.
-    static constexpr size_t kLongestHeldLine = 0x1000000;
 
     // Everything the thread needs is copied in here, on the main thread,
     // before the thread starts: the thread never looks at the source.
@@ -87,9 +82,9 @@ public:
     ReadJob(const ReadJob&) = delete;
     ReadJob& operator=(const ReadJob&) = delete;
 
-    // The reading thread's work: opens, decodes and lexes the file into the
-    // storage and leaves the outcome in `result`. Runs once, on any single
-    // thread; stops early, dropping the storage, when the cancel flag is set
+    // The reading thread's work: opens and decodes the file into the
+    // storage, unlexed (TokenStorage::appendWithoutLexing), and leaves the
+    // outcome in `result`. Runs once, on any single thread; stops early, dropping the storage, when the cancel flag is set
     // (tested before the open, after it, between chunks and before the last
     // decode). Never throws.
     void run();
@@ -114,9 +109,8 @@ public:
 
 private:
     void readChunks(ReadableFile& file);
-    // Normalises the decoder's last output in place and appends its whole
-    // lines, or everything when it is the `last` output.
-    void appendDecoded(uchar* begin, uchar* end, bool last);
+    // Normalises the decoder's last output in place and appends it.
+    void appendDecoded(uchar* begin, uchar* end);
     void insertAtEnd(const uchar* begin, const uchar* end);
     void finish(ReadStatus status, ustring error = ustring());
 
@@ -127,9 +121,6 @@ private:
     // The storage being filled; the thread's until it is moved into result.
     std::unique_ptr<TokenStorage> m_storage;
     NewlineState m_newlineState = nsNormal; // one per file, across chunks
-    // The end of the text read so far that is not yet a whole line; never
-    // longer than kLongestHeldLine units.
-    ustring m_heldLine;
     std::atomic<bool> m_cancel{false};
     std::atomic<uint64_t> m_bytesRead{0};  // written by the thread only
     std::atomic<uint64_t> m_totalBytes{0}; // written by the thread only

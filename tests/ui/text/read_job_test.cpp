@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "ui/text/lexer/lexer.h"
 #include "ui/text/token/token_storage.h"
 
 namespace {
@@ -132,6 +133,21 @@ TEST(ReadJob, FirstChunkDecidesEncodingAndLineEnding)
         EXPECT_EQ(0u, result.undecodableBytes);
         EXPECT_EQ(ustring::npos, result.storage->str().find(u'\r'));
     }
+}
+
+// The reader only fills the storage: lexing waits until someone asks.
+TEST(ReadJob, TheStorageIsFilledUnlexed)
+{
+    Reader reader;
+    reader.bytes = repeat("int x = 1; /* c */\r\n", 3 * kChunk / 20);
+    const MatchKey before = nextLineKey();
+    ReadResult result = reader.run();
+    EXPECT_EQ(nextLineKey(), before + 1); // no line was lexed
+    ASSERT_TRUE(result.storage);
+    EXPECT_EQ(std::vector<int64_t>{0}, result.storage->invalidPoints());
+    result.storage->validateUntil(result.storage->size());
+    EXPECT_TRUE(result.storage->invalidPoints().empty());
+    EXPECT_EQ(static_cast<int32_t>(3 * kChunk / 20), result.storage->lineBreakCount());
 }
 
 // A Latin-1 file whose first chunk is plain ASCII reads as UTF-8; its later
