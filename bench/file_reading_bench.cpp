@@ -1,8 +1,8 @@
 // Files in and out of a token storage: loading a C file (many short lines,
 // and one single line) through the reader with the C grammar, against a plain
-// chunked read of the same file and against the reader's work before lexing
-// (read, decode, normalise); the heap the load takes at its peak and at its
-// end per MB of file; findAll over a big storage against a search of the
+// chunked read of the same file and against decoding alone (read, decode,
+// normalise); the heap the load takes at its peak and at its end per MB of
+// file; lexing the first screen of a loaded storage, and all of it; findAll over a big storage against a search of the
 // same text held as one flat string; and saving a big storage.
 //
 // 10 MB runs by default. Set VANTREL_BENCH_BIG=1 for 100 MB as well (a load
@@ -146,29 +146,39 @@ void BM_DecodeFile(benchmark::State& state)
 }
 BENCHMARK(BM_DecodeFile)->Apply(sizes)->Unit(benchmark::kMillisecond);
 
-// The whole load, lexing included, as the reading thread does it.
+// A fresh storage for `file` with the C grammar, filled as the reading
+// thread fills it (unlexed), noting the heap at every chunk in `peak`.
+std::unique_ptr<TokenStorage> loadFile(const std::filesystem::path& file, size_t& peak)
+{
+    auto storage = std::make_unique<TokenStorage>();
+    storage->setSyntax(cSyntax());
+    ReadJob job(toUstring(file.string()), kEncodingUndefined, kEncodingUndefined, std::move(storage),
+                [&peak](const ustring& name, ustring& error) -> std::unique_ptr<ReadableFile> {
+                    std::unique_ptr<ReadableFile> real = openReadableFile(name, error);
+                    if (!real)
+                        return nullptr;
+                    return std::make_unique<SampledFile>(std::move(real), peak);
+                });
+    job.run();
+    if (job.result.status != ReadStatus::completed)
+        return nullptr;
+    return std::move(job.result.storage);
+}
+
+// The load as the reading thread does it: everything before lexing (read,
+// decode, normalise, cut into tokens). Compare with BM_DecodeFile.
 void BM_LoadFile(benchmark::State& state)
 {
     const std::filesystem::path& file = cFile(state.range(0), state.range(1) != 0);
-    const ustring path = toUstring(file.string());
     const double megabytes = static_cast<double>(std::filesystem::file_size(file)) / kMegabyte;
-    slate::SP<Syntax> syntax = cSyntax();
+    cSyntax();
     size_t peak = 0;
     size_t retained = 0;
     for (auto _ : state) {
         const size_t before = heapInUse();
         peak = before;
-        auto storage = std::make_unique<TokenStorage>();
-        storage->setSyntax(syntax);
-        ReadJob job(path, kEncodingUndefined, kEncodingUndefined, std::move(storage),
-                    [&peak](const ustring& name, ustring& error) -> std::unique_ptr<ReadableFile> {
-                        std::unique_ptr<ReadableFile> real = openReadableFile(name, error);
-                        if (!real)
-                            return nullptr;
-                        return std::make_unique<SampledFile>(std::move(real), peak);
-                    });
-        job.run();
-        if (job.result.status != ReadStatus::completed) {
+        std::unique_ptr<TokenStorage> storage = loadFile(file, peak);
+        if (!storage) {
             state.SkipWithError("the load failed");
             break;
         }
@@ -176,14 +186,51 @@ void BM_LoadFile(benchmark::State& state)
         peak = std::max(peak, after) - before;
         retained = after - before;
         state.PauseTiming();
-        job.result.storage.reset();
+        storage.reset();
         state.ResumeTiming();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
     state.counters["peakHeapPerMB"] = static_cast<double>(peak) / megabytes;
     state.counters["heapPerMB"] = static_cast<double>(retained) / megabytes;
 }
-BENCHMARK(BM_LoadFile)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LoadFile)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// What a view asks for first on a loaded storage: the tokens of its first
+// screen (60 rows). For the single-line file that is the whole line.
+void BM_FirstScreen(benchmark::State& state)
+{
+    const std::filesystem::path& file = cFile(state.range(0), state.range(1) != 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        size_t peak = 0;
+        std::unique_ptr<TokenStorage> storage = loadFile(file, peak);
+        state.ResumeTiming();
+        storage->validateUntil(storage->textPoint(60, 0));
+        state.PauseTiming();
+        storage.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstScreen)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Lexing all of a loaded storage, as scrolling to its end or a whole-text
+// query does (what every load used to pay up front).
+void BM_LexAllAfterLoad(benchmark::State& state)
+{
+    const std::filesystem::path& file = cFile(state.range(0), state.range(1) != 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        size_t peak = 0;
+        std::unique_ptr<TokenStorage> storage = loadFile(file, peak);
+        state.ResumeTiming();
+        storage->validateUntil(storage->size());
+        state.PauseTiming();
+        storage.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
+}
+BENCHMARK(BM_LexAllAfterLoad)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A storage holding the many-lines file, loaded once per size.
 TokenStorage& loadedStorage(int64_t megabytes)

@@ -58,7 +58,8 @@ public:
     // the storage in it on success, or the failure; it does not run when the
     // read is cancelled first. Returns the thread's handle (valid until the
     // next read, cancelRead or the source's end), or null when no thread
-    // could be started: then nothing was read and `completion` never runs.
+    // could be started (or `storage` is null): then nothing was read and
+    // `completion` never runs.
     virtual platform::ThreadHandle startRead(std::unique_ptr<TokenStorage> storage, FileEncoding fallback,
                                              ReadCompletion completion) = 0;
     // Stops a running read and waits for its thread (4000 ms at most, after
@@ -116,7 +117,7 @@ public:
     }
 
     // For tests: how the reading thread opens the file (empty: the real
-    // file), and how long cancelRead waits. Taken by the next startRead.
+    // file), taken by the next startRead; and how long cancelRead waits.
     void setFileOpener(FileOpener opener) { m_opener = std::move(opener); }
     void setCancelWait(uint32_t milliseconds) { m_cancelWaitMs = milliseconds; }
 

@@ -1,10 +1,12 @@
 // The reading thread's work. The file is read in chunks of 0x40000 bytes
 // straight into the stream decoder's reused input buffer; each chunk is
 // decoded into the decoder's reused output buffer, its line breaks are
-// normalised there in place and the result is appended to the storage, which
-// lexes it. The whole file is never held as one string. The encoding and the
-// line ending are decided on the first chunk, as the decoder and the
-// detection only ever look at that one.
+// normalised there in place and the result is appended to the storage
+// without lexing it. The storage lexes the text later, as far as it is asked
+// for (what the view shows first), on the thread that asks.
+// The whole file is never held as one string. The encoding and the line
+// ending are decided on the first chunk, as the decoder and the detection
+// only ever look at that one.
 //
 // A read that fails part way through gives no storage at all: half a file
 // shown as the whole would be saved over the real one.
@@ -161,8 +163,13 @@ void ReadJob::appendDecoded(uchar* begin, uchar* end)
 {
     SynchronisedScopedTimer timer(g_statReadFileProcess);
     const slate::usubstring text = normaliseNewlines(begin, end, m_newlineState);
-    if (text.begin == text.end)
+    insertAtEnd(text.begin, text.end);
+}
+
+void ReadJob::insertAtEnd(const uchar* begin, const uchar* end)
+{
+    if (begin == end)
         return;
-    SynchronisedScopedTimer insertTimer(g_statReadFileInsertCharacters);
-    m_storage->insert(m_storage->size(), text.begin, text.end);
+    SynchronisedScopedTimer timer(g_statReadFileInsertCharacters);
+    m_storage->appendWithoutLexing(begin, end);
 }

@@ -82,9 +82,9 @@ public:
     ReadJob(const ReadJob&) = delete;
     ReadJob& operator=(const ReadJob&) = delete;
 
-    // The reading thread's work: opens, decodes and lexes the file into the
-    // storage and leaves the outcome in `result`. Runs once, on any single
-    // thread; stops early, dropping the storage, when the cancel flag is set
+    // The reading thread's work: opens and decodes the file into the
+    // storage, unlexed (TokenStorage::appendWithoutLexing), and leaves the
+    // outcome in `result`. Runs once, on any single thread; stops early, dropping the storage, when the cancel flag is set
     // (tested before the open, after it, between chunks and before the last
     // decode). Never throws.
     void run();
@@ -111,6 +111,7 @@ private:
     void readChunks(ReadableFile& file);
     // Normalises the decoder's last output in place and appends it.
     void appendDecoded(uchar* begin, uchar* end);
+    void insertAtEnd(const uchar* begin, const uchar* end);
     void finish(ReadStatus status, ustring error = ustring());
 
     const ustring m_path;

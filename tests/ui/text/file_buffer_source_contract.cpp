@@ -31,6 +31,30 @@ private:
     std::shared_ptr<Event> m_destroyed;
 };
 
+// The real file, held up before its second read until released.
+class HeldFile : public ReadableFile {
+public:
+    HeldFile(std::unique_ptr<ReadableFile> file, Event& reached, Event& release)
+        : m_file(std::move(file)), m_reached(reached), m_release(release)
+    {
+    }
+    int64_t size() override { return m_file->size(); }
+    size_t read(void* into, size_t capacity, bool& failed, ustring& error) override
+    {
+        if (++m_reads == 2) {
+            m_reached.set();
+            m_release.wait();
+        }
+        return m_file->read(into, capacity, failed, error);
+    }
+
+private:
+    std::unique_ptr<ReadableFile> m_file;
+    Event& m_reached;
+    Event& m_release;
+    int m_reads = 0;
+};
+
 class FileBufferSourceContract : public testing::Test {
 protected:
     ustring write(const std::string& name, const std::string& bytes) const
@@ -46,8 +70,9 @@ protected:
         platform::ThreadHandle thread = source.startRead(
             std::make_unique<TokenStorage>(), fallback, [&](ReadResult result) { delivered = std::move(result); });
         EXPECT_TRUE(thread);
-        if (thread)
+        if (thread) {
             EXPECT_TRUE(platform::get().joinThread(thread, platform::kInfiniteTimeout));
+        }
         EXPECT_FALSE(delivered) << "only the main-thread queue delivers";
         runMainThreadQueue();
         return delivered;
@@ -72,11 +97,36 @@ TEST_F(FileBufferSourceContract, ReadsTheFileOnItsThreadAndDeliversOnTheMainThre
     EXPECT_FALSE(source.hasChangedOnDisk());
 }
 
+TEST_F(FileBufferSourceContract, ProgressCountsTheChunksRead)
+{
+    const size_t size = 2 * ReadJob::kChunkSize + 1000;
+    FileBufferSource source(write("big.txt", std::string(size, 'x')), kEncodingUndefined);
+    Event reached(true, false);
+    Event release(true, false);
+    source.setFileOpener([&](const ustring& path, ustring& error) -> std::unique_ptr<ReadableFile> {
+        std::unique_ptr<ReadableFile> file = openReadableFile(path, error);
+        if (!file)
+            return nullptr;
+        return std::make_unique<HeldFile>(std::move(file), reached, release);
+    });
+    bool delivered = false;
+    platform::ThreadHandle thread = source.startRead(std::make_unique<TokenStorage>(), kEncodingUndefined,
+                                                     [&](ReadResult) { delivered = true; });
+    ASSERT_TRUE(thread);
+    ASSERT_TRUE(reached.wait());
+    EXPECT_DOUBLE_EQ(static_cast<double>(ReadJob::kChunkSize) / size, source.readProgress());
+    release.set();
+    ASSERT_TRUE(platform::get().joinThread(thread, platform::kInfiniteTimeout));
+    runMainThreadQueue();
+    EXPECT_TRUE(delivered);
+    EXPECT_EQ(1.0, source.readProgress());
+}
+
 // Neither a missing file nor a folder passes for an empty text.
 TEST_F(FileBufferSourceContract, AFileThatCannotBeOpenedIsReported)
 {
     m_folder.makeFolder("folder");
-    for (const std::string& name : {"missing.txt", "folder"}) {
+    for (const char* name : {"missing.txt", "folder"}) {
         SCOPED_TRACE(name);
         FileBufferSource source(test_support::programPath((m_folder / name).string()), kEncodingUndefined);
         std::optional<ReadResult> result = read(source);

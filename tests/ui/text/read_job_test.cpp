@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "ui/text/lexer/lexer.h"
 #include "ui/text/token/token_storage.h"
 
 namespace {
@@ -99,19 +100,20 @@ TEST(ReadJob, FirstChunkDecidesEncodingAndLineEnding)
         LineEnding lineEnding;
         ustring start; // of the text
         int32_t lineBreaks;
+        ustring end; // of the text
     };
     const Case cases[] = {
-        {"empty: UTF-8, line ending left alone", "", kEncodingUndefined, kEncodingUtf8, kLineEndingMac, u"", 0},
+        {"empty: UTF-8, line ending left alone", "", kEncodingUndefined, kEncodingUtf8, kLineEndingMac, u"", 0, u""},
         {"empty with a requested encoding keeps it", "", kEncodingIso8859_1, kEncodingIso8859_1, kLineEndingMac,
-         u"", 0},
-        {"no break: Windows", "abc", kEncodingUndefined, kEncodingUtf8, kLineEndingWindows, u"abc", 0},
-        {"Unix", "a\nb\n", kEncodingUndefined, kEncodingUtf8, kLineEndingUnix, u"a\nb\n", 2},
+         u"", 0, u""},
+        {"no break: Windows", "abc", kEncodingUndefined, kEncodingUtf8, kLineEndingWindows, u"abc", 0, u"abc"},
+        {"Unix", "a\nb\n", kEncodingUndefined, kEncodingUtf8, kLineEndingUnix, u"a\nb\n", 2, u"b\n"},
         {"a mark beats the request", std::string("\xFF\xFE" "a\0\r\0\n\0", 8), kEncodingWindows1252,
-         kEncodingUtf16LEWithBom, kLineEndingWindows, u"a\n", 1},
+         kEncodingUtf16LEWithBom, kLineEndingWindows, u"a\n", 1, u"a\n"},
         {"CR LF cut by the chunk boundary is one break", crlfLines + "\nend", kEncodingUndefined, kEncodingUtf8,
-         kLineEndingWindows, u"x\nx\n", static_cast<int32_t>((kChunk - 1) / 3 + 1)},
+         kLineEndingWindows, u"x\nx\n", static_cast<int32_t>((kChunk - 1) / 3 + 1), u"x\n\nend"},
         {"breaks after the first chunk keep its kind", repeat("y\n", kChunk / 2) + "a\r\nb\r\nc\r\n",
-         kEncodingUndefined, kEncodingUtf8, kLineEndingUnix, u"y\ny\n", static_cast<int32_t>(kChunk / 2 + 3)},
+         kEncodingUndefined, kEncodingUtf8, kLineEndingUnix, u"y\ny\n", static_cast<int32_t>(kChunk / 2 + 3), u"y\na\nb\nc\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,9 +128,26 @@ TEST(ReadJob, FirstChunkDecidesEncodingAndLineEnding)
         EXPECT_EQ(c.lineEnding, result.storage->lineEnding());
         EXPECT_EQ(c.lineBreaks, result.storage->lineBreakCount());
         EXPECT_EQ(c.start, result.storage->substr(SelectionRegion(0, static_cast<int64_t>(c.start.size()))));
+        const ustring text = result.storage->str();
+        EXPECT_EQ(c.end, text.substr(text.size() - c.end.size()));
         EXPECT_EQ(0u, result.undecodableBytes);
         EXPECT_EQ(ustring::npos, result.storage->str().find(u'\r'));
     }
+}
+
+// The reader only fills the storage: lexing waits until someone asks.
+TEST(ReadJob, TheStorageIsFilledUnlexed)
+{
+    Reader reader;
+    reader.bytes = repeat("int x = 1; /* c */\r\n", 3 * kChunk / 20);
+    const MatchKey before = nextLineKey();
+    ReadResult result = reader.run();
+    EXPECT_EQ(nextLineKey(), before + 1); // no line was lexed
+    ASSERT_TRUE(result.storage);
+    EXPECT_EQ(std::vector<int64_t>{0}, result.storage->invalidPoints());
+    result.storage->validateUntil(result.storage->size());
+    EXPECT_TRUE(result.storage->invalidPoints().empty());
+    EXPECT_EQ(static_cast<int32_t>(3 * kChunk / 20), result.storage->lineBreakCount());
 }
 
 // A Latin-1 file whose first chunk is plain ASCII reads as UTF-8; its later

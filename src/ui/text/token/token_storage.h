@@ -128,6 +128,13 @@ public:
     {
         return insert(position, text.data(), text.data() + text.size());
     }
+    // Appends UTF-16 text whose line breaks are single U+000A without lexing
+    // it: the text is cut into plain tokens of the grammar's own scope, and
+    // an invalid point before it makes `validateUntil` (and every query that
+    // calls it) lex it when it is first asked for. What a file load uses, so
+    // that opening a large file lexes only what is shown. Edits inside the
+    // unlexed part leave it unlexed.
+    void appendWithoutLexing(const uchar* begin, const uchar* end);
     // Erases the region's text, which must lie inside [0, size] (callers
     // clamp it), and re-lexes the lines around it.
     void erase(SelectionRegion region);
@@ -306,6 +313,10 @@ private:
     // start) until the states agree again (false) or `limit` is passed
     // (true). `validatedUntil` is where the re-lexed lines end.
     bool relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil);
+    // Cuts `[begin, end)`, the text at `position`, into unlexed tokens (no
+    // line state) and inserts them before `at`.
+    void cutUnlexed(bucket_container::iterator at, int64_t position, const uchar* begin,
+                    const uchar* end);
     void shiftInvalidPoints(int64_t from, int64_t to);
     void addInvalidPoint(int64_t position);
     void retokeniseAll();
