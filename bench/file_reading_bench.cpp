@@ -132,7 +132,7 @@ void BM_DecodeFile(benchmark::State& state)
         ustring error;
         std::unique_ptr<ReadableFile> in = openReadableFile(path, error);
         StreamDecoder decoder(kEncodingUndefined, kEncodingUndefined);
-        NewlineState newlines = nsNormal;
+        NewlineState newlines = NewlineState::nsNormal;
         bool failed = false;
         size_t units = 0;
         while (size_t count = in->read(decoder.inputSpace(), decoder.inputSpaceSize(), failed, error)) {
