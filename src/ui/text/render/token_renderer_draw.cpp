@@ -305,6 +305,9 @@ public:
             rects.push_back(LineRect{lineTopF, left, right});
     }
 
+    int64_t begin() const { return m_begin; }
+    int64_t end() const { return m_end; }
+
     std::vector<RegionPiece> pieces;
     std::vector<LineRect> rects;
 
@@ -314,6 +317,30 @@ private:
     double m_bandHeight;
     int64_t m_begin;
     int64_t m_end;
+};
+
+// Hands each placed piece to the sorted, non-overlapping regions it meets.
+class RegionDispatch : public PositionedPieceSink {
+public:
+    explicit RegionDispatch(std::vector<RegionSink>& sinks) : m_sinks(sinks) {}
+
+    void piece(const Token* token, int32_t begin, int32_t end, double x, double width,
+               double lineTop) override
+    {
+        const int64_t from = tokenStart + begin;
+        const int64_t to = tokenStart + end;
+        while (m_next < m_sinks.size() && m_sinks[m_next].end() <= from)
+            ++m_next;
+        for (size_t i = m_next; i < m_sinks.size() && m_sinks[i].begin() < to; ++i) {
+            m_sinks[i].tokenStart = tokenStart;
+            m_sinks[i].bucketTop = bucketTop;
+            m_sinks[i].piece(token, begin, end, x, width, lineTop);
+        }
+    }
+
+private:
+    std::vector<RegionSink>& m_sinks;
+    size_t m_next = 0; // regions before it end before the pieces still to come
 };
 
 struct OutlinePoints {
@@ -463,18 +490,23 @@ void drawRegions(const RegionContext& c, const SelectionSet& regions, const Styl
         return;
     ScopedTimer timer(g_statTokenRendererDrawSelection);
     const auto [first, last] = visibleRegionIndices(regions, c.visible);
+    std::vector<RegionSink> sinks;
+    sinks.reserve(last - first);
+    for (size_t i = first; i < last; ++i)
+        if (!regions[i].empty())
+            sinks.emplace_back(c.metrics, c.band.top, c.band.height(), regions[i]);
+    if (sinks.empty())
+        return;
+    // One walk over the band hands every piece to the regions it meets.
+    RegionDispatch dispatch(sinks);
+    BandWalk walk(c.storage, c.layoutIndex, c.band.top, c.band.bottom, c.metrics.lineHeight);
+    walk.limitToRange(sinks.front().begin(), sinks.back().end());
+    walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
+        placeBucket(c.layout, bucket, c.layoutIndex, y, position, dispatch);
+    });
     Style tallStyle = style;
     tallStyle.backgroundIsDefault = false;
-    for (size_t i = first; i < last; ++i) {
-        const SelectionRegion& region = regions[i];
-        if (region.empty())
-            continue;
-        RegionSink sink(c.metrics, c.band.top, c.band.height(), region);
-        BandWalk walk(c.storage, c.layoutIndex, c.band.top, c.band.bottom, c.metrics.lineHeight);
-        walk.limitToRange(region.begin(), region.end());
-        walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
-            placeBucket(c.layout, bucket, c.layoutIndex, y, position, sink);
-        });
+    for (const RegionSink& sink : sinks) {
         if (c.tall) {
             for (const RegionPiece& piece : sink.pieces)
                 drawTextRun(kTallBand, c.canvas, tallStyle, style.background, c.metrics, piece.run);
