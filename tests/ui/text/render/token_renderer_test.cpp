@@ -405,6 +405,49 @@ TEST_F(TokenRendererTest, BandsTallerThanTheLimitAreDrawnInSlices)
     EXPECT_NE(transforms[1].find(" 30000 0 1"), std::string::npos) << transforms[1];
 }
 
+TEST_F(TokenRendererTest, SquigglesZigzagUpToTheirEndWithAtMost128Points)
+{
+    struct Case {
+        float to;
+        int points;
+        std::string last;
+    };
+    const Case cases[] = {
+        {7.f, 4, "6 15"}, // 0, 2, 4, 6: up, down, up, down
+        {300.f, 128, "300 15"}, // cut at 128 points, the last moved to the end
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.to);
+        canvas.clearLines();
+        drawSquiggle(canvas, 0.f, 15.f, c.to);
+        ASSERT_EQ(canvas.lines().size(), 1u);
+        const std::string& line = canvas.lines()[0];
+        EXPECT_EQ(stripPoints(line), c.points);
+        EXPECT_EQ(line.substr(0, 22), "drawLineStrip 0 13, 2 ");
+        EXPECT_NE(line.find(", " + c.last + " texture"), std::string::npos) << line;
+    }
+}
+
+TEST_F(TokenRendererTest, DebugColoursAlternateByTokenAndBucket)
+{
+    syntax = token_test::commentSyntax();
+    view.drawDebug = true;
+    setText(u"if a if b");
+    slate::SP<TokenRenderer> renderer = makeRenderer();
+    renderer->draw(frame(0, 100));
+    // Tokens "if", " ", "a ", "if", " ", "b" in one bucket: even ones
+    // cornflowerblue, odd ones deepskyblue, drawn colour by colour.
+    const std::string cornflower = " colour 0.392157 0.584314 0.929412";
+    const std::string deepsky = " colour 0 0.74902 1";
+    EXPECT_EQ(linesStartingWith(canvas, "text at"),
+              (std::vector<std::string>{"text at 0 0 \"if\"" + cornflower,
+                                        "text at 30 0 \"a \"" + cornflower,
+                                        "text at 70 0 \" \"" + cornflower,
+                                        "text at 20 0 \" \"" + deepsky,
+                                        "text at 50 0 \"if\"" + deepsky,
+                                        "text at 80 0 \"b\"" + deepsky}));
+}
+
 TEST_F(TokenRendererTest, TwoRenderersShareTheStorageUntilBothAreGone)
 {
     setText(u"abc\ndef");
