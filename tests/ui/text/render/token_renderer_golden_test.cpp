@@ -83,9 +83,11 @@ std::string lineDiff(const std::vector<std::string>& expected, const std::vector
             ++i;
             ++j;
         } else if (j < m && (i == n || common[i][j + 1] >= common[i + 1][j])) {
-            out += "+ " + std::to_string(j + 1) + ": " + actual[j++] + "\n";
+            out += "+ " + std::to_string(j + 1) + ": " + actual[j] + "\n";
+            ++j;
         } else {
-            out += "- " + std::to_string(i + 1) + ": " + expected[i++] + "\n";
+            out += "- " + std::to_string(i + 1) + ": " + expected[i] + "\n";
+            ++i;
         }
     }
     return out;
