@@ -11,6 +11,9 @@
 
 #include "canvas/recording_canvas.h"
 #include "support/fixed_advance_font.h"
+#include "ui/text/package_test_support.h"
+#include "ui/text/syntax/regex_selector_styler.h"
+#include "ui/text/syntax/scope_styler.h"
 #include "ui/text/token/token_test_support.h"
 #include "ui/text/view_settings.h"
 
@@ -446,6 +449,37 @@ TEST_F(TokenRendererTest, DebugColoursAlternateByTokenAndBucket)
                                         "text at 20 0 \" \"" + deepsky,
                                         "text at 50 0 \"if\"" + deepsky,
                                         "text at 80 0 \"b\"" + deepsky}));
+}
+
+TEST_F(TokenRendererTest, OwnBackgroundsReachTheBandsEdgeAcrossWrapsAndAfterLineBreaks)
+{
+    package_test::MemoryPackages packages;
+    packages.add(u"Yellow.tmTheme",
+                 package_test::plist("<dict><key>settings</key><array>"
+                                     "<dict><key>settings</key>" +
+                                     package_test::stringDict({{"background", "#FFFFFF"}}) +
+                                     "</dict><dict><key>scope</key><string>comment</string>"
+                                     "<key>settings</key>" +
+                                     package_test::stringDict({{"background", "#FFFF00"}}) +
+                                     "</dict></array></dict>"));
+    slate::SP<RegexSelectorStyler> scheme(new RegexSelectorStyler);
+    scheme->loadFromFile(u"Packages/Yellow.tmTheme");
+    syntax = token_test::commentSyntax();
+    layout.wordWrap = true;
+    view.layout = layout;
+    setText(u"/*abcdefgh\n"); // an open comment: its line break is comment too
+    storage->setScopeStyler(slate::SP<ScopeStyler>(new ScopeStyler(scheme)));
+    slate::SP<TokenRenderer> renderer = makeRenderer(45.f); // "/*ab" / "cdef" / "gh"
+    renderer->draw(frame(0, 100));
+    const std::vector<std::string> fills = linesStartingWith(canvas, "fillRect");
+    for (const char* expected : {
+             "fillRect 40 0 400 10 colour 1 1 0", // the first line on to the band's edge
+             "fillRect 40 10 400 20 colour 1 1 0", // and the second
+             "fillRect 20 20 400 30 colour 1 1 0", // the line break to the band's edge
+         }) {
+        SCOPED_TRACE(expected);
+        EXPECT_NE(std::find(fills.begin(), fills.end(), expected), fills.end());
+    }
 }
 
 TEST_F(TokenRendererTest, TwoRenderersShareTheStorageUntilBothAreGone)
