@@ -16,7 +16,7 @@
 #include "canvas/unicode_font.h"
 #include "ui/log.h"
 #include "ui/statistics.h"
-#include "ui/text/render/band_walk.h"
+#include "ui/text/render/token_buffer_visitor.h"
 
 TokenRenderer::TokenRenderer(TokenStorage* storage, float wrapWidth, const LayoutSettings& settings)
     : m_storage(storage), m_wrapWidth(wrapWidth), m_settings(settings)
@@ -90,7 +90,7 @@ float TokenRenderer::gutterWidth(bool lineNumbers)
 
 SelectionRegion TokenRenderer::visibleRange(const LayoutBand& band)
 {
-    BandWalk walk(*m_storage, layoutIndex(), band.top, band.bottom, lineHeight());
+    TokenBufferVisitor walk(*m_storage, layoutIndex(), band.top, band.bottom, lineHeight());
     int64_t first = -1;
     int64_t last = 0;
     walk.run([&](TokenBuffer* bucket, double, int64_t position, int64_t) {

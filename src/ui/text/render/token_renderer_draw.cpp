@@ -19,7 +19,7 @@
 #include "canvas/canvas.h"
 #include "canvas/unicode_font.h"
 #include "ui/statistics.h"
-#include "ui/text/render/band_walk.h"
+#include "ui/text/render/token_buffer_visitor.h"
 #include "ui/text/render/token_renderer.h"
 #include "ui/text/syntax/scope_styler.h"
 #include "ui/text/view_settings.h"
@@ -499,7 +499,7 @@ void drawRegions(const RegionContext& c, const SelectionSet& regions, const Styl
         return;
     // One walk over the band hands every piece to the regions it meets.
     RegionDispatch dispatch(sinks);
-    BandWalk walk(c.storage, c.layoutIndex, c.band.top, c.band.bottom, c.metrics.lineHeight);
+    TokenBufferVisitor walk(c.storage, c.layoutIndex, c.band.top, c.band.bottom, c.metrics.lineHeight);
     walk.limitToRange(sinks.front().begin(), sinks.back().end());
     walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
         placeBucket(c.layout, bucket, c.layoutIndex, y, position, dispatch);
@@ -603,7 +603,7 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
         const Style* debug = settings.drawDebug ? debugStyles() : nullptr;
         ScopeStyler* styler = m_storage->scopeStyler().get();
         int64_t visitedBuckets = 0;
-        BandWalk walk(*m_storage, layout, band.top, band.bottom, lineHeight());
+        TokenBufferVisitor walk(*m_storage, layout, band.top, band.bottom, lineHeight());
         walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
             LayoutWalk placement(data, bucket->m_layout[layout].startState, &sink);
             sink.bucketTop = y;

@@ -7,7 +7,7 @@
 
 #include "canvas/canvas.h"
 #include "canvas/unicode_font.h"
-#include "ui/text/render/band_walk.h"
+#include "ui/text/render/token_buffer_visitor.h"
 #include "ui/text/render/token_renderer.h"
 #include "ui/text/view_settings.h"
 #include "ui/theme.h"
@@ -168,7 +168,7 @@ void TokenRenderer::drawGutter(const GutterArguments& args, std::vector<int64_t>
     GutterPainter painter(args, font, lineHeight(), gutterWidth(args.lineNumbers), highlightedOut);
     GutterSink sink(painter, args.band.top, lineHeight(), m_settings.linePaddingTop);
     const LayoutState origin{0.0, 0.0, 0.0, false};
-    BandWalk walk(*m_storage, layout, args.band.top, args.band.bottom, lineHeight());
+    TokenBufferVisitor walk(*m_storage, layout, args.band.top, args.band.bottom, lineHeight());
     walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t lines) {
         if (!sink.started) {
             // A bucket that starts inside a line: the line began in text the

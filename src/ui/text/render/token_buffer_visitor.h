@@ -12,11 +12,11 @@
 #include "ui/text/token/layout_walk.h"
 #include "ui/text/token/token_storage.h"
 
-class BandWalk {
+class TokenBufferVisitor {
 public:
     // The band [top, bottom) of layout `layout` (layout y); `lineHeight` is
     // the layout's line step, never 0.
-    BandWalk(TokenStorage& storage, uint32_t layout, double top, double bottom, double lineHeight)
+    TokenBufferVisitor(TokenStorage& storage, uint32_t layout, double top, double bottom, double lineHeight)
         : m_storage(storage), m_layout(layout), m_top(top), m_bottom(bottom),
           m_lineHeight(lineHeight)
     {
