@@ -284,6 +284,7 @@ TEST_F(BaseWindowTest, FocusPathAndRegionMapLookups)
     EXPECT_FALSE(state.isFocusedLeaf(idOf("panel")));
     EXPECT_EQ(state.path().size(), 3u); // b, panel, root
     EXPECT_EQ(state.path().back(), RegionId());
+    EXPECT_EQ(m_regions.at("b")->window(), &m_platformWindow);
 
     // A request answers for the requested id alone until a frame applies it;
     // an id no frame draws stays requested.
