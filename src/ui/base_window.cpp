@@ -121,17 +121,30 @@ void drawThemeText(const ThemeFont& font, float x, float y, const ustring& text)
 
 // Dispatch scope.
 
-BaseWindow::DispatchScope::DispatchScope(BaseWindow& window) : m_window(window) { ++m_window.m_dispatchDepth; }
+BaseWindow::DispatchScope::DispatchScope(BaseWindow& window) : m_window(window)
+{
+    m_window.m_pinnedRoots.push_back(m_window.m_root.get());
+}
 
 BaseWindow::DispatchScope::~DispatchScope()
 {
-    if (--m_window.m_dispatchDepth > 0)
-        return;
+    std::vector<InputRegion*>& pinned = m_window.m_pinnedRoots;
+    pinned.pop_back();
     // Moved out first: a region's destructor may start another dispatch.
-    std::vector<std::unique_ptr<InputRegion>> roots;
-    roots.swap(m_window.m_retiredRoots);
-    std::vector<std::unique_ptr<BindingMap>> maps;
-    maps.swap(m_window.m_retiredBindingMaps);
+    std::vector<std::unique_ptr<InputRegion>> released;
+    auto& retired = m_window.m_retiredRoots;
+    for (auto it = retired.begin(); it != retired.end();) {
+        if (std::find(pinned.begin(), pinned.end(), it->get()) == pinned.end()) {
+            released.push_back(std::move(*it));
+            it = retired.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (pinned.empty()) {
+        std::vector<std::unique_ptr<BindingMap>> maps;
+        maps.swap(m_window.m_retiredBindingMaps);
+    }
 }
 
 // Construction and set-up.
@@ -156,7 +169,7 @@ void BaseWindow::setCanvas(Canvas* canvas)
 
 void BaseWindow::setBindingMap(BindingMap* map)
 {
-    if (m_dispatchDepth > 0 && m_bindingMap)
+    if (!m_pinnedRoots.empty() && m_bindingMap)
         m_retiredBindingMaps.push_back(std::move(m_bindingMap));
     m_bindingMap.reset(map);
     if (map) {
@@ -601,11 +614,14 @@ void BaseWindow::drawHint()
 
 bool BaseWindow::draw(bool windowHasFocus)
 {
-    DispatchScope scope(*this);
-    // A dispatch below this frame on the stack may still use the old tree.
-    if (m_root && m_dispatchDepth > 1)
+    // A dispatch that started in the old tree may still be on the stack
+    // (this frame is painted from a modal loop it opened); the tree then
+    // stays until that dispatch returns. Trees that no dispatch started in
+    // go at once, so a long modal loop keeps at most the trees it needs.
+    if (m_root && std::find(m_pinnedRoots.begin(), m_pinnedRoots.end(), m_root.get()) != m_pinnedRoots.end())
         m_retiredRoots.push_back(std::move(m_root));
     m_root = std::make_unique<InputRegion>(this, RegionId(), m_rect);
+    DispatchScope scope(*this);
     m_focus.m_windowFocused = windowHasFocus;
     if (!m_drawFunction)
         return true;

@@ -189,10 +189,10 @@ public:
     bool m_debugCommands = false;
 
 protected:
-    // Marks an input dispatch on the stack. While one is, a frame drawn from
-    // inside it (a modal loop paints: a context menu, a message box) keeps
-    // the previous tree alive, because the dispatch still holds its regions;
-    // the kept trees go when the outermost dispatch ends.
+    // Marks an input dispatch on the stack and pins the tree it began in. A
+    // frame drawn from inside it (a modal loop paints: a context menu, a
+    // message box) keeps a pinned tree alive, because the dispatch still
+    // holds its regions; the tree goes when its last dispatch ends.
     class DispatchScope {
     public:
         explicit DispatchScope(BaseWindow& window);
@@ -240,10 +240,12 @@ private:
     double m_lastInputTime = 0;
     std::vector<ustring> m_queuedCommands; // run after the next frame
 
-    // Input dispatches on the stack, and the trees and binding maps they
-    // may still use that newer frames or installs replaced; those are
-    // deleted when the count drops back to 0.
-    int m_dispatchDepth = 0;
+    // The root current when each input dispatch on the stack began,
+    // innermost last (null for a dispatch before the first frame). A tree
+    // replaced by a newer frame while a dispatch that began in it is still
+    // running is kept in m_retiredRoots until that dispatch returns; binding
+    // maps replaced during any dispatch are kept until none is running.
+    std::vector<InputRegion*> m_pinnedRoots;
     std::vector<std::unique_ptr<InputRegion>> m_retiredRoots;
     std::vector<std::unique_ptr<BindingMap>> m_retiredBindingMaps;
 };

@@ -443,18 +443,25 @@ TEST_F(BaseWindowTest, RegionsOutliveFramesDrawnInsideTheirHandlers)
 {
     m_window.draw(true);
     focus("a");
-    m_configure = [this](TestRegion& region) {
-        region.m_takesKeys = false;
-        if (region.m_name == "a" && m_frame == 3)
-            region.onKey = [this] { m_window.draw(true); };
+    int liveInModalLoop = 0;
+    m_configure = [&](TestRegion& region) {
+        if (region.m_name == "a" && m_frame == 3) {
+            region.onKey = [&] {
+                for (int i = 0; i < 3; ++i)
+                    m_window.draw(true);
+                liveInModalLoop = g_liveRegions;
+            };
+        }
     };
     m_window.draw(true);
     const int liveAfterFrame = g_liveRegions;
     m_log.clear();
     EXPECT_FALSE(m_window.onKeyOrButton(keyDown(290)));
     // The key went on to the old panel after the handler of the old "a"
-    // drew frame 4; the old tree went once the dispatch was over.
+    // drew frames 4 to 6; of those only the newest is kept beside the tree
+    // the key began in, which goes once the dispatch is over.
     EXPECT_EQ(m_log, (V{"a@3.key290", "panel@3.key290"}));
+    EXPECT_EQ(liveInModalLoop, 2 * liveAfterFrame);
     EXPECT_EQ(g_liveRegions, liveAfterFrame);
 
     // The same for a button press.
@@ -468,7 +475,7 @@ TEST_F(BaseWindowTest, RegionsOutliveFramesDrawnInsideTheirHandlers)
     press.state.x = 25;
     press.state.y = 5;
     m_window.onKeyOrButton(press);
-    EXPECT_EQ(m_log, (V{"a@5.commit", "panel@5.commit", "b@5.key501", "panel@5.key501"}));
+    EXPECT_EQ(m_log, (V{"a@7.commit", "panel@7.commit", "b@7.key501", "panel@7.key501"}));
     EXPECT_EQ(g_liveRegions, liveAfterFrame);
 }
 
