@@ -121,15 +121,16 @@ void drawThemeText(const ThemeFont& font, float x, float y, const ustring& text)
 
 // Dispatch scope.
 
-BaseWindow::DispatchScope::DispatchScope(BaseWindow& window) : m_window(window)
+BaseWindow::DispatchScope::DispatchScope(BaseWindow& window)
+    : m_window(window), m_mark(window.m_pinnedRoots.size())
 {
-    m_window.m_pinnedRoots.push_back(m_window.m_root.get());
+    m_window.pinCurrentRoot();
 }
 
 BaseWindow::DispatchScope::~DispatchScope()
 {
     std::vector<InputRegion*>& pinned = m_window.m_pinnedRoots;
-    pinned.pop_back();
+    pinned.resize(m_mark);
     // Moved out first: a region's destructor may start another dispatch.
     std::vector<std::unique_ptr<InputRegion>> released;
     auto& retired = m_window.m_retiredRoots;
@@ -207,8 +208,15 @@ void BaseWindow::collectRegions(InputRegion* root, RegionMap& map)
     }
 }
 
-BaseWindow::RegionMap BaseWindow::buildRegionMap() const
+void BaseWindow::pinCurrentRoot()
 {
+    if (m_pinnedRoots.empty() || m_pinnedRoots.back() != m_root.get())
+        m_pinnedRoots.push_back(m_root.get());
+}
+
+BaseWindow::RegionMap BaseWindow::buildRegionMap()
+{
+    pinCurrentRoot();
     RegionMap map;
     if (m_root)
         collectRegions(m_root.get(), map);
@@ -438,6 +446,7 @@ bool BaseWindow::onKeyOrButton(const KeyEvent& event)
     if (isMouseCode(event.code)) {
         flushPendingKeys();
         // Taken after the flush, which may have drawn a newer frame.
+        pinCurrentRoot();
         const bool handled = dispatchButton(m_root.get(), event);
         if (!event.state.key[kMouseLeft])
             m_focus.setPressedRegion(RegionId());
@@ -505,6 +514,7 @@ InputRegion* BaseWindow::findHint(float x, float y, ustring& text, ustring& comm
     InputRegion* hintRegion = nullptr;
     if (!m_root)
         return nullptr;
+    pinCurrentRoot();
     dispatchAtPoint(*m_root, x, y, [&](InputRegion& r) {
         if (!r.hint(text, command))
             return false;

@@ -189,10 +189,11 @@ public:
     bool m_debugCommands = false;
 
 protected:
-    // Marks an input dispatch on the stack and pins the tree it began in. A
-    // frame drawn from inside it (a modal loop paints: a context menu, a
-    // message box) keeps a pinned tree alive, because the dispatch still
-    // holds its regions; the tree goes when its last dispatch ends.
+    // Marks an input dispatch on the stack and pins the tree it began in,
+    // and every newer tree it goes on to hand input to. A frame drawn from
+    // inside it (a modal loop paints: a context menu, a message box) keeps a
+    // pinned tree alive, because the dispatch still holds its regions; the
+    // tree goes when the last dispatch that pinned it ends.
     class DispatchScope {
     public:
         explicit DispatchScope(BaseWindow& window);
@@ -202,9 +203,14 @@ protected:
 
     private:
         BaseWindow& m_window;
+        size_t m_mark; // the pins below this dispatch's own
     };
 
-    RegionMap buildRegionMap() const;
+    // Pins the current tree for the innermost dispatch: the dispatch is
+    // about to hand its regions input.
+    void pinCurrentRoot();
+    // Pins the current tree and maps its ids to its regions.
+    RegionMap buildRegionMap();
     // Calls `operation(InputRegion&)` on each region of the focus path found
     // in `map`, innermost first, until it returns true; true then.
     template <typename Operation>
@@ -240,8 +246,8 @@ private:
     double m_lastInputTime = 0;
     std::vector<ustring> m_queuedCommands; // run after the next frame
 
-    // The root current when each input dispatch on the stack began,
-    // innermost last (null for a dispatch before the first frame). A tree
+    // The trees that input dispatches on the stack have handed input to,
+    // innermost dispatch last (null for one before the first frame). A tree
     // replaced by a newer frame while a dispatch that began in it is still
     // running is kept in m_retiredRoots until that dispatch returns; binding
     // maps replaced during any dispatch are kept until none is running.

@@ -63,6 +63,8 @@ struct TestRegion : InputRegion {
     }
     bool onCharacter(const CharacterEvent& event) override
     {
+        if (onChar)
+            onChar();
         m_log.push_back(tag() + ".char" + toUtf8(ustring(1, event.character)));
         return true;
     }
@@ -104,6 +106,7 @@ struct TestRegion : InputRegion {
     std::string m_context;
     CommandRunner* m_runner = nullptr;
     std::function<void()> onKey;
+    std::function<void()> onChar;
 };
 
 // The log without the prediction commits that every focus change brings.
@@ -487,6 +490,11 @@ TEST_F(BaseWindowTest, RegionMapIsRebuiltAfterACommand)
     bindings().bind(u"ctrl+k,a", u"short", {});
     bindings().bind(u"ctrl+k,a,b,c", u"long", {});
     runner("a").onExec = [this](const std::string&) { m_window.draw(true); };
+    // The region that takes the character paints as well (it opens a menu).
+    m_configure = [this](TestRegion& region) {
+        if (region.m_name == "a" && m_frame == 3)
+            region.onChar = [this] { m_window.draw(true); };
+    };
     m_window.draw(true);
     focus("a");
     m_window.onKeyOrButton(keyDown('k', {kKeyLeftControl}));
