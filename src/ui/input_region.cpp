@@ -1,5 +1,6 @@
 #include "ui/input_region.h"
 
+#include "ui/base_window.h"
 #include "ui/log.h"
 
 InputRegion::InputRegion(BaseWindow* window, const RegionId& id, const interval2& rect)
@@ -22,6 +23,8 @@ InputRegion::~InputRegion()
     }
     delete m_firstChild;
 }
+
+Window* InputRegion::window() const { return m_window->m_window; }
 
 bool InputRegion::onInputEvent(const KeyEvent&) { return false; }
 bool InputRegion::onMotion(const MotionEvent&) { return false; }

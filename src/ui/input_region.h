@@ -16,6 +16,7 @@
 
 class BaseWindow;
 class CommandRunner;
+class Window;
 
 // Identity of a region across frames: usually `scope` is the address of the
 // object that owns a group of regions, `object` the address of what the
@@ -109,6 +110,9 @@ public:
     void addChild(InputRegion* child);
 
     BaseWindow* baseWindow() const { return m_window; }
+    // The platform window of the frame's window; null before the window
+    // manager has created it.
+    Window* window() const;
     const RegionId& id() const { return m_id; }
     const interval2& rect() const { return m_rect; }
     const interval2& bounds() const { return m_bounds; }
