@@ -166,6 +166,39 @@ TEST(Undo, SelectionGroupsAfterUndoKeepTheRedoHistory)
     EXPECT_EQ(state->sel()[0], SelectionRegion(2));
 }
 
+// A provisional group made while a key sequence is pending joins the typing
+// before it when committed, and disappears without a trace when cancelled.
+TEST(Undo, PredictionIsCommittedIntoTheTypingOrCancelled)
+{
+    struct Case {
+        const char* name;
+        bool commit;
+        ustring text;
+        size_t groups;
+    };
+    const Case cases[] = {{"commit", true, u"ab0", 1}, {"cancel", false, u"a0", 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slate::SP<TextBuffer> buffer = makeBuffer(u"0");
+        slate::SP<ViewState> state = buffer->createViewState();
+        type(buffer, *state, u"a");
+        buffer->beginPrediction();
+        EXPECT_TRUE(buffer->isPredicting());
+        type(buffer, *state, u"b");
+        EXPECT_EQ(buffer->undoStack().size(), 2u);
+        if (c.commit)
+            buffer->commitPrediction();
+        else
+            buffer->cancelPrediction();
+        EXPECT_FALSE(buffer->isPredicting());
+        EXPECT_EQ(buffer->str(), c.text);
+        EXPECT_EQ(buffer->undoStack().size(), c.groups);
+        EXPECT_FALSE(buffer->canRedo());
+        buffer->undo();
+        EXPECT_EQ(buffer->str(), u"0");
+    }
+}
+
 // Saving, undoing and typing makes the buffer dirty for good, even when the
 // text comes back to what was saved; a scratch buffer is never dirty.
 TEST(Undo, DirtyFollowsTheSavedPoint)
