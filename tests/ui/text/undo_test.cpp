@@ -90,6 +90,50 @@ TEST(Undo, SelectionChangeBreaksTheMerge)
     }
 }
 
+// Only the outermost group calls the listeners: modified when the text
+// changed, selection-modified when anything changed. A group that changed
+// nothing is dropped unless kept by force, which calls neither.
+TEST(Undo, ClosingTheOutermostGroupCallsTheListeners)
+{
+    struct Case {
+        const char* name;
+        bool edit;
+        bool select;
+        bool forceKeep;
+        int modified;
+        int selectionModified;
+        size_t groups;
+    };
+    const Case cases[] = {
+        {"text and selection", true, true, false, 1, 1, 1},
+        {"selection only", false, true, false, 0, 1, 1},
+        {"nothing", false, false, false, 0, 0, 0},
+        {"nothing, kept by force", false, false, true, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slate::SP<TextBuffer> buffer = makeBuffer(u"0123");
+        slate::SP<ViewState> state = buffer->createViewState();
+        int modified = 0;
+        int selectionModified = 0;
+        buffer->addModifiedListener([&] { ++modified; });
+        buffer->addSelectionModifiedListener([&] { ++selectionModified; });
+        {
+            ScopedUndoGroup outer(u"command", buffer, false, c.forceKeep);
+            ScopedUndoGroup inner(u"nested", buffer, false, false);
+            if (c.edit)
+                buffer->insertCharacters(0, u"x");
+            if (c.select)
+                click(*state, 2);
+        }
+        EXPECT_EQ(modified, c.modified);
+        EXPECT_EQ(selectionModified, c.selectionModified);
+        ASSERT_EQ(buffer->undoStack().size(), c.groups);
+        if (c.groups)
+            EXPECT_EQ(*buffer->undoStack().top().commandText, u"command");
+    }
+}
+
 TEST(Undo, RepeatedCommandCountsRepeatsAndRecordsThemAsAMacro)
 {
     slate::SP<TextBuffer> buffer = makeBuffer(u"x");
