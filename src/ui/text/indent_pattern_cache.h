@@ -8,6 +8,7 @@
 #pragma once
 
 #include <any>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -43,7 +44,8 @@ public:
     // Whether the scope's pattern matches at the start of `text` (usually
     // one line without its line break). False for a null scope, for a scope
     // without the setting, and for a pattern that does not compile or whose
-    // match fails: the fault is logged once per pattern and never thrown.
+    // match fails: such a fault is logged (a pattern that does not compile
+    // once per process, a failing match once per cache) and never thrown.
     bool matchesIncreaseIndent(const ustring& text, const ScopeRecord* scope);
     bool matchesDecreaseIndent(const ustring& text, const ScopeRecord* scope);
 
@@ -64,8 +66,8 @@ private:
 
     const ScopeSettingSource& m_settings;
     // Every pattern compiled so far by text. A pattern that does not compile
-    // is kept too, holding the never-matching pattern, so it is reported
-    // once. Node-based: the vectors point into it.
+    // is kept too, holding the never-matching pattern, so it is compiled
+    // (and fails) only once. Node-based: the vectors point into it.
     std::unordered_map<ustring, CachedRegex, UstringHash> m_compiled;
     // Indexed by scope id; null = not looked up yet.
     std::vector<const CachedRegex*> m_increase;
@@ -73,5 +75,5 @@ private:
     // The texts whose match already failed once, so the failure is logged
     // only then.
     std::vector<const CachedRegex*> m_reportedFailures;
-    MatchRegion m_region; // reused by every match
+    std::string m_bytes; // the UTF-8 form of the text matched last, reused
 };
