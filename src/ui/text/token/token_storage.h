@@ -147,6 +147,13 @@ public:
         m_lineEndingIsDefault = false;
     }
     bool lineEndingIsDefault() const { return m_lineEndingIsDefault; }
+    // The line ending of a new, unsaved text, from the options: taken only
+    // while the ending is still the default, and it stays the default.
+    void setDefaultLineEnding(LineEnding ending)
+    {
+        if (m_lineEndingIsDefault)
+            m_lineEnding = ending;
+    }
     FileEncoding encoding() const { return m_encoding; }
     void setEncoding(FileEncoding encoding) { m_encoding = encoding; }
 
