@@ -53,9 +53,8 @@ TextBuffer::TextBuffer(const uchar* begin, const uchar* end)
 
 TextBuffer::~TextBuffer()
 {
-    // A read still running is cancelled by the loader (a later addition);
-    // a completion already posted is consumed here so that it never reaches
-    // a dead buffer.
+    // A completion of a read already posted to the main thread is consumed
+    // here, so that it never reaches a dead buffer.
     if (m_isReading) {
         runMainThreadQueue();
         m_isReading = false;

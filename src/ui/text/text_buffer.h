@@ -43,7 +43,7 @@ public:
     using Listener = std::function<void()>;
 
     // A buffer holding `[begin, end)` (both null: empty).
-    TextBuffer(const uchar* begin = nullptr, const uchar* end = nullptr);
+    explicit TextBuffer(const uchar* begin = nullptr, const uchar* end = nullptr);
     ~TextBuffer() override;
     TextBuffer(const TextBuffer&) = delete;
     TextBuffer& operator=(const TextBuffer&) = delete;
