@@ -29,9 +29,9 @@ bool InputRegion::onCharacter(const CharacterEvent&) { return false; }
 bool InputRegion::onDropFile(float, float, const uchar*) { return false; }
 bool InputRegion::onContextMenuKey() { return false; }
 
-bool InputRegion::cursor(const InputState&, int& kind)
+bool InputRegion::cursor(const InputState&, CursorKind& kind)
 {
-    kind = kCursorArrow;
+    kind = CursorKind::Arrow;
     return true;
 }
 

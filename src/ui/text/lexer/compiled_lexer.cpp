@@ -199,6 +199,7 @@ LexerContext* CompiledLexer::copyContext(const LexerContext& source)
     context->isWhile = source.isWhile;
     context->whileSource = source.whileSource;
     context->whileMatch = source.whileMatch;
+    context->origin = source.rule();
     return context;
 }
 

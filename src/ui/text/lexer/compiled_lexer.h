@@ -94,8 +94,16 @@ struct LexerContext {
     // prefix has the content scope, its captures the names the rule gives.
     LexerMatch whileMatch{nullptr, 0, nullptr, aNONE, nullptr};
 
+    // The context this one was copied from (a clone per begin match, or the
+    // twin for a begin match that took its line's end); null in a context
+    // compiled from the grammar.
+    const LexerContext* origin = nullptr;
+
     // Whether the context must be cloned per begin match before use.
     bool isParameterised() const { return popIsParameterised || whileIsParameterised; }
+    // The grammar's rule this context stands for: the same for a context and
+    // all its copies.
+    const LexerContext* rule() const { return origin ? origin : this; }
 };
 
 // A node of the tree of lexer states. A state stands for the whole stack of

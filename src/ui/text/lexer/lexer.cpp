@@ -25,12 +25,16 @@
 //
 // Two guards keep a grammar from stopping the loop. Searches allow empty
 // matches, as grammars expect (a look-ahead begin pattern enters a context
-// without consuming text), but a step that consumes nothing and stays in its
-// state, leaves a context that an empty step entered at that very place, or
-// enters a context again that it entered there before, would repeat forever:
-// such a step is dropped and the state is searched again, refusing only an
-// empty match at that place. And capture groups are split with a bounded
-// stack.
+// without consuming text), but a step that consumes nothing could repeat
+// forever. Such a step is taken when it cannot begin an endless round; when
+// it could, the rest of the line becomes plain text of the state reached,
+// as in the tokenizers grammars are written and tested with, so that the
+// state carried to the next line is theirs too: a match rule that consumes
+// nothing leaves the current context; an end match that would leave a
+// context entered by an empty step at this very place keeps it open; and a
+// begin match that would enter a context (or a copy of it) that an empty
+// step here already entered, and that is still open, is not taken. And
+// capture groups are split with a bounded stack.
 //
 // Contexts whose end pattern refers back to the begin match ("\1") are
 // cloned per begin match with the references filled in; a clone is keyed by
@@ -51,11 +55,6 @@ namespace {
 // Capture groups open at once within one match; deeper groups take the scope
 // of the group around them.
 constexpr int kMaxOpenCaptures = 32;
-
-// Steps without progress that the loop takes at one position before it
-// insists on a non-empty match. Each such step enters or leaves a context;
-// real grammars take two or three in a row (look-ahead begin patterns).
-constexpr int kMaxStallSteps = 64;
 
 std::atomic<MatchKey> s_lineKey{0};
 
@@ -120,59 +119,6 @@ LexerState* enter(LexerState* state, LexerContext* target)
     children[index] = child;
     return child;
 }
-
-// What the loop did at the current position since it last consumed text.
-// A step that consumes nothing is taken only when it cannot be the start of
-// an endless round: see `lex`.
-class StallGuard {
-public:
-    // Starts over when the loop has moved on to `position`.
-    void arrive(const uchar* position)
-    {
-        if (position != m_position) {
-            m_position = position;
-            m_steps = 0;
-            m_entered = 0;
-        }
-    }
-    // Whether an empty step may enter `target` here: not when the loop has
-    // entered the same context here already (a context that enters itself
-    // without consuming text would nest without end), nor after too many
-    // empty steps.
-    bool mayEnter(const LexerContext* target) const
-    {
-        if (m_steps >= kMaxStallSteps)
-            return false;
-        for (int i = 0; i < m_entered; ++i)
-            if (m_contexts[i] == target)
-                return false;
-        return true;
-    }
-    // Whether an empty step may leave a state of `context`: not when an
-    // empty step entered it here (nothing would have happened in it), nor
-    // after too many empty steps.
-    bool mayLeave(const LexerContext* context) const
-    {
-        if (m_steps >= kMaxStallSteps)
-            return false;
-        for (int i = 0; i < m_entered; ++i)
-            if (m_contexts[i] == context)
-                return false;
-        return true;
-    }
-    void took(const LexerContext* entered)
-    {
-        ++m_steps;
-        if (entered && m_entered < kMaxStallSteps)
-            m_contexts[m_entered++] = entered;
-    }
-
-private:
-    const uchar* m_position = nullptr;
-    int m_steps = 0;
-    int m_entered = 0;
-    const LexerContext* m_contexts[kMaxStallSteps];
-};
 
 // Clone-map keys of the twins of contexts entered by a begin match that
 // took the whole rest of its line, line feed included: (context, kTwinKey)
@@ -282,6 +228,21 @@ LexerState* checkWhileContexts(MatchRegion& region, LexerWorkspace& workspace, L
         position = std::max(position, match.end);
     }
     return state;
+}
+
+// Whether an empty step at `position` would enter `target` again: the
+// contexts entered by empty steps here are the innermost of `state`, one
+// for each of the last `entries` that lie here.
+bool reentersHere(const LexerState* state, const LexerContext* target,
+                  const std::vector<const uchar*>& entries, const uchar* position)
+{
+    const LexerContext* rule = target->rule();
+    for (auto entry = entries.rbegin(); entry != entries.rend() && *entry == position; ++entry) {
+        if (state->context->rule() == rule)
+            return true;
+        state = state->parent;
+    }
+    return false;
 }
 
 } // namespace
@@ -477,8 +438,6 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     ScopeNamePool& pool = lexer.joinedScopes();
     std::vector<slate::usubstring>& captures = workspace.captures;
     std::vector<TokenPiece>& pieces = workspace.pieces;
-    StallGuard stall;
-    bool allowEmpty = true;
     // "\G" matches only where the begin match of the current context ended
     // on this line; `anchors` keeps the anchors of the contexts entered
     // before it on this line, so it is empty exactly when the current state
@@ -486,6 +445,11 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     // begin match took the previous line's end.
     std::vector<const uchar*>& anchors = workspace.anchors;
     anchors.clear();
+    // Where the search that entered each of those contexts began, in the
+    // same order: a context entered where the loop now stands was entered by
+    // an empty step here.
+    std::vector<const uchar*>& entries = workspace.entries;
+    entries.clear();
     const uchar* anchor = isLineEndTwin(lexer, state->context) ? begin : nullptr;
     region.setTextStartIsDocumentStart(kind == LineKind::FirstLine);
     // The line stays as it is while it is lexed.
@@ -515,7 +479,6 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     for (;;) {
         captures.clear();
         pieces.clear();
-        stall.arrive(position);
         region.restrictAnchor(anchor);
         MatchKey searchKey = key;
         if (anchor == position && anchor &&
@@ -526,30 +489,9 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
             searched.push_back(state->context);
         slate::usubstring match;
         LexMatchResult step = lexMatch(region, pool, *state->context, position, end, begin, end,
-                                       searchKey, match, captures, pieces, allowEmpty, key);
-        if (!allowEmpty && match.begin != position && position != end) {
-            // Only an empty match here is refused: one further on may still
-            // come before the first non-empty match (a look-ahead begin).
-            const uchar* after = position + 1;
-            if ((*position & 0xFC00) == 0xD800 && after != end && (*after & 0xFC00) == 0xDC00)
-                ++after; // past a whole surrogate pair
-            captures.clear();
-            pieces.clear();
-            step = lexMatch(region, pool, *state->context, after, end, begin, end, searchKey, match,
-                            captures, pieces, true, key);
-            if (!pieces.empty() && pieces.front().begin == after &&
-                pieces.front().scope == state->context->contentScope)
-                pieces.front().begin = position;
-            else if (match.begin)
-                pieces.insert(pieces.begin(),
-                              TokenPiece{position, after, state->context->contentScope});
-        }
-        if (!match.begin) {
-            region.unrestrictAnchor();
-            region.setTextStartIsDocumentStart(true);
-            appendTokens(position, end, state->contentScope, lineState, out);
-            return state;
-        }
+                                       searchKey, match, captures, pieces, true, key);
+        if (!match.begin)
+            break;
 
         LexerState* next = state;
         LexerContext* entered = nullptr;
@@ -558,41 +500,34 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
                 next = state->parent;
         } else if (step.action == LexerContext::aPUSH) {
             entered = step.target;
+            if (match.end == position && reentersHere(state, entered, entries, position))
+                break; // the rest of the line stays in this state
             if (entered->isParameterised())
                 entered = cloneContext(lexer, *entered, captures);
             if (match.end == end && endsWithLineFeed)
                 entered = lineEndTwin(lexer, *entered);
             next = enter(state, entered);
         }
-
         if (match.end == position) {
-            // A step that consumes nothing. Staying in the same state, or
-            // leaving a context that an empty step entered right here, would
-            // repeat forever (or undo what was just begun: that is how a
-            // "while" rule would end at the start of the line it began on);
-            // so would entering a context again that was entered here
-            // already. Instead the state takes its first non-empty match.
-            bool endless;
-            if (next == state)
-                endless = true;
-            else if (step.action == LexerContext::aPOP)
-                endless = !stall.mayLeave(state->context);
-            else
-                endless = !stall.mayEnter(entered);
-            if (endless) {
-                allowEmpty = false;
-                continue;
+            // An empty step here (so it emits no piece).
+            if (next == state) {
+                // A match rule, which would match here again: its context
+                // is left.
+                if (state->parent)
+                    state = state->parent;
+                break;
             }
-            stall.took(entered);
+            if (step.action == LexerContext::aPOP && !entries.empty() &&
+                entries.back() == position)
+                break; // the context entered here stays open
         }
-        allowEmpty = true;
 
         for (const TokenPiece& piece : pieces)
             appendTokens(piece.begin, piece.end, absoluteScope(pool, *state, piece.scope),
                          lineState, out);
-        position = match.end;
         if (step.action == LexerContext::aPUSH) {
             anchors.push_back(anchor);
+            entries.push_back(position);
             anchor = match.end;
         } else if (next != state) {
             if (anchors.empty()) {
@@ -600,10 +535,16 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
             } else {
                 anchor = anchors.back();
                 anchors.pop_back();
+                entries.pop_back();
             }
         }
+        position = match.end;
         state = next;
     }
+    region.unrestrictAnchor();
+    region.setTextStartIsDocumentStart(true);
+    appendTokens(position, end, state->contentScope, lineState, out);
+    return state;
 }
 
 LexerState* lex(MatchRegion& region, LexerState* state, const uchar* begin, const uchar* end,

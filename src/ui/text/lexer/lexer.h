@@ -45,6 +45,8 @@ struct LexerWorkspace {
     std::vector<TokenPiece> pieces;
     // Where "\G" matched in the contexts entered earlier on the line.
     std::vector<const uchar*> anchors;
+    // Where the searches that entered those contexts began.
+    std::vector<const uchar*> entries;
     // The contexts searched since the line key was last taken.
     std::vector<const LexerContext*> searched;
     // The states of "while" contexts open at a line's start, innermost first.

@@ -220,7 +220,13 @@ public:
     // every character falls back to UTF-8, with a message. True only when
     // every byte reached the file; then the storage takes the encoding used.
     // On failure the file and the storage are left as they were.
-    bool write(BufferSource* source, FileEncoding encoding);
+    //
+    // When the source's last read could not decode some bytes of the file
+    // (BufferSource::undecodableBytes), the text no longer says what the
+    // file holds, and writing it would replace those bytes too: the write is
+    // then refused (false, nothing written) unless the caller passes
+    // `overwriteUndecodable`, having asked the user.
+    bool write(BufferSource* source, FileEncoding encoding, bool overwriteUndecodable = false);
 
     // Spelling. A null checker turns checking off.
     void setSpellChecker(slate::SP<SpellChecker> checker);
