@@ -15,17 +15,11 @@
 
 #include "ui/log.h"
 #include "ui/main_thread_queue.h"
+#include "ui/statistics.h"
+#include "ui/text/bracket_matching.h"
 #include "ui/text/encoding.h"
 #include "ui/text/view_state.h"
 #include "ui/unique_id.h"
-
-namespace {
-
-// Line feed, tab, blank and the punctuation that ends a word. The period and
-// the tilde are listed twice; the list is kept as users' settings know it.
-const uchar kDefaultWordSeparators[] = u"\n\t ./\\()\"'-:,.;<>~!@#$%^&*|+=[]{}`~?";
-
-} // namespace
 
 ustring expandTabs(const slate::usubstring& text, int32_t tabSize, int32_t startColumn,
                    bool useTabStops)
@@ -51,7 +45,7 @@ TextBuffer::TextBuffer(const uchar* begin, const uchar* end)
     : m_id(nextUniqueId()),
       m_tokenStorage(begin ? std::make_unique<TokenStorage>(begin, end)
                            : std::make_unique<TokenStorage>()),
-      m_wordSeparators(kDefaultWordSeparators)
+      m_wordSeparators(defaultWordSeparators())
 {
     if (SpellCheckerManager::alive())
         SpellCheckerManager::get().addListener(this);
@@ -59,9 +53,8 @@ TextBuffer::TextBuffer(const uchar* begin, const uchar* end)
 
 TextBuffer::~TextBuffer()
 {
-    // A read still running is cancelled by the loader (a later addition);
-    // a completion already posted is consumed here so that it never reaches
-    // a dead buffer.
+    // A completion of a read already posted to the main thread is consumed
+    // here, so that it never reaches a dead buffer.
     if (m_isReading) {
         runMainThreadQueue();
         m_isReading = false;
@@ -178,6 +171,43 @@ const ustring& TextBuffer::syntaxDisplayName() const
     static const ustring s_none;
     const slate::SP<Syntax>& syntax = m_tokenStorage->syntax();
     return syntax ? syntax->name() : s_none;
+}
+
+void TextBuffer::applyOptions(const Options& options)
+{
+    BufferOptions settings;
+    settings.fallbackEncoding = m_fallbackEncoding;
+    settings.wordSeparators = m_wordSeparators;
+    settings.matchBrackets = m_matchBrackets;
+    settings.autoIndent = m_autoIndent;
+    settings.trimAutomaticWhitespace = m_trimAutomaticWhitespace;
+    settings.translateTabsToSpaces = m_translateTabsToSpaces;
+    settings.useTabStops = m_useTabStops;
+    settings.tabSize = m_tabSize;
+    readBufferOptions(options, settings);
+
+    m_fallbackEncoding = settings.fallbackEncoding;
+    m_wordSeparators = settings.wordSeparators;
+    m_matchBrackets = settings.matchBrackets;
+    m_autoIndent = settings.autoIndent;
+    m_trimAutomaticWhitespace = settings.trimAutomaticWhitespace;
+    m_translateTabsToSpaces = settings.translateTabsToSpaces;
+    m_useTabStops = settings.useTabStops;
+    m_tabSize = settings.tabSize;
+    if (settings.spellCheck) {
+        ScopedTimer timer(g_statLoadDictionary);
+        m_tokenStorage->setSpellChecker(SpellCheckerManager::alive()
+                                            ? SpellCheckerManager::get().spellChecker(settings.dictionary)
+                                            : nullptr);
+    } else {
+        m_tokenStorage->setSpellChecker(nullptr);
+    }
+    m_tokenStorage->setDefaultLineEnding(settings.defaultLineEnding);
+}
+
+SelectionRegion TextBuffer::findMatchingBracket(int64_t position, int32_t searchLimit)
+{
+    return ::findMatchingBracket(*m_tokenStorage, position, searchLimit, m_matchBrackets);
 }
 
 ustring TextBuffer::displayName(uint32_t flags) const

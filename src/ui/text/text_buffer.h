@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ui/reference_counted.h"
+#include "ui/text/buffer_options.h"
 #include "ui/text/dependent_region.h"
 #include "ui/text/file_buffer_source.h"
 #include "ui/text/indent_pattern_cache.h"
@@ -42,7 +43,7 @@ public:
     using Listener = std::function<void()>;
 
     // A buffer holding `[begin, end)` (both null: empty).
-    TextBuffer(const uchar* begin = nullptr, const uchar* end = nullptr);
+    explicit TextBuffer(const uchar* begin = nullptr, const uchar* end = nullptr);
     ~TextBuffer() override;
     TextBuffer(const TextBuffer&) = delete;
     TextBuffer& operator=(const TextBuffer&) = delete;
@@ -140,6 +141,16 @@ public:
     void setLineEnding(LineEnding ending) { m_tokenStorage->setLineEnding(ending); }
     // The display name of the storage's syntax; empty for the default one.
     const ustring& syntaxDisplayName() const;
+
+    // Takes the buffer settings of `options` (see readBufferOptions): tab
+    // handling, word separators, bracket kinds, the fallback encoding, the
+    // spell checker (from the spell checker manager when it is alive) and
+    // the line ending of a new, unsaved text.
+    void applyOptions(const Options& options);
+    // The bracket pair around or touching `position` of the kinds in
+    // m_matchBrackets, searching at most `searchLimit` units each way;
+    // (0, 0) when there is none.
+    SelectionRegion findMatchingBracket(int64_t position, int32_t searchLimit);
 
     // Names shown to the user. Flags of displayName: 1 the source's full
     // path (else its file name), 2 "*" when dirty, 4 the buffer's own name

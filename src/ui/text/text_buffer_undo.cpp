@@ -129,7 +129,7 @@ void TextBuffer::applyInverse(const UndoActionGroup& group)
     m_dependentRegions = group.dependentRegions;
     for (const ViewSnapshot& snapshot : group.views) {
         for (ViewState* state : m_viewStates) {
-            if (state == snapshot.viewState) {
+            if (state == snapshot.viewState && state->serial() == snapshot.viewStateSerial) {
                 state->restore(snapshot);
                 break;
             }

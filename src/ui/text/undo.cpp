@@ -43,6 +43,7 @@ bool isInsertCommand(const slate::usubstring& name)
 
 ViewSnapshot::ViewSnapshot(const ViewState& state)
     : viewState(&state),
+      viewStateSerial(state.serial()),
       selectionHistory(state.selectionHistory()),
       trackedPoints(state.trackedPoints()),
       trackedRegions(state.trackedRegions()),
@@ -53,7 +54,8 @@ ViewSnapshot::ViewSnapshot(const ViewState& state)
 
 bool ViewSnapshot::operator==(const ViewSnapshot& other) const
 {
-    return viewState == other.viewState && selectionHistory == other.selectionHistory
+    return viewState == other.viewState && viewStateSerial == other.viewStateSerial
+        && selectionHistory == other.selectionHistory
         && trackedPoints == other.trackedPoints && trackedRegions == other.trackedRegions
         && sameNamedRegions(namedRegions, other.namedRegions);
 }
@@ -78,7 +80,8 @@ bool UndoActionGroup::sameStateAs(const TextBuffer& buffer) const
     for (size_t i = 0; i < views.size(); ++i) {
         const ViewSnapshot& view = views[i];
         const ViewState& state = *states[i];
-        if (view.viewState != &state || view.selectionHistory != state.selectionHistory()
+        if (view.viewState != &state || view.viewStateSerial != state.serial()
+            || view.selectionHistory != state.selectionHistory()
             || view.trackedPoints != state.trackedPoints()
             || view.trackedRegions != state.trackedRegions()
             || !sameNamedRegions(view.namedRegions, state.namedRegions()))

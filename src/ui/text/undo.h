@@ -45,8 +45,10 @@ struct UndoAction {
 
 // The undo copy of one view state. The field regions are not part of it.
 struct ViewSnapshot {
-    // Only to find the view state again; it may have died since.
+    // Only to find the view state again; it may have died since, and a new
+    // one may live at its address, so the serial number must match too.
     const ViewState* viewState = nullptr;
+    uint64_t viewStateSerial = 0;
     SelectionHistory selectionHistory;
     TrackedPoints trackedPoints;
     TrackedRegions trackedRegions;

@@ -6,7 +6,16 @@
 // change counters instead).
 #include "ui/text/view_state.h"
 
-ViewState::ViewState(slate::SP<TextBuffer> buffer) : m_buffer(std::move(buffer)) {}
+namespace {
+
+uint64_t s_nextSerial = 1; // main thread only, as every view state
+
+} // namespace
+
+ViewState::ViewState(slate::SP<TextBuffer> buffer)
+    : m_serial(s_nextSerial++), m_buffer(std::move(buffer))
+{
+}
 
 ViewState::~ViewState()
 {

@@ -27,6 +27,9 @@ public:
     ViewState& operator=(const ViewState&) = delete;
 
     TextBuffer* buffer() const { return m_buffer.get(); }
+    // Tells this state from any made before or after it in the process,
+    // whatever address it had.
+    uint64_t serial() const { return m_serial; }
 
     // Read access. The current selection is the history's current entry.
     const SelectionSet& sel() const { return m_selectionHistory.current(); }
@@ -67,6 +70,7 @@ public:
     void restore(const ViewSnapshot& snapshot);
 
 private:
+    const uint64_t m_serial;
     slate::SP<TextBuffer> m_buffer; // never null
     SelectionHistory m_selectionHistory;
     TrackedPoints m_trackedPoints;

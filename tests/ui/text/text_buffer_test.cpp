@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "ui/options.h"
+#include "ui/text/bracket_matching.h"
 #include "ui/text/scoped_undo_group.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/view_state.h"
@@ -127,6 +129,29 @@ TEST(TextBuffer, DisplayNameAndTitle)
     buffer->insertCharacters(0, u"x");
     EXPECT_EQ(buffer->displayName(4 | 2), u"notes*");
     EXPECT_EQ(buffer->title(), u"notes*");
+}
+
+// Options reach the buffer's settings; the line ending from the options
+// applies only while the text's own has not been chosen.
+TEST(TextBuffer, ApplyOptionsSetsTheBufferSettings)
+{
+    slate::SP<TextBuffer> buffer = makeBuffer(u"");
+    Options options;
+    options.set(u"translateTabsToSpaces", u"true");
+    options.set(u"tabSize", u"40");
+    options.set(u"matchBracketsBraces", u"true");
+    options.set(u"spellCheck", u"false");
+    options.set(u"defaultLineEnding", u"Unix");
+    buffer->applyOptions(options);
+    EXPECT_TRUE(buffer->m_translateTabsToSpaces);
+    EXPECT_EQ(buffer->m_tabSize, 32);
+    EXPECT_EQ(buffer->m_matchBrackets, kMatchParentheses | kMatchBraces);
+    EXPECT_EQ(buffer->lineEnding(), kLineEndingUnix);
+
+    buffer->setLineEnding(kLineEndingMac);
+    options.set(u"defaultLineEnding", u"Windows");
+    buffer->applyOptions(options);
+    EXPECT_EQ(buffer->lineEnding(), kLineEndingMac);
 }
 
 // A mirror follows its source end to end: the source grows with text typed

@@ -90,6 +90,50 @@ TEST(Undo, SelectionChangeBreaksTheMerge)
     }
 }
 
+// Only the outermost group calls the listeners: modified when the text
+// changed, selection-modified when anything changed. A group that changed
+// nothing is dropped unless kept by force, which calls neither.
+TEST(Undo, ClosingTheOutermostGroupCallsTheListeners)
+{
+    struct Case {
+        const char* name;
+        bool edit;
+        bool select;
+        bool forceKeep;
+        int modified;
+        int selectionModified;
+        size_t groups;
+    };
+    const Case cases[] = {
+        {"text and selection", true, true, false, 1, 1, 1},
+        {"selection only", false, true, false, 0, 1, 1},
+        {"nothing", false, false, false, 0, 0, 0},
+        {"nothing, kept by force", false, false, true, 0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slate::SP<TextBuffer> buffer = makeBuffer(u"0123");
+        slate::SP<ViewState> state = buffer->createViewState();
+        int modified = 0;
+        int selectionModified = 0;
+        buffer->addModifiedListener([&] { ++modified; });
+        buffer->addSelectionModifiedListener([&] { ++selectionModified; });
+        {
+            ScopedUndoGroup outer(u"command", buffer, false, c.forceKeep);
+            ScopedUndoGroup inner(u"nested", buffer, false, false);
+            if (c.edit)
+                buffer->insertCharacters(0, u"x");
+            if (c.select)
+                click(*state, 2);
+        }
+        EXPECT_EQ(modified, c.modified);
+        EXPECT_EQ(selectionModified, c.selectionModified);
+        ASSERT_EQ(buffer->undoStack().size(), c.groups);
+        if (c.groups)
+            EXPECT_EQ(*buffer->undoStack().top().commandText, u"command");
+    }
+}
+
 TEST(Undo, RepeatedCommandCountsRepeatsAndRecordsThemAsAMacro)
 {
     slate::SP<TextBuffer> buffer = makeBuffer(u"x");
@@ -164,6 +208,39 @@ TEST(Undo, SelectionGroupsAfterUndoKeepTheRedoHistory)
     buffer->undo();
     EXPECT_EQ(modified, 0);
     EXPECT_EQ(state->sel()[0], SelectionRegion(2));
+}
+
+// A provisional group made while a key sequence is pending joins the typing
+// before it when committed, and disappears without a trace when cancelled.
+TEST(Undo, PredictionIsCommittedIntoTheTypingOrCancelled)
+{
+    struct Case {
+        const char* name;
+        bool commit;
+        ustring text;
+        size_t groups;
+    };
+    const Case cases[] = {{"commit", true, u"ab0", 1}, {"cancel", false, u"a0", 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slate::SP<TextBuffer> buffer = makeBuffer(u"0");
+        slate::SP<ViewState> state = buffer->createViewState();
+        type(buffer, *state, u"a");
+        buffer->beginPrediction();
+        EXPECT_TRUE(buffer->isPredicting());
+        type(buffer, *state, u"b");
+        EXPECT_EQ(buffer->undoStack().size(), 2u);
+        if (c.commit)
+            buffer->commitPrediction();
+        else
+            buffer->cancelPrediction();
+        EXPECT_FALSE(buffer->isPredicting());
+        EXPECT_EQ(buffer->str(), c.text);
+        EXPECT_EQ(buffer->undoStack().size(), c.groups);
+        EXPECT_FALSE(buffer->canRedo());
+        buffer->undo();
+        EXPECT_EQ(buffer->str(), u"0");
+    }
 }
 
 // Saving, undoing and typing makes the buffer dirty for good, even when the

@@ -42,6 +42,28 @@ TEST(ViewState, FreshStateHasOneCaretAndIsListedByItsBuffer)
     EXPECT_TRUE(buffer->viewStates().empty());
 }
 
+// Undo puts a snapshot back only into the view state it was taken of, even
+// when a later state happens to live at the dead one's address.
+TEST(ViewState, UndoLeavesAStateMadeAfterTheSnapshotAlone)
+{
+    slate::SP<TextBuffer> buffer = makeBuffer(u"0123456789");
+    const ViewState* oldAddress = nullptr;
+    {
+        slate::SP<ViewState> state = buffer->createViewState();
+        oldAddress = state.get();
+        state->mutableSel().set(0, SelectionRegion(2));
+        ScopedUndoGroup group(u"edit", buffer, false, false);
+        buffer->insertCharacters(8, u"x");
+    }
+    slate::SP<ViewState> later = buffer->createViewState();
+    later->mutableSel().set(0, SelectionRegion(7));
+    buffer->undo();
+    EXPECT_EQ(buffer->str(), u"0123456789");
+    EXPECT_EQ(later->sel()[0], SelectionRegion(7));
+    if (later.get() != oldAddress)
+        GTEST_SKIP() << "the new state got another address; the mix-up cannot arise";
+}
+
 // Field regions grow with text typed at either edge; edits elsewhere move
 // them. Named regions keep their preferred x, the selection loses it.
 TEST(ViewState, EditsMoveFieldsNamedRegionsAndTheSelection)

@@ -254,8 +254,10 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
         }
         createAndInsertTokens(at, s.lexed);
         s.lexed.clear();
-        if (line == end)
+        if (line == end) {
+            compactRecordsIfWasteful();
             return;
+        }
         // Inserting moved the tokens; the one that followed the run now
         // starts right after what has been inserted.
         at = bucket_container::iterator(m_tokenList.locate(position + (line - begin)));

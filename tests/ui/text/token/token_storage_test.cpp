@@ -295,8 +295,9 @@ const ustring kCFragments[] = {
     u"{", u"}", u"'a'", u"\\", u" ", u"\t", u"return f(x);\n", u"/* a\nb */", u"\"s\\\"t\"",
 };
 
-// Random inserts and erases of C fragments; after each, validating the whole
-// text must give exactly the scopes of a fresh lex.
+// Random inserts and erases of C fragments, with the records compacted now
+// and then; after each, validating the whole text must give exactly the
+// scopes of a fresh lex.
 TEST(TokenStorageRandomised, IncrementalLexingMatchesAFreshLex)
 {
     token_test::DataGrammar c("c.tmLanguage");
@@ -319,6 +320,10 @@ TEST(TokenStorageRandomised, IncrementalLexingMatchesAFreshLex)
             storage.erase(SelectionRegion(from, to));
             model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
         }
+        // Now and then drop the records no longer used, with invalid points
+        // pending, so that later edits and validation start from copies.
+        if (step % 37 == 36)
+            storage.compactRecords();
         // Validate only part of the time, so that invalid points pile up and
         // later edits meet them.
         if (step % 4 == 3) {
