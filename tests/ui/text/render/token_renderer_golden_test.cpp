@@ -182,7 +182,7 @@ const Scene kScenes[] = {
      {{38, 60}, {90, 90}, {100, 100}},
      {0, 0, 71},
      false,
-     {66, 89},
+     {62, 85}, // the parentheses of main
      0.0},
     {"wrapped_indent", kCFile, true, 30.f, true, true, false,
      {{110, 170}, {200, 200}, {210, 210}},
