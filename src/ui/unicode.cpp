@@ -99,7 +99,7 @@ ConversionResult convertUtf8ToUtf16(const unsigned char** sourceStart, const uns
             if (source == sourceEnd)
                 break;
             if (target >= targetEnd) {
-                result = targetExhausted;
+                result = ConversionResult::targetExhausted;
                 break;
             }
         }
