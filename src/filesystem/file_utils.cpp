@@ -80,6 +80,12 @@ void listDirectoryToArena(const ustring& directory, const ustring& pattern,
     });
 }
 
+bool writeFileAtomically(const ustring& path, const void* data, size_t size)
+{
+    AtomicFileWriter writer(path);
+    return writer.open() && writer.write(data, size) && writer.commit();
+}
+
 bool writeFileAtomically(const ustring& path, const std::string& bytes)
 {
     return writeFileAtomically(path, bytes.data(), bytes.size());

@@ -84,6 +84,43 @@ void listDirectoryToArena(const ustring& directory, const ustring& pattern,
 bool writeFileAtomically(const ustring& path, const void* data, size_t size);
 bool writeFileAtomically(const ustring& path, const std::string& bytes);
 
+// The same replacement fed piece by piece, so that a large file never has to
+// be held whole in memory: `open` makes the temporary file beside the target,
+// each `write` goes straight into it, and `commit` flushes and closes it and
+// only then renames it over the target. Any failure (a read-only or directory
+// target, a write, the flush, the close, the rename) makes `commit` false and
+// leaves the target untouched; a writer destroyed without a successful commit
+// removes its temporary file. One thread at a time.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(ustring path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // False when the target cannot be replaced or the temporary file cannot
+    // be made; the writer is then failed.
+    bool open();
+    // Writes every byte (nothing for a size of 0); false, and the writer
+    // failed, when that did not happen or the writer is not open.
+    bool write(const void* data, size_t size);
+    // Opens first when nothing was written. True only when the target now
+    // holds exactly what was written. The writer is finished either way.
+    bool commit();
+
+private:
+    void abandon();
+
+    ustring m_path;
+    ustring m_temporary; // empty until open
+    intptr_t m_handle = -1; // the open temporary file, -1 when none
+    uint32_t m_attributes = 0; // of the target, when it exists
+    bool m_targetExists = false;
+    bool m_opened = false;
+    bool m_failed = false;
+    bool m_finished = false;
+};
+
 // Appends the lines of `text`, split at LF, CR and CR LF. A line end at the
 // very end gives no empty last line; a NUL ends the text.
 void splitLines(const ustring& text, std::vector<ustring>& lines);

@@ -99,47 +99,100 @@ bool fileSize(const ustring& path, int64_t& size)
     return true;
 }
 
-bool writeFileAtomically(const ustring& path, const void* data, size_t size)
+AtomicFileWriter::AtomicFileWriter(ustring path) : m_path(std::move(path)) {}
+
+AtomicFileWriter::~AtomicFileWriter()
 {
-    std::string target = toUtf8(path);
+    abandon();
+}
+
+bool AtomicFileWriter::open()
+{
+    if (m_opened || m_failed || m_finished)
+        return m_opened && !m_failed && !m_finished;
+    m_failed = true;
+    const std::string target = toUtf8(m_path);
     if (target.empty())
         return false;
     struct stat original;
-    bool exists = ::stat(target.c_str(), &original) == 0;
+    m_targetExists = ::stat(target.c_str(), &original) == 0;
     // A read-only file is refused even where the directory would allow the
     // rename (and even for root), as the Win32 build refuses it.
-    if (exists && (S_ISDIR(original.st_mode) || !(original.st_mode & S_IWUSR)))
+    if (m_targetExists && (S_ISDIR(original.st_mode) || !(original.st_mode & S_IWUSR)))
         return false;
-    std::string temporary;
+    m_attributes = m_targetExists ? static_cast<uint32_t>(original.st_mode & 07777) : 0;
     int descriptor = -1;
+    std::string temporary;
     for (int attempt = 0; attempt < 16 && descriptor < 0; ++attempt) {
         char suffix[32];
         snprintf(suffix, sizeof(suffix), ".%08x.tmp",
                  static_cast<unsigned>(getpid() << 12) ^ s_temporaryCounter++);
         temporary = target + suffix;
         descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                            exists ? (original.st_mode & 07777) : 0666);
+                            m_targetExists ? m_attributes : 0666);
         if (descriptor < 0 && errno != EEXIST)
             return false;
     }
     if (descriptor < 0)
         return false;
+    m_temporary = toUstring(temporary);
+    m_handle = descriptor;
+    m_opened = true;
+    m_failed = false;
+    return true;
+}
+
+bool AtomicFileWriter::write(const void* data, size_t size)
+{
+    if (!m_opened || m_failed || m_finished)
+        return false;
     const char* bytes = static_cast<const char*>(data);
     size_t written = 0;
     while (written < size) {
-        ssize_t count = ::write(descriptor, bytes + written, size - written);
+        const ssize_t count = ::write(static_cast<int>(m_handle), bytes + written, size - written);
         if (count < 0 && errno == EINTR)
             continue;
-        if (count <= 0)
-            break;
+        if (count <= 0) {
+            m_failed = true;
+            return false;
+        }
         written += static_cast<size_t>(count);
     }
-    bool ok = written == size && ::fsync(descriptor) == 0;
-    if (exists && ok)
-        ::fchmod(descriptor, original.st_mode & 07777);
+    return true;
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (m_finished)
+        return false;
+    if (!m_opened && !m_failed)
+        open();
+    if (!m_opened || m_failed) {
+        abandon();
+        return false;
+    }
+    m_finished = true;
+    const int descriptor = static_cast<int>(m_handle);
+    m_handle = -1;
+    bool ok = ::fsync(descriptor) == 0;
+    if (m_targetExists && ok)
+        ::fchmod(descriptor, m_attributes);
     ok = ::close(descriptor) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    const std::string temporary = toUtf8(m_temporary);
+    ok = ok && ::rename(temporary.c_str(), toUtf8(m_path).c_str()) == 0;
     if (!ok)
         ::unlink(temporary.c_str());
+    m_temporary.clear();
     return ok;
+}
+
+void AtomicFileWriter::abandon()
+{
+    m_finished = true;
+    if (m_handle >= 0)
+        ::close(static_cast<int>(m_handle));
+    m_handle = -1;
+    if (!m_temporary.empty())
+        ::unlink(toUtf8(m_temporary).c_str());
+    m_temporary.clear();
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "filesystem/file_utils.h"
@@ -116,37 +117,88 @@ bool fileSize(const ustring& path, int64_t& size)
     return ok;
 }
 
-bool writeFileAtomically(const ustring& path, const void* data, size_t size)
+AtomicFileWriter::AtomicFileWriter(ustring path) : m_path(std::move(path)) {}
+
+AtomicFileWriter::~AtomicFileWriter()
 {
-    if (path.empty() || size > 0xFFFFFFFFu)
+    abandon();
+}
+
+bool AtomicFileWriter::open()
+{
+    if (m_opened || m_failed || m_finished)
+        return m_opened && !m_failed && !m_finished;
+    m_failed = true;
+    if (m_path.empty())
         return false;
-    DWORD attributes = GetFileAttributesW(wide(path));
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+    const DWORD attributes = GetFileAttributesW(wide(m_path));
+    m_targetExists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (m_targetExists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return false;
-    ustring temporaryPath;
-    HANDLE file = createTemporaryBeside(path, temporaryPath);
+    m_attributes = m_targetExists ? attributes : 0;
+    HANDLE file = createTemporaryBeside(m_path, m_temporary);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    m_handle = reinterpret_cast<intptr_t>(file);
+    m_opened = true;
+    m_failed = false;
+    return true;
+}
+
+bool AtomicFileWriter::write(const void* data, size_t size)
+{
+    if (!m_opened || m_failed || m_finished)
+        return false;
+    HANDLE file = reinterpret_cast<HANDLE>(m_handle);
     const BYTE* bytes = static_cast<const BYTE*>(data);
     size_t written = 0;
     while (written < size) {
+        const DWORD piece = static_cast<DWORD>(std::min<size_t>(size - written, 0x40000000));
         DWORD count = 0;
-        if (!WriteFile(file, bytes + written, static_cast<DWORD>(size - written), &count, nullptr) ||
-            count == 0)
-            break;
+        if (!WriteFile(file, bytes + written, piece, &count, nullptr) || count == 0) {
+            m_failed = true;
+            return false;
+        }
         written += count;
     }
-    bool ok = written == size && FlushFileBuffers(file);
-    CloseHandle(file);
+    return true;
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (m_finished)
+        return false;
+    if (!m_opened && !m_failed)
+        open();
+    if (!m_opened || m_failed) {
+        abandon();
+        return false;
+    }
+    m_finished = true;
+    HANDLE file = reinterpret_cast<HANDLE>(m_handle);
+    m_handle = -1;
+    bool ok = FlushFileBuffers(file) != FALSE;
+    ok = CloseHandle(file) != FALSE && ok;
     if (ok) {
         // Keep what the user set on the original (hidden, for instance).
-        if (attributes != INVALID_FILE_ATTRIBUTES)
-            SetFileAttributesW(wide(temporaryPath), attributes);
-        ok = MoveFileExW(wide(temporaryPath), wide(path),
+        if (m_targetExists)
+            SetFileAttributesW(wide(m_temporary), m_attributes);
+        ok = MoveFileExW(wide(m_temporary), wide(m_path),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     }
     if (!ok)
-        DeleteFileW(wide(temporaryPath));
+        DeleteFileW(wide(m_temporary));
+    m_temporary.clear();
     return ok;
+}
+
+void AtomicFileWriter::abandon()
+{
+    m_finished = true;
+    if (m_handle != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+    m_handle = -1;
+    if (!m_temporary.empty())
+        DeleteFileW(wide(m_temporary));
+    m_temporary.clear();
 }

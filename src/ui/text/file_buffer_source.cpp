@@ -7,12 +7,16 @@
 // so a completion that waited in the queue behind the source's destruction
 // finds no receiver and touches nothing but the job it owns.
 //
-// Saving collects the encoded text and hands it to
-// the file helpers' atomic replacement, which writes a temporary file in the
-// same folder, checks every write and the close, and only then renames it
-// over the original; so a full disk, a read-only file or a folder in the way
-// leaves the original byte for byte as it was.
+// Saving streams the encoded text into the file helpers' atomic replacement,
+// which writes a temporary file in the same folder as the text is encoded,
+// checks every write and the close, and only then renames it over the
+// original; so a full disk, a read-only file or a folder in the way leaves the
+// original byte for byte as it was, and a save never holds the whole file in
+// memory.
 #include "ui/text/file_buffer_source.h"
+
+#include <algorithm>
+#include <vector>
 
 #include "filesystem/path_parts.h"
 #include "ui/log.h"
@@ -23,22 +27,35 @@ namespace {
 
 class FileOutStream : public OutStream {
 public:
-    explicit FileOutStream(FileBufferSource& source) : m_source(source) {}
+    explicit FileOutStream(FileBufferSource& source) : m_source(source), m_writer(source.path()) {}
 
     size_t write(const void* bytes, size_t length) override
     {
-        if (!bytes || length == 0 || m_finished)
+        if (!bytes || length == 0 || m_failed)
             return 0;
-        m_bytes.append(static_cast<const char*>(bytes), length);
+        // The temporary file is made at the first write; what is written
+        // reaches it in pieces of kPiece bytes.
+        if (!m_writer.open()) {
+            m_failed = true;
+            return 0;
+        }
+        if (m_pending.capacity() < kPiece)
+            m_pending.reserve(kPiece);
+        const char* from = static_cast<const char*>(bytes);
+        const char* const end = from + length;
+        while (from != end) {
+            const size_t count = std::min(static_cast<size_t>(end - from), kPiece - m_pending.size());
+            m_pending.insert(m_pending.end(), from, from + count);
+            from += count;
+            if (m_pending.size() == kPiece && !flush())
+                return 0;
+        }
         return length;
     }
 
     bool commit() override
     {
-        if (m_finished)
-            return false;
-        m_finished = true;
-        const bool written = writeFileAtomically(m_source.path(), m_bytes);
+        const bool written = !m_failed && flush() && m_writer.commit();
         // Our own save is no change on disk.
         if (written)
             m_source.savedOverFile();
@@ -46,9 +63,20 @@ public:
     }
 
 private:
+    static constexpr size_t kPiece = 0x40000;
+
+    bool flush()
+    {
+        if (!m_pending.empty() && !m_writer.write(m_pending.data(), m_pending.size()))
+            m_failed = true;
+        m_pending.clear();
+        return !m_failed;
+    }
+
     FileBufferSource& m_source;
-    std::string m_bytes;
-    bool m_finished = false;
+    AtomicFileWriter m_writer;
+    std::vector<char> m_pending; // written, not yet in the file
+    bool m_failed = false;
 };
 
 } // namespace

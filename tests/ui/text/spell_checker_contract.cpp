@@ -10,6 +10,7 @@
 #include "support/program_files.h"
 #include "support/scratch_folder.h"
 #include "ui/options.h"
+#include "ui/text/token/token_storage.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -262,6 +263,22 @@ TEST_F(SpellCheckerTest, CheckerHeldPastTheManagerStillChecksWithoutIgnoredWords
     SpellCheckerManager::destroy();
     EXPECT_FALSE(checker->check(u"zorp"));
     EXPECT_TRUE(checker->check(u"hello"));
+}
+
+// Text loaded without lexing is cut into pieces that are not words: it is
+// judged only once lexed.
+TEST_F(SpellCheckerTest, UnlexedTextIsCheckedOnceLexed)
+{
+    TokenStorage storage;
+    const ustring text = u"hello wrold\nquick fox\n";
+    storage.appendWithoutLexing(text.data(), text.data() + text.size());
+    storage.setSpellChecker(tiny());
+    EXPECT_EQ(storage.misspelledCount(), 0);
+    storage.validateUntil(storage.size());
+    SelectionSet words;
+    storage.misspelledWords(words);
+    ASSERT_EQ(words.size(), 1u);
+    EXPECT_EQ(storage.substr(words[0]), u"wrold");
 }
 
 TEST_F(SpellCheckerTest, WriteSessionQuotesEachWordInListOrder)

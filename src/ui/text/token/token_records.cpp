@@ -137,7 +137,9 @@ void trimWord(SelectionRegion& region, slate::usubstring& text)
 
 void TokenStorage::markSpelling(Token* token)
 {
-    if (!m_spellChecker || !m_spellingFilter.shouldCheckSpelling(token->scope)) {
+    // Unlexed text is cut without regard to words or scopes: it is judged
+    // once lexed.
+    if (!m_spellChecker || !token->state || !m_spellingFilter.shouldCheckSpelling(token->scope)) {
         token->spellingOk = 1;
         return;
     }

@@ -1,8 +1,11 @@
 // Saving a token storage: line endings, byte-order marks, the fall-back to
 // UTF-8, unpaired surrogates, and failed saves that must leave the original
 // file untouched.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -143,6 +146,45 @@ TEST_F(TokenWriting, AFailedSaveLeavesTheOriginalByteForByte)
             EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
     }
     ::chmod(locked.c_str(), 0755);
+}
+
+// The text goes to the temporary file as it is encoded; a write the system
+// refuses part way through (here at the process's file-size limit, after
+// several chunks went in) fails the save, leaves the original byte for byte
+// and removes the temporary file.
+TEST_F(TokenWriting, ASaveCutShortPartWayLeavesTheOriginalByteForByte)
+{
+    const std::string original = "original\r\n";
+    const std::string target = path("big.txt");
+    put(target, original);
+    TokenStorage storage;
+    ustring text;
+    for (int i = 0; i < 20000; ++i)
+        text += u"a line of text that makes the file grow\n";
+    storage.insert(0, text);
+    FileBufferSource source(toUstring(target), kEncodingUndefined);
+
+    rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+    rlimit limited = saved;
+    limited.rlim_cur = 300000;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
+    const bool written = storage.write(&source, kEncodingUtf8);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(read(target), original);
+    size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        ++entries;
+        EXPECT_EQ(entry.path().filename(), "big.txt");
+    }
+    EXPECT_EQ(entries, 1u);
+    // Without the limit the same save goes through.
+    EXPECT_TRUE(storage.write(&source, kEncodingUtf8));
+    EXPECT_EQ(read(target).size(), text.size() + 20000); // each break as CR LF
 }
 
 TEST_F(TokenWriting, OurOwnSaveIsNoChangeOnDisk)
