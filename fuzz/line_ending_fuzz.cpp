@@ -19,7 +19,7 @@ VANTREL_FUZZ_TARGET(line_ending)
         std::abort();
 
     ustring chunked;
-    NewlineState state = nsNormal;
+    NewlineState state = NewlineState::nsNormal;
     for (size_t at = 0; at < text.size(); at += chunk) {
         uchar* begin = &text[at];
         uchar* end = begin + std::min(chunk, text.size() - at);

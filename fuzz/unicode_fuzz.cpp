@@ -56,7 +56,8 @@ VANTREL_FUZZ_TARGET(unicode)
     const ConversionResult result = convertUtf16ToUtf8(&source, units.data() + units.size(), &target,
                                                        target + narrow.size(), false);
     // Only a high surrogate at the very end may be left.
-    if (result != conversionOk && !(result == sourceExhausted && source + 1 == units.data() + units.size()))
+    if (result != ConversionResult::conversionOk &&
+        !(result == ConversionResult::sourceExhausted && source + 1 == units.data() + units.size()))
         std::abort();
     const std::string strict = toUtf8(units);
     if (!strict.empty() && toUstring(strict) != units)

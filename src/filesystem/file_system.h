@@ -13,12 +13,12 @@
 
 namespace slate {
 
-// Change flags; exactly one is set in a FileChange.
-enum : int32_t {
-    FileChangeModified = 1, // written
-    FileChangeAdded = 2,    // created, or given this name by a move
-    FileChangeRemoved = 4,  // deleted, or moved away from this name
-};
+// Change flags; exactly one is set in a FileChange. A watch's mask ORs them
+// together. Integer constants rather than an enumeration: changes store them
+// and watch callbacks, plug-ins included, receive them as int32_t.
+constexpr int32_t FileChangeModified = 1; // written
+constexpr int32_t FileChangeAdded = 2;    // created, or given this name by a move
+constexpr int32_t FileChangeRemoved = 4;  // deleted, or moved away from this name
 
 struct FileChange {
     ustring path; // relative to the file system's root, "/" separators

@@ -123,7 +123,7 @@ bool writeLines(const ustring& path, const std::vector<ustring>& lines)
         nativePath = path;
     std::string bytes;
     for (const ustring& line : lines) {
-        bytes += toUtf8(line);
+        bytes += toUtf8Replacing(line); // a stray surrogate must not empty the line
         bytes += '\n';
     }
     return writeFileAtomically(nativePath, bytes);

@@ -95,7 +95,8 @@ void splitLines(const ustring& text, std::vector<ustring>& lines);
 bool readLines(const ustring& path, std::vector<ustring>& lines);
 
 // Writes a line file: each line in UTF-8 followed by LF, replacing the file
-// atomically (writeFileAtomically). `path` is virtual when the file manager
+// atomically (writeFileAtomically); an unpaired surrogate is written as
+// U+FFFD (toUtf8Replacing). `path` is virtual when the file manager
 // can name it natively, else taken as a native path. False when it cannot be
 // written.
 bool writeLines(const ustring& path, const std::vector<ustring>& lines);

@@ -278,7 +278,7 @@ bool BindingMap::resolve(const KeyStroke& stroke, std::vector<InputAction>& acti
         if (command.empty())
             return;
         InputAction action;
-        action.kind = InputAction::kCommand;
+        action.kind = InputAction::Kind::Command;
         action.command = std::move(command);
         actions.push_back(std::move(action));
     };
@@ -315,7 +315,7 @@ bool BindingMap::resolve(const KeyStroke& stroke, std::vector<InputAction>& acti
         if (!first.character)
             continue;
         InputAction action;
-        action.kind = InputAction::kTypedCharacter;
+        action.kind = InputAction::Kind::TypedCharacter;
         action.event.character = first.character;
         actions.push_back(std::move(action));
         if (m_pending.empty())

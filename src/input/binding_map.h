@@ -47,13 +47,13 @@ struct KeyBinding {
     std::vector<ContextCondition> contexts; // in the order read
 };
 
-// What a key or character resolved to: a typed character (kind 0, the
-// character in `event`) or a command line to run (kind 1).
+// What a key or character resolved to: a typed character (the character in
+// `event`) or a command line to run.
 struct InputAction {
-    enum : int { kTypedCharacter = 0, kCommand = 1 };
-    int kind = kTypedCharacter;
+    enum class Kind { TypedCharacter = 0, Command = 1 };
+    Kind kind = Kind::TypedCharacter;
     ustring command;
-    CharacterEvent event; // all zero but its character; kind 0 only
+    CharacterEvent event; // all zero but its character; TypedCharacter only
 };
 
 // One element of a key sequence that holds a regular expression: a plain

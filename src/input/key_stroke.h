@@ -16,12 +16,12 @@
 // One more than the largest key code.
 constexpr int kKeyCodeCount = 512;
 
-// Modifier bits of a stroke.
-enum : uint16_t {
-    kModifierAlt = 1,
-    kModifierCtrl = 2,
-    kModifierShift = 4,
-};
+// Modifier bits of a stroke: constants of KeyStroke::modifiers' own type
+// rather than an enumeration, because strokes keep them in that 16-bit field
+// and are compared and ordered by its integer value.
+constexpr uint16_t kModifierAlt = 1;
+constexpr uint16_t kModifierCtrl = 2;
+constexpr uint16_t kModifierShift = 4;
 
 // Either a key stroke (key code, modifiers, character 0) or a character
 // stroke (key 0, modifiers 0, a non-zero UTF-16 unit). Ordered by key, then

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 
 #include "ui/ustring.h"
 
@@ -49,6 +50,15 @@ public:
     // Bytes handed out since construction or the last `clear` (alignment
     // padding and abandoned block tails excluded).
     size_t totalBytes() const { return m_totalBytes; }
+    // Exchanges every block, the position and the settings with `other`.
+    void swap(ArenaAllocator& other) noexcept
+    {
+        std::swap(m_head, other.m_head);
+        std::swap(m_position, other.m_position);
+        std::swap(m_end, other.m_end);
+        std::swap(m_blockSize, other.m_blockSize);
+        std::swap(m_totalBytes, other.m_totalBytes);
+    }
 
 private:
     // Each block is one allocation: a link to the previous block, padded so

@@ -1,5 +1,6 @@
 #include "ui/input_region.h"
 
+#include "ui/base_window.h"
 #include "ui/log.h"
 
 InputRegion::InputRegion(BaseWindow* window, const RegionId& id, const interval2& rect)
@@ -23,15 +24,17 @@ InputRegion::~InputRegion()
     delete m_firstChild;
 }
 
+Window* InputRegion::window() const { return m_window->m_window; }
+
 bool InputRegion::onInputEvent(const KeyEvent&) { return false; }
 bool InputRegion::onMotion(const MotionEvent&) { return false; }
 bool InputRegion::onCharacter(const CharacterEvent&) { return false; }
 bool InputRegion::onDropFile(float, float, const uchar*) { return false; }
 bool InputRegion::onContextMenuKey() { return false; }
 
-bool InputRegion::cursor(const InputState&, int& kind)
+bool InputRegion::cursor(const InputState&, CursorKind& kind)
 {
-    kind = kCursorArrow;
+    kind = CursorKind::Arrow;
     return true;
 }
 

@@ -16,6 +16,7 @@
 
 class BaseWindow;
 class CommandRunner;
+class Window;
 
 // Identity of a region across frames: usually `scope` is the address of the
 // object that owns a group of regions, `object` the address of what the
@@ -56,12 +57,12 @@ inline bool operator<(const RegionId& a, const RegionId& b)
 }
 
 // Cursor shapes a region may ask for.
-enum CursorKind : int {
-    kCursorArrow = 0,
-    kCursorText = 1,
-    kCursorResizeVertical = 2,   // north-south arrows
-    kCursorResizeHorizontal = 3, // west-east arrows
-    kCursorMove = 4,
+enum class CursorKind : int32_t {
+    Arrow = 0,
+    Text = 1,
+    ResizeVertical = 2,   // north-south arrows
+    ResizeHorizontal = 3, // west-east arrows
+    Move = 4,
 };
 
 // One region of one frame. Create it with `new` and hand it at once to the
@@ -85,9 +86,9 @@ public:
     // `path` is NUL-terminated.
     virtual bool onDropFile(float x, float y, const uchar* path);
     virtual bool onContextMenuKey();
-    // Sets `kind` (a CursorKind; other values show the arrow) and returns
-    // true when this region decides the cursor. The default decides the arrow.
-    virtual bool cursor(const InputState& state, int& kind);
+    // Sets `kind` and returns true when this region decides the cursor. The
+    // default decides the arrow.
+    virtual bool cursor(const InputState& state, CursorKind& kind);
     virtual bool acceptsFocus();
     virtual void onFocus();
     // True when Tab should reach this region instead of moving the focus.
@@ -109,6 +110,9 @@ public:
     void addChild(InputRegion* child);
 
     BaseWindow* baseWindow() const { return m_window; }
+    // The platform window of the frame's window; null before the window
+    // manager has created it.
+    Window* window() const;
     const RegionId& id() const { return m_id; }
     const interval2& rect() const { return m_rect; }
     const interval2& bounds() const { return m_bounds; }

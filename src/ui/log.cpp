@@ -30,6 +30,10 @@ std::vector<DebugListener*>& listeners()
     return s_listeners;
 }
 
+// And at the latest by this file's static initialisation, so that the list
+// exists, empty, when the entry point starts.
+const bool s_listenersBuilt = (listeners(), true);
+
 // Default-constructed (no thread) until the first delivery claims it.
 std::atomic<std::thread::id> s_deliveryThread{};
 

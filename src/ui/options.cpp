@@ -40,17 +40,7 @@ bool isCSpace(uchar unit)
 // form, and a save of anything else would write nothing at all.
 bool isValidUtf16(const ustring& text)
 {
-    for (size_t i = 0; i < text.size(); ++i) {
-        uchar unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
-            if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF)
-                return false;
-            ++i;
-        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            return false;
-        }
-    }
-    return true;
+    return findUnpairedSurrogate(text.data(), text.data() + text.size()) == text.data() + text.size();
 }
 
 // As atof reads in the C locale, including the "inf" and "nan" that "%f"

@@ -2,9 +2,11 @@
 // ticks with the measured cost of one counter read taken off, so that timing a
 // very short operation does not report mostly the cost of timing it. The read
 // cost and the counter frequency are process-wide and taken once, the cost
-// first (it is counted in ticks and needs no frequency). They are taken at the
-// first use rather than by a static initialiser so that the Win32 platform is
-// never reached before the program has started.
+// first (it is counted in ticks and needs no frequency), by static
+// initialisation or by the first timer built before it. Both read the
+// counter through the default platform, which is usable before `main` in
+// the Win32 build too; a test that later installs a platform of its own
+// does not change them.
 #include "ui/performance_timer.h"
 
 #include "ui/platform.h"
@@ -28,6 +30,10 @@ const TimerConstants& timerConstants()
     }();
     return s_constants;
 }
+
+// Taken by static initialisation, before the entry point; a static
+// initialiser elsewhere that times something first takes them earlier.
+const bool s_timerConstantsTaken = (timerConstants(), true);
 
 } // namespace
 

@@ -9,11 +9,11 @@
 
 #include "ui/ustring.h"
 
-enum ConversionResult {
-    conversionOk = 0,
-    sourceExhausted = 1, // the input ends inside a character, well-formed so far
-    targetExhausted = 2, // no room for the next character
-    sourceIllegal = 3,
+enum class ConversionResult {
+    conversionOk,
+    sourceExhausted, // the input ends inside a character, well-formed so far
+    targetExhausted, // no room for the next character
+    sourceIllegal,
 };
 
 // What decodeUtf8Sequence found.
@@ -51,12 +51,28 @@ ConversionResult convertUtf8ToUtf16(const unsigned char** sourceStart, const uns
 // UTF-8 sequence.
 bool isLegalUtf8(const unsigned char* source, int length);
 
+// The first surrogate unit in [begin, end) that is not part of a high-low
+// pair, or `end` when the text is well-formed UTF-16 (only such text has a
+// UTF-8 or UTF-32 form).
+const uchar* findUnpairedSurrogate(const uchar* begin, const uchar* end);
+
 std::string utf16ToUtf8(const uchar* begin, const uchar* end);
 ustring utf8ToUtf16(const char* begin, const char* end);
 
 std::string toUtf8(const ustring& text);
 std::string toUtf8(const uchar* nulTerminated);
 std::string toUtf8(const slate::usubstring& text);
+// For text that must reach a file whatever it holds (line files, XML
+// settings): like toUtf8, except that each unpaired surrogate becomes U+FFFD
+// instead of the whole result becoming empty. U+FFFD rather than the
+// surrogate's own three bytes, because those are not well-formed UTF-8: the
+// program's readers and TinyXML would then refuse the whole file, where
+// U+FFFD costs only the one unit that had no character to begin with.
+std::string toUtf8Replacing(const slate::usubstring& text);
+inline std::string toUtf8Replacing(const ustring& text)
+{
+    return toUtf8Replacing(slate::usubstring(text.data(), text.data() + text.size()));
+}
 ustring toUstring(const char* nulTerminated);
 ustring toUstring(const std::string& text);
 ustring toUstring(const slate::substring& text);

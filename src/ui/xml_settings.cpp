@@ -264,14 +264,14 @@ bool parseXmlDocument(TiXmlDocument& document, const char* text, size_t length, 
 
 void addXmlTextElement(TiXmlNode* node, const char* name, const ustring& value)
 {
-    std::string text = toUtf8(value);
+    std::string text = toUtf8Replacing(value);
     const bool cdata = text.find("]]>") == std::string::npos;
     appendElement(node, name, text, cdata);
 }
 
 void addXmlElement(TiXmlNode* node, const char* name, const ustring& value)
 {
-    appendElement(node, name, toUtf8(value), false);
+    appendElement(node, name, toUtf8Replacing(value), false);
 }
 
 void addXmlElement(TiXmlNode* node, const char* name, int value)

@@ -50,7 +50,8 @@ inline bool parseXmlDocument(TiXmlDocument& document, const std::string& text, b
 }
 
 // Writers. Each appends to `node` (never null) a new last child element named
-// `name` holding one text node.
+// `name` holding one text node. Text goes in as toUtf8Replacing makes it: an
+// unpaired surrogate becomes U+FFFD and the rest of the value is kept.
 
 // The value in UTF-8 as a CDATA section, or as ordinary escaped text when it
 // contains "]]>", which cannot appear inside one.

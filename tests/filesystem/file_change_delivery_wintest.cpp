@@ -6,6 +6,8 @@
 #include "filesystem/file_manager.h"
 #include "filesystem/win32_test_helpers.h"
 #include "filesystem/windows_file_system.h"
+#include "support/program_files.h"
+#include "support/scratch_folder.h"
 #include "ui/platform.h"
 #include "window_manager/main_loop.h"
 
@@ -43,8 +45,9 @@ void watchdogThread(void* parameter)
 
 TEST(FileChangeDelivery, MainLoopWindowDeliversChangesToWatches)
 {
-    ustring directory = win32_test::createTemporaryDirectory();
-    ASSERT_FALSE(directory.empty());
+    const test_support::ScratchFolder folder("vantrel-windelivery");
+    const ustring directory = test_support::programPath(folder.path().string()) + u'\\';
+    ASSERT_NE(u"\\", directory);
     ASSERT_TRUE(createMainLoopWindow());
     EXPECT_EQ(mainLoopWindow(), slate::fileChangeWindow());
 
@@ -74,7 +77,6 @@ TEST(FileChangeDelivery, MainLoopWindowDeliversChangesToWatches)
     slate::FileManager::destroy();
     destroyMainLoopWindow();
     EXPECT_EQ(nullptr, slate::fileChangeWindow());
-    win32_test::removeDirectoryTree(directory);
 }
 
 } // namespace

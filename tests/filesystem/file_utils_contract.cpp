@@ -79,6 +79,33 @@ TEST_F(FileUtilsContract, WriteLinesEndsEveryLineWithLineFeed)
     EXPECT_EQ("insert_snippet a\ncaf\xc3\xa9\n", m_folder.read("macro.txt"));
 }
 
+// A recorded line holding a stray surrogate is kept, the surrogate as U+FFFD,
+// and the file still reads back.
+TEST_F(FileUtilsContract, WriteLinesKeepsTextAroundAnUnpairedSurrogate)
+{
+    auto* manager = new slate::FileManagerImpl;
+    manager->mount(u"Packages", test_support::createFileSystem(m_folder.path()));
+    slate::FileManager::setInstance(manager);
+    const ustring line = ustring(u"insert ") + uchar(0xD800) + u"x";
+    ASSERT_TRUE(writeLines(u"Packages/s.macro", {line, u"next"}));
+    EXPECT_EQ("insert \xEF\xBF\xBDx\nnext\n", m_folder.read("s.macro"));
+    std::vector<ustring> lines;
+    ASSERT_TRUE(readLines(u"Packages/s.macro", lines));
+    EXPECT_EQ((std::vector<ustring>{u"insert \uFFFDx", u"next"}), lines);
+}
+
+// A line file that cannot be written (its folder is missing, or the target
+// is a folder) is reported, and an existing file stays as it was.
+TEST_F(FileUtilsContract, WriteLinesThatFailsReportsAndKeepsTheOriginal)
+{
+    m_folder.makeFolder("folder");
+    m_folder.write("folder/inside.txt", "original\n");
+    EXPECT_FALSE(writeLines(path("missing/lines.txt"), {u"new"}));
+    EXPECT_FALSE(writeLines(path("folder"), {u"new"}));
+    EXPECT_EQ("original\n", m_folder.read("folder/inside.txt"));
+    EXPECT_EQ((std::vector<ustring>{u"folder" + ustring(1, kPathSeparator)}), entries());
+}
+
 TEST_F(FileUtilsContract, LineFilesGoThroughTheFileManager)
 {
     auto* manager = new slate::FileManagerImpl;

@@ -26,15 +26,10 @@ bool pumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 // Sleeps without pumping.
 void sleepMs(uint32_t milliseconds);
 
-// A new empty directory under the system's temporary folder, ending in a
-// backslash; empty on failure.
-ustring createTemporaryDirectory();
-// Deletes the directory and everything in it (read-only files included).
+// Deletes the directory and everything in it (read-only files included)
+// through the system, as a user's tools would.
 void removeDirectoryTree(const ustring& directory);
 bool createDirectory(const ustring& path);
-// The Unix name Wine gives a Windows path, without a final "/"; empty when
-// it has none.
-ustring unixPath(const ustring& path);
 
 // Creates (or truncates) a file holding `bytes`.
 bool writeFile(const ustring& path, const std::string& bytes);

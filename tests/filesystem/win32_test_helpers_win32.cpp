@@ -5,10 +5,6 @@
 #include "filesystem/native_file.h"
 #include "filesystem/win32_test_helpers.h"
 #include "filesystem/windows_file_system.h"
-#include "ui/unicode.h"
-
-// Exported by Wine's kernel32: the Unix name behind a Windows path.
-extern "C" char* CDECL wine_get_unix_file_name(LPCWSTR dosName);
 
 namespace win32_test {
 
@@ -83,23 +79,6 @@ void sleepMs(uint32_t milliseconds)
     Sleep(milliseconds);
 }
 
-ustring createTemporaryDirectory()
-{
-    WCHAR base[MAX_PATH];
-    DWORD length = GetTempPathW(MAX_PATH, base);
-    if (length == 0 || length >= MAX_PATH)
-        return ustring();
-    static unsigned s_counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        WCHAR name[64];
-        wsprintfW(name, u"vantrel-fs-%u-%u-%u", GetCurrentProcessId(), GetTickCount(), s_counter++);
-        ustring path = ustring(reinterpret_cast<const uchar*>(base)) + reinterpret_cast<const uchar*>(name);
-        if (CreateDirectoryW(wide(path), nullptr))
-            return path + u'\\';
-    }
-    return ustring();
-}
-
 void removeDirectoryTree(const ustring& directory)
 {
     if (directory.empty())
@@ -131,18 +110,6 @@ void removeDirectoryTree(const ustring& directory)
 bool createDirectory(const ustring& path)
 {
     return CreateDirectoryW(wide(path), nullptr) != FALSE;
-}
-
-ustring unixPath(const ustring& path)
-{
-    char* name = wine_get_unix_file_name(wide(path));
-    if (!name)
-        return ustring();
-    ustring result = toUstring(name);
-    HeapFree(GetProcessHeap(), 0, name);
-    while (result.size() > 1 && result.back() == u'/')
-        result.pop_back();
-    return result;
 }
 
 namespace {

@@ -14,6 +14,8 @@
 
 #include "filesystem/file_manager.h"
 #include "filesystem/win32_test_helpers.h"
+#include "support/program_files.h"
+#include "support/scratch_folder.h"
 #include "ui/platform.h"
 #include "ui/unicode.h"
 
@@ -49,8 +51,9 @@ protected:
     {
         slate::WindowsFileSystem::setWatchMode(slate::WindowsFileSystem::WatchMode::Automatic);
         s_seen.clear();
-        m_directory = win32_test::createTemporaryDirectory();
+        m_directory = test_support::programPath(m_folder.path().string());
         ASSERT_FALSE(m_directory.empty());
+        m_directory += u'\\';
         m_window = win32_test::createFileChangeWindow();
         ASSERT_TRUE(m_window);
     }
@@ -60,7 +63,6 @@ protected:
         if (slate::FileManager::alive())
             slate::FileManager::destroy();
         win32_test::destroyFileChangeWindow(m_window);
-        win32_test::removeDirectoryTree(m_directory);
         slate::WindowsFileSystem::setWatchMode(slate::WindowsFileSystem::WatchMode::Automatic);
     }
 
@@ -119,7 +121,8 @@ protected:
         return changes;
     }
 
-    ustring m_directory; // ends in a backslash
+    const test_support::ScratchFolder m_folder{"vantrel-winfs"};
+    ustring m_directory; // m_folder's Windows path, ending in a backslash
     platform::WindowHandle m_window = nullptr;
     slate::WindowsFileSystem* m_system = nullptr; // owned by the file manager
 };
@@ -348,7 +351,7 @@ TEST_F(WindowsFileSystemTest, CreateRefusesMissingDirectoryAndEndsRootWithBacksl
     EXPECT_EQ(nullptr, slate::WindowsFileSystem::create(m_directory + u"file"));
 
     // A Unix name is not relative: the system opens it as it is.
-    ustring unixName = win32_test::unixPath(m_directory);
+    const ustring unixName = toUstring(m_folder.path().string());
     ASSERT_EQ(u'/', unixName[0]);
     std::unique_ptr<slate::WindowsFileSystem> unixRoot(slate::WindowsFileSystem::create(unixName));
     ASSERT_TRUE(unixRoot);

@@ -44,7 +44,7 @@ std::vector<std::string> describe(const std::vector<InputAction>& actions)
 {
     std::vector<std::string> out;
     for (const InputAction& action : actions) {
-        if (action.kind == InputAction::kCommand)
+        if (action.kind == InputAction::Kind::Command)
             out.push_back("cmd:" + toUtf8(action.command));
         else
             out.push_back("chr:" + toUtf8(ustring(1, static_cast<uchar>(action.event.character))));

@@ -58,7 +58,7 @@ protected:
         map().clearPending();
         std::string result;
         for (const InputAction& action : actions) {
-            if (action.kind == InputAction::kCommand)
+            if (action.kind == InputAction::Kind::Command)
                 result += (result.empty() ? "" : "|") + toUtf8(action.command);
         }
         return result;

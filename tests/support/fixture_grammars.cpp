@@ -12,15 +12,23 @@ namespace fs = std::filesystem;
 
 namespace test_support {
 
-std::vector<fs::path> fixtureGrammarFiles()
+namespace {
+
+std::vector<fs::path> dataFiles(const char* folder, const char* extension)
 {
     std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(dataPath("grammars")))
-        if (entry.path().extension() == ".tmLanguage")
+    for (const auto& entry : fs::directory_iterator(dataPath(folder)))
+        if (entry.path().extension() == extension)
             files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
 }
+
+} // namespace
+
+std::vector<fs::path> fixtureGrammarFiles() { return dataFiles("grammars", ".tmLanguage"); }
+
+std::vector<fs::path> fixtureThemeFiles() { return dataFiles("themes", ".tmTheme"); }
 
 GrammarFolder::GrammarFolder() : m_folder("vantrel-grammars")
 {

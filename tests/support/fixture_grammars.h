@@ -1,5 +1,5 @@
-// The checked-in grammars (tests/data/grammars), the one way tests and
-// benchmarks load them.
+// The checked-in grammars (tests/data/grammars) and colour schemes
+// (tests/data/themes), the one way tests and benchmarks find and load them.
 #pragma once
 
 #include <filesystem>
@@ -15,6 +15,8 @@ namespace test_support {
 
 // The paths of the checked-in grammar files, sorted.
 std::vector<std::filesystem::path> fixtureGrammarFiles();
+// The paths of the checked-in colour schemes, sorted.
+std::vector<std::filesystem::path> fixtureThemeFiles();
 
 // A copy of the checked-in grammars in a scratch folder, so that the
 // property-list caches a loader writes never land in the source tree, with

@@ -115,9 +115,9 @@ TEST(InputRegion, DeletingTheRootDeletesTheFrame)
 TEST(InputRegion, BaseDefaults)
 {
     InputRegion region(fakeWindow(), RegionId(), interval2(0, 0, 1, 1));
-    int kind = 7;
+    CursorKind kind = CursorKind::Move;
     EXPECT_TRUE(region.cursor(InputState(), kind));
-    EXPECT_EQ(kind, kCursorArrow);
+    EXPECT_EQ(kind, CursorKind::Arrow);
     bool result = true;
     EXPECT_FALSE(region.checkContext(u"a", u"b", result));
     EXPECT_EQ(region.commandRunner(), nullptr);

@@ -13,6 +13,8 @@
 #include "filesystem/file_utils.h"
 #include "filesystem/win32_test_helpers.h"
 #include "filesystem/windows_file_system.h"
+#include "support/program_files.h"
+#include "support/scratch_folder.h"
 #include "ui/options_manager.h"
 
 using slate::SP;
@@ -25,8 +27,9 @@ class Win32OptionsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_directory = win32_test::createTemporaryDirectory();
+        m_directory = test_support::programPath(m_folder.path().string());
         ASSERT_FALSE(m_directory.empty());
+        m_directory += u'\\';
         ASSERT_TRUE(win32_test::createDirectory(m_directory + u"Options"));
         ASSERT_TRUE(win32_test::createDirectory(m_directory + u"Packages"));
         ASSERT_TRUE(win32_test::createDirectory(m_directory + u"Packages\\Default"));
@@ -41,7 +44,6 @@ protected:
         if (slate::FileManager::alive())
             slate::FileManager::destroy();
         win32_test::destroyFileChangeWindow(m_window);
-        win32_test::removeDirectoryTree(m_directory);
     }
 
     // Mounts "Options" at "UserOptions/" and "Packages" at "Packages/", as
@@ -68,7 +70,8 @@ protected:
         return names;
     }
 
-    ustring m_directory; // ends in a backslash
+    const test_support::ScratchFolder m_folder{"vantrel-winoptions"};
+    ustring m_directory; // m_folder's Windows path, ending in a backslash
     platform::WindowHandle m_window = nullptr;
 };
 

@@ -44,7 +44,7 @@ TEST(Unicode, StrictUtf8RejectsMalformedSequences)
         auto* source = reinterpret_cast<const unsigned char*>(c.input.data());
         const ConversionResult result = convertUtf8ToUtf16(
             &source, source + c.input.size(), &targetCursor, target + 8, false);
-        EXPECT_NE(result, conversionOk);
+        EXPECT_NE(result, ConversionResult::conversionOk);
     }
 }
 
@@ -64,6 +64,39 @@ TEST(Unicode, StrictUtf16RejectsLoneSurrogates)
     EXPECT_EQ(toUtf8(u"\U00010437"), bytes({0xF0, 0x90, 0x90, 0xB7}));
 }
 
+TEST(Unicode, FindsTheFirstUnpairedSurrogate)
+{
+    struct Case {
+        ustring text;
+        size_t expected; // offset, or the length when well-formed
+    };
+    const uchar high = 0xD801, low = 0xDC37;
+    const Case cases[] = {
+        {u"", 0},
+        {u"abc", 3},
+        {ustring(u"a") + high + low + u"b", 4},
+        {ustring(u"ab") + high, 2},
+        {ustring(1, low) + u"a", 0},
+        {ustring(u"a") + high + u"b" + high + low, 1},
+        {ustring(u"a") + high + low + low, 3},
+        {ustring(1, high) + high + low, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const uchar* begin = c.text.data();
+        EXPECT_EQ(findUnpairedSurrogate(begin, begin + c.text.size()) - begin, static_cast<ptrdiff_t>(c.expected));
+    }
+}
+
+TEST(Unicode, ReplacingConversionTurnsOnlyUnpairedSurrogatesIntoReplacementCharacters)
+{
+    const std::string replacement = bytes({0xEF, 0xBF, 0xBD});
+    EXPECT_EQ(toUtf8Replacing(ustring(u"ab") + uchar(0xD800)), "ab" + replacement);
+    EXPECT_EQ(toUtf8Replacing(ustring(u"a") + uchar(0xDC00) + uchar(0xD800) + uchar(0xDC00)),
+              "a" + replacement + bytes({0xF0, 0x90, 0x80, 0x80}));
+    EXPECT_EQ(toUtf8Replacing(ustring(u"caf\u00e9")), "caf\xC3\xA9");
+}
+
 TEST(Unicode, LenientUtf16KeepsLoneSurrogateAsThreeBytes)
 {
     const ustring source = ustring(u"a") + uchar(0xDC00) + uchar(0xD801) + u"b";
@@ -72,7 +105,7 @@ TEST(Unicode, LenientUtf16KeepsLoneSurrogateAsThreeBytes)
     unsigned char* targetCursor = target;
     EXPECT_EQ(convertUtf16ToUtf8(&sourceCursor, source.data() + source.size(), &targetCursor,
                                  target + sizeof target, false),
-              conversionOk);
+              ConversionResult::conversionOk);
     EXPECT_EQ(std::string(target, targetCursor),
               bytes({'a', 0xED, 0xB0, 0x80, 0xED, 0xA0, 0x81, 'b'}));
 
@@ -83,7 +116,7 @@ TEST(Unicode, LenientUtf16KeepsLoneSurrogateAsThreeBytes)
     targetCursor = target;
     EXPECT_EQ(convertUtf16ToUtf8(&sourceCursor, cut.data() + cut.size(), &targetCursor,
                                  target + sizeof target, false),
-              sourceExhausted);
+              ConversionResult::sourceExhausted);
     EXPECT_EQ(sourceCursor, cut.data() + 1);
     EXPECT_EQ(targetCursor, target + 1);
 }
@@ -95,7 +128,7 @@ TEST(Unicode, TargetShortOfPairStopsOnLeadByte)
     auto* sourceCursor = reinterpret_cast<const unsigned char*>(source.data());
     uchar* targetCursor = target;
     EXPECT_EQ(convertUtf8ToUtf16(&sourceCursor, sourceCursor + source.size(), &targetCursor, target + 2, true),
-              targetExhausted);
+              ConversionResult::targetExhausted);
     EXPECT_EQ(reinterpret_cast<const char*>(sourceCursor), source.data() + 1);
     EXPECT_EQ(targetCursor, target + 1);
     EXPECT_EQ(target[0], u'x');
@@ -106,7 +139,7 @@ TEST(Unicode, TargetShortOfPairStopsOnLeadByte)
     const uchar* wideCursor = wide.data();
     unsigned char* narrowCursor = narrow;
     EXPECT_EQ(convertUtf16ToUtf8(&wideCursor, wide.data() + wide.size(), &narrowCursor, narrow + 3, true),
-              targetExhausted);
+              ConversionResult::targetExhausted);
     EXPECT_EQ(wideCursor, wide.data());
     EXPECT_EQ(narrowCursor, narrow);
 }
@@ -119,9 +152,9 @@ TEST(Unicode, SourceCursorStaysOnIllegalOrTruncatedLead)
         size_t consumed;
     };
     const Case cases[] = {
-        {bytes({'a', 'b', 0xE2, 0x82}), sourceExhausted, 2},
-        {bytes({'a', 0xC0, 0x80, 'b'}), sourceIllegal, 1},
-        {bytes({'a', 'b'}), conversionOk, 2},
+        {bytes({'a', 'b', 0xE2, 0x82}), ConversionResult::sourceExhausted, 2},
+        {bytes({'a', 0xC0, 0x80, 'b'}), ConversionResult::sourceIllegal, 1},
+        {bytes({'a', 'b'}), ConversionResult::conversionOk, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.consumed);

@@ -79,6 +79,23 @@ TEST(XmlSettings, TextValuesReadBackUnchanged)
     }
 }
 
+// A value with a stray surrogate (text cut in the middle of a pair, or from
+// a plug-in) keeps the rest of its text, the surrogate read back as U+FFFD.
+TEST(XmlSettings, UnpairedSurrogatesKeepTheRestOfTheText)
+{
+    const ustring value = ustring(u"before ") + uchar(0xD83D) + u" after " + uchar(0xDE00);
+    const ustring expected = u"before � after �";
+    TiXmlDocument reparsed;
+    writeAndReparse(
+        [&](TiXmlNode* root) {
+            addXmlTextElement(root, "text", value);
+            addXmlElement(root, "escaped", value);
+        },
+        reparsed);
+    EXPECT_EQ(expected, xmlElementText(reparsed.RootElement(), "text"));
+    EXPECT_EQ(expected, xmlElementText(reparsed.RootElement(), "escaped"));
+}
+
 TEST(XmlSettings, NumbersReadBack)
 {
     TiXmlDocument reparsed;

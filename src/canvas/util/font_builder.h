@@ -22,14 +22,15 @@
 
 #include "ui/ustring.h"
 
-// Font style flags, as font specs and the theme combine them.
-enum FontStyleFlags {
-    kFontBold = 1,
-    kFontNoAntialias = 2,
-    kFontStandardAntialias = 4,
-    kFontClearTypeAntialias = 8,
-    kFontItalic = 16,
-};
+// Font style flags, as font specs and the theme combine them. Integer
+// constants rather than an enumeration: callers of Canvas::getFont pass the
+// flags as a plain integer (the theme's bold font asks for 1), the font cache
+// keys on that integer and recorded canvas calls print it.
+constexpr int32_t kFontBold = 1;
+constexpr int32_t kFontNoAntialias = 2;
+constexpr int32_t kFontStandardAntialias = 4;
+constexpr int32_t kFontClearTypeAntialias = 8;
+constexpr int32_t kFontItalic = 16;
 
 struct GlyphRect {
     float x0, y0, x1, y1;

@@ -27,6 +27,14 @@ const GammaTables& gammaTables()
     return tables;
 }
 
+namespace {
+
+// Built before the entry point, like the program's other tables; first use
+// builds them when an earlier static initialiser asks.
+const bool s_gammaTablesBuilt = (gammaTables(), true);
+
+} // namespace
+
 void downsampleChannel(const uint8_t* source, uint8_t* destination, int sourceWidth,
                        int sourceHeight, int sourcePitch, int destinationWidth,
                        int destinationHeight, int destinationPitch, int pixelStep)

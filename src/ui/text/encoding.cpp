@@ -94,8 +94,10 @@ const EncodingMap* filledEncodingMaps()
     return encodingMaps();
 }
 
-// The tables exist before `main` starts, as the rest of the program expects.
-const bool s_tablesReady = (encodingNames(), buildEncodingReverseMaps(), true);
+// The tables exist before `main` starts, as the rest of the program expects:
+// the maps are built empty, then the names, then the maps are filled. At exit
+// they go in the reverse order.
+const bool s_tablesReady = (encodingMaps(), encodingNames(), buildEncodingReverseMaps(), true);
 
 // Remembers the first lost byte of a call.
 void noteLoss(const unsigned char* at, const unsigned char*& firstLoss)
@@ -115,11 +117,11 @@ size_t decodeUtf8(const unsigned char*& input, const unsigned char* inputEnd, uc
         // out before the source.
         const ConversionResult result =
             convertUtf8ToUtf16(&input, inputEnd, &output, output + (inputEnd - input), false);
-        if (result == conversionOk)
+        if (result == ConversionResult::conversionOk)
             break;
         // A sequence cut short but well-formed so far may end in the next
         // chunk; anything else is invalid now.
-        if (result == sourceExhausted && !final)
+        if (result == ConversionResult::sourceExhausted && !final)
             break;
         // An invalid lead byte, or the last bytes of the file cut short: one
         // "?" for the byte, then carry on with the next one.
@@ -184,8 +186,8 @@ size_t decodeChunkImpl(FileEncoding& encoding, FileEncoding fallback, const unsi
         uchar* scratchOutput = output;
         const ConversionResult result =
             convertUtf8ToUtf16(&scratchInput, inputEnd, &scratchOutput, output + (inputEnd - input), false);
-        if (result == conversionOk ||
-            (result == sourceExhausted && !final)) {
+        if (result == ConversionResult::conversionOk ||
+            (result == ConversionResult::sourceExhausted && !final)) {
             encoding = kEncodingUtf8;
             input = scratchInput;
             output = scratchOutput;
@@ -425,7 +427,7 @@ size_t encodeChunk(FileEncoding encoding, const uchar*& source, const uchar* sou
     case kEncodingUtf8:
     case kEncodingUtf8WithBom: {
         const ConversionResult result = convertUtf16ToUtf8(&source, sourceEnd, &out, outEnd, false);
-        if (result == sourceExhausted && final && outEnd - out >= 3) {
+        if (result == ConversionResult::sourceExhausted && final && outEnd - out >= 3) {
             // The lone high surrogate that ends the text, as its own sequence.
             const uchar unit = *source++;
             *out++ = static_cast<unsigned char>(0xE0 | (unit >> 12));

@@ -67,36 +67,37 @@ LineEnding detectLineEnding(const slate::usubstring& text)
 
 slate::usubstring normaliseNewlines(uchar* begin, uchar* end, NewlineState& state)
 {
-    VASSERT(state == nsNormal || state == nsSeenR || state == nsSeenN);
+    VASSERT(state == NewlineState::nsNormal || state == NewlineState::nsSeenR ||
+            state == NewlineState::nsSeenN);
     uchar* out = begin;
     for (const uchar* in = begin; in < end; ++in) {
         const uchar unit = *in;
         switch (state) {
-        case nsSeenR:
+        case NewlineState::nsSeenR:
             if (unit == kCr) {
                 *out++ = kLf;
             } else {
                 if (unit != kLf) // the LF of CR LF is dropped
                     *out++ = unit;
-                state = nsNormal;
+                state = NewlineState::nsNormal;
             }
             break;
-        case nsSeenN:
+        case NewlineState::nsSeenN:
             if (unit == kLf) {
                 *out++ = kLf;
             } else {
                 if (unit != kCr) // the CR of LF CR is dropped
                     *out++ = unit;
-                state = nsNormal;
+                state = NewlineState::nsNormal;
             }
             break;
         default:
             if (unit == kCr) {
                 *out++ = kLf;
-                state = nsSeenR;
+                state = NewlineState::nsSeenR;
             } else {
                 *out++ = unit;
-                state = unit == kLf ? nsSeenN : nsNormal;
+                state = unit == kLf ? NewlineState::nsSeenN : NewlineState::nsNormal;
             }
             break;
         }
@@ -106,7 +107,7 @@ slate::usubstring normaliseNewlines(uchar* begin, uchar* end, NewlineState& stat
 
 void normaliseNewlinesInString(ustring& text)
 {
-    NewlineState state = nsNormal;
+    NewlineState state = NewlineState::nsNormal;
     const slate::usubstring result = normaliseNewlines(&text[0], &text[0] + text.size(), state);
     text.resize(result.length());
 }

@@ -25,11 +25,11 @@ LineEnding detectLineEnding(const uchar* begin, const uchar* end);
 LineEnding detectLineEnding(const slate::usubstring& text);
 
 // Where the stream normaliser stands between two chunks of one text. The
-// caller owns it, one per text, and starts it at nsNormal.
-enum NewlineState : int {
-    nsNormal = 0, // the last unit was not part of a line break
-    nsSeenR = 1,  // the last unit was a CR, already turned into LF
-    nsSeenN = 2,  // the last unit was an LF, kept
+// caller owns it, one per text, and starts it at NewlineState::nsNormal.
+enum class NewlineState {
+    nsNormal, // the last unit was not part of a line break
+    nsSeenR,  // the last unit was a CR, already turned into LF
+    nsSeenN,  // the last unit was an LF, kept
 };
 
 // Rewrites the range in place so that every CR LF, LF CR, lone CR and lone LF

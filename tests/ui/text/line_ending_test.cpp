@@ -26,7 +26,7 @@ std::string visible(const ustring& text)
 // Normalises `text` as a stream cut into pieces at the given offsets.
 ustring normaliseInPieces(ustring text, std::initializer_list<size_t> cuts)
 {
-    NewlineState state = nsNormal;
+    NewlineState state = NewlineState::nsNormal;
     ustring result;
     size_t start = 0;
     std::vector<size_t> ends(cuts);
@@ -109,14 +109,14 @@ TEST(LineEnding, PairSplitAcrossChunksGivesOneBreak)
     // The state survives an empty chunk.
     EXPECT_EQ(normaliseInPieces(u"a\r\nb", {2, 2}), u"a\nb");
 
-    NewlineState state = nsNormal;
+    NewlineState state = NewlineState::nsNormal;
     ustring first = u"x\r";
     normaliseNewlines(&first[0], &first[0] + first.size(), state);
-    EXPECT_EQ(state, nsSeenR);
+    EXPECT_EQ(state, NewlineState::nsSeenR);
     ustring second = u"\n";
     const slate::usubstring rest = normaliseNewlines(&second[0], &second[0] + second.size(), state);
     EXPECT_TRUE(rest.empty());
-    EXPECT_EQ(state, nsNormal);
+    EXPECT_EQ(state, NewlineState::nsNormal);
 }
 
 TEST(LineEnding, NamesAndTexts)

@@ -242,10 +242,18 @@ public:
             return false;
         }
         const EngineText text(converted, textStart);
-        const int result = onig_search(static_cast<OnigRegex>(regex.engineRegex()),
-                                       text.at(textStart), text.at(textEnd), text.at(start),
-                                       text.at(rangeEnd), engineRegion,
-                                       searchOptions(start, rangeEnd, textEnd, region, allowEmpty));
+        const OnigRegex engineRegex = static_cast<OnigRegex>(regex.engineRegex());
+        const OnigOptionType options = searchOptions(start, rangeEnd, textEnd, region, allowEmpty);
+        // An empty range means a match at `start` only. The engine's search
+        // misses such matches when it skips ahead by a literal it requires
+        // (it finds no "if" in "x if" from 2 to 2), so it is asked to match
+        // there instead.
+        const int result =
+            start == rangeEnd
+                ? onig_match(engineRegex, text.at(textStart), text.at(textEnd), text.at(start),
+                             engineRegion, options)
+                : onig_search(engineRegex, text.at(textStart), text.at(textEnd), text.at(start),
+                              text.at(rangeEnd), engineRegion, options);
         if (result >= 0) {
             region.setResult(textStart, engineRegion->num_regs, engineRegion->beg,
                              engineRegion->end);

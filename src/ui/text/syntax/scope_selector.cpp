@@ -19,12 +19,15 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <vector>
 
 #include "ui/log.h"
 #include "ui/statistics.h"
 #include "ui/text/lexer/pattern_syntax.h"
+#include "ui/text/parse_exception.h"
 #include "ui/text/util/regex_utils.h"
+#include "ui/unicode.h"
 
 struct CompiledSelector::Compiled {
     // An alternative followed by exclusions.
@@ -53,10 +56,16 @@ using Path = std::vector<ustring>;
 // Paths that may stand in the same place, as "(string | comment)".
 using Part = std::vector<Path>;
 
+// The names are escaped and the text is well-formed, so the library refuses
+// an expression only for its size.
 WideRegex compile(const ustring& pattern)
 {
-    return boost::make_u32regex(pattern.begin(), pattern.end(),
-                                boost::regex_constants::perl | boost::regex_constants::nosubs);
+    try {
+        return boost::make_u32regex(pattern.begin(), pattern.end(),
+                                    boost::regex_constants::perl | boost::regex_constants::nosubs);
+    } catch (const std::exception& error) {
+        throw ParseException(std::string("Scope selector refused by the regex library: ") + error.what());
+    }
 }
 
 const RegexFlags kSearchFlags =
@@ -228,6 +237,12 @@ bool selectorMatchRanksBefore(const SelectorMatch& a, const SelectorMatch& b)
 
 CompiledSelector compileSelector(const slate::usubstring& selector)
 {
+    // The regex library reads UTF-32 and would otherwise fail on its own
+    // conversion, with a message that names neither the selector nor the place.
+    const uchar* unpaired = findUnpairedSurrogate(selector.begin, selector.end);
+    if (unpaired != selector.end)
+        throw ParseException("Scope selector holds an unpaired surrogate at offset " +
+                             std::to_string(unpaired - selector.begin));
     auto compiled = std::make_shared<CompiledSelector::Compiled>();
     ustring plainPattern;
     for (const usubstring& alternative : split(selector, u',')) {

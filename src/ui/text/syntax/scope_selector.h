@@ -76,10 +76,11 @@ private:
 };
 
 // Compiles selector text. Bad syntax is never an error: an unmatched bracket
-// stays part of its name and is matched literally. Throws a std::exception
-// only when the regex library refuses the expression built from the text (a
-// broken surrogate pair in a name, or a pathological size); callers compile
-// at load time, catch it there and leave that selector out.
+// stays part of its name and is matched literally. Throws ParseException only
+// for text that is not well-formed UTF-16 (the message gives the offset of
+// the unpaired surrogate) or when the regex library refuses the expression
+// built from the text (a pathological size); callers compile at load time,
+// catch it there and report it.
 CompiledSelector compileSelector(const slate::usubstring& selector);
 
 // Where `selector` first matches `scope`; not matched for an empty selector.

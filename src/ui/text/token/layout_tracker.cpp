@@ -22,6 +22,14 @@ slate::SP<Syntax> defaultSyntax()
 
 } // namespace
 
+bool operator==(const LayoutSettings& a, const LayoutSettings& b)
+{
+    return a.font == b.font && a.syntax == b.syntax && a.colorscheme == b.colorscheme &&
+           a.wordWrap == b.wordWrap && a.tabWidth == b.tabWidth && a.wrapWidth == b.wrapWidth &&
+           a.linePaddingTop == b.linePaddingTop && a.linePaddingBottom == b.linePaddingBottom &&
+           a.indentSubsequentLines == b.indentSubsequentLines;
+}
+
 double LayoutData::lineStep() const
 {
     const float height = settings.font ? settings.font->lineHeight() : 0.f;

@@ -20,15 +20,29 @@
 class UnicodeFont;
 class LayoutTracker;
 
-// What a view lays its text out with.
+// What a view lays its text out with. The same value serves two holders: a
+// view's settings (view_settings.h), which say what the view asks for, and
+// a layout slot of the storage, which the renderer fills from them with the
+// wrap width resolved. The storage reads only the font, the tab width, the
+// paddings, the wrap width and the indent flag. Two views whose settings
+// compare equal may share one renderer.
 struct LayoutSettings {
+    ustring syntax; // grammar path the view asks for; empty for none
+    ustring colorscheme; // colour-scheme path; empty for the default scheme
     UnicodeFont* font = nullptr; // not owned; never null for a real layout
     float tabWidth = 0.f; // pixels between tab stops
+    bool wordWrap = true; // whether the view wraps long lines
+    // In a slot: the x at which lines wrap, the largest float for none. In a
+    // view's settings: pixels, 0 meaning the view's layout width.
+    float wrapWidth = 3.4028235e38f;
     float linePaddingTop = 0.f; // space above each screen line
     float linePaddingBottom = 0.f; // space below each screen line
-    float wrapWidth = 3.4028235e38f; // the x at which lines wrap; the largest float for none
-    bool indentWrappedLines = false; // continuations start at the line's leading blank width
+    bool indentSubsequentLines = false; // continuations start at the line's leading blank width
 };
+
+// Every field equal, the font by pointer and the floats exactly.
+bool operator==(const LayoutSettings& a, const LayoutSettings& b);
+inline bool operator!=(const LayoutSettings& a, const LayoutSettings& b) { return !(a == b); }
 
 // One layout of a storage: its settings and the number of its holders.
 struct LayoutData {

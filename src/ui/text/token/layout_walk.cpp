@@ -53,7 +53,7 @@ void LayoutWalk::placePiece(const Token* token, int32_t begin, int32_t end, doub
 {
     const uchar* text = token->begin + begin;
     if (!state.seenText) {
-        if (settings.indentWrappedLines)
+        if (settings.indentSubsequentLines)
             state.indent += whitespaceWidth(state.logicalX, text, token->begin + end, font,
                                             settings.tabWidth);
         if (pieceWidth != 0.0 && *text != u'\t')

@@ -21,6 +21,8 @@ struct Token {
     const ScopeRecord* scope;
     // The lexer state at the start of the line the token was lexed in: the
     // same for every token of a line, and where re-lexing that line starts.
+    // Null in a token not lexed yet (text appended without lexing, which
+    // lies after an invalid point); such a token has the grammar's own scope.
     LexerState* state;
     // Pixel width of the text in the storage's current font (0 for a token
     // that starts with a tab, which layout widens to its tab stop). Only

@@ -3,10 +3,13 @@
 // storage's arena, measured in the current font and checked by the spell
 // checker once; every occurrence in the text is a pointer to it. Re-marking
 // after a dictionary change therefore visits the records, not the text, and
-// then only recounts the buckets' misspelled sums.
+// then only recounts the buckets' misspelled sums. Records the text no
+// longer uses stay in the arena until a compaction copies the live ones out.
 #include "ui/text/token/token_storage.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "canvas/unicode_font.h"
 #include "ui/statistics.h"
@@ -26,6 +29,72 @@ bool isWordSeparator(uchar c)
             return true;
     return false;
 }
+
+// The arena bytes of a record holding `length` units of text.
+size_t recordBytes(size_t length)
+{
+    const size_t bytes = sizeof(Token) + (length + 1) * sizeof(uchar);
+    return (bytes + 3) & ~size_t(3);
+}
+
+Token* allocateRecord(ArenaAllocator& arena, const uchar* begin, const uchar* end)
+{
+    const size_t length = static_cast<size_t>(end - begin);
+    void* memory = arena.allocateAligned(recordBytes(length), alignof(Token));
+    Token* token = static_cast<Token*>(memory);
+    uchar* text = reinterpret_cast<uchar*>(token + 1);
+    std::memcpy(text, begin, length * sizeof(uchar));
+    text[length] = 0;
+    token->begin = text;
+    token->end = text + length;
+    return token;
+}
+
+// A set of record addresses, for counting the distinct records the text
+// uses: open addressing with linear probing, never more than half full.
+class RecordAddressSet {
+public:
+    // True when `token` was not in the set yet.
+    bool add(const Token* token)
+    {
+        if ((m_count + 1) * 2 > m_slots.size())
+            grow();
+        const size_t mask = m_slots.size() - 1;
+        size_t slot = slotOf(token) & mask;
+        while (m_slots[slot]) {
+            if (m_slots[slot] == token)
+                return false;
+            slot = (slot + 1) & mask;
+        }
+        m_slots[slot] = token;
+        ++m_count;
+        return true;
+    }
+
+private:
+    static size_t slotOf(const Token* token)
+    {
+        const uint64_t address = reinterpret_cast<uintptr_t>(token);
+        return static_cast<size_t>((address >> 3) * 0x9E3779B97F4A7C15ull >> 20);
+    }
+    void grow()
+    {
+        std::vector<const Token*> old(m_slots.empty() ? 64 : m_slots.size() * 2, nullptr);
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (const Token* token : old) {
+            if (!token)
+                continue;
+            size_t slot = slotOf(token) & mask;
+            while (m_slots[slot])
+                slot = (slot + 1) & mask;
+            m_slots[slot] = token;
+        }
+    }
+
+    std::vector<const Token*> m_slots;
+    size_t m_count = 0;
+};
 
 float measureToken(const Token* token, UnicodeFont& font)
 {
@@ -78,16 +147,7 @@ void TokenStorage::markSpelling(Token* token)
 Token* TokenStorage::createToken(const LexedToken& lexed, uint32_t hash)
 {
     ++g_statUniqueTokens.count;
-    const size_t length = static_cast<size_t>(lexed.end - lexed.begin);
-    size_t bytes = sizeof(Token) + (length + 1) * sizeof(uchar);
-    bytes = (bytes + 3) & ~size_t(3);
-    void* memory = m_tokenArena.allocateAligned(bytes, alignof(Token));
-    Token* token = static_cast<Token*>(memory);
-    uchar* text = reinterpret_cast<uchar*>(token + 1);
-    std::memcpy(text, lexed.begin, length * sizeof(uchar));
-    text[length] = 0;
-    token->begin = text;
-    token->end = text + length;
+    Token* token = allocateRecord(m_tokenArena, lexed.begin, lexed.end);
     token->scope = lexed.scope;
     token->state = lexed.lineState;
     token->width = m_currentFont ? measureToken(token, *m_currentFont) : 0.f;
@@ -118,6 +178,60 @@ void TokenStorage::createAndInsertTokens(bucket_container::iterator at,
         m_tokenList.insert(at, tokens.data(), tokens.data() + tokens.size());
         g_statTokenCount.count += static_cast<int32_t>(tokens.size());
     }
+}
+
+void TokenStorage::compactRecordsIfWasteful()
+{
+    const size_t total = m_tokenArena.totalBytes();
+    if (total < m_recordCheckBase) {
+        // Every token was dropped since the last look.
+        m_recordCheckBase = 0;
+        m_recordCheckAllowance = kRecordCompactionFloor;
+    }
+    if (total - m_recordCheckBase < m_recordCheckAllowance)
+        return;
+    size_t live = 0;
+    {
+        RecordAddressSet seen;
+        for (const TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next)
+            for (const Token* token : bucket->tokens)
+                if (seen.add(token))
+                    live += recordBytes(static_cast<size_t>(token->length()));
+    }
+    const size_t floorOrLive = std::max(kRecordCompactionFloor, live);
+    if (total - live > floorOrLive)
+        compactRecords();
+    m_recordCheckBase = m_tokenArena.totalBytes();
+    m_recordCheckAllowance = floorOrLive;
+}
+
+void TokenStorage::compactRecords()
+{
+    ArenaAllocator arena(m_tokenArena.blockSize());
+    TokenSet set;
+    // Copy first and repoint afterwards, so that running out of memory
+    // while copying leaves the storage as it was.
+    for (const TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next) {
+        for (const Token* token : bucket->tokens) {
+            const uint32_t hash = TokenSet::hash(token->begin, token->end, token->scope, token->state);
+            if (set.find(token->begin, token->end, token->scope, token->state, hash))
+                continue;
+            Token* copy = allocateRecord(arena, token->begin, token->end);
+            copy->scope = token->scope;
+            copy->state = token->state;
+            copy->width = token->width;
+            copy->spellingOk = token->spellingOk;
+            set.insert(copy, hash);
+        }
+    }
+    for (TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next) {
+        for (Token*& token : bucket->tokens) {
+            const uint32_t hash = TokenSet::hash(token->begin, token->end, token->scope, token->state);
+            token = set.find(token->begin, token->end, token->scope, token->state, hash);
+        }
+    }
+    m_tokenSet.swap(set);
+    m_tokenArena.swap(arena);
 }
 
 void TokenStorage::remeasureTokens()

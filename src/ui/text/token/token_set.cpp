@@ -4,6 +4,7 @@
 #include "ui/text/token/token_set.h"
 
 #include <cstring>
+#include <utility>
 
 #include "ui/hash.h"
 #include "ui/text/scope_name_pool.h"
@@ -92,4 +93,12 @@ void TokenSet::clear()
     m_slotCount = 0;
     m_count = 0;
     rebuild(kMinimumSlots);
+}
+
+void TokenSet::swap(TokenSet& other) noexcept
+{
+    std::swap(m_slots, other.m_slots);
+    std::swap(m_slotCount, other.m_slotCount);
+    std::swap(m_count, other.m_count);
+    std::swap(m_growThreshold, other.m_growThreshold);
 }

@@ -5,7 +5,8 @@
 // Open addressing over a power-of-two table of at least 32 slots, probing
 // with growing steps (+1, +2, +3, ...); the table doubles before an insertion
 // would take it past half full. Records are never removed one by one: the
-// set is only cleared, together with the arena that holds the records.
+// set is only cleared, together with the arena that holds the records, or
+// replaced whole by a set of the live records when the storage compacts.
 // Owned by one storage; one thread at a time.
 #pragma once
 
@@ -39,6 +40,8 @@ public:
     void insert(Token* token, uint32_t hash);
     // Back to 32 free slots. The records themselves belong to the arena.
     void clear();
+    // Exchanges the whole table with `other`.
+    void swap(TokenSet& other) noexcept;
 
     uint32_t size() const { return m_count; }
     uint32_t slotCount() const { return m_slotCount; }

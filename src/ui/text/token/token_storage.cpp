@@ -49,6 +49,32 @@ void appendTokens(ustring& out, bucket_container::iterator from, bucket_containe
     }
 }
 
+// The longest piece of unlexed text in one token.
+constexpr int64_t kLongestUnlexedPiece = 4096;
+
+// Where the unlexed piece starting at `begin` (< end) ends. Unlexed text is
+// cut coarsely, since lexing cuts it again: a line break on its own, a run of
+// tabs on its own (layout widens a token that starts with a tab to its tab
+// stop), and otherwise everything up to the next of either, at most
+// kLongestUnlexedPiece units and never between the halves of a pair.
+const uchar* unlexedPieceEnd(const uchar* begin, const uchar* end)
+{
+    if (*begin == u'\n')
+        return begin + 1;
+    const uchar* p = begin;
+    if (*p == u'\t') {
+        while (p != end && *p == u'\t')
+            ++p;
+        return p;
+    }
+    const uchar* const limit = end - begin > kLongestUnlexedPiece ? begin + kLongestUnlexedPiece : end;
+    while (p != limit && *p != u'\n' && *p != u'\t')
+        ++p;
+    if (p == limit && p != end && p > begin + 1 && p[-1] >= 0xD800 && p[-1] < 0xDC00)
+        --p;
+    return p;
+}
+
 } // namespace
 
 TokenStorage::TokenStorage()
@@ -191,7 +217,16 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
     for (int64_t& point : m_invalidPoints)
         if (point > position)
             point += length;
-    LexerState* const stateAfter = at != m_tokenList.end() ? (*at)->state : nullptr;
+    if (!state) {
+        // The run lies in the part of the text not lexed yet: it is only cut
+        // into tokens, and the invalid point before that part still covers it.
+        cutUnlexed(at, position, begin, end);
+        return;
+    }
+    // The text after the run, if any, must start in the state the run ends
+    // in; unlexed text after it (no state) never does.
+    const bool textAfter = at != m_tokenList.end();
+    LexerState* const stateAfter = textAfter ? (*at)->state : nullptr;
 
     // A long run is lexed and inserted in chunks of whole lines, so that the
     // lexer output never grows far past kLexedTokenChunk entries.
@@ -213,18 +248,79 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
             }
             if (line == end) {
                 SynchronisedScopedTimer relexTimer(g_statTokeniseLexReLex);
-                if (stateAfter && stateAfter != state)
+                if (textAfter && stateAfter != state)
                     addInvalidPoint(position + length);
             }
         }
         createAndInsertTokens(at, s.lexed);
         s.lexed.clear();
-        if (line == end)
+        if (line == end) {
+            compactRecordsIfWasteful();
             return;
+        }
         // Inserting moved the tokens; the one that followed the run now
         // starts right after what has been inserted.
         at = bucket_container::iterator(m_tokenList.locate(position + (line - begin)));
     }
+}
+
+void TokenStorage::cutUnlexed(bucket_container::iterator at, int64_t position, const uchar* begin,
+                              const uchar* end)
+{
+    const ScopeRecord* scope = m_syntax->lexer()->root()->contentScope;
+    LexingScratch& s = scratch();
+    s.lexed.clear();
+    const uchar* piece = begin;
+    while (piece < end) {
+        while (piece < end && s.lexed.size() < kLexedTokenChunk) {
+            const uchar* pieceEnd = unlexedPieceEnd(piece, end);
+            s.lexed.push_back(LexedToken{piece, pieceEnd, scope, nullptr});
+            piece = pieceEnd;
+        }
+        createAndInsertTokens(at, s.lexed);
+        s.lexed.clear();
+        if (piece < end)
+            at = bucket_container::iterator(m_tokenList.locate(position + (piece - begin)));
+    }
+}
+
+void TokenStorage::appendWithoutLexing(const uchar* begin, const uchar* end)
+{
+    if (begin == end)
+        return;
+    m_findCacheValid = false;
+    const bucket_container::iterator last = m_tokenList.end();
+    if (size() == 0) {
+        addInvalidPoint(0);
+        tokenise(last, 0, nullptr, begin, end);
+        return;
+    }
+    bucket_container::iterator tail = m_tokenList.lastToken();
+    if (!(*tail)->state) {
+        // Unlexed text is cut anywhere: the new text simply follows it.
+        tokenise(last, size(), nullptr, begin, end);
+        return;
+    }
+    if ((*tail)->isLineBreak()) {
+        // The new text starts a line of its own after lexed text.
+        addInvalidPoint(size());
+        tokenise(last, size(), nullptr, begin, end);
+        return;
+    }
+    // The last line is lexed and unfinished: it joins the new text, unlexed.
+    bucket_container::iterator bol = last;
+    int64_t bolPosition = size();
+    m_tokenList.lineStart(bol, bolPosition);
+    VASSERT(bol != m_tokenList.end());
+    ustring& buffer = scratch().text;
+    buffer.clear();
+    appendTokens(buffer, bol, last);
+    buffer.append(begin, end);
+    shiftInvalidPoints(bolPosition, size());
+    if ((*bol)->state)
+        addInvalidPoint(bolPosition);
+    bucket_container::iterator after = m_tokenList.erase(bol, last);
+    tokenise(after, bolPosition, nullptr, buffer.data(), buffer.data() + buffer.size());
 }
 
 bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil)
@@ -242,6 +338,9 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
         startPosition -= (*start)->length();
         m_tokenList.lineStart(start, startPosition);
         state = (*start)->state;
+        // An invalid point always follows lexed text: the unlexed part of a
+        // text starts at one and runs to the end.
+        VASSERT(state);
     }
 
     LexingScratch& s = scratch();

@@ -128,6 +128,13 @@ public:
     {
         return insert(position, text.data(), text.data() + text.size());
     }
+    // Appends UTF-16 text whose line breaks are single U+000A without lexing
+    // it: the text is cut into plain tokens of the grammar's own scope, and
+    // an invalid point before it makes `validateUntil` (and every query that
+    // calls it) lex it when it is first asked for. What a file load uses, so
+    // that opening a large file lexes only what is shown. Edits inside the
+    // unlexed part leave it unlexed.
+    void appendWithoutLexing(const uchar* begin, const uchar* end);
     // Erases the region's text, which must lie inside [0, size] (callers
     // clamp it), and re-lexes the lines around it.
     void erase(SelectionRegion region);
@@ -147,6 +154,13 @@ public:
         m_lineEndingIsDefault = false;
     }
     bool lineEndingIsDefault() const { return m_lineEndingIsDefault; }
+    // The line ending of a new, unsaved text, from the options: taken only
+    // while the ending is still the default, and it stays the default.
+    void setDefaultLineEnding(LineEnding ending)
+    {
+        if (m_lineEndingIsDefault)
+            m_lineEnding = ending;
+    }
     FileEncoding encoding() const { return m_encoding; }
     void setEncoding(FileEncoding encoding) { m_encoding = encoding; }
 
@@ -213,7 +227,13 @@ public:
     // every character falls back to UTF-8, with a message. True only when
     // every byte reached the file; then the storage takes the encoding used.
     // On failure the file and the storage are left as they were.
-    bool write(BufferSource* source, FileEncoding encoding);
+    //
+    // When the source's last read could not decode some bytes of the file
+    // (BufferSource::undecodableBytes), the text no longer says what the
+    // file holds, and writing it would replace those bytes too: the write is
+    // then refused (false, nothing written) unless the caller passes
+    // `overwriteUndecodable`, having asked the user.
+    bool write(BufferSource* source, FileEncoding encoding, bool overwriteUndecodable = false);
 
     // Spelling. A null checker turns checking off.
     void setSpellChecker(slate::SP<SpellChecker> checker);
@@ -285,6 +305,19 @@ public:
     // The invalid points, ascending.
     const std::vector<int64_t>& invalidPoints() const { return m_invalidPoints; }
     const TokenSet& tokenSet() const { return m_tokenSet; }
+    // Bytes of token records in the arena, live or no longer used. Kept
+    // within a bound of what the live records need: see
+    // compactRecordsIfWasteful.
+    size_t tokenRecordBytes() const { return m_tokenArena.totalBytes(); }
+    // Records no longer used may pile up to this many bytes before any
+    // compaction.
+    static constexpr size_t kRecordCompactionFloor = size_t(1) << 20;
+    // Interns every record the text uses into a fresh arena and set, points
+    // the buckets at the copies and drops the old arena. Widths and spelling
+    // marks go with the copies; the tree's shape and sums do not change, so
+    // locations and iterators stay valid, but record pointers held outside
+    // the buckets do not.
+    void compactRecords();
 
     // The token sequence itself, for the queries built on it. Read only.
     bucket_container m_tokenList;
@@ -300,6 +333,10 @@ private:
     // start) until the states agree again (false) or `limit` is passed
     // (true). `validatedUntil` is where the re-lexed lines end.
     bool relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil);
+    // Cuts `[begin, end)`, the text at `position`, into unlexed tokens (no
+    // line state) and inserts them before `at`.
+    void cutUnlexed(bucket_container::iterator at, int64_t position, const uchar* begin,
+                    const uchar* end);
     void shiftInvalidPoints(int64_t from, int64_t to);
     void addInvalidPoint(int64_t position);
     void retokeniseAll();
@@ -312,9 +349,19 @@ private:
     void remeasureTokens();
     // Recounts every bucket's misspelled tokens after records were re-marked.
     void recountMisspelled();
+    // Called when an edit's lexing is done. Records are shared and never
+    // freed one by one, so every re-lex of a growing line leaves its old
+    // records behind. Once the arena has grown by enough since the last look,
+    // counts the bytes the text still uses and, when the unused ones pass
+    // both the floor and the used ones, compacts.
+    void compactRecordsIfWasteful();
 
     TokenSet m_tokenSet;
     ArenaAllocator m_tokenArena; // every record; cleared with the set
+    // The arena's byte count at the last look for unused records, and how far
+    // it may grow past that before the next one.
+    size_t m_recordCheckBase = 0;
+    size_t m_recordCheckAllowance = kRecordCompactionFloor;
     slate::SP<SpellChecker> m_spellChecker; // null: no checking
     SpellingScopeFilter m_spellingFilter;
     LineEnding m_lineEnding;

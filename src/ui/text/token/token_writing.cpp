@@ -3,7 +3,9 @@
 // there in 4,096-byte chunks, so nothing is allocated per token and a
 // surrogate pair split between two tokens is encoded as one character. Only
 // the last chunk is encoded as final: an unpaired high surrogate at the very
-// end is then written on its own rather than held back for ever.
+// end is then written on its own rather than held back for ever. A file that
+// was read with undecodable bytes is not overwritten without the caller's
+// explicit consent.
 #include "ui/text/token/token_storage.h"
 
 #include "ui/log.h"
@@ -74,10 +76,15 @@ private:
 
 } // namespace
 
-bool TokenStorage::write(BufferSource* source, FileEncoding encoding)
+bool TokenStorage::write(BufferSource* source, FileEncoding encoding, bool overwriteUndecodable)
 {
     if (!source)
         return false;
+    if (source->undecodableBytes() > 0 && !overwriteUndecodable) {
+        VLOG << u"Not writing " << source->path() << u": " << source->undecodableBytes()
+             << u" bytes of it could not be decoded when it was read";
+        return false;
+    }
     if (encoding == kEncodingUndefined)
         encoding = m_encoding != kEncodingUndefined ? m_encoding : kEncodingUtf8;
     if (isSingleByteEncoding(encoding)) {

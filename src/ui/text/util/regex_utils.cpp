@@ -36,62 +36,62 @@ WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options)
 
 void parseTransformation(const slate::usubstring& text, std::vector<RegexTransform>& transforms)
 {
-    enum State { kBetween, kComment, kPattern, kPatternEscape, kFormat, kFormatEscape, kOptions };
+    enum class State { Between, Comment, Pattern, PatternEscape, Format, FormatEscape, Options };
 
     std::vector<RegexTransformSpec> specs;
-    State state = kBetween;
+    State state = State::Between;
     for (const uchar* p = text.begin; p != text.end; ++p) {
         uchar unit = *p;
         switch (state) {
-        case kBetween:
+        case State::Between:
             if (unit == u'/') {
                 specs.emplace_back();
-                state = kPattern;
+                state = State::Pattern;
             } else if (unit == u'#') {
-                state = kComment;
+                state = State::Comment;
             }
             break;
-        case kComment:
+        case State::Comment:
             if (unit == u'\n')
-                state = kBetween;
+                state = State::Between;
             break;
-        case kPattern:
+        case State::Pattern:
             if (unit == u'/') {
-                state = kFormat;
+                state = State::Format;
                 break;
             }
             specs.back().pattern += unit;
             if (unit == u'\\')
-                state = kPatternEscape;
+                state = State::PatternEscape;
             break;
-        case kPatternEscape:
+        case State::PatternEscape:
             specs.back().pattern += unit;
-            state = kPattern;
+            state = State::Pattern;
             break;
-        case kFormat:
+        case State::Format:
             if (unit == u'/') {
-                state = kOptions;
+                state = State::Options;
                 break;
             }
             specs.back().format += unit;
             if (unit == u'\\')
-                state = kFormatEscape;
+                state = State::FormatEscape;
             break;
-        case kFormatEscape:
+        case State::FormatEscape:
             specs.back().format += unit;
-            state = kFormat;
+            state = State::Format;
             break;
-        case kOptions:
+        case State::Options:
             if (unit == u';' || unit == u'\n')
-                state = kBetween;
+                state = State::Between;
             else if (unit == u'#')
-                state = kComment;
+                state = State::Comment;
             else
                 specs.back().options += unit;
             break;
         }
     }
-    if (state >= kPattern && state <= kFormatEscape)
+    if (state >= State::Pattern && state <= State::FormatEscape)
         specs.pop_back();
     compileTransformations(specs, transforms);
 }

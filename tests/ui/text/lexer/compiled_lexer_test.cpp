@@ -1,6 +1,5 @@
 #include "ui/text/lexer/compiled_lexer.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "grammar_test_support.h"
+#include "support/fixture_grammars.h"
 #include "ui/statistics.h"
 #include "ui/text/lexer/loaded_context.h"
 #include "ui/text/parse_exception.h"
@@ -303,12 +303,8 @@ class FixtureGrammars : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const std::filesystem::path folder =
-            std::filesystem::path(VANTREL_TEST_DATA_DIR) / "grammars";
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            if (entry.path().extension() == ".tmLanguage")
-                s_paths.push_back(toUstring(entry.path().string()));
-        std::sort(s_paths.begin(), s_paths.end());
+        for (const std::filesystem::path& file : test_support::fixtureGrammarFiles())
+            s_paths.push_back(toUstring(file.string()));
         for (const ustring& path : s_paths) {
             auto grammar = std::make_unique<Grammar>();
             try {

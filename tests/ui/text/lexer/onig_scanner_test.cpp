@@ -124,6 +124,33 @@ TEST(OnigScanner, RangeEndLimitsWhereAMatchMayBegin)
     EXPECT_EQ(region.begin(0), 3);
 }
 
+TEST(OnigScanner, EmptyRangeMatchesAtStartOnly)
+{
+    struct Case {
+        const char16_t* pattern;
+        size_t start;
+        bool found;
+    };
+    const Case cases[] = {
+        {u"if", 2, true},          // a required literal right at the start
+        {u"if", 1, false},         // ... but not further on
+        {u".*\\{", 0, true},     // a literal after a repeat
+        {u"(?<=if)", 4, true},     // an empty match
+    };
+    ustring text = u"x if {";
+    const uchar* begin = text.data();
+    const uchar* end = begin + text.size();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern, c.pattern + std::char_traits<char16_t>::length(c.pattern)));
+        slate::SP<OnigRegexRef> regex = onigScanner().compile(c.pattern);
+        MatchRegion region;
+        const uchar* start = begin + c.start;
+        EXPECT_EQ(onigScanner().search(*regex, start, start, begin, end, region, true), c.found);
+        if (c.found)
+            EXPECT_EQ(region.begin(0), static_cast<int>(c.start));
+    }
+}
+
 TEST(OnigScanner, TextChangedInPlaceIsSearchedAfresh)
 {
     // The engine's copy of a text is kept for the searches that follow;

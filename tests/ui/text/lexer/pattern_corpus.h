@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fixture_grammars.h"
 #include "ui/text/lexer/plist.h"
 #include "ui/unicode.h"
 
@@ -33,12 +34,9 @@ inline void collectPatterns(const PlistValue& value, std::vector<ustring>& patte
 inline std::vector<ustring> fixturePatterns()
 {
     std::vector<ustring> patterns;
-    const std::filesystem::path folder = std::filesystem::path(VANTREL_TEST_DATA_DIR) / "grammars";
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() != ".tmLanguage")
-            continue;
+    for (const std::filesystem::path& file : test_support::fixtureGrammarFiles()) {
         PlistValue grammar;
-        loadPlist(toUstring(entry.path().string()), grammar, false);
+        loadPlist(toUstring(file.string()), grammar, false);
         collectPatterns(grammar, patterns);
     }
     return patterns;

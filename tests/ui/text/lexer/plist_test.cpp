@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -20,6 +19,7 @@
 #include "filesystem/file_utils.h"
 #include "filesystem/posix_file_system.h"
 #include "filesystem/memory_file_system.h"
+#include "support/fixture_grammars.h"
 #include "support/scratch_folder.h"
 #include "ui/byte_buffer.h"
 #include "ui/cache_file.h"
@@ -572,34 +572,19 @@ TEST_F(PlistTest, FilesWithoutNativeNamesLoadWithoutACache)
     EXPECT_FALSE(strayCache);
 }
 
-std::vector<std::string> fixtureFiles(const std::string& folder, const std::string& extension)
-{
-    std::vector<std::string> files;
-    if (DIR* directory = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(directory)) {
-            std::string name = entry->d_name;
-            if (name.size() > extension.size() &&
-                name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
-                files.push_back(folder + "/" + name);
-        }
-        closedir(directory);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // Every shipped grammar and colour scheme loads, and its tree survives the
 // cache record unchanged.
 TEST(PlistFixtures, EveryGrammarAndThemeLoadsAndRoundTripsThroughTheCache)
 {
-    std::vector<std::string> files = fixtureFiles(VANTREL_TEST_DATA_DIR "/grammars", ".tmLanguage");
+    std::vector<std::filesystem::path> files = test_support::fixtureGrammarFiles();
     const size_t grammarCount = files.size();
-    for (const std::string& theme : fixtureFiles(VANTREL_TEST_DATA_DIR "/themes", ".tmTheme"))
+    for (const std::filesystem::path& theme : test_support::fixtureThemeFiles())
         files.push_back(theme);
     ASSERT_GT(grammarCount, 0u);
     ASSERT_GT(files.size(), grammarCount);
 
-    for (const std::string& path : files) {
+    for (const std::filesystem::path& file : files) {
+        const std::string path = file.string();
         SCOPED_TRACE(path);
         PlistValue value;
         try {
@@ -611,7 +596,7 @@ TEST(PlistFixtures, EveryGrammarAndThemeLoadsAndRoundTripsThroughTheCache)
         }
         const auto* root = std::any_cast<PlistDict>(&value);
         ASSERT_NE(nullptr, root);
-        if (path.size() > 11 && path.compare(path.size() - 11, 11, ".tmLanguage") == 0)
+        if (file.extension() == ".tmLanguage")
             EXPECT_FALSE(requirePlistString(*root, u"scopeName").empty());
         else
             EXPECT_NE(root->end(), root->find(u"settings"));

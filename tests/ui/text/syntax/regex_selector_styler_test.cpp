@@ -1,6 +1,5 @@
 #include "ui/text/syntax/regex_selector_styler.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "canvas/util/colour.h"
+#include "support/fixture_grammars.h"
 #include "ui/text/package_test_support.h"
 #include "ui/text/parse_exception.h"
 #include "ui/unicode.h"
@@ -351,12 +351,7 @@ TEST_F(RegexSelectorStylerTest, UnreadableFileThrowsTheReadersError)
 // from a rule of its own.
 TEST_F(RegexSelectorStylerTest, EveryFixtureThemeStylesTheCommonScopes)
 {
-    const std::filesystem::path folder = std::filesystem::path(VANTREL_TEST_DATA_DIR) / "themes";
-    std::vector<std::filesystem::path> themes;
-    for (const auto& file : std::filesystem::directory_iterator(folder))
-        if (file.path().extension() == ".tmTheme")
-            themes.push_back(file.path());
-    std::sort(themes.begin(), themes.end());
+    const std::vector<std::filesystem::path> themes = test_support::fixtureThemeFiles();
     ASSERT_FALSE(themes.empty());
 
     const char16_t* scopes[] = {

@@ -8,6 +8,7 @@
 
 #include "ui/arena_allocator.h"
 #include "ui/log.h"
+#include "ui/text/parse_exception.h"
 #include "ui/text/scope_name_pool.h"
 #include "ui/unicode.h"
 
@@ -110,11 +111,32 @@ TEST(ScopeSelector, SelectorsNamingNothingAreEmpty)
     EXPECT_FALSE(selectorMatches(CompiledSelector(), kStringInSource));
 }
 
-TEST(ScopeSelector, BrokenTextThrowsFromCompileSelector)
+TEST(ScopeSelector, UnpairedSurrogateIsRefusedWithItsOffset)
 {
-    ustring text = u"string";
-    text += static_cast<uchar>(0xD800);
-    EXPECT_THROW(compileSelector(text), std::exception);
+    struct Case {
+        ustring selector;
+        const char* message;
+    };
+    const uchar high = 0xD800, low = 0xDFDF;
+    const Case cases[] = {
+        {ustring(u"string") + high, "Scope selector holds an unpaired surrogate at offset 6"},
+        // A lone low surrogate in a later alternative, as fuzzing found it.
+        {ustring(u"  ,") + low + low + u" - source", "Scope selector holds an unpaired surrogate at offset 3"},
+        {ustring(u"a") + high + u" b", "Scope selector holds an unpaired surrogate at offset 1"},
+        {ustring(u"(a|") + high + low + low + u")", "Scope selector holds an unpaired surrogate at offset 5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            compileSelector(c.selector);
+            ADD_FAILURE() << "no exception";
+        } catch (const ParseException& error) {
+            EXPECT_STREQ(c.message, error.what());
+        }
+    }
+    // A well-formed pair outside the basic plane is an ordinary name.
+    const ustring pair = u"meta.\U0001F600";
+    EXPECT_TRUE(selectorMatches(compileSelector(pair), pair + u" source "));
 }
 
 TEST(ScopeSelector, MatchesAScopeStringViewedInPlace)

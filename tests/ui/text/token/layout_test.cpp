@@ -144,7 +144,7 @@ TEST(Layout, WrappingKeepsTheIndentWhenAskedAndBreaksOverWideWords)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        settings.indentWrappedLines = c.indent;
+        settings.indentSubsequentLines = c.indent;
         LayoutData data{settings, 1};
         PieceRecorder recorder;
         Tokens tokens(font);
@@ -161,7 +161,7 @@ TEST(Layout, EveryScreenLineTakesAUnitEvenWhenTheIndentLeavesNoRoom)
     LayoutSettings settings;
     settings.font = &font;
     settings.wrapWidth = 25.f;
-    settings.indentWrappedLines = true;
+    settings.indentSubsequentLines = true;
     LayoutData data{settings, 1};
     PieceRecorder recorder;
     Tokens tokens(font);
@@ -182,7 +182,7 @@ TEST(Layout, ALineBreakResetsTheStateAndAdvancesOneLine)
     LayoutSettings settings;
     settings.font = &font;
     settings.linePaddingBottom = 2.f;
-    settings.indentWrappedLines = true;
+    settings.indentSubsequentLines = true;
     LayoutData data{settings, 1};
     Tokens tokens(font);
     LayoutWalk walk(data, LayoutState{}, nullptr);
@@ -202,7 +202,7 @@ TEST(Layout, TypingRelaysOutOnlyTheTouchedBucketsAndKeepsTheSums)
     settings.font = &font;
     settings.tabWidth = 28.f;
     settings.wrapWidth = 300.f;
-    settings.indentWrappedLines = true;
+    settings.indentSubsequentLines = true;
     TokenStorage storage;
     storage.setSyntax(token_test::commentSyntax());
     ustring text;

@@ -1,7 +1,11 @@
 // Token records: interning by text, scope and line-start state, the growth
-// of the interning set, and the spelling marks.
+// of the interning set, the spelling marks, and the compaction that keeps
+// records no longer used from piling up.
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "support/fixed_advance_font.h"
 #include "ui/arena_allocator.h"
 #include "ui/text/scope_name_pool.h"
 #include "ui/text/token/token_set.h"
@@ -120,6 +124,55 @@ TEST(TokenRecords, TrimWordDropsSeparatorsAndNonAsciiFromBothEnds)
         EXPECT_EQ(region.end(), 10 + std::max(c.begin, c.end));
         EXPECT_EQ(view.str(), text.substr(c.begin, std::max<int64_t>(0, c.end - c.begin)));
     }
+}
+
+// Every keystroke re-lexes the line and interns a record holding the whole
+// line; the records of the shorter lines it replaced must not pile up.
+TEST(TokenRecords, TypingALongLineKeepsRecordMemoryProportionalToTheText)
+{
+    FixedAdvanceFont font(10.f, 10.f);
+    LayoutSettings settings;
+    settings.font = &font;
+    TokenStorage storage;
+    storage.setSyntax(token_test::commentSyntax());
+    storage.insert(0, u"if x\n/* note */\nhead\n\"s\"\n");
+    storage.addLayout(settings);
+    // A mark set on a record of a line the typing never touches must stay.
+    Token* note = *bucket_container::iterator(storage.tokenAt(8));
+    ASSERT_EQ(ustring(note->begin, note->end), u"note ");
+    note->spellingOk = 0;
+
+    const int kTyped = 6000;
+    int64_t at = 20; // the end of "head"
+    for (int i = 0; i < kTyped; ++i)
+        ASSERT_TRUE(storage.insert(at++, u"a"));
+    EXPECT_TRUE(storage.str() == u"if x\n/* note */\nhead" + ustring(kTyped, u'a') + u"\n\"s\"\n");
+    // Without compaction the records of every intermediate line, some 36 MB.
+    EXPECT_LT(storage.tokenRecordBytes(),
+              2 * TokenStorage::kRecordCompactionFloor + 64 * static_cast<size_t>(storage.size()));
+
+    storage.compactRecords();
+    std::set<const Token*> live;
+    for (auto it = storage.m_tokenList.begin(); it != storage.m_tokenList.end(); ++it) {
+        const Token* token = *it;
+        live.insert(token);
+        SCOPED_TRACE(toUtf8(ustring(token->begin, token->end)));
+        EXPECT_EQ(*token->end, 0);
+        EXPECT_EQ(storage.tokenSet().find(token->begin, token->end, token->scope, token->state,
+                                          TokenSet::hash(token->begin, token->end, token->scope,
+                                                         token->state)),
+                  token);
+        EXPECT_EQ(token->width, 10.f * static_cast<float>(token->length()));
+    }
+    EXPECT_EQ(storage.tokenSet().size(), live.size());
+    Token* noteAfter = *bucket_container::iterator(storage.tokenAt(8));
+    EXPECT_EQ(ustring(noteAfter->begin, noteAfter->end), u"note ");
+    EXPECT_EQ(noteAfter->spellingOk, 0);
+    noteAfter->spellingOk = 1;
+    // Lexing still works from the copied records.
+    ASSERT_TRUE(storage.insert(storage.size() - 4, u"/*"));
+    storage.validateUntil(storage.size());
+    EXPECT_EQ(storage.scopeNameAt(storage.size() - 2).str().find(u"comment.block"), 0u);
 }
 
 } // namespace

@@ -74,7 +74,7 @@ TEST_F(LayoutQueries, PointsPickBoundariesAndLines)
 TEST_F(LayoutQueries, AWrappedWordBelongsToTheUpperLineUnlessThePreferredXIsNearerTheIndent)
 {
     settings.wrapWidth = 45.f;
-    settings.indentWrappedLines = true;
+    settings.indentSubsequentLines = true;
     const uint32_t layout = lay(u" ab defg\n");
     // " " then "ab " (x 10 to 40), then "defg" (40) wraps to the indent 10.
     EXPECT_EQ(storage.pointAtPosition(layout, 4), (LayoutPoint{40.0, 2.0}));
@@ -89,7 +89,7 @@ TEST_F(LayoutQueries, AWrappedWordBelongsToTheUpperLineUnlessThePreferredXIsNear
 TEST_F(LayoutQueries, EveryPositionIsFoundAtItsOwnPoint)
 {
     settings.wrapWidth = 95.f;
-    settings.indentWrappedLines = true;
+    settings.indentSubsequentLines = true;
     const uint32_t layout = lay(u"\tint x = 1;\n  averyveryverylongwordthatbreaks here\n\t\tx\ty\n\nend");
     for (int64_t position = 0; position <= storage.size(); ++position) {
         SCOPED_TRACE(position);

@@ -198,16 +198,111 @@ TEST(TokenStorageGrammar, AGrammarThatMatchesEmptyTextStillEnds)
     EXPECT_EQ(storage.str(), u"y\nx\nyy\n\nx");
 }
 
-// Random inserts and erases of C fragments; after each, validating the whole
-// text must give exactly the scopes of a fresh lex.
+// The text and scope of every token, in order.
+std::vector<std::pair<ustring, const ScopeRecord*>> tokensOf(const TokenStorage& storage)
+{
+    std::vector<std::pair<ustring, const ScopeRecord*>> tokens;
+    for (auto it = storage.m_tokenList.begin(); it != storage.m_tokenList.end(); ++it)
+        tokens.emplace_back(ustring((*it)->begin, (*it)->end), (*it)->scope);
+    return tokens;
+}
+
+// Where the first unlexed token starts; -1 when every token is lexed.
+int64_t firstUnlexed(const TokenStorage& storage)
+{
+    int64_t at = 0;
+    for (auto it = storage.m_tokenList.begin(); it != storage.m_tokenList.end(); ++it) {
+        if (!(*it)->state)
+            return at;
+        at += (*it)->length();
+    }
+    return -1;
+}
+
+// A file load appends unlexed text; only what is asked for gets lexed, and
+// then exactly as a fresh lex of the whole text would lex it.
+TEST_F(TokenStorageEditing, AppendedTextIsLexedOnlyAsFarAsAskedAndThenAsAFreshLex)
+{
+    const ustring line = u"if a; b while\n";
+    const int64_t lineLength = static_cast<int64_t>(line.size());
+    const ustring text = u"/* open\n" + repeatLine(line, 400) + u"*/ if b";
+    // Chunks that end inside lines as well as at line ends.
+    const size_t cuts[] = {0, 3, 8, 500, 501, 4000, text.size()};
+    const int lexed = linesLexed([&] {
+        for (size_t i = 0; i + 1 < std::size(cuts); ++i)
+            storage.appendWithoutLexing(text.data() + cuts[i], text.data() + cuts[i + 1]);
+    });
+    EXPECT_EQ(lexed, 0);
+    EXPECT_EQ(storage.str(), text);
+    EXPECT_EQ(storage.invalidPoints(), std::vector<int64_t>{0});
+    EXPECT_EQ(firstUnlexed(storage), 0);
+
+    // The first screen: the lines up to the one that crosses the position.
+    const int64_t shown = 8 + 10 * lineLength + 5;
+    EXPECT_EQ(linesLexed([&] { storage.validateUntil(shown); }), 12);
+    EXPECT_EQ(storage.invalidPoints(), std::vector<int64_t>{8 + 11 * lineLength});
+    EXPECT_EQ(firstUnlexed(storage), 8 + 11 * lineLength);
+    EXPECT_TRUE(isComment(scopeAt(storage, shown)));
+
+    // Edits in the unlexed part keep it unlexed; one across the boundary
+    // lexes the lines it touches.
+    EXPECT_EQ(linesLexed([&] { storage.insert(8 + 200 * lineLength, u"x"); }), 0);
+    storage.erase(SelectionRegion(8 + 11 * lineLength - 3, 8 + 11 * lineLength + 2));
+    ASSERT_EQ(storage.invalidPoints().size(), 1u);
+    EXPECT_EQ(firstUnlexed(storage), storage.invalidPoints()[0]);
+    EXPECT_GT(firstUnlexed(storage), 8 + 11 * lineLength);
+
+    // A query further on lexes as far as it reads, and no further.
+    EXPECT_TRUE(isComment(storage.scopeAt(8 + 300 * lineLength)));
+    EXPECT_GT(firstUnlexed(storage), 8 + 300 * lineLength);
+    EXPECT_LT(firstUnlexed(storage), 8 + 302 * lineLength);
+
+    storage.validateUntil(storage.size());
+    EXPECT_TRUE(storage.invalidPoints().empty());
+    EXPECT_EQ(firstUnlexed(storage), -1);
+    TokenStorage fresh;
+    fresh.setSyntax(storage.syntax());
+    fresh.insert(0, storage.str());
+    EXPECT_EQ(tokensOf(storage), tokensOf(fresh));
+}
+
+TEST_F(TokenStorageEditing, AppendingAfterLexedTextLeavesAnInvalidPointWhereTheNewTextStarts)
+{
+    struct Case {
+        const char* name;
+        ustring lexed;
+        ustring appended;
+        int64_t point;
+    };
+    const Case cases[] = {
+        {"after a line break", u"if a\n", u"/* b\n", 5},
+        {"inside the last line", u"if a\nwhile", u" /* b\n", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TokenStorage local;
+        local.setSyntax(storage.syntax());
+        local.insert(0, c.lexed);
+        local.appendWithoutLexing(c.appended.data(), c.appended.data() + c.appended.size());
+        EXPECT_EQ(local.invalidPoints(), std::vector<int64_t>{c.point});
+        local.validateUntil(local.size());
+        EXPECT_EQ(storedScopes(local), freshScopes(*local.syntax(), local.str()));
+    }
+}
+
+const ustring kCFragments[] = {
+    u"/*", u"*/", u"\"", u"\n", u"int x = 1;", u"// note", u"#if 0\n", u"#endif\n",
+    u"{", u"}", u"'a'", u"\\", u" ", u"\t", u"return f(x);\n", u"/* a\nb */", u"\"s\\\"t\"",
+};
+
+// Random inserts and erases of C fragments, with the records compacted now
+// and then; after each, validating the whole text must give exactly the
+// scopes of a fresh lex.
 TEST(TokenStorageRandomised, IncrementalLexingMatchesAFreshLex)
 {
     token_test::DataGrammar c("c.tmLanguage");
     ASSERT_EQ(c.syntax->name(), u"c"); // not the plain-text default
-    const ustring fragments[] = {
-        u"/*", u"*/", u"\"", u"\n", u"int x = 1;", u"// note", u"#if 0\n", u"#endif\n",
-        u"{", u"}", u"'a'", u"\\", u" ", u"\t", u"return f(x);\n", u"/* a\nb */", u"\"s\\\"t\"",
-    };
+    const auto& fragments = kCFragments;
     std::mt19937 random(20261210);
     TokenStorage storage;
     storage.setSyntax(c.syntax);
@@ -225,6 +320,10 @@ TEST(TokenStorageRandomised, IncrementalLexingMatchesAFreshLex)
             storage.erase(SelectionRegion(from, to));
             model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
         }
+        // Now and then drop the records no longer used, with invalid points
+        // pending, so that later edits and validation start from copies.
+        if (step % 37 == 36)
+            storage.compactRecords();
         // Validate only part of the time, so that invalid points pile up and
         // later edits meet them.
         if (step % 4 == 3) {
@@ -239,6 +338,51 @@ TEST(TokenStorageRandomised, IncrementalLexingMatchesAFreshLex)
                                                << token_test::scopeText(stored[i]) << " vs "
                                                << token_test::scopeText(fresh[i]);
         }
+    }
+}
+
+// The same over text that was loaded unlexed and is validated only in part
+// between edits, so that edits land before, across and after the end of what
+// has been lexed.
+TEST(TokenStorageRandomised, EditsOfALoadedTextMatchAFreshLex)
+{
+    token_test::DataGrammar c("c.tmLanguage");
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE(round);
+        ustring model;
+        for (int i = 0; i < 60; ++i)
+            model += kCFragments[random() % std::size(kCFragments)];
+        TokenStorage storage;
+        storage.setSyntax(c.syntax);
+        const size_t cut = random() % (model.size() + 1);
+        storage.appendWithoutLexing(model.data(), model.data() + cut);
+        storage.appendWithoutLexing(model.data() + cut, model.data() + model.size());
+        for (int step = 0; step < 40; ++step) {
+            if (model.empty() || random() % 3 != 0) {
+                const ustring& fragment = kCFragments[random() % std::size(kCFragments)];
+                const int64_t at = static_cast<int64_t>(random() % (model.size() + 1));
+                ASSERT_TRUE(storage.insert(at, fragment));
+                model.insert(static_cast<size_t>(at), fragment);
+            } else {
+                const int64_t from = static_cast<int64_t>(random() % model.size());
+                const int64_t to = std::min<int64_t>(model.size(), from + 1 + random() % 12);
+                storage.erase(SelectionRegion(from, to));
+                model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
+            }
+            if (step % 5 == 2)
+                storage.validateUntil(static_cast<int64_t>(random() % (model.size() + 1)));
+        }
+        ASSERT_EQ(storage.str(), model);
+        storage.validateUntil(storage.size());
+        ASSERT_TRUE(storage.invalidPoints().empty());
+        ASSERT_EQ(firstUnlexed(storage), -1);
+        const auto stored = storedScopes(storage);
+        const auto fresh = freshScopes(*c.syntax, model);
+        ASSERT_EQ(stored.size(), fresh.size());
+        for (size_t i = 0; i < stored.size(); ++i)
+            ASSERT_EQ(stored[i], fresh[i]) << "unit " << i << ": " << token_test::scopeText(stored[i])
+                                           << " vs " << token_test::scopeText(fresh[i]);
     }
 }
 

@@ -1,0 +1,268 @@
+// The canvas over OpenGL 1.x. State lives twice: in BasicCanvas, so getters
+// answer without querying the driver, and in OpenGL, where every setter sends
+// it at once. Quads and lines go through immediate mode; triangle lists and
+// glyph batches through client vertex arrays, so that one call draws a batch.
+// Clip rects become four user clip planes, loaded under an identity
+// model-view so that they stay where they were set in window coordinates
+// when the transform changes afterwards.
+#include "canvas/glcanvas/gl_renderer.h"
+
+#define NOMINMAX
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "canvas/glcanvas/gl_texture.h"
+#include "ui/log.h"
+
+namespace {
+
+GLuint textureName(const slate::SP<Texture>& texture)
+{
+    const GLTexture* glTexture = dynamic_cast<const GLTexture*>(texture.get());
+    return glTexture ? glTexture->name() : 0;
+}
+
+void setTextureEnvironment(GLint mode)
+{
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
+}
+
+const GLenum kClipPlanes[4] = {GL_CLIP_PLANE0, GL_CLIP_PLANE1, GL_CLIP_PLANE2, GL_CLIP_PLANE3};
+
+} // namespace
+
+GLRenderer::~GLRenderer()
+{
+    // BasicCanvas releases the fill's texture, the fonts and the textures
+    // after this; they delete their OpenGL objects on the current context.
+}
+
+void GLRenderer::applyColour()
+{
+    const FillState& fill = fillState();
+    if (fill.isColour)
+        glColor4f(fill.colour[0], fill.colour[1], fill.colour[2], getAlpha());
+    else
+        glColor4f(1, 1, 1, getAlpha());
+}
+
+void GLRenderer::setTransform(const Matrix4& transform)
+{
+    BasicCanvas::setTransform(transform);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(transform.m);
+}
+
+FillState GLRenderer::setFillState(const FillState& fill)
+{
+    FillState previous = BasicCanvas::setFillState(fill);
+    applyColour();
+    if (fill.isColour) {
+        glDisable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, textureName(fill.texture));
+        glEnable(GL_TEXTURE_2D);
+    }
+    return previous;
+}
+
+float GLRenderer::setAlpha(float alpha)
+{
+    const float previous = BasicCanvas::setAlpha(alpha);
+    applyColour();
+    return previous;
+}
+
+int GLRenderer::setBlendMode(int mode)
+{
+    const int previous = BasicCanvas::setBlendMode(mode);
+    if (mode == 0) {
+        glDisable(GL_BLEND);
+        setTextureEnvironment(GL_MODULATE);
+    } else {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_BLEND);
+        // Mode 2 blends by the texture's alpha alone: REPLACE ignores the
+        // current colour, and with it the global alpha.
+        setTextureEnvironment(mode == 2 ? GL_REPLACE : GL_MODULATE);
+    }
+    return previous;
+}
+
+interval2 GLRenderer::setClip(const interval2& clip)
+{
+    const interval2 previous = BasicCanvas::setClip(clip);
+    if (isUnset(clip)) {
+        for (GLenum plane : kClipPlanes)
+            glDisable(plane);
+        return previous;
+    }
+    // A kept half-space is a*x + b*y + c*z + d >= 0 in eye coordinates, which
+    // the projection maps one to one onto window pixels.
+    GLdouble equations[4][4] = {
+        {1, 0, 0, 1.0 - clip.x0},
+        {-1, 0, 0, clip.x1 + 1.0},
+        {0, 1, 0, 1.0 - clip.y0},
+        {0, -1, 0, clip.y1 + 1.0},
+    };
+    if (clip.empty()) {
+        // An empty rect must hide everything, not switch clipping off (a
+        // collapsed panel would otherwise paint over the whole window).
+        const GLdouble nothing[4] = {0, 0, 0, -1};
+        for (GLdouble* equation : equations)
+            std::copy(nothing, nothing + 4, equation);
+    }
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    for (int i = 0; i < 4; ++i) {
+        glClipPlane(kClipPlanes[i], equations[i]);
+        glEnable(kClipPlanes[i]);
+    }
+    glPopMatrix();
+    return previous;
+}
+
+void GLRenderer::drawTexturedQuad(const interval2& destination, const interval2& textureRect)
+{
+    // The texture rect's y1 belongs to the top edge.
+    glBegin(GL_QUADS);
+    glTexCoord2f(textureRect.x0, textureRect.y1);
+    glVertex3f(destination.x0, destination.y0, 0);
+    glTexCoord2f(textureRect.x1, textureRect.y1);
+    glVertex3f(destination.x1, destination.y0, 0);
+    glTexCoord2f(textureRect.x1, textureRect.y0);
+    glVertex3f(destination.x1, destination.y1, 0);
+    glTexCoord2f(textureRect.x0, textureRect.y0);
+    glVertex3f(destination.x0, destination.y1, 0);
+    glEnd();
+}
+
+void GLRenderer::drawLines(const float* vertices, int count)
+{
+    glBegin(GL_LINES);
+    for (int i = 0; i < count; ++i)
+        glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
+    glEnd();
+}
+
+void GLRenderer::drawLineStrip(const float* vertices, int count)
+{
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i < count; ++i)
+        glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
+    glEnd();
+}
+
+void GLRenderer::drawIndexedTriangles(const float* vertices, const uint16_t* indices, int,
+                                      int indexCount)
+{
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 12, vertices);
+    glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_SHORT, indices);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+Texture* GLRenderer::createTexture(const ustring& path)
+{
+    return new GLTexture(path);
+}
+
+TextureUnicodeFontHelper* GLRenderer::createFontHelper()
+{
+    return new GLTextureUnicodeFontHelper(this);
+}
+
+// --- GLTextureUnicodeFontHelper --------------------------------------------
+
+namespace {
+
+GLuint nameOf(void* texture)
+{
+    return GLuint(reinterpret_cast<uintptr_t>(texture));
+}
+
+} // namespace
+
+void GLTextureUnicodeFontHelper::destroyTexture(void* texture)
+{
+    GLuint name = nameOf(texture);
+    if (name)
+        glDeleteTextures(1, &name);
+}
+
+void GLTextureUnicodeFontHelper::freeBuffer(void* buffer)
+{
+    delete[] static_cast<unsigned char*>(buffer);
+}
+
+void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
+{
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    if (!name)
+        return nullptr;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    // The atlas arrives as B, G, R, A bytes and belongs to its font.
+    std::vector<uint32_t> rgba(pixels, pixels + size_t(width) * height);
+    swapRedAndBlue(rgba.data(), rgba.size());
+    uploadWithMipMaps(GL_RGBA, width, height, rgba.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return reinterpret_cast<void*>(uintptr_t(name));
+}
+
+void* GLTextureUnicodeFontHelper::allocBuffer(int bytes)
+{
+    return new unsigned char[size_t(bytes)];
+}
+
+void GLTextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,
+                                               void* texture)
+{
+    VASSERT(sizeof(TextureUnicodeFont::Vertex) == vertexSize);
+    glBindTexture(GL_TEXTURE_2D, nameOf(texture));
+    if (m_filtered) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    } else {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    }
+    const unsigned char* bytes = static_cast<const unsigned char*>(buffer);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, vertexSize, bytes);
+    glTexCoordPointer(2, GL_FLOAT, vertexSize, bytes + 12);
+    glDrawArrays(GL_TRIANGLES, 0, triangleCount * 3);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void GLTextureUnicodeFontHelper::beginFlush(bool filtered)
+{
+    m_filtered = filtered;
+    glEnable(GL_TEXTURE_2D);
+    if (filtered) {
+        glDisable(GL_BLEND);
+    } else {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    setTextureEnvironment(GL_REPLACE);
+}
+
+void GLTextureUnicodeFontHelper::endFlush()
+{
+    glDisable(GL_BLEND);
+    setTextureEnvironment(GL_MODULATE);
+}

@@ -1,0 +1,90 @@
+// OpenGL textures of package images. Pixels are decoded and padded by the
+// shared PNG code, turned from B, G, R, A to R, G, B, A bytes in place, and
+// uploaded with a full chain of mip levels built in software, because the
+// fixed-function pipeline offers no portable way to build them on the card.
+#include "canvas/glcanvas/gl_texture.h"
+
+#define NOMINMAX
+#include <windows.h>
+#include <GL/gl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "canvas/util/mip_maps.h"
+#include "canvas/util/png_image.h"
+#include "filesystem/file_manager.h"
+#include "ui/log.h"
+
+void swapRedAndBlue(uint32_t* pixels, size_t count)
+{
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(pixels);
+    for (size_t i = 0; i < count; ++i, bytes += 4)
+        std::swap(bytes[0], bytes[2]);
+}
+
+void uploadWithMipMaps(int internalFormat, int width, int height, const uint32_t* pixels)
+{
+    generateMipLevels(width, height, pixels,
+                      [internalFormat](int level, int w, int h, const uint32_t* levelPixels) {
+                          glTexImage2D(GL_TEXTURE_2D, level, internalFormat, w, h, 0, GL_RGBA,
+                                       GL_UNSIGNED_BYTE, levelPixels);
+                      });
+}
+
+GLTexture::~GLTexture()
+{
+    unload();
+}
+
+bool GLTexture::load()
+{
+    unload();
+    if (!slate::FileManager::alive())
+        return false;
+    slate::SP<slate::MemoryBlock> file = slate::FileManager::get().read(m_path);
+    if (!file) {
+        VLOG << u"Unable to load texture " << m_path;
+        return false;
+    }
+    std::vector<uint32_t> pixels;
+    std::string why;
+    int textureWidth = 0, textureHeight = 0, imageWidth = 0, imageHeight = 0;
+    if (!loadPaddedImage(file->data(), file->size(), textureWidth, textureHeight, imageWidth,
+                         imageHeight, pixels, &why)) {
+        VLOG << u"Invalid texture " << m_path << u": " << why;
+        return false;
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    // Mip levels are uploaded for scaled drawing but not sampled by default.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    swapRedAndBlue(pixels.data(), pixels.size());
+    m_hasAlpha = imageHasAlpha(pixels.data(), pixels.size());
+    uploadWithMipMaps(m_hasAlpha ? GL_RGBA : GL_RGB, textureWidth, textureHeight, pixels.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+
+    m_name = name;
+    m_textureWidth = textureWidth;
+    m_textureHeight = textureHeight;
+    m_imageWidth = imageWidth;
+    m_imageHeight = imageHeight;
+    m_fullImageRect = interval2(0, float(imageHeight) / textureHeight,
+                                float(imageWidth) / textureWidth, 0);
+    return true;
+}
+
+void GLTexture::unload()
+{
+    if (m_name) {
+        GLuint name = m_name;
+        glDeleteTextures(1, &name);
+    }
+    m_name = 0;
+    m_imageWidth = m_imageHeight = 0;
+}

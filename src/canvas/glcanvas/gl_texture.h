@@ -1,0 +1,48 @@
+// Package images as OpenGL textures. The header is neutral; only the
+// implementation sees OpenGL.
+#pragma once
+
+#include <cstdint>
+
+#include "canvas/texture.h"
+
+// A package image in an OpenGL texture object. It needs a current OpenGL
+// context whenever it is loaded, unloaded or deleted.
+class GLTexture : public Texture {
+public:
+    explicit GLTexture(const ustring& path) : m_path(path) {}
+    ~GLTexture() override;
+
+    // Reads the file through the file manager, pads it to power-of-two sides
+    // and uploads it with its mip levels. False, with the texture unloaded,
+    // when the file cannot be read or decoded.
+    bool load() override;
+    void unload() override;
+    int imageHeight() const override { return m_imageHeight; }
+    int imageWidth() const override { return m_imageWidth; }
+    int textureHeight() const override { return m_textureHeight; }
+    int textureWidth() const override { return m_textureWidth; }
+    ustring path() const override { return m_path; }
+    interval2 fullImageRect() const override { return m_fullImageRect; }
+    bool hasAlpha() const override { return m_hasAlpha; }
+
+    // The OpenGL texture name; 0 while unloaded.
+    unsigned name() const { return m_name; }
+
+private:
+    ustring m_path;
+    unsigned m_name = 0;
+    int m_imageWidth = 0, m_imageHeight = 0, m_textureWidth = 0, m_textureHeight = 0;
+    interval2 m_fullImageRect;
+    bool m_hasAlpha = false;
+};
+
+// Uploads `pixels` (width x height, 4 bytes R, G, B, A per pixel, rows top
+// first) as level 0 of the bound 2D texture, then every smaller level down
+// to 1 x 1, built in software with gamma-correct averaging. `internalFormat`
+// is an OpenGL internal format (GL_RGBA, GL_RGB).
+void uploadWithMipMaps(int internalFormat, int width, int height, const uint32_t* pixels);
+
+// Exchanges the first and third byte of each 4-byte pixel in place: the
+// toolkit's B, G, R, A pixels become the R, G, B, A bytes OpenGL reads.
+void swapRedAndBlue(uint32_t* pixels, size_t count);

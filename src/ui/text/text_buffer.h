@@ -1,0 +1,327 @@
+// One document: its text (a TokenStorage), where it came from (a
+// BufferSource), its undo history, the view states that show it, bookmarks,
+// snippet mirrors and the listeners the window and the plug-in host hang on
+// it.
+//
+// Every edit of the text goes through insertCharacters and eraseCharacters.
+// Both record undo information, keep every selection, bookmark, tracked point
+// and mirror of every view state in step with the text, and count the change.
+// Commands run between beginUndoGroup and endUndoGroup (see
+// scoped_undo_group.h); nested pairs fold into the outermost group.
+//
+// Shared through slate::SP<TextBuffer>. Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "ui/reference_counted.h"
+#include "ui/text/buffer_options.h"
+#include "ui/text/dependent_region.h"
+#include "ui/text/file_buffer_source.h"
+#include "ui/text/indent_pattern_cache.h"
+#include "ui/text/selection_set.h"
+#include "ui/text/spell_checker.h"
+#include "ui/text/token/token_storage.h"
+#include "ui/text/undo.h"
+#include "ui/ustring.h"
+
+class ViewState;
+
+// `expandTabs` of a text: each tab becomes blanks up to the next tab stop
+// (or `tabSize` blanks without tab stops), counting columns from
+// `startColumn`; a line feed starts the count again at 0.
+ustring expandTabs(const slate::usubstring& text, int32_t tabSize, int32_t startColumn,
+                   bool useTabStops);
+
+class TextBuffer : public SpellingListener, public slate::ReferenceCounted<TextBuffer> {
+public:
+    using Listener = std::function<void()>;
+
+    // A buffer holding `[begin, end)` (both null: empty).
+    explicit TextBuffer(const uchar* begin = nullptr, const uchar* end = nullptr);
+    ~TextBuffer() override;
+    TextBuffer(const TextBuffer&) = delete;
+    TextBuffer& operator=(const TextBuffer&) = delete;
+
+    // View states. Every view state of the buffer is made here and listed
+    // until it dies (it removes itself).
+    slate::SP<ViewState> createViewState();
+    void removeViewState(ViewState* state);
+    const std::vector<ViewState*>& viewStates() const { return m_viewStates; }
+
+    // Editing. Both do nothing on a read-only or reading buffer.
+    //
+    // Inserts the text at `position` and returns the number of units
+    // inserted. Tabs become blanks when tab translation is on, unless
+    // `literal`. A position outside [0, size] is refused: 0, and nothing is
+    // recorded or moved.
+    int32_t insertCharacters(int64_t position, const uchar* begin, const uchar* end, bool literal);
+    int32_t insertCharacters(int64_t position, const ustring& text, bool literal = false)
+    {
+        return insertCharacters(position, text.data(), text.data() + text.size(), literal);
+    }
+    // Erases the region's text, clamped to the text; a reversed region is
+    // erased as its forward form. Nothing happens (not even an undo group)
+    // when nothing is left to erase.
+    void eraseCharacters(const SelectionRegion& region);
+
+    bool isReading() const { return m_isReading; }
+    bool isReadOnly() const { return m_readOnly || m_isReading; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // Takes ownership of `source` (may be null) and deletes the old one. Not
+    // while reading.
+    void setSource(std::unique_ptr<BufferSource> source);
+    BufferSource* source() const { return m_source.get(); }
+    bool canRevert() const { return m_source && !m_isReading; }
+
+    // Text queries, forwarded to the token storage.
+    int64_t size() const { return m_tokenStorage->size(); }
+    ustring str() const { return m_tokenStorage->str(); }
+    ustring substr(const SelectionRegion& region) const { return m_tokenStorage->substr(region); }
+    uchar charAt(int64_t position) { return m_tokenStorage->charAt(position); }
+    int32_t newlineCount(const SelectionRegion& region) const
+    {
+        return m_tokenStorage->newlineCount(region);
+    }
+    int32_t lineBreakCount() const { return m_tokenStorage->lineBreakCount(); }
+    void rowcol(int64_t position, int32_t& row, int32_t& column) const
+    {
+        m_tokenStorage->rowcol(position, row, column);
+    }
+    int64_t textPoint(int32_t row, int32_t column) { return m_tokenStorage->textPoint(row, column); }
+    SelectionRegion find(const ustring& pattern, uint32_t flags, int64_t start,
+                         const ustring* format = nullptr, std::vector<ustring>* formatted = nullptr)
+    {
+        return m_tokenStorage->find(pattern, flags, start, format, formatted);
+    }
+    void findAll(const ustring& pattern, uint32_t flags, SelectionSet& out,
+                 const ustring* format = nullptr, std::vector<ustring>* formatted = nullptr)
+    {
+        m_tokenStorage->findAll(pattern, flags, out, format, formatted);
+    }
+    void findAllIn(const ustring& pattern, uint32_t flags, const SelectionSet& regions,
+                   SelectionSet& out, const ustring* format = nullptr,
+                   std::vector<ustring>* formatted = nullptr)
+    {
+        m_tokenStorage->findAllIn(pattern, flags, regions, out, format, formatted);
+    }
+    slate::usubstring syntaxName(int64_t position) { return m_tokenStorage->scopeNameAt(position); }
+    const ScopeRecord* metaInfo(int64_t position) { return m_tokenStorage->scopeAt(position); }
+    bool matchSelector(int64_t position, const ustring& selector)
+    {
+        return m_tokenStorage->matchSelector(position, selector);
+    }
+    SelectionRegion extractScope(int64_t position, bool atPosition)
+    {
+        return m_tokenStorage->extractScope(position, atPosition);
+    }
+    void getSymbols(const RegexSelectorSet& selectors, const RegexSelectorSet& exclusions,
+                    std::vector<std::pair<SelectionRegion, int>>& out)
+    {
+        m_tokenStorage->getSymbols(selectors, exclusions, out);
+    }
+    void extractCompletions(int64_t position, const ustring& prefix, std::vector<ustring>& out)
+    {
+        m_tokenStorage->extractCompletions(position, prefix, m_wordSeparators, out);
+    }
+    int32_t misspelledWordCount() const { return m_tokenStorage->misspelledCount(); }
+    void misspelledWords(SelectionSet& out) const { m_tokenStorage->misspelledWords(out); }
+    bool spellingSuggestionsAt(int64_t position, SelectionRegion& region,
+                               std::vector<ustring>& suggestions)
+    {
+        return m_tokenStorage->spellingSuggestionsAt(position, region, suggestions);
+    }
+    LineEnding lineEnding() const { return m_tokenStorage->lineEnding(); }
+    // Also stops the default line-ending option from overriding it.
+    void setLineEnding(LineEnding ending) { m_tokenStorage->setLineEnding(ending); }
+    // The display name of the storage's syntax; empty for the default one.
+    const ustring& syntaxDisplayName() const;
+
+    // Takes the buffer settings of `options` (see readBufferOptions): tab
+    // handling, word separators, bracket kinds, the fallback encoding, the
+    // spell checker (from the spell checker manager when it is alive) and
+    // the line ending of a new, unsaved text.
+    void applyOptions(const Options& options);
+    // The bracket pair around or touching `position` of the kinds in
+    // m_matchBrackets, searching at most `searchLimit` units each way;
+    // (0, 0) when there is none.
+    SelectionRegion findMatchingBracket(int64_t position, int32_t searchLimit);
+
+    // Names shown to the user. Flags of displayName: 1 the source's full
+    // path (else its file name), 2 "*" when dirty, 4 the buffer's own name
+    // when there is no source, 8 the encoding's name in parentheses.
+    ustring displayName(uint32_t flags) const;
+    ustring title() const;
+
+    // Listener lists, called in order. The load listeners run once: the
+    // list is emptied after each load.
+    void addLoadListener(Listener listener, bool atFront = false);
+    void addPreSaveListener(Listener listener) { m_onPreSave.push_back(std::move(listener)); }
+    void addPostSaveListener(Listener listener) { m_onPostSave.push_back(std::move(listener)); }
+    void addModifiedListener(Listener listener) { m_onModified.push_back(std::move(listener)); }
+    void addSelectionModifiedListener(Listener listener)
+    {
+        m_onSelectionModified.push_back(std::move(listener));
+    }
+    void addSyntaxChangeListener(Listener listener) { m_onSyntaxChange.push_back(std::move(listener)); }
+    // Runs the load listeners, then forgets them.
+    void notifyLoaded();
+    // Called by a view just before it changes the buffer's syntax.
+    void notifySyntaxChange() { callListeners(m_onSyntaxChange); }
+
+    // The identity of the interned copy of a region name; stable for the
+    // buffer's life.
+    const ustring* internRegionName(const ustring& name);
+
+    // Snippet mirrors. Source and destination must be forward regions
+    // inside the text.
+    void addDependentRegion(const SelectionRegion& source, const SelectionRegion& destination,
+                            SharedRegexTransform transform, bool keepEmptyDestination);
+    void clearDependentRegions();
+    const std::vector<DependentRegion>& dependentRegions() const { return m_dependentRegions; }
+    // Rewrites every dirty mirror from its source, inside the group being
+    // closed.
+    void updateDependentText();
+
+    // Undo groups. Every command runs between one begin and one end; nested
+    // pairs fold into the outermost group, and only the outermost end
+    // stores the group and calls the listeners. `allowMerge` lets the next
+    // group merge into this one; `forceKeep` keeps it even when nothing
+    // changed.
+    void beginUndoGroup(const slate::usubstring& commandText);
+    void endUndoGroup(bool allowMerge, bool forceKeep);
+
+    // One group back or forward, whatever it changed.
+    void softUndo();
+    void softRedo();
+    // Back or forward until a group that changed the text has been passed.
+    void undo();
+    void redo();
+    bool canUndo() const { return m_undoStack.hasModifying(); }
+    bool canRedo() const { return m_redoStack.hasModifying(); }
+    bool canSoftUndo() const { return !m_undoStack.empty() || !m_pendingStack.empty(); }
+    bool canSoftRedo() const { return !m_redoStack.empty(); }
+    // Whether the last history step replayed a text change (until the next
+    // group closes).
+    bool historyReplayed() const { return m_historyReplayed; }
+
+    // The text differs from what was last saved (never for scratch buffers).
+    bool isDirty() const;
+    // What a successful save does: the text as it is now counts as saved.
+    void markSaved() { m_savedMarker = m_undoStack.modifyingCount(); }
+    // The buffer stays dirty until the next save.
+    void markModified() { m_savedMarker = -1; }
+    // The next group will not merge into the last one.
+    void breakUndoMerge() { m_mergeAllowed = false; }
+    // Forgets the whole history; no group may be open.
+    void clearUndoHistory();
+
+    // The newest group that changed the text: its command text and repeat
+    // count; an empty text and 0 when there is none.
+    std::pair<ustring, int32_t> lastCommand();
+
+    void markUndoGroupsForGluing();
+    // Joins the groups made since the mark into one "sequence" group.
+    void glueMarkedUndoGroups();
+
+    void beginMacroRecording();
+    bool isRecordingMacro() const { return m_macroMarker != -1; }
+    // The command texts of the groups made since recording began, each as
+    // many times as it ran; ends the recording.
+    std::vector<ustring> takeRecordedCommands();
+
+    // Provisional groups made while a key sequence is still pending.
+    void beginPrediction();
+    bool isPredicting() const { return m_predictionMarker != -1; }
+    void commitPrediction();
+    void cancelPrediction();
+
+    const UndoStack& undoStack() const { return m_undoStack; }
+    const UndoStack& redoStack() const { return m_redoStack; }
+    const UndoStack& pendingStack() const { return m_pendingStack; }
+
+    // The compiled indentation patterns of the automatic indentation.
+    IndentPatternCache& indentPatterns() { return m_indentPatterns; }
+
+    // SpellingListener.
+    void spellingChanged() override;
+
+    // Read and written directly by views, commands, the window and plug-ins.
+    const int32_t m_id;
+    ustring m_name; // used when there is no source
+    bool m_scratch = false; // never reported dirty
+    std::unique_ptr<TokenStorage> m_tokenStorage; // never null
+    ustring m_wordSeparators;
+    SelectionSet m_bookmarks;
+    // Bumped by every insertion and erasure that reaches the storage.
+    uint32_t m_changeCount = 0;
+
+    // Buffer settings.
+    bool m_autoIndent = true;
+    bool m_trimAutomaticWhitespace = true;
+    bool m_translateTabsToSpaces = false;
+    bool m_useTabStops = true;
+    int32_t m_tabSize = 4;
+    uint32_t m_matchBrackets = 1;
+    FileEncoding m_fallbackEncoding = 1;
+
+private:
+    friend class UndoActionGroup;
+
+    // Moves the selections and regions of every view state, the bookmarks
+    // and the mirrors after a change: `delta` > 0 inserted that many units
+    // at `position`, < 0 erased that many from it.
+    void notifyTextChanged(int64_t position, int64_t delta);
+    // Reverses the top group of `source` and pushes the reversing group on
+    // `target`.
+    void moveGroup(UndoStack& source, UndoStack& target);
+    // Replays `group` backwards into the group under construction and
+    // restores the state it recorded.
+    void applyInverse(const UndoActionGroup& group);
+    void callListeners(const std::vector<Listener>& listeners);
+    void resetMarkersAboveUndoStack();
+    const ustring* internCommandText(const slate::usubstring& text);
+
+    IndentPatternCache m_indentPatterns;
+    std::unique_ptr<BufferSource> m_source; // null: not from a file
+    bool m_isReading = false; // a load is running
+    bool m_readOnly = false;
+
+    std::vector<ViewState*> m_viewStates; // not owned; each removes itself when it dies
+
+    // Interned names of named regions; node-based, so addresses are stable.
+    std::unordered_set<ustring> m_regionNames;
+    std::vector<DependentRegion> m_dependentRegions; // in the order added
+    bool m_isUpdatingDependentText = false;
+
+    CommandTextSet m_commandTexts;
+    UndoStack m_undoStack;
+    // Selection-only groups made while something could still be redone, so
+    // that moving the caret does not throw the redo history away.
+    UndoStack m_pendingStack;
+    UndoStack m_redoStack;
+    std::unique_ptr<UndoActionGroup> m_constructionUndoActionGroup; // null outside groups
+    int32_t m_constructionDepth = 0;
+    bool m_mergeAllowed = false;
+
+    // Markers count groups on the undo stack; -1 means none. The saved
+    // marker compares with its modifying count, the others with its size.
+    int32_t m_savedMarker = 0;
+    int32_t m_macroMarker = -1;
+    int32_t m_glueMarker = -1;
+    int32_t m_predictionMarker = -1;
+    bool m_mergeAllowedBeforePrediction = false;
+    bool m_historyReplayed = false;
+
+    std::vector<Listener> m_onLoad;
+    std::vector<Listener> m_onPreSave;
+    std::vector<Listener> m_onPostSave;
+    std::vector<Listener> m_onModified;
+    std::vector<Listener> m_onSelectionModified;
+    std::vector<Listener> m_onSyntaxChange;
+};

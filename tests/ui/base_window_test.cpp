@@ -1,0 +1,575 @@
+#include "ui/base_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "input/binding_map.h"
+#include "ui/notification_manager.h"
+#include "ui/theme.h"
+#include "ui/unicode.h"
+#include "window_manager/window.h"
+
+namespace {
+
+using V = std::vector<std::string>;
+
+// Records runs of one command name; every command is enabled. `onExec`
+// runs inside exec (a command that opens a modal loop, say).
+struct RecordingRunner : CommandRunner {
+    explicit RecordingRunner(std::string name, V& log) : m_name(std::move(name)), m_log(log) {}
+    void exec(const slate::usubstring& line) override
+    {
+        m_log.push_back(m_name + ":" + toUtf8(line));
+        if (onExec)
+            onExec(toUtf8(line));
+    }
+    bool isEnabled(const slate::usubstring& line) override { return toUtf8(line) != "disabled"; }
+    ustring value(const slate::usubstring&) override { return u"v:" + toUstring(m_name); }
+    bool has(const slate::usubstring&) override { return true; }
+    std::string m_name;
+    V& m_log;
+    std::function<void(const std::string&)> onExec;
+};
+
+// Live regions, to see that old trees go once nothing uses them.
+int g_liveRegions = 0;
+
+// A region that logs what reaches it as "<name>.<operation>", tagged with
+// the frame that built it.
+struct TestRegion : InputRegion {
+    TestRegion(BaseWindow* window, const std::string& name, const interval2& rect, int frame, V& log)
+        : InputRegion(window, RegionId(nullptr, reinterpret_cast<const void*>(std::hash<std::string>()(name))),
+                      rect),
+          m_name(name), m_frame(frame), m_log(log)
+    {
+        ++g_liveRegions;
+    }
+    ~TestRegion() override { --g_liveRegions; }
+
+    std::string tag() const { return m_name + "@" + std::to_string(m_frame); }
+    bool onInputEvent(const KeyEvent& event) override
+    {
+        m_log.push_back(tag() + ".key" + std::to_string(event.code));
+        if (onKey)
+            onKey();
+        // Reads the region after the handler: freed memory shows here.
+        return m_takesKeys && !m_name.empty();
+    }
+    bool onCharacter(const CharacterEvent& event) override
+    {
+        if (onChar)
+            onChar();
+        m_log.push_back(tag() + ".char" + toUtf8(ustring(1, event.character)));
+        return true;
+    }
+    bool onPredictedCharacter(const CharacterEvent& event) override
+    {
+        m_log.push_back(tag() + ".predict" + toUtf8(ustring(1, event.character)));
+        return true;
+    }
+    void commitPrediction() override { m_log.push_back(tag() + ".commit"); }
+    void cancelPrediction() override { m_log.push_back(tag() + ".cancel"); }
+    void onFocus() override { m_log.push_back(tag() + ".focus"); }
+    bool acceptsFocus() override { return m_acceptsFocus; }
+    bool wantsTab() override { return m_wantsTab; }
+    bool hint(ustring& text, ustring& command) override
+    {
+        if (m_hint.empty())
+            return false;
+        text = m_hint;
+        command = m_hintCommand;
+        return true;
+    }
+    CommandRunner* commandRunner() override { return m_runner; }
+    bool checkContext(const ustring& name, const ustring& value, bool& result) override
+    {
+        if (toUtf8(name) != m_context)
+            return false;
+        result = toUtf8(value) == "yes";
+        return true;
+    }
+
+    std::string m_name;
+    int m_frame;
+    V& m_log;
+    bool m_takesKeys = false;
+    bool m_acceptsFocus = true;
+    bool m_wantsTab = false;
+    ustring m_hint;
+    ustring m_hintCommand;
+    std::string m_context;
+    CommandRunner* m_runner = nullptr;
+    std::function<void()> onKey;
+    std::function<void()> onChar;
+};
+
+// The log without the prediction commits that every focus change brings.
+V withoutCommits(const V& log)
+{
+    V kept;
+    for (const std::string& line : log) {
+        if (line.find(".commit") == std::string::npos)
+            kept.push_back(line);
+    }
+    return kept;
+}
+
+RegionId idOf(const std::string& name)
+{
+    return RegionId(nullptr, reinterpret_cast<const void*>(std::hash<std::string>()(name)));
+}
+
+struct TestWindow : BaseWindow {
+    void onCommandLine(const std::vector<ustring>&) override {}
+};
+
+struct FakeWindow : Window {
+    void close() override {}
+    Canvas* canvas() override { return nullptr; }
+    void beginDrag(DragHandler* handler) override { delete handler; }
+    bool isFullscreen() override { return false; }
+    void setFullscreen(bool) override {}
+    void setTitle(const ustring&) override {}
+};
+
+KeyEvent keyDown(int32_t code, std::initializer_list<int32_t> held = {})
+{
+    KeyEvent event;
+    event.code = code;
+    event.pressed = true;
+    for (int32_t key : held)
+        event.state.key[key] = 1;
+    return event;
+}
+
+CharacterEvent character(char16_t c)
+{
+    CharacterEvent event;
+    event.character = c;
+    return event;
+}
+
+// A window whose frame is a root with one panel holding the named leaves,
+// drawn in the given order. `configure` adjusts each region as it is made.
+class BaseWindowTest : public testing::Test {
+protected:
+    BaseWindowTest()
+    {
+        BindingSourceManager::create();
+        m_window.m_rect = interval2(0, 0, 400, 300);
+        m_window.m_window = &m_platformWindow;
+        m_window.setDrawFunction([this](InputRegion* root, const interval2&) {
+            ++m_frame;
+            auto* panel = makeRegion("panel", interval2(0, 0, 400, 300));
+            root->addChild(panel);
+            float x = 0;
+            for (const std::string& name : m_leaves) {
+                panel->addChild(makeRegion(name, interval2(x, 0, x + 20, 20)));
+                x += 20;
+            }
+            return m_frameDone;
+        });
+    }
+    ~BaseWindowTest() override
+    {
+        m_window.setBindingMap(nullptr);
+        BindingSourceManager::destroy();
+    }
+
+    TestRegion* makeRegion(const std::string& name, const interval2& rect)
+    {
+        auto found = m_rects.find(name);
+        auto* region = new TestRegion(&m_window, name, found == m_rects.end() ? rect : found->second, m_frame, m_log);
+        region->m_runner = m_runners.count(name) ? m_runners.at(name).get() : nullptr;
+        if (m_configure)
+            m_configure(*region);
+        m_regions[name] = region;
+        return region;
+    }
+    RecordingRunner& runner(const std::string& region)
+    {
+        auto& slot = m_runners[region];
+        if (!slot)
+            slot = std::make_unique<RecordingRunner>(region, m_log);
+        return *slot;
+    }
+    // Draws frames until the focus request is applied.
+    void focus(const std::string& name)
+    {
+        m_window.focusState()->requestFocus(idOf(name));
+        m_window.draw(true);
+    }
+    BindingMap& bindings()
+    {
+        if (!m_window.bindingMap())
+            m_window.setBindingMap(new BindingMap());
+        return *m_window.bindingMap();
+    }
+    std::string leaf()
+    {
+        const auto& path = m_window.focusState()->path();
+        for (const auto& [name, region] : m_regions) {
+            if (!path.empty() && idOf(name) == path.front())
+                return name;
+        }
+        return path.empty() ? "" : "?";
+    }
+
+    FakeWindow m_platformWindow;
+    TestWindow m_window;
+    std::vector<std::string> m_leaves = {"a", "b", "c"};
+    std::map<std::string, TestRegion*> m_regions; // of the latest frame
+    std::map<std::string, std::unique_ptr<RecordingRunner>> m_runners;
+    std::function<void(TestRegion&)> m_configure;
+    std::map<std::string, interval2> m_rects; // drawn there instead
+    V m_log;
+    int m_frame = 0;
+    bool m_frameDone = true;
+};
+
+} // namespace
+
+TEST_F(BaseWindowTest, FramesGoOnWhileWorkIsLeft)
+{
+    TestWindow bare;
+    EXPECT_TRUE(bare.draw(true)); // nothing to draw
+
+    EXPECT_FALSE(m_window.draw(true)); // the first frame never is done
+    EXPECT_TRUE(m_window.draw(true));
+
+    // A command queued while a frame is drawn runs once the frame is over.
+    focus("a");
+    runner("a");
+    bool queued = false;
+    m_configure = [&](TestRegion& region) {
+        if (region.m_name == "c" && !queued) {
+            queued = true;
+            m_window.queueCommand(u"later");
+            m_log.push_back("queued");
+        }
+    };
+    m_log.clear();
+    EXPECT_FALSE(m_window.draw(true));
+    EXPECT_EQ(m_log, (V{"queued", "a:later"}));
+    EXPECT_TRUE(m_window.draw(true));
+
+    // Pending keys keep frames going until the timeout settles them.
+    bindings().bind(u"ctrl+k,ctrl+j", u"joined", {});
+    bindings().bind(u"ctrl+k", u"alone", {});
+    bindings().bind(u"ctrl+k,ctrl+j", u"joined", {});
+    m_window.update(10);
+    EXPECT_TRUE(m_window.onKeyOrButton(keyDown('k', {kKeyLeftControl})));
+    EXPECT_FALSE(m_window.draw(true));
+    m_log.clear();
+    m_window.update(11.4);
+    EXPECT_EQ(m_log, V{});
+    m_window.update(11.6);
+    EXPECT_EQ(m_log, (V{"a:alone", "a@6.commit", "panel@6.commit"}));
+    EXPECT_TRUE(m_window.draw(true));
+}
+
+TEST_F(BaseWindowTest, FocusPathAndRegionMapLookups)
+{
+    m_window.draw(true);
+    FocusState& state = *m_window.focusState();
+    m_log.clear();
+    focus("b");
+    EXPECT_EQ(leaf(), "b");
+    EXPECT_EQ(withoutCommits(m_log), V{"b@2.focus"});
+    EXPECT_TRUE(state.isFocusedLeaf(idOf("b")));
+    EXPECT_TRUE(state.hasFocus(idOf("panel")));
+    EXPECT_FALSE(state.isFocusedLeaf(idOf("panel")));
+    EXPECT_EQ(state.path().size(), 3u); // b, panel, root
+    EXPECT_EQ(state.path().back(), RegionId());
+    EXPECT_EQ(m_regions.at("b")->window(), &m_platformWindow);
+
+    // A request answers for the requested id alone until a frame applies it;
+    // an id no frame draws stays requested.
+    state.requestFocus(idOf("later"));
+    EXPECT_TRUE(state.hasFocus(idOf("later")));
+    EXPECT_FALSE(state.hasFocus(idOf("b")));
+    m_window.draw(true);
+    EXPECT_EQ(leaf(), "b");
+    m_leaves.push_back("later");
+    m_window.draw(true);
+    EXPECT_EQ(leaf(), "later");
+    EXPECT_GT(state.focusIndex(idOf("later")), state.focusIndex(idOf("b")));
+    EXPECT_EQ(state.focusIndex(idOf("c")), 0);
+
+    // Focusing the leaf again re-applies the path without onFocus.
+    m_log.clear();
+    focus("later");
+    EXPECT_EQ(withoutCommits(m_log), V{});
+
+    // Keys go along the path innermost first; regions not drawn by the last
+    // frame are skipped; the window's unfocused frames focus nothing.
+    m_leaves = {"a", "b"};
+    m_window.draw(true);
+    m_log.clear();
+    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(290)));
+    EXPECT_EQ(m_log, V{"panel@6.key290"});
+    m_window.draw(false);
+    EXPECT_FALSE(state.hasFocus(idOf("panel")));
+
+    // Commands and contexts along the path.
+    m_leaves = {"a", "b", "later"};
+    runner("panel");
+    m_window.draw(true);
+    EXPECT_TRUE(m_window.isEnabled(u"x"));
+    EXPECT_EQ(toUtf8(m_window.value(u"x")), "v:panel");
+    EXPECT_TRUE(m_window.runCommand(u"go"));
+    EXPECT_FALSE(m_window.runCommand(u"disabled"));
+    m_configure = [](TestRegion& region) { region.m_context = region.m_name == "later" ? "inner" : "outer"; };
+    m_window.draw(true);
+    EXPECT_TRUE(m_window.inputContext(u"inner", u"yes"));
+    EXPECT_FALSE(m_window.inputContext(u"outer", u"no"));
+    EXPECT_FALSE(m_window.inputContext(u"nobody", u"yes"));
+    EXPECT_EQ(m_log.back(), "panel:go");
+}
+
+TEST_F(BaseWindowTest, TabCyclesSiblingsNewestFirst)
+{
+    struct Case {
+        const char* from;
+        std::initializer_list<int32_t> held;
+        const char* to;
+    };
+    const Case cases[] = {
+        {"a", {}, "b"},
+        {"b", {}, "c"},
+        {"c", {}, "a"}, // wraps
+        {"a", {kKeyLeftShift}, "c"},
+        {"b", {kKeyLeftShift}, "a"},
+    };
+    m_window.draw(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + (c.held.size() ? " shift" : ""));
+        focus(c.from);
+        EXPECT_TRUE(m_window.onKeyOrButton(keyDown(9, c.held)));
+        m_window.draw(true);
+        EXPECT_EQ(leaf(), c.to);
+    }
+
+    // Ctrl+Tab goes to the bindings and leaves the focus alone.
+    runner("panel");
+    m_window.draw(true);
+    bindings().bind(u"ctrl+tab", u"nextView", {});
+    focus("a");
+    m_log.clear();
+    EXPECT_TRUE(m_window.onKeyOrButton(keyDown(9, {kKeyLeftControl})));
+    EXPECT_EQ(leaf(), "a");
+    EXPECT_EQ(m_log.back(), "panel:nextView");
+
+    // No sibling takes focus: consumed, nothing moves. A leaf that wants
+    // Tab, or the root, is left alone.
+    m_configure = [](TestRegion& region) { region.m_acceptsFocus = region.m_name == "a"; };
+    m_window.draw(true);
+    EXPECT_TRUE(m_window.onKeyOrButton(keyDown(9)));
+    EXPECT_EQ(leaf(), "a");
+    m_window.setBindingMap(nullptr);
+    m_configure = [](TestRegion& region) { region.m_wantsTab = true; };
+    m_window.draw(true);
+    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(9)));
+    m_window.focusState()->setFocusPath(m_window.root());
+    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(9)));
+}
+
+TEST(BaseWindow, CharacterKeysAreLeftToTheCharacterPath)
+{
+    struct Case {
+        const char* name;
+        int32_t code;
+        std::initializer_list<int32_t> held;
+        bool pressed;
+        bool character;
+    };
+    const Case cases[] = {
+        {"a", 'a', {}, true, true},
+        {"shift+a", 'a', {kKeyLeftShift}, true, true},
+        {"ctrl+a", 'a', {kKeyLeftControl}, true, false},
+        {"alt+1", '1', {kKeyRightAlt}, true, false},
+        {"space", ' ', {}, true, true},
+        {"shift+space", ' ', {kKeyRightShift}, true, false},
+        {"shift+comma", ',', {kKeyLeftShift}, true, true},
+        {"ctrl+comma", ',', {kKeyLeftControl}, true, false},
+        {"ctrl held alone", kKeyLeftControl, {kKeyLeftControl}, true, true},
+        {"f1", 282, {}, true, false},
+        {"enter", 13, {}, true, false},
+        {"ctrl+a released", 'a', {kKeyLeftControl}, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        KeyEvent event = keyDown(c.code, c.held);
+        event.pressed = c.pressed;
+        EXPECT_EQ(isCharacterKey(event), c.character);
+    }
+}
+
+TEST_F(BaseWindowTest, PredictionCommitsOrCancels)
+{
+    bindings().bind(u"x,y", u"xy", {});
+    runner("a");
+    m_window.draw(true);
+    focus("a");
+    m_log.clear();
+    m_window.onCharacter(character('x'));
+    EXPECT_EQ(m_log, V{"a@2.predictx"});
+    m_log.clear();
+    m_window.onCharacter(character('y')); // contradicts the shown 'x'
+    EXPECT_EQ(m_log, (V{"a@2.cancel", "panel@2.cancel", "a:xy"}));
+
+    m_window.onCharacter(character('x'));
+    m_log.clear();
+    m_window.onCharacter(character('z')); // continues it
+    EXPECT_EQ(m_log, (V{"a@2.commit", "panel@2.commit", "a@2.charz"}));
+
+    // A press settles pending keys before it reaches a region.
+    m_window.onCharacter(character('x'));
+    m_log.clear();
+    KeyEvent press = keyDown(kMouseLeft, {kMouseLeft});
+    press.state.x = 5;
+    press.state.y = 5;
+    m_window.onKeyOrButton(press);
+    EXPECT_EQ(m_log, (V{"a@2.commit", "panel@2.commit", "a@2.commit", "panel@2.commit", "a@2.key500",
+                        "panel@2.key500"}));
+}
+
+// A handler that opens a modal loop paints frames while the dispatch into
+// the previous frame's regions is still running.
+TEST_F(BaseWindowTest, RegionsOutliveFramesDrawnInsideTheirHandlers)
+{
+    m_window.draw(true);
+    focus("a");
+    int liveInModalLoop = 0;
+    m_configure = [&](TestRegion& region) {
+        if (region.m_name == "a" && m_frame == 3) {
+            region.onKey = [&] {
+                for (int i = 0; i < 3; ++i)
+                    m_window.draw(true);
+                liveInModalLoop = g_liveRegions;
+            };
+        }
+    };
+    m_window.draw(true);
+    const int liveAfterFrame = g_liveRegions;
+    m_log.clear();
+    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(290)));
+    // The key went on to the old panel after the handler of the old "a"
+    // drew frames 4 to 6; of those only the newest is kept beside the tree
+    // the key began in, which goes once the dispatch is over.
+    EXPECT_EQ(m_log, (V{"a@3.key290", "panel@3.key290"}));
+    EXPECT_EQ(liveInModalLoop, 2 * liveAfterFrame);
+    EXPECT_EQ(g_liveRegions, liveAfterFrame);
+
+    // The same for a button press.
+    m_configure = [this](TestRegion& region) {
+        if (region.m_name == "b")
+            region.onKey = [this] { m_window.draw(true); };
+    };
+    m_window.draw(true);
+    m_log.clear();
+    KeyEvent press = keyDown(kMouseRight);
+    press.state.x = 25;
+    press.state.y = 5;
+    m_window.onKeyOrButton(press);
+    EXPECT_EQ(m_log, (V{"a@7.commit", "panel@7.commit", "b@7.key501", "panel@7.key501"}));
+    EXPECT_EQ(g_liveRegions, liveAfterFrame);
+}
+
+// A command that draws (or refocuses) between two actions of one key
+// sequence: the action after it goes to the regions of the newer frame.
+TEST_F(BaseWindowTest, RegionMapIsRebuiltAfterACommand)
+{
+    bindings().bind(u"ctrl+k,a,b,c", u"long", {});
+    bindings().bind(u"ctrl+k,a", u"short", {});
+    bindings().bind(u"ctrl+k,a,b,c", u"long", {});
+    runner("a").onExec = [this](const std::string&) { m_window.draw(true); };
+    // The region that takes the character paints as well (it opens a menu).
+    m_configure = [this](TestRegion& region) {
+        if (region.m_name == "a" && m_frame == 3)
+            region.onChar = [this] { m_window.draw(true); };
+    };
+    m_window.draw(true);
+    focus("a");
+    m_window.onKeyOrButton(keyDown('k', {kKeyLeftControl}));
+    m_window.onCharacter(character('a'));
+    m_window.onCharacter(character('b'));
+    m_log.clear();
+    m_window.onActivate();
+    EXPECT_EQ(m_log, (V{"a:short", "a@3.charb", "a@3.commit", "panel@3.commit"}));
+}
+
+TEST_F(BaseWindowTest, HintLabelBesideSmallRegionsAfterAPause)
+{
+    struct RecordingShader : Shader {
+        explicit RecordingShader(std::vector<interval2>& boxes) : m_boxes(boxes) {}
+        void draw(const interval2& rect, float) override { m_boxes.push_back(rect); }
+        void draw(const interval2& rect) override { m_boxes.push_back(rect); }
+        std::vector<interval2>& m_boxes;
+    };
+    std::vector<interval2> boxes;
+    m_window.theme()->addShader("panel.hint", new RecordingShader(boxes));
+    NotificationManager::set(new NotificationManager(u"Vantrel"));
+    bindings().bind(u"ctrl+s", u"save", {});
+
+    struct Case {
+        const char* name;
+        interval2 rect;
+        bool shown;
+        interval2 box; // the font-less box: 8 by 4 pixels
+    };
+    const Case cases[] = {
+        {"below and right", {100, 100, 120, 120}, true, {104, 122, 112, 126}},
+        {"diagonal just under 48", {100, 100, 133.9f, 133.9f}, true, {}},
+        {"diagonal just over 48", {100, 100, 134, 134}, false, {}},
+        {"past the bottom right", {390, 290, 400, 300}, true, {392, 296, 402, 306}},
+    };
+    double now = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_window.draw(true);
+        m_window.m_mouseHistory.newStroke();
+        m_rects["a"] = c.rect;
+        m_configure = [&](TestRegion& region) {
+            if (region.m_name == "a") {
+                region.m_hint = u"Save";
+                region.m_hintCommand = u"save";
+            }
+        };
+        const float x = c.rect.x0 + 1;
+        const float y = c.rect.y0 + 1;
+        m_window.m_mouseHistory.addSample(now, 0, 0);
+        m_window.m_mouseHistory.addSample(now + 1, x, y);
+        m_window.m_mouseHistory.setTime(now + 1.2);
+        boxes.clear();
+        m_window.draw(true); // 0.2 s inside: not yet
+        EXPECT_TRUE(boxes.empty());
+        MotionEvent motion;
+        motion.state.x = x;
+        motion.state.y = y;
+        NotificationManager::get().setHint(u"");
+        EXPECT_TRUE(m_window.onMotion(motion));
+        EXPECT_EQ(toUtf8(NotificationManager::get().hint()), "Save (Ctrl+S)");
+        m_window.m_mouseHistory.setTime(now + 1.7);
+        m_window.draw(true);
+        ASSERT_EQ(boxes.size(), c.shown ? 1u : 0u);
+        if (c.shown && c.box.x0 != FLT_MAX)
+            EXPECT_EQ(boxes[0], c.box);
+        // Leaving the region hides the label half a second later.
+        m_configure = nullptr;
+        m_rects.clear();
+        m_window.m_mouseHistory.addSample(now + 1.8, 0, 299);
+        m_window.m_mouseHistory.setTime(now + 2.5);
+        boxes.clear();
+        m_window.draw(true);
+        EXPECT_TRUE(boxes.empty());
+        now += 10;
+    }
+    NotificationManager::destroy();
+}
