@@ -90,7 +90,7 @@ LexerState* lex(MatchRegion& region, LexerState* state, const uchar* begin, cons
 
 // What a lexMatch step does after emitting its pieces.
 struct LexMatchResult {
-    int32_t action;        // a LexerContext::Action; aNONE when nothing matched
+    LexerAction action;    // aNONE when nothing matched
     LexerContext* target;  // the context a push enters (before cloning); else null
 };
 
