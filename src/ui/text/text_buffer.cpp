@@ -111,7 +111,7 @@ int32_t TextBuffer::insertCharacters(int64_t position, const uchar* begin, const
     const int64_t inserted = end - begin;
     if (m_constructionUndoActionGroup) {
         UndoAction action;
-        action.kind = UndoAction::Insertion;
+        action.kind = UndoAction::Kind::Insertion;
         action.region = SelectionRegion(position, position + inserted);
         m_constructionUndoActionGroup->actions.push_back(std::move(action));
     }
@@ -135,7 +135,7 @@ void TextBuffer::eraseCharacters(const SelectionRegion& region)
     beginUndoGroup(u"eraseCharacters");
     if (m_constructionUndoActionGroup) {
         UndoAction action;
-        action.kind = UndoAction::Erasure;
+        action.kind = UndoAction::Kind::Erasure;
         action.region = SelectionRegion(b);
         action.text = CompactCharacterBuffer(m_tokenStorage->substr(erased));
         m_constructionUndoActionGroup->actions.push_back(std::move(action));

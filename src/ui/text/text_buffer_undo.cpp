@@ -117,9 +117,9 @@ void TextBuffer::applyInverse(const UndoActionGroup& group)
     for (auto it = group.actions.rbegin(); it != group.actions.rend(); ++it) {
         // An empty insertion is undone by another one, so that the group
         // stays modifying both ways and redo finds it again.
-        if (it->kind == UndoAction::Insertion && it->region.empty())
+        if (it->kind == UndoAction::Kind::Insertion && it->region.empty())
             insertCharacters(it->region.a, nullptr, nullptr, true);
-        else if (it->kind == UndoAction::Insertion)
+        else if (it->kind == UndoAction::Kind::Insertion)
             eraseCharacters(it->region);
         else
             insertCharacters(it->region.begin(), it->text.text(), true);

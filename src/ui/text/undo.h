@@ -32,9 +32,9 @@ using NamedRegionMap = std::map<const ustring*, NamedRegions>;
 
 // One change of the text, as needed to reverse it.
 struct UndoAction {
-    enum Kind : int32_t { Erasure = 0, Insertion = 1 };
+    enum class Kind : int32_t { Erasure = 0, Insertion = 1 };
 
-    int32_t kind = Insertion;
+    Kind kind = Kind::Insertion;
     // Insertion: (position, position + inserted length). Erasure: the caret
     // at the start of the erased text.
     SelectionRegion region;

@@ -119,11 +119,11 @@ void ViewSettings::read(const Options& options)
     ustring click;
     options.getString("clickToScroll", click);
     if (click == u"true" || click == u"position")
-        clickToScroll = kClickToScrollPosition;
+        clickToScroll = ClickToScroll::kClickToScrollPosition;
     else if (click == u"text")
-        clickToScroll = kClickToScrollText;
+        clickToScroll = ClickToScroll::kClickToScrollText;
     else
-        clickToScroll = kClickToScrollOff;
+        clickToScroll = ClickToScroll::kClickToScrollOff;
 
     bool scrollBars = true;
     options.getBool("wantScrollBars", scrollBars);

@@ -22,7 +22,7 @@ class Options;
 extern const char16_t kDefaultViewFont[]; // "Courier New 10"
 
 // How a click on the scroll bar scrolls, from the "clickToScroll" option.
-enum ClickToScroll : int32_t {
+enum class ClickToScroll : int32_t {
     kClickToScrollOff = 0,      // anything else
     kClickToScrollPosition = 1, // "true" or "position"
     kClickToScrollText = 2,     // "text"
@@ -67,7 +67,7 @@ struct ViewSettings {
     bool drawCentered = false;
     bool matchBrackets = true;
     bool matchBracketsContent = true;
-    int32_t clickToScroll = kClickToScrollOff;
+    ClickToScroll clickToScroll = ClickToScroll::kClickToScrollOff;
     std::vector<float> rulers; // x of each ruler in pixels, in option order
     bool wantVerticalScrollBar = true;
     bool wantHorizontalScrollBar = true;

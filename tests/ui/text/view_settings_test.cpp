@@ -169,30 +169,30 @@ TEST_F(ViewSettingsTest, TextValuedKeysAreComparedExactly)
 {
     struct Case {
         const char* options;
-        int32_t clickToScroll;
+        ClickToScroll clickToScroll;
         bool allWhiteSpace;
         bool selectionWhiteSpace;
         bool vertical;
         bool horizontal;
     };
     const Case cases[] = {
-        {"", kClickToScrollOff, false, false, true, true},
-        {"clickToScroll true", kClickToScrollPosition, false, false, true, true},
-        {"clickToScroll position", kClickToScrollPosition, false, false, true, true},
-        {"clickToScroll text", kClickToScrollText, false, false, true, true},
-        {"clickToScroll Text", kClickToScrollOff, false, false, true, true},
-        {"drawWhiteSpace selection", kClickToScrollOff, false, true, true, true},
-        {"drawWhiteSpace all", kClickToScrollOff, true, true, true, true},
-        {"drawWhiteSpace All", kClickToScrollOff, false, false, true, true},
-        {"wantScrollBars false", kClickToScrollOff, false, false, false, false},
-        {"wantScrollBars false\nwantVerticalScrollBar true", kClickToScrollOff, false, false, true, false},
-        {"wantHorizontalScrollBar 1", kClickToScrollOff, false, false, true, false},
+        {"", ClickToScroll::kClickToScrollOff, false, false, true, true},
+        {"clickToScroll true", ClickToScroll::kClickToScrollPosition, false, false, true, true},
+        {"clickToScroll position", ClickToScroll::kClickToScrollPosition, false, false, true, true},
+        {"clickToScroll text", ClickToScroll::kClickToScrollText, false, false, true, true},
+        {"clickToScroll Text", ClickToScroll::kClickToScrollOff, false, false, true, true},
+        {"drawWhiteSpace selection", ClickToScroll::kClickToScrollOff, false, true, true, true},
+        {"drawWhiteSpace all", ClickToScroll::kClickToScrollOff, true, true, true, true},
+        {"drawWhiteSpace All", ClickToScroll::kClickToScrollOff, false, false, true, true},
+        {"wantScrollBars false", ClickToScroll::kClickToScrollOff, false, false, false, false},
+        {"wantScrollBars false\nwantVerticalScrollBar true", ClickToScroll::kClickToScrollOff, false, false, true, false},
+        {"wantHorizontalScrollBar 1", ClickToScroll::kClickToScrollOff, false, false, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         ViewSettings settings(&m_canvas);
         // Keys that fall back to a default when absent, whatever was set.
-        settings.clickToScroll = kClickToScrollText;
+        settings.clickToScroll = ClickToScroll::kClickToScrollText;
         settings.drawAllWhiteSpace = settings.drawSelectionWhiteSpace = true;
         settings.wantVerticalScrollBar = settings.wantHorizontalScrollBar = false;
         settings.read(*optionsFrom(c.options));

@@ -277,16 +277,16 @@ std::unique_ptr<CompiledLexer> compileLexerContexts(const std::vector<LoadedCont
             // of the context that holds it; an end match only its own rule's
             // name (the state it is lexed in adds the rest).
             const ScopeRecord* base = context.contentScope;
-            if (source.action == LexerContext::aPOP)
+            if (source.action == LexerAction::aPOP)
                 base = context.nameScope;
-            else if (source.action == LexerContext::aPUSH)
+            else if (source.action == LexerAction::aPUSH)
                 base = concatScopes(joined, context.nameScope,
                                     match.target ? match.target->nameScope : nullptr);
             match.scope = joinScope(joined, base, nameRecord(names, source.name));
 
             setCaptureScopes(*lexer, match, base, source.captureNames);
 
-            if (source.action == LexerContext::aPOP)
+            if (source.action == LexerAction::aPOP)
                 context.popIsParameterised = hasBackReferences(pattern);
         }
 

@@ -25,6 +25,7 @@
 
 #include "ui/arena_allocator.h"
 #include "ui/hash.h"
+#include "ui/text/lexer/lexer_action.h"
 #include "ui/text/lexer/multi_matcher.h"
 #include "ui/text/scope_name_pool.h"
 #include "ui/ustring.h"
@@ -43,18 +44,14 @@ struct LexerMatch {
     // captureScopes[i] is the bare scope name (names pool) of group i + 1,
     // null for an unnamed group; null when numCaptures is 0. In the arena.
     const ScopeRecord* const* captureScopes;
-    int32_t action; // a LexerContext::Action
+    LexerAction action;
     LexerContext* target; // the context a push enters; null otherwise
 };
 
 // One context: the patterns that can match while the lexer is inside it.
 // Lives in its lexer's arena and dies with the lexer.
 struct LexerContext {
-    enum Action : int32_t {
-        aNONE = 0, // a match rule: stay
-        aPUSH = 1, // a begin pattern: enter `target`
-        aPOP = 2,  // an end pattern: leave this context
-    };
+    using Action = LexerAction;
 
     // The patterns in match order; empty (never matching) while the context
     // is parameterised, and in a clone whose end pattern did not compile.
@@ -92,7 +89,7 @@ struct LexerContext {
     slate::usubstring whileSource;
     // The scopes of the line prefix the while pattern takes: the whole
     // prefix has the content scope, its captures the names the rule gives.
-    LexerMatch whileMatch{nullptr, 0, nullptr, aNONE, nullptr};
+    LexerMatch whileMatch{nullptr, 0, nullptr, LexerAction::aNONE, nullptr};
 
     // The context this one was copied from (a clone per begin match, or the
     // twin for a begin match that took its line's end); null in a context

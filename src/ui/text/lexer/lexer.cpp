@@ -318,7 +318,7 @@ LexerContext* cloneContext(CompiledLexer& lexer, LexerContext& target,
     if (!target.popIsParameterised) {
         clone->matcher = sameRegexes(target.matcher);
     } else if (clone->numMatches > 0 && !clone->srcRegexes.empty()) {
-        const bool endFirst = clone->matches[0].action == LexerContext::aPOP;
+        const bool endFirst = clone->matches[0].action == LexerAction::aPOP;
         const size_t endIndex = endFirst ? 0 : clone->srcRegexes.size() - 1;
         const ustring endPattern = buildEndPattern(clone->srcRegexes[endIndex], captures);
         clone->srcRegexes[endIndex] = lexer.arena().copyString(endPattern);
@@ -350,7 +350,7 @@ LexMatchResult lexMatch(MatchRegion& region, ScopeNamePool& pool, LexerContext& 
                                              match, captures, allowEmpty, lineKey);
     if (index < 0) {
         match = slate::usubstring();
-        return LexMatchResult{LexerContext::aNONE, nullptr};
+        return LexMatchResult{LexerAction::aNONE, nullptr};
     }
     const LexerMatch& entry = context.matches[index];
     if (match.begin > position)
@@ -495,10 +495,10 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
 
         LexerState* next = state;
         LexerContext* entered = nullptr;
-        if (step.action == LexerContext::aPOP) {
+        if (step.action == LexerAction::aPOP) {
             if (state->parent)
                 next = state->parent;
-        } else if (step.action == LexerContext::aPUSH) {
+        } else if (step.action == LexerAction::aPUSH) {
             entered = step.target;
             if (match.end == position && reentersHere(state, entered, entries, position))
                 break; // the rest of the line stays in this state
@@ -517,7 +517,7 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
                     state = state->parent;
                 break;
             }
-            if (step.action == LexerContext::aPOP && !entries.empty() &&
+            if (step.action == LexerAction::aPOP && !entries.empty() &&
                 entries.back() == position)
                 break; // the context entered here stays open
         }
@@ -525,7 +525,7 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
         for (const TokenPiece& piece : pieces)
             appendTokens(piece.begin, piece.end, absoluteScope(pool, *state, piece.scope),
                          lineState, out);
-        if (step.action == LexerContext::aPUSH) {
+        if (step.action == LexerAction::aPUSH) {
             anchors.push_back(anchor);
             entries.push_back(position);
             anchor = match.end;

@@ -73,7 +73,8 @@ enum class LineKind {
 // `workspace` are scratch for the run; the overload without a workspace uses
 // one per thread. Never fails: a search error makes the rest of the line
 // plain text of the state (the matcher logs it), and a grammar whose
-// patterns match without advancing cannot stop the loop. Lexing the same
+// patterns match without advancing cannot stop the loop (such a step that
+// could repeat ends the line instead: see lexer.cpp). Lexing the same
 // line from the same state again gives the same tokens and the same end
 // state (pointer equality). Pass LineKind::FirstLine for the first line of a
 // document. "\G" matches only where the begin match of the current context
@@ -89,7 +90,7 @@ LexerState* lex(MatchRegion& region, LexerState* state, const uchar* begin, cons
 
 // What a lexMatch step does after emitting its pieces.
 struct LexMatchResult {
-    int32_t action;        // a LexerContext::Action; aNONE when nothing matched
+    LexerAction action;    // aNONE when nothing matched
     LexerContext* target;  // the context a push enters (before cloning); else null
 };
 

@@ -305,14 +305,14 @@ void addBeginEndRule(ContextFill& fill, const std::shared_ptr<Rule>& rule, const
             context->whileCaptureNames = copyCaptureNames(state, beginEnd.whileCaptures);
         } else {
             addMatch(endFill,
-                     LoadedMatch{LexerContext::aPOP, nullptr, copyRuleString(state, beginEnd.end),
+                     LoadedMatch{LexerAction::aPOP, nullptr, copyRuleString(state, beginEnd.end),
                                  nullptr, copyCaptureNames(state, beginEnd.endCaptures)},
                      state);
         }
         state.unfilled.push_back(UnfilledContext{context, rule, &language});
     }
     addMatch(fill,
-             LoadedMatch{LexerContext::aPUSH, target, copyRuleString(state, beginEnd.begin),
+             LoadedMatch{LexerAction::aPUSH, target, copyRuleString(state, beginEnd.begin),
                          nullptr, copyCaptureNames(state, beginEnd.beginCaptures)},
              state);
 }
@@ -325,7 +325,7 @@ void addRule(ContextFill& fill, const std::shared_ptr<Rule>& rule, const ustring
 
     if (const MatchRule* match = rule->matchRule.get()) {
         addMatch(fill,
-                 LoadedMatch{LexerContext::aNONE, nullptr, copyRuleString(state, match->match),
+                 LoadedMatch{LexerAction::aNONE, nullptr, copyRuleString(state, match->match),
                              copyRuleString(state, match->name),
                              copyCaptureNames(state, match->captures)},
                  state);

@@ -12,6 +12,7 @@
 
 #include "ui/arena_allocator.h"
 #include "ui/hash.h"
+#include "ui/text/lexer/lexer_action.h"
 #include "ui/text/lexer/text_mate_grammar.h"
 #include "ui/ustring.h"
 
@@ -20,7 +21,7 @@ struct LoadedContext;
 // One pattern of a loaded context. Every string is NUL-terminated and lives
 // in the arena of the LoadedContextSet that holds the context.
 struct LoadedMatch {
-    int32_t action;         // a LexerContext::Action (compiled_lexer.h)
+    LexerAction action;
     LoadedContext* target;  // the context a begin pattern enters; null otherwise
     const uchar* pattern;   // the regular expression
     // The match rule's scope name ("" when it has none); null for begin and

@@ -37,14 +37,13 @@ namespace {
 // snippet scan parses on a worker thread with a 1 MB stack.
 constexpr int kMaximumDepth = 1000;
 
-enum PlistTag : int32_t {
-    kTagEmpty = 0,
-    kTagArray = 1,
-    kTagDict = 2,
-    kTagString = 3,
-    kTagInteger = 4,
-    kTagBool = 5,
-};
+// Value tags of the binary form: integers as they stand in the stream.
+constexpr int32_t kTagEmpty = 0;
+constexpr int32_t kTagArray = 1;
+constexpr int32_t kTagDict = 2;
+constexpr int32_t kTagString = 3;
+constexpr int32_t kTagInteger = 4;
+constexpr int32_t kTagBool = 5;
 
 constexpr size_t kDictBuckets = 11;
 

@@ -50,7 +50,7 @@ struct BucketLayout {
 
 class TokenBuffer {
 public:
-    enum Colour : int32_t { kRed = 0, kBlack = 1 };
+    enum class Colour : int32_t { kRed = 0, kBlack = 1 };
 
     // An unlinked, red, empty bucket of `storage` (null for a tree used
     // without a storage). Counts itself in the statistics.
@@ -92,7 +92,7 @@ public:
     TokenBuffer* parent = nullptr; // tree links; null parent = root or detached
     TokenBuffer* left = nullptr;
     TokenBuffer* right = nullptr;
-    int32_t colour = kRed;
+    Colour colour = Colour::kRed;
 
     // The bucket's tokens in text order. The records belong to the storage's
     // arena, never to the bucket.

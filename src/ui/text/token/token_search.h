@@ -9,11 +9,10 @@
 
 #include "ui/ustring.h"
 
-// The flag word of a search.
-enum SearchFlags : uint32_t {
-    kSearchLiteral = 1, // the pattern, and any format string, are plain text
-    kSearchIgnoreCase = 2,
-};
+// The flag word of a search: bits that callers combine and plug-ins pass as
+// one integer.
+constexpr uint32_t kSearchLiteral = 1; // the pattern, and any format string, are plain text
+constexpr uint32_t kSearchIgnoreCase = 2;
 
 // A pattern that does not compile: the engine's message, then
 // " in regular expression ", then the pattern.

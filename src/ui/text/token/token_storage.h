@@ -251,7 +251,8 @@ public:
     const ScopeRecord* scopeAt(int64_t position);
     slate::usubstring scopeNameAt(int64_t position);
     // Whether `selector` matches the scope at `position`; each selector text
-    // is compiled once per storage.
+    // is compiled once per storage. Throws ParseException for a selector that
+    // does not compile (nothing is cached then), for the caller to report.
     bool matchSelector(int64_t position, const ustring& selector);
     // The extent of the scope around the character at `position` (before it
     // unless `atPosition`): the tokens around it that lie inside its scope,

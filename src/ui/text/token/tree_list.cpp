@@ -16,7 +16,7 @@ namespace {
 
 bool isRed(const TokenBuffer* n)
 {
-    return n && n->colour == TokenBuffer::kRed;
+    return n && n->colour == TokenBuffer::Colour::kRed;
 }
 
 bool isBlack(const TokenBuffer* n)
@@ -156,7 +156,7 @@ void tree_list::linkBetween(TokenBuffer* prev, TokenBuffer* n, TokenBuffer* next
 void tree_list::insertBefore(TokenBuffer* at, TokenBuffer* n)
 {
     VASSERT(n && !n->parent && !n->left && !n->right);
-    n->colour = TokenBuffer::kRed;
+    n->colour = TokenBuffer::Colour::kRed;
     if (at) {
         VASSERT(at->prev || m_first == at);
         TokenBuffer* before = at->prev;
@@ -191,9 +191,9 @@ void tree_list::insertFixup(TokenBuffer* n)
         if (parent == grandparent->left) {
             TokenBuffer* uncle = grandparent->right;
             if (isRed(uncle)) {
-                parent->colour = TokenBuffer::kBlack;
-                uncle->colour = TokenBuffer::kBlack;
-                grandparent->colour = TokenBuffer::kRed;
+                parent->colour = TokenBuffer::Colour::kBlack;
+                uncle->colour = TokenBuffer::Colour::kBlack;
+                grandparent->colour = TokenBuffer::Colour::kRed;
                 n = grandparent;
                 continue;
             }
@@ -202,15 +202,15 @@ void tree_list::insertFixup(TokenBuffer* n)
                 rotateLeft(n);
                 parent = n->parent;
             }
-            parent->colour = TokenBuffer::kBlack;
-            grandparent->colour = TokenBuffer::kRed;
+            parent->colour = TokenBuffer::Colour::kBlack;
+            grandparent->colour = TokenBuffer::Colour::kRed;
             rotateRight(grandparent);
         } else {
             TokenBuffer* uncle = grandparent->left;
             if (isRed(uncle)) {
-                parent->colour = TokenBuffer::kBlack;
-                uncle->colour = TokenBuffer::kBlack;
-                grandparent->colour = TokenBuffer::kRed;
+                parent->colour = TokenBuffer::Colour::kBlack;
+                uncle->colour = TokenBuffer::Colour::kBlack;
+                grandparent->colour = TokenBuffer::Colour::kRed;
                 n = grandparent;
                 continue;
             }
@@ -219,12 +219,12 @@ void tree_list::insertFixup(TokenBuffer* n)
                 rotateRight(n);
                 parent = n->parent;
             }
-            parent->colour = TokenBuffer::kBlack;
-            grandparent->colour = TokenBuffer::kRed;
+            parent->colour = TokenBuffer::Colour::kBlack;
+            grandparent->colour = TokenBuffer::Colour::kRed;
             rotateLeft(grandparent);
         }
     }
-    m_root->colour = TokenBuffer::kBlack;
+    m_root->colour = TokenBuffer::Colour::kBlack;
 }
 
 TokenBuffer* tree_list::erase(TokenBuffer* n)
@@ -233,7 +233,7 @@ TokenBuffer* tree_list::erase(TokenBuffer* n)
     TokenBuffer* following = n->next;
     TokenBuffer* x; // what took the removed node's place; may be null
     TokenBuffer* xParent;
-    int32_t removedColour;
+    TokenBuffer::Colour removedColour;
     bool wasLeft;
     if (n->left && n->right) {
         // The in-order successor, which has no left child, takes n's place.
@@ -269,7 +269,7 @@ TokenBuffer* tree_list::erase(TokenBuffer* n)
         x = child;
         xParent = parent;
     }
-    if (removedColour == TokenBuffer::kBlack)
+    if (removedColour == TokenBuffer::Colour::kBlack)
         eraseFixup(x, xParent);
 
     VASSERT(!n->prev || n->prev->next == n);
@@ -295,57 +295,57 @@ void tree_list::eraseFixup(TokenBuffer* x, TokenBuffer* xParent)
         if (x == xParent->left) {
             TokenBuffer* sibling = xParent->right;
             if (isRed(sibling)) {
-                sibling->colour = TokenBuffer::kBlack;
-                xParent->colour = TokenBuffer::kRed;
+                sibling->colour = TokenBuffer::Colour::kBlack;
+                xParent->colour = TokenBuffer::Colour::kRed;
                 rotateLeft(xParent);
                 sibling = xParent->right;
             }
             if (isBlack(sibling->left) && isBlack(sibling->right)) {
-                sibling->colour = TokenBuffer::kRed;
+                sibling->colour = TokenBuffer::Colour::kRed;
                 x = xParent;
                 xParent = x->parent;
                 continue;
             }
             if (isBlack(sibling->right)) {
-                sibling->left->colour = TokenBuffer::kBlack;
-                sibling->colour = TokenBuffer::kRed;
+                sibling->left->colour = TokenBuffer::Colour::kBlack;
+                sibling->colour = TokenBuffer::Colour::kRed;
                 rotateRight(sibling);
                 sibling = xParent->right;
             }
             sibling->colour = xParent->colour;
-            xParent->colour = TokenBuffer::kBlack;
-            sibling->right->colour = TokenBuffer::kBlack;
+            xParent->colour = TokenBuffer::Colour::kBlack;
+            sibling->right->colour = TokenBuffer::Colour::kBlack;
             rotateLeft(xParent);
         } else {
             TokenBuffer* sibling = xParent->left;
             if (isRed(sibling)) {
-                sibling->colour = TokenBuffer::kBlack;
-                xParent->colour = TokenBuffer::kRed;
+                sibling->colour = TokenBuffer::Colour::kBlack;
+                xParent->colour = TokenBuffer::Colour::kRed;
                 rotateRight(xParent);
                 sibling = xParent->left;
             }
             if (isBlack(sibling->left) && isBlack(sibling->right)) {
-                sibling->colour = TokenBuffer::kRed;
+                sibling->colour = TokenBuffer::Colour::kRed;
                 x = xParent;
                 xParent = x->parent;
                 continue;
             }
             if (isBlack(sibling->left)) {
-                sibling->right->colour = TokenBuffer::kBlack;
-                sibling->colour = TokenBuffer::kRed;
+                sibling->right->colour = TokenBuffer::Colour::kBlack;
+                sibling->colour = TokenBuffer::Colour::kRed;
                 rotateLeft(sibling);
                 sibling = xParent->left;
             }
             sibling->colour = xParent->colour;
-            xParent->colour = TokenBuffer::kBlack;
-            sibling->left->colour = TokenBuffer::kBlack;
+            xParent->colour = TokenBuffer::Colour::kBlack;
+            sibling->left->colour = TokenBuffer::Colour::kBlack;
             rotateRight(xParent);
         }
         x = m_root;
         xParent = nullptr;
     }
     if (x)
-        x->colour = TokenBuffer::kBlack;
+        x->colour = TokenBuffer::Colour::kBlack;
 }
 
 void tree_list::adjustCounts(TokenBuffer* b, int64_t dChars, int32_t dLines, int32_t dMisspelled)

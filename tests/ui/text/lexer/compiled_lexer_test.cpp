@@ -29,7 +29,7 @@ std::u16string text(const ScopeRecord* record) { return record ? record->text.st
 const LexerContext& entered(const LexerContext& from, int index)
 {
     EXPECT_LT(index, from.numMatches);
-    EXPECT_EQ(from.matches[index].action, LexerContext::aPUSH);
+    EXPECT_EQ(from.matches[index].action, LexerAction::aPUSH);
     return *from.matches[index].target;
 }
 
@@ -46,7 +46,7 @@ TEST(CompiledLexer, TopLevelMatchScopes)
     const LexerContext& context = *root.context;
     ASSERT_EQ(context.numMatches, 1);
     EXPECT_EQ(text(context.matches[0].scope), u"m ");
-    EXPECT_EQ(context.matches[0].action, LexerContext::aNONE);
+    EXPECT_EQ(context.matches[0].action, LexerAction::aNONE);
     EXPECT_EQ(context.matcher.size(), 1u);
     EXPECT_EQ(text(concatScopes(lexer->joinedScopes(), root.outerScope, context.matches[0].scope)),
               u"m source.x ");
@@ -73,7 +73,7 @@ TEST(CompiledLexer, BeginEndScopes)
     // Relative scopes, then absolute ones as the lexing loop forms them.
     EXPECT_EQ(text(top.matches[0].scope), u"n ");
     ASSERT_EQ(r.numMatches, 3);
-    EXPECT_EQ(r.matches[0].action, LexerContext::aPOP);
+    EXPECT_EQ(r.matches[0].action, LexerAction::aPOP);
     EXPECT_EQ(text(r.matches[0].scope), u"n ");
     EXPECT_EQ(text(r.matches[1].scope), u"m c n ");
     EXPECT_EQ(text(r.matches[2].scope), u"s n ");

@@ -48,9 +48,9 @@ std::vector<std::string> describe(const LoadedContext& context)
     for (const LoadedMatch& m : context.matches) {
         std::string line;
         switch (m.action) {
-        case LexerContext::aNONE: line = "match "; break;
-        case LexerContext::aPUSH: line = "push "; break;
-        case LexerContext::aPOP: line = "pop "; break;
+        case LexerAction::aNONE: line = "match "; break;
+        case LexerAction::aPUSH: line = "push "; break;
+        case LexerAction::aPOP: line = "pop "; break;
         default: line = "? "; break;
         }
         line += toUtf8(m.pattern);

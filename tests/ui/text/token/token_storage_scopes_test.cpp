@@ -2,6 +2,7 @@
 // position, symbol runs, spelling suggestions and completion words.
 #include <gtest/gtest.h>
 
+#include "ui/text/parse_exception.h"
 #include "ui/text/token/token_storage.h"
 #include "ui/text/token/token_test_support.h"
 
@@ -74,6 +75,11 @@ TEST_F(ScopeQueries, MatchSelectorCompilesEachTextOnce)
     EXPECT_FALSE(storage.matchSelector(0, u"string"));
     EXPECT_TRUE(storage.matchSelector(4, u"string"));
     EXPECT_TRUE(storage.matchSelector(storage.size(), u"source.x"));
+    // A selector that does not compile is the caller's error to report, and
+    // is not cached as if it had compiled.
+    const ustring lone = ustring(u"source ") + char16_t(0xD800);
+    EXPECT_THROW(storage.matchSelector(0, lone), ParseException);
+    EXPECT_THROW(storage.matchSelector(0, lone), ParseException);
 }
 
 TEST_F(ScopeQueries, CompletionsRankNearWordsFirstAndSkipTheTokenBeingTyped)

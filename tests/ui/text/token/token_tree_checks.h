@@ -70,14 +70,14 @@ inline Sums checkSubtree(const TokenBuffer* node, bool recountTokens, int& black
         blackHeight = 1;
         return {};
     }
-    if (node->colour != TokenBuffer::kRed && node->colour != TokenBuffer::kBlack)
-        errors << "bucket " << node << " has colour " << node->colour << "\n";
+    if (node->colour != TokenBuffer::Colour::kRed && node->colour != TokenBuffer::Colour::kBlack)
+        errors << "bucket " << node << " has colour " << static_cast<int32_t>(node->colour) << "\n";
     for (const TokenBuffer* child : {node->left, node->right}) {
         if (!child)
             continue;
         if (child->parent != node)
             errors << "child " << child << " does not point back to " << node << "\n";
-        if (node->colour == TokenBuffer::kRed && child->colour == TokenBuffer::kRed)
+        if (node->colour == TokenBuffer::Colour::kRed && child->colour == TokenBuffer::Colour::kRed)
             errors << "red bucket " << node << " has a red child\n";
     }
     int leftHeight = 0, rightHeight = 0;
@@ -86,7 +86,7 @@ inline Sums checkSubtree(const TokenBuffer* node, bool recountTokens, int& black
     const Sums right = checkSubtree(node->right, recountTokens, rightHeight, inOrder, errors);
     if (leftHeight != rightHeight)
         errors << "black heights " << leftHeight << " and " << rightHeight << " under " << node << "\n";
-    blackHeight = leftHeight + (node->colour == TokenBuffer::kBlack ? 1 : 0);
+    blackHeight = leftHeight + (node->colour == TokenBuffer::Colour::kBlack ? 1 : 0);
 
     if (recountTokens) {
         Sums own;
@@ -120,7 +120,7 @@ inline ::testing::AssertionResult treeIsConsistent(const tree_list& tree, bool r
     if (tree.m_root) {
         if (tree.m_root->parent)
             errors << "root has a parent\n";
-        if (tree.m_root->colour != TokenBuffer::kBlack)
+        if (tree.m_root->colour != TokenBuffer::Colour::kBlack)
             errors << "root is red\n";
     }
     int blackHeight = 0;
