@@ -118,8 +118,9 @@ void BM_MemoryAfterSingleCharacterEdits(benchmark::State& state)
     }
     state.counters["heapBytes"] = heapBytes;
     state.counters["heapBytesPerEdit"] = heapBytes / edits;
-    // The undo history's own share; the rest is the token storage, whose
-    // interned token records of the growing line are never freed.
+    // The undo history's own share; the rest is mostly the token storage,
+    // which keeps the records of the growing line's earlier versions only
+    // until it compacts them away.
     state.counters["historyBytesPerEdit"] = historyBytes / edits;
 }
 BENCHMARK(BM_MemoryAfterSingleCharacterEdits)
