@@ -129,6 +129,20 @@ TEST_F(GLRendererTest, BlendModesChooseTheAlpha)
     EXPECT_EQ(m_canvas->loadTexture(u"Packages/missing.png"), nullptr);
 }
 
+TEST_F(GLRendererTest, PackageImageIsUprightInItsOwnColours)
+{
+    // 1 x 2: red above white, padded to 1 x 2.
+    m_files.add(u"two.png", testing_png::encode(1, 2, PNG_COLOR_TYPE_RGB, 8, {255, 0, 0, 255, 255, 255}));
+    slate::SP<Texture> texture = m_canvas->loadTexture(u"Packages/two.png");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_FALSE(texture->hasAlpha());
+    beginBlackFrame();
+    // One pixel per texel: package images are sampled linearly.
+    m_canvas->drawTexture(texture, interval2(0, 0, 1, 2), texture->fullImageRect());
+    EXPECT_EQ(pixel(0, 0), 0xFF0000u);
+    EXPECT_EQ(pixel(0, 1), 0xFFFFFFu);
+}
+
 TEST_F(GLRendererTest, TextLeavesBlendingOffButKeepsTheBlendMode)
 {
     UnicodeFont* font = m_canvas->getFont(u"Tahoma 12", 0);
