@@ -31,6 +31,33 @@ void setTextureEnvironment(GLint mode)
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, mode);
 }
 
+// Texture environment combiners (OpenGL 1.3), missing from the 1.1 header.
+const GLenum kCombine = 0x8570;
+const GLenum kCombineRgb = 0x8571;
+const GLenum kCombineAlpha = 0x8572;
+const GLenum kPrimaryColour = 0x8577;
+const GLenum kSource0Rgb = 0x8580;
+const GLenum kSource1Rgb = 0x8581;
+const GLenum kSource0Alpha = 0x8588;
+const GLenum kOperand0Rgb = 0x8590;
+const GLenum kOperand1Rgb = 0x8591;
+const GLenum kOperand0Alpha = 0x8598;
+
+// Colours as MODULATE gives them (texel times fill colour), but the alpha of
+// the fill colour alone: the global alpha, whatever the texture's own.
+void setGlobalAlphaEnvironment()
+{
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, kCombine);
+    glTexEnvi(GL_TEXTURE_ENV, kCombineRgb, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, kSource0Rgb, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, kOperand0Rgb, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, kSource1Rgb, kPrimaryColour);
+    glTexEnvi(GL_TEXTURE_ENV, kOperand1Rgb, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, kCombineAlpha, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, kSource0Alpha, kPrimaryColour);
+    glTexEnvi(GL_TEXTURE_ENV, kOperand0Alpha, GL_SRC_ALPHA);
+}
+
 const GLenum kClipPlanes[4] = {GL_CLIP_PLANE0, GL_CLIP_PLANE1, GL_CLIP_PLANE2, GL_CLIP_PLANE3};
 
 } // namespace
@@ -87,9 +114,14 @@ int GLRenderer::setBlendMode(int mode)
     } else {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_BLEND);
-        // Mode 2 blends by the texture's alpha alone: REPLACE ignores the
-        // current colour, and with it the global alpha.
-        setTextureEnvironment(mode == 2 ? GL_REPLACE : GL_MODULATE);
+        // Mode 1 blends by the global alpha alone, so that a texture with
+        // its own alpha fades as one without it does. Mode 2 blends by the
+        // texture's alpha alone: REPLACE ignores the fill colour, and with it
+        // the global alpha. Mode 3 multiplies the two.
+        if (mode == 1)
+            setGlobalAlphaEnvironment();
+        else
+            setTextureEnvironment(mode == 2 ? GL_REPLACE : GL_MODULATE);
     }
     return previous;
 }
