@@ -80,6 +80,71 @@ void listDirectoryToArena(const ustring& directory, const ustring& pattern,
     });
 }
 
+AtomicFileWriter::AtomicFileWriter(ustring path) : m_path(std::move(path)) {}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    abandon();
+}
+
+bool AtomicFileWriter::open()
+{
+    if (m_opened || m_failed || m_finished)
+        return m_opened && !m_failed && !m_finished;
+    m_failed = true;
+    if (m_path.empty() || !openTemporary())
+        return false;
+    m_opened = true;
+    m_failed = false;
+    return true;
+}
+
+bool AtomicFileWriter::write(const void* data, size_t size)
+{
+    if (!m_opened || m_failed || m_finished)
+        return false;
+    const char* bytes = static_cast<const char*>(data);
+    size_t written = 0;
+    while (written < size) {
+        const size_t count = writeSome(bytes + written, size - written);
+        if (count == 0) {
+            m_failed = true;
+            return false;
+        }
+        written += count;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (m_finished)
+        return false;
+    if (!m_opened && !m_failed)
+        open();
+    if (!m_opened || m_failed) {
+        abandon();
+        return false;
+    }
+    m_finished = true;
+    const bool ok = finishTemporary() && replaceTarget();
+    if (!ok)
+        removeTemporary();
+    m_temporary.clear();
+    return ok;
+}
+
+void AtomicFileWriter::abandon()
+{
+    m_finished = true;
+    if (m_handle != -1)
+        closeTemporary();
+    m_handle = -1;
+    if (!m_temporary.empty())
+        removeTemporary();
+    m_temporary.clear();
+}
+
 bool writeFileAtomically(const ustring& path, const void* data, size_t size)
 {
     AtomicFileWriter writer(path);

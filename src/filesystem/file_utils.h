@@ -111,6 +111,19 @@ public:
 private:
     void abandon();
 
+    // The platform's own steps, defined beside the other native helpers.
+    // Checks the target may be replaced (setting m_targetExists and
+    // m_attributes) and creates the temporary file (m_temporary, m_handle).
+    bool openTemporary();
+    // Writes some of the bytes; how many, 0 on failure.
+    size_t writeSome(const char* bytes, size_t size);
+    // Flushes the temporary file to disk, gives it the target's attributes
+    // and closes it; m_handle is -1 afterwards.
+    bool finishTemporary();
+    bool replaceTarget();
+    void closeTemporary();
+    void removeTemporary();
+
     ustring m_path;
     ustring m_temporary; // empty until open
     intptr_t m_handle = -1; // the open temporary file, -1 when none

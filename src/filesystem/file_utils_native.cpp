@@ -99,18 +99,8 @@ bool fileSize(const ustring& path, int64_t& size)
     return true;
 }
 
-AtomicFileWriter::AtomicFileWriter(ustring path) : m_path(std::move(path)) {}
-
-AtomicFileWriter::~AtomicFileWriter()
+bool AtomicFileWriter::openTemporary()
 {
-    abandon();
-}
-
-bool AtomicFileWriter::open()
-{
-    if (m_opened || m_failed || m_finished)
-        return m_opened && !m_failed && !m_finished;
-    m_failed = true;
     const std::string target = toUtf8(m_path);
     if (target.empty())
         return false;
@@ -137,62 +127,40 @@ bool AtomicFileWriter::open()
         return false;
     m_temporary = toUstring(temporary);
     m_handle = descriptor;
-    m_opened = true;
-    m_failed = false;
     return true;
 }
 
-bool AtomicFileWriter::write(const void* data, size_t size)
+size_t AtomicFileWriter::writeSome(const char* bytes, size_t size)
 {
-    if (!m_opened || m_failed || m_finished)
-        return false;
-    const char* bytes = static_cast<const char*>(data);
-    size_t written = 0;
-    while (written < size) {
-        const ssize_t count = ::write(static_cast<int>(m_handle), bytes + written, size - written);
+    for (;;) {
+        const ssize_t count = ::write(static_cast<int>(m_handle), bytes, size);
         if (count < 0 && errno == EINTR)
             continue;
-        if (count <= 0) {
-            m_failed = true;
-            return false;
-        }
-        written += static_cast<size_t>(count);
+        return count <= 0 ? 0 : static_cast<size_t>(count);
     }
-    return true;
 }
 
-bool AtomicFileWriter::commit()
+bool AtomicFileWriter::finishTemporary()
 {
-    if (m_finished)
-        return false;
-    if (!m_opened && !m_failed)
-        open();
-    if (!m_opened || m_failed) {
-        abandon();
-        return false;
-    }
-    m_finished = true;
     const int descriptor = static_cast<int>(m_handle);
     m_handle = -1;
     bool ok = ::fsync(descriptor) == 0;
     if (m_targetExists && ok)
         ::fchmod(descriptor, m_attributes);
-    ok = ::close(descriptor) == 0 && ok;
-    const std::string temporary = toUtf8(m_temporary);
-    ok = ok && ::rename(temporary.c_str(), toUtf8(m_path).c_str()) == 0;
-    if (!ok)
-        ::unlink(temporary.c_str());
-    m_temporary.clear();
-    return ok;
+    return ::close(descriptor) == 0 && ok;
 }
 
-void AtomicFileWriter::abandon()
+bool AtomicFileWriter::replaceTarget()
 {
-    m_finished = true;
-    if (m_handle >= 0)
-        ::close(static_cast<int>(m_handle));
-    m_handle = -1;
-    if (!m_temporary.empty())
-        ::unlink(toUtf8(m_temporary).c_str());
-    m_temporary.clear();
+    return ::rename(toUtf8(m_temporary).c_str(), toUtf8(m_path).c_str()) == 0;
+}
+
+void AtomicFileWriter::closeTemporary()
+{
+    ::close(static_cast<int>(m_handle));
+}
+
+void AtomicFileWriter::removeTemporary()
+{
+    ::unlink(toUtf8(m_temporary).c_str());
 }

@@ -117,20 +117,8 @@ bool fileSize(const ustring& path, int64_t& size)
     return ok;
 }
 
-AtomicFileWriter::AtomicFileWriter(ustring path) : m_path(std::move(path)) {}
-
-AtomicFileWriter::~AtomicFileWriter()
+bool AtomicFileWriter::openTemporary()
 {
-    abandon();
-}
-
-bool AtomicFileWriter::open()
-{
-    if (m_opened || m_failed || m_finished)
-        return m_opened && !m_failed && !m_finished;
-    m_failed = true;
-    if (m_path.empty())
-        return false;
     const DWORD attributes = GetFileAttributesW(wide(m_path));
     m_targetExists = attributes != INVALID_FILE_ATTRIBUTES;
     if (m_targetExists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
@@ -140,65 +128,43 @@ bool AtomicFileWriter::open()
     if (file == INVALID_HANDLE_VALUE)
         return false;
     m_handle = reinterpret_cast<intptr_t>(file);
-    m_opened = true;
-    m_failed = false;
     return true;
 }
 
-bool AtomicFileWriter::write(const void* data, size_t size)
+size_t AtomicFileWriter::writeSome(const char* bytes, size_t size)
 {
-    if (!m_opened || m_failed || m_finished)
-        return false;
-    HANDLE file = reinterpret_cast<HANDLE>(m_handle);
-    const BYTE* bytes = static_cast<const BYTE*>(data);
-    size_t written = 0;
-    while (written < size) {
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(size - written, 0x40000000));
-        DWORD count = 0;
-        if (!WriteFile(file, bytes + written, piece, &count, nullptr) || count == 0) {
-            m_failed = true;
-            return false;
-        }
-        written += count;
-    }
-    return true;
+    // WriteFile takes a 32-bit count: larger buffers go in pieces.
+    const DWORD piece = static_cast<DWORD>(std::min<size_t>(size, 0x40000000));
+    DWORD count = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(m_handle), bytes, piece, &count, nullptr))
+        return 0;
+    return count;
 }
 
-bool AtomicFileWriter::commit()
+bool AtomicFileWriter::finishTemporary()
 {
-    if (m_finished)
-        return false;
-    if (!m_opened && !m_failed)
-        open();
-    if (!m_opened || m_failed) {
-        abandon();
-        return false;
-    }
-    m_finished = true;
     HANDLE file = reinterpret_cast<HANDLE>(m_handle);
     m_handle = -1;
     bool ok = FlushFileBuffers(file) != FALSE;
     ok = CloseHandle(file) != FALSE && ok;
-    if (ok) {
-        // Keep what the user set on the original (hidden, for instance).
-        if (m_targetExists)
-            SetFileAttributesW(wide(m_temporary), m_attributes);
-        ok = MoveFileExW(wide(m_temporary), wide(m_path),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    }
-    if (!ok)
-        DeleteFileW(wide(m_temporary));
-    m_temporary.clear();
+    // Keep what the user set on the original (hidden, for instance).
+    if (ok && m_targetExists)
+        SetFileAttributesW(wide(m_temporary), m_attributes);
     return ok;
 }
 
-void AtomicFileWriter::abandon()
+bool AtomicFileWriter::replaceTarget()
 {
-    m_finished = true;
-    if (m_handle != -1)
-        CloseHandle(reinterpret_cast<HANDLE>(m_handle));
-    m_handle = -1;
-    if (!m_temporary.empty())
-        DeleteFileW(wide(m_temporary));
-    m_temporary.clear();
+    return MoveFileExW(wide(m_temporary), wide(m_path),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+void AtomicFileWriter::closeTemporary()
+{
+    CloseHandle(reinterpret_cast<HANDLE>(m_handle));
+}
+
+void AtomicFileWriter::removeTemporary()
+{
+    DeleteFileW(wide(m_temporary));
 }
