@@ -25,21 +25,13 @@
 #include "ui/text/token/token_storage.h"
 #include "ui/unicode.h"
 
+#include "bench_support.h"
+
+using bench_support::cSyntax;
+
 namespace {
 
 constexpr int64_t kMegabyte = 1 << 20;
-
-slate::SP<Syntax> cSyntax()
-{
-    static slate::SP<Syntax> s_syntax = [] {
-        test_support::ScratchFolder folder("vantrel-reading-bench-grammar");
-        const ustring copy = folder.write(
-            "c.tmLanguage", test_support::readFile(test_support::dataPath("grammars/c.tmLanguage")));
-        static SyntaxLoader loader;
-        return loader.loadSyntax(copy);
-    }();
-    return s_syntax;
-}
 
 test_support::ScratchFolder& folder()
 {

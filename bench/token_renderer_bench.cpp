@@ -17,19 +17,11 @@
 #include "ui/text/syntax/syntax_loader.h"
 #include "ui/text/view_settings.h"
 
-namespace {
+#include "bench_support.h"
 
-slate::SP<Syntax> cSyntax()
-{
-    static slate::SP<Syntax> s_syntax = [] {
-        test_support::ScratchFolder folder("vantrel-renderer-bench");
-        const ustring copy = folder.write(
-            "c.tmLanguage", test_support::readFile(test_support::dataPath("grammars/c.tmLanguage")));
-        static SyntaxLoader loader;
-        return loader.loadSyntax(copy);
-    }();
-    return s_syntax;
-}
+using bench_support::cSyntax;
+
+namespace {
 
 // About `bytes` units of C, 28 units per line on average; one line when
 // `oneLine` (line breaks become blanks).

@@ -4,9 +4,6 @@
 // after that, position lookups in order and at random, the memory the
 // storage takes per MB of text, and loading single lines of growing length
 // (a huge line is the classic quadratic trap).
-//
-// The C grammar is read from a copy of tests/data/grammars/c.tmLanguage in a
-// scratch folder, so that its cache file stays out of the tree.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -21,19 +18,11 @@
 #include "ui/text/token/token_storage.h"
 #include "ui/unicode.h"
 
-namespace {
+#include "bench_support.h"
 
-slate::SP<Syntax> cSyntax()
-{
-    static slate::SP<Syntax> s_syntax = [] {
-        test_support::ScratchFolder folder("vantrel-token-bench");
-        const ustring copy = folder.write(
-            "c.tmLanguage", test_support::readFile(test_support::dataPath("grammars/c.tmLanguage")));
-        static SyntaxLoader loader;
-        return loader.loadSyntax(copy);
-    }();
-    return s_syntax;
-}
+using bench_support::cSyntax;
+
+namespace {
 
 // `lines` lines of C cycling through a few shapes, 28 units per line on
 // average.
