@@ -10,33 +10,17 @@
 #include <algorithm>
 #include <cmath>
 
-#include "canvas/util/png_image.h"
 #include "canvas/util/texture_unicode_font.h"
-#include "filesystem/file_manager.h"
-#include "ui/log.h"
 
 // --- MemoryTexture ---------------------------------------------------------
 
 bool MemoryTexture::load()
 {
     unload();
-    if (!slate::FileManager::alive())
-        return false;
-    slate::SP<slate::MemoryBlock> file = slate::FileManager::get().read(m_path);
-    if (!file) {
-        VLOG << u"Unable to load texture " << m_path;
-        return false;
-    }
-    std::string why;
-    if (!loadPaddedImage(file->data(), file->size(), m_textureWidth, m_textureHeight, m_imageWidth,
-                         m_imageHeight, m_pixels, &why)) {
-        VLOG << u"Invalid texture " << m_path << u": " << why;
+    if (!readImage(m_pixels)) {
         unload();
         return false;
     }
-    m_hasAlpha = imageHasAlpha(m_pixels.data(), m_pixels.size());
-    m_fullImageRect = interval2(0, float(m_imageHeight) / m_textureHeight,
-                                float(m_imageWidth) / m_textureWidth, 0);
     return true;
 }
 

@@ -9,33 +9,23 @@
 #include <vector>
 
 #include "canvas/basic_canvas.h"
+#include "canvas/image_texture.h"
 
 // A package image held in memory: the decoded, padded pixels.
-class MemoryTexture : public Texture {
+class MemoryTexture : public ImageTexture {
 public:
-    explicit MemoryTexture(const ustring& path) : m_path(path) {}
+    explicit MemoryTexture(const ustring& path) : ImageTexture(path) {}
     // Reads the file through the file manager and decodes it; false (and
     // unloaded) when either fails.
     bool load() override;
     void unload() override;
-    int imageHeight() const override { return m_imageHeight; }
-    int imageWidth() const override { return m_imageWidth; }
-    int textureHeight() const override { return m_textureHeight; }
-    int textureWidth() const override { return m_textureWidth; }
-    ustring path() const override { return m_path; }
-    interval2 fullImageRect() const override { return m_fullImageRect; }
-    bool hasAlpha() const override { return m_hasAlpha; }
 
     // textureWidth x textureHeight words 0xAARRGGBB, rows top first; empty
     // when unloaded.
     const std::vector<uint32_t>& pixels() const { return m_pixels; }
 
 private:
-    ustring m_path;
     std::vector<uint32_t> m_pixels;
-    int m_imageWidth = 0, m_imageHeight = 0, m_textureWidth = 0, m_textureHeight = 0;
-    interval2 m_fullImageRect;
-    bool m_hasAlpha = false;
 };
 
 class SoftwareCanvas : public BasicCanvas {

@@ -8,14 +8,10 @@
 #include <windows.h>
 #include <GL/gl.h>
 
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "canvas/util/mip_maps.h"
-#include "canvas/util/png_image.h"
-#include "filesystem/file_manager.h"
-#include "ui/log.h"
 
 void swapRedAndBlue(uint32_t* pixels, size_t count)
 {
@@ -41,21 +37,9 @@ GLTexture::~GLTexture()
 bool GLTexture::load()
 {
     unload();
-    if (!slate::FileManager::alive())
-        return false;
-    slate::SP<slate::MemoryBlock> file = slate::FileManager::get().read(m_path);
-    if (!file) {
-        VLOG << u"Unable to load texture " << m_path;
-        return false;
-    }
     std::vector<uint32_t> pixels;
-    std::string why;
-    int textureWidth = 0, textureHeight = 0, imageWidth = 0, imageHeight = 0;
-    if (!loadPaddedImage(file->data(), file->size(), textureWidth, textureHeight, imageWidth,
-                         imageHeight, pixels, &why)) {
-        VLOG << u"Invalid texture " << m_path << u": " << why;
+    if (!readImage(pixels))
         return false;
-    }
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -65,17 +49,11 @@ bool GLTexture::load()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     swapRedAndBlue(pixels.data(), pixels.size());
-    m_hasAlpha = imageHasAlpha(pixels.data(), pixels.size());
-    uploadWithMipMaps(m_hasAlpha ? GL_RGBA : GL_RGB, textureWidth, textureHeight, pixels.data());
+    uploadWithMipMaps(m_hasAlpha ? GL_RGBA : GL_RGB, m_textureWidth, m_textureHeight,
+                      pixels.data());
     glBindTexture(GL_TEXTURE_2D, 0);
 
     m_name = name;
-    m_textureWidth = textureWidth;
-    m_textureHeight = textureHeight;
-    m_imageWidth = imageWidth;
-    m_imageHeight = imageHeight;
-    m_fullImageRect = interval2(0, float(imageHeight) / textureHeight,
-                                float(imageWidth) / textureWidth, 0);
     return true;
 }
 

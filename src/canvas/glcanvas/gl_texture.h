@@ -4,13 +4,13 @@
 
 #include <cstdint>
 
-#include "canvas/texture.h"
+#include "canvas/image_texture.h"
 
 // A package image in an OpenGL texture object. It needs a current OpenGL
 // context whenever it is loaded, unloaded or deleted.
-class GLTexture : public Texture {
+class GLTexture : public ImageTexture {
 public:
-    explicit GLTexture(const ustring& path) : m_path(path) {}
+    explicit GLTexture(const ustring& path) : ImageTexture(path) {}
     ~GLTexture() override;
 
     // Reads the file through the file manager, pads it to power-of-two sides
@@ -18,23 +18,12 @@ public:
     // when the file cannot be read or decoded.
     bool load() override;
     void unload() override;
-    int imageHeight() const override { return m_imageHeight; }
-    int imageWidth() const override { return m_imageWidth; }
-    int textureHeight() const override { return m_textureHeight; }
-    int textureWidth() const override { return m_textureWidth; }
-    ustring path() const override { return m_path; }
-    interval2 fullImageRect() const override { return m_fullImageRect; }
-    bool hasAlpha() const override { return m_hasAlpha; }
 
     // The OpenGL texture name; 0 while unloaded.
     unsigned name() const { return m_name; }
 
 private:
-    ustring m_path;
     unsigned m_name = 0;
-    int m_imageWidth = 0, m_imageHeight = 0, m_textureWidth = 0, m_textureHeight = 0;
-    interval2 m_fullImageRect;
-    bool m_hasAlpha = false;
 };
 
 // Uploads `pixels` (width x height, 4 bytes R, G, B, A per pixel, rows top
