@@ -21,4 +21,14 @@ inline slate::SP<Syntax> cSyntax()
     return s_syntax;
 }
 
+// The lines the benchmarks' C text cycles through, 28 units on average.
+inline const char16_t* const kCLines[] = {
+    u"int main(int argc) {\n",
+    u"    x = f(y, 2) + z;\n",
+    u"    /* note */ if (a) b++;\n",
+    u"    printf(\"%d\\n\", x);\n",
+    u"}\n",
+};
+inline constexpr int kCLineCount = 5;
+
 } // namespace bench_support

@@ -27,17 +27,10 @@ namespace {
 // `oneLine` (line breaks become blanks).
 ustring cText(int64_t bytes, bool oneLine)
 {
-    static const char16_t* const kLines[] = {
-        u"int main(int argc) {\n",
-        u"    x = f(y, 2) + z;\n",
-        u"    /* note */ if (a) b++;\n",
-        u"    printf(\"%d\\n\", x);\n",
-        u"}\n",
-    };
     ustring text;
     text.reserve(static_cast<size_t>(bytes) + 64);
     for (int i = 0; static_cast<int64_t>(text.size()) < bytes; ++i)
-        text += kLines[i % 5];
+        text += bench_support::kCLines[i % bench_support::kCLineCount];
     if (oneLine)
         for (uchar& unit : text)
             if (unit == u'\n')

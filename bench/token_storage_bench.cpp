@@ -28,16 +28,9 @@ namespace {
 // average.
 ustring cText(int64_t lines)
 {
-    static const char16_t* const kLines[] = {
-        u"int main(int argc) {\n",
-        u"    x = f(y, 2) + z;\n",
-        u"    /* note */ if (a) b++;\n",
-        u"    printf(\"%d\\n\", x);\n",
-        u"}\n",
-    };
     ustring text;
     for (int64_t i = 0; i < lines; ++i)
-        text += kLines[i % 5];
+        text += bench_support::kCLines[i % bench_support::kCLineCount];
     return text;
 }
 
