@@ -295,6 +295,23 @@ const ustring kCFragments[] = {
     u"{", u"}", u"'a'", u"\\", u" ", u"\t", u"return f(x);\n", u"/* a\nb */", u"\"s\\\"t\"",
 };
 
+// One random edit of the storage and of its model: mostly an insert of a
+// C fragment, else an erase of up to 12 units.
+void randomEdit(TokenStorage& storage, ustring& model, std::mt19937& random)
+{
+    if (model.empty() || random() % 3 != 0) {
+        const ustring& fragment = kCFragments[random() % std::size(kCFragments)];
+        const int64_t at = static_cast<int64_t>(random() % (model.size() + 1));
+        ASSERT_TRUE(storage.insert(at, fragment));
+        model.insert(static_cast<size_t>(at), fragment);
+    } else {
+        const int64_t from = static_cast<int64_t>(random() % model.size());
+        const int64_t to = std::min<int64_t>(model.size(), from + 1 + random() % 12);
+        storage.erase(SelectionRegion(from, to));
+        model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
+    }
+}
+
 // Random inserts and erases of C fragments, with the records compacted now
 // and then; after each, validating the whole text must give exactly the
 // scopes of a fresh lex.
@@ -302,24 +319,12 @@ TEST(TokenStorageRandomised, IncrementalLexingMatchesAFreshLex)
 {
     token_test::DataGrammar c("c.tmLanguage");
     ASSERT_EQ(c.syntax->name(), u"c"); // not the plain-text default
-    const auto& fragments = kCFragments;
     std::mt19937 random(20261210);
     TokenStorage storage;
     storage.setSyntax(c.syntax);
     ustring model;
     for (int step = 0; step < 1500; ++step) {
-        const bool insert = model.empty() || random() % 3 != 0;
-        if (insert) {
-            const ustring& fragment = fragments[random() % std::size(fragments)];
-            const int64_t at = static_cast<int64_t>(random() % (model.size() + 1));
-            ASSERT_TRUE(storage.insert(at, fragment));
-            model.insert(static_cast<size_t>(at), fragment);
-        } else {
-            const int64_t from = static_cast<int64_t>(random() % model.size());
-            const int64_t to = std::min<int64_t>(model.size(), from + 1 + random() % 12);
-            storage.erase(SelectionRegion(from, to));
-            model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
-        }
+        ASSERT_NO_FATAL_FAILURE(randomEdit(storage, model, random));
         // Now and then drop the records no longer used, with invalid points
         // pending, so that later edits and validation start from copies.
         if (step % 37 == 36)
@@ -359,17 +364,7 @@ TEST(TokenStorageRandomised, EditsOfALoadedTextMatchAFreshLex)
         storage.appendWithoutLexing(model.data(), model.data() + cut);
         storage.appendWithoutLexing(model.data() + cut, model.data() + model.size());
         for (int step = 0; step < 40; ++step) {
-            if (model.empty() || random() % 3 != 0) {
-                const ustring& fragment = kCFragments[random() % std::size(kCFragments)];
-                const int64_t at = static_cast<int64_t>(random() % (model.size() + 1));
-                ASSERT_TRUE(storage.insert(at, fragment));
-                model.insert(static_cast<size_t>(at), fragment);
-            } else {
-                const int64_t from = static_cast<int64_t>(random() % model.size());
-                const int64_t to = std::min<int64_t>(model.size(), from + 1 + random() % 12);
-                storage.erase(SelectionRegion(from, to));
-                model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
-            }
+            ASSERT_NO_FATAL_FAILURE(randomEdit(storage, model, random));
             if (step % 5 == 2)
                 storage.validateUntil(static_cast<int64_t>(random() % (model.size() + 1)));
         }
