@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,8 +13,8 @@
 #include "support/program_files.h"
 #include "support/scratch_folder.h"
 #include "ui/main_thread_queue.h"
-#include "ui/notification_manager.h"
 #include "ui/text/file_buffer_source.h"
+#include "ui/text/package_test_support.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/view_state.h"
@@ -119,39 +117,6 @@ void click(TextBuffer& buffer, ViewState& state, int64_t position)
     buffer.endUndoGroup(false, false);
 }
 
-// Error boxes of a notification manager installed for one test; they are
-// shown from threads of their own.
-class ErrorBoxes {
-public:
-    ErrorBoxes()
-    {
-        auto* manager = new NotificationManager(u"Vantrel");
-        manager->setErrorBoxFunction([this](platform::WindowHandle, const ustring&, const ustring& text) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_texts.push_back(text);
-            m_shown.notify_all();
-        });
-        NotificationManager::set(manager);
-    }
-    ~ErrorBoxes()
-    {
-        // The box threads may still be returning from the function.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        NotificationManager::destroy();
-    }
-    std::vector<ustring> waitFor(size_t count)
-    {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_shown.wait_for(lock, std::chrono::seconds(10), [&] { return m_texts.size() >= count; });
-        return m_texts;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_shown;
-    std::vector<ustring> m_texts;
-};
-
 TEST(TextBufferFile, LoadShowsNothingEditableUntilTheReadEndsThenRunsTheLoadListenersOnce)
 {
     slate::SP<TextBuffer> buffer = makeBuffer(u"old text");
@@ -188,7 +153,7 @@ TEST(TextBufferFile, LoadShowsNothingEditableUntilTheReadEndsThenRunsTheLoadList
 // the file it could not read: the buffer keeps no source.
 TEST(TextBufferFile, FailedLoadIsReportedAndLeavesNothingThatCanBeSavedOverTheFile)
 {
-    ErrorBoxes boxes;
+    package_test::ReportedErrors errors;
     struct Case {
         const char* name;
         bool threadRefused;
@@ -213,8 +178,7 @@ TEST(TextBufferFile, FailedLoadIsReportedAndLeavesNothingThatCanBeSavedOverTheFi
         EXPECT_FALSE(buffer->save());
         EXPECT_FALSE(buffer->revert());
     }
-    EXPECT_EQ(std::vector<ustring>{u"Unable to open /files/locked.txt"}, boxes.waitFor(1))
-        << "the second report repeats the first within the quiet period";
+    EXPECT_EQ(std::vector<std::string>(2, "Unable to open /files/locked.txt"), errors.take());
 }
 
 // The revert group is made when the read ends, after whatever the user did
@@ -281,7 +245,7 @@ TEST(TextBufferFile, RevertAndUndoBetweenEmptyAndNonEmptyTexts)
 
 TEST(TextBufferFile, FailedRevertKeepsTheTextAndItsStateAndIsReported)
 {
-    ErrorBoxes boxes;
+    package_test::ReportedErrors errors;
     slate::SP<TextBuffer> buffer = makeBuffer();
     ScriptedSource* source = loadText(*buffer, u"saved");
     buffer->insertCharacters(5, u" and edited");
@@ -305,7 +269,7 @@ TEST(TextBufferFile, FailedRevertKeepsTheTextAndItsStateAndIsReported)
     EXPECT_FALSE(buffer->revert());
     EXPECT_FALSE(buffer->isReading());
     EXPECT_EQ(u"saved", buffer->str());
-    EXPECT_EQ(std::vector<ustring>{u"Unable to open /files/a.txt"}, boxes.waitFor(1));
+    EXPECT_EQ(std::vector<std::string>(2, "Unable to open /files/a.txt"), errors.take());
 }
 
 TEST(TextBufferFile, RevertNeedsASourceNoReadAndNoOpenGroup)
