@@ -2,7 +2,7 @@
 // folder mounted through the Win32 file system, a grammar and a colour scheme
 // loaded from its packages, buffer options read from an options file, a real
 // file read on a Win32 thread, edited, undone, saved through the atomic
-// writer and read back.
+// writer, read back, and reverted after another program changed it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -125,6 +125,15 @@ TEST_F(TextModel, OpenEditUndoSaveAndReopenThroughTheRealFileSystem)
     buffer->undo();
     ASSERT_TRUE(buffer->save());
     EXPECT_EQ(original, m_work.read("main.c"));
+
+    // Another program changes the file; a revert reads it again as one step.
+    m_work.write("main.c", "int main(void) { return 1; }\r\n");
+    ASSERT_TRUE(buffer->revert());
+    waitForRead(*buffer);
+    EXPECT_EQ(u"int main(void) { return 1; }\n", buffer->str());
+    EXPECT_FALSE(buffer->isDirty());
+    buffer->undo();
+    EXPECT_EQ(u"int main(void)\n{\n    return 0; /* done */\n}\n", buffer->str());
 }
 
 } // namespace
