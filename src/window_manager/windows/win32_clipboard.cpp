@@ -2,6 +2,7 @@
 // as the clipboard requires; a block the clipboard did not take is freed
 // here. Blocks read back are measured with GlobalSize, the only size that
 // can be trusted, before their contents are decoded (clipboard_block.h).
+#define NOMINMAX
 #include <windows.h>
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 // in time (another program's, or a hung instance) is passed over. Both sends
 // block with SMTO_NOTIMEOUTIFNOTHUNG, so a busy but responsive instance is
 // waited for while a hung one cannot hold the second start forever.
+#define NOMINMAX
 #include <windows.h>
 #include <shellapi.h>
 
