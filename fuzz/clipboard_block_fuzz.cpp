@@ -10,11 +10,14 @@ VANTREL_FUZZ_TARGET(clipboard_block)
 {
     std::vector<char> bytes;
     const bool whole = readClipboardBlock(data, size, bytes);
-    if (size < kClipboardBlockHeaderSize ? !bytes.empty() || whole
-                                         : bytes.size() > size - kClipboardBlockHeaderSize ||
-                                               std::memcmp(bytes.data(), data + kClipboardBlockHeaderSize,
-                                                           bytes.size()) != 0)
+    if (size < kClipboardBlockHeaderSize) {
+        if (!bytes.empty() || whole)
+            std::abort();
+    } else if (bytes.size() > size - kClipboardBlockHeaderSize ||
+               (!bytes.empty() &&
+                std::memcmp(bytes.data(), data + kClipboardBlockHeaderSize, bytes.size()) != 0)) {
         std::abort();
+    }
 
     std::vector<char> block(clipboardBlockSize(bytes.size()));
     writeClipboardBlock(block.data(), bytes.data(), bytes.size());
