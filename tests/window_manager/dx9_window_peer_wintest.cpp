@@ -18,6 +18,7 @@ using d3d_test::FakeDirect3D;
 
 const int kWidth = 64;
 const int kHeight = 48;
+const float kWhite[3] = {1, 1, 1};
 
 class DX9WindowPeerTest : public testing::Test {
 protected:
@@ -325,8 +326,10 @@ TEST_F(DX9WindowPeerTest, DeviceFollowsTheWindowToAnotherAdapter)
     }
 }
 
-// Wine's own Direct3D 9 (over Mesa under Xvfb): frames are cleared, read
-// back before they are presented, and presented, also after a real reset.
+// Wine's own Direct3D 9 (over Mesa under Xvfb): frames are cleared, a rect
+// is filled through the canvas, and the frame is read back before it is
+// presented, also after a resize and a real reset. The rect lands on exactly
+// its pixels, so the peer's projection maps window pixels as OpenGL's does.
 TEST(DX9WindowPeerDevice, DrawsAndPresentsOnTheRealDevice)
 {
     struct Case {
@@ -365,6 +368,11 @@ TEST(DX9WindowPeerDevice, DrawsAndPresentsOnTheRealDevice)
                 }
                 ASSERT_EQ(peer.beginDraw(kWidth, kHeight), WindowPeer::kDrawFrame);
                 ASSERT_TRUE(d3d_test::clearTarget(peer.device(), step.colour));
+                Canvas* canvas = peer.canvas();
+                canvas->setBlendMode(0);
+                canvas->setAlpha(1);
+                canvas->setClip(unsetInterval());
+                canvas->fillRect(interval2(8, 4, 24, 20), kWhite);
                 int width = 0, height = 0;
                 const std::vector<uint32_t> pixels =
                     d3d_test::readRenderTarget(peer.device(), width, height);
@@ -372,8 +380,13 @@ TEST(DX9WindowPeerDevice, DrawsAndPresentsOnTheRealDevice)
                 ASSERT_EQ(width, kWidth);
                 ASSERT_EQ(height, kHeight);
                 int wrong = 0;
-                for (uint32_t pixel : pixels)
-                    wrong += pixel != step.colour;
+                for (int y = 0; y < height; ++y) {
+                    for (int x = 0; x < width; ++x) {
+                        const bool inRect = x >= 8 && x < 24 && y >= 4 && y < 20;
+                        wrong += pixels[size_t(y) * width + x] !=
+                                 (inRect ? 0xFFFFFFu : step.colour);
+                    }
+                }
                 EXPECT_EQ(wrong, 0);
             }
         }
