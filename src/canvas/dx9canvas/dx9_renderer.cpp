@@ -356,6 +356,15 @@ TextureUnicodeFontHelper* DX9Renderer::createFontHelper()
     return new DX9TextureUnicodeFontHelper(this);
 }
 
+UnicodeFont* DX9Renderer::createFont(const ustring& spec, const ustring& face, int size,
+                                     int styleFlags)
+{
+    UnicodeFont* font = BasicCanvas::createFont(spec, face, size, styleFlags);
+    if (MultiFont* multi = multiFont(*font))
+        multi->setFrame(m_frameCounter);
+    return font;
+}
+
 // --- DX9TextureUnicodeFontHelper -------------------------------------------
 
 void DX9TextureUnicodeFontHelper::destroyTexture(void* texture)

@@ -83,6 +83,10 @@ public:
 protected:
     Texture* createTexture(const ustring& path) override;
     TextureUnicodeFontHelper* createFontHelper() override;
+    // Stamped with the current frame, so that a font made late in the
+    // renderer's life does not lose its first colour variants at once.
+    UnicodeFont* createFont(const ustring& spec, const ustring& face, int size,
+                            int styleFlags) override;
 
 private:
     friend class DX9TextureUnicodeFontHelper;
