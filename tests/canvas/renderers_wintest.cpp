@@ -3,6 +3,8 @@
 // frame is presented. Each test runs on both renderers.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -29,6 +31,8 @@ struct Renderer {
     const char* name;
     std::function<std::unique_ptr<RendererHarness>(int, int)> create;
 };
+
+void PrintTo(const Renderer& renderer, std::ostream* out) { *out << renderer.name; }
 
 const Renderer kRenderers[] = {
     {"OpenGL", createGLHarness},
@@ -169,6 +173,42 @@ TEST_P(RendererTest, PackageImageIsUprightInItsOwnColours)
     EXPECT_EQ(pixel(0, 1), 0xFFFFFFu);
 }
 
+TEST_P(RendererTest, TextureDrawnOneToOneShowsEachColumnOnce)
+{
+    // One row: red first, blue last, green between, opaque.
+    struct Case {
+        const char* name;
+        int width;
+        float left; // where the image's left edge is drawn
+    } cases[] = {
+        {"the first column is not its repeated neighbour", 8, 0},
+        {"the last column of a padded image is not padding", 1000, 100 - 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<unsigned char> samples;
+        for (int x = 0; x < c.width; ++x)
+            samples.insert(samples.end(), {uint8_t(x == 0 ? 255 : 0),
+                                           uint8_t(x > 0 && x < c.width - 1 ? 255 : 0),
+                                           uint8_t(x == c.width - 1 ? 255 : 0), 255});
+        const ustring name = u"row" + ustring(1, char16_t(u'0' + c.width % 10)) + u".png";
+        m_files.add(name, testing_png::encode(c.width, 1, PNG_COLOR_TYPE_RGBA, 8, samples));
+        slate::SP<Texture> texture = m_canvas->loadTexture(u"Packages/" + name);
+        ASSERT_NE(texture, nullptr);
+        beginBlackFrame();
+        m_canvas->setBlendMode(2);
+        m_canvas->drawTexture(texture, interval2(c.left, 0, c.left + float(c.width), 1),
+                              texture->fullImageRect());
+        const std::vector<uint32_t> pixels = m_harness->readPixels();
+        for (int x = std::max(0, int(c.left)); x < int(c.left) + c.width && x < kWidth; ++x) {
+            const int column = x - int(c.left);
+            const uint32_t expected =
+                column == 0 ? 0xFF0000u : column == c.width - 1 ? 0x0000FFu : 0x00FF00u;
+            EXPECT_EQ(pixels[size_t(x)], expected) << "pixel " << x;
+        }
+    }
+}
+
 TEST_P(RendererTest, TextLeavesBlendingOffButKeepsTheBlendMode)
 {
     UnicodeFont* font = m_canvas->getFont(u"Tahoma 12", 0);
@@ -203,6 +243,85 @@ TEST_P(RendererTest, GlyphAtlasKeepsItsChannelOrder)
     }
     EXPECT_GT(redPixels, 20);
     EXPECT_EQ(bluePixels, 0);
+}
+
+// One scene of every kind of primitive, drawn by `harness` and read back.
+std::vector<uint32_t> drawScene(RendererHarness& harness)
+{
+    testing_canvas::PackageFiles files;
+    std::vector<unsigned char> samples;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            samples.insert(samples.end(), {uint8_t(x * 32), uint8_t(y * 32), 200,
+                                           uint8_t(x < 4 ? 255 : 96)});
+    files.add(u"check.png", testing_png::encode(8, 8, PNG_COLOR_TYPE_RGBA, 8, samples));
+    Canvas* canvas = harness.canvas();
+    if (!harness.beginFrame())
+        return {};
+    const float white[3] = {1, 1, 1};
+    const float green[3] = {0, 0.5f, 0};
+    const float blue[3] = {0.1f, 0.2f, 0.9f};
+    canvas->setBlendMode(0);
+    canvas->setAlpha(1);
+    canvas->setClip(unsetInterval());
+    canvas->fillRect(interval2(0, 0, kWidth, kHeight), kBlack);
+    canvas->fillRect(interval2(2, 2, 30, 20), blue);
+    canvas->setBlendMode(1);
+    canvas->setAlpha(0.5f);
+    canvas->fillRect(interval2(20, 10, 40, 30), kRed);
+    canvas->setBlendMode(2);
+    slate::SP<Texture> texture = canvas->loadTexture(u"Packages/check.png");
+    if (texture)
+        canvas->drawTexture(texture, interval2(44, 2, 52, 10), texture->fullImageRect());
+    canvas->setBlendMode(0);
+    canvas->setAlpha(1);
+    canvas->drawLine(vector2{2.5f, 40.5f}, vector2{40.5f, 40.5f}, white);
+    canvas->drawLine(vector2{60.5f, 2.5f}, vector2{60.5f, 30.5f}, white);
+    canvas->pushColour(green);
+    const float strip[] = {70.5f, 2.5f, 0, 90.5f, 2.5f, 0, 90.5f, 20.5f, 0};
+    canvas->drawLineStrip(strip, 3);
+    const float corners[] = {100, 2, 0, 124, 2, 0, 124, 26, 0, 100, 26, 0};
+    const uint16_t indices[] = {0, 1, 2, 0, 2, 3};
+    canvas->drawIndexedTriangles(corners, indices, 4, 6);
+    canvas->intersectClip(interval2(64, 34, 126, 62));
+    canvas->fillRect(interval2(60, 30, 128, 64), blue);
+    canvas->setClip(unsetInterval());
+    const ustring text = u"Hello, gW";
+    UnicodeFont* font = canvas->getFont(u"Tahoma 12", 0);
+    font->beginBatch(false);
+    font->drawText(66, 40, text.data(), text.data() + text.size(), 1, 1, 1, 0.1f, 0.2f, 0.9f,
+                   false);
+    font->drawText(4, 46, text.data(), text.data() + text.size(), 1, 0, 0, 0, 0, 0, false);
+    font->endBatch();
+    std::vector<uint32_t> pixels = harness.readPixels();
+    harness.endFrame();
+    return pixels;
+}
+
+TEST(Renderers, DrawTheSameScene)
+{
+    std::vector<uint32_t> scenes[2];
+    for (int i = 0; i < 2; ++i) {
+        std::unique_ptr<RendererHarness> harness = kRenderers[i].create(kWidth, kHeight);
+        ASSERT_TRUE(harness->ok()) << kRenderers[i].name;
+        scenes[i] = drawScene(*harness);
+        ASSERT_EQ(scenes[i].size(), size_t(kWidth) * kHeight) << kRenderers[i].name;
+    }
+    int differing = 0;
+    std::string where;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t a = scenes[0][size_t(y) * kWidth + x];
+            const uint32_t b = scenes[1][size_t(y) * kWidth + x];
+            const bool same = std::abs(red(a) - red(b)) <= 2 && std::abs(green(a) - green(b)) <= 2 &&
+                              std::abs(blue(a) - blue(b)) <= 2;
+            if (!same && differing++ < 20) {
+                char text[64];
+                std::snprintf(text, sizeof(text), " (%d,%d) %06x/%06x", x, y, a, b);
+                where += text;
+            }
+        }
+    EXPECT_EQ(differing, 0) << where;
 }
 
 INSTANTIATE_TEST_SUITE_P(Renderers, RendererTest, testing::ValuesIn(kRenderers),

@@ -16,6 +16,8 @@ struct IDirect3DDevice9;
 // atlases are managed resources: they survive a reset, and a new device gets
 // every cached texture loaded again on it.
 //
+// The peer sets the projection; the view matrix belongs to the renderer.
+//
 // What the peer calls, in a device's life:
 //   setDevice(device)   after creating a device;
 //   beginFrame()        every frame, after BeginScene and the projection;
