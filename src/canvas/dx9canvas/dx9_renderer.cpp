@@ -5,8 +5,9 @@
 // the pipeline through the texture factor; texture stage 0 selects the
 // factor or the texture for colour and alpha as the fill and the blend mode
 // say. Clip rects become four user clip planes in world space, which is
-// window space here (the peer keeps the view matrix the identity), so they
-// stay where they were set when the transform changes afterwards.
+// window space here, so they stay where they were set when the transform
+// changes afterwards. The view matrix is the renderer's own: a half-pixel
+// shift that gives Direct3D OpenGL's pixel centres.
 #include "canvas/dx9canvas/dx9_renderer.h"
 
 #define NOMINMAX
@@ -137,6 +138,16 @@ void DX9Renderer::sendState()
     m_device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
     m_device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     m_device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    // Direct3D 9 puts pixel centres on whole coordinates, OpenGL half a pixel
+    // further on. Moving everything half a pixel back after the clip planes
+    // (which are in world space) gives both the same coverage and makes a
+    // texture drawn one to one sample its texel centres, not the edges
+    // between texels, where rounding picked the neighbour (the first column
+    // of a repeating texture showed its last one).
+    Matrix4 halfPixel = Matrix4::identity();
+    halfPixel.m[12] = -0.5f;
+    halfPixel.m[13] = -0.5f;
+    m_device->SetTransform(D3DTS_VIEW, reinterpret_cast<const D3DMATRIX*>(halfPixel.m));
     const Matrix4 transform = getTransform();
     m_device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(transform.m));
     applyFillState();
@@ -354,6 +365,15 @@ Texture* DX9Renderer::createTexture(const ustring& path)
 TextureUnicodeFontHelper* DX9Renderer::createFontHelper()
 {
     return new DX9TextureUnicodeFontHelper(this);
+}
+
+UnicodeFont* DX9Renderer::createFont(const ustring& spec, const ustring& face, int size,
+                                     int styleFlags)
+{
+    UnicodeFont* font = BasicCanvas::createFont(spec, face, size, styleFlags);
+    if (MultiFont* multi = multiFont(*font))
+        multi->setFrame(m_frameCounter);
+    return font;
 }
 
 // --- DX9TextureUnicodeFontHelper -------------------------------------------

@@ -16,6 +16,8 @@ struct IDirect3DDevice9;
 // atlases are managed resources: they survive a reset, and a new device gets
 // every cached texture loaded again on it.
 //
+// The peer sets the projection; the view matrix belongs to the renderer.
+//
 // What the peer calls, in a device's life:
 //   setDevice(device)   after creating a device;
 //   beginFrame()        every frame, after BeginScene and the projection;
@@ -83,6 +85,10 @@ public:
 protected:
     Texture* createTexture(const ustring& path) override;
     TextureUnicodeFontHelper* createFontHelper() override;
+    // Stamped with the current frame, so that a font made late in the
+    // renderer's life does not lose its first colour variants at once.
+    UnicodeFont* createFont(const ustring& spec, const ustring& face, int size,
+                            int styleFlags) override;
 
 private:
     friend class DX9TextureUnicodeFontHelper;

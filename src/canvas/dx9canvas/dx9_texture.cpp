@@ -113,10 +113,10 @@ bool DX9Texture::load()
     texture->UnlockRect(0);
     generateMipMaps(texture);
     m_texture = texture;
-    // Direct3D samples at pixel centres that fall on texel edges; the small
-    // overshoot keeps the last row and column from landing one texel short.
-    m_fullImageRect = interval2(0, float(m_imageHeight) / m_textureHeight + 0.001f,
-                                float(m_imageWidth) / m_textureWidth + 0.001f, 0);
+    // The renderer samples texel centres, as OpenGL does: no overshoot,
+    // which in a wide texture would reach into the padding.
+    m_fullImageRect = interval2(0, float(m_imageHeight) / m_textureHeight,
+                                float(m_imageWidth) / m_textureWidth, 0);
     return true;
 }
 
