@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -104,6 +105,27 @@ TEST_F(DX9RendererTest, BlendModeReachesTheDeviceOnlyWhenItChanges)
         m_harness->countCalls(nullptr);
         EXPECT_EQ(calls.total() > 0, step.expectCalls) << calls.total() << " calls";
         EXPECT_EQ(m_renderer->getBlendMode(), step.mode);
+    }
+}
+
+TEST_F(DX9RendererTest, TextBlendsAsTheCanvasBlendModeSays)
+{
+    // Unlike OpenGL, whose text ignores the global alpha.
+    UnicodeFont* font = m_renderer->getFont(u"Tahoma 30 :bold", 0);
+    struct Case {
+        int mode;
+        int brightest; // red of the glyphs' solid pixels over black
+    } cases[] = {{0, 255}, {1, 255}, {3, 128}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        beginFrame();
+        m_renderer->setBlendMode(c.mode);
+        m_renderer->setAlpha(0.5f);
+        drawText(font, u"M", 2, 2, kRed);
+        int brightest = 0;
+        for (uint32_t p : m_harness->readPixels())
+            brightest = std::max(brightest, red(p));
+        EXPECT_NEAR(brightest, c.brightest, 2);
     }
 }
 
