@@ -166,8 +166,14 @@ TEST_F(DX9RendererTest, FirstFrameAfterAResetDrawsWithTheStateBeforeIt)
         {"reset reported", true},
         {"lost only", false},
     };
+    // Glyph atlases and their vertex buffers (kept locked between flushes)
+    // live through the reset.
+    UnicodeFont* font = m_renderer->getFont(u"Tahoma 30 :bold", 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        beginFrame();
+        drawText(font, u"M", 60, 2, kRed);
+        endFrame();
         Matrix4 shift = Matrix4::identity();
         shift.m[12] = 10;
         shift.m[13] = 20;
@@ -193,9 +199,13 @@ TEST_F(DX9RendererTest, FirstFrameAfterAResetDrawsWithTheStateBeforeIt)
                     first = std::to_string(x) + "," + std::to_string(y);
             }
         EXPECT_EQ(wrong, 0) << "first wrong pixel at " << first;
-        endFrame();
         m_renderer->setTransform(Matrix4::identity());
         m_renderer->setClip(unsetInterval());
+        m_renderer->setBlendMode(0);
+        m_harness->clearToBlack();
+        drawText(font, u"M", 60, 2, kRed);
+        EXPECT_GT(redPixelCount(m_harness->readPixels()), 20);
+        endFrame();
     }
 }
 
