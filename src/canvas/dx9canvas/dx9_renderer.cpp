@@ -184,6 +184,10 @@ void DX9Renderer::applyFillState()
     // A texture fill without a texture paints the factor's white, as an
     // unbound texture does under OpenGL.
     m_device->SetTextureStageState(0, D3DTSS_COLORARG1, texture ? D3DTA_TEXTURE : D3DTA_TFACTOR);
+    const bool wasBound = m_boundTexture;
+    m_boundTexture = texture != nullptr;
+    if (m_boundTexture != wasBound && m_deviceBlendMode >= 2)
+        sendAlphaStage();
 }
 
 FillState DX9Renderer::setFillState(const FillState& fill)
@@ -216,25 +220,37 @@ void DX9Renderer::sendBlendMode(int mode)
     m_deviceBlendMode = mode;
     if (mode == 0) {
         m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-        return;
-    }
-    m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    m_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    // 1: the global alpha alone; 2: the texture's alpha alone; 3: both.
-    if (mode == 1) {
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    } else if (mode == 2) {
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     } else {
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        m_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     }
+    sendAlphaStage();
+}
+
+void DX9Renderer::sendAlphaStage()
+{
+    // 1: the global alpha alone; 2: the texture's alpha alone; 3: both.
+    // Where no texture is bound, modes 2 and 3 take the global alpha, as
+    // under OpenGL, where texturing is then off.
+    const int mode = m_deviceBlendMode;
+    if (mode == 2 || mode == 3) {
+        if (m_boundTexture) {
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAOP,
+                                           mode == 2 ? D3DTOP_SELECTARG1 : D3DTOP_MODULATE);
+            return;
+        }
+    }
+    m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+}
+
+void DX9Renderer::sendCanvasBlendMode()
+{
+    if (getBlendMode() != m_deviceBlendMode)
+        sendBlendMode(getBlendMode());
 }
 
 void DX9Renderer::switchBlendingOff()
@@ -463,6 +479,9 @@ void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
     IDirect3DDevice9* device = m_renderer->device();
     if (!device)
         return;
+    // Blending follows the canvas's mode, which the previous flush (another
+    // colour variant's, in the same batch) switched off on the device.
+    m_renderer->sendCanvasBlendMode();
     // Texels of alpha 0 are the atlas's background: discarded.
     device->SetRenderState(D3DRS_ALPHAREF, 1);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
@@ -470,6 +489,13 @@ void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    // In mode 3 the global alpha fades the text too.
+    if (m_renderer->getBlendMode() == 3) {
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    } else {
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    }
     const DWORD filter = filtered ? D3DTEXF_LINEAR : D3DTEXF_POINT;
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
     device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);

@@ -97,10 +97,13 @@ private:
     // its blend mode (text drawing switches it off behind the canvas's
     // back); the next setBlendMode sends the mode again.
     void switchBlendingOff();
+    // Sends the canvas's blend mode when the device has another.
+    void sendCanvasBlendMode();
     // Sends the fill's texture and stage states again.
     void applyFillState();
     void sendState();
     void sendBlendMode(int mode);
+    void sendAlphaStage();
     void sendClip(const interval2& clip);
     void sendTextureFactor();
 
@@ -109,6 +112,8 @@ private:
     // The blend mode the device has, or -1 when unknown.
     int m_deviceBlendMode = -1;
     bool m_stateLost = false;
+    // Whether the fill put a texture on stage 0.
+    bool m_boundTexture = false;
 };
 
 // Atlases as managed Direct3D textures and glyph batches in managed vertex
