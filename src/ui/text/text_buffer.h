@@ -31,6 +31,8 @@
 #include "ui/text/undo.h"
 #include "ui/ustring.h"
 
+class Canvas;
+class TextBufferView;
 class ViewState;
 
 // `expandTabs` of a text: each tab becomes blanks up to the next tab stop
@@ -54,6 +56,13 @@ public:
     slate::SP<ViewState> createViewState();
     void removeViewState(ViewState* state);
     const std::vector<ViewState*>& viewStates() const { return m_viewStates; }
+
+    // Views. A view made here draws with the fonts of `canvas` (never null)
+    // and is listed until it dies (it removes itself). Defined beside the
+    // view.
+    slate::SP<TextBufferView> createView(Canvas* canvas);
+    void removeView(TextBufferView* view);
+    const std::vector<TextBufferView*>& views() const { return m_views; }
 
     // Editing. Both do nothing on a read-only or reading buffer.
     //
@@ -348,6 +357,7 @@ private:
     ustring m_readError; // of the last read that ended; empty after a success
     bool m_readOnly = false;
 
+    std::vector<TextBufferView*> m_views; // not owned, in creation order; each removes itself
     std::vector<ViewState*> m_viewStates; // not owned; each removes itself when it dies
 
     // Interned names of named regions; node-based, so addresses are stable.
