@@ -16,6 +16,7 @@
 
 #include "ui/log.h"
 #include "ui/notification_manager.h"
+#include "ui/text/text_buffer_view.h"
 #include "ui/text/view_state.h"
 
 void TextBuffer::clear()
@@ -152,10 +153,14 @@ void TextBuffer::onReadComplete(ReadResult result)
 
 void TextBuffer::replaceTokenStorage(std::unique_ptr<TokenStorage> storage)
 {
-    // Views that draw the old storage must let it go here and take the new
-    // one afterwards.
+    // Renderers point into the storage: every view lets its renderer go
+    // before the old storage is deleted, and takes a new one afterwards.
+    for (TextBufferView* view : m_views)
+        view->dropRenderer();
     m_tokenStorage = std::move(storage);
     ++m_changeCount;
+    for (TextBufferView* view : m_views)
+        view->attachRenderer();
 }
 
 void TextBuffer::reportReadFailure(const ReadResult& result)

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/text/region_set_settings.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_state.h"
@@ -31,12 +32,6 @@ const char16_t kOptionsPrefix[] = u"options";
 const char16_t kSelectionKey[] = u"selection";
 const char16_t kRegionsPrefix[] = u"regions.";
 const char16_t kFlagsSuffix[] = u".flags";
-
-ustring decimal(size_t value)
-{
-    const std::string digits = std::to_string(value);
-    return ustring(digits.begin(), digits.end());
-}
 
 bool startsWith(const ustring& text, const ustring& start)
 {
@@ -63,29 +58,6 @@ void eraseWrittenKeys(Options& node)
 }
 
 } // namespace
-
-void writeRegionSet(Options& node, const ustring& key, const SelectionSet& set)
-{
-    for (size_t i = 0; i < set.size(); ++i) {
-        const ustring slot = key + u'[' + decimal(i) + u']';
-        node.setInt64(slot + u".a", set[i].a);
-        node.setInt64(slot + u".b", set[i].b);
-    }
-}
-
-void readRegionSet(const Options& node, const ustring& key, SelectionSet& set)
-{
-    std::vector<ustring> slots;
-    node.getIndexedKeys(key, slots);
-    for (const ustring& slot : slots) {
-        if (slot.empty())
-            continue;
-        int64_t a = 0;
-        int64_t b = 0;
-        if (node.getInt64(slot + u".a", a) && node.getInt64(slot + u".b", b))
-            set.add(SelectionRegion(a, b));
-    }
-}
 
 void restoreSelection(TextBufferView& view, const Options& node)
 {

@@ -9,18 +9,11 @@
 #pragma once
 
 #include "ui/options.h"
+#include "ui/text/region_set_settings.h"
 #include "ui/text/selection_set.h"
 #include "ui/ustring.h"
 
 class TextBufferView;
-
-// Writes key + "[N].a" and key + "[N].b" for every region N of `set`.
-void writeRegionSet(Options& node, const ustring& key, const SelectionSet& set);
-
-// Adds to `set` every region N of the array `key` whose ".a" and ".b" keys
-// are both present, in index order; an index with only one of them adds
-// nothing.
-void readRegionSet(const Options& node, const ustring& key, SelectionSet& set);
 
 // What a view does when its buffer has loaded: when "bufferSize" equals the
 // buffer's size, the selection (clamped to the text) becomes the current one

@@ -16,7 +16,9 @@
 #include "ui/text/file_buffer_source.h"
 #include "ui/text/package_test_support.h"
 #include "ui/text/selection_printers.h"
+#include "ui/text/view_test_canvas.h"
 #include "ui/text/text_buffer.h"
+#include "ui/text/text_buffer_view.h"
 #include "ui/text/view_state.h"
 #include "ui/thread.h"
 #include "ui/unicode.h"
@@ -217,6 +219,35 @@ TEST(TextBufferFile, RevertIsOneUndoStepEvenWithAClickDuringTheRead)
     buffer->redo();
     EXPECT_EQ(u"text on disk", buffer->str());
     EXPECT_FALSE(buffer->isDirty());
+}
+
+// A load and a revert put a new token storage under the buffer's views; their
+// renderers must move to it (under the sanitizers, a renderer left on the old
+// storage reads freed memory when it next draws or goes).
+TEST(TextBufferFile, ViewsDrawTheNewTextAfterALoadAndARevert)
+{
+    GridRecordingCanvas canvas;
+    slate::SP<TextBuffer> buffer = makeBuffer(u"before");
+    slate::SP<TextBufferView> first = buffer->createView(&canvas);
+    slate::SP<TextBufferView> second = buffer->createView(&canvas);
+    for (TextBufferView* view : {first.get(), second.get()})
+        view->setViewportSize(200.f, 100.f);
+    ViewFrame frame;
+    first->draw(&canvas, frame);
+
+    ScriptedSource* source = loadText(*buffer, u"loaded text");
+    buffer->insertCharacters(0, u"x");
+    ASSERT_TRUE(buffer->revert());
+    source->finish(u"reverted text");
+    ASSERT_EQ(u"reverted text", buffer->str());
+    for (TextBufferView* view : {first.get(), second.get()}) {
+        ASSERT_NE(nullptr, view->renderer());
+        canvas.clearLines();
+        view->draw(&canvas, frame);
+    }
+    EXPECT_EQ(first->renderer(), second->renderer()) << "views that lay out alike still share";
+    second.reset();
+    first.reset();
 }
 
 // Empty texts on either side of a revert: it always gives the file's text,
