@@ -57,7 +57,6 @@ DX9Renderer::~DX9Renderer()
 {
     if (m_device) {
         m_device->SetTexture(0, nullptr);
-        m_device->SetStreamSource(0, nullptr, 0, 0);
     }
     // A texture held elsewhere outlives this renderer: it must not reach
     // back to it. BasicCanvas then deletes the fonts, whose atlases are
@@ -73,7 +72,6 @@ void DX9Renderer::setDevice(IDirect3DDevice9* device)
     if (m_device) {
         // Leave the old device holding none of our resources.
         m_device->SetTexture(0, nullptr);
-        m_device->SetStreamSource(0, nullptr, 0, 0);
     }
     BasicCanvas::setFillState(FillState());
     m_device = device;
@@ -402,12 +400,7 @@ void DX9TextureUnicodeFontHelper::destroyTexture(void* texture)
 
 void DX9TextureUnicodeFontHelper::freeBuffer(void* buffer)
 {
-    if (!buffer)
-        return;
-    // Fonts keep their buffers locked between flushes.
-    IDirect3DVertexBuffer9* vertexBuffer = static_cast<IDirect3DVertexBuffer9*>(buffer);
-    vertexBuffer->Unlock();
-    vertexBuffer->Release();
+    delete[] static_cast<unsigned char*>(buffer);
 }
 
 void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
@@ -435,30 +428,7 @@ void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int wid
 
 void* DX9TextureUnicodeFontHelper::allocBuffer(int bytes)
 {
-    IDirect3DDevice9* device = m_renderer->device();
-    if (!device)
-        return nullptr;
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    if (FAILED(device->CreateVertexBuffer(UINT(bytes), 0, kTexturedFvf, D3DPOOL_MANAGED, &buffer,
-                                          nullptr)))
-        return nullptr;
-    return buffer;
-}
-
-void* DX9TextureUnicodeFontHelper::lockBuffer(void* buffer)
-{
-    if (!buffer)
-        return nullptr;
-    void* memory = nullptr;
-    if (FAILED(static_cast<IDirect3DVertexBuffer9*>(buffer)->Lock(0, 0, &memory, 0)))
-        return nullptr;
-    return memory;
-}
-
-void DX9TextureUnicodeFontHelper::unlockBuffer(void* buffer)
-{
-    if (buffer)
-        static_cast<IDirect3DVertexBuffer9*>(buffer)->Unlock();
+    return new unsigned char[size_t(bytes)];
 }
 
 void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,
@@ -470,8 +440,7 @@ void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount,
         return;
     device->SetTexture(0, static_cast<IDirect3DTexture9*>(texture));
     device->SetFVF(kTexturedFvf);
-    device->SetStreamSource(0, static_cast<IDirect3DVertexBuffer9*>(buffer), 0, UINT(vertexSize));
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, UINT(triangleCount));
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(triangleCount), buffer, UINT(vertexSize));
 }
 
 void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
@@ -511,7 +480,6 @@ void DX9TextureUnicodeFontHelper::endFlush()
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     device->SetTexture(0, nullptr);
-    device->SetStreamSource(0, nullptr, 0, 0);
     device->SetRenderState(D3DRS_ALPHAREF, 0);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
