@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "canvas/dx9canvas/dx9_texture.h"
 #include "canvas/unicode_font.h"
@@ -40,6 +41,24 @@ struct TexturedVertex {
 
 const DWORD kPositionFvf = D3DFVF_XYZ;
 const DWORD kTexturedFvf = D3DFVF_XYZ | D3DFVF_TEX1;
+
+// Lines at whole coordinates (carets, rulers, underlines, selection
+// borders) run along pixel edges, where the rasteriser must break a tie.
+// OpenGL under Mesa takes the column to the left and the row below; Wine's
+// Direct3D, which renders upside down into its back buffer, took the row
+// above, so every horizontal line sat a pixel higher than under OpenGL.
+// Nudging the vertices a little left and down makes the choice explicit.
+const float kLineNudge = 1.f / 64;
+
+std::vector<float> nudgedLineVertices(const float* vertices, int count)
+{
+    std::vector<float> nudged(vertices, vertices + 3 * size_t(count));
+    for (size_t i = 0; i < nudged.size(); i += 3) {
+        nudged[i] -= kLineNudge;
+        nudged[i + 1] += kLineNudge;
+    }
+    return nudged;
+}
 
 MultiFont* multiFont(UnicodeFont& font)
 {
@@ -335,16 +354,18 @@ void DX9Renderer::drawLines(const float* vertices, int count)
 {
     if (!m_device || count < 2)
         return;
+    const std::vector<float> nudged = nudgedLineVertices(vertices, count);
     m_device->SetFVF(kPositionFvf);
-    m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), vertices, 12);
+    m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), nudged.data(), 12);
 }
 
 void DX9Renderer::drawLineStrip(const float* vertices, int count)
 {
     if (!m_device || count < 2)
         return;
+    const std::vector<float> nudged = nudgedLineVertices(vertices, count);
     m_device->SetFVF(kPositionFvf);
-    m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), vertices, 12);
+    m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), nudged.data(), 12);
 }
 
 void DX9Renderer::drawIndexedTriangles(const float* vertices, const uint16_t* indices,
