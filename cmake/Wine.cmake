@@ -62,6 +62,19 @@ target_include_directories(vantrel_second_instance PRIVATE ${CMAKE_SOURCE_DIR}/t
 target_link_libraries(vantrel_second_instance PRIVATE -Wl,--whole-archive vantrel_portable -Wl,--no-whole-archive)
 vantrel_winelib(vantrel_second_instance -mconsole)
 add_dependencies(vantrel_wine_tests vantrel_second_instance)
+# Wine benchmarks: bench/*_winbench.cpp, native code like the Wine tests,
+# with the same Win32 helpers. Run them with run-wine.sh --display.
+if(VANTREL_BENCH)
+  file(GLOB VANTREL_WINE_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_winbench.cpp)
+  if(VANTREL_WINE_BENCH_SOURCES)
+    add_executable(vantrel_wine_bench ${VANTREL_WINE_BENCH_SOURCES} $<TARGET_OBJECTS:vantrel_win32>)
+    vantrel_win32_sources(vantrel_wine_bench ${VANTREL_WINE_TEST_HELPERS})
+    target_link_libraries(vantrel_wine_bench PRIVATE vantrel_test_support
+      -Wl,--whole-archive vantrel_portable -Wl,--no-whole-archive
+      benchmark::benchmark benchmark::benchmark_main)
+    vantrel_winelib(vantrel_wine_bench -mconsole)
+  endif()
+endif()
 
 # One Wine prefix for the build tree, created once.
 set(VANTREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)

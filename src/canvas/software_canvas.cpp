@@ -199,10 +199,13 @@ void SoftwareCanvas::drawSegment(float x0, float y0, float x1, float y1)
     transformPoint(x1, y1, bx, by);
     const int steps = int(std::ceil(std::max(std::fabs(bx - ax), std::fabs(by - ay))));
     const Colour c = sample(0, 0);
+    // A line along a pixel edge (a caret or ruler at a whole x) goes to the
+    // column on its left and the row below it, as OpenGL draws it.
+    const float tieNudge = 1.f / 64;
     for (int i = 0; i < steps; ++i) {
         const float t = (float(i) + 0.5f) / float(steps);
-        plot(int(std::floor(ax + t * (bx - ax))), int(std::floor(ay + t * (by - ay))), c.r, c.g,
-             c.b, c.a);
+        plot(int(std::floor(ax + t * (bx - ax) - tieNudge)),
+             int(std::floor(ay + t * (by - ay) + tieNudge)), c.r, c.g, c.b, c.a);
     }
 }
 

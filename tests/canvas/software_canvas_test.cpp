@@ -133,6 +133,26 @@ TEST(SoftwareCanvas, LinesAndTrianglesUseTheFill)
     EXPECT_EQ(picture(canvas), "####\n####\n####\n####\n");
 }
 
+TEST(SoftwareCanvas, LinesAlongPixelEdgesTakeTheColumnLeftAndTheRowBelow)
+{
+    // As OpenGL breaks the tie, so that carets and rulers at whole
+    // coordinates land where the renderers put them.
+    struct Case {
+        const char* name;
+        vector2 from, to;
+        const char* expected;
+    } cases[] = {
+        {"vertical at x 2", {2, 0}, {2, 4}, ".#..\n.#..\n.#..\n.#..\n"},
+        {"horizontal at y 2", {0, 2}, {4, 2}, "....\n....\n####\n....\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SoftwareCanvas canvas(4, 4);
+        canvas.drawLine(c.from, c.to, kRed);
+        EXPECT_EQ(picture(canvas), c.expected);
+    }
+}
+
 TEST(SoftwareCanvas, TextLeavesInkOnlyInsideItsLineBox)
 {
     SoftwareCanvas canvas(64, 32);

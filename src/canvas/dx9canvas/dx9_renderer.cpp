@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "canvas/dx9canvas/dx9_texture.h"
 #include "canvas/unicode_font.h"
@@ -41,6 +42,24 @@ struct TexturedVertex {
 const DWORD kPositionFvf = D3DFVF_XYZ;
 const DWORD kTexturedFvf = D3DFVF_XYZ | D3DFVF_TEX1;
 
+// Lines at whole coordinates (carets, rulers, underlines, selection
+// borders) run along pixel edges, where the rasteriser must break a tie.
+// OpenGL under Mesa takes the column to the left and the row below; Wine's
+// Direct3D, which renders upside down into its back buffer, took the row
+// above, so every horizontal line sat a pixel higher than under OpenGL.
+// Nudging the vertices a little left and down makes the choice explicit.
+const float kLineNudge = 1.f / 64;
+
+std::vector<float> nudgedLineVertices(const float* vertices, int count)
+{
+    std::vector<float> nudged(vertices, vertices + 3 * size_t(count));
+    for (size_t i = 0; i < nudged.size(); i += 3) {
+        nudged[i] -= kLineNudge;
+        nudged[i + 1] += kLineNudge;
+    }
+    return nudged;
+}
+
 MultiFont* multiFont(UnicodeFont& font)
 {
     return dynamic_cast<MultiFont*>(&font);
@@ -57,7 +76,6 @@ DX9Renderer::~DX9Renderer()
 {
     if (m_device) {
         m_device->SetTexture(0, nullptr);
-        m_device->SetStreamSource(0, nullptr, 0, 0);
     }
     // A texture held elsewhere outlives this renderer: it must not reach
     // back to it. BasicCanvas then deletes the fonts, whose atlases are
@@ -73,7 +91,6 @@ void DX9Renderer::setDevice(IDirect3DDevice9* device)
     if (m_device) {
         // Leave the old device holding none of our resources.
         m_device->SetTexture(0, nullptr);
-        m_device->SetStreamSource(0, nullptr, 0, 0);
     }
     BasicCanvas::setFillState(FillState());
     m_device = device;
@@ -337,16 +354,18 @@ void DX9Renderer::drawLines(const float* vertices, int count)
 {
     if (!m_device || count < 2)
         return;
+    const std::vector<float> nudged = nudgedLineVertices(vertices, count);
     m_device->SetFVF(kPositionFvf);
-    m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), vertices, 12);
+    m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), nudged.data(), 12);
 }
 
 void DX9Renderer::drawLineStrip(const float* vertices, int count)
 {
     if (!m_device || count < 2)
         return;
+    const std::vector<float> nudged = nudgedLineVertices(vertices, count);
     m_device->SetFVF(kPositionFvf);
-    m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), vertices, 12);
+    m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), nudged.data(), 12);
 }
 
 void DX9Renderer::drawIndexedTriangles(const float* vertices, const uint16_t* indices,
@@ -402,12 +421,7 @@ void DX9TextureUnicodeFontHelper::destroyTexture(void* texture)
 
 void DX9TextureUnicodeFontHelper::freeBuffer(void* buffer)
 {
-    if (!buffer)
-        return;
-    // Fonts keep their buffers locked between flushes.
-    IDirect3DVertexBuffer9* vertexBuffer = static_cast<IDirect3DVertexBuffer9*>(buffer);
-    vertexBuffer->Unlock();
-    vertexBuffer->Release();
+    delete[] static_cast<unsigned char*>(buffer);
 }
 
 void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
@@ -435,30 +449,7 @@ void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int wid
 
 void* DX9TextureUnicodeFontHelper::allocBuffer(int bytes)
 {
-    IDirect3DDevice9* device = m_renderer->device();
-    if (!device)
-        return nullptr;
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    if (FAILED(device->CreateVertexBuffer(UINT(bytes), 0, kTexturedFvf, D3DPOOL_MANAGED, &buffer,
-                                          nullptr)))
-        return nullptr;
-    return buffer;
-}
-
-void* DX9TextureUnicodeFontHelper::lockBuffer(void* buffer)
-{
-    if (!buffer)
-        return nullptr;
-    void* memory = nullptr;
-    if (FAILED(static_cast<IDirect3DVertexBuffer9*>(buffer)->Lock(0, 0, &memory, 0)))
-        return nullptr;
-    return memory;
-}
-
-void DX9TextureUnicodeFontHelper::unlockBuffer(void* buffer)
-{
-    if (buffer)
-        static_cast<IDirect3DVertexBuffer9*>(buffer)->Unlock();
+    return new unsigned char[size_t(bytes)];
 }
 
 void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,
@@ -470,8 +461,7 @@ void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount,
         return;
     device->SetTexture(0, static_cast<IDirect3DTexture9*>(texture));
     device->SetFVF(kTexturedFvf);
-    device->SetStreamSource(0, static_cast<IDirect3DVertexBuffer9*>(buffer), 0, UINT(vertexSize));
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, UINT(triangleCount));
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(triangleCount), buffer, UINT(vertexSize));
 }
 
 void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
@@ -511,7 +501,6 @@ void DX9TextureUnicodeFontHelper::endFlush()
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     device->SetTexture(0, nullptr);
-    device->SetStreamSource(0, nullptr, 0, 0);
     device->SetRenderState(D3DRS_ALPHAREF, 0);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);

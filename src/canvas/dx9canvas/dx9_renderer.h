@@ -116,8 +116,11 @@ private:
     bool m_boundTexture = false;
 };
 
-// Atlases as managed Direct3D textures and glyph batches in managed vertex
-// buffers, one DrawPrimitive per atlas.
+// Atlases as managed Direct3D textures, with their mip levels. Glyph
+// batches are plain memory drawn with one DrawPrimitiveUP per atlas: a
+// vertex buffer locked again right after the draw that used it made every
+// flush wait for the card (a 1280 x 720 text frame took 63 ms under Wine,
+// against 20 ms from plain memory, measured on the same loaded machine).
 class DX9TextureUnicodeFontHelper : public TextureUnicodeFontHelper {
 public:
     // `renderer` is not owned and outlives the fonts of its cache.
@@ -128,10 +131,9 @@ public:
     // An IDirect3DTexture9 with its mip levels; null without a device or
     // when Direct3D refuses.
     void* createTexture(const uint32_t* pixels, int width, int height) override;
-    // An IDirect3DVertexBuffer9, or null.
     void* allocBuffer(int bytes) override;
-    void* lockBuffer(void* buffer) override;
-    void unlockBuffer(void* buffer) override;
+    void* lockBuffer(void* buffer) override { return buffer; }
+    void unlockBuffer(void*) override {}
     void drawTriangles(void* buffer, int triangleCount, int vertexSize, void* texture) override;
     // Texels of alpha 0 are discarded; blending follows the canvas's mode.
     void beginFlush(bool filtered) override;
