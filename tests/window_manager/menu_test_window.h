@@ -22,7 +22,8 @@ void attachMenuState(NativeMenuManagerState* manager, NativeMenuWindowState* sta
 
 // Messages as the system sends them when a popup opens and closes, and when
 // an item of the menu bar is chosen.
-void sendInitMenuPopup(NativeWindowHandle window, NativeMenuHandle popup);
+// `windowMenu` marks the popup as the window menu (the system menu).
+void sendInitMenuPopup(NativeWindowHandle window, NativeMenuHandle popup, bool windowMenu = false);
 void sendUninitMenuPopup(NativeWindowHandle window, NativeMenuHandle popup);
 void sendMenuCommand(NativeWindowHandle window, int id);
 // Posts a key press to the window, as a user's key would arrive.
@@ -35,6 +36,8 @@ void pumpMessages();
 bool takeInvalidated(NativeWindowHandle window);
 
 NativeMenuHandle menuBar(NativeWindowHandle window);
+// The window menu (the system menu) of the window.
+NativeMenuHandle windowMenu(NativeWindowHandle window);
 int itemCount(NativeMenuHandle menu);
 // The popup at the position; null for an item.
 NativeMenuHandle subMenu(NativeMenuHandle menu, int position);

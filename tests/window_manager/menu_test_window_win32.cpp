@@ -69,9 +69,10 @@ void destroyMenuWindow(NativeWindowHandle window)
     pumpMessages();
 }
 
-void sendInitMenuPopup(NativeWindowHandle window, NativeMenuHandle popup)
+void sendInitMenuPopup(NativeWindowHandle window, NativeMenuHandle popup, bool windowMenu)
 {
-    SendMessageW(static_cast<HWND>(window), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    SendMessageW(static_cast<HWND>(window), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
+                 MAKELPARAM(0, windowMenu ? 1 : 0));
 }
 
 void sendUninitMenuPopup(NativeWindowHandle window, NativeMenuHandle popup)
@@ -110,6 +111,11 @@ bool takeInvalidated(NativeWindowHandle window)
 NativeMenuHandle menuBar(NativeWindowHandle window)
 {
     return GetMenu(static_cast<HWND>(window));
+}
+
+NativeMenuHandle windowMenu(NativeWindowHandle window)
+{
+    return GetSystemMenu(static_cast<HWND>(window), FALSE);
 }
 
 int itemCount(NativeMenuHandle menu)

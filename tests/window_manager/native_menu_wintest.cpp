@@ -265,6 +265,18 @@ TEST_F(NativeMenuTest, HiddenItemsComeBackWhenThePopupCloses)
     EXPECT_EQ("a|E now|-|b|V x|-", open(native));
 }
 
+TEST_F(NativeMenuTest, WindowMenuIsLeftAlone)
+{
+    setPopup(menuOf("first second"));
+    NativeMenuHandle system = windowMenu(m_window);
+    ASSERT_NE(nullptr, system);
+    const std::string before = describe(system);
+    ASSERT_NE(std::string::npos, before.find('-')); // separators, whose id is 0
+    sendInitMenuPopup(m_window, system, true);
+    EXPECT_EQ(before, describe(system));
+    EXPECT_TRUE(m_state.m_hiddenItems.empty());
+}
+
 TEST_F(NativeMenuTest, LongItemTextIsCutToTheBuffer)
 {
     struct Case {

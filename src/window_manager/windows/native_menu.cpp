@@ -229,6 +229,12 @@ bool handleMenuMessage(NativeMenuManagerState& manager, NativeMenuWindowState& s
     HWND hwnd = static_cast<HWND>(window);
     switch (message) {
     case WM_INITMENUPOPUP: {
+        // The window menu is the system's: its separators carry id 0, which
+        // would be taken for our first item.
+        if (HIWORD(lParam)) {
+            result = DefWindowProcW(hwnd, message, wParam, lParam);
+            return true;
+        }
         NativeMenuHandle popup = reinterpret_cast<NativeMenuHandle>(wParam);
         if (manager.m_dynamicPopups.count(popup)) {
             for (NativeMenuHandle filled : state.m_filledDynamicPopups)

@@ -98,7 +98,7 @@ void setWindowMenu(NativeMenuManagerState& manager, NativeMenuWindowState& state
                    const slate::SP<MenuDescriptor>& menu);
 
 // For the window procedure. Handles WM_INITMENUPOPUP (the popup is refreshed
-// with the handler's command runner), WM_UNINITMENUPOPUP (the items hidden
+// with the handler's command runner; the window menu is left to the system), WM_UNINITMENUPOPUP (the items hidden
 // while it was open come back, to be refreshed at the next opening) and
 // WM_COMMAND (the item's command line runs through the handler's command
 // runner and the window is invalidated; an unknown id is logged), and
