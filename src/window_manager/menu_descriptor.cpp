@@ -5,17 +5,13 @@
 // menu exactly as it was.
 #include "window_manager/menu_descriptor.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include <tinyxml.h>
 
 #include "filesystem/file_manager.h"
 #include "ui/log.h"
-#include "ui/string_utils.h"
 #include "ui/unicode.h"
 #include "ui/xml_settings.h"
 
@@ -60,12 +56,11 @@ std::string expandCounters(const char* text, int index)
 }
 
 // The decimal value of "repeat" brought into 1..64; 1 when absent. Huge
-// values are read without overflow.
+// values saturate in strtol rather than overflow.
 int repeatCount(const char* text)
 {
     if (!text)
         return kMinimumRepeat;
-    errno = 0;
     const long value = std::strtol(text, nullptr, 10);
     if (value < kMinimumRepeat)
         return kMinimumRepeat;
