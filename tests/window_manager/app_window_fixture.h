@@ -90,7 +90,15 @@ struct RecordingHandler : WindowHandler {
     {
         if (event.wheelX != 0 || event.wheelY != 0)
             m_log.push_back(describe(event));
+        else if (m_logMoves)
+            m_log.push_back("move by " + number(event.dx) + "," + number(event.dy) + " to " + number(event.state.x) +
+                            "," + number(event.state.y));
         return false;
+    }
+    bool onDropFile(float x, float y, const uchar* path) override
+    {
+        m_log.push_back("drop " + toUtf8(slate::usubstring(path)) + " at " + number(x) + "," + number(y));
+        return true;
     }
     bool onCharacter(const CharacterEvent& event) override
     {
@@ -99,7 +107,7 @@ struct RecordingHandler : WindowHandler {
     }
     bool onContextMenuKey() override { return false; }
     void onCommandLine(const std::vector<ustring>&) override {}
-    CursorKind cursorAt(const InputState&) override { return CursorKind::Arrow; }
+    CursorKind cursorAt(const InputState&) override { return m_cursor; }
     ustring keyText(const slate::usubstring&) override { return ustring(); }
     bool draw(bool) override
     {
@@ -117,6 +125,8 @@ struct RecordingHandler : WindowHandler {
     Log& m_log;
     bool m_consumeKeys = false;
     bool m_allowClose = true;
+    bool m_logMoves = false;
+    CursorKind m_cursor = CursorKind::Arrow;
     int m_frames = 0;
     bool* m_deleted = nullptr;
 };

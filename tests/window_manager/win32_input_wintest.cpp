@@ -149,6 +149,51 @@ TEST_F(AppWindowTest, ScrollBarStepsAreWheelSteps)
     EXPECT_EQ(m_log, (Log{"wheel 0,1", "wheel 0,-1 page", "wheel -1,0", "wheel 1,0 page"}));
 }
 
+TEST_F(AppWindowTest, PointerMotionIsThePreviousPositionMinusTheNewOne)
+{
+    RecordingHandler* handler = open();
+    ASSERT_NE(handler, nullptr);
+    const platform::WindowHandle window = handleOf(handler);
+    EXPECT_TRUE(runSteps({
+        [&] { window_test::movePointer(window, 100, 120); },
+        [] {},
+        [&] {
+            m_log.clear();
+            handler->m_logMoves = true;
+            window_test::movePointer(window, 90, 125);
+        },
+    }));
+    // Moving the pointer also makes the system send a move of its own.
+    ASSERT_FALSE(m_log.empty());
+    EXPECT_EQ(m_log.front(), "move by 10,-5 to 90,125");
+    for (size_t i = 1; i < m_log.size(); ++i)
+        EXPECT_EQ(m_log[i], "move by 0,0 to 90,125");
+}
+
+TEST_F(AppWindowTest, DroppedFilesAndCursorShapesAskTheHandler)
+{
+    RecordingHandler* handler = open();
+    ASSERT_NE(handler, nullptr);
+    const platform::WindowHandle window = handleOf(handler);
+    const CursorKind kinds[] = {CursorKind::Text, CursorKind::ResizeVertical, CursorKind::ResizeHorizontal,
+                                CursorKind::Move, CursorKind::Arrow};
+    std::vector<int> shown;
+    EXPECT_TRUE(runSteps({
+        [&] {
+            window_test::movePointer(window, 30, 40);
+            window_test::postDroppedFiles(window, {u"C:\\one.txt", u"C:\\two words.txt"});
+        },
+        [&] {
+            for (CursorKind kind : kinds) {
+                handler->m_cursor = kind;
+                shown.push_back(window_test::cursorShownOver(window));
+            }
+        },
+    }));
+    EXPECT_EQ(m_log, (Log{"drop C:\\one.txt at 30,40", "drop C:\\two words.txt at 30,40"}));
+    EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 4, 0}));
+}
+
 // During a drag every input goes to the drag handler; a release left of and
 // above the window reports negative coordinates.
 struct RecordingDrag : DragHandler {

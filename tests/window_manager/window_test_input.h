@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/platform.h"
 #include "ui/ustring.h"
@@ -40,8 +41,14 @@ bool postWheel(platform::WindowHandle window, int delta, bool horizontal);
 // WM_VSCROLL (or WM_HSCROLL) with a scroll-bar request code (0 line up,
 // 1 line down, 2 page up, 3 page down, 5 thumb track).
 bool postScroll(platform::WindowHandle window, bool horizontal, int code);
-// WM_SYSCOMMAND SC_KEYMENU, as alt alone produces.
-bool postKeyMenu(platform::WindowHandle window);
+// Moves the pointer to (x, y) in the window's client pixels and posts the
+// WM_MOUSEMOVE that goes with it.
+bool movePointer(platform::WindowHandle window, int x, int y);
+// WM_DROPFILES with these paths, as the shell sends it.
+bool postDroppedFiles(platform::WindowHandle window, const std::vector<ustring>& paths);
+// Sends WM_SETCURSOR for the client area; the shape the window then shows:
+// 0 arrow, 1 I-beam, 2 north-south, 3 west-east, 4 four arrows, -1 other.
+int cursorShownOver(platform::WindowHandle window);
 // The keyboard's keys the calling thread sees as down: exactly these (up to
 // four; 0 ends the list), with Num Lock on.
 void setKeysDown(uint32_t first = 0, uint32_t second = 0, uint32_t third = 0, uint32_t fourth = 0);

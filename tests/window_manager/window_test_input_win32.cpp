@@ -1,6 +1,11 @@
 #include "window_manager/window_test_input.h"
 
+#define NOMINMAX
+
 #include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 namespace window_test {
 
@@ -67,9 +72,45 @@ bool postScroll(platform::WindowHandle window, bool horizontal, int code)
     return PostMessageW(native(window), horizontal ? WM_HSCROLL : WM_VSCROLL, WPARAM(uint16_t(code)), 0);
 }
 
-bool postKeyMenu(platform::WindowHandle window)
+bool movePointer(platform::WindowHandle window, int x, int y)
 {
-    return PostMessageW(native(window), WM_SYSCOMMAND, SC_KEYMENU, 0);
+    POINT point = {x, y};
+    ClientToScreen(native(window), &point);
+    SetCursorPos(point.x, point.y);
+    return PostMessageW(native(window), WM_MOUSEMOVE, 0, LPARAM((uint32_t(uint16_t(y)) << 16) | uint16_t(x)));
+}
+
+bool postDroppedFiles(platform::WindowHandle window, const std::vector<ustring>& paths)
+{
+    size_t units = 1; // the list ends with an empty name
+    for (const ustring& path : paths)
+        units += path.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + units * sizeof(WCHAR));
+    if (!memory)
+        return false;
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    auto* names = reinterpret_cast<WCHAR*>(header + 1);
+    for (const ustring& path : paths) {
+        std::copy(path.begin(), path.end(), names);
+        names += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return PostMessageW(native(window), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+int cursorShownOver(platform::WindowHandle window)
+{
+    SendMessageW(native(window), WM_SETCURSOR, reinterpret_cast<WPARAM>(native(window)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    const HCURSOR shown = GetCursor();
+    const LPCSTR shapes[] = {IDC_ARROW, IDC_IBEAM, IDC_SIZENS, IDC_SIZEWE, IDC_SIZEALL};
+    for (int i = 0; i < 5; ++i) {
+        if (shown == LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(shapes[i])))
+            return i;
+    }
+    return -1;
 }
 
 void setKeysDown(uint32_t first, uint32_t second, uint32_t third, uint32_t fourth)
