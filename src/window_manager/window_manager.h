@@ -51,11 +51,11 @@ public:
     // Puts `text` (when not empty) on the clipboard, and `length` bytes of
     // `data` under the registered format `formatName` (when a name, data
     // and a length are given). False when the clipboard could not be used.
-    virtual bool copyToClipboard(const ustring& text, const ustring& formatName, const uint8_t* data,
+    virtual bool copyToClipboard(const ustring& text, const ustring& formatName, const void* data,
                                  size_t length) = 0;
     // Reads the clipboard's text into `text`, and the bytes stored under
     // `formatName` into `data` when both are given and such data is there.
-    virtual bool copyFromClipboard(ustring& text, const ustring& formatName, std::vector<uint8_t>* data) = 0;
+    virtual bool copyFromClipboard(ustring& text, const ustring& formatName, std::vector<char>* data) = 0;
     // The native handle of the current window (the owner of message boxes);
     // null when there is none.
     virtual platform::WindowHandle mainWindowHandle() = 0;

@@ -17,8 +17,8 @@ TEST(WindowManager, OneInstanceAtATime)
         }
         void invalidateAll() override {}
         void setMenu(const ustring&, const slate::SP<MenuDescriptor>&) override {}
-        bool copyToClipboard(const ustring&, const ustring&, const uint8_t*, size_t) override { return false; }
-        bool copyFromClipboard(ustring&, const ustring&, std::vector<uint8_t>*) override { return false; }
+        bool copyToClipboard(const ustring&, const ustring&, const void*, size_t) override { return false; }
+        bool copyFromClipboard(ustring&, const ustring&, std::vector<char>*) override { return false; }
         platform::WindowHandle mainWindowHandle() override { return nullptr; }
         int& m_live;
     };

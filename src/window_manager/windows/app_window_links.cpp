@@ -28,12 +28,12 @@ intptr_t handleMenuCommand(AppWindow&, uintptr_t)
 
 void handleMenuPopup(AppWindow&, uint32_t, uintptr_t, intptr_t) {}
 
-bool clipboardCopy(const ustring&, const ustring&, const uint8_t*, size_t)
+bool clipboardCopy(const ustring&, const ustring&, const void*, size_t)
 {
     return false;
 }
 
-bool clipboardPaste(ustring&, const ustring&, std::vector<uint8_t>*)
+bool clipboardPaste(ustring&, const ustring&, std::vector<char>*)
 {
     return false;
 }

@@ -32,8 +32,8 @@ intptr_t handleMenuCommand(AppWindow& window, uintptr_t wParam);
 void handleMenuPopup(AppWindow& window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // WindowManager::copyToClipboard and copyFromClipboard.
-bool clipboardCopy(const ustring& text, const ustring& formatName, const uint8_t* data, size_t length);
-bool clipboardPaste(ustring& text, const ustring& formatName, std::vector<uint8_t>* data);
+bool clipboardCopy(const ustring& text, const ustring& formatName, const void* data, size_t length);
+bool clipboardPaste(ustring& text, const ustring& formatName, std::vector<char>* data);
 
 // WM_COPYDATA from a second instance; `lParam` is the COPYDATASTRUCT.
 void receiveHandOver(AppWindow& window, intptr_t lParam);

@@ -261,13 +261,13 @@ void Win32WindowManager::setMenu(const ustring& name, const slate::SP<MenuDescri
     storeNamedMenu(*this, name, menu);
 }
 
-bool Win32WindowManager::copyToClipboard(const ustring& text, const ustring& formatName, const uint8_t* data,
+bool Win32WindowManager::copyToClipboard(const ustring& text, const ustring& formatName, const void* data,
                                          size_t length)
 {
     return clipboardCopy(text, formatName, data, length);
 }
 
-bool Win32WindowManager::copyFromClipboard(ustring& text, const ustring& formatName, std::vector<uint8_t>* data)
+bool Win32WindowManager::copyFromClipboard(ustring& text, const ustring& formatName, std::vector<char>* data)
 {
     return clipboardPaste(text, formatName, data);
 }

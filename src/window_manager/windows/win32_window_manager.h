@@ -40,9 +40,9 @@ public:
                       const ustring& placement, int flags = 0, WindowHandler* parent = nullptr) override;
     void invalidateAll() override;
     void setMenu(const ustring& name, const slate::SP<MenuDescriptor>& menu) override;
-    bool copyToClipboard(const ustring& text, const ustring& formatName, const uint8_t* data,
+    bool copyToClipboard(const ustring& text, const ustring& formatName, const void* data,
                          size_t length) override;
-    bool copyFromClipboard(ustring& text, const ustring& formatName, std::vector<uint8_t>* data) override;
+    bool copyFromClipboard(ustring& text, const ustring& formatName, std::vector<char>* data) override;
     platform::WindowHandle mainWindowHandle() override;
 
     bool useSwapChains() const { return m_useSwapChains; }
