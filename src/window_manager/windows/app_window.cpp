@@ -370,6 +370,14 @@ bool registerAppWindowClass()
     return true;
 }
 
+void useAppWindowProcedure(platform::WindowHandle window)
+{
+    HWND hwnd = static_cast<HWND>(window);
+    const LONG_PTR procedure = reinterpret_cast<LONG_PTR>(&appWindowProcedure);
+    if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != procedure)
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, procedure);
+}
+
 AppWindow::AppWindow(platform::WindowHandle window, Win32WindowManager* manager) : m_hwnd(window), m_manager(manager)
 {
 }

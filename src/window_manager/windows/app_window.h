@@ -91,3 +91,6 @@ intptr_t callAppWindowProcedure(platform::WindowHandle window, uint32_t message,
 void applyPlacementText(platform::WindowHandle window, const ustring& text);
 // Registers the window class once per process; false when that fails.
 bool registerAppWindowClass();
+// Makes sure the native window runs the application window procedure, also
+// when another module of the process registered the class first.
+void useAppWindowProcedure(platform::WindowHandle window);

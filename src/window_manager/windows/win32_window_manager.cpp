@@ -211,6 +211,7 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
             DestroyMenu(bar);
         return false;
     }
+    useAppWindowProcedure(hwnd);
     DragAcceptFiles(hwnd, TRUE);
     window->m_hwnd = hwnd;
     AppWindow* appWindow = window.release(); // owned by the live list until WM_DESTROY
