@@ -112,7 +112,7 @@ struct RecordingHandler : WindowHandler {
     bool draw(bool) override
     {
         ++m_frames;
-        return true;
+        return m_frames >= m_framesUntilDone;
     }
     bool canClose() override
     {
@@ -128,6 +128,8 @@ struct RecordingHandler : WindowHandler {
     bool m_logMoves = false;
     CursorKind m_cursor = CursorKind::Arrow;
     int m_frames = 0;
+    // Frames report work left until this many were drawn.
+    int m_framesUntilDone = 0;
     bool* m_deleted = nullptr;
 };
 
@@ -232,7 +234,15 @@ protected:
             (*next)(2);
         };
         postToMainThread([next] { (*next)(0); });
+        const bool ended = runLoop();
+        *next = nullptr; // breaks the cycle
+        return ended;
+    }
 
+    // Runs the manager's loop until the last window is gone; false when the
+    // watchdog had to end it.
+    bool runLoop()
+    {
         Event done(true, false);
         bool watchdogFired = false;
         Thread watchdog;
@@ -245,7 +255,6 @@ protected:
         m_manager->run();
         done.set();
         watchdog.join(platform::kInfiniteTimeout);
-        *next = nullptr; // breaks the cycle
         return !watchdogFired;
     }
 

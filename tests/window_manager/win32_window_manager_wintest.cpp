@@ -63,6 +63,67 @@ TEST_F(AppWindowTest, WindowsHaveTheirClassAndDrawThroughTheirRenderer)
     EXPECT_EQ(handler->m_frames, 1);
 }
 
+// While frames report work left, the window repaints by itself on a 33 ms
+// timer; a frame that is done stops it.
+TEST_F(AppWindowTest, FramesRepaintByThemselvesUntilOneIsDone)
+{
+    struct Case {
+        int framesUntilDone;
+        bool repaints;
+    };
+    const Case cases[] = {{1000, true}, {2, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.framesUntilDone);
+        RecordingHandler* handler = open();
+        ASSERT_NE(handler, nullptr);
+        handler->m_framesUntilDone = c.framesUntilDone;
+        int framesWhileIdle = -1;
+        postToMainThread([&] {
+            // Two frames first, then nothing but the frames' own timer.
+            setTimeout(
+                [&] {
+                    const int start = handler->m_frames;
+                    setTimeout(
+                        [&, start] {
+                            framesWhileIdle = handler->m_frames - start;
+                            window_test::destroyWindow(handleOf(handler));
+                        },
+                        300);
+                },
+                100);
+        });
+        EXPECT_TRUE(runLoop());
+        if (c.repaints)
+            EXPECT_GE(framesWhileIdle, 4);
+        else
+            EXPECT_LE(framesWhileIdle, 1); // the queued call's own repaint
+    }
+}
+
+int g_waits = 0;
+int g_wakes = 0;
+
+TEST_F(AppWindowTest, TheLoopReleasesTheInterpreterLockWhileItWaits)
+{
+    struct Case {
+        int flags;
+        bool released;
+    };
+    const Case cases[] = {{Win32WindowManager::kUseOpenGL, true},
+                          {Win32WindowManager::kUseOpenGL | Win32WindowManager::kKeepInterpreterLock, false}};
+    setMessageWaitHooks([] { ++g_waits; }, [] { ++g_wakes; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        install(c.flags);
+        g_waits = g_wakes = 0;
+        ASSERT_NE(open(), nullptr);
+        EXPECT_TRUE(runSteps({[] { EXPECT_EQ(g_waits, g_wakes); }}));
+        EXPECT_EQ(g_waits > 0, c.released);
+        EXPECT_EQ(g_waits, g_wakes);
+    }
+    setMessageWaitHooks(nullptr, nullptr);
+}
+
 TEST_F(AppWindowTest, CloseAsksTheHandlerAndTheLastWindowEndsTheLoop)
 {
     RecordingHandler* first = open();
