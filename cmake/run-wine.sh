@@ -40,16 +40,33 @@ EOF_REG
   "$wine_dir/wine64" regedit /S "$reg_file" >/dev/null 2>&1 && touch "$fonts_stamp"
 }
 
+# Top-level windows are not handed to an X window manager: the test display
+# has none, and Wine waits two seconds for a missing manager every time a
+# managed window is hidden or destroyed.
+x11_stamp="$prefix/.x11-1"
+unmanaged_windows() {
+  [ -f "$x11_stamp" ] && return 0
+  reg_file="$prefix/x11-driver.reg"
+  cat >"$reg_file" <<'EOF_REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+EOF_REG
+  "$wine_dir/wine64" regedit /S "$reg_file" >/dev/null 2>&1 && touch "$x11_stamp"
+}
+
 if [ "$init" = yes ]; then
   mkdir -p "$prefix"
   "$wine_dir/wine64" wineboot -i >/dev/null 2>&1
   status=$?
-  [ $status -eq 0 ] && map_fonts
+  [ $status -eq 0 ] && map_fonts && unmanaged_windows
   "$wine_dir/wineserver" -w
   [ $status -eq 0 ] && touch "$prefix/.created"
   exit $status
 fi
 map_fonts
+unmanaged_windows
 if [ "$display" = yes ] && [ -z "${DISPLAY:-}" ]; then
   xvfb-run -a -s "-screen 0 1280x1024x24" "$wine_dir/wine64" "$@"
 else

@@ -132,10 +132,19 @@ struct TestWindow : BaseWindow {
 struct FakeWindow : Window {
     void close() override {}
     Canvas* canvas() override { return nullptr; }
+    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, int) override
+    {
+        return false;
+    }
+    bool showPopupMenuAtCursor(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*) override { return false; }
     void beginDrag(DragHandler* handler) override { delete handler; }
     bool isFullscreen() override { return false; }
     void setFullscreen(bool) override {}
     void setTitle(const ustring&) override {}
+    void setMenu(const slate::SP<MenuDescriptor>&) override {}
+    ustring placement() override { return ustring(); }
+    ustring rendererName() override { return ustring(); }
+    platform::WindowHandle nativeHandle() override { return nullptr; }
 };
 
 KeyEvent keyDown(int32_t code, std::initializer_list<int32_t> held = {})

@@ -1,12 +1,14 @@
-// The Win32 main loop. A message-only window (it is never shown and receives
-// no broadcasts) is the target of WM_RUN_QUEUED_CALLS; its procedure drains
-// the main-thread call queue there. The loop is the plain GetMessageW one:
-// DispatchMessageW hands WM_TIMER messages that carry a timer procedure to
-// that procedure, which is how the timer queue's windowless timer fires on
-// the main thread. Ending the loop goes through a private message to the
-// window rather than a thread message, so any thread can ask for it and it
-// cannot be lost while a modal loop runs; the window procedure turns it into
-// WM_QUIT on the main thread.
+// The Win32 main loop. Until an application window takes over, a
+// message-only window (it is never shown and receives no broadcasts) is the
+// target of WM_RUN_QUEUED_CALLS; its procedure drains the main-thread call
+// queue there. The loop is the GetMessageW one, except that key messages of
+// application windows reach their procedure before translation, so a key the
+// window consumed never becomes a character. DispatchMessageW hands WM_TIMER
+// messages that carry a timer procedure to that procedure, which is how the
+// timer queue's windowless timer fires on the main thread. Ending the loop
+// goes through a private message to the hidden window (or a queued call on
+// the current application window) rather than a thread message, so any
+// thread can ask for it and it cannot be lost while a modal loop runs.
 #include <windows.h>
 
 #include <atomic>
@@ -17,6 +19,8 @@
 #include "ui/main_thread_queue.h"
 #include "ui/statistics.h"
 #include "window_manager/main_loop.h"
+#include "window_manager/windows/app_window.h"
+#include "window_manager/windows/win32_window_manager.h"
 
 namespace {
 
@@ -25,6 +29,14 @@ const WCHAR kWindowClassName[] = u"VantrelMainLoopWindow";
 
 // Read by quitMainLoop on any thread; changed on the main thread only.
 std::atomic<HWND> s_window{nullptr};
+
+MessageWaitHook s_beforeWait = nullptr;
+MessageWaitHook s_afterWait = nullptr;
+
+bool isKeyMessage(UINT message)
+{
+    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+}
 
 LRESULT CALLBACK mainLoopWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -39,12 +51,13 @@ LRESULT CALLBACK mainLoopWindowProcedure(HWND window, UINT message, WPARAM wPara
         PostQuitMessage(static_cast<int>(wParam));
         return 0;
     case WM_DESTROY:
+        // Cleared first, so the targets fall back to none.
+        if (s_window.load() == window)
+            s_window.store(nullptr);
         if (mainThreadWindow() == window)
             setMainThreadWindow(nullptr);
         if (slate::fileChangeWindow() == window)
             slate::setFileChangeWindow(nullptr);
-        if (s_window.load() == window)
-            s_window.store(nullptr);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
@@ -102,14 +115,25 @@ platform::WindowHandle mainLoopWindow()
 
 int runMainLoop()
 {
-    if (!s_window.load()) {
+    if (!s_window.load() && appWindows().empty()) {
         VLOG << u"No AppWindows, nothing to run!";
         return 0;
     }
+    return runMessageLoop(true);
+}
+
+int runMessageLoop(bool releaseInterpreterLock)
+{
     MSG message;
     int exitCode = 0;
     for (;;) {
-        BOOL result = GetMessageW(&message, nullptr, 0, 0);
+        const MessageWaitHook beforeWait = releaseInterpreterLock ? s_beforeWait : nullptr;
+        const MessageWaitHook afterWait = releaseInterpreterLock ? s_afterWait : nullptr;
+        if (beforeWait)
+            beforeWait();
+        const BOOL result = GetMessageW(&message, nullptr, 0, 0);
+        if (afterWait)
+            afterWait();
         if (result == 0) {
             exitCode = static_cast<int>(message.wParam);
             break;
@@ -117,6 +141,11 @@ int runMainLoop()
         if (result == -1) {
             VLOG << u"The message loop failed: " << platform::get().lastErrorText();
             break;
+        }
+        if (isKeyMessage(message.message) && findAppWindow(message.hwnd)) {
+            if (callAppWindowProcedure(message.hwnd, message.message, message.wParam, message.lParam) != 0)
+                TranslateMessage(&message);
+            continue;
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -127,6 +156,16 @@ int runMainLoop()
 
 bool quitMainLoop(int exitCode)
 {
-    HWND window = s_window.load();
-    return window && PostMessageW(window, kQuitLoopMessage, static_cast<WPARAM>(exitCode), 0);
+    if (HWND window = s_window.load())
+        return PostMessageW(window, kQuitLoopMessage, static_cast<WPARAM>(exitCode), 0);
+    if (!mainThreadWindow())
+        return false;
+    postToMainThread([exitCode] { PostQuitMessage(exitCode); });
+    return true;
+}
+
+void setMessageWaitHooks(MessageWaitHook beforeWait, MessageWaitHook afterWait)
+{
+    s_beforeWait = beforeWait;
+    s_afterWait = afterWait;
 }

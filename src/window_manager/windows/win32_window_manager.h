@@ -1,0 +1,82 @@
+// The Win32 window manager: one native top-level window (AppWindow) per
+// editor window, drawn by a window peer on Direct3D 9 or OpenGL, and the
+// program's one message loop. This header is neutral; native handles cross
+// it as platform::WindowHandle.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "ui/interval2.h"
+#include "window_manager/window_manager.h"
+
+class AppWindow;
+class WindowPeer;
+
+// The renderer a window peer draws with.
+enum class RendererKind { Direct3D9, OpenGL };
+
+// Makes a peer of that kind, not yet created on a window (the manager calls
+// WindowPeer::create); null when this build has no such renderer.
+WindowPeer* makeWindowPeer(RendererKind kind, bool useSwapChains);
+
+class Win32WindowManager : public WindowManager {
+public:
+    // Constructor flags.
+    static constexpr int kUseSwapChains = 1;
+    static constexpr int kUseOpenGL = 2;
+    // Keep the plug-in host's interpreter lock while waiting for messages.
+    static constexpr int kKeepInterpreterLock = 4;
+
+    using PeerFactory = std::function<WindowPeer*(RendererKind kind, bool useSwapChains)>;
+
+    // Initialises COM for the main thread. Main thread only.
+    explicit Win32WindowManager(int flags);
+    // Every window must be gone.
+    ~Win32WindowManager() override;
+
+    void run() override;
+    bool createWindow(const ustring& title, WindowHandler* handler, const slate::SP<MenuDescriptor>& menu,
+                      const ustring& placement, int flags = 0, WindowHandler* parent = nullptr) override;
+    void invalidateAll() override;
+    void setMenu(const ustring& name, const slate::SP<MenuDescriptor>& menu) override;
+    bool copyToClipboard(const ustring& text, const ustring& formatName, const void* data,
+                         size_t length) override;
+    bool copyFromClipboard(ustring& text, const ustring& formatName, std::vector<char>* data) override;
+    platform::WindowHandle mainWindowHandle() override;
+
+    bool useSwapChains() const { return m_useSwapChains; }
+    bool useOpenGL() const { return m_useOpenGL; }
+    // Makes the peers of windows created from now on through `factory`
+    // instead of makeWindowPeer (tests); an empty function goes back.
+    void setPeerFactory(PeerFactory factory) { m_peerFactory = std::move(factory); }
+
+private:
+    // The first renderer that can be set up on `window`, the chosen one
+    // first, then the other; null when neither can.
+    WindowPeer* createPeer(platform::WindowHandle window);
+
+    bool m_useSwapChains;
+    bool m_useOpenGL;
+    bool m_releaseInterpreterLock;
+    bool m_comInitialised = false;
+    PeerFactory m_peerFactory;
+};
+
+// The live application windows in creation order. Main thread.
+const std::vector<AppWindow*>& appWindows();
+// The live window with that native handle, or null.
+AppWindow* findAppWindow(platform::WindowHandle window);
+// The window whose message is being handled, or the last one; null when
+// none is (or after the current one was destroyed).
+AppWindow* currentAppWindow();
+// Makes `window` current: its peer's context becomes current, and its native
+// window becomes the target of the main-thread call queue and of directory
+// change notices. Null makes no window current; the targets then move to the
+// oldest live window, else to the hidden main-loop window, else to none.
+void setCurrentWindow(AppWindow* window);
+// {0, 0, client width, client height} of a native window.
+interval2 clientRect(platform::WindowHandle window);
+// The time in seconds fed to the handlers: since the first message any
+// application window handled.
+double windowTime();

@@ -1,0 +1,16 @@
+// The renderers this build can put behind a window.
+#include "window_manager/windows/gl_window_peer.h"
+#include "window_manager/windows/win32_window_manager.h"
+
+WindowPeer* makeWindowPeer(RendererKind kind, bool useSwapChains)
+{
+    switch (kind) {
+    case RendererKind::OpenGL:
+        return new GLWindowPeer;
+    case RendererKind::Direct3D9:
+        // No Direct3D 9 peer in this build yet: the window falls back to
+        // OpenGL.
+        return nullptr;
+    }
+    return nullptr;
+}
