@@ -1,0 +1,147 @@
+// The same frame on every graphics interface. The token renderer's fixture
+// scenes (tests/ui/text/render/render_scenes.h) are drawn through each
+// interface's window peer into a real window (Wine's WGL over Mesa under
+// Xvfb), read back before the frame is presented, and compared with the
+// software canvas's golden image of the scene with the real glyphs within a
+// small per-pixel tolerance. A frame that differs fails with a copy of the
+// frame and a map of the differing pixels (red) in the test's temporary
+// folder.
+//
+// Another interface slots in as one more row of kRenderers: how to make its
+// peer, how to read back its frame, and what the view passes for it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <tuple>
+
+#include "canvas/canvas.h"
+#include "canvas/gl_test_window.h"
+#include "ui/text/render/render_scenes.h"
+#include "window_manager/window_peer.h"
+#include "window_manager/windows/gl_window_peer.h"
+
+namespace {
+
+using render_scenes::Scene;
+using render_scenes::SceneFrame;
+using render_scenes::kHeight;
+using render_scenes::kWidth;
+
+
+
+// One graphics interface as the comparison drives it.
+struct Renderer {
+    const char* name;
+    std::function<std::unique_ptr<WindowPeer>()> createPeer;
+    // The frame drawn so far, before it is presented, as words 0x00RRGGBB,
+    // rows top first.
+    std::function<std::vector<uint32_t>(WindowPeer& peer, int width, int height)> readBack;
+    bool halfPixelShapes; // as the view passes it for this renderer's canvas
+};
+
+void PrintTo(const Renderer& renderer, std::ostream* out)
+{
+    *out << renderer.name;
+}
+
+const Renderer kRenderers[] = {
+    {"OpenGL", [] { return std::unique_ptr<WindowPeer>(new GLWindowPeer); },
+     [](WindowPeer&, int width, int height) { return gl_test::readBackBuffer(width, height); }, true},
+};
+
+// A channel may differ by this much: the interfaces blend and round in
+// their own precision.
+constexpr int kTolerance = 3;
+
+int channelDistance(uint32_t a, uint32_t b)
+{
+    int most = 0;
+    for (int shift : {0, 8, 16})
+        most = std::max(most, std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)));
+    return most;
+}
+
+// A frame of one scene drawn by one interface into a window of its own.
+golden::Image drawThrough(const Renderer& renderer, const Scene& scene,
+                          render_scenes::SceneResources& resources)
+{
+    golden::Image image;
+    platform::WindowHandle window = gl_test::createWindow(kWidth, kHeight);
+    if (!window) {
+        ADD_FAILURE() << "no window";
+        return image;
+    }
+    {
+        std::unique_ptr<WindowPeer> peer = renderer.createPeer();
+        if (!peer->create(window)) {
+            ADD_FAILURE() << renderer.name << ": the peer cannot draw in the window";
+        } else if (peer->beginDraw(kWidth, kHeight) != WindowPeer::kDrawFrame) {
+            ADD_FAILURE() << renderer.name << ": no frame";
+        } else {
+            Canvas& canvas = *peer->canvas();
+            canvas.setClip(unsetInterval());
+            canvas.fillRect(interval2(0, 0, kWidth, kHeight), resources.background());
+            {
+                SceneFrame frame(canvas, scene, resources);
+                frame.draw(renderer.halfPixelShapes);
+            }
+            image = {kWidth, kHeight, renderer.readBack(*peer, kWidth, kHeight)};
+            peer->endDraw();
+        }
+    }
+    gl_test::destroyWindow(window);
+    return image;
+}
+
+class RendererMatchesSoftware : public testing::TestWithParam<std::tuple<Renderer, Scene>> {
+protected:
+    render_scenes::SceneResources m_resources;
+};
+
+TEST_P(RendererMatchesSoftware, WithinTolerance)
+{
+    const Renderer& renderer = std::get<0>(GetParam());
+    const Scene& scene = std::get<1>(GetParam());
+    golden::Image expected;
+    ASSERT_TRUE(golden::readPng(render_scenes::glyphGoldenName(scene) + ".png", expected));
+    const golden::Image actual = drawThrough(renderer, scene, m_resources);
+    ASSERT_EQ(actual.pixels.size(), size_t(kWidth) * kHeight);
+
+    golden::Image differences{kWidth, kHeight, std::vector<uint32_t>(actual.pixels.size())};
+    int count = 0;
+    std::ostringstream first;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t a = actual.at(x, y), e = expected.at(x, y);
+            const bool differs = channelDistance(a, e) > kTolerance;
+            differences.pixels[size_t(y) * kWidth + x] =
+                differs ? 0xFF0000u : (0x808080u + ((e & 0xFEFEFEu) >> 1)) & 0xFFFFFFu;
+            if (differs && count++ < 8)
+                first << " (" << x << "," << y << ") " << std::hex << a << " not " << (e & 0xFFFFFFu)
+                      << std::dec;
+        }
+    }
+    if (count) {
+        const std::string base = std::string(renderer.name) + "-" + scene.name;
+        golden::writeFile(golden::failedImagePath(base + ".png"), golden::encodePng(actual));
+        golden::writeFile(golden::failedImagePath(base + "-diff.png"), golden::encodePng(differences));
+        ADD_FAILURE() << renderer.name << " differs from the software canvas in " << count
+                      << " pixels:" << first.str() << "; the frame and a map of the differences are in "
+                      << golden::failedImagePath(base + ".png") << " and -diff.png";
+    }
+}
+
+std::string comparisonName(const testing::TestParamInfo<std::tuple<Renderer, Scene>>& info)
+{
+    return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, RendererMatchesSoftware,
+                         testing::Combine(testing::ValuesIn(kRenderers),
+                                          testing::ValuesIn(render_scenes::kScenes)),
+                         comparisonName);
+
+} // namespace
