@@ -53,6 +53,21 @@ target_link_libraries(vantrel_wine_tests PRIVATE vantrel_test_support
   GTest::gtest GTest::gmock GTest::gtest_main)
 vantrel_winelib(vantrel_wine_tests -mconsole)
 
+# Benchmarks of the graphics interfaces (bench/*_winbench.cpp): native code
+# over neutral headers like the Wine tests, with the tests' Win32 helpers,
+# run under Wine (see the files for how).
+if(VANTREL_BENCH)
+  file(GLOB VANTREL_WINE_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_winbench.cpp)
+  if(VANTREL_WINE_BENCH_SOURCES)
+    add_executable(vantrel_wine_bench ${VANTREL_WINE_BENCH_SOURCES} $<TARGET_OBJECTS:vantrel_win32>)
+    vantrel_win32_sources(vantrel_wine_bench ${VANTREL_WINE_TEST_HELPERS})
+    target_link_libraries(vantrel_wine_bench PRIVATE vantrel_test_support
+      -Wl,--whole-archive vantrel_portable -Wl,--no-whole-archive
+      benchmark::benchmark benchmark::benchmark_main)
+    vantrel_winelib(vantrel_wine_bench -mconsole)
+  endif()
+endif()
+
 # One Wine prefix for the build tree, created once.
 set(VANTREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 add_custom_command(OUTPUT ${VANTREL_WINEPREFIX}/.created
