@@ -2,8 +2,9 @@
 // of a C file coloured by a colour scheme, gutter and text, drawn by the
 // token renderer through each renderer's window peer into a 1920 x 1080
 // window, with the fonts mapped in the Wine prefix ("Courier New 10" is
-// Liberation Mono). Each frame ends by reading back a pixel, which waits
-// for the interface to finish drawing.
+// Liberation Mono). Each frame ends by waiting for the interface to finish
+// drawing (reading back a pixel on OpenGL, an event query on Direct3D 9)
+// and presenting.
 //
 //   BM_WarmFrame: a frame whose glyphs are all in atlases already. Counters:
 //     "frame_time" (seconds per frame), "glyphs" (glyphs drawn per second)
@@ -23,6 +24,7 @@
 #include <memory>
 
 #include "canvas/canvas.h"
+#include "canvas/dx9_peer_readback.h"
 #include "canvas/gl_test_window.h"
 #include "canvas/util/texture_unicode_font.h"
 #include "filesystem/file_manager.h"
@@ -34,6 +36,7 @@
 #include "ui/text/syntax/scope_styler.h"
 #include "ui/text/view_settings.h"
 #include "window_manager/window_peer.h"
+#include "window_manager/windows/dx9_window_peer.h"
 #include "window_manager/windows/gl_window_peer.h"
 
 #include "bench_support.h"
@@ -44,7 +47,7 @@ constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
 // One graphics interface: how to make its peer and how to wait until what
-// it drew is done (reading back one pixel).
+// it drew is done.
 struct Renderer {
     const char* name;
     std::function<std::unique_ptr<WindowPeer>()> createPeer;
@@ -54,6 +57,8 @@ struct Renderer {
 const Renderer kRenderers[] = {
     {"OpenGL", [] { return std::unique_ptr<WindowPeer>(new GLWindowPeer); },
      [](WindowPeer&) { gl_test::readBackBuffer(1, 1); }},
+    {"Direct3D9", [] { return std::unique_ptr<WindowPeer>(new DX9WindowPeer(true)); },
+     dx9_test::finish},
 };
 
 // Forwards to the canvas's font and counts the glyphs it is asked to draw
@@ -101,9 +106,12 @@ class FrameRig {
 public:
     FrameRig(const Renderer& renderer, bool cjk) : m_renderer(renderer)
     {
+        // A copy of the scheme, so that its cache file stays out of the tree.
+        m_folder.write("light-plus.tmTheme",
+                       test_support::readFile(test_support::dataPath("themes/light-plus.tmTheme")));
         slate::FileManager::setInstance(new slate::FileManagerImpl);
-        slate::FileManager::get().mount(
-            u"Packages/", test_support::createFileSystem(test_support::dataPath("themes")));
+        slate::FileManager::get().mount(u"Packages/",
+                                        test_support::createFileSystem(m_folder.path().string()));
         slate::SP<RegexSelectorStyler> scheme(new RegexSelectorStyler);
         scheme->loadFromFile(u"Packages/light-plus.tmTheme");
         m_styler = new ScopeStyler(scheme);
@@ -178,6 +186,7 @@ public:
 
 private:
     const Renderer& m_renderer;
+    test_support::ScratchFolder m_folder{"vantrel-bench-theme"};
     slate::SP<ScopeStyler> m_styler;
     platform::WindowHandle m_window = nullptr;
     std::unique_ptr<WindowPeer> m_peer;

@@ -6,10 +6,11 @@
 // the segment enters the open diamond around its centre (|dx| + |dy| < 1/2)
 // and does not end inside it, so a line through pixel centres (the half-unit
 // region outlines) takes exactly those pixels, from its start, leaving out
-// its end. A line along pixel edges (whole coordinates) is left to the
-// implementation by OpenGL; here, as in Mesa, it takes the pixels left of a
-// vertical edge and below a horizontal one. Triangles cover the centres
-// inside all three edges.
+// its end. A line along pixel edges (whole coordinates), which OpenGL
+// leaves to the implementation, is nudged as on every canvas
+// (kLineNudgeLeft, kLineNudgeDown): it takes the pixels left of a vertical
+// edge and below a horizontal one.
+// Triangles cover the centres inside all three edges.
 // Texels are sampled nearest, with coordinates repeating.
 #include "canvas/software_canvas.h"
 
@@ -230,11 +231,10 @@ void SoftwareCanvas::drawSegment(float x0, float y0, float x1, float y1)
     if (fax == fbx && fay == fby)
         return;
     // A line exactly along pixel edges touches two rows of diamonds only at
-    // their corners; nudged this little, it takes the column left of a
-    // vertical edge and the row below a horizontal one, as Mesa does.
-    const double kNudge = 1.0 / 4096;
-    const double ax = double(fax) - kNudge, ay = double(fay) + kNudge;
-    const double bx = double(fbx) - kNudge, by = double(fby) + kNudge;
+    // their corners; nudged as every canvas nudges lines, it takes the
+    // column left of a vertical edge and the row below a horizontal one.
+    const double ax = double(fax) - kLineNudgeLeft, ay = double(fay) + kLineNudgeDown;
+    const double bx = double(fbx) - kLineNudgeLeft, by = double(fby) + kLineNudgeDown;
     const Colour c = sample(0, 0);
     const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
     const double from = xMajor ? std::min(ax, bx) : std::min(ay, by);

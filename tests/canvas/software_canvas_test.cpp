@@ -143,6 +143,8 @@ TEST(SoftwareCanvas, LinesTakeThePixelsOpenGLGivesThem)
         {"through centres, end left out", {0.5f, 1.5f}, {3.5f, 1.5f}, "....\n###.\n....\n"},
         {"backwards through centres", {3.5f, 1.5f}, {0.5f, 1.5f}, "....\n.###\n....\n"},
         {"diagonal through centres", {0.5f, 2.5f}, {2.5f, 0.5f}, "....\n.#..\n#...\n"},
+        {"through centres between whole ends", {1, 1.5f}, {3, 1.5f}, "....\n.##.\n....\n"},
+        {"down through centres between whole ends", {1.5f, 0}, {1.5f, 2}, ".#..\n.#..\n....\n"},
         {"along a horizontal edge takes the row below", {0, 1}, {3, 1}, "....\n###.\n....\n"},
         {"along a vertical edge takes the column left", {2, 0}, {2, 2}, ".#..\n.#..\n....\n"},
         {"a zigzag of whole points", {0, 0}, {2, 2}, "#...\n.#..\n....\n"},

@@ -46,6 +46,16 @@ MultiFont* multiFont(UnicodeFont& font)
     return dynamic_cast<MultiFont*>(&font);
 }
 
+// The renderer's view matrix: half a pixel back, and lines further left and down
+// (kLineNudgeLeft, kLineNudgeDown).
+void setView(IDirect3DDevice9* device, bool lines)
+{
+    Matrix4 view = Matrix4::identity();
+    view.m[12] = -0.5f - (lines ? kLineNudgeLeft : 0.f);
+    view.m[13] = -0.5f + (lines ? kLineNudgeDown : 0.f);
+    device->SetTransform(D3DTS_VIEW, reinterpret_cast<const D3DMATRIX*>(view.m));
+}
+
 } // namespace
 
 DX9Renderer::DX9Renderer(IDirect3DDevice9* device)
@@ -144,10 +154,7 @@ void DX9Renderer::sendState()
     // texture drawn one to one sample its texel centres, not the edges
     // between texels, where rounding picked the neighbour (the first column
     // of a repeating texture showed its last one).
-    Matrix4 halfPixel = Matrix4::identity();
-    halfPixel.m[12] = -0.5f;
-    halfPixel.m[13] = -0.5f;
-    m_device->SetTransform(D3DTS_VIEW, reinterpret_cast<const D3DMATRIX*>(halfPixel.m));
+    setView(m_device, false);
     const Matrix4 transform = getTransform();
     m_device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(transform.m));
     applyFillState();
@@ -322,7 +329,9 @@ void DX9Renderer::drawLines(const float* vertices, int count)
     if (!m_device || count < 2)
         return;
     m_device->SetFVF(kPositionFvf);
+    setView(m_device, true);
     m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), vertices, 12);
+    setView(m_device, false);
 }
 
 void DX9Renderer::drawLineStrip(const float* vertices, int count)
@@ -330,7 +339,9 @@ void DX9Renderer::drawLineStrip(const float* vertices, int count)
     if (!m_device || count < 2)
         return;
     m_device->SetFVF(kPositionFvf);
+    setView(m_device, true);
     m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), vertices, 12);
+    setView(m_device, false);
 }
 
 void DX9Renderer::drawIndexedTriangles(const float* vertices, const uint16_t* indices,
