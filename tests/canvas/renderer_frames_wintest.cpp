@@ -19,6 +19,7 @@
 // peer, how to read back its frame, and what the view passes for it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <iterator>
@@ -40,8 +41,6 @@ using render_scenes::Scene;
 using render_scenes::SceneFrame;
 using render_scenes::kHeight;
 using render_scenes::kWidth;
-
-
 
 // One graphics interface as the comparison drives it.
 struct Renderer {
