@@ -53,9 +53,8 @@ target_link_libraries(vantrel_wine_tests PRIVATE vantrel_test_support
   GTest::gtest GTest::gmock GTest::gtest_main)
 vantrel_winelib(vantrel_wine_tests -mconsole)
 
-# Benchmarks of the graphics interfaces (bench/*_winbench.cpp): native code
-# over neutral headers like the Wine tests, with the tests' Win32 helpers,
-# run under Wine (see the files for how).
+# Wine benchmarks: bench/*_winbench.cpp, native code like the Wine tests,
+# with the same Win32 helpers. Run them with run-wine.sh --display.
 if(VANTREL_BENCH)
   file(GLOB VANTREL_WINE_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_winbench.cpp)
   if(VANTREL_WINE_BENCH_SOURCES)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -107,6 +108,27 @@ TEST_F(DX9RendererTest, BlendModeReachesTheDeviceOnlyWhenItChanges)
     }
 }
 
+TEST_F(DX9RendererTest, TextBlendsAsTheCanvasBlendModeSays)
+{
+    // Unlike OpenGL, whose text ignores the global alpha.
+    UnicodeFont* font = m_renderer->getFont(u"Tahoma 30 :bold", 0);
+    struct Case {
+        int mode;
+        int brightest; // red of the glyphs' solid pixels over black
+    } cases[] = {{0, 255}, {1, 255}, {3, 128}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        beginFrame();
+        m_renderer->setBlendMode(c.mode);
+        m_renderer->setAlpha(0.5f);
+        drawText(font, u"M", 2, 2, kRed);
+        int brightest = 0;
+        for (uint32_t p : m_harness->readPixels())
+            brightest = std::max(brightest, red(p));
+        EXPECT_NEAR(brightest, c.brightest, 2);
+    }
+}
+
 TEST_F(DX9RendererTest, EmptyRectsMakeNoDeviceCalls)
 {
     m_files.addImage(u"white.png", 2, 2, 0xFFFFFFFF);
@@ -144,8 +166,14 @@ TEST_F(DX9RendererTest, FirstFrameAfterAResetDrawsWithTheStateBeforeIt)
         {"reset reported", true},
         {"lost only", false},
     };
+    // Glyph atlases and their vertex buffers (kept locked between flushes)
+    // live through the reset.
+    UnicodeFont* font = m_renderer->getFont(u"Tahoma 30 :bold", 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        beginFrame();
+        drawText(font, u"M", 60, 2, kRed);
+        endFrame();
         Matrix4 shift = Matrix4::identity();
         shift.m[12] = 10;
         shift.m[13] = 20;
@@ -171,9 +199,13 @@ TEST_F(DX9RendererTest, FirstFrameAfterAResetDrawsWithTheStateBeforeIt)
                     first = std::to_string(x) + "," + std::to_string(y);
             }
         EXPECT_EQ(wrong, 0) << "first wrong pixel at " << first;
-        endFrame();
         m_renderer->setTransform(Matrix4::identity());
         m_renderer->setClip(unsetInterval());
+        m_renderer->setBlendMode(0);
+        m_harness->clearToBlack();
+        drawText(font, u"M", 60, 2, kRed);
+        EXPECT_GT(redPixelCount(m_harness->readPixels()), 20);
+        endFrame();
     }
 }
 

@@ -310,9 +310,14 @@ std::vector<uint32_t> drawScene(RendererHarness& harness)
     slate::SP<Texture> texture = canvas->loadTexture(u"Packages/check.png");
     if (texture)
         canvas->drawTexture(texture, interval2(44, 2, 52, 10), texture->fullImageRect());
+    // Modes 2 and 3 take the global alpha where there is no texture.
+    canvas->setAlpha(0.5f);
+    canvas->fillRect(interval2(44, 12, 52, 16), white);
+    canvas->setBlendMode(3);
+    canvas->fillRect(interval2(44, 16, 52, 20), white);
     canvas->setBlendMode(0);
     canvas->setAlpha(1);
-    canvas->drawLine(vector2{2.5f, 40.5f}, vector2{40.5f, 40.5f}, white);
+    canvas->drawLine(vector2{2.5f, 62.5f}, vector2{40.5f, 62.5f}, white);
     canvas->drawLine(vector2{60.5f, 2.5f}, vector2{60.5f, 30.5f}, white);
     canvas->pushColour(green);
     const float strip[] = {70.5f, 2.5f, 0, 90.5f, 2.5f, 0, 90.5f, 20.5f, 0};
@@ -330,6 +335,18 @@ std::vector<uint32_t> drawScene(RendererHarness& harness)
                    false);
     font->drawText(4, 46, text.data(), text.data() + text.size(), 1, 0, 0, 0, 0, 0, false);
     font->endBatch();
+    // Scaled text is drawn filtered. Its glyph boxes are drawn on their own
+    // background: OpenGL paints the boxes' transparent texels in the atlas's
+    // background colour, Direct3D discards them by the alpha test.
+    Matrix4 scale = Matrix4::identity();
+    scale.m[0] = scale.m[5] = 0.75f;
+    scale.m[12] = 2;
+    scale.m[13] = 30;
+    canvas->setTransform(scale);
+    font->beginBatch(true);
+    font->drawText(0, 0, text.data(), text.data() + text.size(), 1, 1, 0, 0, 0, 0, false);
+    font->endBatch();
+    canvas->setTransform(Matrix4::identity());
     std::vector<uint32_t> pixels = harness.readPixels();
     harness.endFrame();
     return pixels;

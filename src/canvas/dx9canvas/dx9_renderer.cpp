@@ -67,7 +67,6 @@ DX9Renderer::~DX9Renderer()
 {
     if (m_device) {
         m_device->SetTexture(0, nullptr);
-        m_device->SetStreamSource(0, nullptr, 0, 0);
     }
     // A texture held elsewhere outlives this renderer: it must not reach
     // back to it. BasicCanvas then deletes the fonts, whose atlases are
@@ -83,7 +82,6 @@ void DX9Renderer::setDevice(IDirect3DDevice9* device)
     if (m_device) {
         // Leave the old device holding none of our resources.
         m_device->SetTexture(0, nullptr);
-        m_device->SetStreamSource(0, nullptr, 0, 0);
     }
     BasicCanvas::setFillState(FillState());
     m_device = device;
@@ -191,6 +189,10 @@ void DX9Renderer::applyFillState()
     // A texture fill without a texture paints the factor's white, as an
     // unbound texture does under OpenGL.
     m_device->SetTextureStageState(0, D3DTSS_COLORARG1, texture ? D3DTA_TEXTURE : D3DTA_TFACTOR);
+    const bool wasBound = m_boundTexture;
+    m_boundTexture = texture != nullptr;
+    if (m_boundTexture != wasBound && m_deviceBlendMode >= 2)
+        sendAlphaStage();
 }
 
 FillState DX9Renderer::setFillState(const FillState& fill)
@@ -223,25 +225,37 @@ void DX9Renderer::sendBlendMode(int mode)
     m_deviceBlendMode = mode;
     if (mode == 0) {
         m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-        return;
-    }
-    m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    m_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    // 1: the global alpha alone; 2: the texture's alpha alone; 3: both.
-    if (mode == 1) {
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
-    } else if (mode == 2) {
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     } else {
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
-        m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        m_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     }
+    sendAlphaStage();
+}
+
+void DX9Renderer::sendAlphaStage()
+{
+    // 1: the global alpha alone; 2: the texture's alpha alone; 3: both.
+    // Where no texture is bound, modes 2 and 3 take the global alpha, as
+    // under OpenGL, where texturing is then off.
+    const int mode = m_deviceBlendMode;
+    if (mode == 2 || mode == 3) {
+        if (m_boundTexture) {
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAOP,
+                                           mode == 2 ? D3DTOP_SELECTARG1 : D3DTOP_MODULATE);
+            return;
+        }
+    }
+    m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+}
+
+void DX9Renderer::sendCanvasBlendMode()
+{
+    if (getBlendMode() != m_deviceBlendMode)
+        sendBlendMode(getBlendMode());
 }
 
 void DX9Renderer::switchBlendingOff()
@@ -397,12 +411,7 @@ void DX9TextureUnicodeFontHelper::destroyTexture(void* texture)
 
 void DX9TextureUnicodeFontHelper::freeBuffer(void* buffer)
 {
-    if (!buffer)
-        return;
-    // Fonts keep their buffers locked between flushes.
-    IDirect3DVertexBuffer9* vertexBuffer = static_cast<IDirect3DVertexBuffer9*>(buffer);
-    vertexBuffer->Unlock();
-    vertexBuffer->Release();
+    delete[] static_cast<unsigned char*>(buffer);
 }
 
 void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
@@ -430,30 +439,7 @@ void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int wid
 
 void* DX9TextureUnicodeFontHelper::allocBuffer(int bytes)
 {
-    IDirect3DDevice9* device = m_renderer->device();
-    if (!device)
-        return nullptr;
-    IDirect3DVertexBuffer9* buffer = nullptr;
-    if (FAILED(device->CreateVertexBuffer(UINT(bytes), 0, kTexturedFvf, D3DPOOL_MANAGED, &buffer,
-                                          nullptr)))
-        return nullptr;
-    return buffer;
-}
-
-void* DX9TextureUnicodeFontHelper::lockBuffer(void* buffer)
-{
-    if (!buffer)
-        return nullptr;
-    void* memory = nullptr;
-    if (FAILED(static_cast<IDirect3DVertexBuffer9*>(buffer)->Lock(0, 0, &memory, 0)))
-        return nullptr;
-    return memory;
-}
-
-void DX9TextureUnicodeFontHelper::unlockBuffer(void* buffer)
-{
-    if (buffer)
-        static_cast<IDirect3DVertexBuffer9*>(buffer)->Unlock();
+    return new unsigned char[size_t(bytes)];
 }
 
 void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,
@@ -465,8 +451,7 @@ void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount,
         return;
     device->SetTexture(0, static_cast<IDirect3DTexture9*>(texture));
     device->SetFVF(kTexturedFvf);
-    device->SetStreamSource(0, static_cast<IDirect3DVertexBuffer9*>(buffer), 0, UINT(vertexSize));
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, UINT(triangleCount));
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(triangleCount), buffer, UINT(vertexSize));
 }
 
 void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
@@ -474,6 +459,9 @@ void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
     IDirect3DDevice9* device = m_renderer->device();
     if (!device)
         return;
+    // Blending follows the canvas's mode, which the previous flush (another
+    // colour variant's, in the same batch) switched off on the device.
+    m_renderer->sendCanvasBlendMode();
     // Texels of alpha 0 are the atlas's background: discarded.
     device->SetRenderState(D3DRS_ALPHAREF, 1);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
@@ -481,6 +469,13 @@ void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    // In mode 3 the global alpha fades the text too.
+    if (m_renderer->getBlendMode() == 3) {
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    } else {
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    }
     const DWORD filter = filtered ? D3DTEXF_LINEAR : D3DTEXF_POINT;
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
     device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
@@ -496,7 +491,6 @@ void DX9TextureUnicodeFontHelper::endFlush()
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     device->SetTexture(0, nullptr);
-    device->SetStreamSource(0, nullptr, 0, 0);
     device->SetRenderState(D3DRS_ALPHAREF, 0);
     device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);

@@ -97,10 +97,13 @@ private:
     // its blend mode (text drawing switches it off behind the canvas's
     // back); the next setBlendMode sends the mode again.
     void switchBlendingOff();
+    // Sends the canvas's blend mode when the device has another.
+    void sendCanvasBlendMode();
     // Sends the fill's texture and stage states again.
     void applyFillState();
     void sendState();
     void sendBlendMode(int mode);
+    void sendAlphaStage();
     void sendClip(const interval2& clip);
     void sendTextureFactor();
 
@@ -109,10 +112,15 @@ private:
     // The blend mode the device has, or -1 when unknown.
     int m_deviceBlendMode = -1;
     bool m_stateLost = false;
+    // Whether the fill put a texture on stage 0.
+    bool m_boundTexture = false;
 };
 
-// Atlases as managed Direct3D textures and glyph batches in managed vertex
-// buffers, one DrawPrimitive per atlas.
+// Atlases as managed Direct3D textures, with their mip levels. Glyph
+// batches are plain memory drawn with one DrawPrimitiveUP per atlas: a
+// vertex buffer locked again right after the draw that used it made every
+// flush wait for the card (a full-window text frame took five times as long
+// as with plain memory under Wine).
 class DX9TextureUnicodeFontHelper : public TextureUnicodeFontHelper {
 public:
     // `renderer` is not owned and outlives the fonts of its cache.
@@ -123,10 +131,9 @@ public:
     // An IDirect3DTexture9 with its mip levels; null without a device or
     // when Direct3D refuses.
     void* createTexture(const uint32_t* pixels, int width, int height) override;
-    // An IDirect3DVertexBuffer9, or null.
     void* allocBuffer(int bytes) override;
-    void* lockBuffer(void* buffer) override;
-    void unlockBuffer(void* buffer) override;
+    void* lockBuffer(void* buffer) override { return buffer; }
+    void unlockBuffer(void*) override {}
     void drawTriangles(void* buffer, int triangleCount, int vertexSize, void* texture) override;
     // Texels of alpha 0 are discarded; blending follows the canvas's mode.
     void beginFlush(bool filtered) override;

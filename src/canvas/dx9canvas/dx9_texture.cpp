@@ -87,8 +87,10 @@ bool DX9Texture::load()
 {
     unload();
     IDirect3DDevice9* device = m_renderer ? m_renderer->device() : nullptr;
-    if (!device)
+    if (!device) {
+        m_fullImageRect = unsetInterval();
         return false;
+    }
     std::vector<uint32_t> pixels;
     if (!readImage(pixels)) {
         m_fullImageRect = unsetInterval();
