@@ -1,19 +1,20 @@
-// The graphics interfaces drawing a full-screen text frame for real: a view
-// of a C file coloured by a colour scheme, gutter and text, drawn by the
-// token renderer through each renderer's window peer into a 1920 x 1080
-// window, with the fonts mapped in the Wine prefix ("Courier New 10" is
-// Liberation Mono). Each frame ends by waiting for the interface to finish
-// drawing (reading back a pixel on OpenGL, an event query on Direct3D 9)
-// and presenting.
+// The graphics interfaces drawing a full-screen frame of a view for real
+// (renderer_winbench.cpp times plain lines of text through the fonts): a C
+// file coloured by a colour scheme, gutter and text, drawn by the token
+// renderer through each renderer's window peer into a 1920 x 1080 window,
+// with the fonts mapped in the Wine prefix ("Courier New 10" is Liberation
+// Mono). Each frame ends by waiting for the interface to finish drawing
+// (reading back a pixel on OpenGL, an event query on Direct3D 9) and
+// presenting.
 //
-//   BM_WarmFrame: a frame whose glyphs are all in atlases already. Counters:
-//     "frame_time" (seconds per frame), "glyphs" (glyphs drawn per second)
-//     and "glyphs_per_frame". The interfaces draw on threads of their own
-//     (Mesa's llvmpipe), so times are wall-clock times.
-//   BM_ColdFrame: the first frame after every glyph atlas was dropped, so
-//     the frame rasterises (GDI) and uploads the atlases it needs, for ASCII
-//     text (the C file) and for CJK text (ideographs from U+4E00 on, 120 to a
-//     line). Counter "atlases": atlases built per frame.
+//   BM_TokenFrame: a frame whose glyphs are all in atlases already.
+//     Counters: "frame_time" (seconds per frame), "glyphs" (glyphs drawn
+//     per second) and "glyphs_per_frame". The interfaces draw on threads of
+//     their own (Mesa's llvmpipe), so times are wall-clock times.
+//   BM_ColdTokenFrame: the first frame after every glyph atlas was
+//     dropped, so the frame rasterises (GDI) and uploads the atlases it
+//     needs, for ASCII text (the C file) and for CJK text (ideographs from
+//     U+4E00 on, 120 to a line). Counter "atlases": atlases built per frame.
 //
 // Run under Wine with a display of the window's size:
 //   xvfb-run -a -s "-screen 0 1920x1080x24" cmake/run-wine.sh --prefix $PWD/build/wineprefix \
@@ -196,7 +197,7 @@ private:
     slate::SP<TokenRenderer> m_textRenderer;
 };
 
-void BM_WarmFrame(benchmark::State& state, const Renderer* renderer)
+void BM_TokenFrame(benchmark::State& state, const Renderer* renderer)
 {
     FrameRig rig(*renderer, false);
     if (!rig.ready() || !rig.drawFrame()) {
@@ -213,7 +214,7 @@ void BM_WarmFrame(benchmark::State& state, const Renderer* renderer)
         benchmark::Counter(double(rig.glyphs() - before), benchmark::Counter::kAvgIterations);
 }
 
-void BM_ColdFrame(benchmark::State& state, const Renderer* renderer, bool cjk)
+void BM_ColdTokenFrame(benchmark::State& state, const Renderer* renderer, bool cjk)
 {
     FrameRig rig(*renderer, cjk);
     if (!rig.ready() || !rig.drawFrame() || !rig.atlasFont()) {
@@ -234,12 +235,12 @@ void BM_ColdFrame(benchmark::State& state, const Renderer* renderer, bool cjk)
 const bool s_registered = [] {
     for (const Renderer& renderer : kRenderers) {
         const std::string name = renderer.name;
-        benchmark::RegisterBenchmark(("BM_WarmFrame/" + name).c_str(), BM_WarmFrame, &renderer)
+        benchmark::RegisterBenchmark(("BM_TokenFrame/" + name).c_str(), BM_TokenFrame, &renderer)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
         for (bool cjk : {false, true})
-            benchmark::RegisterBenchmark(("BM_ColdFrame/" + name + (cjk ? "/CJK" : "/ASCII")).c_str(),
-                                         BM_ColdFrame, &renderer, cjk)
+            benchmark::RegisterBenchmark(("BM_ColdTokenFrame/" + name + (cjk ? "/CJK" : "/ASCII")).c_str(),
+                                         BM_ColdTokenFrame, &renderer, cjk)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();
     }
