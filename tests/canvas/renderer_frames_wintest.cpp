@@ -65,6 +65,10 @@ const Renderer kRenderers[] = {
     // half-unit shape offset.
     {"Direct3D9", [] { return std::unique_ptr<WindowPeer>(new DX9WindowPeer(true)); },
      dx9_test::readBackBuffer, true},
+    // Frames through the device's own swap chain, as without the window
+    // manager's swap-chain flag.
+    {"Direct3D9_DeviceSwapChain", [] { return std::unique_ptr<WindowPeer>(new DX9WindowPeer(false)); },
+     dx9_test::readBackBuffer, true},
 };
 
 // A channel may differ by this much: the interfaces blend and round in
