@@ -14,6 +14,7 @@
 #include "canvas/dx9_test_device.h"
 #include "canvas/package_files.h"
 #include "canvas/renderer_harness.h"
+#include "canvas/renderers_under_test.h"
 #include "canvas/software_canvas.h"
 #include "canvas/unicode_font.h"
 
@@ -28,19 +29,8 @@ int red(uint32_t p) { return int(p >> 16 & 0xFF); }
 int green(uint32_t p) { return int(p >> 8 & 0xFF); }
 int blue(uint32_t p) { return int(p & 0xFF); }
 
-struct Renderer {
-    const char* name;
-    std::function<std::unique_ptr<RendererHarness>(int, int)> create;
-};
-
-void PrintTo(const Renderer& renderer, std::ostream* out) { *out << renderer.name; }
-
-const Renderer kRenderers[] = {
-    {"OpenGL", createGLHarness},
-    {"Direct3D9", [](int w, int h) -> std::unique_ptr<RendererHarness> {
-         return dx9_test::createHarness(w, h);
-     }},
-};
+using Renderer = RendererUnderTest;
+const auto& kRenderers = kRenderersUnderTest;
 
 class RendererTest : public testing::TestWithParam<Renderer> {
 protected:
