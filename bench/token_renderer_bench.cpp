@@ -1,9 +1,10 @@
-// The token renderer's costs: claiming a layout over a whole file (1 and
-// 10 MB of C, 50 MB when VANTREL_BENCH_50MB=1; wrapping on and off; one line
-// of 1 MB), and one full-screen frame (gutter and text, 1920 x 1080) in the
-// middle of a 1 MB file with 0, 1,000 and 100,000 regions in a region layer
-// and with 1 and 1,000 carets. Frames report the canvas and font calls they
-// make as the counter "draw_calls".
+// The token renderer's costs: claiming a layout over a whole file (1, 10 and
+// 50 MB of C, wrapping on and off; one line of 1 MB); one full-screen frame
+// (gutter and text, 1920 x 1080) in the middle of a 1 MB file with 0, 1,000
+// and 100,000 regions in a region layer and with 1 and 1,000 carets; and
+// scrolling a screen at a time through a freshly loaded 10 MB file, which
+// lexes only what is shown. Frames report their time ("frame_time", seconds
+// per frame) and the canvas and font calls each makes ("draw_calls").
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -85,17 +86,15 @@ void BM_EnsureLayout(benchmark::State& state)
 
 void layoutSizes(benchmark::internal::Benchmark* benchmark)
 {
-    std::vector<int64_t> sizes{1, 10};
-    if (const char* large = std::getenv("VANTREL_BENCH_50MB"); large && std::string(large) == "1")
-        sizes.push_back(50);
-    for (int64_t size : sizes)
+    for (int64_t size : {1, 10, 50})
         for (int64_t wrap : {0, 1})
             benchmark->Args({size, wrap});
     // One line of 1 MB.
     for (int64_t wrap : {0, 1})
         benchmark->Args({-1, wrap});
 }
-BENCHMARK(BM_EnsureLayout)->Apply(layoutSizes)->Unit(benchmark::kMillisecond);
+// Each claim of the 50 MB layout takes seconds; a few are enough.
+BENCHMARK(BM_EnsureLayout)->Apply(layoutSizes)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Counts what a frame asks of the graphics interface and draws nothing.
 class CountingCanvas : public BasicCanvas {
@@ -125,6 +124,40 @@ public:
     void flush() override { ++calls; }
     int64_t calls = 0;
 };
+
+// Frame time and draw calls per frame as counters: `frames` frames were
+// drawn in all, the last of them with `drawCalls` calls.
+void reportFrames(benchmark::State& state, int64_t frames, int64_t drawCalls)
+{
+    state.counters["frame_time"] =
+        benchmark::Counter(double(frames), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["draw_calls"] = double(drawCalls);
+}
+
+// Draws the gutter and the text of one band, as a view does.
+void drawFrame(TokenRenderer& renderer, Canvas& canvas, const ViewSettings& view,
+               const LayoutBand& band, const SelectionSet* selections,
+               const std::vector<RegionLayer>* layers, const std::vector<int64_t>* fullyHighlighted)
+{
+    std::vector<int64_t> highlighted;
+    GutterArguments gutter;
+    gutter.canvas = &canvas;
+    gutter.band = band;
+    gutter.fullyHighlighted = fullyHighlighted;
+    gutter.lineNumbers = true;
+    gutter.active = true;
+    gutter.settings = &view;
+    renderer.drawGutter(gutter, highlighted);
+    DrawArguments args;
+    args.canvas = &canvas;
+    args.active = true;
+    args.band = band;
+    args.selections = selections;
+    args.layers = layers;
+    args.settings = &view;
+    args.highlightedLines = &highlighted;
+    renderer.draw(args);
+}
 
 void BM_Frame(benchmark::State& state)
 {
@@ -161,27 +194,10 @@ void BM_Frame(benchmark::State& state)
     for (auto _ : state) {
         canvas.calls = 0;
         s_font.calls = 0;
-        std::vector<int64_t> highlighted;
-        GutterArguments gutter;
-        gutter.canvas = &canvas;
-        gutter.band = band;
-        gutter.fullyHighlighted = &full;
-        gutter.lineNumbers = true;
-        gutter.active = true;
-        gutter.settings = &view;
-        renderer->drawGutter(gutter, highlighted);
-        DrawArguments args;
-        args.canvas = &canvas;
-        args.active = true;
-        args.band = band;
-        args.selections = &selections;
-        args.layers = &layers;
-        args.settings = &view;
-        args.highlightedLines = &highlighted;
-        renderer->draw(args);
+        drawFrame(*renderer, canvas, view, band, &selections, &layers, &full);
         calls = canvas.calls + s_font.calls;
     }
-    state.counters["draw_calls"] = static_cast<double>(calls);
+    reportFrames(state, state.iterations(), calls);
 }
 BENCHMARK(BM_Frame)
     ->Args({0, 1})
@@ -189,5 +205,53 @@ BENCHMARK(BM_Frame)
     ->Args({100000, 1})
     ->Args({0, 1000})
     ->Unit(benchmark::kMicrosecond);
+
+// Scrolling from the top of a file that was just loaded (its text not lexed
+// yet) a screen at a time for 200 screens, as paging down does: every frame
+// lexes the lines it shows and no further. Reports the frame time, the draw
+// calls of the last frame, and how far lexing reached ("lexed_bytes") beside
+// how far the last frame showed ("shown_bytes").
+void BM_ScrollFreshFile(benchmark::State& state)
+{
+    const int64_t megabytes = state.range(0);
+    constexpr int kScreens = 200;
+    static CountingFont s_font;
+    const ustring text = cText(megabytes << 20, false);
+    LayoutSettings layout = benchLayout(true);
+    layout.font = &s_font;
+    ViewSettings view(nullptr);
+    view.layout = layout;
+    view.lineNumbers = true;
+    CountingCanvas canvas;
+    int64_t calls = 0, lexed = 0, shown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto storage = std::make_unique<TokenStorage>();
+        storage->setSyntax(cSyntax());
+        storage->appendWithoutLexing(text.data(), text.data() + text.size());
+        slate::SP<TokenRenderer> renderer(new TokenRenderer(storage.get(), 1800.f, layout));
+        renderer->ensureLayout();
+        state.ResumeTiming();
+        for (int screen = 0; screen < kScreens; ++screen) {
+            canvas.calls = 0;
+            s_font.calls = 0;
+            const LayoutBand band{0.0, screen * 1080.0, 1920.0, (screen + 1) * 1080.0};
+            drawFrame(*renderer, canvas, view, band, nullptr, nullptr, nullptr);
+            calls = canvas.calls + s_font.calls;
+        }
+        state.PauseTiming();
+        const std::vector<int64_t>& invalid = storage->invalidPoints();
+        lexed = invalid.empty() ? storage->size() : invalid.front();
+        shown = renderer->visibleRange(LayoutBand{0.0, (kScreens - 1) * 1080.0, 1920.0,
+                                                  kScreens * 1080.0}).end();
+        renderer.reset();
+        storage.reset();
+        state.ResumeTiming();
+    }
+    reportFrames(state, state.iterations() * kScreens, calls);
+    state.counters["lexed_bytes"] = double(lexed * 2);
+    state.counters["shown_bytes"] = double(shown * 2);
+}
+BENCHMARK(BM_ScrollFreshFile)->Arg(10)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -48,6 +48,18 @@ struct FillState {
 };
 bool operator==(const FillState& a, const FillState& b);
 
+// Every canvas draws lines this far left and down of where they are given,
+// in window pixels. A line along pixel edges (whole coordinates, where
+// carets, rulers and underlines lie) then takes the pixels left of a
+// vertical edge and below a horizontal one on every graphics interface,
+// where their own rules for a line exactly on an edge differ (Wine's
+// Direct3D moves everything 1/128 of a pixel up and left; Mesa's subpixel
+// grid is 1/256). The two differ so that no end point lands on the edge of
+// a pixel's diamond: a line through pixel centres from one whole x to
+// another (a tab mark) keeps exactly the pixels between its ends.
+constexpr float kLineNudgeLeft = 1.f / 128;
+constexpr float kLineNudgeDown = 1.f / 16;
+
 // The unset rect, as a clip: no clipping.
 interval2 unsetInterval();
 bool isUnset(const interval2& r);

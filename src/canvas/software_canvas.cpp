@@ -2,8 +2,15 @@
 // covers the pixels whose centres lie in [left, right) x [top, bottom) of
 // its transformed corners, whatever their order, so an inverted rect fills
 // between its edges and a rect of zero width fills nothing, as on the OpenGL
-// renderer. Lines step one pixel at a time along their longer axis and leave
-// out their end point. Triangles cover the centres inside all three edges.
+// renderer. Lines follow OpenGL's diamond-exit rule: a pixel is drawn when
+// the segment enters the open diamond around its centre (|dx| + |dy| < 1/2)
+// and does not end inside it, so a line through pixel centres (the half-unit
+// region outlines) takes exactly those pixels, from its start, leaving out
+// its end. A line along pixel edges (whole coordinates), which OpenGL
+// leaves to the implementation, is nudged as on every canvas
+// (kLineNudgeLeft, kLineNudgeDown): it takes the pixels left of a vertical
+// edge and below a horizontal one.
+// Triangles cover the centres inside all three edges.
 // Texels are sampled nearest, with coordinates repeating.
 #include "canvas/software_canvas.h"
 
@@ -192,20 +199,62 @@ void SoftwareCanvas::drawTexturedQuad(const interval2& destination, const interv
     }
 }
 
+namespace {
+
+// The distance, in the L1 metric (the diamond's), from (cx, cy) to the
+// segment. The distance is piecewise linear in the segment's parameter, so
+// its least value lies at an end or where x or y passes the point.
+double diamondDistance(double ax, double ay, double bx, double by, double cx, double cy)
+{
+    const double dx = bx - ax, dy = by - ay;
+    double candidates[4] = {0.0, 1.0, 0.0, 0.0};
+    int count = 2;
+    if (dx != 0.0)
+        candidates[count++] = std::min(1.0, std::max(0.0, (cx - ax) / dx));
+    if (dy != 0.0)
+        candidates[count++] = std::min(1.0, std::max(0.0, (cy - ay) / dy));
+    double least = HUGE_VAL;
+    for (int i = 0; i < count; ++i) {
+        const double t = candidates[i];
+        least = std::min(least, std::fabs(ax + t * dx - cx) + std::fabs(ay + t * dy - cy));
+    }
+    return least;
+}
+
+} // namespace
+
 void SoftwareCanvas::drawSegment(float x0, float y0, float x1, float y1)
 {
-    float ax, ay, bx, by;
-    transformPoint(x0, y0, ax, ay);
-    transformPoint(x1, y1, bx, by);
-    const int steps = int(std::ceil(std::max(std::fabs(bx - ax), std::fabs(by - ay))));
+    float fax, fay, fbx, fby;
+    transformPoint(x0, y0, fax, fay);
+    transformPoint(x1, y1, fbx, fby);
+    if (fax == fbx && fay == fby)
+        return;
+    // A line exactly along pixel edges touches two rows of diamonds only at
+    // their corners; nudged as every canvas nudges lines, it takes the
+    // column left of a vertical edge and the row below a horizontal one.
+    const double ax = double(fax) - kLineNudgeLeft, ay = double(fay) + kLineNudgeDown;
+    const double bx = double(fbx) - kLineNudgeLeft, by = double(fby) + kLineNudgeDown;
     const Colour c = sample(0, 0);
-    // A line along a pixel edge (a caret or ruler at a whole x) goes to the
-    // column on its left and the row below it, as OpenGL draws it.
-    const float tieNudge = 1.f / 64;
-    for (int i = 0; i < steps; ++i) {
-        const float t = (float(i) + 0.5f) / float(steps);
-        plot(int(std::floor(ax + t * (bx - ax) - tieNudge)),
-             int(std::floor(ay + t * (by - ay) + tieNudge)), c.r, c.g, c.b, c.a);
+    const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
+    const double from = xMajor ? std::min(ax, bx) : std::min(ay, by);
+    const double to = xMajor ? std::max(ax, bx) : std::max(ay, by);
+    // Along the longer axis every pixel the segment spans, and across it the
+    // pixels next to the segment's crossing of that pixel's centre line.
+    for (int major = int(std::floor(from)) - 1; major <= int(std::floor(to)) + 1; ++major) {
+        const double centre = major + 0.5;
+        const double t = xMajor ? (centre - ax) / (bx - ax) : (centre - ay) / (by - ay);
+        const double clamped = std::min(1.0, std::max(0.0, t));
+        const double across = xMajor ? ay + clamped * (by - ay) : ax + clamped * (bx - ax);
+        for (int minor = int(std::floor(across)) - 1; minor <= int(std::floor(across)) + 1; ++minor) {
+            const int x = xMajor ? major : minor, y = xMajor ? minor : major;
+            const double cx = x + 0.5, cy = y + 0.5;
+            // The segment enters the pixel's open diamond and does not end
+            // inside it.
+            if (diamondDistance(ax, ay, bx, by, cx, cy) < 0.5 &&
+                std::fabs(bx - cx) + std::fabs(by - cy) >= 0.5)
+                plot(x, y, c.r, c.g, c.b, c.a);
+        }
     }
 }
 

@@ -15,6 +15,7 @@
 #include "canvas/package_files.h"
 #include "canvas/renderer_harness.h"
 #include "canvas/renderers_under_test.h"
+#include "canvas/software_canvas.h"
 #include "canvas/unicode_font.h"
 
 namespace {
@@ -233,6 +234,42 @@ TEST_P(RendererTest, GlyphAtlasKeepsItsChannelOrder)
     }
     EXPECT_GT(redPixels, 20);
     EXPECT_EQ(bluePixels, 0);
+}
+
+TEST_P(RendererTest, LinesTakeTheSoftwareCanvasPixels)
+{
+    struct Case {
+        const char* name;
+        vector2 from, to;
+    } cases[] = {
+        {"through centres", {2.5f, 10.5f}, {40.5f, 10.5f}},
+        {"backwards through centres", {40.5f, 12.5f}, {2.5f, 12.5f}},
+        {"diagonal through centres", {2.5f, 30.5f}, {20.5f, 12.5f}},
+        {"through centres between whole ends", {4, 34.5f}, {30, 34.5f}},
+        {"down through centres between whole ends", {44.5f, 2}, {44.5f, 30}},
+        {"down a vertical edge", {50, 2}, {50, 30}},
+        {"up a vertical edge", {54, 30}, {54, 2}},
+        {"right along a horizontal edge", {60, 20}, {100, 20}},
+        {"left along a horizontal edge", {100, 24}, {60, 24}},
+        {"a squiggle of whole points", {60, 40}, {62, 42}},
+        {"shallow", {3.2f, 40.7f}, {47.9f, 52.1f}},
+        {"steep", {110.3f, 3.6f}, {118.8f, 60.2f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        beginBlackFrame();
+        m_canvas->drawLine(c.from, c.to, kRed);
+        SoftwareCanvas software(kWidth, kHeight);
+        software.drawLine(c.from, c.to, kRed);
+        const std::vector<uint32_t> pixels = m_harness->readPixels();
+        int wrong = 0;
+        std::string first;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                if (pixels[size_t(y) * kWidth + x] != (software.pixel(x, y) & 0xFFFFFFu) && !wrong++)
+                    first = std::to_string(x) + "," + std::to_string(y);
+        EXPECT_EQ(wrong, 0) << "first differing pixel at " << first;
+    }
 }
 
 // One scene of every kind of primitive, drawn by `harness` and read back.

@@ -133,21 +133,26 @@ TEST(SoftwareCanvas, LinesAndTrianglesUseTheFill)
     EXPECT_EQ(picture(canvas), "####\n####\n####\n####\n");
 }
 
-TEST(SoftwareCanvas, LinesAlongPixelEdgesTakeTheColumnLeftAndTheRowBelow)
+TEST(SoftwareCanvas, LinesTakeThePixelsOpenGLGivesThem)
 {
-    // As OpenGL breaks the tie, so that carets and rulers at whole
-    // coordinates land where the renderers put them.
     struct Case {
         const char* name;
         vector2 from, to;
         const char* expected;
     } cases[] = {
-        {"vertical at x 2", {2, 0}, {2, 4}, ".#..\n.#..\n.#..\n.#..\n"},
-        {"horizontal at y 2", {0, 2}, {4, 2}, "....\n....\n####\n....\n"},
+        {"through centres, end left out", {0.5f, 1.5f}, {3.5f, 1.5f}, "....\n###.\n....\n"},
+        {"backwards through centres", {3.5f, 1.5f}, {0.5f, 1.5f}, "....\n.###\n....\n"},
+        {"diagonal through centres", {0.5f, 2.5f}, {2.5f, 0.5f}, "....\n.#..\n#...\n"},
+        {"through centres between whole ends", {1, 1.5f}, {3, 1.5f}, "....\n.##.\n....\n"},
+        {"down through centres between whole ends", {1.5f, 0}, {1.5f, 2}, ".#..\n.#..\n....\n"},
+        {"along a horizontal edge takes the row below", {0, 1}, {3, 1}, "....\n###.\n....\n"},
+        {"along a vertical edge takes the column left", {2, 0}, {2, 2}, ".#..\n.#..\n....\n"},
+        {"a zigzag of whole points", {0, 0}, {2, 2}, "#...\n.#..\n....\n"},
+        {"a point draws nothing", {1.5f, 1.5f}, {1.5f, 1.5f}, "....\n....\n....\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SoftwareCanvas canvas(4, 4);
+        SoftwareCanvas canvas(4, 3);
         canvas.drawLine(c.from, c.to, kRed);
         EXPECT_EQ(picture(canvas), c.expected);
     }

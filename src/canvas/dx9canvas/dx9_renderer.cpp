@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "canvas/dx9canvas/dx9_texture.h"
 #include "canvas/unicode_font.h"
@@ -42,27 +41,19 @@ struct TexturedVertex {
 const DWORD kPositionFvf = D3DFVF_XYZ;
 const DWORD kTexturedFvf = D3DFVF_XYZ | D3DFVF_TEX1;
 
-// Lines at whole coordinates (carets, rulers, underlines, selection
-// borders) run along pixel edges, where the rasteriser must break a tie.
-// OpenGL under Mesa takes the column to the left and the row below; Wine's
-// Direct3D, which renders upside down into its back buffer, took the row
-// above, so every horizontal line sat a pixel higher than under OpenGL.
-// Nudging the vertices a little left and down makes the choice explicit.
-const float kLineNudge = 1.f / 64;
-
-std::vector<float> nudgedLineVertices(const float* vertices, int count)
-{
-    std::vector<float> nudged(vertices, vertices + 3 * size_t(count));
-    for (size_t i = 0; i < nudged.size(); i += 3) {
-        nudged[i] -= kLineNudge;
-        nudged[i + 1] += kLineNudge;
-    }
-    return nudged;
-}
-
 MultiFont* multiFont(UnicodeFont& font)
 {
     return dynamic_cast<MultiFont*>(&font);
+}
+
+// The renderer's view matrix: half a pixel back, and lines further left and down
+// (kLineNudgeLeft, kLineNudgeDown).
+void setView(IDirect3DDevice9* device, bool lines)
+{
+    Matrix4 view = Matrix4::identity();
+    view.m[12] = -0.5f - (lines ? kLineNudgeLeft : 0.f);
+    view.m[13] = -0.5f + (lines ? kLineNudgeDown : 0.f);
+    device->SetTransform(D3DTS_VIEW, reinterpret_cast<const D3DMATRIX*>(view.m));
 }
 
 } // namespace
@@ -161,10 +152,7 @@ void DX9Renderer::sendState()
     // texture drawn one to one sample its texel centres, not the edges
     // between texels, where rounding picked the neighbour (the first column
     // of a repeating texture showed its last one).
-    Matrix4 halfPixel = Matrix4::identity();
-    halfPixel.m[12] = -0.5f;
-    halfPixel.m[13] = -0.5f;
-    m_device->SetTransform(D3DTS_VIEW, reinterpret_cast<const D3DMATRIX*>(halfPixel.m));
+    setView(m_device, false);
     const Matrix4 transform = getTransform();
     m_device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(transform.m));
     applyFillState();
@@ -354,18 +342,20 @@ void DX9Renderer::drawLines(const float* vertices, int count)
 {
     if (!m_device || count < 2)
         return;
-    const std::vector<float> nudged = nudgedLineVertices(vertices, count);
     m_device->SetFVF(kPositionFvf);
-    m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), nudged.data(), 12);
+    setView(m_device, true);
+    m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), vertices, 12);
+    setView(m_device, false);
 }
 
 void DX9Renderer::drawLineStrip(const float* vertices, int count)
 {
     if (!m_device || count < 2)
         return;
-    const std::vector<float> nudged = nudgedLineVertices(vertices, count);
     m_device->SetFVF(kPositionFvf);
-    m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), nudged.data(), 12);
+    setView(m_device, true);
+    m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), vertices, 12);
+    setView(m_device, false);
 }
 
 void DX9Renderer::drawIndexedTriangles(const float* vertices, const uint16_t* indices,

@@ -60,6 +60,25 @@ void setGlobalAlphaEnvironment()
 
 const GLenum kClipPlanes[4] = {GL_CLIP_PLANE0, GL_CLIP_PLANE1, GL_CLIP_PLANE2, GL_CLIP_PLANE3};
 
+// Moves what is drawn while it lives left and down (kLineNudgeLeft,
+// kLineNudgeDown) in window pixels: after the model-view, so the clip
+// planes stay put.
+class NudgedLines {
+public:
+    NudgedLines()
+    {
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glTranslatef(-kLineNudgeLeft, kLineNudgeDown, 0);
+    }
+    ~NudgedLines()
+    {
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }
+};
+
 } // namespace
 
 GLRenderer::~GLRenderer()
@@ -177,6 +196,7 @@ void GLRenderer::drawTexturedQuad(const interval2& destination, const interval2&
 
 void GLRenderer::drawLines(const float* vertices, int count)
 {
+    NudgedLines nudged;
     glBegin(GL_LINES);
     for (int i = 0; i < count; ++i)
         glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
@@ -185,6 +205,7 @@ void GLRenderer::drawLines(const float* vertices, int count)
 
 void GLRenderer::drawLineStrip(const float* vertices, int count)
 {
+    NudgedLines nudged;
     glBegin(GL_LINE_STRIP);
     for (int i = 0; i < count; ++i)
         glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);

@@ -1,15 +1,19 @@
-// The token renderer's golden scenes: a C file lexed with the C grammar,
-// coloured by a colour scheme from the test data, spell-checked with the
-// test dictionary, drawn (gutter and text of a band with selections, carets
-// and bookmarks) on any canvas. The native test compares them with the
-// drawings in tests/data/render/; the Wine test draws them on both
-// graphics renderers and compares those with the same drawings.
+// The fixture scenes of the token renderer's golden drawings: a C file lexed
+// with the C grammar, coloured by a colour scheme from the test data,
+// spell-checked with the test dictionary, and drawn as one frame of a view:
+// the gutter with line numbers, line highlights and bookmarks, then the text
+// of a band with wrapped lines, tabs, a misspelling, selections, carets, a
+// region layer and bracket underlines.
+//
+// Shared by the native test program (the box font of the native rasteriser)
+// and the Wine one (the GDI glyphs of the fonts mapped in the Wine prefix,
+// and the graphics interfaces). Neutral headers only.
 #pragma once
 
 #include <algorithm>
-#include <fstream>
+#include <cstdint>
 #include <memory>
-#include <sstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +21,8 @@
 #include "canvas/package_files.h"
 #include "canvas/unicode_font.h"
 #include "support/program_files.h"
+#include "support/scratch_folder.h"
+#include "ui/text/render/golden_drawing.h"
 #include "ui/text/render/token_renderer.h"
 #include "ui/text/spell_checker.h"
 #include "ui/text/syntax/regex_selector_styler.h"
@@ -25,20 +31,7 @@
 #include "ui/text/view_settings.h"
 #include "ui/theme.h"
 
-namespace golden_scenes {
-
-inline std::string dataPath(const std::string& relative)
-{
-    return std::string(VANTREL_TEST_DATA_DIR) + "/" + relative;
-}
-
-inline std::string readFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
+namespace render_scenes {
 
 struct Scene {
     const char* name;
@@ -48,6 +41,7 @@ struct Scene {
     bool indentSubsequentLines;
     bool drawAllWhiteSpace;
     bool active;
+    bool overwrite; // carets are underlines
     std::vector<SelectionRegion> selections;
     std::vector<int64_t> bookmarks; // line starts, in bookmark order
     bool markedLayer; // a region layer of underline marks on its empty regions
@@ -55,9 +49,11 @@ struct Scene {
     double top; // band top; the band is the canvas's height
 };
 
-inline constexpr int kWidth = 330;
-inline constexpr int kHeight = 210;
+// Every scene is drawn into this many pixels.
+constexpr int kWidth = 330;
+constexpr int kHeight = 210;
 
+// Line starts: 0, 19, 20, 54, 86, 88, 103, 181, 192.
 inline const char16_t kCFile[] =
     u"#include <stdio.h>\n"
     u"\n"
@@ -70,29 +66,111 @@ inline const char16_t kCFile[] =
     u"}\n";
 
 inline const Scene kScenes[] = {
-    {"c_file", kCFile, true, 40.f, false, false, true,
+    {"c_file", kCFile, true, 40.f, false, false, true, false,
      // A selection over two lines, then two carets.
      {{38, 60}, {90, 90}, {100, 100}},
      {0, 0, 71},
      false,
      {62, 85}, // the parentheses of main
      0.0},
-    {"wrapped_indent", kCFile, true, 30.f, true, true, false,
+    {"wrapped_indent", kCFile, true, 30.f, true, true, false, false,
      {{110, 170}, {200, 200}, {210, 210}},
      {92},
      true,
      {},
      30.0},
+    // Three selections with their carets in overwrite mode: a reversed one
+    // ("Prints"), one adjacent to it (" a helo"), and one over a line end
+    // (the misspelling's line into "int ma").
+    {"three_selections", kCFile, true, 40.f, true, true, true, true,
+     {{29, 23}, {29, 36}, {47, 60}},
+     {20, 54, 54, 192},
+     false,
+     {},
+     0.0},
+};
+
+// Scenes print as their names in test results.
+inline void PrintTo(const Scene& scene, std::ostream* out)
+{
+    *out << scene.name;
+}
+
+// Gives each scene its name in parameterised tests.
+inline std::string sceneName(const testing::TestParamInfo<Scene>& info)
+{
+    return info.param.name;
+}
+
+// The golden drawings of a scene with the real glyphs (Wine only), without
+// the extension.
+inline std::string glyphGoldenName(const Scene& scene)
+{
+    return std::string("render/glyphs/") + scene.name;
+}
+
+// The software canvas stands in for the OpenGL renderer, so its frames with
+// the real glyphs take the half-unit shape offset that the view passes on
+// that renderer.
+constexpr bool kSoftwareHalfPixelShapes = true;
+
+// What every frame of a test shares: the C grammar, the colour scheme, the
+// spelling dictionary and a theme with the bookmark icons, loaded through a
+// file manager of its own (the package files).
+class SceneResources {
+public:
+    SceneResources() : m_grammar("c.tmLanguage"), m_files(new testing_canvas::PackageFiles)
+    {
+        auto add = [this](const char16_t* name, const std::string& path) {
+            const std::string bytes = golden::readFile(golden::dataPath(path));
+            m_files->add(name, std::vector<unsigned char>(bytes.begin(), bytes.end()));
+        };
+        add(u"Scheme.tmTheme", "themes/light-plus.tmTheme");
+        // Hunspell reads its files by native name.
+        slate::FileManager::get().mount(
+            u"Packages/Spelling", test_support::createFileSystem(test_support::dataPath("spelling")));
+        m_files->addImage(u"bookmark.png", 16, 16, 0xFF3070C0);
+        m_files->addImage(u"multibookmark.png", 16, 16, 0xFFC03030);
+        themeOptions = new Options;
+        themeOptions->parse(u"icon.bookmark SimpleTextureShader Packages/bookmark.png\n"
+                            u"icon.multibookmark SimpleTextureShader Packages/multibookmark.png\n");
+        slate::SP<RegexSelectorStyler> scheme(new RegexSelectorStyler);
+        scheme->loadFromFile(u"Packages/Scheme.tmTheme");
+        styler = new ScopeStyler(scheme);
+        checker = new SpellChecker;
+        checker->load(u"Packages/Spelling/tiny.dic",
+                      {"include", "stdio", "int", "main", "argc", "argv", "char", "printf",
+                       "Prints", "stdio", "a", "to", "the", "and", "arguments", "line", "long",
+                       "enough", "wrap"});
+    }
+    ~SceneResources()
+    {
+        // Everything that reads through the file manager goes before it.
+        checker.reset();
+        styler.reset();
+        themeOptions.reset();
+        m_files.reset();
+    }
+
+    Syntax& syntax() { return *m_grammar.syntax; }
+    const float* background() const { return styler->colours().background; }
+
+    slate::SP<Options> themeOptions;
+    slate::SP<ScopeStyler> styler;
+    slate::SP<SpellChecker> checker;
+
+private:
+    token_test::DataGrammar m_grammar;
+    std::unique_ptr<testing_canvas::PackageFiles> m_files;
 };
 
 // Everything one frame needs, built for one canvas (fonts belong to it).
 class SceneFrame {
 public:
-    SceneFrame(Canvas& canvas, const Scene& scene, Syntax& syntax, ScopeStyler* styler,
-               SpellChecker* checker, const slate::SP<Options>& themeOptions)
-        : m_canvas(canvas), m_scene(scene), m_view(&canvas), m_theme(&canvas, themeOptions)
+    SceneFrame(Canvas& canvas, const Scene& scene, SceneResources& resources)
+        : m_canvas(canvas), m_scene(scene), m_view(&canvas), m_theme(&canvas, resources.themeOptions)
     {
-        const SchemeColours& colours = styler->colours();
+        const SchemeColours& colours = resources.styler->colours();
         auto copy = [](float* to, const float* from) { std::copy(from, from + 3, to); };
         copy(m_view.backgroundColour, colours.background);
         copy(m_view.caretColour, colours.caret);
@@ -113,9 +191,9 @@ public:
         m_view.layout.wordWrap = scene.wordWrap;
         m_view.layout.indentSubsequentLines = scene.indentSubsequentLines;
 
-        m_storage.setSyntax(slate::SP<Syntax>(&syntax));
-        m_storage.setScopeStyler(slate::SP<ScopeStyler>(styler));
-        m_storage.setSpellChecker(slate::SP<SpellChecker>(checker));
+        m_storage.setSyntax(slate::SP<Syntax>(&resources.syntax()));
+        m_storage.setScopeStyler(resources.styler);
+        m_storage.setSpellChecker(resources.checker);
         m_storage.insert(0, ustring(scene.text));
         m_renderer = new TokenRenderer(&m_storage, scene.wrapColumns * m, m_view.layout);
         for (const SelectionRegion& region : scene.selections)
@@ -135,7 +213,9 @@ public:
         }
     }
 
-    void draw()
+    // The gutter, then the text beside it. `halfPixelShapes` as the view
+    // passes it for the canvas (set on the OpenGL renderer).
+    void draw(bool halfPixelShapes = false)
     {
         const bool active = m_scene.active;
         std::vector<int64_t> full, gutterOnly;
@@ -168,12 +248,14 @@ public:
         DrawArguments args;
         args.canvas = &m_canvas;
         args.active = active;
+        args.overwrite = m_scene.overwrite;
         args.band = LayoutBand{0.0, band.top, band.right - gutterWidth, band.bottom};
         args.selections = &m_selections;
         args.layers = &m_layers;
         args.bracket = m_scene.bracket;
         args.settings = &m_view;
         args.highlightedLines = &highlighted;
+        args.halfPixelShapes = halfPixelShapes;
         m_renderer->draw(args);
         m_canvas.setTransform(saved);
     }
@@ -189,53 +271,4 @@ private:
     std::vector<RegionLayer> m_layers;
 };
 
-// What every scene needs besides its canvas: package files (the scheme and
-// the bookmark icons) in a fresh file manager, the grammar, the styler and
-// the spell checker. Lives longer than the canvases that draw with it.
-class SceneResources {
-public:
-    SceneResources() : m_grammar("c.tmLanguage")
-    {
-        files.reset(new testing_canvas::PackageFiles);
-        auto add = [this](const char16_t* name, const std::string& path) {
-            const std::string bytes = readFile(dataPath(path));
-            files->add(name, std::vector<unsigned char>(bytes.begin(), bytes.end()));
-        };
-        add(u"Scheme.tmTheme", "themes/light-plus.tmTheme");
-        // Hunspell reads its files by native name.
-        slate::FileManager::get().mount(u"Packages/Spelling",
-                                        test_support::createFileSystem(test_support::dataPath("spelling")));
-        files->addImage(u"bookmark.png", 16, 16, 0xFF3070C0);
-        files->addImage(u"multibookmark.png", 16, 16, 0xFFC03030);
-        themeOptions = new Options;
-        themeOptions->parse(u"icon.bookmark SimpleTextureShader Packages/bookmark.png\n"
-                            u"icon.multibookmark SimpleTextureShader Packages/multibookmark.png\n");
-        slate::SP<RegexSelectorStyler> scheme(new RegexSelectorStyler);
-        scheme->loadFromFile(u"Packages/Scheme.tmTheme");
-        styler = new ScopeStyler(scheme);
-        checker = new SpellChecker;
-        checker->load(u"Packages/Spelling/tiny.dic",
-                      {"include", "stdio", "int", "main", "argc", "argv", "char", "printf",
-                       "Prints", "stdio", "a", "to", "the", "and", "arguments", "line", "long",
-                       "enough", "wrap"});
-    }
-    ~SceneResources()
-    {
-        checker.reset();
-        styler.reset();
-        themeOptions.reset();
-        files.reset();
-    }
-
-    Syntax& syntax() { return *m_grammar.syntax; }
-
-    std::unique_ptr<testing_canvas::PackageFiles> files;
-    slate::SP<Options> themeOptions;
-    slate::SP<ScopeStyler> styler;
-    slate::SP<SpellChecker> checker;
-
-private:
-    token_test::DataGrammar m_grammar;
-};
-
-} // namespace golden_scenes
+} // namespace render_scenes
