@@ -14,31 +14,16 @@
 #include "ui/text/assertion_recorder.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/view_test_canvas.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 using slate::SP;
 
 namespace {
 
-SP<TextBuffer> makeBuffer(const ustring& text)
-{
-    return SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size()));
-}
-
-SP<Options> optionsFrom(const std::string& text)
-{
-    SP<Options> options(new Options);
-    options->parse(toUstring(text));
-    return options;
-}
-
-SelectionSet setOf(const std::vector<SelectionRegion>& regions)
-{
-    SelectionSet set;
-    for (const SelectionRegion& region : regions)
-        set.add(region);
-    return set;
-}
+using view_test::makeBuffer;
+using view_test::optionsFrom;
+using view_test::setOf;
 
 void select(TextBufferView& view, const std::vector<SelectionRegion>& regions)
 {

@@ -13,6 +13,7 @@
 #include "ui/options_manager.h"
 #include "ui/text/package_test_support.h"
 #include "ui/text/syntax/styler.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 using slate::SP;
@@ -51,12 +52,7 @@ const std::string kScheme = package_test::plist(
                               {"lineHighlight", "#00FF00"}}) +
     "</dict></array></dict>");
 
-SP<Options> optionsFrom(const std::string& text)
-{
-    SP<Options> options(new Options);
-    options->parse(toUstring(text));
-    return options;
-}
+using view_test::optionsFrom;
 
 std::vector<float> colour(const float c[3]) { return {c[0], c[1], c[2]}; }
 
