@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/recorded_lines.h"
 #include "ui/text/assertion_recorder.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/view_test_canvas.h"
@@ -345,15 +346,6 @@ TEST_F(TextBufferViewTest, NamedRegionsBecomeHighlightLayers)
     TextBufferView::contrastColour(caret, contrast);
     EXPECT_EQ(colour(scaled[0].style.foreground), colour(contrast));
     EXPECT_FALSE(scaled[0].style.backgroundIsDefault);
-}
-
-std::vector<std::string> linesStartingWith(const RecordingCanvas& canvas, const std::string& prefix)
-{
-    std::vector<std::string> out;
-    for (const std::string& line : canvas.lines())
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            out.push_back(line);
-    return out;
 }
 
 TEST_F(TextBufferViewTest, DrawingUnderlinesTheBracketsOfAnActiveView)
