@@ -18,6 +18,7 @@
 #include "ui/text/package_test_support.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/view_test_canvas.h"
+#include "ui/text/view_test_support.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_state.h"
@@ -96,10 +97,7 @@ private:
     ReadCompletion m_completion;
 };
 
-slate::SP<TextBuffer> makeBuffer(const ustring& text = ustring())
-{
-    return slate::SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size()));
-}
+using view_test::makeBuffer;
 
 // Loads `text` through a scripted source and returns the source, still owned
 // by the buffer.

@@ -1,5 +1,6 @@
-// Builders for view tests: a buffer holding a text, options parsed from an
-// options text, and a selection set of given regions.
+// Builders for tests of buffers and their views: a buffer holding a text,
+// options (or a session node) parsed from an options text, and a selection
+// set of given regions.
 #pragma once
 
 #include <string>
@@ -12,7 +13,7 @@
 
 namespace view_test {
 
-inline slate::SP<TextBuffer> makeBuffer(const ustring& text)
+inline slate::SP<TextBuffer> makeBuffer(const ustring& text = ustring())
 {
     return slate::SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size()));
 }
