@@ -35,13 +35,19 @@ std::vector<float> colour(const float c[3]) { return {c[0], c[1], c[2]}; }
 
 class TextBufferViewTest : public testing::Test {
 protected:
-    // A view of `text` that does not wrap, with `options` added.
-    SP<TextBufferView> viewOf(const ustring& text, const std::string& options = "")
+    // A view of `text` with `options` as its options node.
+    SP<TextBufferView> viewWith(const ustring& text, const SP<Options>& options)
     {
         buffer = makeBuffer(text);
         SP<TextBufferView> view = buffer->createView(&canvas);
-        view->setOptions(optionsFrom("wordWrap false\n" + options));
+        view->setOptions(options);
         return view;
+    }
+
+    // A view of `text` that does not wrap, with `options` added.
+    SP<TextBufferView> viewOf(const ustring& text, const std::string& options = "")
+    {
+        return viewWith(text, optionsFrom("wordWrap false\n" + options));
     }
 
     GridRecordingCanvas canvas;
@@ -208,9 +214,7 @@ TEST_F(TextBufferViewTest, LayoutWidthOnlyMattersWhenWrappingAtIt)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
-        buffer = makeBuffer(u"some text");
-        SP<TextBufferView> view = buffer->createView(&canvas);
-        view->setOptions(optionsFrom(c.options));
+        SP<TextBufferView> view = viewWith(u"some text", optionsFrom(c.options));
         view->setLayoutWidth(120.f);
         EXPECT_EQ(view->renderer()->wrapWidth(), c.wrapWidth);
     }
@@ -219,9 +223,7 @@ TEST_F(TextBufferViewTest, LayoutWidthOnlyMattersWhenWrappingAtIt)
 TEST_F(TextBufferViewTest, TurningWordWrapOnScrollsToTheLeftEdge)
 {
     SP<Options> options = optionsFrom("wordWrap false");
-    buffer = makeBuffer(u"text");
-    SP<TextBufferView> view = buffer->createView(&canvas);
-    view->setOptions(options);
+    SP<TextBufferView> view = viewWith(u"text", options);
     view->setTranslation(40, 30);
 
     options->set("lineNumbers", u"true");
@@ -427,9 +429,7 @@ TEST_F(TextBufferViewTest, ActivationRunsTheListenersInOrder)
 TEST_F(TextBufferViewTest, OptionsThatOutliveTheirViewNeverCallIt)
 {
     SP<Options> options = optionsFrom("wordWrap false");
-    buffer = makeBuffer(u"text");
-    SP<TextBufferView> view = buffer->createView(&canvas);
-    view->setOptions(options);
+    SP<TextBufferView> view = viewWith(u"text", options);
     view.reset();
     options->set("lineNumbers", u"true");
     options->notifyChanged();
