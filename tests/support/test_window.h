@@ -1,5 +1,6 @@
 // Plain popup windows for the Wine tests (a window for a renderer to draw
-// in, or one to bring to the front), behind a neutral interface.
+// in, or one to bring to the front) and the delivery of waiting messages,
+// behind a neutral interface.
 #pragma once
 
 #include "ui/platform.h"
@@ -14,5 +15,8 @@ namespace test_support {
 platform::WindowHandle createPopupWindow(const char16_t* className, bool ownDC, int width,
                                          int height, bool shown);
 void destroyPopupWindow(platform::WindowHandle window);
+
+// Delivers the messages already waiting for the calling thread's windows.
+void deliverPendingMessages();
 
 } // namespace test_support

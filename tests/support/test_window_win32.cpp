@@ -28,11 +28,7 @@ platform::WindowHandle createPopupWindow(const char16_t* className, bool ownDC, 
                                   nullptr);
     if (window && shown) {
         SetForegroundWindow(window);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        deliverPendingMessages();
     }
     return window;
 }
@@ -40,6 +36,15 @@ platform::WindowHandle createPopupWindow(const char16_t* className, bool ownDC, 
 void destroyPopupWindow(platform::WindowHandle window)
 {
     DestroyWindow(static_cast<HWND>(window));
+}
+
+void deliverPendingMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 } // namespace test_support
