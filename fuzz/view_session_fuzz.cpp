@@ -12,6 +12,7 @@
 #include "ui/options.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_session.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -44,8 +45,7 @@ VANTREL_FUZZ_TARGET(view_session)
     node->parse(toUstring(fuzzBytes(data + 2, size - 2)));
 
     GridCanvas canvas;
-    const ustring text(bufferSize, u'x');
-    slate::SP<TextBuffer> buffer(new TextBuffer(text.data(), text.data() + text.size()));
+    slate::SP<TextBuffer> buffer = view_test::makeBuffer(ustring(bufferSize, u'x'));
     slate::SP<TextBufferView> view = buffer->createView(&canvas);
     view->setOptions(slate::SP<Options>(new Options));
     view->readSettings(node);
