@@ -6,6 +6,7 @@
 #include "fuzz_target.h"
 #include "ui/options.h"
 #include "ui/text/text_buffer.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 VANTREL_FUZZ_TARGET(buffer_session)
@@ -17,7 +18,7 @@ VANTREL_FUZZ_TARGET(buffer_session)
     // A text of the recorded size when it is small, so that the size check
     // passes and the bookmarks are read.
     const ustring text(recordedSize >= 0 && recordedSize <= 4096 ? static_cast<size_t>(recordedSize) : 7, u'x');
-    slate::SP<TextBuffer> buffer(new TextBuffer(text.data(), text.data() + text.size()));
+    slate::SP<TextBuffer> buffer = view_test::makeBuffer(text);
     buffer->readSettings(node);
 
     const SelectionSet& bookmarks = buffer->m_bookmarks;
@@ -31,7 +32,7 @@ VANTREL_FUZZ_TARGET(buffer_session)
 
     slate::SP<Options> written(new Options);
     buffer->writeSettings(written);
-    slate::SP<TextBuffer> again(new TextBuffer(text.data(), text.data() + text.size()));
+    slate::SP<TextBuffer> again = view_test::makeBuffer(text);
     again->readSettings(written);
     if (again->m_bookmarks != bookmarks || again->lineEnding() != buffer->lineEnding()
         || again->m_name != buffer->m_name || again->m_scratch != buffer->m_scratch

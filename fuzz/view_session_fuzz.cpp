@@ -6,46 +6,23 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "canvas/basic_canvas.h"
-#include "canvas/unicode_font.h"
 #include "fuzz_target.h"
+#include "support/blank_canvas.h"
+#include "support/fixed_advance_font.h"
 #include "ui/options.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_session.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 namespace {
 
-class GridFont : public UnicodeFont {
-public:
-    GridFont() { m_lineHeight = 16.f; }
-    void drawText(float, float, const uchar*, const uchar*, float, float, float, float, float,
-                  float, bool) override
-    {
-    }
-    void beginBatch(bool) override {}
-    void endBatch() override {}
-    void flush() override {}
-    void getAdvances(int, int count, float* out) override
-    {
-        for (int i = 0; i < count; ++i)
-            out[i] = 10.f;
-    }
-};
-
-class GridCanvas : public BasicCanvas {
-public:
-    void drawTexturedQuad(const interval2&, const interval2&) override {}
-    void drawLines(const float*, int) override {}
-    void drawLineStrip(const float*, int) override {}
-    void drawIndexedTriangles(const float*, const uint16_t*, int, int) override {}
-
+// Every code unit 10 wide, every line 16 high.
+class GridCanvas : public BlankCanvas {
 protected:
-    Texture* createTexture(const ustring&) override { return nullptr; }
-    TextureUnicodeFontHelper* createFontHelper() override { return nullptr; }
     UnicodeFont* createFont(const ustring&, const ustring&, int, int) override
     {
-        return new GridFont;
+        return new FixedAdvanceFont(10.f, 16.f);
     }
 };
 
@@ -68,8 +45,7 @@ VANTREL_FUZZ_TARGET(view_session)
     node->parse(toUstring(fuzzBytes(data + 2, size - 2)));
 
     GridCanvas canvas;
-    const ustring text(bufferSize, u'x');
-    slate::SP<TextBuffer> buffer(new TextBuffer(text.data(), text.data() + text.size()));
+    slate::SP<TextBuffer> buffer = view_test::makeBuffer(ustring(bufferSize, u'x'));
     slate::SP<TextBufferView> view = buffer->createView(&canvas);
     view->setOptions(slate::SP<Options>(new Options));
     view->readSettings(node);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "filesystem/native_file.h"
+#include "support/test_window.h"
 #include "window_manager/command_line_payload.h"
 #include "window_manager/single_instance.h"
 
@@ -138,11 +139,7 @@ int runSecondInstance(const std::vector<ustring>& arguments, const ustring& dire
     const DWORD deadline = GetTickCount() + 20000;
     int result = -1;
     for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        deliverPendingMessages();
         const DWORD now = GetTickCount();
         if (static_cast<int>(deadline - now) <= 0) {
             TerminateProcess(process.hProcess, 2);

@@ -13,6 +13,7 @@
 #include "ui/text/selection_printers.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 using slate::SP;
@@ -36,12 +37,9 @@ class ScrollLinesTest : public testing::Test {
 protected:
     ScrollLinesTest()
     {
-        const ustring text = twentyLines();
-        buffer = SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size()));
+        buffer = view_test::makeBuffer(twentyLines());
         view = buffer->createView(&canvas);
-        SP<Options> options(new Options);
-        options->parse(u"wordWrap false\nscrollPastEnd false");
-        view->setOptions(options);
+        view->setOptions(view_test::optionsFrom("wordWrap false\nscrollPastEnd false"));
         // Five lines of 16, ten units of 10.
         view->setViewportSize(100.f, 80.f);
     }

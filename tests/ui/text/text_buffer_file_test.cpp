@@ -13,10 +13,12 @@
 #include "support/program_files.h"
 #include "support/scratch_folder.h"
 #include "ui/main_thread_queue.h"
+#include "ui/text/buffer_read_wait.h"
 #include "ui/text/file_buffer_source.h"
 #include "ui/text/package_test_support.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/view_test_canvas.h"
+#include "ui/text/view_test_support.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_state.h"
@@ -24,6 +26,8 @@
 #include "ui/unicode.h"
 
 namespace {
+
+using buffer_test::waitForRead;
 
 // A source whose read the test ends: finish delivers a storage holding the
 // given text, fail a failure, both on the calling (main) thread.
@@ -93,10 +97,7 @@ private:
     ReadCompletion m_completion;
 };
 
-slate::SP<TextBuffer> makeBuffer(const ustring& text = ustring())
-{
-    return slate::SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size()));
-}
+using view_test::makeBuffer;
 
 // Loads `text` through a scripted source and returns the source, still owned
 // by the buffer.
@@ -372,17 +373,6 @@ TEST(TextBufferFile, ClearDropsSourceHistoryBookmarksSelectionsAndText)
 
 class TextBufferFiles : public ::testing::Test {
 protected:
-    // Waits for the buffer's read to end, delivering it.
-    static void waitForRead(TextBuffer& buffer)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (buffer.isReading() && std::chrono::steady_clock::now() < deadline) {
-            runMainThreadQueue();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        ASSERT_FALSE(buffer.isReading());
-    }
-
     test_support::ScratchFolder m_folder{"vantrel-buffer-files"};
 };
 

@@ -9,29 +9,14 @@
 #include "ui/text/region_set_settings.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/text_buffer.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 namespace {
 
-slate::SP<TextBuffer> makeBuffer(const ustring& text)
-{
-    return slate::SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size()));
-}
-
-slate::SP<Options> parseNode(const std::string& text)
-{
-    slate::SP<Options> node(new Options);
-    node->parse(toUstring(text));
-    return node;
-}
-
-SelectionSet setOf(std::initializer_list<SelectionRegion> regions)
-{
-    SelectionSet set;
-    for (const SelectionRegion& region : regions)
-        set.add(region);
-    return set;
-}
+using view_test::makeBuffer;
+using view_test::optionsFrom;
+using view_test::setOf;
 
 TEST(TextBufferSession, WritesItsKeysInOrderAndNoEmptyName)
 {
@@ -81,7 +66,7 @@ TEST(TextBufferSession, SizeMismatchRestoresOnlyTheNameAndScratchFlag)
         SCOPED_TRACE(c.name);
         slate::SP<TextBuffer> buffer = makeBuffer(c.text);
         const uint32_t bookmarkChanges = buffer->m_bookmarks.changeCount();
-        buffer->readSettings(parseNode(node));
+        buffer->readSettings(optionsFrom(node));
         EXPECT_EQ(u"Notes", buffer->m_name);
         EXPECT_TRUE(buffer->m_scratch);
         EXPECT_EQ(c.restoresAll, buffer->isReadOnly());
@@ -121,7 +106,7 @@ TEST(TextBufferSession, RestoredValuesAreCheckedAndClamped)
         SCOPED_TRACE(c.name);
         slate::SP<TextBuffer> buffer = makeBuffer(u"01234");
         buffer->m_name = u"kept";
-        buffer->readSettings(parseNode(c.node));
+        buffer->readSettings(optionsFrom(c.node));
         EXPECT_EQ(c.bookmarks, buffer->m_bookmarks);
         EXPECT_EQ(c.lineEnding, buffer->lineEnding());
         EXPECT_EQ(u"kept", buffer->m_name);
@@ -141,7 +126,7 @@ TEST(TextBufferSession, WrittenSettingsReadBackIntoAnEqualBuffer)
     written->writeSettings(node);
 
     slate::SP<TextBuffer> restored = makeBuffer(written->str());
-    restored->readSettings(parseNode(toUtf8(node->serialise())));
+    restored->readSettings(optionsFrom(toUtf8(node->serialise())));
     EXPECT_EQ(written->m_name, restored->m_name);
     EXPECT_TRUE(restored->m_scratch);
     EXPECT_EQ(kLineEndingLfCr, restored->lineEnding());
@@ -153,7 +138,7 @@ TEST(TextBufferSession, WrittenSettingsReadBackIntoAnEqualBuffer)
 TEST(TextBufferSession, SettingsReadWhenLoadedSeeTheLoadedText)
 {
     slate::SP<TextBuffer> buffer = makeBuffer(u"");
-    buffer->readSettingsWhenLoaded(parseNode("bufferSize 3\nreadOnly true\nbookmarks[0].a 1\nbookmarks[0].b 2\n"));
+    buffer->readSettingsWhenLoaded(optionsFrom("bufferSize 3\nreadOnly true\nbookmarks[0].a 1\nbookmarks[0].b 2\n"));
     EXPECT_FALSE(buffer->isReadOnly());
     buffer->insertCharacters(0, u"abc");
     buffer->notifyLoaded();

@@ -11,34 +11,20 @@
 #include <string>
 #include <vector>
 
+#include "canvas/recorded_lines.h"
 #include "ui/text/assertion_recorder.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/view_test_canvas.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 using slate::SP;
 
 namespace {
 
-SP<TextBuffer> makeBuffer(const ustring& text)
-{
-    return SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size()));
-}
-
-SP<Options> optionsFrom(const std::string& text)
-{
-    SP<Options> options(new Options);
-    options->parse(toUstring(text));
-    return options;
-}
-
-SelectionSet setOf(const std::vector<SelectionRegion>& regions)
-{
-    SelectionSet set;
-    for (const SelectionRegion& region : regions)
-        set.add(region);
-    return set;
-}
+using view_test::makeBuffer;
+using view_test::optionsFrom;
+using view_test::setOf;
 
 void select(TextBufferView& view, const std::vector<SelectionRegion>& regions)
 {
@@ -49,13 +35,19 @@ std::vector<float> colour(const float c[3]) { return {c[0], c[1], c[2]}; }
 
 class TextBufferViewTest : public testing::Test {
 protected:
-    // A view of `text` that does not wrap, with `options` added.
-    SP<TextBufferView> viewOf(const ustring& text, const std::string& options = "")
+    // A view of `text` with `options` as its options node.
+    SP<TextBufferView> viewWith(const ustring& text, const SP<Options>& options)
     {
         buffer = makeBuffer(text);
         SP<TextBufferView> view = buffer->createView(&canvas);
-        view->setOptions(optionsFrom("wordWrap false\n" + options));
+        view->setOptions(options);
         return view;
+    }
+
+    // A view of `text` that does not wrap, with `options` added.
+    SP<TextBufferView> viewOf(const ustring& text, const std::string& options = "")
+    {
+        return viewWith(text, optionsFrom("wordWrap false\n" + options));
     }
 
     GridRecordingCanvas canvas;
@@ -222,9 +214,7 @@ TEST_F(TextBufferViewTest, LayoutWidthOnlyMattersWhenWrappingAtIt)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
-        buffer = makeBuffer(u"some text");
-        SP<TextBufferView> view = buffer->createView(&canvas);
-        view->setOptions(optionsFrom(c.options));
+        SP<TextBufferView> view = viewWith(u"some text", optionsFrom(c.options));
         view->setLayoutWidth(120.f);
         EXPECT_EQ(view->renderer()->wrapWidth(), c.wrapWidth);
     }
@@ -233,9 +223,7 @@ TEST_F(TextBufferViewTest, LayoutWidthOnlyMattersWhenWrappingAtIt)
 TEST_F(TextBufferViewTest, TurningWordWrapOnScrollsToTheLeftEdge)
 {
     SP<Options> options = optionsFrom("wordWrap false");
-    buffer = makeBuffer(u"text");
-    SP<TextBufferView> view = buffer->createView(&canvas);
-    view->setOptions(options);
+    SP<TextBufferView> view = viewWith(u"text", options);
     view->setTranslation(40, 30);
 
     options->set("lineNumbers", u"true");
@@ -362,15 +350,6 @@ TEST_F(TextBufferViewTest, NamedRegionsBecomeHighlightLayers)
     EXPECT_FALSE(scaled[0].style.backgroundIsDefault);
 }
 
-std::vector<std::string> linesStartingWith(const RecordingCanvas& canvas, const std::string& prefix)
-{
-    std::vector<std::string> out;
-    for (const std::string& line : canvas.lines())
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            out.push_back(line);
-    return out;
-}
-
 TEST_F(TextBufferViewTest, DrawingUnderlinesTheBracketsOfAnActiveView)
 {
     SP<TextBufferView> view = viewOf(u"x(ab)y");
@@ -450,9 +429,7 @@ TEST_F(TextBufferViewTest, ActivationRunsTheListenersInOrder)
 TEST_F(TextBufferViewTest, OptionsThatOutliveTheirViewNeverCallIt)
 {
     SP<Options> options = optionsFrom("wordWrap false");
-    buffer = makeBuffer(u"text");
-    SP<TextBufferView> view = buffer->createView(&canvas);
-    view->setOptions(options);
+    SP<TextBufferView> view = viewWith(u"text", options);
     view.reset();
     options->set("lineNumbers", u"true");
     options->notifyChanged();

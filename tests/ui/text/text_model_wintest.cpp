@@ -6,17 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "filesystem/windows_file_system.h"
 #include "support/program_files.h"
 #include "support/scratch_folder.h"
 #include "texteditor/startup.h"
-#include "ui/main_thread_queue.h"
 #include "ui/options.h"
 #include "ui/options_manager.h"
+#include "ui/text/buffer_read_wait.h"
 #include "ui/text/file_buffer_source.h"
 #include "ui/text/syntax/scope_styler.h"
 #include "ui/text/syntax/styler.h"
@@ -26,6 +24,8 @@
 #include "ui/unicode.h"
 
 namespace {
+
+using buffer_test::waitForRead;
 
 slate::FileSystem* createWindowsFileSystem(const ustring& directory)
 {
@@ -60,16 +60,6 @@ protected:
             Styler::get().scopeStylerFor(u"Packages/Color Scheme - Default/Monokai.tmTheme"));
         buffer->applyOptions(*OptionsManager::get().getOptions(u"UserOptions/Files.vantrel-options"));
         return buffer;
-    }
-
-    static void waitForRead(TextBuffer& buffer)
-    {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (buffer.isReading() && std::chrono::steady_clock::now() < deadline) {
-            runMainThreadQueue();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        ASSERT_FALSE(buffer.isReading());
     }
 
     test_support::ScratchFolder m_data{"vantrel-text-model"};

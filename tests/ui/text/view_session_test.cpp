@@ -11,32 +11,17 @@
 #include "ui/text/selection_printers.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 using slate::SP;
 
 namespace {
 
-SP<TextBuffer> bufferOfSize(size_t size)
-{
-    const ustring text(size, u'x');
-    return SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size()));
-}
+using view_test::optionsFrom;
+using view_test::setOf;
 
-SP<Options> optionsFrom(const std::string& text)
-{
-    SP<Options> options(new Options);
-    options->parse(toUstring(text));
-    return options;
-}
-
-SelectionSet setOf(const std::vector<SelectionRegion>& regions)
-{
-    SelectionSet set;
-    for (const SelectionRegion& region : regions)
-        set.add(region);
-    return set;
-}
+SP<TextBuffer> bufferOfSize(size_t size) { return view_test::makeBuffer(ustring(size, u'x')); }
 
 std::vector<std::string> keysOf(const Options& node)
 {
