@@ -128,6 +128,8 @@ void BasicCanvas::drawLine(const vector2& from, const vector2& to, const float c
 
 slate::SP<Texture> BasicCanvas::loadTexture(const ustring& path)
 {
+    if (path.empty())
+        return nullptr;
     auto found = m_textures.find(path);
     if (found != m_textures.end())
         return found->second;

@@ -57,6 +57,18 @@ protected:
     // the renderer says otherwise.
     virtual UnicodeFont* createFont(const ustring& spec, const ustring& face, int size,
                                     int styleFlags);
+    // Calls `f` with every cached texture, then font: for a renderer that
+    // rebuilds its graphics objects on another device.
+    template <class F> void forEachTexture(F f)
+    {
+        for (auto& entry : m_textures)
+            f(*entry.second);
+    }
+    template <class F> void forEachFont(F f)
+    {
+        for (auto& entry : m_fonts)
+            f(*entry.second);
+    }
 
 private:
     static void onTextureChanged(const ustring& path, int32_t flags, void* userData);

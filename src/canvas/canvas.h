@@ -78,9 +78,10 @@ public:
     virtual void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
                              const interval2& textureRect) = 0;
     // One quad in the current fill. The texture rect's y1 belongs to the top
-    // edge and y0 to the bottom: {0, 1, 1, 0} shows a texture upright. An
-    // inverted destination covers the area between its edges; a zero-width
-    // or zero-height one paints nothing.
+    // edge and y0 to the bottom: {0, 1, 1, 0} shows a texture upright. A
+    // zero-width or zero-height destination paints nothing; an inverted one
+    // covers the area between its edges under OpenGL and paints nothing
+    // under Direct3D (as fillRect and drawTexture).
     virtual void drawTexturedQuad(const interval2& destination, const interval2& textureRect) = 0;
     virtual void fillRect(const interval2& rect, const float colour[3]) = 0;
     virtual void drawLine(const vector2& from, const vector2& to, const float colour[3]) = 0;
@@ -91,7 +92,8 @@ public:
     virtual void drawIndexedTriangles(const float* vertices, const uint16_t* indices,
                                       int vertexCount, int indexCount) = 0;
     // The cached texture of a package image, else a new one when it loads;
-    // null when it cannot be loaded (a failure is not remembered).
+    // null when it cannot be loaded (a failure is not remembered) and for an
+    // empty path.
     virtual slate::SP<Texture> loadTexture(const ustring& path) = 0;
     // The cached texture or null; never loads.
     virtual slate::SP<Texture> findTexture(const ustring& path) = 0;

@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+#include "canvas/renderer_harness.h"
+#include "window_manager/windows/gl_window_peer.h"
+
 namespace gl_test {
 
 namespace {
@@ -53,3 +56,50 @@ std::vector<uint32_t> readBackBuffer(int width, int height)
 }
 
 } // namespace gl_test
+
+namespace {
+
+class GLHarness : public RendererHarness {
+public:
+    GLHarness(int width, int height) : m_width(width), m_height(height)
+    {
+        m_window = gl_test::createWindow(width, height);
+        m_created = m_window && m_peer->create(m_window);
+    }
+    ~GLHarness() override
+    {
+        m_peer.reset(); // before its window
+        if (m_window)
+            gl_test::destroyWindow(m_window);
+    }
+
+    bool ok() const override { return m_created; }
+    Canvas* canvas() override { return m_peer->canvas(); }
+    bool beginFrame() override
+    {
+        return m_peer->beginDraw(m_width, m_height) == WindowPeer::kDrawFrame;
+    }
+    void clearToBlack() override
+    {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    void endFrame() override { m_peer->endDraw(); }
+    std::vector<uint32_t> readPixels() override
+    {
+        return gl_test::readBackBuffer(m_width, m_height);
+    }
+
+private:
+    int m_width, m_height;
+    platform::WindowHandle m_window = nullptr;
+    bool m_created = false;
+    std::unique_ptr<GLWindowPeer> m_peer{new GLWindowPeer};
+};
+
+} // namespace
+
+std::unique_ptr<RendererHarness> createGLHarness(int width, int height)
+{
+    return std::unique_ptr<RendererHarness>(new GLHarness(width, height));
+}

@@ -1,0 +1,520 @@
+// The canvas over the Direct3D 9 fixed-function pipeline. Every piece of
+// canvas state lives in BasicCanvas, and each setter also sends it to the
+// device, so that the whole state can be sent again to a device that lost it
+// (a reset) or never had it (a new device). Colour and global alpha reach
+// the pipeline through the texture factor; texture stage 0 selects the
+// factor or the texture for colour and alpha as the fill and the blend mode
+// say. Clip rects become four user clip planes in world space, which is
+// window space here, so they stay where they were set when the transform
+// changes afterwards. The view matrix is the renderer's own: a half-pixel
+// shift that gives Direct3D OpenGL's pixel centres.
+#include "canvas/dx9canvas/dx9_renderer.h"
+
+#define NOMINMAX
+#include <windows.h>
+#include <d3d9.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "canvas/dx9canvas/dx9_texture.h"
+#include "canvas/unicode_font.h"
+#include "ui/log.h"
+
+namespace {
+
+IDirect3DTexture9* direct3DTexture(const slate::SP<Texture>& texture)
+{
+    const DX9Texture* dx9Texture = dynamic_cast<const DX9Texture*>(texture.get());
+    return dx9Texture ? dx9Texture->texture() : nullptr;
+}
+
+DWORD channel(float value)
+{
+    return DWORD(std::min(std::max(value, 0.f), 1.f) * 255.f);
+}
+
+struct TexturedVertex {
+    float x, y, z, u, v;
+};
+
+const DWORD kPositionFvf = D3DFVF_XYZ;
+const DWORD kTexturedFvf = D3DFVF_XYZ | D3DFVF_TEX1;
+
+MultiFont* multiFont(UnicodeFont& font)
+{
+    return dynamic_cast<MultiFont*>(&font);
+}
+
+} // namespace
+
+DX9Renderer::DX9Renderer(IDirect3DDevice9* device)
+{
+    setDevice(device);
+}
+
+DX9Renderer::~DX9Renderer()
+{
+    if (m_device) {
+        m_device->SetTexture(0, nullptr);
+        m_device->SetStreamSource(0, nullptr, 0, 0);
+    }
+    // A texture held elsewhere outlives this renderer: it must not reach
+    // back to it. BasicCanvas then deletes the fonts, whose atlases are
+    // released through their helpers, and drops the cache.
+    forEachTexture([](Texture& texture) { static_cast<DX9Texture&>(texture).detach(); });
+    BasicCanvas::setFillState(FillState());
+}
+
+void DX9Renderer::setDevice(IDirect3DDevice9* device)
+{
+    if (device == m_device)
+        return;
+    if (m_device) {
+        // Leave the old device holding none of our resources.
+        m_device->SetTexture(0, nullptr);
+        m_device->SetStreamSource(0, nullptr, 0, 0);
+    }
+    BasicCanvas::setFillState(FillState());
+    m_device = device;
+    m_deviceBlendMode = -1;
+    forEachTexture([device](Texture& texture) {
+        if (device)
+            texture.load();
+        else
+            texture.unload();
+    });
+    forEachFont([](UnicodeFont& font) {
+        if (MultiFont* multi = multiFont(font))
+            multi->clearGlyphs();
+    });
+    sendState();
+}
+
+void DX9Renderer::deviceLost()
+{
+    m_stateLost = true;
+    m_deviceBlendMode = -1;
+}
+
+void DX9Renderer::deviceReset()
+{
+    sendState();
+}
+
+void DX9Renderer::beginFrame()
+{
+    if (m_stateLost)
+        sendState();
+}
+
+void DX9Renderer::endFrame()
+{
+    ++m_frameCounter;
+    const int frame = m_frameCounter;
+    forEachFont([frame](UnicodeFont& font) {
+        if (MultiFont* multi = multiFont(font)) {
+            multi->setFrame(frame);
+            multi->dropVariantsBefore(frame - kVariantLifetimeFrames);
+        }
+    });
+}
+
+void DX9Renderer::clearFontGlyphs()
+{
+    forEachFont([](UnicodeFont& font) {
+        if (MultiFont* multi = multiFont(font))
+            multi->clearGlyphs();
+    });
+}
+
+void DX9Renderer::sendState()
+{
+    if (!m_device)
+        return;
+    m_stateLost = false;
+    m_device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    m_device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    m_device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    m_device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    m_device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    // Direct3D 9 puts pixel centres on whole coordinates, OpenGL half a pixel
+    // further on. Moving everything half a pixel back after the clip planes
+    // (which are in world space) gives both the same coverage and makes a
+    // texture drawn one to one sample its texel centres, not the edges
+    // between texels, where rounding picked the neighbour (the first column
+    // of a repeating texture showed its last one).
+    Matrix4 halfPixel = Matrix4::identity();
+    halfPixel.m[12] = -0.5f;
+    halfPixel.m[13] = -0.5f;
+    m_device->SetTransform(D3DTS_VIEW, reinterpret_cast<const D3DMATRIX*>(halfPixel.m));
+    const Matrix4 transform = getTransform();
+    m_device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(transform.m));
+    applyFillState();
+    sendBlendMode(getBlendMode());
+    sendClip(clipRect());
+}
+
+void DX9Renderer::setTransform(const Matrix4& transform)
+{
+    BasicCanvas::setTransform(transform);
+    if (m_device)
+        m_device->SetTransform(D3DTS_WORLD, reinterpret_cast<const D3DMATRIX*>(transform.m));
+}
+
+void DX9Renderer::sendTextureFactor()
+{
+    const FillState& fill = fillState();
+    const float white[3] = {1, 1, 1};
+    const float* colour = fill.isColour ? fill.colour : white;
+    m_device->SetRenderState(D3DRS_TEXTUREFACTOR,
+                             D3DCOLOR_ARGB(channel(getAlpha()), channel(colour[0]),
+                                           channel(colour[1]), channel(colour[2])));
+}
+
+void DX9Renderer::applyFillState()
+{
+    if (!m_device)
+        return;
+    const FillState& fill = fillState();
+    sendTextureFactor();
+    IDirect3DTexture9* texture = fill.isColour ? nullptr : direct3DTexture(fill.texture);
+    m_device->SetTexture(0, texture);
+    m_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    // A texture fill without a texture paints the factor's white, as an
+    // unbound texture does under OpenGL.
+    m_device->SetTextureStageState(0, D3DTSS_COLORARG1, texture ? D3DTA_TEXTURE : D3DTA_TFACTOR);
+    const bool wasBound = m_boundTexture;
+    m_boundTexture = texture != nullptr;
+    if (m_boundTexture != wasBound && m_deviceBlendMode >= 2)
+        sendAlphaStage();
+}
+
+FillState DX9Renderer::setFillState(const FillState& fill)
+{
+    FillState previous = BasicCanvas::setFillState(fill);
+    applyFillState();
+    return previous;
+}
+
+float DX9Renderer::setAlpha(float alpha)
+{
+    const float previous = BasicCanvas::setAlpha(alpha);
+    if (m_device)
+        sendTextureFactor();
+    return previous;
+}
+
+int DX9Renderer::setBlendMode(int mode)
+{
+    const int previous = BasicCanvas::setBlendMode(mode);
+    if (mode != m_deviceBlendMode)
+        sendBlendMode(mode);
+    return previous;
+}
+
+void DX9Renderer::sendBlendMode(int mode)
+{
+    if (!m_device)
+        return;
+    m_deviceBlendMode = mode;
+    if (mode == 0) {
+        m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    } else {
+        m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        m_device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    }
+    sendAlphaStage();
+}
+
+void DX9Renderer::sendAlphaStage()
+{
+    // 1: the global alpha alone; 2: the texture's alpha alone; 3: both.
+    // Where no texture is bound, modes 2 and 3 take the global alpha, as
+    // under OpenGL, where texturing is then off.
+    const int mode = m_deviceBlendMode;
+    if (mode == 2 || mode == 3) {
+        if (m_boundTexture) {
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+            m_device->SetTextureStageState(0, D3DTSS_ALPHAOP,
+                                           mode == 2 ? D3DTOP_SELECTARG1 : D3DTOP_MODULATE);
+            return;
+        }
+    }
+    m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    m_device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+}
+
+void DX9Renderer::sendCanvasBlendMode()
+{
+    if (getBlendMode() != m_deviceBlendMode)
+        sendBlendMode(getBlendMode());
+}
+
+void DX9Renderer::switchBlendingOff()
+{
+    m_deviceBlendMode = -1;
+    sendBlendMode(0);
+}
+
+interval2 DX9Renderer::setClip(const interval2& clip)
+{
+    const interval2 previous = BasicCanvas::setClip(clip);
+    sendClip(clip);
+    return previous;
+}
+
+void DX9Renderer::sendClip(const interval2& clip)
+{
+    if (!m_device)
+        return;
+    if (isUnset(clip)) {
+        m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+        return;
+    }
+    // Kept where a*x + b*y + c*z + d >= 0.
+    float planes[4][4] = {
+        {1, 0, 0, 1 - clip.x0},
+        {-1, 0, 0, clip.x1 + 1},
+        {0, 1, 0, 1 - clip.y0},
+        {0, -1, 0, clip.y1 + 1},
+    };
+    if (clip.empty()) {
+        // An empty rect hides everything; its widened band would leave a
+        // strip (a collapsed panel painting a line over its neighbours).
+        const float nothing[4] = {0, 0, 0, -1};
+        for (float* plane : planes)
+            std::copy(nothing, nothing + 4, plane);
+    }
+    for (DWORD i = 0; i < 4; ++i)
+        m_device->SetClipPlane(i, planes[i]);
+    m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0 | D3DCLIPPLANE1 |
+                                                        D3DCLIPPLANE2 | D3DCLIPPLANE3);
+}
+
+void DX9Renderer::drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
+                              const interval2& textureRect)
+{
+    if (destination.empty())
+        return;
+    BasicCanvas::drawTexture(texture, destination, textureRect);
+}
+
+void DX9Renderer::drawTexturedQuad(const interval2& destination, const interval2& textureRect)
+{
+    if (!m_device || destination.empty())
+        return;
+    const float x0 = destination.x0, y0 = destination.y0;
+    const float x1 = destination.x1, y1 = destination.y1;
+    // The texture rect's y1 belongs to the top edge.
+    const TexturedVertex topLeft = {x0, y0, 0, textureRect.x0, textureRect.y1};
+    const TexturedVertex topRight = {x1, y0, 0, textureRect.x1, textureRect.y1};
+    const TexturedVertex bottomRight = {x1, y1, 0, textureRect.x1, textureRect.y0};
+    const TexturedVertex bottomLeft = {x0, y1, 0, textureRect.x0, textureRect.y0};
+    const TexturedVertex vertices[6] = {topLeft,     topRight,   bottomRight,
+                                        bottomRight, bottomLeft, topLeft};
+    m_device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    m_device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    m_device->SetFVF(kTexturedFvf);
+    m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, vertices, sizeof(TexturedVertex));
+}
+
+void DX9Renderer::fillRect(const interval2& rect, const float colour[3])
+{
+    if (!m_device || rect.empty())
+        return;
+    FillState saved = pushColour(colour);
+    const float vertices[18] = {rect.x0, rect.y0, 0, rect.x1, rect.y0, 0, rect.x1, rect.y1, 0,
+                                rect.x1, rect.y1, 0, rect.x0, rect.y1, 0, rect.x0, rect.y0, 0};
+    m_device->SetFVF(kPositionFvf);
+    m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, vertices, 12);
+    setFillState(saved);
+}
+
+void DX9Renderer::drawLines(const float* vertices, int count)
+{
+    if (!m_device || count < 2)
+        return;
+    m_device->SetFVF(kPositionFvf);
+    m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), vertices, 12);
+}
+
+void DX9Renderer::drawLineStrip(const float* vertices, int count)
+{
+    if (!m_device || count < 2)
+        return;
+    m_device->SetFVF(kPositionFvf);
+    m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), vertices, 12);
+}
+
+void DX9Renderer::drawIndexedTriangles(const float* vertices, const uint16_t* indices,
+                                       int vertexCount, int indexCount)
+{
+    if (!m_device || vertexCount <= 0 || indexCount < 3)
+        return;
+    m_device->SetFVF(kPositionFvf);
+    m_device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, UINT(vertexCount),
+                                     UINT(indexCount / 3), indices, D3DFMT_INDEX16, vertices,
+                                     12);
+}
+
+slate::SP<Texture> DX9Renderer::loadTexture(const ustring& path)
+{
+    if (path.empty())
+        return nullptr;
+    if (slate::SP<Texture> cached = findTexture(path))
+        return cached;
+    if (!m_device) {
+        VLOG << u"Must have valid device to create Texture";
+        return nullptr;
+    }
+    return BasicCanvas::loadTexture(path);
+}
+
+Texture* DX9Renderer::createTexture(const ustring& path)
+{
+    return new DX9Texture(this, path);
+}
+
+TextureUnicodeFontHelper* DX9Renderer::createFontHelper()
+{
+    return new DX9TextureUnicodeFontHelper(this);
+}
+
+UnicodeFont* DX9Renderer::createFont(const ustring& spec, const ustring& face, int size,
+                                     int styleFlags)
+{
+    UnicodeFont* font = BasicCanvas::createFont(spec, face, size, styleFlags);
+    if (MultiFont* multi = multiFont(*font))
+        multi->setFrame(m_frameCounter);
+    return font;
+}
+
+// --- DX9TextureUnicodeFontHelper -------------------------------------------
+
+void DX9TextureUnicodeFontHelper::destroyTexture(void* texture)
+{
+    if (texture)
+        static_cast<IDirect3DTexture9*>(texture)->Release();
+}
+
+void DX9TextureUnicodeFontHelper::freeBuffer(void* buffer)
+{
+    if (!buffer)
+        return;
+    // Fonts keep their buffers locked between flushes.
+    IDirect3DVertexBuffer9* vertexBuffer = static_cast<IDirect3DVertexBuffer9*>(buffer);
+    vertexBuffer->Unlock();
+    vertexBuffer->Release();
+}
+
+void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
+{
+    IDirect3DDevice9* device = m_renderer->device();
+    if (!device)
+        return nullptr;
+    IDirect3DTexture9* texture = nullptr;
+    if (FAILED(device->CreateTexture(UINT(width), UINT(height), 0, 0, D3DFMT_A8R8G8B8,
+                                     D3DPOOL_MANAGED, &texture, nullptr)))
+        return nullptr;
+    D3DLOCKED_RECT locked;
+    if (FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
+        texture->Release();
+        return nullptr;
+    }
+    // The atlas's words 0xAARRGGBB are A8R8G8B8's own layout.
+    unsigned char* row = static_cast<unsigned char*>(locked.pBits);
+    for (int y = 0; y < height; ++y, row += locked.Pitch)
+        std::memcpy(row, pixels + size_t(y) * width, size_t(width) * 4);
+    texture->UnlockRect(0);
+    generateMipMaps(texture);
+    return texture;
+}
+
+void* DX9TextureUnicodeFontHelper::allocBuffer(int bytes)
+{
+    IDirect3DDevice9* device = m_renderer->device();
+    if (!device)
+        return nullptr;
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    if (FAILED(device->CreateVertexBuffer(UINT(bytes), 0, kTexturedFvf, D3DPOOL_MANAGED, &buffer,
+                                          nullptr)))
+        return nullptr;
+    return buffer;
+}
+
+void* DX9TextureUnicodeFontHelper::lockBuffer(void* buffer)
+{
+    if (!buffer)
+        return nullptr;
+    void* memory = nullptr;
+    if (FAILED(static_cast<IDirect3DVertexBuffer9*>(buffer)->Lock(0, 0, &memory, 0)))
+        return nullptr;
+    return memory;
+}
+
+void DX9TextureUnicodeFontHelper::unlockBuffer(void* buffer)
+{
+    if (buffer)
+        static_cast<IDirect3DVertexBuffer9*>(buffer)->Unlock();
+}
+
+void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,
+                                                void* texture)
+{
+    VASSERT(sizeof(TextureUnicodeFont::Vertex) == vertexSize);
+    IDirect3DDevice9* device = m_renderer->device();
+    if (!device || !buffer || !texture || triangleCount <= 0)
+        return;
+    device->SetTexture(0, static_cast<IDirect3DTexture9*>(texture));
+    device->SetFVF(kTexturedFvf);
+    device->SetStreamSource(0, static_cast<IDirect3DVertexBuffer9*>(buffer), 0, UINT(vertexSize));
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, UINT(triangleCount));
+}
+
+void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
+{
+    IDirect3DDevice9* device = m_renderer->device();
+    if (!device)
+        return;
+    // Blending follows the canvas's mode, which the previous flush (another
+    // colour variant's, in the same batch) switched off on the device.
+    m_renderer->sendCanvasBlendMode();
+    // Texels of alpha 0 are the atlas's background: discarded.
+    device->SetRenderState(D3DRS_ALPHAREF, 1);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    // In mode 3 the global alpha fades the text too.
+    if (m_renderer->getBlendMode() == 3) {
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    } else {
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    }
+    const DWORD filter = filtered ? D3DTEXF_LINEAR : D3DTEXF_POINT;
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, filtered ? D3DTEXF_LINEAR : D3DTEXF_NONE);
+}
+
+void DX9TextureUnicodeFontHelper::endFlush()
+{
+    IDirect3DDevice9* device = m_renderer->device();
+    if (!device)
+        return;
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    device->SetTexture(0, nullptr);
+    device->SetStreamSource(0, nullptr, 0, 0);
+    device->SetRenderState(D3DRS_ALPHAREF, 0);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_ALWAYS);
+    m_renderer->switchBlendingOff();
+    m_renderer->applyFillState();
+}

@@ -1,0 +1,144 @@
+// The canvas of a window drawn with Direct3D 9, and the Direct3D side of the
+// glyph-atlas fonts. The header is neutral; only the implementation sees
+// Direct3D.
+#pragma once
+
+#include "canvas/basic_canvas.h"
+#include "canvas/util/texture_unicode_font.h"
+
+struct IDirect3DDevice9;
+
+// Draws with the fixed-function pipeline on the device its window peer
+// hands it. The peer creates, resets and re-creates the device, sets the
+// projection at the start of every frame and presents; the renderer keeps
+// every piece of canvas state itself, so that it can send it all again to a
+// device that has forgotten it (a reset, a new device). Textures and glyph
+// atlases are managed resources: they survive a reset, and a new device gets
+// every cached texture loaded again on it.
+//
+// The peer sets the projection; the view matrix belongs to the renderer.
+//
+// What the peer calls, in a device's life:
+//   setDevice(device)   after creating a device;
+//   beginFrame()        every frame, after BeginScene and the projection;
+//   endFrame()          after every present;
+//   deviceLost()        before Reset (the device forgets its state);
+//   deviceReset()       after a Reset that succeeded;
+//   setDevice(nullptr)  before releasing the device, also on the way to a
+//                       new one.
+// Main thread only.
+class DX9Renderer : public BasicCanvas {
+public:
+    // Font colour variants not used for this many frames are deleted.
+    static constexpr int kVariantLifetimeFrames = 50;
+
+    // `device` may be null (the peer sets it later); it is not owned.
+    explicit DX9Renderer(IDirect3DDevice9* device = nullptr);
+    ~DX9Renderer() override;
+
+    // Moves the renderer to another device, or to none. Cached textures are
+    // loaded again on the new device (unloaded without one) and every glyph
+    // atlas is released; the fill goes back to the initial one and the rest
+    // of the state (transform, alpha, blend mode, clip) is sent to the new
+    // device. Nothing happens when `device` is the current one.
+    void setDevice(IDirect3DDevice9* device);
+    IDirect3DDevice9* device() const { return m_device; }
+
+    // The device is about to be reset: what it holds of the canvas state is
+    // no longer to be trusted.
+    void deviceLost();
+    // The device was reset: sends the whole canvas state to it again, so
+    // that the first frame after the reset draws as the one before it.
+    void deviceReset();
+    // Called by the peer at the start of every frame; sends the state again
+    // when the device was lost and not yet told it was reset.
+    void beginFrame();
+    // Counts a presented frame and deletes the font colour variants unused
+    // for more than kVariantLifetimeFrames frames.
+    void endFrame();
+    int frameCounter() const { return m_frameCounter; }
+    // Rasterises every cached font's glyphs again (the system's font
+    // smoothing changed).
+    void clearFontGlyphs();
+
+    void setTransform(const Matrix4& transform) override;
+    FillState setFillState(const FillState& fill) override;
+    float setAlpha(float alpha) override;
+    // Makes no device call when the mode is already the device's.
+    int setBlendMode(int mode) override;
+    // Four user clip planes in window coordinates: the rect widened by one
+    // pixel on every side. The unset rect switches clipping off; any other
+    // empty rect hides everything.
+    interval2 setClip(const interval2& clip) override;
+    // An empty destination draws nothing.
+    void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
+                     const interval2& textureRect) override;
+    void drawTexturedQuad(const interval2& destination, const interval2& textureRect) override;
+    void fillRect(const interval2& rect, const float colour[3]) override;
+    void drawLines(const float* vertices, int count) override;
+    void drawLineStrip(const float* vertices, int count) override;
+    void drawIndexedTriangles(const float* vertices, const uint16_t* indices, int vertexCount,
+                              int indexCount) override;
+    // Null for an empty path, and, logged, without a device.
+    slate::SP<Texture> loadTexture(const ustring& path) override;
+
+protected:
+    Texture* createTexture(const ustring& path) override;
+    TextureUnicodeFontHelper* createFontHelper() override;
+    // Stamped with the current frame, so that a font made late in the
+    // renderer's life does not lose its first colour variants at once.
+    UnicodeFont* createFont(const ustring& spec, const ustring& face, int size,
+                            int styleFlags) override;
+
+private:
+    friend class DX9TextureUnicodeFontHelper;
+
+    // For the font helper: blending off on the device while the canvas keeps
+    // its blend mode (text drawing switches it off behind the canvas's
+    // back); the next setBlendMode sends the mode again.
+    void switchBlendingOff();
+    // Sends the canvas's blend mode when the device has another.
+    void sendCanvasBlendMode();
+    // Sends the fill's texture and stage states again.
+    void applyFillState();
+    void sendState();
+    void sendBlendMode(int mode);
+    void sendAlphaStage();
+    void sendClip(const interval2& clip);
+    void sendTextureFactor();
+
+    IDirect3DDevice9* m_device = nullptr;
+    int m_frameCounter = 0;
+    // The blend mode the device has, or -1 when unknown.
+    int m_deviceBlendMode = -1;
+    bool m_stateLost = false;
+    // Whether the fill put a texture on stage 0.
+    bool m_boundTexture = false;
+};
+
+// Atlases as managed Direct3D textures and glyph batches in managed vertex
+// buffers, one DrawPrimitive per atlas.
+class DX9TextureUnicodeFontHelper : public TextureUnicodeFontHelper {
+public:
+    // `renderer` is not owned and outlives the fonts of its cache.
+    explicit DX9TextureUnicodeFontHelper(DX9Renderer* renderer) : m_renderer(renderer) {}
+
+    void destroyTexture(void* texture) override;
+    void freeBuffer(void* buffer) override;
+    // An IDirect3DTexture9 with its mip levels; null without a device or
+    // when Direct3D refuses.
+    void* createTexture(const uint32_t* pixels, int width, int height) override;
+    // An IDirect3DVertexBuffer9, or null.
+    void* allocBuffer(int bytes) override;
+    void* lockBuffer(void* buffer) override;
+    void unlockBuffer(void* buffer) override;
+    void drawTriangles(void* buffer, int triangleCount, int vertexSize, void* texture) override;
+    // Texels of alpha 0 are discarded; blending follows the canvas's mode.
+    void beginFlush(bool filtered) override;
+    // Leaves blending off and the canvas's blend mode as it was; the fill's
+    // stage states are sent again.
+    void endFlush() override;
+
+private:
+    DX9Renderer* m_renderer;
+};
