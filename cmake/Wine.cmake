@@ -53,6 +53,16 @@ target_link_libraries(vantrel_wine_tests PRIVATE vantrel_test_support
   GTest::gtest GTest::gmock GTest::gtest_main)
 vantrel_winelib(vantrel_wine_tests -mconsole)
 
+# A second program for the single-instance tests: started by the Wine tests
+# beside them, it hands its command line to the test program's window as a
+# second start of the editor would.
+add_executable(vantrel_second_instance ${CMAKE_SOURCE_DIR}/tests/window_manager/second_instance_main.cpp
+  $<TARGET_OBJECTS:vantrel_win32>)
+target_include_directories(vantrel_second_instance PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(vantrel_second_instance PRIVATE -Wl,--whole-archive vantrel_portable -Wl,--no-whole-archive)
+vantrel_winelib(vantrel_second_instance -mconsole)
+add_dependencies(vantrel_wine_tests vantrel_second_instance)
+
 # One Wine prefix for the build tree, created once.
 set(VANTREL_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 add_custom_command(OUTPUT ${VANTREL_WINEPREFIX}/.created

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include "canvas/renderer_harness.h"
+#include "support/test_window.h"
 #include "window_manager/windows/gl_window_peer.h"
 
 namespace gl_test {
@@ -17,25 +18,12 @@ const char16_t kWindowClassName[] = u"VantrelGLTestWindow";
 
 platform::WindowHandle createWindow(int width, int height)
 {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.style = CS_OWNDC;
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kWindowClassName;
-        if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            return nullptr;
-        registered = true;
-    }
-    return CreateWindowExW(0, kWindowClassName, u"", WS_POPUP, 0, 0, width, height, nullptr,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    return test_support::createPopupWindow(kWindowClassName, true, width, height, false);
 }
 
 void destroyWindow(platform::WindowHandle window)
 {
-    DestroyWindow(static_cast<HWND>(window));
+    test_support::destroyPopupWindow(window);
 }
 
 std::vector<uint32_t> readBackBuffer(int width, int height)

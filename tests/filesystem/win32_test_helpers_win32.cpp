@@ -5,6 +5,7 @@
 #include "filesystem/native_file.h"
 #include "filesystem/win32_test_helpers.h"
 #include "filesystem/windows_file_system.h"
+#include "support/test_window.h"
 
 namespace win32_test {
 
@@ -57,11 +58,7 @@ bool pumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        test_support::deliverPendingMessages();
         if (done())
             return true;
         DWORD elapsed = GetTickCount() - start;

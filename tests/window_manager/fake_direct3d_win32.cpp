@@ -11,6 +11,8 @@
 #include <cstring>
 #include <map>
 
+#include "support/test_window.h"
+
 namespace d3d_test {
 
 namespace {
@@ -552,34 +554,12 @@ std::unique_ptr<FakeDirect3D> FakeDirect3D::create(int adapterCount)
 
 platform::WindowHandle createWindow(int width, int height, bool shown)
 {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSEXW windowClass = {};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcW;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kWindowClassName;
-        if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            return nullptr;
-        registered = true;
-    }
-    HWND window = CreateWindowExW(0, kWindowClassName, u"", WS_POPUP | (shown ? WS_VISIBLE : 0),
-                                  0, 0, width, height, nullptr, nullptr, GetModuleHandleW(nullptr),
-                                  nullptr);
-    if (window && shown) {
-        SetForegroundWindow(window);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return window;
+    return test_support::createPopupWindow(kWindowClassName, false, width, height, shown);
 }
 
 void destroyWindow(platform::WindowHandle window)
 {
-    DestroyWindow(static_cast<HWND>(window));
+    test_support::destroyPopupWindow(window);
 }
 
 bool isInFront(platform::WindowHandle window)

@@ -14,7 +14,6 @@
 #include <algorithm>
 
 #include "ui/log.h"
-#include "ui/main_thread_queue.h"
 #include "ui/statistics.h"
 #include "ui/text/bracket_matching.h"
 #include "ui/text/encoding.h"
@@ -53,12 +52,11 @@ TextBuffer::TextBuffer(const uchar* begin, const uchar* end)
 
 TextBuffer::~TextBuffer()
 {
-    // A completion of a read already posted to the main thread is consumed
-    // here, so that it never reaches a dead buffer.
-    if (m_isReading) {
-        runMainThreadQueue();
-        m_isReading = false;
-    }
+    // Cancelling also drops a completion already waiting in the main-thread
+    // queue, so that it never reaches a dead buffer.
+    if (m_isReading && m_source)
+        m_source->cancelRead();
+    m_isReading = false;
     m_constructionUndoActionGroup.reset();
     m_pendingStack.clear();
     m_undoStack.clear();

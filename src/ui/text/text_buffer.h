@@ -24,12 +24,15 @@
 #include "ui/text/dependent_region.h"
 #include "ui/text/file_buffer_source.h"
 #include "ui/text/indent_pattern_cache.h"
+#include "ui/text/read_job.h"
 #include "ui/text/selection_set.h"
 #include "ui/text/spell_checker.h"
 #include "ui/text/token/token_storage.h"
 #include "ui/text/undo.h"
 #include "ui/ustring.h"
 
+class Canvas;
+class TextBufferView;
 class ViewState;
 
 // `expandTabs` of a text: each tab becomes blanks up to the next tab stop
@@ -53,6 +56,13 @@ public:
     slate::SP<ViewState> createViewState();
     void removeViewState(ViewState* state);
     const std::vector<ViewState*>& viewStates() const { return m_viewStates; }
+
+    // Views. A view made here draws with the fonts of `canvas` (never null)
+    // and is listed until it dies (it removes itself). Defined beside the
+    // view.
+    slate::SP<TextBufferView> createView(Canvas* canvas);
+    void removeView(TextBufferView* view);
+    const std::vector<TextBufferView*>& views() const { return m_views; }
 
     // Editing. Both do nothing on a read-only or reading buffer.
     //
@@ -141,6 +151,46 @@ public:
     void setLineEnding(LineEnding ending) { m_tokenStorage->setLineEnding(ending); }
     // The display name of the storage's syntax; empty for the default one.
     const ustring& syntaxDisplayName() const;
+
+    // Loading, saving and reverting (text_buffer_file.cpp).
+    //
+    // Empties the buffer: cancels a running read, drops the source, the
+    // undo history, the bookmarks, every view state's selection (a caret at
+    // 0) and named regions, and the text. Not while an undo group is open.
+    void clear();
+    // Clears the buffer and reads `source` (taken over) on its thread. While
+    // the read runs the buffer is empty and read-only; when it ends the text
+    // is swapped in and the load listeners run once. False when no read
+    // could be started: then the failure is reported and the buffer is left
+    // empty without a source, as after a failed read, so that nothing can be
+    // saved over the file it failed to read.
+    bool load(std::unique_ptr<BufferSource> source);
+    // Reads the source again, as one undoable step ("revert") that replaces
+    // the whole text when the read ends; the text stays as it is (and
+    // read-only) while the file is read, and stays as it was when the read
+    // fails. Nothing happens without a source, while reading, or inside an
+    // undo group; false then, and when no read could be started.
+    bool revert();
+    // Writes the text through the source with `encoding` (0: the storage's
+    // own); see TokenStorage::write for `overwriteUndecodable`. True only
+    // when every byte reached the file: then the buffer counts as saved.
+    // Refused (false, no listener called) while reading. A buffer without a
+    // source writes nothing, returns false and stays dirty: it must be saved
+    // under a name first.
+    bool save(FileEncoding encoding = kEncodingUndefined, bool overwriteUndecodable = false);
+    // Why the last read failed ("Unable to open " and the path); empty when
+    // it succeeded or none ended yet. The same text is shown as an error
+    // through the notification manager when that is alive.
+    const ustring& readError() const { return m_readError; }
+
+    // Session settings (text_buffer_session.cpp): the buffer's name, flags,
+    // line ending and bookmarks in a session node. The last three are read
+    // back only when the text still has the size it had when written.
+    void writeSettings(const slate::SP<Options>& node) const;
+    void readSettings(slate::SP<Options> node);
+    // readSettings once the next load has ended (so that the size compared
+    // is the loaded text's): appended to the load listeners.
+    void readSettingsWhenLoaded(slate::SP<Options> node);
 
     // Takes the buffer settings of `options` (see readBufferOptions): tab
     // handling, word separators, bracket kinds, the fallback encoding, the
@@ -287,11 +337,27 @@ private:
     void resetMarkersAboveUndoStack();
     const ustring* internCommandText(const slate::usubstring& text);
 
+    // Loading and reverting (text_buffer_file.cpp).
+    //
+    // Starts reading the source into a fresh storage with this text's
+    // syntax and styler; false (reading not started) when no thread could
+    // be started.
+    bool startRead();
+    // The source's completion, on the main thread.
+    void onReadComplete(ReadResult result);
+    // Puts `storage` in place of the text, without touching the undo
+    // history or any region; the views must follow the new storage.
+    void replaceTokenStorage(std::unique_ptr<TokenStorage> storage);
+    void reportReadFailure(const ReadResult& result);
+
     IndentPatternCache m_indentPatterns;
     std::unique_ptr<BufferSource> m_source; // null: not from a file
     bool m_isReading = false; // a load is running
+    bool m_isReverting = false; // the running read is a revert, not a load
+    ustring m_readError; // of the last read that ended; empty after a success
     bool m_readOnly = false;
 
+    std::vector<TextBufferView*> m_views; // not owned, in creation order; each removes itself
     std::vector<ViewState*> m_viewStates; // not owned; each removes itself when it dies
 
     // Interned names of named regions; node-based, so addresses are stable.

@@ -7,12 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "canvas/basic_canvas.h"
+#include "support/blank_canvas.h"
 #include "support/fixed_advance_font.h"
 #include "ui/options.h"
 #include "ui/options_manager.h"
 #include "ui/text/package_test_support.h"
 #include "ui/text/syntax/styler.h"
+#include "ui/text/view_test_support.h"
 #include "ui/unicode.h"
 
 using slate::SP;
@@ -22,16 +23,8 @@ namespace {
 // A canvas whose fonts advance every character by 0.6 of their point size,
 // so "Courier New 10" measures 'm' as 6 and "Mono 20" as 12. It draws
 // nothing.
-class MeasuringCanvas : public BasicCanvas {
-public:
-    void drawTexturedQuad(const interval2&, const interval2&) override {}
-    void drawLines(const float*, int) override {}
-    void drawLineStrip(const float*, int) override {}
-    void drawIndexedTriangles(const float*, const uint16_t*, int, int) override {}
-
+class MeasuringCanvas : public BlankCanvas {
 protected:
-    Texture* createTexture(const ustring&) override { return nullptr; }
-    TextureUnicodeFontHelper* createFontHelper() override { return nullptr; }
     UnicodeFont* createFont(const ustring&, const ustring&, int size, int) override
     {
         return new FixedAdvanceFont(0.6f * static_cast<float>(size), 1.5f * static_cast<float>(size));
@@ -51,12 +44,7 @@ const std::string kScheme = package_test::plist(
                               {"lineHighlight", "#00FF00"}}) +
     "</dict></array></dict>");
 
-SP<Options> optionsFrom(const std::string& text)
-{
-    SP<Options> options(new Options);
-    options->parse(toUstring(text));
-    return options;
-}
+using view_test::optionsFrom;
 
 std::vector<float> colour(const float c[3]) { return {c[0], c[1], c[2]}; }
 

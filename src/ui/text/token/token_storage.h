@@ -237,6 +237,7 @@ public:
 
     // Spelling. A null checker turns checking off.
     void setSpellChecker(slate::SP<SpellChecker> checker);
+    const slate::SP<SpellChecker>& spellChecker() const { return m_spellChecker; }
     // Checks again the records marked misspelled (after words were added).
     void recheckMisspelled();
     int32_t misspelledCount() const { return m_tokenList.misspelledCount(); }

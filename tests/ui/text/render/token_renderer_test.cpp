@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cfloat>
 
+#include "canvas/recorded_lines.h"
 #include "canvas/recording_canvas.h"
 #include "support/fixed_advance_font.h"
 #include "ui/text/package_test_support.h"
@@ -40,15 +41,6 @@ public:
 private:
     RecordingCanvas& m_canvas;
 };
-
-std::vector<std::string> linesStartingWith(const RecordingCanvas& canvas, const std::string& prefix)
-{
-    std::vector<std::string> out;
-    for (const std::string& line : canvas.lines())
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            out.push_back(line);
-    return out;
-}
 
 // The number of points of a recorded line strip.
 int stripPoints(const std::string& line) { return int(std::count(line.begin(), line.end(), ',')) + 1; }

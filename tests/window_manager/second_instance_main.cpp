@@ -1,0 +1,16 @@
+// A second start of the program, for the single-instance tests: hands its
+// own command line and current folder to the running instance's window, as
+// start-up does, and tells the test by its exit code what it found: 1 when
+// another instance held the mutex (the hand-over path), 0 when it was the
+// first instance.
+#include <vector>
+
+#include "window_manager/instance_window.h"
+#include "window_manager/single_instance.h"
+
+int main()
+{
+    std::vector<ustring> arguments;
+    commandLineArguments(arguments);
+    return singleInstanceForward(test_support::kSecondInstanceMutexName, arguments) ? 1 : 0;
+}

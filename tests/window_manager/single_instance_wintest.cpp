@@ -1,0 +1,139 @@
+// The hand-over between two processes under one Wine server: this test
+// program plays the running instance with stand-in main windows, and a
+// second program (second_instance_main.cpp) starts as the second instance.
+#include "window_manager/single_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "filesystem/file_utils.h"
+#include "support/bytes.h"
+#include "ui/byte_buffer.h"
+#include "window_manager/command_line_payload.h"
+#include "support/program_files.h"
+#include "support/scratch_folder.h"
+#include "window_manager/instance_window.h"
+
+namespace {
+
+using test_support::InstanceWindow;
+using test_support::runSecondInstance;
+
+class SingleInstance : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // This process takes the second program's mutex, so that the second
+        // program finds an instance running. Once per process: a second call
+        // would find the mutex taken.
+        static const bool s_otherInstance = singleInstanceForward(test_support::kSecondInstanceMutexName, {});
+        s_mutexIsOurs = !s_otherInstance;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_mutexIsOurs) << "another process holds the test mutex";
+        m_savedDirectory = currentDirectory();
+        m_folder = test_support::programPath(m_scratch.path().string());
+    }
+    void TearDown() override { setCurrentDirectory(m_savedDirectory); }
+
+    static bool s_mutexIsOurs;
+    test_support::ScratchFolder m_scratch{"vantrel-instance"};
+    ustring m_folder; // the scratch folder as the program names it
+    ustring m_savedDirectory;
+};
+
+bool SingleInstance::s_mutexIsOurs = false;
+
+TEST_F(SingleInstance, SecondStartHandsItsArgumentsAndFolderToTheRunningInstance)
+{
+    InstanceWindow running(true);
+    ASSERT_TRUE(running.created());
+    const std::vector<ustring> arguments = {u"notes.txt:12:3", u"sub folder\\caf\x00E9.py", u"--command",
+                                            u"quoted \"word\"", u""};
+    EXPECT_EQ(runSecondInstance(arguments, m_folder), 1);
+    EXPECT_EQ(running.log().commandLines, 1);
+    EXPECT_EQ(running.log().arguments, arguments);
+    EXPECT_EQ(running.log().directory, m_folder);
+    // Relative arguments now resolve against the second start's folder.
+    EXPECT_EQ(currentDirectory(), m_folder);
+}
+
+TEST_F(SingleInstance, SecondStartWithoutArgumentsOnlyBringsTheInstanceToTheFront)
+{
+    InstanceWindow running(true);
+    ASSERT_TRUE(running.created());
+    running.minimise();
+    ASSERT_TRUE(running.isMinimised());
+    EXPECT_EQ(runSecondInstance({}, m_folder), 1);
+    EXPECT_EQ(running.log().pings, 1);
+    EXPECT_EQ(running.log().copyDataMessages, 0);
+    EXPECT_FALSE(running.isMinimised());
+    EXPECT_EQ(currentDirectory(), m_savedDirectory);
+}
+
+TEST_F(SingleInstance, WindowOfTheClassThatDoesNotAnswerThePingIsPassedOver)
+{
+    InstanceWindow running(true);
+    InstanceWindow stranger(false); // created last: asked first
+    ASSERT_TRUE(running.created());
+    ASSERT_TRUE(stranger.created());
+    EXPECT_EQ(runSecondInstance({u"a.txt"}, m_folder), 1);
+    EXPECT_EQ(stranger.log().pings, 1);
+    EXPECT_EQ(stranger.log().copyDataMessages, 0);
+    EXPECT_EQ(running.log().commandLines, 1);
+    EXPECT_EQ(running.log().arguments, std::vector<ustring>{u"a.txt"});
+}
+
+TEST_F(SingleInstance, SecondStartWithNoInstanceWindowStillExits)
+{
+    InstanceWindow stranger(false);
+    ASSERT_TRUE(stranger.created());
+    EXPECT_EQ(runSecondInstance({u"a.txt"}, m_folder), 1);
+    EXPECT_EQ(stranger.log().copyDataMessages, 0);
+}
+
+// What the receiver makes of WM_COPYDATA messages that are not, or not
+// well-formed, hand-overs.
+TEST_F(SingleInstance, ReceiverIgnoresOtherDataAndReadsARecordOnlyAsFarAsItGoes)
+{
+    WriteBuffer folder;
+    writeString(folder, m_folder);
+    const std::string folderBytes(folder.data(), folder.size());
+    struct Case {
+        const char* name;
+        uintptr_t id;
+        std::string payload;
+        bool noData;
+        int commandLines;
+        std::vector<ustring> arguments;
+    };
+    const Case cases[] = {
+        {"another kind of data", 87, folderBytes + bytes({0, 0, 0, 0}), false, 0, {}},
+        {"no data", kCommandLineCopyDataId, "", true, 0, {}},
+        {"empty record", kCommandLineCopyDataId, "", false, 1, {}},
+        {"huge count, one argument", kCommandLineCopyDataId,
+         folderBytes + bytes({0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0, 'x', 0}), false, 1, {u"x"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InstanceWindow running(true);
+        ASSERT_TRUE(running.created());
+        running.sendCopyData(c.id, c.payload, c.noData);
+        EXPECT_EQ(running.log().copyDataMessages, 1);
+        EXPECT_EQ(running.log().commandLines, c.commandLines);
+        EXPECT_EQ(running.log().arguments, c.arguments);
+    }
+}
+
+TEST(SingleInstanceMutex, FirstStartIsTheFirstInstanceAndASecondFindsIt)
+{
+    const ustring name = u"VantrelSingleInstanceMutexTest";
+    EXPECT_FALSE(singleInstanceForward(name, {}));
+    // The handle stays open: the same name is now taken.
+    EXPECT_TRUE(singleInstanceForward(name, {}));
+}
+
+} // namespace
