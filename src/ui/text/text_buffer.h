@@ -245,6 +245,8 @@ public:
     // changed.
     void beginUndoGroup(const slate::usubstring& commandText);
     void endUndoGroup(bool allowMerge, bool forceKeep);
+    // How many groups are open; 0 while no command is running on the buffer.
+    int32_t undoGroupDepth() const { return m_constructionDepth; }
 
     // One group back or forward, whatever it changed.
     void softUndo();
