@@ -234,7 +234,7 @@ TEST_F(AppWindowTest, ARendererThatFailsFallsBackToTheOther)
             return peer;
         });
         auto handler = std::make_unique<RecordingHandler>(m_log);
-        const bool created = m_manager->createWindow(u"Test", handler.get(), noMenu(), ustring());
+        const bool created = m_manager->createWindow(u"Test", handler.get(), nullptr, ustring());
         EXPECT_EQ(created, *c.renderer != 0);
         if (created) {
             Window* window = handler.release()->m_window;
