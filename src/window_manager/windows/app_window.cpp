@@ -68,11 +68,6 @@ bool readPlacement(HWND window, WindowPlacement& placement)
     return true;
 }
 
-std::vector<AppWindow*>& liveWindows()
-{
-    return const_cast<std::vector<AppWindow*>&>(appWindows());
-}
-
 void paint(HWND hwnd)
 {
     runMainThreadQueue();
@@ -107,14 +102,13 @@ void onDestroy(AppWindow& window)
 {
     window.m_destroyed = true;
     releaseWindowMenu(window.m_manager->menuState(), window.m_menuState, window.m_hwnd);
-    std::vector<AppWindow*>& windows = liveWindows();
-    windows.erase(std::remove(windows.begin(), windows.end(), &window), windows.end());
+    removeAppWindow(&window);
     setCurrentWindow(nullptr);
     // A wake-up of the call queue posted to this window dies with it: the
     // window that takes the queue over gets one of its own.
     if (platform::WindowHandle target = mainThreadWindow())
         platform::get().postRunQueuedCalls(target);
-    if (windows.empty())
+    if (appWindows().empty())
         PostQuitMessage(0);
 }
 

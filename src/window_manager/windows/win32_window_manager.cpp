@@ -71,12 +71,12 @@ void createHiddenScrollBars(HWND window)
     }
 }
 
-void removeFromLiveWindows(AppWindow* window)
+} // namespace
+
+void removeAppWindow(AppWindow* window)
 {
     s_appWindows.erase(std::remove(s_appWindows.begin(), s_appWindows.end(), window), s_appWindows.end());
 }
-
-} // namespace
 
 const std::vector<AppWindow*>& appWindows()
 {
@@ -238,7 +238,7 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
         if (NotificationManager::alive())
             NotificationManager::get().displayError(message);
         setCurrentWindow(nullptr);
-        removeFromLiveWindows(appWindow);
+        removeAppWindow(appWindow);
         delete appWindow;
         DestroyWindow(hwnd);
         return false;

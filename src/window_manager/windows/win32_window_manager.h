@@ -70,6 +70,8 @@ private:
 
 // The live application windows in creation order. Main thread.
 const std::vector<AppWindow*>& appWindows();
+// Takes a window out of the live list (at WM_DESTROY).
+void removeAppWindow(AppWindow* window);
 // The live window with that native handle, or null.
 AppWindow* findAppWindow(platform::WindowHandle window);
 // The window whose message is being handled, or the last one; null when
