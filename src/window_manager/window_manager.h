@@ -46,8 +46,11 @@ public:
                               const ustring& placement, int flags = 0, WindowHandler* parent = nullptr) = 0;
     // Repaints every window.
     virtual void invalidateAll() = 0;
-    // Stores or replaces the menu named `name`, which dynamic menus show.
+    // Stores or replaces the menu named `name`, which dynamic menus show; a
+    // null menu removes the name.
     virtual void setMenu(const ustring& name, const slate::SP<MenuDescriptor>& menu) = 0;
+    // The menu named `name`; null when there is none.
+    virtual slate::SP<MenuDescriptor> menu(const ustring& name) = 0;
     // Puts `text` (when not empty) on the clipboard, and `length` bytes of
     // `data` under the registered format `formatName` (when a name, data
     // and a length are given). False when the clipboard could not be used.

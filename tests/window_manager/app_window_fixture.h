@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -19,6 +18,7 @@
 #include "ui/timer_queue.h"
 #include "ui/unicode.h"
 #include "window_manager/main_loop.h"
+#include "window_manager/menu_descriptor.h"
 #include "window_manager/window.h"
 #include "window_manager/window_manager.h"
 #include "window_manager/window_peer.h"
@@ -29,15 +29,6 @@
 namespace app_window_test {
 
 using Log = std::vector<std::string>;
-
-// No menu. The menu model is not part of the program yet, so a null pointer
-// to it is made without its destructor, and kept for the whole run.
-inline const slate::SP<MenuDescriptor>& noMenu()
-{
-    alignas(slate::SP<MenuDescriptor>) static unsigned char storage[sizeof(slate::SP<MenuDescriptor>)];
-    static const slate::SP<MenuDescriptor>* menu = new (storage) slate::SP<MenuDescriptor>();
-    return *menu;
-}
 
 inline std::string number(float value)
 {
@@ -106,7 +97,13 @@ struct RecordingHandler : WindowHandler {
         return true;
     }
     bool onContextMenuKey() override { return false; }
-    void onCommandLine(const std::vector<ustring>&) override {}
+    void onCommandLine(const std::vector<ustring>& arguments) override
+    {
+        std::string line = "command line";
+        for (const ustring& argument : arguments)
+            line += " [" + toUtf8(argument) + "]";
+        m_log.push_back(line);
+    }
     CursorKind cursorAt(const InputState&) override { return m_cursor; }
     ustring keyText(const slate::usubstring&) override { return ustring(); }
     bool draw(bool) override
@@ -120,13 +117,14 @@ struct RecordingHandler : WindowHandler {
         return m_allowClose;
     }
     void onActivate() override {}
-    CommandRunner* commandRunner() override { return nullptr; }
+    CommandRunner* commandRunner() override { return m_runner; }
 
     Log& m_log;
     bool m_consumeKeys = false;
     bool m_allowClose = true;
     bool m_logMoves = false;
     CursorKind m_cursor = CursorKind::Arrow;
+    CommandRunner* m_runner = nullptr;
     int m_frames = 0;
     // Frames report work left until this many were drawn.
     int m_framesUntilDone = 0;
@@ -195,10 +193,10 @@ protected:
     }
 
     // A new window for a recording handler; null when it could not be made.
-    RecordingHandler* open(const ustring& placement = ustring())
+    RecordingHandler* open(const ustring& placement = ustring(), const slate::SP<MenuDescriptor>& menu = nullptr)
     {
         auto handler = std::make_unique<RecordingHandler>(m_log);
-        if (!m_manager->createWindow(u"Test", handler.get(), noMenu(), placement))
+        if (!m_manager->createWindow(u"Test", handler.get(), menu, placement))
             return nullptr;
         return handler.release();
     }

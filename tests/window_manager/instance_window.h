@@ -16,6 +16,10 @@ namespace test_support {
 // The mutex the second-instance program names (second_instance_main.cpp).
 inline constexpr uchar kSecondInstanceMutexName[] = u"VantrelSecondInstanceTestMutex";
 
+// Takes the second program's mutex for this process, once, so that the
+// second program finds an instance running; true when this process holds it.
+bool holdSecondInstanceMutex();
+
 // What a stand-in window has seen.
 struct InstanceWindowLog {
     int pings = 0;         // WM_INSTANCE_PING messages

@@ -88,6 +88,13 @@ ustring secondInstanceProgram()
 
 } // namespace
 
+bool holdSecondInstanceMutex()
+{
+    // Once per process: a second call would find the mutex taken.
+    static const bool s_otherInstance = singleInstanceForward(kSecondInstanceMutexName, {});
+    return !s_otherInstance;
+}
+
 InstanceWindow::InstanceWindow(bool answersPings) : m_answersPings(answersPings)
 {
     if (!registerMainWindowClass())

@@ -23,14 +23,7 @@ using test_support::runSecondInstance;
 
 class SingleInstance : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        // This process takes the second program's mutex, so that the second
-        // program finds an instance running. Once per process: a second call
-        // would find the mutex taken.
-        static const bool s_otherInstance = singleInstanceForward(test_support::kSecondInstanceMutexName, {});
-        s_mutexIsOurs = !s_otherInstance;
-    }
+    static void SetUpTestSuite() { s_mutexIsOurs = test_support::holdSecondInstanceMutex(); }
     void SetUp() override
     {
         ASSERT_TRUE(s_mutexIsOurs) << "another process holds the test mutex";

@@ -69,6 +69,38 @@ TEST_F(AppWindowTest, KeysReachTheHandlerBeforeTheyBecomeCharacters)
     }
 }
 
+// Alt alone opens the window menu, unless the handler consumed the key.
+TEST_F(AppWindowTest, TheMenuKeyIsSwallowedAfterAConsumedKey)
+{
+    struct Case {
+        bool consume;
+        bool menuMode;
+    };
+    const Case cases[] = {{true, false}, {false, true}};
+    RecordingHandler* handler = open();
+    ASSERT_NE(handler, nullptr);
+    const platform::WindowHandle window = handleOf(handler);
+    std::vector<bool> menuMode;
+    std::vector<std::function<void()>> steps;
+    for (const Case& c : cases) {
+        steps.push_back([&, c] {
+            handler->m_consumeKeys = c.consume;
+            window_test::postKey(window, window_test::kVkMenu, true, true);
+            window_test::postKeyMenu(window);
+        });
+        steps.push_back([&] {
+            // In menu mode this step runs inside the menu's own loop.
+            menuMode.push_back(window_test::inMenuMode());
+            if (menuMode.back()) {
+                window_test::postKey(window, 0x1B /* escape */, true);
+                window_test::postKey(window, 0x1B, true);
+            }
+        });
+    }
+    EXPECT_TRUE(runSteps(steps));
+    EXPECT_EQ(menuMode, (std::vector<bool>{cases[0].menuMode, cases[1].menuMode}));
+}
+
 // A second left press soon after a double click is a triple click only when
 // it is less than 4 pixels from the double click.
 TEST_F(AppWindowTest, TripleClickNeedsThePressNearTheDoubleClick)

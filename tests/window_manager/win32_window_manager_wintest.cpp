@@ -50,6 +50,28 @@ TEST_F(AppWindowTest, FullScreenKeepsThePlacementToRestore)
     EXPECT_EQ(toUtf8(window->placement()), "0,0,1,-1,-1,-1,-1,100,100,740,580");
 }
 
+// Both renderers of the build, chosen and drawing in a real window.
+TEST_F(AppWindowTest, EachRendererDrawsAWindow)
+{
+    struct Case {
+        int flags;
+        const char* renderer;
+    };
+    const Case cases[] = {{0, "DirectX"}, {Win32WindowManager::kUseSwapChains, "DirectX"},
+                          {Win32WindowManager::kUseOpenGL, "OpenGL"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        install(c.flags);
+        RecordingHandler* handler = open();
+        ASSERT_NE(handler, nullptr);
+        EXPECT_EQ(toUtf8(handler->m_window->rendererName()), c.renderer);
+        EXPECT_NE(handler->m_window->canvas(), nullptr);
+        window_test::paintNow(handleOf(handler));
+        EXPECT_EQ(handler->m_frames, 1);
+        window_test::destroyWindow(handleOf(handler));
+    }
+}
+
 TEST_F(AppWindowTest, WindowsHaveTheirClassAndDrawThroughTheirRenderer)
 {
     RecordingHandler* handler = open();
@@ -212,7 +234,7 @@ TEST_F(AppWindowTest, ARendererThatFailsFallsBackToTheOther)
             return peer;
         });
         auto handler = std::make_unique<RecordingHandler>(m_log);
-        const bool created = m_manager->createWindow(u"Test", handler.get(), noMenu(), ustring());
+        const bool created = m_manager->createWindow(u"Test", handler.get(), nullptr, ustring());
         EXPECT_EQ(created, *c.renderer != 0);
         if (created) {
             Window* window = handler.release()->m_window;

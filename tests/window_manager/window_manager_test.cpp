@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "window_manager/menu_descriptor.h"
+
 namespace {
 
 TEST(WindowManager, OneInstanceAtATime)
@@ -17,6 +19,7 @@ TEST(WindowManager, OneInstanceAtATime)
         }
         void invalidateAll() override {}
         void setMenu(const ustring&, const slate::SP<MenuDescriptor>&) override {}
+        slate::SP<MenuDescriptor> menu(const ustring&) override { return nullptr; }
         bool copyToClipboard(const ustring&, const ustring&, const void*, size_t) override { return false; }
         bool copyFromClipboard(ustring&, const ustring&, std::vector<char>*) override { return false; }
         platform::WindowHandle mainWindowHandle() override { return nullptr; }

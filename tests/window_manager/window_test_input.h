@@ -41,6 +41,11 @@ bool postWheel(platform::WindowHandle window, int delta, bool horizontal);
 // WM_VSCROLL (or WM_HSCROLL) with a scroll-bar request code (0 line up,
 // 1 line down, 2 page up, 3 page down, 5 thumb track).
 bool postScroll(platform::WindowHandle window, bool horizontal, int code);
+// WM_SYSCOMMAND SC_KEYMENU, as alt pressed and released alone produces.
+bool postKeyMenu(platform::WindowHandle window);
+// Whether the calling thread is in a menu's modal loop.
+bool inMenuMode();
+
 // Moves the pointer to (x, y) in the window's client pixels and posts the
 // WM_MOUSEMOVE that goes with it.
 bool movePointer(platform::WindowHandle window, int x, int y);

@@ -72,6 +72,18 @@ bool postScroll(platform::WindowHandle window, bool horizontal, int code)
     return PostMessageW(native(window), horizontal ? WM_HSCROLL : WM_VSCROLL, WPARAM(uint16_t(code)), 0);
 }
 
+bool postKeyMenu(platform::WindowHandle window)
+{
+    return PostMessageW(native(window), WM_SYSCOMMAND, SC_KEYMENU, 0);
+}
+
+bool inMenuMode()
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & (GUI_INMENUMODE | GUI_SYSTEMMENUMODE));
+}
+
 bool movePointer(platform::WindowHandle window, int x, int y)
 {
     POINT point = {x, y};

@@ -1,8 +1,8 @@
 // Application windows and their window procedure. The procedure finds the
 // live window of the message, makes it current, feeds the time to its
 // handler and turns the message into the handler's calls (input through
-// win32_input.cpp, menus, the clipboard and the hand-over through
-// app_window_links.h). Closing, destruction, painting and the program's own
+// win32_input.cpp, menus through native_menu.h, the hand-over from a second
+// instance through single_instance.h). Closing, destruction, painting and the program's own
 // messages are handled even when the window's renderer is missing or broken,
 // so such a window can still be closed (with the handler's consent) and
 // never spins on an endless WM_PAINT. A window destroyed while one of its
@@ -23,17 +23,15 @@
 #include "ui/main_thread_queue.h"
 #include "ui/statistics.h"
 #include "window_manager/windows/app_window.h"
-#include "window_manager/windows/app_window_links.h"
+#include "window_manager/clipboard.h"
+#include "window_manager/command_line_payload.h"
+#include "window_manager/menu_descriptor.h"
+#include "window_manager/single_instance.h"
 #include "window_manager/windows/win32_input.h"
 #include "window_manager/windows/win32_window_manager.h"
 
-const char16_t kAppWindowClassName[] = u"VTMainWindowClass";
-
 namespace {
 
-// A second instance pings the window it found with this message and hands
-// over only when it is answered with the same number.
-const UINT WM_INSTANCE_PING = 1112;
 // The repaint timer that runs while frames report work left.
 const UINT_PTR kFrameTimer = 0;
 const UINT kFrameIntervalMs = 33;
@@ -70,11 +68,6 @@ bool readPlacement(HWND window, WindowPlacement& placement)
     return true;
 }
 
-std::vector<AppWindow*>& liveWindows()
-{
-    return const_cast<std::vector<AppWindow*>&>(appWindows());
-}
-
 void paint(HWND hwnd)
 {
     runMainThreadQueue();
@@ -108,14 +101,14 @@ void paint(HWND hwnd)
 void onDestroy(AppWindow& window)
 {
     window.m_destroyed = true;
-    std::vector<AppWindow*>& windows = liveWindows();
-    windows.erase(std::remove(windows.begin(), windows.end(), &window), windows.end());
+    releaseWindowMenu(window.m_manager->menuState(), window.m_menuState, window.m_hwnd);
+    removeAppWindow(&window);
     setCurrentWindow(nullptr);
     // A wake-up of the call queue posted to this window dies with it: the
     // window that takes the queue over gets one of its own.
     if (platform::WindowHandle target = mainThreadWindow())
         platform::get().postRunQueuedCalls(target);
-    if (windows.empty())
+    if (appWindows().empty())
         PostQuitMessage(0);
 }
 
@@ -178,10 +171,16 @@ bool handleLifetimeMessage(AppWindow& window, UINT message, WPARAM wParam, LPARA
     case WM_INSTANCE_PING:
         result = WM_INSTANCE_PING;
         return true;
-    case WM_COPYDATA:
-        receiveHandOver(window, lParam);
+    case WM_COPYDATA: {
+        ustring directory;
+        std::vector<ustring> arguments;
+        if (receiveCommandLine(lParam, directory, arguments)) {
+            window.m_handler->onCommandLine(arguments);
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
         result = 1;
         return true;
+    }
     case WM_FILES_CHANGED:
         slate::deliverFileChanges();
         InvalidateRect(hwnd, nullptr, FALSE);
@@ -259,7 +258,14 @@ LRESULT handleMessage(AppWindow& window, UINT message, WPARAM wParam, LPARAM lPa
         window.invalidate();
         return 0;
     case WM_COMMAND:
-        return handleMenuCommand(window, wParam);
+    case WM_INITMENUPOPUP:
+    case WM_UNINITMENUPOPUP: {
+        LRESULT result = 0;
+        if (handleMenuMessage(window.m_manager->menuState(), window.m_menuState, hwnd, window.m_handler.get(),
+                              message, wParam, lParam, result))
+            return result;
+        break;
+    }
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_KEYMENU && window.m_lastKeyConsumed)
             return 0;
@@ -267,10 +273,6 @@ LRESULT handleMessage(AppWindow& window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_HSCROLL:
     case WM_VSCROLL:
         return translateScrollMessage(window, message, wParam);
-    case WM_INITMENUPOPUP:
-    case WM_UNINITMENUPOPUP:
-        handleMenuPopup(window, message, wParam, lParam);
-        break;
     case WM_MOUSEMOVE:
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL:
@@ -363,7 +365,7 @@ bool registerAppWindowClass()
     windowClass.lpfnWndProc = appWindowProcedure;
     windowClass.hIconSm = smallIcon;
     windowClass.hCursor = LoadCursorW(nullptr, systemCursor(IDC_ARROW));
-    windowClass.lpszClassName = kAppWindowClassName;
+    windowClass.lpszClassName = kMainWindowClassName;
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return false;
     s_registered = true;
@@ -405,16 +407,13 @@ Canvas* AppWindow::canvas()
 bool AppWindow::showPopupMenu(ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner,
                               float x, float y, int flags)
 {
-    return trackPopupMenu(*this, command, menu, runner, x, y, flags);
+    return ::showPopupMenu(m_manager->menuState(), m_hwnd, m_handler.get(), command, menu, runner, x, y, flags);
 }
 
 bool AppWindow::showPopupMenuAtCursor(ustring& command, const slate::SP<MenuDescriptor>& menu,
                                       CommandRunner* runner)
 {
-    POINT cursor = {0, 0};
-    GetCursorPos(&cursor);
-    ScreenToClient(handleOf(*this), &cursor);
-    return trackPopupMenu(*this, command, menu, runner, float(cursor.x), float(cursor.y), 0);
+    return ::showPopupMenuAtCursor(m_manager->menuState(), m_hwnd, m_handler.get(), command, menu, runner);
 }
 
 void AppWindow::beginDrag(DragHandler* handler)
@@ -475,7 +474,7 @@ void AppWindow::setTitle(const ustring& title)
 
 void AppWindow::setMenu(const slate::SP<MenuDescriptor>& menu)
 {
-    replaceMenuBar(*this, menu);
+    setWindowMenu(m_manager->menuState(), m_menuState, m_hwnd, menu);
 }
 
 ustring AppWindow::placement()

@@ -1,5 +1,5 @@
 // One application window: a native top-level window of the class
-// "VTMainWindowClass" that owns a WindowHandler, the handler's active drag
+// "VTMainWindowClass" (kMainWindowClassName) that owns a WindowHandler, the handler's active drag
 // and the window peer that draws it. The window procedure turns the native
 // messages into the handler's events; this header is neutral, the native
 // handle crosses it as platform::WindowHandle. Main thread only.
@@ -14,11 +14,9 @@
 #include "window_manager/window.h"
 #include "window_manager/window_peer.h"
 #include "window_manager/window_placement.h"
+#include "window_manager/windows/native_menu.h"
 
 class Win32WindowManager;
-
-// The window class of application windows; a second instance looks for it.
-extern const char16_t kAppWindowClassName[];
 
 class AppWindow : public Window {
 public:
@@ -62,6 +60,9 @@ public:
     int32_t m_savedRect[4] = {0, 0, 0, 0};
     uint32_t m_savedStyle = 0;
     WindowPlacement m_savedPlacement;
+    // The items of the menu bar, by command id, and its dynamic and hidden
+    // items.
+    NativeMenuWindowState m_menuState;
     // Whether the handler consumed the last key message.
     bool m_lastKeyConsumed = false;
     // Where the last double click was.

@@ -18,10 +18,12 @@
 #include "ui/main_thread_queue.h"
 #include "ui/notification_manager.h"
 #include "ui/statistics.h"
+#include "window_manager/clipboard.h"
+#include "window_manager/menu_descriptor.h"
+#include "window_manager/single_instance.h"
 #include "window_manager/main_loop.h"
 #include "window_manager/window_peer.h"
 #include "window_manager/windows/app_window.h"
-#include "window_manager/windows/app_window_links.h"
 #include "window_manager/windows/win32_window_manager.h"
 
 namespace {
@@ -69,12 +71,12 @@ void createHiddenScrollBars(HWND window)
     }
 }
 
-void removeFromLiveWindows(AppWindow* window)
+} // namespace
+
+void removeAppWindow(AppWindow* window)
 {
     s_appWindows.erase(std::remove(s_appWindows.begin(), s_appWindows.end(), window), s_appWindows.end());
 }
-
-} // namespace
 
 const std::vector<AppWindow*>& appWindows()
 {
@@ -201,8 +203,9 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
         owner = static_cast<HWND>(parent->m_window->nativeHandle());
 
     auto window = std::make_unique<AppWindow>(nullptr, this);
-    HMENU bar = static_cast<HMENU>(buildMenuBar(*window, menu));
-    HWND hwnd = CreateWindowExW((flags & kTopmost) ? WS_EX_TOPMOST : 0, kAppWindowClassName, title.c_str(),
+    HMENU bar = menu ? static_cast<HMENU>(createNativeMenuBar(m_menuState, *menu, window->m_menuState.m_menuItems))
+                     : nullptr;
+    HWND hwnd = CreateWindowExW((flags & kTopmost) ? WS_EX_TOPMOST : 0, kMainWindowClassName, title.c_str(),
                                 WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                                 frame.bottom - frame.top, owner, bar, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
@@ -235,7 +238,7 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
         if (NotificationManager::alive())
             NotificationManager::get().displayError(message);
         setCurrentWindow(nullptr);
-        removeFromLiveWindows(appWindow);
+        removeAppWindow(appWindow);
         delete appWindow;
         DestroyWindow(hwnd);
         return false;
@@ -259,18 +262,23 @@ void Win32WindowManager::invalidateAll()
 
 void Win32WindowManager::setMenu(const ustring& name, const slate::SP<MenuDescriptor>& menu)
 {
-    storeNamedMenu(*this, name, menu);
+    m_menuState.setMenu(name, menu);
+}
+
+slate::SP<MenuDescriptor> Win32WindowManager::menu(const ustring& name)
+{
+    return m_menuState.menu(name);
 }
 
 bool Win32WindowManager::copyToClipboard(const ustring& text, const ustring& formatName, const void* data,
                                          size_t length)
 {
-    return clipboardCopy(text, formatName, data, length);
+    return ::copyToClipboard(text, formatName, data, length);
 }
 
 bool Win32WindowManager::copyFromClipboard(ustring& text, const ustring& formatName, std::vector<char>* data)
 {
-    return clipboardPaste(text, formatName, data);
+    return ::copyFromClipboard(text, formatName, data);
 }
 
 platform::WindowHandle Win32WindowManager::mainWindowHandle()

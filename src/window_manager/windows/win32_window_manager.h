@@ -9,6 +9,7 @@
 
 #include "ui/interval2.h"
 #include "window_manager/window_manager.h"
+#include "window_manager/windows/native_menu.h"
 
 class AppWindow;
 class WindowPeer;
@@ -40,6 +41,7 @@ public:
                       const ustring& placement, int flags = 0, WindowHandler* parent = nullptr) override;
     void invalidateAll() override;
     void setMenu(const ustring& name, const slate::SP<MenuDescriptor>& menu) override;
+    slate::SP<MenuDescriptor> menu(const ustring& name) override;
     bool copyToClipboard(const ustring& text, const ustring& formatName, const void* data,
                          size_t length) override;
     bool copyFromClipboard(ustring& text, const ustring& formatName, std::vector<char>* data) override;
@@ -50,6 +52,8 @@ public:
     // Makes the peers of windows created from now on through `factory`
     // instead of makeWindowPeer (tests); an empty function goes back.
     void setPeerFactory(PeerFactory factory) { m_peerFactory = std::move(factory); }
+    // The named menus and the dynamic popups of every window's menus.
+    NativeMenuManagerState& menuState() { return m_menuState; }
 
 private:
     // The first renderer that can be set up on `window`, the chosen one
@@ -61,10 +65,13 @@ private:
     bool m_releaseInterpreterLock;
     bool m_comInitialised = false;
     PeerFactory m_peerFactory;
+    NativeMenuManagerState m_menuState;
 };
 
 // The live application windows in creation order. Main thread.
 const std::vector<AppWindow*>& appWindows();
+// Takes a window out of the live list (at WM_DESTROY).
+void removeAppWindow(AppWindow* window);
 // The live window with that native handle, or null.
 AppWindow* findAppWindow(platform::WindowHandle window);
 // The window whose message is being handled, or the last one; null when

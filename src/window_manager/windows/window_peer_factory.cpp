@@ -1,4 +1,5 @@
 // The renderers this build can put behind a window.
+#include "window_manager/windows/dx9_window_peer.h"
 #include "window_manager/windows/gl_window_peer.h"
 #include "window_manager/windows/win32_window_manager.h"
 
@@ -8,9 +9,7 @@ WindowPeer* makeWindowPeer(RendererKind kind, bool useSwapChains)
     case RendererKind::OpenGL:
         return new GLWindowPeer;
     case RendererKind::Direct3D9:
-        // No Direct3D 9 peer in this build yet: the window falls back to
-        // OpenGL.
-        return nullptr;
+        return new DX9WindowPeer(useSwapChains);
     }
     return nullptr;
 }
