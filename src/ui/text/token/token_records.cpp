@@ -158,6 +158,13 @@ Token* TokenStorage::createToken(const LexedToken& lexed, uint32_t hash)
     return token;
 }
 
+Token* TokenStorage::internToken(const LexedToken& lexed)
+{
+    const uint32_t hash = TokenSet::hash(lexed.begin, lexed.end, lexed.scope, lexed.lineState);
+    Token* token = m_tokenSet.find(lexed.begin, lexed.end, lexed.scope, lexed.lineState, hash);
+    return token ? token : createToken(lexed, hash);
+}
+
 void TokenStorage::createAndInsertTokens(bucket_container::iterator at,
                                          const std::vector<LexedToken>& lexed)
 {
@@ -170,9 +177,7 @@ void TokenStorage::createAndInsertTokens(bucket_container::iterator at,
             // and has no place in the sequence.
             if (piece.begin == piece.end)
                 continue;
-            const uint32_t hash = TokenSet::hash(piece.begin, piece.end, piece.scope, piece.lineState);
-            Token* token = m_tokenSet.find(piece.begin, piece.end, piece.scope, piece.lineState, hash);
-            tokens.push_back(token ? token : createToken(piece, hash));
+            tokens.push_back(internToken(piece));
         }
     }
     SynchronisedScopedTimer timer(g_statTokeniseInsert);
@@ -234,6 +239,7 @@ void TokenStorage::compactRecords()
     }
     m_tokenSet.swap(set);
     m_tokenArena.swap(arena);
+    m_unlexedPieces.clear();
 }
 
 void TokenStorage::remeasureTokens()

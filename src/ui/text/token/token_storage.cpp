@@ -13,6 +13,7 @@
 #include "ui/text/token/token_storage.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "canvas/unicode_font.h"
 #include "ui/log.h"
@@ -31,6 +32,7 @@ struct LexingScratch {
     LexerWorkspace workspace;
     MatchRegion region;
     ustring text; // the joined lines of an edit
+    std::vector<Token*> tokens; // the records of a cut of unlexed text
     ArenaAllocator lines{524288}; // line copies of a re-lex; cleared after each run
 };
 
@@ -52,6 +54,38 @@ void appendTokens(ustring& out, bucket_container::iterator from, bucket_containe
 // The longest piece of unlexed text in one token.
 constexpr int64_t kLongestUnlexedPiece = 4096;
 
+// Whether any of the four UTF-16 units packed in `word` is a line break or a
+// tab: a lane equal to the searched unit becomes zero after the exclusive-or,
+// and subtracting one from each lane then borrows into that lane's top bit,
+// which the lane itself did not have. As a yes-or-no answer it is exact
+// whatever the byte order.
+bool holdsBreakOrTab(uint64_t word)
+{
+    constexpr uint64_t kLaneOnes = 0x0001000100010001ull;
+    constexpr uint64_t kLaneTops = 0x8000800080008000ull;
+    const uint64_t breaks = word ^ (kLaneOnes * u'\n');
+    const uint64_t tabs = word ^ (kLaneOnes * u'\t');
+    return ((((breaks - kLaneOnes) & ~breaks) | ((tabs - kLaneOnes) & ~tabs)) & kLaneTops) != 0;
+}
+
+// The first line break or tab in [p, limit), or limit. Looks at eight units
+// per step: a file load cuts every unit of the file through here.
+const uchar* findBreakOrTab(const uchar* p, const uchar* limit)
+{
+    while (limit - p >= 8) {
+        uint64_t low;
+        uint64_t high;
+        std::memcpy(&low, p, sizeof low);
+        std::memcpy(&high, p + 4, sizeof high);
+        if (holdsBreakOrTab(low) || holdsBreakOrTab(high))
+            break;
+        p += 8;
+    }
+    while (p != limit && *p != u'\n' && *p != u'\t')
+        ++p;
+    return p;
+}
+
 // Where the unlexed piece starting at `begin` (< end) ends. Unlexed text is
 // cut coarsely, since lexing cuts it again: a line break on its own, a run of
 // tabs on its own (layout widens a token that starts with a tab to its tab
@@ -68,11 +102,41 @@ const uchar* unlexedPieceEnd(const uchar* begin, const uchar* end)
         return p;
     }
     const uchar* const limit = end - begin > kLongestUnlexedPiece ? begin + kLongestUnlexedPiece : end;
-    while (p != limit && *p != u'\n' && *p != u'\t')
-        ++p;
+    p = findBreakOrTab(p, limit);
     if (p == limit && p != end && p > begin + 1 && p[-1] >= 0xD800 && p[-1] < 0xDC00)
         --p;
     return p;
+}
+
+// The slots of the storage's memo of unlexed pieces.
+constexpr int kUnlexedMemoBits = 8;
+
+// The memo slot for the piece [begin, end): picked by its length and a few
+// units from both ends, so a slot may hold another text.
+Token*& unlexedMemoSlot(std::vector<Token*>& slots, const uchar* begin, const uchar* end)
+{
+    const size_t length = static_cast<size_t>(end - begin);
+    uint64_t head;
+    uint64_t tail;
+    if (length >= 4) {
+        std::memcpy(&head, begin, sizeof head);
+        std::memcpy(&tail, end - 4, sizeof tail);
+    } else {
+        head = begin[0];
+        tail = end[-1];
+    }
+    const uint64_t key = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ length) * 0xFF51AFD7ED558CCDull;
+    return slots[key >> (64 - kUnlexedMemoBits)];
+}
+
+// The record in `slot` when it is the unlexed record of [begin, end) in
+// `scope`; else null.
+Token* unlexedMemoMatch(Token* slot, const uchar* begin, const uchar* end, const ScopeRecord* scope)
+{
+    if (!slot || slot->state || slot->scope != scope || slot->end - slot->begin != end - begin
+        || std::memcmp(slot->begin, begin, static_cast<size_t>(end - begin) * sizeof(uchar)) != 0)
+        return nullptr;
+    return slot;
 }
 
 } // namespace
@@ -268,20 +332,33 @@ void TokenStorage::cutUnlexed(bucket_container::iterator at, int64_t position, c
                               const uchar* end)
 {
     const ScopeRecord* scope = m_syntax->lexer()->root()->contentScope;
-    LexingScratch& s = scratch();
-    s.lexed.clear();
+    std::vector<Token*>& tokens = scratch().tokens;
+    if (m_unlexedPieces.empty())
+        m_unlexedPieces.assign(size_t(1) << kUnlexedMemoBits, nullptr);
     const uchar* piece = begin;
     while (piece < end) {
-        while (piece < end && s.lexed.size() < kLexedTokenChunk) {
-            const uchar* pieceEnd = unlexedPieceEnd(piece, end);
-            s.lexed.push_back(LexedToken{piece, pieceEnd, scope, nullptr});
-            piece = pieceEnd;
+        tokens.clear();
+        {
+            SynchronisedScopedTimer timer(g_statTokeniseCreateTokens);
+            while (piece < end && tokens.size() < kLexedTokenChunk) {
+                const uchar* pieceEnd = unlexedPieceEnd(piece, end);
+                Token*& slot = unlexedMemoSlot(m_unlexedPieces, piece, pieceEnd);
+                Token* token = unlexedMemoMatch(slot, piece, pieceEnd, scope);
+                if (!token)
+                    slot = token = internToken(LexedToken{piece, pieceEnd, scope, nullptr});
+                tokens.push_back(token);
+                piece = pieceEnd;
+            }
         }
-        createAndInsertTokens(at, s.lexed);
-        s.lexed.clear();
+        {
+            SynchronisedScopedTimer timer(g_statTokeniseInsert);
+            m_tokenList.insert(at, tokens.data(), tokens.data() + tokens.size());
+            g_statTokenCount.count += static_cast<int32_t>(tokens.size());
+        }
         if (piece < end)
             at = bucket_container::iterator(m_tokenList.locate(position + (piece - begin)));
     }
+    tokens.clear();
 }
 
 void TokenStorage::appendWithoutLexing(const uchar* begin, const uchar* end)
@@ -442,6 +519,7 @@ void TokenStorage::clearTokens()
     m_tokenList.clear();
     m_tokenSet.clear();
     m_tokenArena.clear();
+    m_unlexedPieces.clear();
     m_findCacheValid = false;
     m_invalidPoints.clear();
 }

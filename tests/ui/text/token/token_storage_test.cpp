@@ -1,7 +1,11 @@
 // Editing a token storage: which lines are re-lexed, where invalid points
 // appear, move and vanish, how far validation goes, and a randomised check
 // of incremental lexing against a fresh lex of the whole text.
+#include <algorithm>
+#include <functional>
+#include <map>
 #include <random>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -264,6 +268,138 @@ TEST_F(TokenStorageEditing, AppendedTextIsLexedOnlyAsFarAsAskedAndThenAsAFreshLe
     fresh.setSyntax(storage.syntax());
     fresh.insert(0, storage.str());
     EXPECT_EQ(tokensOf(storage), tokensOf(fresh));
+}
+
+// How appended text is cut, by the rule written out plainly: a line break
+// alone, a run of tabs alone, else up to the next line break or tab, at most
+// 4096 units and never between the halves of a pair. Each chunk is cut on
+// its own.
+std::vector<ustring> plainCut(const ustring& text, const std::vector<size_t>& cuts)
+{
+    std::vector<ustring> pieces;
+    for (size_t c = 0; c + 1 < cuts.size(); ++c) {
+        size_t at = cuts[c];
+        const size_t end = cuts[c + 1];
+        while (at < end) {
+            size_t stop = at + 1;
+            if (text[at] == u'\t') {
+                while (stop < end && text[stop] == u'\t')
+                    ++stop;
+            } else if (text[at] != u'\n') {
+                stop = at;
+                while (stop < end && stop - at < 4096 && text[stop] != u'\n' && text[stop] != u'\t')
+                    ++stop;
+                if (stop - at == 4096 && stop < end && text[stop - 1] >= 0xD800 && text[stop - 1] < 0xDC00)
+                    --stop;
+            }
+            pieces.push_back(text.substr(at, stop - at));
+            at = stop;
+        }
+    }
+    return pieces;
+}
+
+// Appends the chunks of `text` between `cuts` (from `firstChunk` on; the
+// storage holds the ones before) and checks the tokens against
+// plainCut: each an unlexed record of the grammar's own scope, one record per
+// distinct piece, every one of them in the token set.
+void expectCutPlainly(TokenStorage& storage, const ustring& text, const std::vector<size_t>& cuts,
+                      size_t firstChunk = 0)
+{
+    for (size_t c = firstChunk; c + 1 < cuts.size(); ++c)
+        storage.appendWithoutLexing(text.data() + cuts[c], text.data() + cuts[c + 1]);
+    const std::vector<ustring> expected = plainCut(text, cuts);
+    std::set<const Token*> inSet;
+    storage.tokenSet().forEach([&](const Token* token) { inSet.insert(token); });
+    std::map<ustring, const Token*> records;
+    const ScopeRecord* scope = storage.syntax()->lexer()->root()->contentScope;
+    size_t i = 0;
+    for (auto it = storage.m_tokenList.begin(); it != storage.m_tokenList.end(); ++it, ++i) {
+        ASSERT_LT(i, expected.size());
+        const Token* token = *it;
+        const ustring piece(token->begin, token->end);
+        ASSERT_EQ(piece, expected[i]) << "piece " << i;
+        EXPECT_EQ(token->scope, scope);
+        EXPECT_EQ(token->state, nullptr);
+        EXPECT_EQ(*token->end, 0);
+        EXPECT_EQ(inSet.count(token), 1u);
+        EXPECT_EQ(records.emplace(piece, token).first->second, token) << "piece " << i;
+    }
+    EXPECT_EQ(i, expected.size());
+    EXPECT_EQ(storage.tokenSet().size(), records.size());
+    EXPECT_EQ(storage.size(), static_cast<int64_t>(text.size()));
+    EXPECT_EQ(storage.lineBreakCount(), std::count(text.begin(), text.end(), u'\n'));
+}
+
+// Cutting looks at several units at once and recognises pieces it has seen
+// before without hashing them; what it builds must be what a plain scan and
+// the token set would build, and lex as a fresh insert does.
+TEST_F(TokenStorageEditing, AppendedTextIsCutAsAPlainScanCutsItIntoSharedRecords)
+{
+    ustring longLine; // a repeating line past 4096 units, a pair across unit 4096
+    while (longLine.size() < 4095)
+        longLine += u"int main(int argc) {  x = f(y, 2);  ";
+    longLine.resize(4095);
+    longLine += u"\U0001F600";
+    for (int i = 0; i < 3; ++i)
+        longLine += longLine.substr(0, 3000);
+    // Units that share a byte or a lane pattern with a tab or a line break,
+    // and control units next to them.
+    const ustring lookalikes = u"\u0a0a\u090a\u0109\u0a00|\u000b\u0008\u0000x\u000a\u000a\t\t\u000a\t\u0a09";
+    const ustring lines = repeatLine(u"if a; b\n\tc /* d */\n\n", 300);
+    struct Case {
+        const char* name;
+        ustring text;
+        std::vector<size_t> cuts; // chunk bounds; the text's size is added
+    };
+    const Case cases[] = {
+        {"many lines in one piece", lines, {0}},
+        {"many lines in chunks", lines, {0, 1, 7, 8, 1000, 3001}},
+        {"a long line", longLine, {0}},
+        {"a long line in chunks", longLine, {0, 4095, 4096, 9000}},
+        {"look-alike units", lookalikes + lookalikes + u"a", {0, 3}},
+        {"tabs and breaks inside long runs", u"abcdefghij\tklmnopqrstuvw\txyz0123456789a\nbcdefghijklmnop\t\tqr", {0}},
+        {"a pair at the cut limit", ustring(4095, u'x') + u"\U0001F600" + ustring(4095, u'x') + u"\U0001F600", {0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<size_t> cuts = c.cuts;
+        cuts.push_back(c.text.size());
+        TokenStorage local;
+        local.setSyntax(storage.syntax());
+        ASSERT_NO_FATAL_FAILURE(expectCutPlainly(local, c.text, cuts));
+        local.validateUntil(local.size());
+        EXPECT_EQ(storedScopes(local), freshScopes(*local.syntax(), c.text));
+    }
+}
+
+// Records cut before every token was dropped, before the records were
+// compacted or under another syntax are never handed out again.
+TEST_F(TokenStorageEditing, CuttingAfterRecordsWereReplacedUsesOnlyLiveRecords)
+{
+    const ustring text = repeatLine(u"abc\n\tdef\n", 50);
+    const size_t n = text.size();
+    struct Case {
+        const char* name;
+        std::function<void(TokenStorage&)> replace;
+        bool keepsText;
+    };
+    const Case cases[] = {
+        {"all tokens dropped", [](TokenStorage& s) { s.clearTokens(); }, false},
+        {"records compacted", [](TokenStorage& s) { s.compactRecords(); }, true},
+        {"another syntax", [](TokenStorage& s) { s.setSyntax(TokenStorage().syntax()); s.clearTokens(); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TokenStorage local;
+        local.setSyntax(storage.syntax());
+        ASSERT_NO_FATAL_FAILURE(expectCutPlainly(local, text, {0, n}));
+        c.replace(local);
+        if (c.keepsText)
+            ASSERT_NO_FATAL_FAILURE(expectCutPlainly(local, text + text, {0, n, 2 * n}, 1));
+        else
+            ASSERT_NO_FATAL_FAILURE(expectCutPlainly(local, text, {0, n}));
+    }
 }
 
 TEST_F(TokenStorageEditing, AppendingAfterLexedTextLeavesAnInvalidPointWhereTheNewTextStarts)
