@@ -1,9 +1,14 @@
 // The sorted region list behind selections, bookmarks and highlights. `add` is
 // the only operation that keeps the order by itself: it finds the run of
 // stored regions that clash with the new one by two binary searches under
-// `regionBefore` and folds that run into one region. Everything else is a
-// single linear pass, because every edit of a buffer adjusts every set of
-// every view and those sets are usually small.
+// `regionBefore` and folds that run into one region. Every edit of a buffer
+// adjusts every set of every view, and typing at N carets makes N insertions
+// in a row, so an insertion into a sorted set must not walk all N regions:
+// it adjusts exactly the few regions around the insertion point and leaves
+// the tail, which moves whole, under one pending shift. Consecutive
+// insertions at neighbouring carets then only move the start of that tail
+// by a region or two. Erasures and all other operations settle the shift and
+// make a single linear pass.
 #include "ui/text/selection_set.h"
 
 #include <algorithm>
@@ -15,9 +20,48 @@ SelectionSet::SelectionSet(const SelectionRegion& region)
     add(region);
 }
 
-void SelectionSet::add(const SelectionRegion& region)
+void SelectionSet::settleShift() const
+{
+    if (m_shift != 0) {
+        for (size_t i = m_shiftFrom; i < m_regions.size(); ++i) {
+            m_regions[i].a += m_shift;
+            m_regions[i].b += m_shift;
+        }
+    }
+    m_shift = 0;
+    m_shiftFrom = 0;
+}
+
+bool SelectionSet::isSorted()
+{
+    if (m_order == Order::Unknown) {
+        settleShift();
+        m_order = Order::Sorted;
+        for (size_t i = 1; i < m_regions.size(); ++i) {
+            const SelectionRegion& p = m_regions[i - 1];
+            const SelectionRegion& q = m_regions[i];
+            if (p.begin() > q.begin() || p.end() > q.end()) {
+                m_order = Order::Unsorted;
+                break;
+            }
+        }
+    }
+    return m_order == Order::Sorted;
+}
+
+void SelectionSet::beginChange(bool mayBreakOrder)
 {
     ++m_changeCount;
+    settleShift();
+    if (mayBreakOrder && m_order == Order::Sorted)
+        m_order = Order::Unknown;
+}
+
+void SelectionSet::add(const SelectionRegion& region)
+{
+    beginChange(true);
+    if (region.xpos != -1.0)
+        m_xposCleared = false;
     auto first = std::lower_bound(m_regions.begin(), m_regions.end(), region,
         [](const SelectionRegion& stored, const SelectionRegion& r) { return regionBefore(stored, r); });
     // Searching on from `first` keeps the run well formed even when set() or
@@ -48,7 +92,8 @@ void SelectionSet::addAll(const SelectionSet& other)
 
 void SelectionSet::subtract(const SelectionRegion& region)
 {
-    ++m_changeCount;
+    // Regions rebuilt here get no preferred x, so the xpos flag holds.
+    beginChange(true);
     const int64_t cutBegin = region.begin(), cutEnd = region.end();
     for (size_t i = 0; i < m_regions.size();) {
         SelectionRegion& p = m_regions[i];
@@ -74,6 +119,7 @@ void SelectionSet::subtract(const SelectionRegion& region)
 
 bool SelectionSet::contains(const SelectionRegion& region) const
 {
+    settleShift();
     const int64_t begin = region.begin(), end = region.end();
     return std::any_of(m_regions.begin(), m_regions.end(),
         [&](const SelectionRegion& stored) { return stored.begin() <= begin && end <= stored.end(); });
@@ -83,37 +129,105 @@ void SelectionSet::clear()
 {
     ++m_changeCount;
     m_regions.clear();
+    m_shift = 0;
+    m_shiftFrom = 0;
+    m_order = Order::Sorted;
+    m_xposCleared = true;
 }
 
 SelectionSet::const_iterator SelectionSet::erase(const_iterator position)
 {
-    ++m_changeCount;
+    // Settling moves no region, so `position` stays valid.
+    beginChange(false);
     return m_regions.erase(position);
 }
 
 void SelectionSet::set(size_t index, const SelectionRegion& region)
 {
     VASSERT(index < m_regions.size());
-    ++m_changeCount;
+    beginChange(true);
+    if (region.xpos != -1.0)
+        m_xposCleared = false;
     m_regions[index] = region;
 }
 
 void SelectionSet::push_back(const SelectionRegion& region)
 {
-    ++m_changeCount;
+    // Lists built in order by appending (search results) stay sorted.
+    const bool inOrder = m_order == Order::Sorted &&
+        (m_regions.empty() ||
+            (m_regions.back().begin() <= region.begin() && m_regions.back().end() <= region.end()));
+    beginChange(!inOrder);
+    if (region.xpos != -1.0)
+        m_xposCleared = false;
     m_regions.push_back(region);
 }
 
 void SelectionSet::adjustForInsert(int64_t pos, int64_t length, bool stayBefore, bool resetXpos)
 {
-    for (SelectionRegion& region : m_regions)
-        region.adjustForInsert(pos, length, stayBefore, resetXpos);
+    if (resetXpos && !m_xposCleared) {
+        for (SelectionRegion& region : m_regions)
+            region.xpos = -1.0;
+        m_xposCleared = true;
+    }
+    if (length <= 0 || !isSorted()) {
+        settleShift();
+        for (SelectionRegion& region : m_regions)
+            region.adjustForInsert(pos, length, stayBefore, false);
+        return;
+    }
+    // With begins and ends both in order, the regions the insertion moves at
+    // all form a tail of the list, and so do the regions it moves whole (both
+    // ends by `length`); between the two lie only regions that straddle `pos`.
+    const auto moves = [&](size_t index) {
+        const SelectionRegion region = (*this)[index];
+        return region.end() > pos || (region.empty() && region.a == pos && !stayBefore);
+    };
+    const auto movesWhole = [&](size_t index) {
+        const SelectionRegion region = (*this)[index];
+        return region.begin() > pos || (region.begin() == pos && (!region.empty() || !stayBefore));
+    };
+    const size_t count = m_regions.size();
+    size_t low = 0, high = count;
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (moves(middle))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    const size_t first = low;
+    size_t whole = first;
+    while (whole < count && !movesWhole(whole))
+        ++whole;
+
+    // Make the shifted tail start at `whole`, keeping every region where it is.
+    if (m_shift != 0) {
+        for (size_t i = whole; i < m_shiftFrom; ++i) {
+            m_regions[i].a -= m_shift;
+            m_regions[i].b -= m_shift;
+        }
+        for (size_t i = m_shiftFrom; i < whole; ++i) {
+            m_regions[i].a += m_shift;
+            m_regions[i].b += m_shift;
+        }
+    }
+    m_shiftFrom = whole;
+    for (size_t i = first; i < whole; ++i)
+        m_regions[i].adjustForInsert(pos, length, stayBefore, false);
+    if (whole < count)
+        m_shift += length;
+    else
+        m_shift = 0;
 }
 
 void SelectionSet::adjustForErase(const SelectionRegion& erased, bool resetXpos)
 {
     // Erasing maps positions monotonically, so the order survives and regions
     // that collapse onto each other end up as neighbours.
+    settleShift();
+    if (resetXpos)
+        m_xposCleared = true;
     size_t kept = 0;
     for (size_t i = 0; i < m_regions.size(); ++i) {
         SelectionRegion region = m_regions[i];
@@ -127,13 +241,14 @@ void SelectionSet::adjustForErase(const SelectionRegion& erased, bool resetXpos)
 
 void SelectionSet::removeDuplicates()
 {
-    ++m_changeCount;
+    beginChange(false);
     m_regions.erase(std::unique(m_regions.begin(), m_regions.end()), m_regions.end());
 }
 
 void SelectionSet::clamp(int64_t lo, int64_t hi)
 {
-    ++m_changeCount;
+    // Clamping maps positions monotonically, so the order survives.
+    beginChange(false);
     for (SelectionRegion& region : m_regions) {
         for (int64_t* end : {&region.a, &region.b}) {
             if (*end < lo)
