@@ -15,6 +15,19 @@
 
 #include "ui/log.h"
 
+namespace {
+
+// The order the shortcuts of the edit adjustments need between neighbours:
+// begins and ends both never decrease, and no two regions cover the same
+// extent. `regionBefore` implies it.
+bool inOrder(const SelectionRegion& p, const SelectionRegion& q)
+{
+    return p.begin() <= q.begin() && p.end() <= q.end()
+        && (p.begin() != q.begin() || p.end() != q.end());
+}
+
+} // namespace
+
 SelectionSet::SelectionSet(const SelectionRegion& region)
 {
     add(region);
@@ -32,6 +45,21 @@ void SelectionSet::settleShift() const
     m_shiftFrom = 0;
 }
 
+void SelectionSet::moveShiftStart(size_t index)
+{
+    if (m_shift != 0) {
+        for (size_t i = index; i < m_shiftFrom; ++i) {
+            m_regions[i].a -= m_shift;
+            m_regions[i].b -= m_shift;
+        }
+        for (size_t i = m_shiftFrom; i < index; ++i) {
+            m_regions[i].a += m_shift;
+            m_regions[i].b += m_shift;
+        }
+    }
+    m_shiftFrom = index;
+}
+
 bool SelectionSet::isSorted()
 {
     if (m_order == Order::Unknown) {
@@ -40,7 +68,7 @@ bool SelectionSet::isSorted()
         for (size_t i = 1; i < m_regions.size(); ++i) {
             const SelectionRegion& p = m_regions[i - 1];
             const SelectionRegion& q = m_regions[i];
-            if (p.begin() > q.begin() || p.end() > q.end()) {
+            if (!inOrder(p, q)) {
                 m_order = Order::Unsorted;
                 break;
             }
@@ -154,10 +182,9 @@ void SelectionSet::set(size_t index, const SelectionRegion& region)
 void SelectionSet::push_back(const SelectionRegion& region)
 {
     // Lists built in order by appending (search results) stay sorted.
-    const bool inOrder = m_order == Order::Sorted &&
-        (m_regions.empty() ||
-            (m_regions.back().begin() <= region.begin() && m_regions.back().end() <= region.end()));
-    beginChange(!inOrder);
+    const bool keepsOrder = m_order == Order::Sorted &&
+        (m_regions.empty() || inOrder(m_regions.back(), region));
+    beginChange(!keepsOrder);
     if (region.xpos != -1.0)
         m_xposCleared = false;
     m_regions.push_back(region);
@@ -179,40 +206,15 @@ void SelectionSet::adjustForInsert(int64_t pos, int64_t length, bool stayBefore,
     // With begins and ends both in order, the regions the insertion moves at
     // all form a tail of the list, and so do the regions it moves whole (both
     // ends by `length`); between the two lie only regions that straddle `pos`.
-    const auto moves = [&](size_t index) {
-        const SelectionRegion region = (*this)[index];
-        return region.end() > pos || (region.empty() && region.a == pos && !stayBefore);
-    };
-    const auto movesWhole = [&](size_t index) {
-        const SelectionRegion region = (*this)[index];
-        return region.begin() > pos || (region.begin() == pos && (!region.empty() || !stayBefore));
-    };
     const size_t count = m_regions.size();
-    size_t low = 0, high = count;
-    while (low < high) {
-        const size_t middle = low + (high - low) / 2;
-        if (moves(middle))
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    const size_t first = low;
-    size_t whole = first;
-    while (whole < count && !movesWhole(whole))
-        ++whole;
+    const size_t first = partitionPoint(0, count, [&](const SelectionRegion& region) {
+        return region.end() < pos || (region.end() == pos && (!region.empty() || stayBefore));
+    });
+    const size_t whole = partitionPoint(first, count, [&](const SelectionRegion& region) {
+        return region.begin() < pos || (region.begin() == pos && region.empty() && stayBefore);
+    });
 
-    // Make the shifted tail start at `whole`, keeping every region where it is.
-    if (m_shift != 0) {
-        for (size_t i = whole; i < m_shiftFrom; ++i) {
-            m_regions[i].a -= m_shift;
-            m_regions[i].b -= m_shift;
-        }
-        for (size_t i = m_shiftFrom; i < whole; ++i) {
-            m_regions[i].a += m_shift;
-            m_regions[i].b += m_shift;
-        }
-    }
-    m_shiftFrom = whole;
+    moveShiftStart(whole);
     for (size_t i = first; i < whole; ++i)
         m_regions[i].adjustForInsert(pos, length, stayBefore, false);
     if (whole < count)
@@ -223,20 +225,73 @@ void SelectionSet::adjustForInsert(int64_t pos, int64_t length, bool stayBefore,
 
 void SelectionSet::adjustForErase(const SelectionRegion& erased, bool resetXpos)
 {
-    // Erasing maps positions monotonically, so the order survives and regions
-    // that collapse onto each other end up as neighbours.
-    settleShift();
-    if (resetXpos)
+    if (resetXpos && !m_xposCleared) {
+        for (SelectionRegion& region : m_regions)
+            region.xpos = -1.0;
         m_xposCleared = true;
-    size_t kept = 0;
-    for (size_t i = 0; i < m_regions.size(); ++i) {
+    }
+    const int64_t eraseBegin = erased.begin(), eraseEnd = erased.end();
+    if (!isSorted()) {
+        settleShift();
+        // Erasing maps positions monotonically, so regions that collapse
+        // onto each other end up as neighbours.
+        size_t kept = 0;
+        for (size_t i = 0; i < m_regions.size(); ++i) {
+            SelectionRegion region = m_regions[i];
+            region.adjustForErase(erased, false);
+            if (kept > 0 && region == m_regions[kept - 1])
+                continue;
+            m_regions[kept++] = region;
+        }
+        m_regions.resize(kept);
+        return;
+    }
+    // A sorted set holds no equal neighbours, and an empty erasure moves
+    // nothing.
+    if (eraseBegin == eraseEnd)
+        return;
+
+    // Regions ending before the erasure stay; those beginning after it move
+    // back whole; only those between change shape, and only they can
+    // collapse onto each other or onto the region before them.
+    const size_t count = m_regions.size();
+    const size_t first = partitionPoint(0, count,
+        [&](const SelectionRegion& region) { return region.end() < eraseBegin; });
+    const size_t whole = partitionPoint(first, count,
+        [&](const SelectionRegion& region) { return region.begin() <= eraseEnd; });
+    moveShiftStart(whole);
+    const int64_t length = eraseEnd - eraseBegin;
+    size_t kept = first;
+    for (size_t i = first; i < whole; ++i) {
         SelectionRegion region = m_regions[i];
-        region.adjustForErase(erased, resetXpos);
+        region.adjustForErase(erased, false);
         if (kept > 0 && region == m_regions[kept - 1])
             continue;
         m_regions[kept++] = region;
     }
-    m_regions.resize(kept);
+    size_t tail = whole;
+    if (tail < count && kept > 0) {
+        SelectionRegion moved = m_regions[tail];
+        moved.a += m_shift - length;
+        moved.b += m_shift - length;
+        if (moved == m_regions[kept - 1])
+            ++tail;
+    }
+    m_regions.erase(m_regions.begin() + static_cast<std::ptrdiff_t>(kept),
+                    m_regions.begin() + static_cast<std::ptrdiff_t>(tail));
+    m_shiftFrom = kept;
+    m_shift = kept < m_regions.size() ? m_shift - length : 0;
+
+    // Two regions may now cover the same extent pointing different ways,
+    // which the insertion shortcut does not handle: leave it to a recount.
+    const size_t checkEnd = std::min(kept + 1, m_regions.size());
+    for (size_t i = std::max<size_t>(first, 1); i < checkEnd; ++i) {
+        const SelectionRegion p = (*this)[i - 1], q = (*this)[i];
+        if (p.begin() == q.begin() && p.end() == q.end()) {
+            m_order = Order::Unknown;
+            break;
+        }
+    }
 }
 
 void SelectionSet::removeDuplicates()

@@ -96,14 +96,32 @@ public:
 private:
     enum class Order : uint8_t {
         Unknown,
-        // Begins and ends both never decrease along the list: what add keeps,
-        // and what every edit adjustment preserves.
+        // Along the list begins and ends both never decrease and no two
+        // regions cover the same extent: what add keeps, and what every edit
+        // adjustment preserves except an erasure that collapses two regions
+        // pointing different ways onto one extent.
         Sorted,
         Unsorted,
     };
 
     // Adds the pending shift into the stored regions.
     void settleShift() const;
+    // Makes the shifted tail start at `index`, keeping every region in place.
+    void moveShiftStart(size_t index);
+    // The first index in [from, to) whose region fails `before`, which must
+    // hold for a prefix of that range only.
+    template <typename Before>
+    size_t partitionPoint(size_t from, size_t to, Before before) const
+    {
+        while (from < to) {
+            const size_t middle = from + (to - from) / 2;
+            if (before((*this)[middle]))
+                from = middle + 1;
+            else
+                to = middle;
+        }
+        return from;
+    }
     // Whether insertions may take the shortcut; computes the order if unknown.
     bool isSorted();
     // Every mutator except the edit adjustments calls this first.

@@ -127,6 +127,19 @@ TEST(SelectionSet, AdjustForEraseDropsRegionsThatCollapseTogether)
     EXPECT_EQ(regions, rawSetOf({{1, 3}, {6, 8}, {10, 11}}));
 }
 
+// Appended regions that overlap can collapse onto one extent pointing
+// different ways; once the region between two equal ones goes, any later
+// erasure, however far away, drops the second of them.
+TEST(SelectionSet, AdjustForEraseDropsEqualNeighboursAnywhere)
+{
+    SelectionSet set = rawSetOf({{1, 5}, {6, 1}, {1, 7}});
+    set.adjustForErase(SelectionRegion(5, 7), false);
+    EXPECT_EQ(set, rawSetOf({{1, 5}, {5, 1}, {1, 5}}));
+    set.erase(set.begin() + 1);
+    set.adjustForErase(SelectionRegion(20, 21), false);
+    EXPECT_EQ(set, rawSetOf({{1, 5}}));
+}
+
 TEST(SelectionSet, RemoveDuplicatesKeepsTheFirstOfEachRun)
 {
     SelectionSet set = rawSetOf({{1, 1}, SelectionRegion(4, 4, 7), {4, 4}, {4, 4}, {6, 2}, {6, 2}});
@@ -353,10 +366,11 @@ TEST(SelectionSet, RandomOperationsAgreeWithANaiveModel)
     }
 }
 
-// Insertions into a sorted set move most regions lazily; this walks long runs
-// of insertions (with reads, copies and other changes in between, as many-caret
-// typing and its commands make) against adjusting every region at once.
-TEST(SelectionSet, RunsOfInsertionsAgreeWithAdjustingEveryRegion)
+// Edits of the text move most regions of a sorted set lazily; this walks long
+// runs of insertions and erasures (with reads, copies and other changes in
+// between, as many-caret typing and its commands make) against adjusting every
+// region at once.
+TEST(SelectionSet, RunsOfEditsAgreeWithAdjustingEveryRegion)
 {
     std::mt19937 random(5077);
     for (int round = 0; round < 60; ++round) {
@@ -371,7 +385,7 @@ TEST(SelectionSet, RunsOfInsertionsAgreeWithAdjustingEveryRegion)
         for (int step = 0; step < 400; ++step) {
             const unsigned choice = random() % 100;
             const size_t count = model.size();
-            if (choice < 70) {
+            if (choice < 60) {
                 // Mostly at or beside a region's ends, in both walking orders.
                 int64_t pos = random() % 320;
                 if (count > 0 && random() % 4 != 0) {
@@ -384,9 +398,15 @@ TEST(SelectionSet, RunsOfInsertionsAgreeWithAdjustingEveryRegion)
                 set.adjustForInsert(pos, length, stayBefore, resetXpos);
                 for (SelectionRegion& region : model)
                     region.adjustForInsert(pos, length, stayBefore, resetXpos);
-            } else if (choice < 78) {
-                const int64_t a = random() % 320;
-                const SelectionRegion erased(a, a + static_cast<int64_t>(random() % 6));
+            } else if (choice < 82) {
+                // Also over whole regions and from one region into the next.
+                int64_t a = random() % 320;
+                if (count > 0 && random() % 4 != 0) {
+                    const SelectionRegion& near = model[random() % count];
+                    a = (random() % 2 == 0 ? near.begin() : near.end()) + static_cast<int64_t>(random() % 3) - 1;
+                }
+                const int64_t length = random() % 6 == 0 ? static_cast<int64_t>(random() % 40) : static_cast<int64_t>(random() % 6);
+                const SelectionRegion erased(a, a + length);
                 const bool resetXpos = random() % 2 == 0;
                 set.adjustForErase(erased, resetXpos);
                 std::vector<SelectionRegion> adjusted;
