@@ -2,13 +2,13 @@
 // the only operation that keeps the order by itself: it finds the run of
 // stored regions that clash with the new one by two binary searches under
 // `regionBefore` and folds that run into one region. Every edit of a buffer
-// adjusts every set of every view, and typing at N carets makes N insertions
-// in a row, so an insertion into a sorted set must not walk all N regions:
-// it adjusts exactly the few regions around the insertion point and leaves
-// the tail, which moves whole, under one pending shift. Consecutive
-// insertions at neighbouring carets then only move the start of that tail
-// by a region or two. Erasures and all other operations settle the shift and
-// make a single linear pass.
+// adjusts every set of every view, and typing at N carets makes N edits in a
+// row, so an edit of a sorted set must not walk all N regions: it adjusts
+// exactly the few regions around the edit and leaves the tail, which moves
+// whole, under one pending shift. Consecutive edits at neighbouring carets
+// then only move the start of that tail by a region or two. A set put out of
+// order by set() or push_back() takes one linear pass per edit, and all other
+// operations settle the shift first.
 #include "ui/text/selection_set.h"
 
 #include <algorithm>
@@ -81,7 +81,7 @@ void SelectionSet::beginChange(bool mayBreakOrder)
 {
     ++m_changeCount;
     settleShift();
-    if (mayBreakOrder && m_order == Order::Sorted)
+    if (mayBreakOrder)
         m_order = Order::Unknown;
 }
 
@@ -183,7 +183,7 @@ void SelectionSet::push_back(const SelectionRegion& region)
 {
     // Lists built in order by appending (search results) stay sorted.
     const bool keepsOrder = m_order == Order::Sorted &&
-        (m_regions.empty() || inOrder(m_regions.back(), region));
+        (m_regions.empty() || inOrder((*this)[m_regions.size() - 1], region));
     beginChange(!keepsOrder);
     if (region.xpos != -1.0)
         m_xposCleared = false;
@@ -302,8 +302,8 @@ void SelectionSet::removeDuplicates()
 
 void SelectionSet::clamp(int64_t lo, int64_t hi)
 {
-    // Clamping maps positions monotonically, so the order survives.
-    beginChange(false);
+    // Clamping may pull two regions onto one extent pointing different ways.
+    beginChange(true);
     for (SelectionRegion& region : m_regions) {
         for (int64_t* end : {&region.a, &region.b}) {
             if (*end < lo)

@@ -66,8 +66,8 @@ public:
         }
         return region;
     }
-    // The iterators and the vector stay valid until the set changes or an
-    // edit adjusts it.
+    // The iterators and the vector stay valid, and their positions current,
+    // until the set changes or an edit adjusts it.
     const_iterator begin() const
     {
         settleShift();
@@ -122,16 +122,18 @@ private:
         }
         return from;
     }
-    // Whether insertions may take the shortcut; computes the order if unknown.
+    // Whether the edit adjustments may take their shortcut; computes the
+    // order when unknown.
     bool isSorted();
     // Every mutator except the edit adjustments calls this first.
     void beginChange(bool mayBreakOrder);
 
     // In text order; `add` keeps every neighbour pair in `regionBefore` order.
-    // Regions from `m_shiftFrom` on lie `m_shift` units further on than
-    // stored: typing at many carets moves the tail of the list once per
-    // insertion, which is paid here lazily (see adjustForInsert). Settled by
-    // every read of the whole list; mutable because reads settle it.
+    // Regions from `m_shiftFrom` on lie `m_shift` units (negative: back) from
+    // where they are stored: typing at many carets moves the tail of the list
+    // once per insertion or erasure, which is paid here lazily (see the edit
+    // adjustments). Settled by every read of the whole list; mutable because
+    // reads settle it.
     mutable std::vector<SelectionRegion> m_regions;
     mutable size_t m_shiftFrom = 0;
     mutable int64_t m_shift = 0;

@@ -437,6 +437,17 @@ TEST(SelectionSet, RunsOfEditsAgreeWithAdjustingEveryRegion)
                 const size_t index = random() % count;
                 set.erase(set.begin() + static_cast<std::ptrdiff_t>(index));
                 model.erase(model.begin() + static_cast<std::ptrdiff_t>(index));
+            } else if (choice < 98) {
+                const int64_t lo = random() % 40, hi = 200 + random() % 120;
+                set.clamp(lo, hi);
+                std::vector<SelectionRegion> clamped;
+                for (SelectionRegion region : model) {
+                    region.a = std::min(std::max(region.a, lo), hi);
+                    region.b = std::min(std::max(region.b, lo), hi);
+                    if (clamped.empty() || !(clamped.back() == region))
+                        clamped.push_back(region);
+                }
+                model = clamped;
             } else {
                 // A copy taken in the middle of a run carries it on alike.
                 const SelectionSet copy = set;
