@@ -1,7 +1,8 @@
 // The text buffer under the costs of editing with undo: typing one character
 // at 1, 1,000 and 10,000 carets (one caret per line, as a column selection
-// makes them), undoing the deletion of a huge selected text, and the heap the
-// undo history keeps after many single-character edits on one line.
+// makes them) and over as many selections, undoing the deletion of a huge
+// selected text, and the heap the undo history keeps after many
+// single-character edits on one line.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -55,6 +56,41 @@ void BM_TypeWithCarets(benchmark::State& state)
     state.counters["carets"] = static_cast<double>(carets);
 }
 BENCHMARK(BM_TypeWithCarets)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// Types one character over a word selected on every line: each selection is
+// erased and the character inserted in its place, last first. Undoing the
+// keystroke (untimed) brings the selections back.
+void BM_TypeOverSelections(benchmark::State& state)
+{
+    const int64_t lines = state.range(0);
+    ustring text;
+    for (int64_t i = 0; i < lines; ++i)
+        text += u"    int value = compute(index);\n";
+    slate::SP<TextBuffer> buffer = makeBuffer(text);
+    slate::SP<ViewState> view = buffer->createViewState();
+    SelectionSet& sel = view->mutableSel();
+    sel.clear();
+    for (int64_t i = 0; i < lines; ++i)
+        sel.add(SelectionRegion(buffer->textPoint(static_cast<int32_t>(i), 8),
+                                buffer->textPoint(static_cast<int32_t>(i), 13)));
+    for (auto _ : state) {
+        {
+            ScopedUndoGroup group(u"insertAndDecodeCharacters \"a\"", buffer, true, false);
+            const SelectionSet& current = view->sel();
+            for (size_t i = current.size(); i-- > 0;) {
+                const SelectionRegion region = current[i];
+                buffer->eraseCharacters(region);
+                buffer->insertCharacters(region.begin(), u"a");
+            }
+        }
+        state.PauseTiming();
+        buffer->undo();
+        buffer->clearUndoHistory();
+        state.ResumeTiming();
+    }
+    state.counters["selections"] = static_cast<double>(lines);
+}
+BENCHMARK(BM_TypeOverSelections)->Arg(1)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // Select all and delete, then undo: the erased text comes back out of its
 // compressed undo copy and is lexed again. Only the undo is timed.

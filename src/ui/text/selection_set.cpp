@@ -1,23 +1,95 @@
 // The sorted region list behind selections, bookmarks and highlights. `add` is
 // the only operation that keeps the order by itself: it finds the run of
 // stored regions that clash with the new one by two binary searches under
-// `regionBefore` and folds that run into one region. Everything else is a
-// single linear pass, because every edit of a buffer adjusts every set of
-// every view and those sets are usually small.
+// `regionBefore` and folds that run into one region. Every edit of a buffer
+// adjusts every set of every view, and typing at N carets makes N edits in a
+// row, so an edit of a sorted set must not walk all N regions: it adjusts
+// exactly the few regions around the edit and leaves the tail, which moves
+// whole, under one pending shift. Consecutive edits at neighbouring carets
+// then only move the start of that tail by a region or two. A set put out of
+// order by set() or push_back() takes one linear pass per edit, and all other
+// operations settle the shift first.
 #include "ui/text/selection_set.h"
 
 #include <algorithm>
 
 #include "ui/log.h"
 
+namespace {
+
+// The order the shortcuts of the edit adjustments need between neighbours:
+// begins and ends both never decrease, and no two regions cover the same
+// extent. `regionBefore` implies it.
+bool inOrder(const SelectionRegion& p, const SelectionRegion& q)
+{
+    return p.begin() <= q.begin() && p.end() <= q.end()
+        && (p.begin() != q.begin() || p.end() != q.end());
+}
+
+} // namespace
+
 SelectionSet::SelectionSet(const SelectionRegion& region)
 {
     add(region);
 }
 
-void SelectionSet::add(const SelectionRegion& region)
+void SelectionSet::settleShift() const
+{
+    if (m_shift != 0) {
+        for (size_t i = m_shiftFrom; i < m_regions.size(); ++i) {
+            m_regions[i].a += m_shift;
+            m_regions[i].b += m_shift;
+        }
+    }
+    m_shift = 0;
+    m_shiftFrom = 0;
+}
+
+void SelectionSet::moveShiftStart(size_t index)
+{
+    if (m_shift != 0) {
+        for (size_t i = index; i < m_shiftFrom; ++i) {
+            m_regions[i].a -= m_shift;
+            m_regions[i].b -= m_shift;
+        }
+        for (size_t i = m_shiftFrom; i < index; ++i) {
+            m_regions[i].a += m_shift;
+            m_regions[i].b += m_shift;
+        }
+    }
+    m_shiftFrom = index;
+}
+
+bool SelectionSet::isSorted()
+{
+    if (m_order == Order::Unknown) {
+        settleShift();
+        m_order = Order::Sorted;
+        for (size_t i = 1; i < m_regions.size(); ++i) {
+            const SelectionRegion& p = m_regions[i - 1];
+            const SelectionRegion& q = m_regions[i];
+            if (!inOrder(p, q)) {
+                m_order = Order::Unsorted;
+                break;
+            }
+        }
+    }
+    return m_order == Order::Sorted;
+}
+
+void SelectionSet::beginChange(bool mayBreakOrder)
 {
     ++m_changeCount;
+    settleShift();
+    if (mayBreakOrder)
+        m_order = Order::Unknown;
+}
+
+void SelectionSet::add(const SelectionRegion& region)
+{
+    beginChange(true);
+    if (region.xpos != -1.0)
+        m_xposCleared = false;
     auto first = std::lower_bound(m_regions.begin(), m_regions.end(), region,
         [](const SelectionRegion& stored, const SelectionRegion& r) { return regionBefore(stored, r); });
     // Searching on from `first` keeps the run well formed even when set() or
@@ -48,7 +120,8 @@ void SelectionSet::addAll(const SelectionSet& other)
 
 void SelectionSet::subtract(const SelectionRegion& region)
 {
-    ++m_changeCount;
+    // Regions rebuilt here get no preferred x, so the xpos flag holds.
+    beginChange(true);
     const int64_t cutBegin = region.begin(), cutEnd = region.end();
     for (size_t i = 0; i < m_regions.size();) {
         SelectionRegion& p = m_regions[i];
@@ -74,6 +147,7 @@ void SelectionSet::subtract(const SelectionRegion& region)
 
 bool SelectionSet::contains(const SelectionRegion& region) const
 {
+    settleShift();
     const int64_t begin = region.begin(), end = region.end();
     return std::any_of(m_regions.begin(), m_regions.end(),
         [&](const SelectionRegion& stored) { return stored.begin() <= begin && end <= stored.end(); });
@@ -83,57 +157,153 @@ void SelectionSet::clear()
 {
     ++m_changeCount;
     m_regions.clear();
+    m_shift = 0;
+    m_shiftFrom = 0;
+    m_order = Order::Sorted;
+    m_xposCleared = true;
 }
 
 SelectionSet::const_iterator SelectionSet::erase(const_iterator position)
 {
-    ++m_changeCount;
+    // Settling moves no region, so `position` stays valid.
+    beginChange(false);
     return m_regions.erase(position);
 }
 
 void SelectionSet::set(size_t index, const SelectionRegion& region)
 {
     VASSERT(index < m_regions.size());
-    ++m_changeCount;
+    beginChange(true);
+    if (region.xpos != -1.0)
+        m_xposCleared = false;
     m_regions[index] = region;
 }
 
 void SelectionSet::push_back(const SelectionRegion& region)
 {
-    ++m_changeCount;
+    // Lists built in order by appending (search results) stay sorted.
+    const bool keepsOrder = m_order == Order::Sorted &&
+        (m_regions.empty() || inOrder((*this)[m_regions.size() - 1], region));
+    beginChange(!keepsOrder);
+    if (region.xpos != -1.0)
+        m_xposCleared = false;
     m_regions.push_back(region);
 }
 
 void SelectionSet::adjustForInsert(int64_t pos, int64_t length, bool stayBefore, bool resetXpos)
 {
-    for (SelectionRegion& region : m_regions)
-        region.adjustForInsert(pos, length, stayBefore, resetXpos);
+    if (resetXpos && !m_xposCleared) {
+        for (SelectionRegion& region : m_regions)
+            region.xpos = -1.0;
+        m_xposCleared = true;
+    }
+    if (length <= 0 || !isSorted()) {
+        settleShift();
+        for (SelectionRegion& region : m_regions)
+            region.adjustForInsert(pos, length, stayBefore, false);
+        return;
+    }
+    // With begins and ends both in order, the regions the insertion moves at
+    // all form a tail of the list, and so do the regions it moves whole (both
+    // ends by `length`); between the two lie only regions that straddle `pos`.
+    const size_t count = m_regions.size();
+    const size_t first = partitionPoint(0, count, [&](const SelectionRegion& region) {
+        return region.end() < pos || (region.end() == pos && (!region.empty() || stayBefore));
+    });
+    const size_t whole = partitionPoint(first, count, [&](const SelectionRegion& region) {
+        return region.begin() < pos || (region.begin() == pos && region.empty() && stayBefore);
+    });
+
+    moveShiftStart(whole);
+    for (size_t i = first; i < whole; ++i)
+        m_regions[i].adjustForInsert(pos, length, stayBefore, false);
+    if (whole < count)
+        m_shift += length;
+    else
+        m_shift = 0;
 }
 
 void SelectionSet::adjustForErase(const SelectionRegion& erased, bool resetXpos)
 {
-    // Erasing maps positions monotonically, so the order survives and regions
-    // that collapse onto each other end up as neighbours.
-    size_t kept = 0;
-    for (size_t i = 0; i < m_regions.size(); ++i) {
+    if (resetXpos && !m_xposCleared) {
+        for (SelectionRegion& region : m_regions)
+            region.xpos = -1.0;
+        m_xposCleared = true;
+    }
+    const int64_t eraseBegin = erased.begin(), eraseEnd = erased.end();
+    if (!isSorted()) {
+        settleShift();
+        // Erasing maps positions monotonically, so regions that collapse
+        // onto each other end up as neighbours.
+        size_t kept = 0;
+        for (size_t i = 0; i < m_regions.size(); ++i) {
+            SelectionRegion region = m_regions[i];
+            region.adjustForErase(erased, false);
+            if (kept > 0 && region == m_regions[kept - 1])
+                continue;
+            m_regions[kept++] = region;
+        }
+        m_regions.resize(kept);
+        return;
+    }
+    // A sorted set holds no equal neighbours, and an empty erasure moves
+    // nothing.
+    if (eraseBegin == eraseEnd)
+        return;
+
+    // Regions ending before the erasure stay; those beginning after it move
+    // back whole; only those between change shape, and only they can
+    // collapse onto each other or onto the region before them.
+    const size_t count = m_regions.size();
+    const size_t first = partitionPoint(0, count,
+        [&](const SelectionRegion& region) { return region.end() < eraseBegin; });
+    const size_t whole = partitionPoint(first, count,
+        [&](const SelectionRegion& region) { return region.begin() <= eraseEnd; });
+    moveShiftStart(whole);
+    const int64_t length = eraseEnd - eraseBegin;
+    size_t kept = first;
+    for (size_t i = first; i < whole; ++i) {
         SelectionRegion region = m_regions[i];
-        region.adjustForErase(erased, resetXpos);
+        region.adjustForErase(erased, false);
         if (kept > 0 && region == m_regions[kept - 1])
             continue;
         m_regions[kept++] = region;
     }
-    m_regions.resize(kept);
+    size_t tail = whole;
+    if (tail < count && kept > 0) {
+        SelectionRegion moved = m_regions[tail];
+        moved.a += m_shift - length;
+        moved.b += m_shift - length;
+        if (moved == m_regions[kept - 1])
+            ++tail;
+    }
+    m_regions.erase(m_regions.begin() + static_cast<std::ptrdiff_t>(kept),
+                    m_regions.begin() + static_cast<std::ptrdiff_t>(tail));
+    m_shiftFrom = kept;
+    m_shift = kept < m_regions.size() ? m_shift - length : 0;
+
+    // Two regions may now cover the same extent pointing different ways,
+    // which the insertion shortcut does not handle: leave it to a recount.
+    const size_t checkEnd = std::min(kept + 1, m_regions.size());
+    for (size_t i = std::max<size_t>(first, 1); i < checkEnd; ++i) {
+        const SelectionRegion p = (*this)[i - 1], q = (*this)[i];
+        if (p.begin() == q.begin() && p.end() == q.end()) {
+            m_order = Order::Unknown;
+            break;
+        }
+    }
 }
 
 void SelectionSet::removeDuplicates()
 {
-    ++m_changeCount;
+    beginChange(false);
     m_regions.erase(std::unique(m_regions.begin(), m_regions.end()), m_regions.end());
 }
 
 void SelectionSet::clamp(int64_t lo, int64_t hi)
 {
-    ++m_changeCount;
+    // Clamping may pull two regions onto one extent pointing different ways.
+    beginChange(true);
     for (SelectionRegion& region : m_regions) {
         for (int64_t* end : {&region.a, &region.b}) {
             if (*end < lo)

@@ -56,10 +56,33 @@ public:
 
     size_t size() const { return m_regions.size(); }
     bool empty() const { return m_regions.empty(); }
-    const SelectionRegion& operator[](size_t index) const { return m_regions[index]; }
-    const_iterator begin() const { return m_regions.begin(); }
-    const_iterator end() const { return m_regions.end(); }
-    const std::vector<SelectionRegion>& regions() const { return m_regions; }
+    // A copy, cheap also between the insertions of a many-caret edit.
+    SelectionRegion operator[](size_t index) const
+    {
+        SelectionRegion region = m_regions[index];
+        if (index >= m_shiftFrom) {
+            region.a += m_shift;
+            region.b += m_shift;
+        }
+        return region;
+    }
+    // The iterators and the vector stay valid, and their positions current,
+    // until the set changes or an edit adjusts it.
+    const_iterator begin() const
+    {
+        settleShift();
+        return m_regions.begin();
+    }
+    const_iterator end() const
+    {
+        settleShift();
+        return m_regions.end();
+    }
+    const std::vector<SelectionRegion>& regions() const
+    {
+        settleShift();
+        return m_regions;
+    }
 
     // Bumped by every operation that may change the regions other than the
     // edit adjustments; observers compare it with a value they kept. Wraps.
@@ -67,11 +90,55 @@ public:
 
     // Same number of regions and pairwise equal a and b; preferred x and the
     // counters do not take part.
-    bool operator==(const SelectionSet& other) const { return m_regions == other.m_regions; }
+    bool operator==(const SelectionSet& other) const { return regions() == other.regions(); }
     bool operator!=(const SelectionSet& other) const { return !(*this == other); }
 
 private:
+    enum class Order : uint8_t {
+        Unknown,
+        // Along the list begins and ends both never decrease and no two
+        // regions cover the same extent: what add keeps, and what every edit
+        // adjustment preserves except an erasure that collapses two regions
+        // pointing different ways onto one extent.
+        Sorted,
+        Unsorted,
+    };
+
+    // Adds the pending shift into the stored regions.
+    void settleShift() const;
+    // Makes the shifted tail start at `index`, keeping every region in place.
+    void moveShiftStart(size_t index);
+    // The first index in [from, to) whose region fails `before`, which must
+    // hold for a prefix of that range only.
+    template <typename Before>
+    size_t partitionPoint(size_t from, size_t to, Before before) const
+    {
+        while (from < to) {
+            const size_t middle = from + (to - from) / 2;
+            if (before((*this)[middle]))
+                from = middle + 1;
+            else
+                to = middle;
+        }
+        return from;
+    }
+    // Whether the edit adjustments may take their shortcut; computes the
+    // order when unknown.
+    bool isSorted();
+    // Every mutator except the edit adjustments calls this first.
+    void beginChange(bool mayBreakOrder);
+
     // In text order; `add` keeps every neighbour pair in `regionBefore` order.
-    std::vector<SelectionRegion> m_regions;
+    // Regions from `m_shiftFrom` on lie `m_shift` units (negative: back) from
+    // where they are stored: typing at many carets moves the tail of the list
+    // once per insertion or erasure, which is paid here lazily (see the edit
+    // adjustments). Settled by every read of the whole list; mutable because
+    // reads settle it.
+    mutable std::vector<SelectionRegion> m_regions;
+    mutable size_t m_shiftFrom = 0;
+    mutable int64_t m_shift = 0;
+    Order m_order = Order::Sorted;
+    // Every stored xpos is -1, so a resetting adjustment need not walk them.
+    bool m_xposCleared = true;
     uint32_t m_changeCount = 0;
 };

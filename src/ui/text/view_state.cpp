@@ -94,12 +94,19 @@ void ViewState::checkFieldExit()
     const SelectionSet& selection = sel();
     if (m_fieldRegions.empty() || selection.empty())
         return;
+    // Each caret usually sits in the field after the previous caret's, so
+    // the search for a touching field starts where the last one was found:
+    // a snippet inserted at every caret is checked in about linear time.
     bool insideFields = true;
+    const size_t fieldCount = m_fieldRegions.size();
+    size_t start = 0;
     for (const SelectionRegion& region : selection) {
         bool touchesField = false;
-        for (const SelectionRegion& field : m_fieldRegions) {
-            if (region.touches(field)) {
+        for (size_t k = 0; k < fieldCount; ++k) {
+            const size_t index = start + k < fieldCount ? start + k : start + k - fieldCount;
+            if (region.touches(m_fieldRegions[index])) {
                 touchesField = true;
+                start = index;
                 break;
             }
         }

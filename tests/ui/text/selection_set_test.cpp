@@ -127,6 +127,19 @@ TEST(SelectionSet, AdjustForEraseDropsRegionsThatCollapseTogether)
     EXPECT_EQ(regions, rawSetOf({{1, 3}, {6, 8}, {10, 11}}));
 }
 
+// Appended regions that overlap can collapse onto one extent pointing
+// different ways; once the region between two equal ones goes, any later
+// erasure, however far away, drops the second of them.
+TEST(SelectionSet, AdjustForEraseDropsEqualNeighboursAnywhere)
+{
+    SelectionSet set = rawSetOf({{1, 5}, {6, 1}, {1, 7}});
+    set.adjustForErase(SelectionRegion(5, 7), false);
+    EXPECT_EQ(set, rawSetOf({{1, 5}, {5, 1}, {1, 5}}));
+    set.erase(set.begin() + 1);
+    set.adjustForErase(SelectionRegion(20, 21), false);
+    EXPECT_EQ(set, rawSetOf({{1, 5}}));
+}
+
 TEST(SelectionSet, RemoveDuplicatesKeepsTheFirstOfEachRun)
 {
     SelectionSet set = rawSetOf({{1, 1}, SelectionRegion(4, 4, 7), {4, 4}, {4, 4}, {6, 2}, {6, 2}});
@@ -348,6 +361,110 @@ TEST(SelectionSet, RandomOperationsAgreeWithANaiveModel)
             model.regions[i].xpos = set[i].xpos;
             if (strictlyOrdered && i > 0) {
                 ASSERT_TRUE(regionBefore(set[i - 1], set[i])) << "step " << step << " region " << i;
+            }
+        }
+    }
+}
+
+// Edits of the text move most regions of a sorted set lazily; this walks long
+// runs of insertions and erasures (with reads, copies and other changes in
+// between, as many-caret typing and its commands make) against adjusting every
+// region at once.
+TEST(SelectionSet, RunsOfEditsAgreeWithAdjustingEveryRegion)
+{
+    std::mt19937 random(5077);
+    for (int round = 0; round < 60; ++round) {
+        SelectionSet set;
+        const int regionCount = static_cast<int>(random() % 40);
+        for (int i = 0; i < regionCount; ++i) {
+            const int64_t a = random() % 300;
+            const int64_t b = random() % 2 == 0 ? a : a + static_cast<int64_t>(random() % 7) - 3;
+            set.add(SelectionRegion(a, b, static_cast<int>(random() % 4) - 1));
+        }
+        std::vector<SelectionRegion> model = set.regions();
+        for (int step = 0; step < 400; ++step) {
+            const unsigned choice = random() % 100;
+            const size_t count = model.size();
+            if (choice < 60) {
+                // Mostly at or beside a region's ends, in both walking orders.
+                int64_t pos = random() % 320;
+                if (count > 0 && random() % 4 != 0) {
+                    const SelectionRegion& near = model[random() % count];
+                    pos = (random() % 2 == 0 ? near.a : near.b) + static_cast<int64_t>(random() % 3) - 1;
+                }
+                const int64_t length = random() % 8 == 0 ? 0 : 1 + random() % 3;
+                const bool stayBefore = random() % 3 == 0;
+                const bool resetXpos = random() % 2 == 0;
+                set.adjustForInsert(pos, length, stayBefore, resetXpos);
+                for (SelectionRegion& region : model)
+                    region.adjustForInsert(pos, length, stayBefore, resetXpos);
+            } else if (choice < 82) {
+                // Also over whole regions and from one region into the next.
+                int64_t a = random() % 320;
+                if (count > 0 && random() % 4 != 0) {
+                    const SelectionRegion& near = model[random() % count];
+                    a = (random() % 2 == 0 ? near.begin() : near.end()) + static_cast<int64_t>(random() % 3) - 1;
+                }
+                const int64_t length = random() % 6 == 0 ? static_cast<int64_t>(random() % 40) : static_cast<int64_t>(random() % 6);
+                const SelectionRegion erased(a, a + length);
+                const bool resetXpos = random() % 2 == 0;
+                set.adjustForErase(erased, resetXpos);
+                std::vector<SelectionRegion> adjusted;
+                for (SelectionRegion region : model) {
+                    region.adjustForErase(erased, resetXpos);
+                    if (adjusted.empty() || !(adjusted.back() == region))
+                        adjusted.push_back(region);
+                }
+                model = adjusted;
+            } else if (choice < 84 && count > 0) {
+                // Overwriting may put the list out of order, as growing
+                // snippet fields do; it also brings back a preferred x.
+                const size_t index = random() % count;
+                const int64_t a = random() % 320;
+                const SelectionRegion region(a, a + static_cast<int64_t>(random() % 30), 7);
+                set.set(index, region);
+                model[index] = region;
+            } else if (choice < 88) {
+                const int64_t a = random() % 320;
+                const SelectionRegion region(a, a + static_cast<int64_t>(random() % 4), 3);
+                set.push_back(region);
+                model.push_back(region);
+            } else if (choice < 93) {
+                const int64_t a = random() % 320;
+                set.add(SelectionRegion(a, a + static_cast<int64_t>(random() % 3), 5));
+                model = set.regions();
+            } else if (choice < 96 && count > 0) {
+                const size_t index = random() % count;
+                set.erase(set.begin() + static_cast<std::ptrdiff_t>(index));
+                model.erase(model.begin() + static_cast<std::ptrdiff_t>(index));
+            } else if (choice < 98) {
+                const int64_t lo = random() % 40, hi = 200 + random() % 120;
+                set.clamp(lo, hi);
+                std::vector<SelectionRegion> clamped;
+                for (SelectionRegion region : model) {
+                    region.a = std::min(std::max(region.a, lo), hi);
+                    region.b = std::min(std::max(region.b, lo), hi);
+                    if (clamped.empty() || !(clamped.back() == region))
+                        clamped.push_back(region);
+                }
+                model = clamped;
+            } else {
+                // A copy taken in the middle of a run carries it on alike.
+                const SelectionSet copy = set;
+                ASSERT_EQ(copy.regions(), model) << "round " << round << " step " << step;
+            }
+
+            ASSERT_EQ(set.size(), model.size()) << "round " << round << " step " << step;
+            if (!model.empty()) {
+                const size_t index = random() % model.size();
+                const SelectionRegion read = set[index];
+                ASSERT_EQ(read, model[index]) << "round " << round << " step " << step << " region " << index;
+                ASSERT_EQ(read.xpos, model[index].xpos) << "round " << round << " step " << step;
+            }
+            if (step % 25 == 24) {
+                ASSERT_EQ(set.regions(), model) << "round " << round << " step " << step;
+                for (size_t i = 0; i < model.size(); ++i)
+                    ASSERT_EQ(set[i].xpos, model[i].xpos) << "round " << round << " step " << step;
             }
         }
     }

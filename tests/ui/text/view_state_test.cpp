@@ -101,6 +101,41 @@ TEST(ViewState, EditsMoveFieldsNamedRegionsAndTheSelection)
     }
 }
 
+// Snippet mode lasts while every caret touches some field, whichever.
+TEST(ViewState, FieldsEndOnlyWhenSomeCaretTouchesNone)
+{
+    struct Case {
+        const char* name;
+        std::vector<SelectionRegion> carets;
+        bool ends;
+    };
+    const Case cases[] = {
+        {"one caret in each field", {{1, 1}, {5, 5}, {9, 9}}, false},
+        {"carets on field edges", {{0, 0}, {6, 6}, {10, 10}}, false},
+        {"several carets in one field", {{4, 4}, {5, 5}, {6, 6}}, false},
+        {"a selection across two fields", {{1, 5}}, false},
+        {"the last caret outside", {{1, 1}, {5, 5}, {12, 12}}, true},
+        {"the first caret outside", {{3, 3}, {5, 5}, {9, 9}}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slate::SP<TextBuffer> buffer = makeBuffer(u"0123456789abcdef");
+        slate::SP<ViewState> state = buffer->createViewState();
+        SelectionSet fields;
+        for (const SelectionRegion& field : {SelectionRegion(0, 2), SelectionRegion(4, 6), SelectionRegion(8, 10)})
+            fields.add(field);
+        state->addFieldRegions(fields);
+        {
+            ScopedUndoGroup group(u"moveTo", buffer, true, false);
+            SelectionSet& sel = state->mutableSel();
+            sel.clear();
+            for (const SelectionRegion& caret : c.carets)
+                sel.add(caret);
+        }
+        EXPECT_EQ(state->fieldRegions().empty(), c.ends);
+    }
+}
+
 // Selecting a field selects its regions and makes its mirrors the buffer's
 // dependent regions; typing rewrites the mirror; leaving every field, then
 // closing a group, ends snippet mode.
