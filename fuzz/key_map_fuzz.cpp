@@ -3,51 +3,14 @@
 // the input's first bytes (pattern keys see them) and a few chords.
 #include <memory>
 
-#include "fuzz_target.h"
-#include "filesystem/file_manager.h"
+#include "one_file_system.h"
 #include "input/binding_map.h"
-
-namespace {
-
-// "Packages/" holding one key map file: the input.
-class OneFileSystem final : public slate::FileSystem {
-public:
-    std::string bytes;
-
-    slate::SP<slate::MemoryBlock> read(const ustring& path) override
-    {
-        if (path != kName)
-            return nullptr;
-        return slate::SP<slate::MemoryBlock>(
-            new slate::SimpleMemoryBlock(bytes.data(), static_cast<uint32_t>(bytes.size())));
-    }
-    bool readAsync(const ustring&, slate::ReadCompletion) override { return false; }
-    void poll() override {}
-    void listFiles(const ustring&, std::vector<ustring>&) override {}
-    void findFiles(const ustring& directory, const ustring& pattern, std::vector<ustring>& files) override
-    {
-        if (directory.empty() && pattern == kName)
-            files.push_back(kName);
-    }
-    bool exists(const ustring& path) override { return path == kName; }
-    bool remove(const ustring&) override { return false; }
-    bool rename(const ustring&, const ustring&) override { return false; }
-    ustring nativePath(const ustring&) override { return ustring(); }
-    void takeChanges(std::vector<slate::FileChange>&) override {}
-
-    static constexpr const char16_t* kName = u"Fuzz.vantrel-keymap";
-};
-
-} // namespace
 
 // Everything is set up and torn down per input, so that the corpus replay in
 // the test program leaves no singleton behind.
 VANTREL_FUZZ_TARGET(key_map)
 {
-    auto* files = new OneFileSystem; // owned by the file manager
-    files->bytes = fuzzBytes(data, size);
-    slate::FileManager::setInstance(new slate::FileManagerImpl);
-    slate::FileManager::get().mount(u"Packages/", files);
+    mountFuzzInput(u"Fuzz.vantrel-keymap", data, size);
     BindingSourceManager::create();
     {
         BindingMap map;

@@ -1,0 +1,54 @@
+// For targets whose input is a file the program reads through the file
+// manager: a file system holding that one file, mounted under "Packages/".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "filesystem/file_manager.h"
+#include "fuzz_target.h"
+
+// One file, `name`, holding the input; a search of the root for exactly that
+// name finds it.
+class OneFileSystem final : public slate::FileSystem {
+public:
+    OneFileSystem(const ustring& name, std::string bytes) : m_name(name), m_bytes(std::move(bytes)) {}
+
+    slate::SP<slate::MemoryBlock> read(const ustring& path) override
+    {
+        if (path != m_name)
+            return nullptr;
+        return slate::SP<slate::MemoryBlock>(
+            new slate::SimpleMemoryBlock(m_bytes.data(), static_cast<uint32_t>(m_bytes.size())));
+    }
+    bool readAsync(const ustring&, slate::ReadCompletion) override { return false; }
+    void poll() override {}
+    void listFiles(const ustring&, std::vector<ustring>&) override {}
+    void findFiles(const ustring& directory, const ustring& pattern, std::vector<ustring>& files) override
+    {
+        if (directory.empty() && pattern == m_name)
+            files.push_back(m_name);
+    }
+    bool exists(const ustring& path) override { return path == m_name; }
+    bool remove(const ustring&) override { return false; }
+    bool rename(const ustring&, const ustring&) override { return false; }
+    ustring nativePath(const ustring&) override { return ustring(); }
+    void takeChanges(std::vector<slate::FileChange>&) override {}
+
+private:
+    ustring m_name;
+    std::string m_bytes;
+};
+
+// Installs a new file manager with "Packages/<name>" holding the input. The
+// caller ends the input with slate::FileManager::destroy(), so that no
+// singleton outlives it.
+inline void mountFuzzInput(const ustring& name, const uint8_t* data, size_t size)
+{
+    slate::FileManager::setInstance(new slate::FileManagerImpl);
+    // Owned by the file manager.
+    slate::FileManager::get().mount(u"Packages/", new OneFileSystem(name, fuzzBytes(data, size)));
+}
