@@ -63,25 +63,15 @@ void onKeymapFileChanged(const ustring&, int32_t, void* userData)
 bool BindingMap::readFile(const ustring& path)
 {
     VLOG << "Reading keymap " << path;
-    slate::FileManager& files = slate::FileManager::get();
-    ustring shownPath = files.nativePath(path);
-    if (shownPath.empty())
-        shownPath = path;
-
     TiXmlDocument document;
-    std::string problem;
-    slate::SP<slate::MemoryBlock> block = files.read(path);
-    if (!block) {
-        problem = "Unable to read the file.";
-    } else if (!parseXmlDocument(document,
-                                 std::string(reinterpret_cast<const char*>(block->data()), block->size()),
-                                 true)) {
+    ustring shownPath;
+    std::string problem = readXmlFile(path, document, true, shownPath);
+    if (document.Error()) {
+        // Key map messages give only the line.
         problem = document.ErrorDesc();
         problem += " (line ";
         problem += std::to_string(document.ErrorRow());
         problem += ")";
-    } else if (!document.RootElement()) {
-        problem = "No root element.";
     }
     if (!problem.empty()) {
         const ustring message =

@@ -19,6 +19,7 @@
 
 #include <tinyxml.h>
 
+#include "filesystem/file_manager.h"
 #include "ui/log.h"
 #include "ui/options.h"
 #include "ui/string_utils.h"
@@ -260,6 +261,27 @@ bool parseXmlDocument(TiXmlDocument& document, const char* text, size_t length, 
                       std::to_string(document.ErrorCol()) + ")";
     }
     return false;
+}
+
+std::string readXmlFile(const ustring& path, TiXmlDocument& document, bool keepWhiteSpace, ustring& shownPath)
+{
+    slate::FileManager& files = slate::FileManager::get();
+    shownPath = files.nativePath(path);
+    if (shownPath.empty())
+        shownPath = path;
+
+    std::string problem;
+    slate::SP<slate::MemoryBlock> block = files.read(path);
+    if (!block) {
+        problem = "Unable to read the file.";
+    } else if (!parseXmlDocument(document, reinterpret_cast<const char*>(block->data()), block->size(),
+                                 keepWhiteSpace, &problem)) {
+        if (problem.empty())
+            problem = document.ErrorDesc();
+    } else if (!document.RootElement()) {
+        problem = "No root element.";
+    }
+    return problem;
 }
 
 void addXmlTextElement(TiXmlNode* node, const char* name, const ustring& value)

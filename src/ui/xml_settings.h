@@ -49,6 +49,13 @@ inline bool parseXmlDocument(TiXmlDocument& document, const std::string& text, b
     return parseXmlDocument(document, text.data(), text.size(), keepWhiteSpace, error);
 }
 
+// Reads the file at `path` through the file manager and parses it as
+// parseXmlDocument does. Empty when the document parsed and has a root
+// element; otherwise why not: "Unable to read the file.", the parse error
+// (with `document.Error()` set), or "No root element.". `shownPath` gets the
+// path to name in a message: the native path where there is one, else `path`.
+std::string readXmlFile(const ustring& path, TiXmlDocument& document, bool keepWhiteSpace, ustring& shownPath);
+
 // Writers. Each appends to `node` (never null) a new last child element named
 // `name` holding one text node. Text goes in as toUtf8Replacing makes it: an
 // unpaired surrogate becomes U+FFFD and the rest of the value is kept.

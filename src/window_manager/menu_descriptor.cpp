@@ -10,7 +10,6 @@
 
 #include <tinyxml.h>
 
-#include "filesystem/file_manager.h"
 #include "ui/log.h"
 #include "ui/unicode.h"
 #include "ui/xml_settings.h"
@@ -152,23 +151,9 @@ slate::SP<MenuDescriptor> MenuDescriptor::findSubmenu(const ustring& caption) co
 
 bool MenuDescriptor::load(const ustring& path, ustring& error)
 {
-    slate::FileManager& files = slate::FileManager::get();
-    ustring shownPath = files.nativePath(path);
-    if (shownPath.empty())
-        shownPath = path;
-
     TiXmlDocument document;
-    std::string problem;
-    slate::SP<slate::MemoryBlock> block = files.read(path);
-    if (!block) {
-        problem = "Unable to read the file.";
-    } else if (!parseXmlDocument(document, reinterpret_cast<const char*>(block->data()), block->size(), true,
-                                 &problem)) {
-        if (problem.empty())
-            problem = document.ErrorDesc();
-    } else if (!document.RootElement()) {
-        problem = "No root element.";
-    }
+    ustring shownPath;
+    const std::string problem = readXmlFile(path, document, true, shownPath);
     if (!problem.empty()) {
         error = u"Error parsing menu xml: " + toUstring(problem) + u" In file " + shownPath;
         VLOG << error;
