@@ -87,6 +87,19 @@ void sendToDragOrHandler(AppWindow& window, const Event& event, int (DragHandler
     handlerResult = (window.m_handler.get()->*handlerOperation)(event);
 }
 
+// A motion goes to the drag when there is one, else to the handler. The
+// window is redrawn after every drag motion, and after a handled one.
+void sendMotion(AppWindow& window, const MotionEvent& event)
+{
+    if (window.m_drag) {
+        if (window.m_drag->onMotion(event) == 1)
+            window.endDrag();
+        window.invalidate();
+    } else if (window.m_handler->onMotion(event)) {
+        window.invalidate();
+    }
+}
+
 } // namespace
 
 int32_t translateVirtualKey(uint32_t virtualKey)
@@ -195,13 +208,7 @@ intptr_t translatePointerMessage(AppWindow& window, uint32_t message, uintptr_t 
     s_lastPointerY = event.state.y;
 
     recordPointerSample(window, event.state.x, event.state.y);
-    if (window.m_drag) {
-        if (window.m_drag->onMotion(event) == 1)
-            window.endDrag();
-        window.invalidate();
-    } else if (window.m_handler->onMotion(event)) {
-        window.invalidate();
-    }
+    sendMotion(window, event);
 
     TRACKMOUSEEVENT track = {};
     track.cbSize = sizeof(track);
@@ -229,13 +236,7 @@ intptr_t translateScrollMessage(AppWindow& window, uint32_t message, uintptr_t w
         event.wheelX = amount;
     else
         event.wheelY = amount;
-    if (window.m_drag) {
-        if (window.m_drag->onMotion(event) == 1)
-            window.endDrag();
-        window.invalidate();
-    } else if (window.m_handler->onMotion(event)) {
-        window.invalidate();
-    }
+    sendMotion(window, event);
     return 0;
 }
 
