@@ -1,8 +1,13 @@
 // Set-up shared by the benchmarks.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "support/scratch_folder.h"
+#include "ui/text/render/token_renderer.h"
 #include "ui/text/syntax/syntax_loader.h"
+#include "ui/text/view_settings.h"
 
 namespace bench_support {
 
@@ -30,5 +35,30 @@ inline const char16_t* const kCLines[] = {
     u"}\n",
 };
 inline constexpr int kCLineCount = 5;
+
+// What an active view's frame over `band` asks of the token renderer: the
+// gutter with line numbers, then the text, which shows the line highlight
+// where the gutter's drawGutter put it in `highlighted`.
+inline GutterArguments viewGutter(Canvas& canvas, const ViewSettings& view, const LayoutBand& band)
+{
+    GutterArguments gutter;
+    gutter.canvas = &canvas;
+    gutter.band = band;
+    gutter.lineNumbers = true;
+    gutter.active = true;
+    gutter.settings = &view;
+    return gutter;
+}
+inline DrawArguments viewText(Canvas& canvas, const ViewSettings& view, const LayoutBand& band,
+                              const std::vector<int64_t>& highlighted)
+{
+    DrawArguments args;
+    args.canvas = &canvas;
+    args.active = true;
+    args.band = band;
+    args.settings = &view;
+    args.highlightedLines = &highlighted;
+    return args;
+}
 
 } // namespace bench_support

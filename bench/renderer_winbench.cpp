@@ -69,6 +69,17 @@ int64_t drawScreen(RendererHarness& harness, UnicodeFont* font, const std::vecto
 }
 
 // Arguments: renderer (0 OpenGL, 1 Direct3D 9), CJK (0 or 1).
+void frameArguments(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->ArgNames({"d3d9", "cjk"})
+        ->Args({0, 0})
+        ->Args({1, 0})
+        ->Args({0, 1})
+        ->Args({1, 1})
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
 void BM_TextFrame(benchmark::State& state)
 {
     std::unique_ptr<RendererHarness> harness = kFactories[state.range(0)](kWidth, kHeight);
@@ -85,13 +96,7 @@ void BM_TextFrame(benchmark::State& state)
     state.counters["glyphs"] = benchmark::Counter(double(glyphs), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TextFrame)
-    ->ArgNames({"d3d9", "cjk"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(frameArguments);
 
 void BM_ColdTextFrame(benchmark::State& state)
 {
@@ -110,12 +115,6 @@ void BM_ColdTextFrame(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ColdTextFrame)
-    ->ArgNames({"d3d9", "cjk"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+    ->Apply(frameArguments);
 
 } // namespace

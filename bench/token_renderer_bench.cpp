@@ -140,22 +140,12 @@ void drawFrame(TokenRenderer& renderer, Canvas& canvas, const ViewSettings& view
                const std::vector<RegionLayer>* layers, const std::vector<int64_t>* fullyHighlighted)
 {
     std::vector<int64_t> highlighted;
-    GutterArguments gutter;
-    gutter.canvas = &canvas;
-    gutter.band = band;
+    GutterArguments gutter = bench_support::viewGutter(canvas, view, band);
     gutter.fullyHighlighted = fullyHighlighted;
-    gutter.lineNumbers = true;
-    gutter.active = true;
-    gutter.settings = &view;
     renderer.drawGutter(gutter, highlighted);
-    DrawArguments args;
-    args.canvas = &canvas;
-    args.active = true;
-    args.band = band;
+    DrawArguments args = bench_support::viewText(canvas, view, band, highlighted);
     args.selections = selections;
     args.layers = layers;
-    args.settings = &view;
-    args.highlightedLines = &highlighted;
     renderer.draw(args);
 }
 
