@@ -26,6 +26,7 @@
 #include "ui/text/lexer/text_mate_grammar.h"
 #include "ui/text/parse_exception.h"
 #include "ui/unicode.h"
+#include "window_manager/menu_descriptor.h"
 
 const char16_t kSyntaxSummaryCachePath[] = u"Packages/Default/Syntax Summary.cache";
 
@@ -42,23 +43,6 @@ const char16_t kWordSeparators[] = u" \t";
 slate::usubstring stemOf(const ustring& path)
 {
     return pathStem(slate::usubstring(path), u'/');
-}
-
-// A caption as menus show it literally: "&" doubled (it would underline the
-// next letter), tabs as blanks (a tab starts the shortcut column).
-ustring escapeMenuCaption(const ustring& caption)
-{
-    ustring escaped;
-    escaped.reserve(caption.size());
-    for (uchar unit : caption) {
-        if (unit == u'&')
-            escaped += u"&&";
-        else if (unit == u'\t')
-            escaped += u' ';
-        else
-            escaped += unit;
-    }
-    return escaped;
 }
 
 std::vector<ustring> words(const ustring& text)
