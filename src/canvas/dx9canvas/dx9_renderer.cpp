@@ -409,11 +409,6 @@ void DX9TextureUnicodeFontHelper::destroyTexture(void* texture)
         static_cast<IDirect3DTexture9*>(texture)->Release();
 }
 
-void DX9TextureUnicodeFontHelper::freeBuffer(void* buffer)
-{
-    delete[] static_cast<unsigned char*>(buffer);
-}
-
 void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
 {
     IDirect3DDevice9* device = m_renderer->device();
@@ -435,11 +430,6 @@ void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int wid
     texture->UnlockRect(0);
     generateMipMaps(texture);
     return texture;
-}
-
-void* DX9TextureUnicodeFontHelper::allocBuffer(int bytes)
-{
-    return new unsigned char[size_t(bytes)];
 }
 
 void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,

@@ -249,11 +249,6 @@ void GLTextureUnicodeFontHelper::destroyTexture(void* texture)
         glDeleteTextures(1, &name);
 }
 
-void GLTextureUnicodeFontHelper::freeBuffer(void* buffer)
-{
-    delete[] static_cast<unsigned char*>(buffer);
-}
-
 void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
 {
     GLuint name = 0;
@@ -271,11 +266,6 @@ void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int widt
     uploadWithMipMaps(GL_RGBA, width, height, rgba.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     return reinterpret_cast<void*>(uintptr_t(name));
-}
-
-void* GLTextureUnicodeFontHelper::allocBuffer(int bytes)
-{
-    return new unsigned char[size_t(bytes)];
 }
 
 void GLTextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,
