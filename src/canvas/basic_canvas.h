@@ -83,3 +83,23 @@ private:
     std::map<std::pair<ustring, int>, std::unique_ptr<UnicodeFont>> m_fonts;
     int32_t m_textureWatch = 0; // 0 when no file manager was alive
 };
+
+// The four clip planes of a set clip rect, for an interface that clips with
+// user planes: half-spaces a*x + b*y + c*z + d >= 0 in window coordinates
+// keeping the rect widened by one pixel on every side (left, right, top,
+// bottom). An empty rect gets four planes that keep nothing: its widened
+// band would leave a strip (a collapsed panel painting a line over its
+// neighbours). `T` is the precision the interface takes.
+template <class T> void clipPlaneEquations(const interval2& clip, T planes[4][4])
+{
+    const T equations[4][4] = {
+        {1, 0, 0, T(1) - clip.x0},
+        {-1, 0, 0, clip.x1 + T(1)},
+        {0, 1, 0, T(1) - clip.y0},
+        {0, -1, 0, clip.y1 + T(1)},
+    };
+    const T nothing[4] = {0, 0, 0, -1};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            planes[i][j] = clip.empty() ? nothing[j] : equations[i][j];
+}

@@ -1,6 +1,7 @@
 // The contract every canvas keeps, checked on the recording canvas (which
 // runs the shared state and caches unchanged) and, for what reaches the
 // pixels, on the software canvas.
+#include "canvas/basic_canvas.h"
 #include "canvas/recording_canvas.h"
 #include "canvas/software_canvas.h"
 #include "canvas/util/texture_unicode_font.h"
@@ -84,6 +85,48 @@ TEST(Canvas, ClipsNarrowAndAnEmptyClipStaysEmpty)
             EXPECT_EQ(previous, before);
         }
         EXPECT_EQ(canvas.clipRect(), c.expected);
+    }
+}
+
+// The planes a renderer clips with keep the rect and one pixel around it,
+// and nothing at all for an empty rect; both precisions agree.
+TEST(Canvas, ClipPlanesKeepTheRectWidenedByOnePixel)
+{
+    struct Case {
+        const char* name;
+        interval2 clip;
+        float x, y;
+        bool kept;
+    } cases[] = {
+        {"inside", interval2(10, 20, 30, 40), 15, 25, true},
+        {"on the widened left edge", interval2(10, 20, 30, 40), 9, 25, true},
+        {"past the widened left edge", interval2(10, 20, 30, 40), 8.5f, 25, false},
+        {"on the widened right edge", interval2(10, 20, 30, 40), 31, 25, true},
+        {"past the widened right edge", interval2(10, 20, 30, 40), 31.5f, 25, false},
+        {"on the widened top edge", interval2(10, 20, 30, 40), 15, 19, true},
+        {"past the widened top edge", interval2(10, 20, 30, 40), 15, 18.5f, false},
+        {"on the widened bottom edge", interval2(10, 20, 30, 40), 15, 41, true},
+        {"past the widened bottom edge", interval2(10, 20, 30, 40), 15, 41.5f, false},
+        // Its widened band would otherwise keep a strip around the edge.
+        {"zero-width rect keeps nothing on its edge", interval2(5, 0, 5, 10), 5, 5, false},
+        {"inverted rect keeps nothing between its edges", interval2(20, 20, 10, 10), 15, 15,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        float single[4][4];
+        double twice[4][4];
+        clipPlaneEquations(c.clip, single);
+        clipPlaneEquations(c.clip, twice);
+        bool keptSingle = true;
+        bool keptDouble = true;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(single[i][2], 0.f);
+            keptSingle = keptSingle && single[i][0] * c.x + single[i][1] * c.y + single[i][3] >= 0;
+            keptDouble = keptDouble && twice[i][0] * c.x + twice[i][1] * c.y + twice[i][3] >= 0;
+        }
+        EXPECT_EQ(keptSingle, c.kept);
+        EXPECT_EQ(keptDouble, c.kept);
     }
 }
 

@@ -14,18 +14,13 @@
 
 #include "canvas/dx9_test_device.h"
 #include "canvas/package_files.h"
+#include "canvas/pixel_words.h"
 #include "canvas/util/texture_unicode_font.h"
 
 namespace {
 
 const int kWidth = 128;
 const int kHeight = 64;
-const float kBlack[3] = {0, 0, 0};
-const float kRed[3] = {1, 0, 0};
-
-int red(uint32_t p) { return int(p >> 16 & 0xFF); }
-int green(uint32_t p) { return int(p >> 8 & 0xFF); }
-int blue(uint32_t p) { return int(p & 0xFF); }
 
 int redPixelCount(const std::vector<uint32_t>& pixels)
 {

@@ -279,20 +279,8 @@ void DX9Renderer::sendClip(const interval2& clip)
         m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
         return;
     }
-    // Kept where a*x + b*y + c*z + d >= 0.
-    float planes[4][4] = {
-        {1, 0, 0, 1 - clip.x0},
-        {-1, 0, 0, clip.x1 + 1},
-        {0, 1, 0, 1 - clip.y0},
-        {0, -1, 0, clip.y1 + 1},
-    };
-    if (clip.empty()) {
-        // An empty rect hides everything; its widened band would leave a
-        // strip (a collapsed panel painting a line over its neighbours).
-        const float nothing[4] = {0, 0, 0, -1};
-        for (float* plane : planes)
-            std::copy(nothing, nothing + 4, plane);
-    }
+    float planes[4][4];
+    clipPlaneEquations(clip, planes);
     for (DWORD i = 0; i < 4; ++i)
         m_device->SetClipPlane(i, planes[i]);
     m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, D3DCLIPPLANE0 | D3DCLIPPLANE1 |
@@ -409,11 +397,6 @@ void DX9TextureUnicodeFontHelper::destroyTexture(void* texture)
         static_cast<IDirect3DTexture9*>(texture)->Release();
 }
 
-void DX9TextureUnicodeFontHelper::freeBuffer(void* buffer)
-{
-    delete[] static_cast<unsigned char*>(buffer);
-}
-
 void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
 {
     IDirect3DDevice9* device = m_renderer->device();
@@ -435,11 +418,6 @@ void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int wid
     texture->UnlockRect(0);
     generateMipMaps(texture);
     return texture;
-}
-
-void* DX9TextureUnicodeFontHelper::allocBuffer(int bytes)
-{
-    return new unsigned char[size_t(bytes)];
 }
 
 void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,

@@ -121,19 +121,15 @@ private:
 // vertex buffer locked again right after the draw that used it made every
 // flush wait for the card (a 1280 x 720 text frame took 63 ms under Wine,
 // against 20 ms from plain memory, measured on the same loaded machine).
-class DX9TextureUnicodeFontHelper : public TextureUnicodeFontHelper {
+class DX9TextureUnicodeFontHelper : public MemoryBufferFontHelper {
 public:
     // `renderer` is not owned and outlives the fonts of its cache.
     explicit DX9TextureUnicodeFontHelper(DX9Renderer* renderer) : m_renderer(renderer) {}
 
     void destroyTexture(void* texture) override;
-    void freeBuffer(void* buffer) override;
     // An IDirect3DTexture9 with its mip levels; null without a device or
     // when Direct3D refuses.
     void* createTexture(const uint32_t* pixels, int width, int height) override;
-    void* allocBuffer(int bytes) override;
-    void* lockBuffer(void* buffer) override { return buffer; }
-    void unlockBuffer(void*) override {}
     void drawTriangles(void* buffer, int triangleCount, int vertexSize, void* texture) override;
     // Texels of alpha 0 are discarded; blending follows the canvas's mode.
     void beginFlush(bool filtered) override;

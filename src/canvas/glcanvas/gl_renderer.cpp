@@ -153,21 +153,10 @@ interval2 GLRenderer::setClip(const interval2& clip)
             glDisable(plane);
         return previous;
     }
-    // A kept half-space is a*x + b*y + c*z + d >= 0 in eye coordinates, which
-    // the projection maps one to one onto window pixels.
-    GLdouble equations[4][4] = {
-        {1, 0, 0, 1.0 - clip.x0},
-        {-1, 0, 0, clip.x1 + 1.0},
-        {0, 1, 0, 1.0 - clip.y0},
-        {0, -1, 0, clip.y1 + 1.0},
-    };
-    if (clip.empty()) {
-        // An empty rect must hide everything, not switch clipping off (a
-        // collapsed panel would otherwise paint over the whole window).
-        const GLdouble nothing[4] = {0, 0, 0, -1};
-        for (GLdouble* equation : equations)
-            std::copy(nothing, nothing + 4, equation);
-    }
+    // The planes are in eye coordinates, which the projection maps one to
+    // one onto window pixels while the identity is loaded below.
+    GLdouble equations[4][4];
+    clipPlaneEquations(clip, equations);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
@@ -249,11 +238,6 @@ void GLTextureUnicodeFontHelper::destroyTexture(void* texture)
         glDeleteTextures(1, &name);
 }
 
-void GLTextureUnicodeFontHelper::freeBuffer(void* buffer)
-{
-    delete[] static_cast<unsigned char*>(buffer);
-}
-
 void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
 {
     GLuint name = 0;
@@ -271,11 +255,6 @@ void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int widt
     uploadWithMipMaps(GL_RGBA, width, height, rgba.data());
     glBindTexture(GL_TEXTURE_2D, 0);
     return reinterpret_cast<void*>(uintptr_t(name));
-}
-
-void* GLTextureUnicodeFontHelper::allocBuffer(int bytes)
-{
-    return new unsigned char[size_t(bytes)];
 }
 
 void GLTextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, int vertexSize,

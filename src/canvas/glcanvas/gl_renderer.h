@@ -42,18 +42,14 @@ private:
 
 // Atlases as OpenGL textures and vertex buffers as plain memory drawn with
 // client vertex arrays, one call per atlas.
-class GLTextureUnicodeFontHelper : public TextureUnicodeFontHelper {
+class GLTextureUnicodeFontHelper : public MemoryBufferFontHelper {
 public:
     // `renderer` is not owned and outlives the fonts of its cache.
     explicit GLTextureUnicodeFontHelper(GLRenderer* renderer) : m_renderer(renderer) {}
 
     void destroyTexture(void* texture) override;
-    void freeBuffer(void* buffer) override;
     // The texture handle is the OpenGL texture name cast to a pointer.
     void* createTexture(const uint32_t* pixels, int width, int height) override;
-    void* allocBuffer(int bytes) override;
-    void* lockBuffer(void* buffer) override { return buffer; }
-    void unlockBuffer(void*) override {}
     void drawTriangles(void* buffer, int triangleCount, int vertexSize, void* texture) override;
     // Blending is on for unfiltered text (its edges blend by the atlas's
     // alpha) and off for filtered text.

@@ -17,6 +17,10 @@
 #include "ui/log.h"
 #include "ui/statistics.h"
 
+void MemoryBufferFontHelper::freeBuffer(void* buffer) { delete[] static_cast<unsigned char*>(buffer); }
+
+void* MemoryBufferFontHelper::allocBuffer(int bytes) { return new unsigned char[size_t(bytes)]; }
+
 TextureUnicodeFont::TextureUnicodeFont(TextureUnicodeFontHelper* helper, const ustring& face,
                                        int size, int styleFlags, const float text[3],
                                        const float background[3])

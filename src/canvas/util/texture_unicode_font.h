@@ -40,6 +40,17 @@ public:
     virtual void endFlush() = 0;
 };
 
+// A helper whose vertex buffers are plain memory, for renderers that draw
+// glyph batches straight from memory: allocated with the bytes asked for,
+// always locked, unlocked for nothing.
+class MemoryBufferFontHelper : public TextureUnicodeFontHelper {
+public:
+    void freeBuffer(void* buffer) override;
+    void* allocBuffer(int bytes) override;
+    void* lockBuffer(void* buffer) override { return buffer; }
+    void unlockBuffer(void*) override {}
+};
+
 // The atlases of one font in one pair of text and background colours.
 class TextureUnicodeFont : public UnicodeFont {
 public:
