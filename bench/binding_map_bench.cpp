@@ -87,13 +87,13 @@ struct SnippetSource : BindingSourceManager::BindingSource {
 // manager and a map with a context function over `selections` selections.
 class Fixture {
 public:
-    explicit Fixture(int selections) : m_selections(selections)
+    explicit Fixture(int selections, const std::string& keymap = keymapText()) : m_selections(selections)
     {
         char pattern[] = "/tmp/vantrel_keymap_bench_XXXXXX";
         if (mkdtemp(pattern))
             m_directory = pattern;
         m_file = m_directory + "/Default.vantrel-keymap";
-        std::ofstream(m_file) << keymapText();
+        std::ofstream(m_file) << keymap;
         slate::FileManager::setInstance(new slate::FileManagerImpl);
         slate::FileManager::get().mount(u"Packages/", slate::PosixFileSystem::create(toUstring(m_directory)));
         BindingSourceManager::create();
@@ -202,5 +202,33 @@ void BM_Reload(benchmark::State& state)
         fixture.map().reload();
 }
 BENCHMARK(BM_Reload)->Unit(benchmark::kMillisecond);
+
+// A key map whose namespaces multiply its bindings: one namespace of
+// distinct two-letter keys, expanded under ctrl+k once for each of 16
+// syntaxes (a context each), so every expanded binding adds a prefix marker
+// under the one key ctrl+k. The argument is the number of expanded bindings.
+std::string namespaceKeymapText(int expanded)
+{
+    std::string text = "<keymap>\n<namespace name=\"edit\">\n";
+    for (int i = 0; i < expanded / 16; ++i) {
+        const std::string key = std::string(1, static_cast<char>('a' + i % 26)) + "," +
+                                kKeys[(i / 26) % (sizeof kKeys / sizeof kKeys[0])];
+        text += binding(key, "edit" + std::to_string(i));
+    }
+    text += "</namespace>\n";
+    for (int syntax = 0; syntax < 16; ++syntax)
+        text += binding("ctrl+k", "${edit}", "<context name=\"syntax\" value=\"s" + std::to_string(syntax) + "\"/>");
+    text += "</keymap>\n";
+    return text;
+}
+
+void BM_ReloadNamespaceKeymap(benchmark::State& state)
+{
+    Fixture fixture(1, namespaceKeymapText(static_cast<int>(state.range(0))));
+    for (auto _ : state)
+        fixture.map().reload();
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReloadNamespaceKeymap)->Arg(8000)->Arg(64000)->Unit(benchmark::kMillisecond);
 
 } // namespace
