@@ -4,8 +4,11 @@
 // them). Every entry carries its binding's sequence number, and a lookup
 // keeps the highest-numbered entry whose contexts hold, exact or pattern,
 // complete or prefix, so the binding bound last wins whatever the table
-// order. Entries of one key are stored newest first so that the exact walk
-// stops at the first entry whose contexts hold.
+// order. Entries of one key are appended as they are bound, so they are kept
+// oldest first and every walk goes from the back: the exact walk stops at
+// the newest entry whose contexts hold. (Inserting at the front instead made
+// loading quadratic: a key map whose namespaces expand to 128,000 bindings
+// under one prefix key took 43 s.)
 #include "input/binding_map.h"
 
 #include <algorithm>
@@ -191,16 +194,13 @@ bool BindingMap::bind(const slate::usubstring& keyText, const ustring& command,
 
     const int sequence = m_nextSequence++;
     const std::vector<ContextCondition> sorted = sortedContexts(contexts);
-    for (size_t length = 1; length < plain.size(); ++length) {
-        auto& entries = m_tables.exact[std::vector<KeyStroke>(plain.begin(), plain.begin() + length)];
-        entries.insert(entries.begin(), BindingEntry{ustring(), sorted, sequence});
-    }
+    for (size_t length = 1; length < plain.size(); ++length)
+        m_tables.exact[std::vector<KeyStroke>(plain.begin(), plain.begin() + length)].push_back(
+            BindingEntry{ustring(), sorted, sequence});
     if (hasPattern) {
-        auto& entries = m_tables.pattern[elements];
-        entries.insert(entries.begin(), BindingEntry{command, sorted, sequence});
+        m_tables.pattern[elements].push_back(BindingEntry{command, sorted, sequence});
     } else {
-        auto& entries = m_tables.exact[plain];
-        entries.insert(entries.begin(), BindingEntry{command, sorted, sequence});
+        m_tables.exact[plain].push_back(BindingEntry{command, sorted, sequence});
         m_tables.commandKeys[command].push_back({plain, contexts});
     }
     return true;
@@ -234,37 +234,37 @@ BindingMap::LookupResult BindingMap::lookup(const KeyStroke* begin, const KeyStr
     int best = -1;
     auto exact = m_tables.exact.find(std::vector<KeyStroke>(begin, end));
     if (exact != m_tables.exact.end()) {
-        for (const BindingEntry& entry : exact->second) {
-            if (entry.command.empty() && !pendingAllowed)
+        for (auto entry = exact->second.rbegin(); entry != exact->second.rend(); ++entry) {
+            if (entry->command.empty() && !pendingAllowed)
                 continue;
-            if (!contextsMatch(entry.contexts))
+            if (!contextsMatch(entry->contexts))
                 continue;
-            result.command = entry.command;
-            result.pending = entry.command.empty();
-            best = entry.sequence;
+            result.command = entry->command;
+            result.pending = entry->command.empty();
+            best = entry->sequence;
             break;
         }
     }
     for (const auto& [key, entries] : m_tables.pattern) {
-        if (entries.front().sequence <= best)
+        if (entries.back().sequence <= best)
             continue;
         std::vector<ustring> captures;
         const PatternResult match = patternMatch(begin, end, key, captures);
         if (match == PatternResult::NoMatch || (match == PatternResult::Partial && !pendingAllowed))
             continue;
-        for (const BindingEntry& entry : entries) {
-            if (entry.sequence <= best)
+        for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+            if (entry->sequence <= best)
                 break; // newest first: the rest are older still
-            if (!contextsMatch(entry.contexts))
+            if (!contextsMatch(entry->contexts))
                 continue;
             if (match == PatternResult::Complete) {
-                result.command = substituteCaptures(entry.command, captures);
+                result.command = substituteCaptures(entry->command, captures);
                 result.pending = false;
             } else {
                 result.command.clear();
                 result.pending = true;
             }
-            best = entry.sequence;
+            best = entry->sequence;
             break;
         }
     }

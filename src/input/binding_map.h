@@ -108,8 +108,10 @@ public:
 
     // Reads one key map file, a virtual path, through the file manager and
     // binds its bindings. False, after showing the user an error that names
-    // the file and the line, when the file cannot be read or is not
-    // well-formed XML; the bindings read up to then stay.
+    // the file and says what is wrong (with the line where the XML parser
+    // knows it), when the file cannot be read, is not well-formed XML, nests
+    // deeper or holds a NUL byte, or expands to more than
+    // kMaxKeyMapBindings bindings; nothing of such a file is bound.
     bool readFile(const ustring& path);
     // Rebuilds the tables from the binding sources and the key map files of
     // the current key map name. When any file fails, the tables in use
@@ -145,12 +147,19 @@ public:
     // Strokes that can be pending at once; a longer buffer is never looked
     // up whole.
     static constexpr size_t kMaxPending = 31;
+    // Bindings one key map file may expand to, counting each namespace
+    // binding once for every root binding that uses the namespace. The
+    // default key map has a few hundred; a file beyond this is refused
+    // whole, since namespaces let a small file ask for millions.
+    static constexpr size_t kMaxKeyMapBindings = 100000;
 
 private:
     struct CommandKey {
         std::vector<KeyStroke> strokes;
         std::vector<ContextCondition> contexts;
     };
+    // The entries of each key are kept in binding order, oldest first, so
+    // lookups walk them from the back.
     struct Tables {
         std::map<std::vector<KeyStroke>, std::vector<BindingEntry>> exact;
         std::map<std::vector<PatternElement>, std::vector<BindingEntry>> pattern;
@@ -164,10 +173,15 @@ private:
 
     bool contextsMatch(const std::vector<ContextCondition>& contexts) const;
     LookupResult lookup(const KeyStroke* begin, const KeyStroke* end, bool pendingAllowed) const;
-    // Binds one binding of a file, expanding "${namespace}" in its command
-    // with the file's namespaces.
-    void expandNamespace(const KeyBinding& binding,
-                         const std::map<ustring, std::vector<KeyBinding>>& namespaces);
+    // The bindings of the key map file at `path`, namespaces expanded, in
+    // binding order. Throws ParseException saying what is wrong with the
+    // file; `shownPath` gets the path to name in a message.
+    static std::vector<KeyBinding> readBindings(const ustring& path, StringInterner& interner, ustring& shownPath);
+    // Appends one binding of a file to `expanded`, expanding "${namespace}"
+    // in its command with the file's namespaces.
+    static void expandNamespace(const KeyBinding& binding,
+                                const std::map<ustring, std::vector<KeyBinding>>& namespaces,
+                                std::vector<KeyBinding>& expanded);
 
     Tables m_tables;
     std::vector<KeyStroke> m_pending; // waiting for resolution

@@ -6,7 +6,9 @@
 // followed by its own key, with its command put in place of the "${name}".
 // Files are read through the file manager and parsed from memory, so that
 // data paths that the C library cannot open (any path under Wine, non-ASCII
-// paths on Windows) still work.
+// paths on Windows) still work. A file is parsed and its namespaces expanded
+// completely before the first of its bindings is bound, so a file that is
+// refused (bad XML, or more bindings than any key map needs) binds nothing.
 #include "input/binding_map.h"
 
 #include <cstring>
@@ -18,6 +20,7 @@
 #include "ui/notification_manager.h"
 #include "ui/string_interner.h"
 #include "ui/string_utils.h"
+#include "ui/text/parse_exception.h"
 #include "ui/unicode.h"
 #include "ui/xml_settings.h"
 
@@ -63,24 +66,38 @@ void onKeymapFileChanged(const ustring&, int32_t, void* userData)
 bool BindingMap::readFile(const ustring& path)
 {
     VLOG << "Reading keymap " << path;
-    TiXmlDocument document;
     ustring shownPath;
-    std::string problem = readXmlFile(path, document, true, shownPath);
-    if (document.Error()) {
-        // Key map messages give only the line.
-        problem = document.ErrorDesc();
-        problem += " (line ";
-        problem += std::to_string(document.ErrorRow());
-        problem += ")";
-    }
-    if (!problem.empty()) {
+    std::vector<KeyBinding> bindings;
+    try {
+        bindings = readBindings(path, *m_interner, shownPath);
+    } catch (const ParseException& error) {
         const ustring message =
-            u"Error parsing key binding xml: " + toUstring(problem) + u" In file " + shownPath;
+            u"Error parsing key binding xml: " + toUstring(std::string(error.what())) + u" In file " + shownPath;
         VLOG << message;
         if (NotificationManager::alive())
             NotificationManager::get().displayError(message);
         return false;
     }
+    for (const KeyBinding& binding : bindings)
+        bind(binding.key, binding.command, binding.contexts);
+    return true;
+}
+
+std::vector<KeyBinding> BindingMap::readBindings(const ustring& path, StringInterner& interner, ustring& shownPath)
+{
+    TiXmlDocument document;
+    std::string problem = readXmlFile(path, document, true, shownPath);
+    if (document.Error() && document.ErrorRow() > 0) {
+        // Key map messages give only the line. Refusals of the XML reader
+        // itself (nesting too deep, a NUL byte) have no line in the parser
+        // and keep the reader's own reason.
+        problem = document.ErrorDesc();
+        problem += " (line ";
+        problem += std::to_string(document.ErrorRow());
+        problem += ")";
+    }
+    if (!problem.empty())
+        throw ParseException(problem);
 
     const TiXmlElement* root = document.RootElement();
     Namespaces namespaces;
@@ -93,39 +110,57 @@ bool BindingMap::readFile(const ustring& path)
         for (const TiXmlElement* element = space->FirstChildElement("binding"); element;
              element = element->NextSiblingElement("binding")) {
             KeyBinding binding;
-            if (readBindingElement(element, *m_interner, binding))
+            if (readBindingElement(element, interner, binding))
                 list.push_back(std::move(binding));
         }
     }
+    std::vector<KeyBinding> expanded;
     for (const TiXmlElement* element = root->FirstChildElement("binding"); element;
          element = element->NextSiblingElement("binding")) {
         KeyBinding binding;
-        if (readBindingElement(element, *m_interner, binding))
-            expandNamespace(binding, namespaces);
+        if (!readBindingElement(element, interner, binding))
+            continue;
+        try {
+            expandNamespace(binding, namespaces, expanded);
+        } catch (const ParseException& error) {
+            throw ParseException(std::string(error.what()) + " The limit is reached at line " +
+                                 std::to_string(element->Row()) + ".");
+        }
     }
-    return true;
+    return expanded;
 }
 
-void BindingMap::expandNamespace(const KeyBinding& binding, const Namespaces& namespaces)
+void BindingMap::expandNamespace(const KeyBinding& binding, const Namespaces& namespaces,
+                                 std::vector<KeyBinding>& expanded)
 {
     const ustring& command = binding.command;
     const size_t dollar = command.find(u'$');
-    if (dollar == ustring::npos || dollar + 1 >= command.size() || command[dollar + 1] != u'{') {
-        bind(binding.key, command, binding.contexts);
+    const bool usesNamespace = dollar != ustring::npos && dollar + 1 < command.size() && command[dollar + 1] == u'{';
+    const size_t close = usesNamespace ? command.find(u'}', dollar) : ustring::npos;
+    if (usesNamespace && close == ustring::npos)
+        return;
+    const std::vector<KeyBinding>* inners = nullptr;
+    if (usesNamespace) {
+        auto space = namespaces.find(command.substr(dollar + 2, close - dollar - 2));
+        if (space == namespaces.end())
+            return;
+        inners = &space->second;
+    }
+    // Checked before anything is copied, so a refused file costs no more
+    // than the limit.
+    if ((inners ? inners->size() : 1) > kMaxKeyMapBindings - expanded.size())
+        throw ParseException("The key map expands to more than " + std::to_string(kMaxKeyMapBindings) +
+                             " bindings (namespaces count once for every binding that uses them).");
+    if (!inners) {
+        expanded.push_back(binding);
         return;
     }
-    const size_t close = command.find(u'}', dollar);
-    if (close == ustring::npos)
-        return;
-    auto space = namespaces.find(command.substr(dollar + 2, close - dollar - 2));
-    if (space == namespaces.end())
-        return;
     const ustring prefix = command.substr(0, dollar);
     const ustring suffix = command.substr(close + 1);
-    for (const KeyBinding& inner : space->second) {
+    for (const KeyBinding& inner : *inners) {
         std::vector<ContextCondition> contexts = binding.contexts;
         contexts.insert(contexts.end(), inner.contexts.begin(), inner.contexts.end());
-        bind(binding.key + u"," + inner.key, prefix + inner.command + suffix, contexts);
+        expanded.push_back({binding.key + u"," + inner.key, prefix + inner.command + suffix, std::move(contexts)});
     }
 }
 

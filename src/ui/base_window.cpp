@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "canvas/canvas.h"
 #include "canvas/unicode_font.h"
@@ -321,10 +322,11 @@ bool BaseWindow::inputContext(const slate::usubstring& name, const slate::usubst
     const ustring nameText(name.begin, name.end);
     const ustring valueText(value.begin, value.end);
     bool result = false;
-    const bool known = alongPath(buildRegionMap(), [&](InputRegion& r) {
+    auto check = [&](InputRegion& r) {
         result = false;
         return r.checkContext(nameText, valueText, result);
-    });
+    };
+    const bool known = m_strokeRegions ? alongPath(*m_strokeRegions, check) : alongPath(buildRegionMap(), check);
     if (!known) {
         VLOG << u"Unknown context " << nameText;
         return false;
@@ -333,6 +335,18 @@ bool BaseWindow::inputContext(const slate::usubstring& name, const slate::usubst
 }
 
 // Keys and characters.
+
+template <typename Resolve>
+bool BaseWindow::resolveStroke(const RegionMap& map, Resolve&& resolve)
+{
+    // Resolution runs no command and draws no frame, so one map serves every
+    // context of the stroke. Restored, not cleared: a flush can resolve from
+    // inside a stroke's dispatch.
+    const RegionMap* outer = std::exchange(m_strokeRegions, &map);
+    const bool result = resolve();
+    m_strokeRegions = outer;
+    return result;
+}
 
 int BaseWindow::processEvents(RegionMap& map, const ustring& previousPending,
                               const std::vector<InputAction>& actions)
@@ -388,7 +402,7 @@ void BaseWindow::flushPendingKeys()
             std::vector<InputAction> actions;
             KeyEvent settle;
             settle.pressed = true;
-            m_bindingMap->onKey(settle, actions);
+            resolveStroke(map, [&] { return m_bindingMap->onKey(settle, actions); });
             processEvents(map, previous, actions);
         }
         // A command run above may have replaced the map.
@@ -462,7 +476,7 @@ bool BaseWindow::onKeyOrButton(const KeyEvent& event)
     if (m_bindingMap && !isCharacterKey(event)) {
         const ustring previous = m_bindingMap->pendingText();
         std::vector<InputAction> actions;
-        const bool handled = m_bindingMap->onKey(event, actions);
+        const bool handled = resolveStroke(map, [&] { return m_bindingMap->onKey(event, actions); });
         processEvents(map, previous, actions);
         if (handled)
             return true;
@@ -481,7 +495,7 @@ bool BaseWindow::onCharacter(const CharacterEvent& event)
     }
     const ustring previous = m_bindingMap->pendingText();
     std::vector<InputAction> actions;
-    const bool result = m_bindingMap->onCharacter(event, actions);
+    const bool result = resolveStroke(map, [&] { return m_bindingMap->onCharacter(event, actions); });
     if (!actions.empty()) {
         processEvents(map, previous, actions);
     } else {

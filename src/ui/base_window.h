@@ -223,6 +223,10 @@ protected:
     void cancelPrediction(const RegionMap& map);
     bool runCommandOn(const RegionMap& map, const slate::usubstring& line);
     bool dispatchButton(InputRegion* root, const KeyEvent& event);
+    // Runs `resolve()`, which hands one stroke to the binding map, with the
+    // contexts the map asks about answered from `map`; returns its result.
+    template <typename Resolve>
+    bool resolveStroke(const RegionMap& map, Resolve&& resolve);
     // Tab cycling: true when the Tab was consumed.
     bool cycleFocus(const RegionMap& map, const KeyEvent& event);
     // The region under (x, y) that has a hint, with its text and command;
@@ -245,6 +249,10 @@ private:
     double m_now = 0;
     double m_lastInputTime = 0;
     std::vector<ustring> m_queuedCommands; // run after the next frame
+    // The region map of the stroke the binding map is resolving, which
+    // answers all the contexts that stroke asks about (a snippet trigger
+    // asks at every letter typed); null outside resolution.
+    const RegionMap* m_strokeRegions = nullptr;
 
     // The trees that input dispatches on the stack have handed input to,
     // innermost dispatch last (null for one before the first frame). A tree

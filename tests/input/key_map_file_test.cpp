@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "input/binding_map.h"
+#include "ui/log.h"
 #include "ui/string_interner.h"
 #include "ui/text/package_test_support.h"
 #include "ui/unicode.h"
@@ -27,6 +28,27 @@ struct FixedSource : BindingSourceManager::BindingSource {
 };
 
 std::string keymap(const std::string& body) { return "<keymap>\n" + body + "</keymap>\n"; }
+
+std::string readTestData(const std::string& name)
+{
+    std::ifstream in(VANTREL_TEST_DATA_DIR "/input/" + name, std::ios::binary);
+    EXPECT_TRUE(in) << "missing test data " << name;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Collects the log lines that start with `prefix`.
+struct LogLinesStartingWith : DebugListener {
+    explicit LogLinesStartingWith(std::string prefix) : m_prefix(std::move(prefix)) { addDebugListener(this); }
+    ~LogLinesStartingWith() override { removeDebugListener(this); }
+    void message(const uchar* text) override
+    {
+        const std::string line = toUtf8(text);
+        if (line.compare(0, m_prefix.size(), m_prefix) == 0)
+            lines.push_back(line);
+    }
+    std::string m_prefix;
+    std::vector<std::string> lines;
+};
 
 // Key maps read from an in-memory "Packages/" with errors recorded.
 class KeyMapFileTest : public testing::Test {
@@ -206,16 +228,93 @@ TEST_F(KeyMapFileTest, SameNameDoesNotReloadAndEveryMapFollowsReloadAll)
 
 TEST_F(KeyMapFileTest, RealisticKeyMapLoads)
 {
-    std::string text;
-    {
-        std::ifstream in(VANTREL_TEST_DATA_DIR "/input/Default.vantrel-keymap", std::ios::binary);
-        ASSERT_TRUE(in) << "missing test key map";
-        text.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    m_packages.add(u"Default/Default.vantrel-keymap", text);
+    LogLinesStartingWith dropped("Unable to find key for string");
+    m_packages.add(u"Default/Default.vantrel-keymap", readTestData("Default.vantrel-keymap"));
     map().setKeymapName(u"Default");
     EXPECT_TRUE(m_errors.take().empty());
+    EXPECT_EQ(dropped.lines, std::vector<std::string>());
     EXPECT_EQ(map().keyText(u"save"), u"Ctrl+S");
     EXPECT_EQ(run({key('s', kModifierCtrl)}), "save");
     EXPECT_EQ(run({kCtrlK, key('u', kModifierCtrl)}), "upperCase");
+    EXPECT_EQ(run({key('/', kModifierCtrl)}), "toggleComment");
+    EXPECT_EQ(run({key(']', kModifierCtrl)}), "indent");
+}
+
+// The XML reader's own refusals reach the user with their reason, not the
+// parser's generic text and a line it does not know.
+TEST_F(KeyMapFileTest, RefusedXmlNamesItsReason)
+{
+    std::string deep = "<keymap>";
+    for (int i = 0; i < 1200; ++i)
+        deep += "<a>";
+    deep += "</keymap>";
+    const std::string withNul = keymap("<binding key='f1' command='x'/>") + std::string(1, '\0') + "<more/>";
+    struct Case {
+        std::string bytes;
+        std::string reason;
+    } cases[] = {
+        {deep, "Elements nested more than 1000 deep"},
+        {withNul, "Embedded NUL character at byte " + std::to_string(withNul.find('\0'))},
+        {"<keymap>\n<binding key='f5'>\n</keymap>\n", "(line 3)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        m_map.reset();
+        m_packages.add(u"Default/Default.vantrel-keymap", c.bytes);
+        map().bind(u"f1", u"kept", {});
+        EXPECT_FALSE(map().readFile(u"Packages/Default/Default.vantrel-keymap"));
+        const std::vector<std::string> errors = m_errors.take();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].rfind("Error parsing key binding xml: ", 0), 0u) << errors[0];
+        EXPECT_NE(errors[0].find(c.reason), std::string::npos) << errors[0];
+        EXPECT_EQ(errors[0].find("line 0"), std::string::npos) << errors[0];
+        EXPECT_NE(errors[0].find(" In file Packages/Default/Default.vantrel-keymap"), std::string::npos) << errors[0];
+        EXPECT_EQ(run({key(282)}), "kept");
+    }
+}
+
+// Namespaces multiply bindings: a key map may expand to the limit, and one
+// binding more refuses the whole file.
+TEST_F(KeyMapFileTest, KeyMapsBeyondTheBindingLimitAreRefusedWhole)
+{
+    const size_t perNamespace = 1000;
+    std::string space = "<namespace name='n'>";
+    for (size_t i = 0; i < perNamespace; ++i)
+        space += "<binding key='x' command='inner'/>";
+    space += "</namespace>\n";
+    std::string atLimit = space;
+    for (size_t i = 0; i < BindingMap::kMaxKeyMapBindings / perNamespace; ++i)
+        atLimit += "<binding key='ctrl+k' command='${n}'/>\n";
+    m_packages.add(u"Default/Default.vantrel-keymap", keymap(atLimit));
+    EXPECT_TRUE(map().readFile(u"Packages/Default/Default.vantrel-keymap"));
+    EXPECT_TRUE(m_errors.take().empty());
+    EXPECT_EQ(run({kCtrlK, ch('x')}), "inner");
+
+    m_map.reset();
+    m_packages.add(u"Default/Default.vantrel-keymap",
+                   keymap("<binding key='f1' command='first'/>\n" + atLimit));
+    map().bind(u"f2", u"kept", {});
+    EXPECT_FALSE(map().readFile(u"Packages/Default/Default.vantrel-keymap"));
+    const std::vector<std::string> errors = m_errors.take();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("more than 100000 bindings"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(" In file Packages/Default/Default.vantrel-keymap"), std::string::npos) << errors[0];
+    EXPECT_EQ(run({key(283)}), "kept");
+    EXPECT_EQ(run({key(282)}), "");
+    EXPECT_EQ(run({kCtrlK, ch('x')}), "");
+}
+
+// Found by fuzzing: 249 KB that expand to 128,000 bindings under one key
+// once took 43 s to load. Refused, the reload keeps the bindings before it.
+TEST_F(KeyMapFileTest, NamespaceBombIsRefusedAndThePreviousBindingsStay)
+{
+    m_packages.add(u"Default/Default.vantrel-keymap", keymap("<binding key='f1' command='before'/>\n"));
+    map().setKeymapName(u"Default");
+    m_packages.change(u"User/Default - User.vantrel-keymap", readTestData("key-map-namespace-quadratic-1.xml"));
+    const std::vector<std::string> errors = m_errors.take();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("more than 100000 bindings"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(" In file Packages/User/Default - User.vantrel-keymap"), std::string::npos) << errors[0];
+    EXPECT_EQ(run({key(282)}), "before");
+    EXPECT_EQ(run({ch('a'), ch('b')}), "");
 }

@@ -91,6 +91,8 @@ struct TestRegion : InputRegion {
     {
         if (toUtf8(name) != m_context)
             return false;
+        if (onContext)
+            onContext();
         result = toUtf8(value) == "yes";
         return true;
     }
@@ -107,6 +109,7 @@ struct TestRegion : InputRegion {
     CommandRunner* m_runner = nullptr;
     std::function<void()> onKey;
     std::function<void()> onChar;
+    std::function<void()> onContext;
 };
 
 // The log without the prediction commits that every focus change brings.
@@ -512,6 +515,30 @@ TEST_F(BaseWindowTest, RegionMapIsRebuiltAfterACommand)
     m_log.clear();
     m_window.onActivate();
     EXPECT_EQ(m_log, (V{"a:short", "a@3.charb", "a@3.commit", "panel@3.commit"}));
+}
+
+// Every context one stroke asks about is answered by the frame the stroke
+// arrived in, even when answering one of them draws a newer frame.
+TEST_F(BaseWindowTest, ContextsOfOneStrokeAreAnsweredByItsFrame)
+{
+    bindings().bind(u"x,tab", u"outer", {{u"outer", u"yes"}});
+    bindings().bind(u"x,y", u"inner", {{u"inner", u"no"}});
+    std::vector<std::string> answered;
+    m_configure = [&](TestRegion& region) {
+        if (region.m_name != "a" && region.m_name != "panel")
+            return;
+        region.m_context = region.m_name == "a" ? "inner" : "outer";
+        region.onContext = [&, &r = region] {
+            answered.push_back(r.tag());
+            if (r.m_name == "a")
+                m_window.draw(true);
+        };
+    };
+    m_window.draw(true);
+    focus("a");
+    m_window.onCharacter(character('x'));
+    EXPECT_EQ(answered, (V{"a@2", "panel@2"}));
+    EXPECT_TRUE(m_window.bindingMap()->hasPending());
 }
 
 TEST_F(BaseWindowTest, HintLabelBesideSmallRegionsAfterAPause)
