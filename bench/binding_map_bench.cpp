@@ -231,4 +231,20 @@ void BM_ReloadNamespaceKeymap(benchmark::State& state)
 }
 BENCHMARK(BM_ReloadNamespaceKeymap)->Arg(8000)->Arg(64000)->Unit(benchmark::kMillisecond);
 
+// Binding one key text of many strokes, as a hostile key map can hold: the
+// argument is the number of strokes.
+void BM_BindLongKey(benchmark::State& state)
+{
+    BindingSourceManager::create();
+    ustring keyText = u"ctrl+k";
+    for (int64_t i = 0; i < state.range(0); ++i)
+        keyText += u",b";
+    for (auto _ : state) {
+        BindingMap map;
+        map.bind(keyText, u"long", {});
+    }
+    BindingSourceManager::destroy();
+}
+BENCHMARK(BM_BindLongKey)->Arg(1000)->Arg(8000)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -194,7 +194,11 @@ bool BindingMap::bind(const slate::usubstring& keyText, const ustring& command,
 
     const int sequence = m_nextSequence++;
     const std::vector<ContextCondition> sorted = sortedContexts(contexts);
-    for (size_t length = 1; length < plain.size(); ++length)
+    // Resolution never looks up more than kMaxPending strokes, so longer
+    // prefixes would be dead weight: a key of n strokes would cost n * n / 2
+    // copied strokes, which made one 40 KB key text ask for gigabytes.
+    const size_t markers = std::min(plain.size(), kMaxPending + 1);
+    for (size_t length = 1; length < markers; ++length)
         m_tables.exact[std::vector<KeyStroke>(plain.begin(), plain.begin() + length)].push_back(
             BindingEntry{ustring(), sorted, sequence});
     if (hasPattern) {

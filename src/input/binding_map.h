@@ -179,7 +179,7 @@ private:
     static std::vector<KeyBinding> readBindings(const ustring& path, StringInterner& interner, ustring& shownPath);
     // Appends one binding of a file to `expanded`, expanding "${namespace}"
     // in its command with the file's namespaces.
-    static void expandNamespace(const KeyBinding& binding,
+    static void expandNamespace(KeyBinding&& binding,
                                 const std::map<ustring, std::vector<KeyBinding>>& namespaces,
                                 std::vector<KeyBinding>& expanded);
 

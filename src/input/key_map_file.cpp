@@ -121,7 +121,7 @@ std::vector<KeyBinding> BindingMap::readBindings(const ustring& path, StringInte
         if (!readBindingElement(element, interner, binding))
             continue;
         try {
-            expandNamespace(binding, namespaces, expanded);
+            expandNamespace(std::move(binding), namespaces, expanded);
         } catch (const ParseException& error) {
             throw ParseException(std::string(error.what()) + " The limit is reached at line " +
                                  std::to_string(element->Row()) + ".");
@@ -130,7 +130,7 @@ std::vector<KeyBinding> BindingMap::readBindings(const ustring& path, StringInte
     return expanded;
 }
 
-void BindingMap::expandNamespace(const KeyBinding& binding, const Namespaces& namespaces,
+void BindingMap::expandNamespace(KeyBinding&& binding, const Namespaces& namespaces,
                                  std::vector<KeyBinding>& expanded)
 {
     const ustring& command = binding.command;
@@ -152,7 +152,7 @@ void BindingMap::expandNamespace(const KeyBinding& binding, const Namespaces& na
         throw ParseException("The key map expands to more than " + std::to_string(kMaxKeyMapBindings) +
                              " bindings (namespaces count once for every binding that uses them).");
     if (!inners) {
-        expanded.push_back(binding);
+        expanded.push_back(std::move(binding));
         return;
     }
     const ustring prefix = command.substr(0, dollar);

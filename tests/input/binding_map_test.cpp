@@ -280,6 +280,23 @@ TEST_F(BindingMapTest, NeverLooksUpMoreThanThirtyOneStrokes)
         map().resolve(ch('a'), actions);
     EXPECT_EQ(describe(actions), V{"chr:a"});
     EXPECT_EQ(map().pendingText(), ustring(31, u'a'));
+
+    // Nor can a far longer one, which still keeps what can be typed of it
+    // pending and still names its keys.
+    ustring hugeKey = u"ctrl+k";
+    for (int i = 0; i < 20000; ++i)
+        hugeKey += u",b";
+    ASSERT_TRUE(map().bind(hugeKey, u"huge", {}));
+    map().clearPending();
+    actions.clear();
+    map().resolve(key('k', kModifierCtrl), actions);
+    for (int i = 0; i < 30; ++i)
+        map().resolve(ch('b'), actions);
+    EXPECT_EQ(describe(actions), V{});
+    EXPECT_TRUE(map().hasPending());
+    map().resolve(ch('b'), actions);
+    EXPECT_EQ(describe(actions), V(31, "chr:b"));
+    EXPECT_EQ(map().keyText(u"huge").substr(0, 9), u"Ctrl+K, b");
 }
 
 TEST_F(BindingMapTest, KeyEventsCarryModifiersFromTheKeyState)
