@@ -332,12 +332,7 @@ void applyPlacementText(platform::WindowHandle window, const ustring& text)
     WindowPlacement placement = fromNative(native);
     parsePlacement(text, placement); // fields the text lacks keep the window's
     native.flags = UINT(placement.flags);
-    native.showCmd = UINT(placement.showCommand);
-    // A window saved minimised opens shown at its restored rect.
-    if (native.showCmd == SW_SHOWMINIMIZED)
-        native.showCmd = SW_SHOW;
-    else if (native.showCmd == SW_SHOWMINNOACTIVE)
-        native.showCmd = SW_SHOWNA;
+    native.showCmd = UINT(openingShowCommand(placement.showCommand, int32_t(native.showCmd)));
     native.ptMinPosition = {placement.minX, placement.minY};
     native.ptMaxPosition = {placement.maxX, placement.maxY};
     native.rcNormalPosition = {placement.left, placement.top, placement.right, placement.bottom};

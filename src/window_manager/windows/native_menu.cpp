@@ -126,6 +126,11 @@ NativeMenuHandle createNativeMenuBar(NativeMenuManagerState& manager, const Menu
     return bar;
 }
 
+void destroyNativeMenuBar(NativeMenuManagerState& manager, NativeMenuHandle bar)
+{
+    destroyNativeMenu(static_cast<HMENU>(bar), manager.m_dynamicPopups);
+}
+
 void updateMenu(NativeMenuManagerState& manager, NativeMenuHandle popup, MenuItemList& items,
                 std::vector<NativeMenuHandle>& filledPopups, HiddenMenuItems* hiddenItems,
                 WindowHandler* handler, CommandRunner* runner, bool recurse, bool removeHidden,

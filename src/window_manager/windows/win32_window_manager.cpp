@@ -210,8 +210,7 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
                                 frame.bottom - frame.top, owner, bar, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
         VLOG << u"Unable to create a window: " << platform::get().lastErrorText();
-        if (bar)
-            DestroyMenu(bar);
+        destroyNativeMenuBar(m_menuState, bar);
         return false;
     }
     useAppWindowProcedure(hwnd);
@@ -237,8 +236,12 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
         VLOG << message;
         if (NotificationManager::alive())
             NotificationManager::get().displayError(message);
-        setCurrentWindow(nullptr);
+        // The window leaves the live list before the current window is
+        // cleared, so queued calls and change notices move to a window that
+        // stays.
+        releaseWindowMenu(m_menuState, appWindow->m_menuState, hwnd);
         removeAppWindow(appWindow);
+        setCurrentWindow(nullptr);
         delete appWindow;
         DestroyWindow(hwnd);
         return false;
