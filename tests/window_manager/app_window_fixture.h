@@ -116,7 +116,7 @@ struct RecordingHandler : WindowHandler {
         m_log.push_back(m_allowClose ? "can close: yes" : "can close: no");
         return m_allowClose;
     }
-    void onActivate() override {}
+    void onActivate() override { ++m_activations; }
     CommandRunner* commandRunner() override { return m_runner; }
 
     Log& m_log;
@@ -126,6 +126,7 @@ struct RecordingHandler : WindowHandler {
     CursorKind m_cursor = CursorKind::Arrow;
     CommandRunner* m_runner = nullptr;
     int m_frames = 0;
+    int m_activations = 0;
     // Frames report work left until this many were drawn.
     int m_framesUntilDone = 0;
     bool* m_deleted = nullptr;
