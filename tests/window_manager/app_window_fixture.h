@@ -238,9 +238,10 @@ protected:
         return ended;
     }
 
-    // Runs the manager's loop until the last window is gone; false when the
-    // watchdog had to end it.
-    bool runLoop()
+    // Runs the manager's loop until the last window is gone (or, with
+    // `managerLoop` false, the program's loop until quitMainLoop); false when
+    // the watchdog had to end it.
+    bool runLoop(bool managerLoop = true)
     {
         Event done(true, false);
         bool watchdogFired = false;
@@ -251,7 +252,10 @@ protected:
                 quitMainLoop(99);
             }
         });
-        m_manager->run();
+        if (managerLoop)
+            m_manager->run();
+        else
+            runMainLoop();
         done.set();
         watchdog.join(platform::kInfiniteTimeout);
         return !watchdogFired;

@@ -279,6 +279,26 @@ TEST_F(AppWindowTest, AFirstWindowWithoutARendererLeavesNoTargetOrPopupBehind)
     EXPECT_TRUE(m_manager->menuState().m_dynamicPopups.empty());
 }
 
+// A call queued while a window was being set up is not lost with the window
+// when no renderer can be set up: its wake-up had gone to that window.
+TEST_F(AppWindowTest, ACallQueuedDuringAFailedWindowStillRuns)
+{
+    struct PostingPeer : TestPeer {
+        explicit PostingPeer(RendererKind kind) : TestPeer(kind, false, true) {}
+        bool create(platform::WindowHandle) override
+        {
+            postToMainThread([] { quitMainLoop(0); });
+            return false;
+        }
+    };
+    ASSERT_NE(createMainLoopWindow(), nullptr);
+    window_test::discardMessages(); // the wake-up the new target got
+    m_manager->setPeerFactory([](RendererKind kind, bool) -> WindowPeer* { return new PostingPeer(kind); });
+    EXPECT_EQ(open(), nullptr);
+    EXPECT_TRUE(runLoop(false));
+    destroyMainLoopWindow();
+}
+
 // A window whose renderer stops working still asks before it closes, is
 // destroyed, ends the loop and runs queued calls.
 TEST_F(AppWindowTest, AWindowWithoutAWorkingRendererStillClosesAndRunsQueuedCalls)

@@ -103,11 +103,6 @@ void onDestroy(AppWindow& window)
     window.m_destroyed = true;
     releaseWindowMenu(window.m_manager->menuState(), window.m_menuState, window.m_hwnd);
     removeAppWindow(&window);
-    setCurrentWindow(nullptr);
-    // A wake-up of the call queue posted to this window dies with it: the
-    // window that takes the queue over gets one of its own.
-    if (platform::WindowHandle target = mainThreadWindow())
-        platform::get().postRunQueuedCalls(target);
     if (appWindows().empty())
         PostQuitMessage(0);
 }

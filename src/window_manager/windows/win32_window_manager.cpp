@@ -76,6 +76,10 @@ void createHiddenScrollBars(HWND window)
 void removeAppWindow(AppWindow* window)
 {
     s_appWindows.erase(std::remove(s_appWindows.begin(), s_appWindows.end(), window), s_appWindows.end());
+    // Cleared only now, so the targets move to a window that stays.
+    setCurrentWindow(nullptr);
+    if (platform::WindowHandle target = mainThreadWindow())
+        platform::get().postRunQueuedCalls(target);
 }
 
 const std::vector<AppWindow*>& appWindows()
@@ -236,12 +240,8 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
         VLOG << message;
         if (NotificationManager::alive())
             NotificationManager::get().displayError(message);
-        // The window leaves the live list before the current window is
-        // cleared, so queued calls and change notices move to a window that
-        // stays.
         releaseWindowMenu(m_menuState, appWindow->m_menuState, hwnd);
         removeAppWindow(appWindow);
-        setCurrentWindow(nullptr);
         delete appWindow;
         DestroyWindow(hwnd);
         return false;
