@@ -250,26 +250,19 @@ TEST(ButtonRow, FacesFollowTheCellPosition)
     EXPECT_EQ(buttonRowSize(3).x, 69);
 }
 
-// Push buttons in their three looks and a sunken frame, on the software
-// canvas with the theme's colours.
+// Push buttons in their three looks and a sunken frame.
 TEST(ControlsGolden, ButtonsAndFrame)
 {
-    SoftwareCanvas canvas(200, 60);
-    const float grey[3] = {0.85f, 0.85f, 0.85f};
-    canvas.clear(grey);
-    TestFrame frame(canvas, false);
-    Theme& theme = frame.theme();
+    control_test::GoldenFrame golden(200, 60);
+    Canvas& canvas = golden.canvas;
+    Theme& theme = golden.theme();
     const float face[3] = {0.92f, 0.92f, 0.92f}, hover[3] = {0.7f, 0.8f, 1.0f}, down[3] = {0.5f, 0.6f, 0.9f};
     const float light[3] = {1, 1, 1}, shadow[3] = {0.45f, 0.45f, 0.45f};
-    std::copy(light, light + 3, theme.lightColour);
-    std::copy(shadow, shadow + 3, theme.shadowColour);
-    std::copy(face, face + 3, theme.backgroundColour);
-    theme.controlFont.colour[0] = theme.controlFont.colour[1] = theme.controlFont.colour[2] = 0;
     std::copy(face, face + 3, theme.controlFont.backgroundColour);
     ColourShader plain(&canvas, face), hovered(&canvas, hover), pressed(&canvas, down);
     int ids[3];
-    frame.window.focusState()->setPressedRegion(RegionId(&ids[2]));
-    frame.frame([&](InputRegion* root) {
+    golden.frame.window.focusState()->setPressedRegion(RegionId(&ids[2]));
+    golden.frame.frame([&](InputRegion* root) {
         const ustring labels[] = {u"Plain", u"Hover", u"Down"};
         Shader* faces[] = {&plain, &hovered, &plain};
         for (int i = 0; i < 3; ++i) {
@@ -281,7 +274,7 @@ TEST(ControlsGolden, ButtonsAndFrame)
         drawControlFrame(theme, canvas, interval2(8, 36, 192, 54));
         return true;
     });
-    golden::comparePixels("controls/buttons.png", {canvas.width(), canvas.height(), canvas.pixels()});
+    golden.compare("controls/buttons.png");
 }
 
 } // namespace

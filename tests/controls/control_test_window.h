@@ -139,3 +139,56 @@ private:
 };
 
 } // namespace control_test
+
+#include <algorithm>
+
+#include "canvas/software_canvas.h"
+#include "ui/text/render/golden_drawing.h"
+
+namespace control_test {
+
+// A golden drawing of controls: a software canvas cleared to light grey and
+// a theme in plain colours (white sunken frames, black text on white, grey
+// scrollbars 12 thick). `compare` checks the pixels with tests/data/NAME.
+class GoldenFrame {
+public:
+    GoldenFrame(int width, int height) : canvas(width, height), frame(canvas, false)
+    {
+        const float grey[3] = {0.85f, 0.85f, 0.85f};
+        canvas.clear(grey);
+        Theme& theme = frame.theme();
+        setColour(theme.backgroundColour, 1, 1, 1);
+        setColour(theme.lightColour, 1, 1, 1);
+        setColour(theme.shadowColour, 0.45f, 0.45f, 0.45f);
+        setColour(theme.controlFont.colour, 0, 0, 0);
+        setColour(theme.controlFont.backgroundColour, 1, 1, 1);
+        theme.scrollbarCrossExtent = 12;
+        for (const char* track : {"scrollbar.track", "scrollbar.htrack"})
+            addColour(track, 0.9f, 0.9f, 0.92f);
+        for (const char* puck : {"scrollbar.puck", "scrollbar.hpuck"})
+            addColour(puck, 0.55f, 0.6f, 0.7f);
+    }
+
+    Theme& theme() { return frame.theme(); }
+    // Paints the element `name` in one colour.
+    void addColour(const char* name, float r, float g, float b)
+    {
+        const float colour[3] = {r, g, b};
+        frame.theme().addShader(name, new ColourShader(&canvas, colour));
+    }
+    static void setColour(float* to, float r, float g, float b)
+    {
+        to[0] = r;
+        to[1] = g;
+        to[2] = b;
+    }
+    void compare(const std::string& relative)
+    {
+        golden::comparePixels(relative, {canvas.width(), canvas.height(), canvas.pixels()});
+    }
+
+    SoftwareCanvas canvas;
+    TestFrame frame;
+};
+
+} // namespace control_test

@@ -128,21 +128,8 @@ TEST_F(ListControlTest, EmptyListDrawsTheFrameOnlyAndTakesPresses)
 // A scrolled list with a selected row and its scrollbar.
 TEST(ControlsGolden, List)
 {
-    SoftwareCanvas canvas(160, 110);
-    const float back[3] = {0.85f, 0.85f, 0.85f};
-    canvas.clear(back);
-    TestFrame frame(canvas, false);
-    Theme& theme = frame.theme();
-    const float white[3] = {1, 1, 1}, shadow[3] = {0.45f, 0.45f, 0.45f};
-    std::copy(white, white + 3, theme.backgroundColour);
-    std::copy(white, white + 3, theme.lightColour);
-    std::copy(shadow, shadow + 3, theme.shadowColour);
-    const float track[3] = {0.9f, 0.9f, 0.92f}, puck[3] = {0.55f, 0.6f, 0.7f};
-    theme.addShader("scrollbar.track", new ColourShader(&canvas, track));
-    theme.addShader("scrollbar.puck", new ColourShader(&canvas, puck));
-    theme.scrollbarCrossExtent = 12;
-    ThemeFont font = theme.controlFont;
-    std::fill(font.colour, font.colour + 3, 0.f);
+    control_test::GoldenFrame golden(160, 110);
+    Theme& theme = golden.theme();
     std::vector<ListRow> rows;
     std::vector<int> visible;
     for (uintptr_t i = 0; i < 30; ++i) {
@@ -150,23 +137,20 @@ TEST(ControlsGolden, List)
         visible.push_back(int(i));
     }
     vector2 offset{0, 25};
-    frame.frame([&](InputRegion* root) {
+    golden.frame.frame([&](InputRegion* root) {
         return listControl(theme, root, RegionId(&offset), interval2(5, 5, 155, 105), &offset, rows, visible, 3, {},
                            [&](Theme&, Canvas& c, const interval2& r, const ListRow& row, bool selected) {
-                               const float highlight[3] = {0.75f, 0.85f, 1.0f};
-                               ThemeFont rowFont = font;
+                               ThemeFont font = theme.controlFont;
                                if (selected) {
-                                   c.fillRect(r, highlight);
-                                   std::copy(highlight, highlight + 3, rowFont.backgroundColour);
-                               } else {
-                                   std::copy(white, white + 3, rowFont.backgroundColour);
+                                   control_test::GoldenFrame::setColour(font.backgroundColour, 0.75f, 0.85f, 1.0f);
+                                   c.fillRect(r, font.backgroundColour);
                                }
                                const ustring text = u"row " + ustring(1, u'0' + char16_t(row.first % 10));
-                               drawThemeText(rowFont, r.x0 + 4, r.y0, text.data(), text.data() + text.size(), false);
+                               drawThemeText(font, r.x0 + 4, r.y0, text.data(), text.data() + text.size(), false);
                            },
                            false);
     });
-    golden::comparePixels("controls/list.png", {canvas.width(), canvas.height(), canvas.pixels()});
+    golden.compare("controls/list.png");
 }
 
 } // namespace

@@ -203,34 +203,25 @@ TEST_F(ScrollContainerTest, AnAxisWithoutStepIgnoresThePageWheel)
 // Both bars over a grid of content, scrolled part way.
 TEST(ControlsGolden, ScrollContainer)
 {
-    SoftwareCanvas canvas(120, 100);
-    const float back[3] = {1, 1, 1};
-    canvas.clear(back);
-    TestFrame frame(canvas, false);
-    Theme& theme = frame.theme();
-    const float track[3] = {0.88f, 0.88f, 0.9f}, puck[3] = {0.55f, 0.6f, 0.7f};
-    theme.addShader("scrollbar.track", new ColourShader(&canvas, track));
-    theme.addShader("scrollbar.htrack", new ColourShader(&canvas, track));
-    theme.addShader("scrollbar.puck", new ColourShader(&canvas, puck));
-    theme.addShader("scrollbar.hpuck", new ColourShader(&canvas, puck));
-    theme.scrollbarCrossExtent = 12;
+    control_test::GoldenFrame golden(120, 100);
+    Canvas& canvas = golden.canvas;
     vector2 offset{40, 60};
-    frame.frame([&](InputRegion* root) {
-        return scrollContainer(theme, root, interval2(10, 10, 110, 90), 240, 200, &offset, 8, 8,
+    golden.frame.frame([&](InputRegion* root) {
+        return scrollContainer(golden.theme(), root, interval2(10, 10, 110, 90), 240, 200, &offset, 8, 8,
                                [&](Theme&, InputRegion*, const interval2& view, float x, float y) {
                                    const interval2 saved = canvas.setClip(view);
-                                   const float cell[3] = {0.8f, 0.9f, 1.0f};
+                                   const float white[3] = {1, 1, 1}, cell[3] = {0.8f, 0.9f, 1.0f};
+                                   canvas.fillRect(view, white);
                                    for (int row = 0; row < 10; ++row)
-                                       for (int column = (row & 1); column < 12; column += 2)
-                                           canvas.fillRect(interval2(view.x0 - x + 20 * column, view.y0 - y + 20 * row,
-                                                                     view.x0 - x + 20 * column + 20,
-                                                                     view.y0 - y + 20 * row + 20),
-                                                           cell);
+                                       for (int column = (row & 1); column < 12; column += 2) {
+                                           const float left = view.x0 - x + 20 * column, top = view.y0 - y + 20 * row;
+                                           canvas.fillRect(interval2(left, top, left + 20, top + 20), cell);
+                                       }
                                    canvas.setClip(saved);
                                    return true;
                                });
     });
-    golden::comparePixels("controls/scroll_container.png", {canvas.width(), canvas.height(), canvas.pixels()});
+    golden.compare("controls/scroll_container.png");
 }
 
 } // namespace

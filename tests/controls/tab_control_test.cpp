@@ -245,26 +245,21 @@ TEST(TabButton, PressStartsADragAndSelects)
 // A tab panel with three tabs, the second selected, and two small buttons.
 TEST(ControlsGolden, TabPanel)
 {
-    SoftwareCanvas canvas(320, 90);
-    const float back[3] = {0.85f, 0.85f, 0.85f};
-    canvas.clear(back);
-    TestFrame frame(canvas, false);
-    Theme& theme = frame.theme();
-    const float body[3] = {0.8f, 0.82f, 0.86f}, band[3] = {0.7f, 0.72f, 0.78f}, tab[3] = {0.9f, 0.9f, 0.92f},
-                selected[3] = {1, 1, 1}, icon[3] = {0.3f, 0.3f, 0.35f}, buttonFace[3] = {0.78f, 0.8f, 0.84f};
-    theme.addShader("panel.tabbody", new ColourShader(&canvas, body));
-    theme.addShader("panel.tab", new ColourShader(&canvas, band));
-    theme.addShader("button", new ColourShader(&canvas, buttonFace));
-    theme.addShader("icon.close", new ColourShader(&canvas, icon));
-    ColourShader tabFace(&canvas, tab), selectedFace(&canvas, selected);
+    control_test::GoldenFrame golden(320, 90);
+    Theme& theme = golden.theme();
+    golden.addColour("panel.tabbody", 0.8f, 0.82f, 0.86f);
+    golden.addColour("panel.tab", 0.7f, 0.72f, 0.78f);
+    golden.addColour("button", 0.78f, 0.8f, 0.84f);
+    golden.addColour("icon.close", 0.3f, 0.3f, 0.35f);
+    const float tab[3] = {0.9f, 0.9f, 0.92f}, selected[3] = {1, 1, 1};
+    ColourShader tabFace(&golden.canvas, tab), selectedFace(&golden.canvas, selected);
     ThemeFont font = theme.controlFont;
-    std::fill(font.colour, font.colour + 3, 0.f);
     TabStripMap map;
     int strip = 0;
     const RegionId stripId(&strip);
     setTabStripValue(stripId, &map, 1);
     const interval2 panel(0, 0, 320, 90);
-    frame.frame([&](InputRegion* root) {
+    golden.frame.frame([&](InputRegion* root) {
         drawTabPanel(theme, panel);
         const ustring labels[] = {u"one", u"two", u"three"};
         float widths[3];
@@ -273,18 +268,18 @@ TEST(ControlsGolden, TabPanel)
         TabStripLayout layout(stripId, tabStripRect(theme, panel, 2), &map, widths, 3, 20);
         for (; layout.index < layout.visibleCount; ++layout.index) {
             const interval2 rect = layout.currentTabRect();
+            const interval2 face(rect.x0 + 1, rect.y0 + 4, rect.x1 - 1, rect.y1);
             const bool isSelected = layout.isStoredSelection();
             std::copy(isSelected ? selected : tab, (isSelected ? selected : tab) + 3, font.backgroundColour);
             const ustring& label = labels[layout.index];
-            tabButton(root, RegionId(&strip, layout.index), stripId, interval2(rect.x0 + 1, rect.y0 + 4, rect.x1 - 1, rect.y1),
-                      interval2(rect.x0 + 1, rect.y0 + 4, rect.x1 - 1, rect.y1), &map, {}, {}, {}, {}, label.data(),
+            tabButton(root, RegionId(&strip, layout.index), stripId, face, face, &map, {}, {}, {}, {}, label.data(),
                       label.data() + label.size(), nullptr, nullptr, font, isSelected ? &selectedFace : &tabFace);
         }
         for (int i = 0; i < 2; ++i)
             tabMiniButton(theme, root, RegionId(&strip, 10 + i), panel, {}, "icon.close", i, 2, u"", u"");
         return true;
     });
-    golden::comparePixels("controls/tab_panel.png", {canvas.width(), canvas.height(), canvas.pixels()});
+    golden.compare("controls/tab_panel.png");
 }
 
 } // namespace

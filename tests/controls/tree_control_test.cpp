@@ -178,25 +178,10 @@ TEST_F(TreeControlTest, ActionsOfARemovedBranchDoNothing)
 // A tree with an expanded and a collapsed branch and leaves, scrolled.
 TEST(ControlsGolden, Tree)
 {
-    SoftwareCanvas canvas(180, 120);
-    const float back[3] = {0.85f, 0.85f, 0.85f};
-    canvas.clear(back);
-    TestFrame frame(canvas, false);
-    Theme& theme = frame.theme();
-    const float white[3] = {1, 1, 1}, shadow[3] = {0.45f, 0.45f, 0.45f};
-    std::copy(white, white + 3, theme.backgroundColour);
-    std::copy(white, white + 3, theme.lightColour);
-    std::copy(shadow, shadow + 3, theme.shadowColour);
-    std::fill(theme.controlFont.colour, theme.controlFont.colour + 3, 0.f);
-    std::copy(white, white + 3, theme.controlFont.backgroundColour);
-    const float buttonFace[3] = {0.8f, 0.82f, 0.86f}, icon[3] = {0.2f, 0.2f, 0.3f}, track[3] = {0.9f, 0.9f, 0.92f},
-                puck[3] = {0.55f, 0.6f, 0.7f};
-    theme.addShader("tree.button", new ColourShader(&canvas, buttonFace));
-    theme.addShader("icon.expand", new ColourShader(&canvas, icon));
-    theme.addShader("icon.collapse", new ColourShader(&canvas, icon));
-    theme.addShader("scrollbar.track", new ColourShader(&canvas, track));
-    theme.addShader("scrollbar.puck", new ColourShader(&canvas, puck));
-    theme.scrollbarCrossExtent = 12;
+    control_test::GoldenFrame golden(180, 120);
+    golden.addColour("tree.button", 0.8f, 0.82f, 0.86f);
+    golden.addColour("icon.expand", 0.2f, 0.2f, 0.3f);
+    golden.addColour("icon.collapse", 0.2f, 0.2f, 0.3f);
     Branch root(u"root");
     Branch* source = root.add(u"src");
     source->add(u"ui", false);
@@ -207,10 +192,10 @@ TEST(ControlsGolden, Tree)
     root.add(u"tests", false);
     root.addLeaf(u"README");
     vector2 offset{0, 0};
-    frame.frame([&](InputRegion* parent) {
-        return treeControl(theme, parent, interval2(5, 5, 175, 115), &offset, &root, {});
+    golden.frame.frame([&](InputRegion* parent) {
+        return treeControl(golden.theme(), parent, interval2(5, 5, 175, 115), &offset, &root, {});
     });
-    golden::comparePixels("controls/tree.png", {canvas.width(), canvas.height(), canvas.pixels()});
+    golden.compare("controls/tree.png");
 }
 
 } // namespace
