@@ -164,6 +164,25 @@ TEST_F(ScrollContainerTest, DoubleClicksOnABarAreSwallowedAndAMiddlePressOnlyFoc
     EXPECT_EQ(m_offset.y, 0);
 }
 
+TEST_F(ScrollContainerTest, AHorizontalBarPagesAndMovesTheFocusItIsGiven)
+{
+    int focusTarget = 0;
+    const RegionId focusId(&focusTarget);
+    double position = 50;
+    m_frame.frame([&](InputRegion* root) {
+        return horizontalScrollbar(m_frame.theme(), root, RegionId(&position), interval2(0, 0, 200, 16), position,
+                                   100, 200, [&](double p) { position = p; }, focusId);
+    });
+    EXPECT_EQ(m_canvas.lines().back(), "shader scrollbar.hpuck 33 0 100 16");
+    InputRegion* bar = m_frame.root()->firstChild();
+    EXPECT_FALSE(bar->onInputEvent(button(kMouseMiddle, true, 150, 8)));
+    EXPECT_EQ(m_frame.window.focusState()->m_requested, focusId);
+    m_frame.window.focusState()->requestFocus(RegionId());
+    EXPECT_TRUE(bar->onInputEvent(button(kMouseLeft, true, 150, 8)));
+    EXPECT_EQ(position, 150);
+    EXPECT_EQ(m_frame.window.focusState()->m_requested, focusId);
+}
+
 TEST_F(ScrollContainerTest, WheelScrollsByStepsPagesAndSidewaysWithControl)
 {
     struct Case {
