@@ -16,7 +16,8 @@
 
 namespace control_test {
 
-// The platform window of the tests: keeps the last drag and the menus shown.
+// The platform window of the tests: keeps the last drag, counts the menus
+// shown and picks `chosenCommand` from them.
 struct DragKeepingWindow : Window {
     void close() override {}
     Canvas* canvas() override { return nullptr; }
@@ -24,10 +25,13 @@ struct DragKeepingWindow : Window {
     {
         return false;
     }
-    bool showPopupMenuAtCursor(ustring&, const slate::SP<MenuDescriptor>& menu, CommandRunner*) override
+    bool showPopupMenuAtCursor(ustring& command, const slate::SP<MenuDescriptor>&, CommandRunner*) override
     {
         ++menusShown;
-        return false;
+        if (chosenCommand.empty())
+            return false;
+        command = chosenCommand;
+        return true;
     }
     void beginDrag(DragHandler* handler) override { drag.reset(handler); }
     bool isFullscreen() override { return false; }
@@ -52,6 +56,8 @@ struct DragKeepingWindow : Window {
 
     std::unique_ptr<DragHandler> drag;
     int menusShown = 0;
+    // What the user picks from every menu shown; empty picks nothing.
+    ustring chosenCommand;
 };
 
 // Writes "shader NAME rect" or "shader NAME rect amount A" to a recording

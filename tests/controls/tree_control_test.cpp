@@ -9,6 +9,7 @@
 #include "controls/control_test_window.h"
 #include "controls/tree_branches.h"
 #include "controls/tree_control.h"
+#include "input/command_runner.h"
 #include "support/fixed_advance_font.h"
 #include "ui/text/render/golden_drawing.h"
 
@@ -135,6 +136,38 @@ TEST_F(TreeControlTest, SecondaryReleaseShowsTheRowMenuOrRunsTheContextAction)
     }
     (void)without;
     EXPECT_TRUE(region(&m_root, -1)->onContextMenuKey());
+}
+
+// Takes every command line and records it.
+struct RecordingRunner : CommandRunner {
+    void exec(const slate::usubstring& line) override { lines.push_back(ustring(line.begin, line.end)); }
+    bool isEnabled(const slate::usubstring&) override { return true; }
+    ustring value(const slate::usubstring&) override { return ustring(); }
+    bool has(const slate::usubstring&) override { return true; }
+    std::vector<ustring> lines;
+};
+
+struct RunnerRegion : InputRegion {
+    RunnerRegion(BaseWindow* window, CommandRunner* runner)
+        : InputRegion(window, RegionId(runner), interval2(300, 0, 400, 10)), m_runner(runner)
+    {
+    }
+    CommandRunner* commandRunner() override { return m_runner; }
+    CommandRunner* m_runner;
+};
+
+TEST_F(TreeControlTest, TheChosenMenuCommandRunsThroughTheWindow)
+{
+    m_root.add(u"menu")->withMenu();
+    RecordingRunner runner;
+    m_frame.frame([&](InputRegion* root) {
+        root->addChild(new RunnerRegion(&m_frame.window, &runner));
+        return treeControl(m_frame.theme(), root, interval2(0, 0, 200, 100), &m_offset, &m_root, {});
+    });
+    m_frame.window.focusState()->setFocusPath(region(&runner, 0));
+    m_frame.platform.chosenCommand = u"reveal";
+    EXPECT_TRUE(m_frame.window.onKeyOrButton(button(kMouseRight, false, 50, 5)));
+    EXPECT_EQ(runner.lines, std::vector<ustring>{u"reveal"});
 }
 
 TEST_F(TreeControlTest, OnlyRowsInsideTheClipAreDrawn)
