@@ -1,0 +1,27 @@
+#include "controls/button_drag_handler.h"
+
+#include <utility>
+
+namespace {
+constexpr int32_t kKeyEscape = 27;
+}
+
+ButtonDragHandler::ButtonDragHandler(int button, const interval2& rect, std::function<void()> onClick)
+    : m_onClick(std::move(onClick)), m_button(button), m_rect(rect)
+{
+}
+
+int ButtonDragHandler::onKeyOrButton(const KeyEvent& event)
+{
+    if (event.code != m_button || event.pressed)
+        return event.code == kKeyEscape ? 1 : 0;
+    if (m_rect.contains(event.state.x, event.state.y) && m_onClick)
+        m_onClick();
+    return 1;
+}
+
+int ButtonDragHandler::onMotion(const MotionEvent& event)
+{
+    const bool inRange = m_button >= 0 && m_button < 512;
+    return inRange && !event.state.key[m_button] ? 1 : 0;
+}
