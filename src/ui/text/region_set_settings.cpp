@@ -28,3 +28,15 @@ void readRegionSet(const Options& node, const ustring& key, SelectionSet& set)
             set.add(SelectionRegion(a, b));
     }
 }
+
+void eraseKeysStartingWith(Options& node, std::initializer_list<ustring> prefixes)
+{
+    // A copy: erasing changes the node's key list.
+    const std::vector<ustring> keys = node.keys();
+    for (const ustring& key : keys)
+        for (const ustring& prefix : prefixes)
+            if (key.compare(0, prefix.size(), prefix) == 0) {
+                node.erase(key);
+                break;
+            }
+}
