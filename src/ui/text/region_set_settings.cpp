@@ -19,14 +19,17 @@ void readRegionSet(const Options& node, const ustring& key, SelectionSet& set)
 {
     std::vector<ustring> elements;
     node.getIndexedKeys(key, elements);
+    std::vector<SelectionRegion> regions;
+    regions.reserve(elements.size());
     for (const ustring& element : elements) {
         if (element.empty())
             continue;
         int64_t a = 0;
         int64_t b = 0;
         if (node.getInt64(element + u".a", a) && node.getInt64(element + u".b", b))
-            set.add(SelectionRegion(a, b));
+            regions.push_back(SelectionRegion(a, b));
     }
+    set.addAll(regions);
 }
 
 void eraseKeysStartingWith(Options& node, std::initializer_list<ustring> prefixes)
