@@ -27,6 +27,17 @@ bool inOrder(const SelectionRegion& p, const SelectionRegion& q)
         && (p.begin() != q.begin() || p.end() != q.end());
 }
 
+// What `region` becomes when it merges with the stored regions of
+// [first, last): their cover, pointing the way `region` points.
+template <typename Iterator>
+SelectionRegion coverOfRun(const SelectionRegion& region, Iterator first, Iterator last)
+{
+    SelectionRegion merged = region;
+    for (Iterator it = first; it != last; ++it)
+        merged = merged.cover(*it);
+    return merged;
+}
+
 } // namespace
 
 SelectionSet::SelectionSet(const SelectionRegion& region)
@@ -101,10 +112,7 @@ void SelectionSet::add(const SelectionRegion& region)
         m_regions.insert(first, region);
         return;
     }
-    SelectionRegion merged = region;
-    for (auto it = first; it != last; ++it)
-        merged = merged.cover(*it);
-    *first = merged;
+    *first = coverOfRun(region, first, last);
     m_regions.erase(first + 1, last);
 }
 
@@ -204,9 +212,7 @@ void SelectionSet::mergeRun(std::vector<Arrival>::iterator begin,
             run.insert(last, region);
             continue;
         }
-        SelectionRegion cover = region;
-        for (auto stored = first; stored != last; ++stored)
-            cover = cover.cover(*stored);
+        const SelectionRegion cover = coverOfRun(region, first, last);
         run.insert(run.erase(first, last), cover);
     }
     out.insert(out.end(), run.begin(), run.end());
