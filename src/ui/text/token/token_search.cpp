@@ -105,29 +105,26 @@ bool isWordUnit(uchar unit)
         || (unit >= u'0' && unit <= u'9') || unit == u'_';
 }
 
+// Runs `work`, turning the library's errors (a pattern that does not
+// compile, a match it gave up on as too complex or too deep) into the
+// RegexError callers are promised.
+template <typename Work>
+auto reportingRegexErrors(const ustring& pattern, Work work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (const std::runtime_error& error) {
+        throw RegexError(toUstring(error.what()) + u" in regular expression " + pattern);
+    }
+}
+
 boost::u32regex compile(const ustring& pattern, uint32_t flags)
 {
     boost::regex_constants::syntax_option_type options =
         (flags & kSearchLiteral) ? boost::regex_constants::literal : boost::regex_constants::perl;
     if (flags & kSearchIgnoreCase)
         options |= boost::regex_constants::icase;
-    try {
-        return compileRegex(pattern, options);
-    } catch (const std::exception& error) {
-        throw RegexError(toUstring(error.what()) + u" in regular expression " + pattern);
-    }
-}
-
-// Runs `search`, turning the engine giving up on a match (too complex, too
-// deep) into the RegexError callers are promised, as for compilation.
-template <typename Search>
-auto reportingEngineErrors(const ustring& pattern, Search search) -> decltype(search())
-{
-    try {
-        return search();
-    } catch (const std::runtime_error& error) {
-        throw RegexError(toUstring(error.what()) + u" in regular expression " + pattern);
-    }
+    return reportingRegexErrors(pattern, [&] { return compileRegex(pattern, options); });
 }
 
 // Appends the match formatted by `format` when both outputs are asked for.
@@ -196,7 +193,7 @@ SelectionRegion TokenStorage::find(const ustring& pattern, uint32_t flags, int64
     }
     const int64_t end = size();
     Match match;
-    const bool found = reportingEngineErrors(pattern, [&] {
+    const bool found = reportingRegexErrors(pattern, [&] {
         return boost::regex_search(codePointsAt(*this, start, start, end),
                                    codePointsAt(*this, end, start, end), match, regex, options);
     });
@@ -211,7 +208,7 @@ void TokenStorage::findAll(const ustring& pattern, uint32_t flags, SelectionSet&
 {
     ScopedTimer timer(g_statFindAll);
     const boost::u32regex regex = compile(pattern, flags);
-    reportingEngineErrors(pattern,
+    reportingRegexErrors(pattern,
                           [&] { findAllBetween(*this, regex, flags, 0, size(), out, format, formatted); });
 }
 
@@ -222,7 +219,7 @@ void TokenStorage::findAllIn(const ustring& pattern, uint32_t flags, const Selec
     for (const SelectionRegion& region : regions) {
         const int64_t begin = std::clamp<int64_t>(region.begin(), 0, size());
         const int64_t end = std::clamp<int64_t>(region.end(), begin, size());
-        reportingEngineErrors(
+        reportingRegexErrors(
             pattern, [&] { findAllBetween(*this, regex, flags, begin, end, out, format, formatted); });
     }
 }

@@ -25,10 +25,12 @@ using RegexFlags = boost::regex_constants::match_flag_type;
 using RegexSyntax = boost::regex_constants::syntax_option_type;
 
 // The code points of a text, in a buffer of its own that holds one spare 0
-// past end(). Every text that reaches the library, as a pattern, a format or
-// a subject, goes through this: the library's parser reads past the end of
-// some unfinished patterns ("[a-b"), and only a buffer with a terminator of
-// our own keeps that read inside memory we own. Half of a surrogate pair
+// past end(). Every pattern and format handed to the library goes through
+// this, and so does every subject that comes from a file: the library's
+// parser copies a pattern it is given as iterators into an unterminated
+// buffer and reads past its end on some unfinished patterns ("[a-b"); given
+// pointers, it parses our buffer in place, whose terminator keeps the read
+// inside memory we own. Half of a surrogate pair
 // without its partner stands for itself, since the library's UTF-16 reading
 // would refuse it.
 class RegexText {
