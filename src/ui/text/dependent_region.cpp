@@ -29,64 +29,24 @@ bool sameTransform(const SharedRegexTransform& x, const SharedRegexTransform& y)
     return x->regex == y->regex && x->format == y->format && x->flags == y->flags;
 }
 
-namespace {
-
-// The code points of `text`. A surrogate without its partner (the buffer
-// keeps them as they were read) stands for itself, so that it survives the
-// substitution unchanged; the library's own UTF-16 reading would refuse it.
-std::vector<UChar32> codePointsOf(const ustring& text)
-{
-    std::vector<UChar32> codePoints;
-    codePoints.reserve(text.size() + 1);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const uchar unit = text[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
-            codePoints.push_back(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            codePoints.push_back(unit);
-        }
-    }
-    return codePoints;
-}
-
-ustring unitsOf(const std::vector<UChar32>& codePoints)
-{
-    ustring units;
-    units.reserve(codePoints.size());
-    for (UChar32 c : codePoints) {
-        if (c >= 0x10000 && c <= 0x10FFFF) {
-            units += static_cast<uchar>(0xD800 + ((c - 0x10000) >> 10));
-            units += static_cast<uchar>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            units += static_cast<uchar>(c);
-        }
-    }
-    return units;
-}
-
-} // namespace
-
 ustring transformText(const SharedRegexTransform& transform, const ustring& sourceText)
 {
     if (!transform)
         return sourceText;
     try {
-        const std::vector<UChar32> source = codePointsOf(sourceText);
-        std::vector<UChar32> format = codePointsOf(transform->format);
-        format.push_back(0);
+        const RegexText source(sourceText);
+        const RegexText format(transform->format);
         // The library's replace-all copies unmatched text only unless the
         // flags say otherwise; a transform that matches nothing must leave
         // the source as it is whatever its flags.
-        const UChar32* begin = source.data();
-        const UChar32* end = begin + source.size();
+        const UChar32* begin = source.begin();
+        const UChar32* end = source.end();
         if (!boost::u32regex_search(begin, end, transform->regex, transform->flags))
             return sourceText;
         std::vector<UChar32> replaced;
         boost::u32regex_replace(std::back_inserter(replaced), begin, end, transform->regex,
-                                format.data(), transform->flags);
-        return unitsOf(replaced);
+                                format.c_str(), transform->flags);
+        return unitsOfCodePoints(replaced);
     } catch (const std::exception& error) {
         VLOG << u"Mirror transform failed: " << error.what();
         return sourceText;

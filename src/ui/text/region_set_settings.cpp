@@ -19,12 +19,27 @@ void readRegionSet(const Options& node, const ustring& key, SelectionSet& set)
 {
     std::vector<ustring> elements;
     node.getIndexedKeys(key, elements);
+    std::vector<SelectionRegion> regions;
+    regions.reserve(elements.size());
     for (const ustring& element : elements) {
         if (element.empty())
             continue;
         int64_t a = 0;
         int64_t b = 0;
         if (node.getInt64(element + u".a", a) && node.getInt64(element + u".b", b))
-            set.add(SelectionRegion(a, b));
+            regions.push_back(SelectionRegion(a, b));
     }
+    set.addAll(regions);
+}
+
+void eraseKeysStartingWith(Options& node, std::initializer_list<ustring> prefixes)
+{
+    // A copy: erasing changes the node's key list.
+    const std::vector<ustring> keys = node.keys();
+    for (const ustring& key : keys)
+        for (const ustring& prefix : prefixes)
+            if (key.compare(0, prefix.size(), prefix) == 0) {
+                node.erase(key);
+                break;
+            }
 }

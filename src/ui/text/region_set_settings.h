@@ -4,6 +4,8 @@
 // and views their selections and named regions.
 #pragma once
 
+#include <initializer_list>
+
 #include "ui/text/selection_set.h"
 #include "ui/ustring.h"
 
@@ -15,3 +17,7 @@ void writeRegionSet(Options& node, const ustring& key, const SelectionSet& set);
 // in index order. An index whose ".a" or ".b" is missing gives no region.
 // Values come from a session file: callers clamp the set to their text.
 void readRegionSet(const Options& node, const ustring& key, SelectionSet& set);
+// Erases every key of `node` that begins with one of `prefixes`. Writers
+// call it first when they reuse a node, so that what an earlier write left
+// (a longer region set, a key no longer written) does not come back.
+void eraseKeysStartingWith(Options& node, std::initializer_list<ustring> prefixes);

@@ -12,6 +12,7 @@
 #include "ui/text/selection_set.h"
 
 #include <algorithm>
+#include <set>
 
 #include "ui/log.h"
 
@@ -24,6 +25,17 @@ bool inOrder(const SelectionRegion& p, const SelectionRegion& q)
 {
     return p.begin() <= q.begin() && p.end() <= q.end()
         && (p.begin() != q.begin() || p.end() != q.end());
+}
+
+// What `region` becomes when it merges with the stored regions of
+// [first, last): their cover, pointing the way `region` points.
+template <typename Iterator>
+SelectionRegion coverOfRun(const SelectionRegion& region, Iterator first, Iterator last)
+{
+    SelectionRegion merged = region;
+    for (Iterator it = first; it != last; ++it)
+        merged = merged.cover(*it);
+    return merged;
 }
 
 } // namespace
@@ -100,10 +112,7 @@ void SelectionSet::add(const SelectionRegion& region)
         m_regions.insert(first, region);
         return;
     }
-    SelectionRegion merged = region;
-    for (auto it = first; it != last; ++it)
-        merged = merged.cover(*it);
-    *first = merged;
+    *first = coverOfRun(region, first, last);
     m_regions.erase(first + 1, last);
 }
 
@@ -114,8 +123,99 @@ void SelectionSet::addAll(const SelectionSet& other)
         addAll(copy);
         return;
     }
-    for (const SelectionRegion& region : other.m_regions)
-        add(region);
+    other.settleShift();
+    addAll(other.m_regions);
+}
+
+void SelectionSet::addAll(const std::vector<SelectionRegion>& regions)
+{
+    if (regions.empty())
+        return;
+    // Stored regions that clash (a caret at the end of a selection) stay
+    // apart until an added region touches them, which only adding one at a
+    // time reproduces; sets are filled from empty where it matters (session
+    // restore, search results).
+    if (!m_regions.empty()) {
+        for (const SelectionRegion& region : regions)
+            add(region);
+        return;
+    }
+    beginChange(true);
+    std::vector<Arrival> arrivals;
+    arrivals.reserve(regions.size());
+    for (const SelectionRegion& region : regions) {
+        if (region.xpos != -1.0)
+            m_xposCleared = false;
+        arrivals.push_back({region, arrivals.size()});
+    }
+    std::sort(arrivals.begin(), arrivals.end(), [](const Arrival& x, const Arrival& y) {
+        if (x.region.begin() != y.region.begin())
+            return x.region.begin() < y.region.begin();
+        if (x.region.end() != y.region.end())
+            return x.region.end() < y.region.end();
+        return x.order < y.order;
+    });
+
+    std::vector<SelectionRegion> merged;
+    merged.reserve(arrivals.size());
+    size_t first = 0;
+    while (first < arrivals.size()) {
+        // The run of regions that clash, directly or through each other,
+        // with the first: sorted by begin, a region joins when it starts
+        // before the run's end, or at it as a caret or beside a caret there.
+        int64_t runEnd = arrivals[first].region.end();
+        bool caretAtRunEnd = arrivals[first].region.empty();
+        size_t last = first + 1;
+        for (; last < arrivals.size(); ++last) {
+            const SelectionRegion& region = arrivals[last].region;
+            if (region.begin() > runEnd ||
+                (region.begin() == runEnd && !region.empty() && !caretAtRunEnd))
+                break;
+            if (region.end() > runEnd) {
+                runEnd = region.end();
+                caretAtRunEnd = false;
+            }
+            if (region.empty() && region.end() == runEnd)
+                caretAtRunEnd = true;
+        }
+        if (last == first + 1)
+            merged.push_back(arrivals[first].region);
+        else
+            mergeRun(arrivals.begin() + first, arrivals.begin() + last, merged);
+        first = last;
+    }
+    m_regions = std::move(merged);
+    m_order = Order::Sorted;
+}
+
+void SelectionSet::mergeRun(std::vector<Arrival>::iterator begin,
+                            std::vector<Arrival>::iterator end,
+                            std::vector<SelectionRegion>& out)
+{
+    // Regions of one run may merge differently in another order (a caret
+    // joins two touching regions only when it arrives after both), so the
+    // run is added one at a time in arrival order, into a tree: what add
+    // does, at a logarithmic cost per region.
+    std::sort(begin, end, [](const Arrival& x, const Arrival& y) { return x.order < y.order; });
+    struct Before {
+        using is_transparent = void;
+        bool operator()(const SelectionRegion& p, const SelectionRegion& q) const
+        {
+            return regionBefore(p, q);
+        }
+    };
+    std::set<SelectionRegion, Before> run;
+    for (auto it = begin; it != end; ++it) {
+        const SelectionRegion& region = it->region;
+        auto [first, last] = run.equal_range(region);
+        if (first == last) {
+            run.insert(last, region);
+            continue;
+        }
+        const SelectionRegion cover = coverOfRun(region, first, last);
+        run.insert(run.erase(first, last), cover);
+    }
+    out.insert(out.end(), run.begin(), run.end());
 }
 
 void SelectionSet::subtract(const SelectionRegion& region)

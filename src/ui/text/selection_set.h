@@ -25,6 +25,11 @@ public:
     void add(const SelectionRegion& region);
     // `add` of each region of `other`, in its order.
     void addAll(const SelectionSet& other);
+    // `add` of each of `regions`, in their order, with the same result. Into
+    // an empty set it sorts once and merges, O(n log n) whatever the order
+    // (one add at a time moves the tail of the list each time: quadratic for
+    // regions in descending order), and the change counter moves on once.
+    void addAll(const std::vector<SelectionRegion>& regions);
     // Removes the extent of `region` from every stored region, dropping those
     // it covers and splitting one that strictly contains it. A caret inside or
     // on the edge of `region` is dropped too, so subtracting a caret removes
@@ -103,6 +108,16 @@ private:
         Sorted,
         Unsorted,
     };
+
+    // A region given to addAll and its place among everything added.
+    struct Arrival {
+        SelectionRegion region;
+        size_t order;
+    };
+    // Appends to `out` what adding the regions of [begin, end), one run of
+    // regions that clash, one at a time in arrival order leaves.
+    static void mergeRun(std::vector<Arrival>::iterator begin, std::vector<Arrival>::iterator end,
+                         std::vector<SelectionRegion>& out);
 
     // Adds the pending shift into the stored regions.
     void settleShift() const;

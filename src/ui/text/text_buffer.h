@@ -88,6 +88,16 @@ public:
     void setSource(std::unique_ptr<BufferSource> source);
     BufferSource* source() const { return m_source.get(); }
     bool canRevert() const { return m_source && !m_isReading; }
+    // The fraction of the running load read so far, from 0 to 1; 1 when no
+    // load is running.
+    double readProgress() const
+    {
+        if (!m_isReading)
+            return 1.0;
+        return m_source ? m_source->readProgress() : 0.0;
+    }
+    // Whether the text is checked for spelling (the storage holds a checker).
+    bool hasSpellChecker() const { return static_cast<bool>(m_tokenStorage->spellChecker()); }
 
     // Text queries, forwarded to the token storage.
     int64_t size() const { return m_tokenStorage->size(); }
@@ -347,6 +357,8 @@ private:
     bool startRead();
     // The source's completion, on the main thread.
     void onReadComplete(ReadResult result);
+    // Completes a deferred revert once no undo group is open.
+    void applyDeferredRevert();
     // Puts `storage` in place of the text, without touching the undo
     // history or any region; the views must follow the new storage.
     void replaceTokenStorage(std::unique_ptr<TokenStorage> storage);
@@ -356,6 +368,10 @@ private:
     std::unique_ptr<BufferSource> m_source; // null: not from a file
     bool m_isReading = false; // a load is running
     bool m_isReverting = false; // the running read is a revert, not a load
+    // A revert whose read ended while an undo group was open (a command
+    // pumping the main-thread queue in a modal loop): applied, and reading
+    // ended, once the last group closes. Its group must not nest in theirs.
+    std::unique_ptr<ReadResult> m_deferredRevert;
     ustring m_readError; // of the last read that ended; empty after a success
     bool m_readOnly = false;
 

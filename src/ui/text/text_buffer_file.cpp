@@ -8,7 +8,9 @@
 // the old text and the insertion of the new one, in one group made after
 // anything the user did meanwhile (a click, a caret move), so that one undo
 // always takes the revert back whatever happened during the read. A revert
-// whose read fails leaves the text, and so the dirty state, untouched.
+// whose read fails leaves the text, and so the dirty state, untouched. A
+// read that ends while a command holds an undo group open waits for the
+// group to close, so that the revert never becomes part of the command.
 //
 // A load that fails leaves the buffer empty and without its source: an
 // empty text bound to the file could otherwise be saved over it.
@@ -27,6 +29,7 @@ void TextBuffer::clear()
         m_source->cancelRead();
     m_isReading = false;
     m_isReverting = false;
+    m_deferredRevert.reset();
     m_source.reset();
     clearUndoHistory();
     m_bookmarks.clear();
@@ -99,6 +102,11 @@ bool TextBuffer::startRead()
 void TextBuffer::onReadComplete(ReadResult result)
 {
     VASSERT(m_source);
+    if (m_isReverting && m_constructionDepth != 0) {
+        // Still reading, to the user, until endUndoGroup applies it.
+        m_deferredRevert = std::make_unique<ReadResult>(std::move(result));
+        return;
+    }
     m_isReading = false;
     const bool reverting = m_isReverting;
     m_isReverting = false;
@@ -149,6 +157,14 @@ void TextBuffer::onReadComplete(ReadResult result)
     // The text is now the file's.
     markSaved();
     notifyLoaded();
+}
+
+void TextBuffer::applyDeferredRevert()
+{
+    if (!m_deferredRevert || m_constructionDepth != 0)
+        return;
+    std::unique_ptr<ReadResult> result = std::move(m_deferredRevert);
+    onReadComplete(std::move(*result));
 }
 
 void TextBuffer::replaceTokenStorage(std::unique_ptr<TokenStorage> storage)

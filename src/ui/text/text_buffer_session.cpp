@@ -12,8 +12,13 @@
 
 void TextBuffer::writeSettings(const slate::SP<Options>& node) const
 {
+    // An earlier write into the same node must not bring back a cleared
+    // name or removed bookmarks.
+    eraseKeysStartingWith(*node, {u"bookmarks["});
     node->setInt64("bufferSize", size());
-    if (!m_name.empty())
+    if (m_name.empty())
+        node->erase(ustring(u"name"));
+    else
         node->set("name", m_name);
     node->setBool("readOnly", m_readOnly);
     node->setBool("scratch", m_scratch);

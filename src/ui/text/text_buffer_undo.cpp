@@ -86,6 +86,7 @@ void TextBuffer::endUndoGroup(bool allowMerge, bool forceKeep)
         callListeners(m_onModified);
     if (changed)
         callListeners(m_onSelectionModified);
+    applyDeferredRevert();
 }
 
 void TextBuffer::moveGroup(UndoStack& source, UndoStack& target)

@@ -43,20 +43,6 @@ bool endsWith(const ustring& text, const ustring& end)
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-// Removes the keys an earlier write into the same node left behind, so that
-// a shorter selection or a region that is no longer persistent does not come
-// back from it.
-void eraseWrittenKeys(Options& node)
-{
-    const ustring optionsPrefix = ustring(kOptionsPrefix) + u'.';
-    const ustring selectionPrefix = ustring(kSelectionKey) + u'[';
-    const std::vector<ustring> keys = node.keys();
-    for (const ustring& key : keys)
-        if (startsWith(key, optionsPrefix) || startsWith(key, selectionPrefix) ||
-            startsWith(key, kRegionsPrefix))
-            node.erase(key);
-}
-
 } // namespace
 
 void restoreSelection(TextBufferView& view, const Options& node)
@@ -109,7 +95,10 @@ void restoreSelection(TextBufferView& view, const Options& node)
 
 void TextBufferView::writeSettings(const slate::SP<Options>& node)
 {
-    eraseWrittenKeys(*node);
+    // A shorter selection or a region that is no longer persistent must not
+    // come back from an earlier write into the same node.
+    eraseKeysStartingWith(*node, {ustring(kOptionsPrefix) + u'.', ustring(kSelectionKey) + u'[',
+                                  kRegionsPrefix});
     node->setGroup(kOptionsPrefix, m_options);
     node->setDouble("translation.x", m_translationX);
     node->setDouble("translation.y", m_translationY);

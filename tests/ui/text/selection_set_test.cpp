@@ -469,3 +469,79 @@ TEST(SelectionSet, RunsOfEditsAgreeWithAdjustingEveryRegion)
         }
     }
 }
+
+namespace {
+
+// Adds `regions` one at a time: what addAll of a list must leave.
+SelectionSet addedOneByOne(SelectionSet set, const std::vector<SelectionRegion>& regions)
+{
+    for (const SelectionRegion& region : regions)
+        set.add(region);
+    return set;
+}
+
+void expectSameRegionsAndDirections(const SelectionSet& expected, const SelectionSet& actual)
+{
+    ASSERT_EQ(expected, actual);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(expected[i].xpos, actual[i].xpos) << "region " << i;
+    }
+}
+
+TEST(SelectionSet, AddAllOfAListLeavesWhatAddingOneByOneLeaves)
+{
+    struct Case {
+        const char* name;
+        std::vector<SelectionRegion> stored;
+        std::vector<SelectionRegion> added;
+    };
+    const Case cases[] = {
+        {"descending, apart", {}, {{9, 10}, {6, 7}, {3, 4}, {0, 1}}},
+        {"touching non-empty regions stay apart", {}, {{4, 6}, {2, 4}, {0, 2}}},
+        {"a caret arriving last joins touching regions", {}, {{0, 2}, {2, 4}, {2, 2}}},
+        {"a caret arriving first does not", {}, {{2, 2}, {2, 4}, {0, 2}}},
+        {"merged regions point the way the last one points", {}, {{5, 1}, {3, 8}, {9, 2}}},
+        {"equal and reversed duplicates", {}, {{3, 3}, {1, 4}, {4, 1}, {3, 3}}},
+        {"stored regions count as added first", {{0, 2}, {4, 6}}, {{2, 2}, {6, 6}, {3, 3}}},
+        {"a stored caret between touching arrivals", {{5, 5}}, {{5, 9}, {1, 5}}},
+        {"a run of ten merging out of order", {},
+         {{18, 20}, {2, 2}, {16, 18}, {4, 6}, {6, 6}, {2, 4}, {8, 10}, {10, 10}, {6, 8}, {12, 12}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SelectionSet stored;
+        for (const SelectionRegion& region : c.stored)
+            stored.add(region);
+        SelectionSet bulk = stored;
+        bulk.addAll(c.added);
+        expectSameRegionsAndDirections(addedOneByOne(stored, c.added), bulk);
+    }
+}
+
+TEST(SelectionSet, AddAllOfRandomListsLeavesWhatAddingOneByOneLeaves)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> position(0, 40);
+    std::uniform_int_distribution<int> length(0, 3);
+    for (int round = 0; round < 400; ++round) {
+        SelectionSet stored;
+        std::vector<SelectionRegion> added;
+        for (int i = 0; i < 12; ++i) {
+            const int64_t a = position(random);
+            int64_t b = a + (length(random) == 0 ? 0 : length(random) - 1);
+            SelectionRegion region = (random() & 1) ? SelectionRegion(a, b) : SelectionRegion(b, a);
+            if (random() % 5 == 0)
+                region.xpos = 1.5;
+            if (i < 3 && round % 2 == 0)
+                stored.add(region);
+            else
+                added.push_back(region);
+        }
+        SCOPED_TRACE(round);
+        SelectionSet bulk = stored;
+        bulk.addAll(added);
+        expectSameRegionsAndDirections(addedOneByOne(stored, added), bulk);
+    }
+}
+
+} // namespace

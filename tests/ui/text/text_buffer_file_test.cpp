@@ -55,7 +55,7 @@ public:
         m_storage.reset();
         m_completion = nullptr;
     }
-    double readProgress() const override { return 0.0; }
+    double readProgress() const override { return progress; }
     uint64_t undecodableBytes() const override { return 0; }
     void makeDirectoryCurrent() override {}
     std::unique_ptr<OutStream> openOutStream() override { return nullptr; }
@@ -80,6 +80,7 @@ public:
     }
 
     int reads = 0;
+    double progress = 0.0;
     // Shared, so that it can be read after the buffer deleted the source.
     std::shared_ptr<int> cancels = std::make_shared<int>(0);
     bool refuseThreads = false;
@@ -220,6 +221,48 @@ TEST(TextBufferFile, RevertIsOneUndoStepEvenWithAClickDuringTheRead)
     buffer->redo();
     EXPECT_EQ(u"text on disk", buffer->str());
     EXPECT_FALSE(buffer->isDirty());
+}
+
+// Progress is the source's while a read runs and complete otherwise, and the
+// spelling checker of the text carries over to the text read.
+TEST(TextBufferFile, ReadProgressAndSpellCheckerAcrossALoad)
+{
+    slate::SP<TextBuffer> buffer = makeBuffer(u"x");
+    EXPECT_EQ(1.0, buffer->readProgress());
+    EXPECT_FALSE(buffer->hasSpellChecker());
+    buffer->m_tokenStorage->setSpellChecker(slate::SP<SpellChecker>(new SpellChecker));
+    EXPECT_TRUE(buffer->hasSpellChecker());
+
+    ScriptedSource* source = loadText(*buffer, u"loaded");
+    ASSERT_TRUE(buffer->revert());
+    source->progress = 0.25;
+    EXPECT_EQ(0.25, buffer->readProgress());
+    source->finish(u"reverted");
+    EXPECT_EQ(1.0, buffer->readProgress());
+    EXPECT_TRUE(buffer->hasSpellChecker());
+}
+
+// A command running a modal loop pumps the main-thread queue with its undo
+// group open; a revert read that ends then waits for the group to close
+// instead of nesting in it.
+TEST(TextBufferFile, RevertEndingInsideAnOpenGroupWaitsForItToClose)
+{
+    slate::SP<TextBuffer> buffer = makeBuffer();
+    ScriptedSource* source = loadText(*buffer, u"saved");
+    buffer->insertCharacters(5, u" edited");
+    ASSERT_TRUE(buffer->revert());
+    buffer->beginUndoGroup(u"modal_command");
+    source->finish(u"on disk");
+    EXPECT_TRUE(buffer->isReading());
+    EXPECT_EQ(u"saved edited", buffer->str());
+    buffer->endUndoGroup(false, false);
+
+    EXPECT_FALSE(buffer->isReading());
+    EXPECT_EQ(u"on disk", buffer->str());
+    EXPECT_FALSE(buffer->isDirty());
+    EXPECT_EQ(u"revert", *buffer->undoStack().top().commandText);
+    buffer->undo();
+    EXPECT_EQ(u"saved edited", buffer->str());
 }
 
 // A load and a revert put a new token storage under the buffer's views; their

@@ -133,6 +133,26 @@ TEST(TextBufferSession, WrittenSettingsReadBackIntoAnEqualBuffer)
     EXPECT_EQ(written->m_bookmarks, restored->m_bookmarks);
 }
 
+TEST(TextBufferSession, RewritingANodeDropsAClearedNameAndRemovedBookmarks)
+{
+    slate::SP<TextBuffer> buffer = makeBuffer(u"0123456789");
+    buffer->m_name = u"Notes";
+    for (const SelectionRegion& region : {SelectionRegion(1, 2), SelectionRegion(4, 5), SelectionRegion(7, 8)})
+        buffer->m_bookmarks.add(region);
+    slate::SP<Options> node(new Options);
+    buffer->writeSettings(node);
+
+    buffer->m_name.clear();
+    buffer->m_bookmarks.clear();
+    buffer->m_bookmarks.add(SelectionRegion(3, 3));
+    buffer->writeSettings(node);
+
+    slate::SP<TextBuffer> restored = makeBuffer(buffer->str());
+    restored->readSettings(optionsFrom(toUtf8(node->serialise())));
+    EXPECT_EQ(u"", restored->m_name);
+    EXPECT_EQ(setOf({SelectionRegion(3, 3)}), restored->m_bookmarks);
+}
+
 // Restoring a session reads the keys when the file has been loaded, so that
 // the size compared is the loaded text's.
 TEST(TextBufferSession, SettingsReadWhenLoadedSeeTheLoadedText)

@@ -61,8 +61,7 @@ using Part = std::vector<Path>;
 WideRegex compile(const ustring& pattern)
 {
     try {
-        return boost::make_u32regex(pattern.begin(), pattern.end(),
-                                    boost::regex_constants::perl | boost::regex_constants::nosubs);
+        return compileRegex(pattern, boost::regex_constants::perl | boost::regex_constants::nosubs);
     } catch (const std::exception& error) {
         throw ParseException(std::string("Scope selector refused by the regex library: ") + error.what());
     }

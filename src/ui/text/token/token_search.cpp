@@ -6,9 +6,12 @@
 // the adapter's base iterator.
 #include "ui/text/token/token_storage.h"
 
+#include <stdexcept>
+
 #include <boost/regex/icu.hpp>
 
 #include "ui/statistics.h"
+#include "ui/text/util/regex_utils.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -102,35 +105,17 @@ bool isWordUnit(uchar unit)
         || (unit >= u'0' && unit <= u'9') || unit == u'_';
 }
 
-std::vector<UChar32> toCodePoints(const ustring& text)
+// Runs `work`, turning the library's errors (a pattern that does not
+// compile, a match it gave up on as too complex or too deep) into the
+// RegexError callers are promised.
+template <typename Work>
+auto reportingRegexErrors(const ustring& pattern, Work work) -> decltype(work())
 {
-    std::vector<UChar32> result;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uchar unit = text[i];
-        if (isHighSurrogate(unit) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-            result.push_back(0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            result.push_back(unit);
-        }
+    try {
+        return work();
+    } catch (const std::runtime_error& error) {
+        throw RegexError(toUstring(error.what()) + u" in regular expression " + pattern);
     }
-    result.push_back(0);
-    return result;
-}
-
-ustring toUnits(const std::vector<UChar32>& codePoints)
-{
-    ustring result;
-    for (UChar32 c : codePoints) {
-        if (c >= 0x10000 && c <= 0x10FFFF) {
-            c -= 0x10000;
-            result += static_cast<uchar>(0xD800 + (c >> 10));
-            result += static_cast<uchar>(0xDC00 + (c & 0x3FF));
-        } else {
-            result += static_cast<uchar>(c);
-        }
-    }
-    return result;
 }
 
 boost::u32regex compile(const ustring& pattern, uint32_t flags)
@@ -139,12 +124,7 @@ boost::u32regex compile(const ustring& pattern, uint32_t flags)
         (flags & kSearchLiteral) ? boost::regex_constants::literal : boost::regex_constants::perl;
     if (flags & kSearchIgnoreCase)
         options |= boost::regex_constants::icase;
-    try {
-        const std::vector<UChar32> codePoints = toCodePoints(pattern);
-        return boost::make_u32regex(codePoints.data(), codePoints.data() + codePoints.size() - 1, options);
-    } catch (const std::exception& error) {
-        throw RegexError(toUstring(error.what()) + u" in regular expression " + pattern);
-    }
+    return reportingRegexErrors(pattern, [&] { return compileRegex(pattern, options); });
 }
 
 // Appends the match formatted by `format` when both outputs are asked for.
@@ -153,13 +133,13 @@ void appendFormatted(const Match& match, const boost::u32regex& regex, uint32_t 
 {
     if (!format || !formatted)
         return;
-    const std::vector<UChar32> codePoints = toCodePoints(*format);
+    const RegexText formatText(*format);
     std::vector<UChar32> out;
     const boost::regex_constants::match_flag_type formatFlags = (flags & kSearchLiteral)
         ? boost::regex_constants::format_literal
         : boost::regex_constants::format_default;
-    match.format(std::back_inserter(out), codePoints.data(), formatFlags, regex);
-    formatted->push_back(toUnits(out));
+    match.format(std::back_inserter(out), formatText.c_str(), formatFlags, regex);
+    formatted->push_back(unitsOfCodePoints(out));
 }
 
 CodePoints codePointsAt(TokenStorage& storage, int64_t position, int64_t begin, int64_t end)
@@ -213,8 +193,11 @@ SelectionRegion TokenStorage::find(const ustring& pattern, uint32_t flags, int64
     }
     const int64_t end = size();
     Match match;
-    if (!boost::regex_search(codePointsAt(*this, start, start, end), codePointsAt(*this, end, start, end),
-                             match, regex, options))
+    const bool found = reportingRegexErrors(pattern, [&] {
+        return boost::regex_search(codePointsAt(*this, start, start, end),
+                                   codePointsAt(*this, end, start, end), match, regex, options);
+    });
+    if (!found)
         return SelectionRegion(-1, -1);
     appendFormatted(match, regex, flags, format, formatted);
     return regionOf(match);
@@ -225,7 +208,8 @@ void TokenStorage::findAll(const ustring& pattern, uint32_t flags, SelectionSet&
 {
     ScopedTimer timer(g_statFindAll);
     const boost::u32regex regex = compile(pattern, flags);
-    findAllBetween(*this, regex, flags, 0, size(), out, format, formatted);
+    reportingRegexErrors(pattern,
+                          [&] { findAllBetween(*this, regex, flags, 0, size(), out, format, formatted); });
 }
 
 void TokenStorage::findAllIn(const ustring& pattern, uint32_t flags, const SelectionSet& regions,
@@ -235,6 +219,7 @@ void TokenStorage::findAllIn(const ustring& pattern, uint32_t flags, const Selec
     for (const SelectionRegion& region : regions) {
         const int64_t begin = std::clamp<int64_t>(region.begin(), 0, size());
         const int64_t end = std::clamp<int64_t>(region.end(), begin, size());
-        findAllBetween(*this, regex, flags, begin, end, out, format, formatted);
+        reportingRegexErrors(
+            pattern, [&] { findAllBetween(*this, regex, flags, begin, end, out, format, formatted); });
     }
 }

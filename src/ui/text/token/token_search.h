@@ -14,7 +14,8 @@
 constexpr uint32_t kSearchLiteral = 1; // the pattern, and any format string, are plain text
 constexpr uint32_t kSearchIgnoreCase = 2;
 
-// A pattern that does not compile: the engine's message, then
+// A pattern that does not compile, or a search the engine gave up on (a
+// match too complex or too deep to finish): the engine's message, then
 // " in regular expression ", then the pattern.
 class RegexError : public std::exception {
 public:

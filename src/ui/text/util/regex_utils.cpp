@@ -26,12 +26,48 @@ RegexFlags regexFormatFlags(const ustring& options)
     return flags;
 }
 
+RegexText::RegexText(const slate::usubstring& text)
+{
+    m_codePoints.reserve(static_cast<size_t>(text.end - text.begin) + 1);
+    for (const uchar* p = text.begin; p != text.end; ++p) {
+        const uchar unit = *p;
+        if (unit >= 0xD800 && unit < 0xDC00 && p + 1 != text.end && p[1] >= 0xDC00 && p[1] < 0xE000) {
+            m_codePoints.push_back(0x10000 + ((unit - 0xD800) << 10) + (p[1] - 0xDC00));
+            ++p;
+        } else {
+            m_codePoints.push_back(unit);
+        }
+    }
+    m_codePoints.push_back(0);
+}
+
+ustring unitsOfCodePoints(const std::vector<UChar32>& codePoints)
+{
+    ustring units;
+    units.reserve(codePoints.size());
+    for (UChar32 c : codePoints) {
+        if (c >= 0x10000 && c <= 0x10FFFF) {
+            units += static_cast<uchar>(0xD800 + ((c - 0x10000) >> 10));
+            units += static_cast<uchar>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            units += static_cast<uchar>(c);
+        }
+    }
+    return units;
+}
+
+WideRegex compileRegex(const slate::usubstring& pattern, RegexSyntax syntax)
+{
+    const RegexText text(pattern);
+    return boost::make_u32regex(text.begin(), text.end(), syntax);
+}
+
 WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options)
 {
-    boost::regex_constants::syntax_option_type syntax = boost::regex_constants::perl;
+    RegexSyntax syntax = boost::regex_constants::perl;
     if (contains(options, u'i'))
         syntax |= boost::regex_constants::icase;
-    return boost::make_u32regex(pattern.begin, pattern.end, syntax);
+    return compileRegex(pattern, syntax);
 }
 
 void parseTransformation(const slate::usubstring& text, std::vector<RegexTransform>& transforms)
@@ -109,10 +145,12 @@ void compileTransformations(const std::vector<RegexTransformSpec>& specs,
 ustring regexReplace(const ustring& text, const WideRegex& regex, const ustring& format,
                      RegexFlags flags)
 {
-    ustring result;
-    boost::u32regex_replace(std::back_inserter(result), text.begin(), text.end(), regex, format,
-                            flags);
-    return result;
+    const RegexText subject(text);
+    const RegexText formatText(format);
+    std::vector<UChar32> result;
+    boost::u32regex_replace(std::back_inserter(result), subject.begin(), subject.end(), regex,
+                            formatText.c_str(), flags);
+    return unitsOfCodePoints(result);
 }
 
 ustring rewriteFormatString(const ustring& format)

@@ -21,6 +21,37 @@
 using WideRegex = boost::u32regex;
 // Match and replace flags (boost::match_flag_type bits).
 using RegexFlags = boost::regex_constants::match_flag_type;
+// Compile options (boost::syntax_option_type bits).
+using RegexSyntax = boost::regex_constants::syntax_option_type;
+
+// The code points of a text, in a buffer of its own that holds one spare 0
+// past end(). Every pattern and format handed to the library goes through
+// this, and so does every subject that comes from a file: the library's
+// parser copies a pattern it is given as iterators into an unterminated
+// buffer and reads past its end on some unfinished patterns ("[a-b"); given
+// pointers, it parses our buffer in place, whose terminator keeps the read
+// inside memory we own. Half of a surrogate pair
+// without its partner stands for itself, since the library's UTF-16 reading
+// would refuse it.
+class RegexText {
+public:
+    explicit RegexText(const slate::usubstring& text);
+
+    const UChar32* begin() const { return m_codePoints.data(); }
+    const UChar32* end() const { return m_codePoints.data() + m_codePoints.size() - 1; }
+    // Null-terminated, for the library's format strings.
+    const UChar32* c_str() const { return m_codePoints.data(); }
+
+private:
+    std::vector<UChar32> m_codePoints; // the text, then the spare 0
+};
+
+// The UTF-16 units of code points, as the library's results hand them back.
+ustring unitsOfCodePoints(const std::vector<UChar32>& codePoints);
+
+// Compiles `pattern` with `syntax` through a RegexText. Throws
+// boost::regex_error when the pattern does not compile.
+WideRegex compileRegex(const slate::usubstring& pattern, RegexSyntax syntax);
 
 // The text of one substitution, as written: s/pattern/format/options.
 struct RegexTransformSpec {

@@ -1,5 +1,8 @@
 // Searching a token storage: anchors and word boundaries at a mid-text
 // start, lines, empty matches, formatting, errors and unpaired surrogates.
+#include <functional>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include "ui/text/token/token_storage.h"
@@ -100,6 +103,34 @@ TEST(TokenSearch, AnInvalidPatternNamesItselfInTheError)
     }
     SelectionSet matches;
     EXPECT_THROW(storage->findAll(u"[", 0, matches), RegexError);
+}
+
+TEST(TokenSearch, AMatchTheEngineAbandonsIsARegexError)
+{
+    std::unique_ptr<TokenStorage> storage(storageWith(ustring(200000, u'a')));
+    const ustring pattern = u"(a|aa)*b";
+    SelectionSet regions;
+    regions.add(SelectionRegion(0, storage->size()));
+    struct Case {
+        const char* name;
+        std::function<void()> search;
+    };
+    const Case cases[] = {
+        {"find", [&] { storage->find(pattern, 0, 0); }},
+        {"findAll", [&] { SelectionSet out; storage->findAll(pattern, 0, out); }},
+        {"findAllIn", [&] { SelectionSet out; storage->findAllIn(pattern, 0, regions, out); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            c.search();
+            FAIL() << "no error";
+        } catch (const RegexError& error) {
+            EXPECT_NE(std::string(error.what()).find(" in regular expression (a|aa)*b"), std::string::npos);
+        } catch (const std::exception& error) {
+            FAIL() << "the engine's own error: " << error.what();
+        }
+    }
 }
 
 TEST(TokenSearch, UnpairedSurrogatesDoNotStopTheSearch)
