@@ -212,7 +212,7 @@ void GLRenderer::drawIndexedTriangles(const float* vertices, const uint16_t* ind
 
 Texture* GLRenderer::createTexture(const ustring& path)
 {
-    return new GLTexture(path);
+    return new GLTexture(path, m_context);
 }
 
 TextureUnicodeFontHelper* GLRenderer::createFontHelper()
@@ -234,12 +234,15 @@ GLuint nameOf(void* texture)
 void GLTextureUnicodeFontHelper::destroyTexture(void* texture)
 {
     GLuint name = nameOf(texture);
-    if (name)
+    if (name) {
+        CurrentGLContext current(m_renderer->context());
         glDeleteTextures(1, &name);
+    }
 }
 
 void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
 {
+    CurrentGLContext current(m_renderer->context());
     GLuint name = 0;
     glGenTextures(1, &name);
     if (!name)
