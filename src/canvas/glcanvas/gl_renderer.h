@@ -21,7 +21,8 @@ public:
 
     // The context this renderer's objects belong to; the peer sets it once
     // the context exists. Textures made before keep the current context.
-    void setContext(const GLContext& context) { m_context = context; }
+    // Also reads what the context offers beyond OpenGL 1.1.
+    void setContext(const GLContext& context);
     const GLContext& context() const { return m_context; }
 
     void setTransform(const Matrix4& transform) override;
@@ -29,6 +30,7 @@ public:
     float setAlpha(float alpha) override;
     // Always sends the mode's state: text drawing switches blending off
     // behind the renderer's back, and the next call must switch it on again.
+    // Without texture combiners (before OpenGL 1.3) mode 1 blends as mode 3.
     int setBlendMode(int mode) override;
     // Clips with four planes fixed in window coordinates, whatever the
     // transform: the rect widened by one pixel on every side. The unset rect
@@ -48,6 +50,7 @@ private:
     void applyColour();
 
     GLContext m_context;
+    bool m_hasCombiners = false; // of m_context
 };
 
 // Atlases as OpenGL textures and vertex buffers as plain memory drawn with
