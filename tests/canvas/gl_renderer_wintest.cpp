@@ -58,7 +58,7 @@ protected:
     }
     void TearDown() override
     {
-        m_second.reset();
+        m_second.reset(); // may be gone already
         m_first.reset();
     }
 
@@ -106,6 +106,26 @@ TEST_F(TwoGLWindows, TextureReloadedWhileTheOtherWindowIsCurrentShowsTheNewImage
 
     beginWhiteFrame();
     canvas->drawTexture(texture, interval2(0, 0, 4, 4), texture->fullImageRect());
+    EXPECT_EQ(m_first->readPixels()[size_t(1) * kWidth + 1], 0x00FF00u);
+    m_first->endFrame();
+}
+
+TEST_F(TwoGLWindows, TextureOutlivingItsWindowLeavesTheOtherWindowsTexturesAlone)
+{
+    m_files.addImage(u"red.png", 1, 1, 0xFFFF0000);
+    m_files.addImage(u"green.png", 1, 1, 0xFF00FF00);
+    // The same name on each context.
+    slate::SP<Texture> mine = m_first->canvas()->loadTexture(u"Packages/green.png");
+    slate::SP<Texture> orphan = m_second->canvas()->loadTexture(u"Packages/red.png");
+    ASSERT_NE(mine, nullptr);
+    ASSERT_NE(orphan, nullptr);
+    m_second.reset(); // its context goes; the texture is still held
+    ASSERT_TRUE(m_first->beginFrame());
+    orphan.reset();
+    m_first->endFrame();
+
+    beginWhiteFrame();
+    m_first->canvas()->drawTexture(mine, interval2(0, 0, 4, 4), mine->fullImageRect());
     EXPECT_EQ(m_first->readPixels()[size_t(1) * kWidth + 1], 0x00FF00u);
     m_first->endFrame();
 }

@@ -11,6 +11,7 @@ CurrentGLContext::CurrentGLContext(const GLContext& context)
     m_previousRenderingContext = wglGetCurrentContext();
     m_switched = wglMakeCurrent(static_cast<HDC>(context.deviceContext),
                                 static_cast<HGLRC>(context.renderingContext)) != FALSE;
+    m_ok = m_switched;
 }
 
 CurrentGLContext::~CurrentGLContext()

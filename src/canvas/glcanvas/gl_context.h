@@ -20,10 +20,15 @@ class CurrentGLContext {
 public:
     explicit CurrentGLContext(const GLContext& context);
     ~CurrentGLContext();
+    // False when the context could not be made current (it was deleted
+    // with its window): its objects are gone, and calls now would reach
+    // another window's context.
+    bool ok() const { return m_ok; }
     CurrentGLContext(const CurrentGLContext&) = delete;
     CurrentGLContext& operator=(const CurrentGLContext&) = delete;
 
 private:
+    bool m_ok = true;
     bool m_switched = false;
     void* m_previousDeviceContext = nullptr;
     void* m_previousRenderingContext = nullptr;

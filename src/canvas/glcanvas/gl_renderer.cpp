@@ -246,13 +246,16 @@ void GLTextureUnicodeFontHelper::destroyTexture(void* texture)
     GLuint name = nameOf(texture);
     if (name) {
         CurrentGLContext current(m_renderer->context());
-        glDeleteTextures(1, &name);
+        if (current.ok())
+            glDeleteTextures(1, &name);
     }
 }
 
 void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
 {
     CurrentGLContext current(m_renderer->context());
+    if (!current.ok())
+        return nullptr;
     GLuint name = 0;
     glGenTextures(1, &name);
     if (!name)

@@ -39,7 +39,7 @@ bool GLTexture::load()
     CurrentGLContext current(m_context);
     unload();
     std::vector<uint32_t> pixels;
-    if (!readImage(pixels))
+    if (!current.ok() || !readImage(pixels))
         return false;
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -67,7 +67,8 @@ void GLTexture::unload()
     if (m_name) {
         CurrentGLContext current(m_context);
         GLuint name = m_name;
-        glDeleteTextures(1, &name);
+        if (current.ok())
+            glDeleteTextures(1, &name);
     }
     m_name = 0;
     m_imageWidth = m_imageHeight = 0;
