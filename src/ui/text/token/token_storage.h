@@ -351,8 +351,9 @@ private:
     void tokenise(bucket_container::iterator at, int64_t position, LexerState* state,
                   const uchar* begin, const uchar* end);
     // Re-lexes line by line from the line before `startPoint` (a token
-    // start) until the states agree again (false) or `limit` is passed
-    // (true). `validatedUntil` is where the re-lexed lines end.
+    // start) until the states agree again or the text ends (false), or
+    // `limit` is passed with text left after it (true). `validatedUntil` is
+    // where the re-lexed lines end.
     bool relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil);
     // Cuts `[begin, end)`, the text at `position`, into unlexed tokens (no
     // line state) and inserts them before `at`.
