@@ -18,4 +18,7 @@ void destroyWindow(platform::WindowHandle window);
 // 0x00RRGGBB, rows top first.
 std::vector<uint32_t> readBackBuffer(int width, int height);
 
+// Leaves the thread with no current OpenGL context.
+void releaseCurrentContext();
+
 } // namespace gl_test

@@ -43,6 +43,11 @@ std::vector<uint32_t> readBackBuffer(int width, int height)
     return pixels;
 }
 
+void releaseCurrentContext()
+{
+    wglMakeCurrent(nullptr, nullptr);
+}
+
 } // namespace gl_test
 
 namespace {

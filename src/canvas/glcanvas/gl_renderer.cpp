@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "canvas/glcanvas/gl_texture.h"
+#include "canvas/util/gl_features.h"
 #include "ui/log.h"
 
 namespace {
@@ -87,6 +88,14 @@ GLRenderer::~GLRenderer()
     // after this; they delete their OpenGL objects on the current context.
 }
 
+void GLRenderer::setContext(const GLContext& context)
+{
+    m_context = context;
+    CurrentGLContext current(context);
+    m_hasCombiners = hasTextureCombiners(reinterpret_cast<const char*>(glGetString(GL_VERSION)),
+                                         reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
+}
+
 void GLRenderer::applyColour()
 {
     const FillState& fill = fillState();
@@ -136,8 +145,9 @@ int GLRenderer::setBlendMode(int mode)
         // Mode 1 blends by the global alpha alone, so that a texture with
         // its own alpha fades as one without it does. Mode 2 blends by the
         // texture's alpha alone: REPLACE ignores the fill colour, and with it
-        // the global alpha. Mode 3 multiplies the two.
-        if (mode == 1)
+        // the global alpha. Mode 3 multiplies the two, which is also the
+        // nearest OpenGL 1.1 comes to mode 1.
+        if (mode == 1 && m_hasCombiners)
             setGlobalAlphaEnvironment();
         else
             setTextureEnvironment(mode == 2 ? GL_REPLACE : GL_MODULATE);
@@ -212,7 +222,7 @@ void GLRenderer::drawIndexedTriangles(const float* vertices, const uint16_t* ind
 
 Texture* GLRenderer::createTexture(const ustring& path)
 {
-    return new GLTexture(path);
+    return new GLTexture(path, m_context);
 }
 
 TextureUnicodeFontHelper* GLRenderer::createFontHelper()
@@ -234,12 +244,18 @@ GLuint nameOf(void* texture)
 void GLTextureUnicodeFontHelper::destroyTexture(void* texture)
 {
     GLuint name = nameOf(texture);
-    if (name)
-        glDeleteTextures(1, &name);
+    if (name) {
+        CurrentGLContext current(m_renderer->context());
+        if (current.ok())
+            glDeleteTextures(1, &name);
+    }
 }
 
 void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int width, int height)
 {
+    CurrentGLContext current(m_renderer->context());
+    if (!current.ok())
+        return nullptr;
     GLuint name = 0;
     glGenTextures(1, &name);
     if (!name)

@@ -4,23 +4,33 @@
 #pragma once
 
 #include "canvas/basic_canvas.h"
+#include "canvas/glcanvas/gl_context.h"
 #include "canvas/util/texture_unicode_font.h"
 
 // Draws with the fixed-function pipeline on whatever context is current:
 // the window peer that owns it creates the context, makes it current for
 // every frame and sets viewport and projection. The renderer sets no state
 // when constructed and relies on OpenGL's defaults until its own calls.
-// Main thread only, with the peer's context current.
+// Its textures and glyph atlases are made and deleted on the context the
+// peer hands it, whichever is current at the time. Main thread only;
+// drawing calls with the peer's context current.
 class GLRenderer : public BasicCanvas {
 public:
     GLRenderer() = default;
     ~GLRenderer() override;
+
+    // The context this renderer's objects belong to; the peer sets it once
+    // the context exists. Textures made before keep the current context.
+    // Also reads what the context offers beyond OpenGL 1.1.
+    void setContext(const GLContext& context);
+    const GLContext& context() const { return m_context; }
 
     void setTransform(const Matrix4& transform) override;
     FillState setFillState(const FillState& fill) override;
     float setAlpha(float alpha) override;
     // Always sends the mode's state: text drawing switches blending off
     // behind the renderer's back, and the next call must switch it on again.
+    // Without texture combiners (before OpenGL 1.3) mode 1 blends as mode 3.
     int setBlendMode(int mode) override;
     // Clips with four planes fixed in window coordinates, whatever the
     // transform: the rect widened by one pixel on every side. The unset rect
@@ -38,6 +48,9 @@ protected:
 
 private:
     void applyColour();
+
+    GLContext m_context;
+    bool m_hasCombiners = false; // of m_context
 };
 
 // Atlases as OpenGL textures and vertex buffers as plain memory drawn with

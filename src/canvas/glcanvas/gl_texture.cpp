@@ -36,12 +36,17 @@ GLTexture::~GLTexture()
 
 bool GLTexture::load()
 {
+    CurrentGLContext current(m_context);
     unload();
     std::vector<uint32_t> pixels;
-    if (!readImage(pixels))
+    if (!current.ok() || !readImage(pixels))
         return false;
     GLuint name = 0;
     glGenTextures(1, &name);
+    if (!name) {
+        m_imageWidth = m_imageHeight = 0;
+        return false;
+    }
     glBindTexture(GL_TEXTURE_2D, name);
     // Mip levels are uploaded for scaled drawing but not sampled by default.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -60,8 +65,10 @@ bool GLTexture::load()
 void GLTexture::unload()
 {
     if (m_name) {
+        CurrentGLContext current(m_context);
         GLuint name = m_name;
-        glDeleteTextures(1, &name);
+        if (current.ok())
+            glDeleteTextures(1, &name);
     }
     m_name = 0;
     m_imageWidth = m_imageHeight = 0;

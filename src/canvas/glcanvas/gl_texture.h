@@ -4,18 +4,22 @@
 
 #include <cstdint>
 
+#include "canvas/glcanvas/gl_context.h"
 #include "canvas/image_texture.h"
 
-// A package image in an OpenGL texture object. It needs a current OpenGL
-// context whenever it is loaded, unloaded or deleted.
+// A package image in an OpenGL texture object on one context, made current
+// for every load, unload and deletion whatever context is current then.
 class GLTexture : public ImageTexture {
 public:
-    explicit GLTexture(const ustring& path) : ImageTexture(path) {}
+    // `context` is the one of the renderer that creates the texture; unset,
+    // the current context is used.
+    GLTexture(const ustring& path, const GLContext& context) : ImageTexture(path), m_context(context) {}
     ~GLTexture() override;
 
     // Reads the file through the file manager, pads it to power-of-two sides
     // and uploads it with its mip levels. False, with the texture unloaded,
-    // when the file cannot be read or decoded.
+    // when the file cannot be read or decoded or OpenGL gives no texture
+    // object.
     bool load() override;
     void unload() override;
 
@@ -23,7 +27,8 @@ public:
     unsigned name() const { return m_name; }
 
 private:
-    unsigned m_name = 0;
+    GLContext m_context;
+    unsigned m_name = 0; // a name on m_context
 };
 
 // Uploads `pixels` (width x height, 4 bytes R, G, B, A per pixel, rows top

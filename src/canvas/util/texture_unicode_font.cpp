@@ -46,6 +46,25 @@ void TextureUnicodeFont::clearGlyphs()
     m_batches.clear();
 }
 
+int TextureUnicodeFont::rasterise(int first, int blockEnd, GlyphRect* rects, void*& texture)
+{
+    std::vector<uint32_t> pixels(size_t(kAtlasWidth) * kAtlasHeight, 0u);
+    const int placed = rasteriseGlyphs(
+        pixels.data(), kAtlasWidth, kAtlasHeight, m_face.c_str(), float(m_size), m_styleFlags,
+        m_text[0], m_text[1], m_text[2], m_background[0], m_background[1], m_background[2],
+        uchar(first), blockEnd - first, rects);
+    texture = placed > 0 ? m_helper->createTexture(pixels.data(), kAtlasWidth, kAtlasHeight) : nullptr;
+    return placed;
+}
+
+void TextureUnicodeFont::attachAtlas(Batch& batch, void* texture)
+{
+    batch.texture = texture;
+    batch.buffer = m_helper->allocBuffer(kBufferBytes);
+    if (batch.buffer)
+        batch.base = batch.cur = static_cast<unsigned char*>(m_helper->lockBuffer(batch.buffer));
+}
+
 void TextureUnicodeFont::buildTable(int block)
 {
     VASSERT(!m_glyphTables[block]);
@@ -53,19 +72,13 @@ void TextureUnicodeFont::buildTable(int block)
     GlyphTable& table = *m_glyphTables[block];
     const int blockStart = block * 256;
     const int blockEnd = blockStart + 256;
-    std::vector<uint32_t> pixels(size_t(kAtlasWidth) * kAtlasHeight);
     for (int first = blockStart; first < blockEnd;) {
         m_batches.push_back(Batch());
         ++g_statFontTextureLoad.count;
         const int batchIndex = int(m_batches.size()) - 1;
-        std::fill(pixels.begin(), pixels.end(), 0u);
-        const int placed = rasteriseGlyphs(
-            pixels.data(), kAtlasWidth, kAtlasHeight, m_face.c_str(), float(m_size), m_styleFlags,
-            m_text[0], m_text[1], m_text[2], m_background[0], m_background[1], m_background[2],
-            uchar(first), blockEnd - first, table.rects + (first - blockStart));
-        void* texture = m_helper->createTexture(pixels.data(), kAtlasWidth, kAtlasHeight);
-        m_batches[size_t(batchIndex)].texture = texture;
-        if (!texture || placed <= 0) {
+        void* texture = nullptr;
+        const int placed = rasterise(first, blockEnd, table.rects + (first - blockStart), texture);
+        if (placed <= 0) {
             // The rest of the block stays unplaced: zero rects, zero advances.
             for (int i = first - blockStart; i < 256; ++i)
                 table.rects[i] = GlyphRect{0, 0, 0, 0};
@@ -79,12 +92,25 @@ void TextureUnicodeFont::buildTable(int block)
                                                     (r.x1 + 0.1f) / kAtlasWidth, (r.y1 + 0.1f) / kAtlasHeight};
             table.batchIndex[i] = batchIndex;
         }
+        // Without a texture (no device for now) the glyphs are measured all
+        // the same; the atlas is made again when one of them is drawn.
         Batch& batch = m_batches[size_t(batchIndex)];
-        batch.buffer = m_helper->allocBuffer(kBufferBytes);
-        if (batch.buffer)
-            batch.base = batch.cur = static_cast<unsigned char*>(m_helper->lockBuffer(batch.buffer));
+        batch.firstCodeUnit = first;
+        if (texture)
+            attachAtlas(batch, texture);
         first += placed;
     }
+}
+
+bool TextureUnicodeFont::retryAtlas(Batch& batch)
+{
+    const int blockEnd = (batch.firstCodeUnit & ~255) + 256;
+    GlyphRect rects[256];
+    void* texture = nullptr;
+    if (rasterise(batch.firstCodeUnit, blockEnd, rects, texture) <= 0 || !texture)
+        return false;
+    attachAtlas(batch, texture);
+    return true;
 }
 
 void TextureUnicodeFont::getAdvances(int first, int count, float* out)
@@ -117,6 +143,10 @@ void TextureUnicodeFont::drawText(float x, float y, const uchar* first, const uc
         const GlyphTable& table = *m_glyphTables[block];
         const int index = c & 255;
         Batch* batch = &m_batches[size_t(table.batchIndex[index])];
+        if (!batch->texture && !retryAtlas(*batch)) {
+            x += a;
+            continue;
+        }
         if (batch->cur && batch->cur + kGlyphBytes >= batch->base + kBufferBytes)
             flush();
         if (!batch->cur)

@@ -84,7 +84,9 @@ public:
     // Releases every atlas and glyph table; blocks are rebuilt on next use.
     // Advances and the line height stay.
     void clearGlyphs();
-    // Rasterises one block (0..255), which must not exist yet.
+    // Rasterises one block (0..255), which must not exist yet. Glyphs whose
+    // atlas cannot be made are measured all the same and drawn once a later
+    // attempt to make it succeeds.
     void buildTable(int block);
 
     // For tests: how many atlases the font holds.
@@ -102,8 +104,18 @@ private:
         unsigned char* cur = nullptr;
         void* buffer = nullptr;
         unsigned char* base = nullptr;
-        void* texture = nullptr;
+        void* texture = nullptr; // null while the atlas could not be made
+        int firstCodeUnit = 0;   // the first glyph placed in the atlas
     };
+
+    // Rasterises code units from `first` up to `blockEnd` into a fresh atlas,
+    // their rects into `rects`, and makes its texture (null on failure).
+    // Returns how many were placed.
+    int rasterise(int first, int blockEnd, GlyphRect* rects, void*& texture);
+    // Gives `batch` its texture and a locked vertex buffer.
+    void attachAtlas(Batch& batch, void* texture);
+    // Makes the missing atlas of `batch` again; false when it still fails.
+    bool retryAtlas(Batch& batch);
 
     TextureUnicodeFontHelper* m_helper;
     ustring m_face;

@@ -91,6 +91,10 @@ void paint(HWND hwnd)
             else
                 SetTimer(hwnd, kFrameTimer, kFrameIntervalMs, nullptr);
             window->m_peer->endDraw();
+        } else {
+            // The device is lost or not back yet: nothing else may ask for
+            // a frame once it is, so the timer keeps trying.
+            SetTimer(hwnd, kFrameTimer, kFrameIntervalMs, nullptr);
         }
     }
     ValidateRect(hwnd, nullptr);

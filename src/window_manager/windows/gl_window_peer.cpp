@@ -74,6 +74,7 @@ bool GLWindowPeer::create(platform::WindowHandle window)
     if (!wglMakeCurrent(hdc, context)) {
         return fail(u"unable to make the rendering context current");
     }
+    m_renderer->setContext(GLContext{hdc, context});
     return true;
 }
 
@@ -81,6 +82,8 @@ int GLWindowPeer::beginDraw(int width, int height)
 {
     if (!isValid())
         return kNoFrame;
+    // Another window may have drawn or loaded since this one's last frame.
+    makeCurrent();
     glViewport(0, 0, width, height);
     float projection[16];
     framePixelProjection(width, height, projection);

@@ -23,8 +23,9 @@ public:
     void resize(platform::WindowHandle) override {}
     void move(platform::WindowHandle) override {}
     void settingsChanged() override {}
-    // Viewport, pixel projection, identity model-view, and depth test,
-    // culling and lighting off. kNoFrame without a context.
+    // Makes the context current; viewport, pixel projection, identity
+    // model-view, and depth test, culling and lighting off. kNoFrame
+    // without a context.
     int beginDraw(int width, int height) override;
     // Presents the frame.
     void endDraw() override;

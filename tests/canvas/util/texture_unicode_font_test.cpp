@@ -156,17 +156,23 @@ TEST(TextureUnicodeFont, BlocksAreBuiltOnFirstUseAndReleased)
     EXPECT_GT(font.advance(0x4E2E), 0.f); // cached advances stay
 }
 
-TEST(TextureUnicodeFont, NoAtlasMeansNoAdvanceAndStillALineHeight)
+TEST(TextureUnicodeFont, WithoutAnAtlasGlyphsAreMeasuredAndDrawnOnceItCanBeMade)
 {
     HelperLog log;
-    log.failTextures = true;
+    log.failTextures = true; // as between a lost device and its successor
     MultiFont font(new LoggingHelper(log), u"Courier New", 10, 0);
-    EXPECT_EQ(font.advance(u'a'), 0.f);
+    EXPECT_GT(font.advance(u'a'), 0.f);
+    EXPECT_GT(font.advance(0x4E2D), 0.f);
     EXPECT_GT(font.lineHeight(), 0.f);
     const ustring text = u"abc";
     font.drawText(0, 0, text.data(), text.data() + 3, 0, 0, 0, 1, 1, 1, true);
     font.flush();
     EXPECT_TRUE(log.drawnTriangles.empty());
+
+    log.failTextures = false;
+    font.drawText(0, 0, text.data(), text.data() + 3, 0, 0, 0, 1, 1, 1, true);
+    font.flush();
+    EXPECT_EQ(log.drawnTriangles, std::vector<int>({6}));
 }
 
 } // namespace

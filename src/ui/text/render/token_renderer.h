@@ -156,6 +156,22 @@ private:
     bool m_hasLayout = false;
 };
 
+// The y at which the text of a visual line is drawn: its band-relative top
+// plus the top padding, in float.
+inline float lineTextY(double lineTop, float paddingTop)
+{
+    return static_cast<float>(lineTop) + paddingTop;
+}
+
+// The key under which the gutter hands a highlighted visual line to the
+// text pass: the integer part of its lineTextY. Both passes take it from
+// here, so a y that falls just short of a whole number in one cannot reach
+// it in the other.
+inline int64_t highlightedLineKey(float textY)
+{
+    return static_cast<int64_t>(textY);
+}
+
 // The indices [first, last) of the sorted regions that can touch the text
 // range `visible`, found by binary search.
 std::pair<size_t, size_t> visibleRegionIndices(const SelectionSet& regions,

@@ -146,7 +146,7 @@ public:
         if (run.y + m_metrics.lineHeight < 0.f || run.y > m_bandHeight)
             return;
         const bool highlighted = m_highlighted &&
-            std::binary_search(m_highlighted->begin(), m_highlighted->end(), static_cast<int64_t>(run.y));
+            std::binary_search(m_highlighted->begin(), m_highlighted->end(), highlightedLineKey(run.y));
         (highlighted ? m_highlightedRuns : m_ordinary)->push_back(run);
         ++m_runCount;
         const float lineTop = run.y - m_metrics.paddingTop;
@@ -244,7 +244,7 @@ public:
     void piece(const Token* token, int32_t begin, int32_t end, double x, double width,
                double lineTop) override
     {
-        const float y = static_cast<float>(bucketTop + lineTop - m_bandTop) + m_paddingTop;
+        const float y = lineTextY(bucketTop + lineTop - m_bandTop, m_paddingTop);
         m_batch.addRun(Run{static_cast<float>(x), y, static_cast<float>(x + width),
                            token->begin + begin, token->begin + end});
     }
@@ -296,7 +296,7 @@ public:
         const float lineTopF = static_cast<float>(top);
         const float left = static_cast<float>(x);
         const float right = static_cast<float>(x + width);
-        pieces.push_back(RegionPiece{Run{left, lineTopF + m_metrics.paddingTop, right, first, last},
+        pieces.push_back(RegionPiece{Run{left, lineTextY(top, m_metrics.paddingTop), right, first, last},
                                      *first == u'\t'});
         if (!rects.empty() && std::fabs(rects.back().top - lineTopF) < 0.001f &&
             std::fabs(rects.back().right - left) < 0.001f)

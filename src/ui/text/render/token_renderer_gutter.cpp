@@ -36,9 +36,9 @@ Shader* themeImage(Theme* theme, const char* name)
 class GutterPainter {
 public:
     GutterPainter(const GutterArguments& args, UnicodeFont& font, double lineHeight,
-                  float gutterWidth, std::vector<int64_t>& highlightedOut)
+                  float paddingTop, float gutterWidth, std::vector<int64_t>& highlightedOut)
         : m_args(args), m_settings(*args.settings), m_canvas(*args.canvas), m_font(font),
-          m_lineHeight(lineHeight), m_gutterWidth(gutterWidth),
+          m_lineHeight(lineHeight), m_paddingTop(paddingTop), m_gutterWidth(gutterWidth),
           m_bandWidth(static_cast<float>(args.band.width())),
           m_bandHeight(static_cast<float>(args.band.height())),
           m_highlight(args.active ? m_settings.lineHighlightColour : m_settings.mixedLineHighlightColour),
@@ -61,11 +61,11 @@ public:
             m_canvas.fillRect(interval2(0.f, t, m_bandWidth, b), m_highlight);
             // One entry per visual line; lines far above the band are left
             // out, no run is drawn there.
-            double y = textY;
-            if (y < -m_lineHeight)
-                y += std::floor((-m_lineHeight - y) / m_lineHeight) * m_lineHeight;
-            for (; y < bottom - 1.0; y += m_lineHeight)
-                m_out.push_back(static_cast<int64_t>(y));
+            double lineTop = top;
+            if (textY < -m_lineHeight)
+                lineTop += std::floor((-m_lineHeight - textY) / m_lineHeight) * m_lineHeight;
+            for (; lineTop + m_paddingTop < bottom - 1.0; lineTop += m_lineHeight)
+                m_out.push_back(highlightedLineKey(lineTextY(lineTop, m_paddingTop)));
             numberBackground = m_highlight;
         } else if (holds(m_args.gutterHighlighted, lineStart)) {
             m_canvas.fillRect(interval2(0.f, t, m_gutterWidth, b), m_highlight);
@@ -105,6 +105,7 @@ private:
     Canvas& m_canvas;
     UnicodeFont& m_font;
     double m_lineHeight;
+    float m_paddingTop;
     float m_gutterWidth;
     float m_bandWidth;
     float m_bandHeight;
@@ -165,7 +166,8 @@ void TokenRenderer::drawGutter(const GutterArguments& args, std::vector<int64_t>
     const LayoutData& data = m_storage->m_layoutData[layout];
     UnicodeFont& font = *m_settings.font;
     font.beginBatch(false);
-    GutterPainter painter(args, font, lineHeight(), gutterWidth(args.lineNumbers), highlightedOut);
+    GutterPainter painter(args, font, lineHeight(), m_settings.linePaddingTop,
+                          gutterWidth(args.lineNumbers), highlightedOut);
     GutterSink sink(painter, args.band.top, lineHeight(), m_settings.linePaddingTop);
     const LayoutState origin{0.0, 0.0, 0.0, false};
     TokenBufferVisitor walk(*m_storage, layout, args.band.top, args.band.bottom, lineHeight());

@@ -121,11 +121,13 @@ class SceneResources {
 public:
     SceneResources() : m_grammar("c.tmLanguage"), m_files(new testing_canvas::PackageFiles)
     {
-        auto add = [this](const char16_t* name, const std::string& path) {
-            const std::string bytes = golden::readFile(golden::dataPath(path));
-            m_files->add(name, std::vector<unsigned char>(bytes.begin(), bytes.end()));
-        };
-        add(u"Scheme.tmTheme", "themes/light-plus.tmTheme");
+        // The scheme gains a line highlight: without one, selection
+        // outlines (half background, half line highlight) are white on its
+        // white background, and a frame that lost them would still match.
+        std::string schemeText = golden::readFile(golden::dataPath("themes/light-plus.tmTheme"));
+        const std::string globals = "<key>background</key>";
+        schemeText.insert(schemeText.find(globals), "<key>lineHighlight</key><string>#C09040</string>");
+        m_files->add(u"Scheme.tmTheme", std::vector<unsigned char>(schemeText.begin(), schemeText.end()));
         // Hunspell reads its files by native name.
         slate::FileManager::get().mount(
             u"Packages/Spelling", test_support::createFileSystem(test_support::dataPath("spelling")));

@@ -42,6 +42,19 @@ private:
     RecordingCanvas& m_canvas;
 };
 
+// Records the text of each drawText call with the red of its background.
+class BackgroundRecordingFont : public FixedAdvanceFont {
+public:
+    BackgroundRecordingFont() : FixedAdvanceFont(10.f, 10.f) {}
+    void drawText(float, float, const uchar* first, const uchar* end, float, float, float,
+                  float backgroundRed, float, float, bool) override
+    {
+        drawn.emplace_back(ustring(first, end), backgroundRed);
+    }
+
+    std::vector<std::pair<ustring, float>> drawn;
+};
+
 // The number of points of a recorded line strip.
 int stripPoints(const std::string& line) { return int(std::count(line.begin(), line.end(), ',')) + 1; }
 
@@ -238,6 +251,52 @@ TEST_F(TokenRendererTest, FullyHighlightedLinesListEveryVisualLine)
     std::vector<int64_t> highlighted;
     renderer->drawGutter(args, highlighted);
     EXPECT_EQ(highlighted, (std::vector<int64_t>{0, 10}));
+}
+
+TEST_F(TokenRendererTest, FullyHighlightedLineTextIsOnTheHighlightWhateverThePadding)
+{
+    struct Case {
+        float paddingTop, paddingBottom;
+        double bandTop;
+        int line; // of the text "a\nb\n...", highlighted
+    } cases[] = {
+        {2.f, 3.f, 0.0, 4},
+        {0.01f, 0.f, 29.2, 19}, // text y just short of 161 in double, 161 in float
+        {0.01f, 0.f, 51.1, 9},
+        {0.01f, 0.26f, 14.6, 17},
+        {0.01f, 0.26f, 21.9, 7},
+    };
+    BackgroundRecordingFont recorder;
+    layout.font = &recorder;
+    std::fill(view.backgroundColour, view.backgroundColour + 3, 1.f);
+    std::fill(view.lineHighlightColour, view.lineHighlightColour + 3, 0.5f);
+    ustring text;
+    for (char16_t c = u'a'; c <= u'z'; ++c)
+        text += ustring(1, c) + u"\n";
+    setText(text);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.paddingTop << " " << c.paddingBottom << " "
+                                        << c.bandTop << " " << c.line);
+        layout.linePaddingTop = c.paddingTop;
+        layout.linePaddingBottom = c.paddingBottom;
+        slate::SP<TokenRenderer> renderer = makeRenderer();
+        const std::vector<int64_t> start{2 * c.line};
+        GutterArguments gutter;
+        gutter.canvas = &canvas;
+        gutter.band = LayoutBand{0.0, c.bandTop, 400.0, c.bandTop + 400.0};
+        gutter.fullyHighlighted = &start;
+        gutter.settings = &view;
+        std::vector<int64_t> highlighted;
+        renderer->drawGutter(gutter, highlighted);
+        DrawArguments args = frame(c.bandTop, c.bandTop + 400.0);
+        args.highlightedLines = &highlighted;
+        recorder.drawn.clear();
+        renderer->draw(args);
+        const ustring lineText(1, char16_t(u'a' + c.line));
+        for (const auto& [piece, background] : recorder.drawn)
+            if (piece != u"\n")
+                EXPECT_EQ(background, piece == lineText ? 0.5f : 1.f) << std::string(piece.begin(), piece.end());
+    }
 }
 
 TEST_F(TokenRendererTest, SelectionShapesAndOutlines)
