@@ -224,6 +224,8 @@ TEST_F(MacroTest, MacroFileRunsItsCommandsAndSkipsCommentsAndBlankLines)
                      "# types two letters\r\n\r\n  \t\n   # indented comment\rinsert a\r\ninsert \"b c\"");
     m_runner.exec(u"runMacroFile Packages/two.vantrel-macro");
     EXPECT_EQ(text(), "ab c");
+    EXPECT_EQ(m_runner.executed(), (std::vector<ustring>{u"runMacroFile Packages/two.vantrel-macro",
+                                                         u"insert a", u"insert \"b c\""}));
     EXPECT_TRUE(m_fileErrors.empty());
 }
 
