@@ -7,7 +7,8 @@
 // out-of-range position from a caller (a plug-in, an old selection) never
 // reads outside the text. Regions returned are forward (`a` <= `b`).
 //
-// Main thread only.
+// The editing functions built on these are declared in text_buffer_typing.h
+// (included at the end), so that callers need one header. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -85,3 +86,5 @@ enum MatchTextPart : int {
 // matches `pattern`, a Perl-syntax regular expression. True without
 // selections. A pattern that does not compile is logged and answers false.
 bool matchText(const ViewPtr& view, const ustring& pattern, int part, bool negate);
+
+#include "ui/text/text_buffer_typing.h"

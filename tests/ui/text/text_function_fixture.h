@@ -4,12 +4,36 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "ui/text/meta_info.h"
+#include "ui/text/package_test_support.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
 #include "ui/text/view_test_support.h"
+
+// Installs, for its lifetime, preferences that give plain text the two
+// indentation patterns (XML-escaped as they stand in the file).
+class IndentPreferences {
+public:
+    IndentPreferences(const std::string& increase, const std::string& decrease)
+    {
+        m_packages.add(u"Test/Indent.tmPreferences",
+                       package_test::plist("<dict><key>scope</key><string>text.plain</string>"
+                                           "<key>settings</key>" +
+                                           package_test::stringDict({{"increaseIndentPattern", increase},
+                                                                     {"decreaseIndentPattern", decrease}}) +
+                                           "</dict>"));
+        MetaInfo::create();
+    }
+    ~IndentPreferences() { MetaInfo::destroy(); }
+
+private:
+    package_test::MemoryPackages m_packages;
+};
 
 class TextFunctionTest : public testing::Test {
 protected:
@@ -32,6 +56,11 @@ protected:
     }
     ustring text() const { return m_buffer->str(); }
 
+    // Blocks open after a line holding "{" and close on a line starting
+    // with "}".
+    void useBracePatterns() { m_preferences = std::make_unique<IndentPreferences>(".*\\{", "\\s*\\}"); }
+
+    std::unique_ptr<IndentPreferences> m_preferences;
     GridRecordingCanvas m_canvas;
     slate::SP<TextBuffer> m_buffer;
     slate::SP<TextBufferView> m_view;
