@@ -8,7 +8,8 @@
 // reads outside the text. Regions returned are forward (`a` <= `b`).
 //
 // The editing functions built on these are declared in text_buffer_typing.h
-// (included at the end), so that callers need one header. Main thread only.
+// and text_buffer_indent.h (included at the end), so that callers need one
+// header. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -87,4 +88,5 @@ enum MatchTextPart : int {
 // selections. A pattern that does not compile is logged and answers false.
 bool matchText(const ViewPtr& view, const ustring& pattern, int part, bool negate);
 
+#include "ui/text/text_buffer_indent.h"
 #include "ui/text/text_buffer_typing.h"

@@ -29,17 +29,6 @@ const ustring kAutoWhitespaceName = u"autows";
 
 namespace {
 
-bool isBlank(uchar unit)
-{
-    return unit == u' ' || unit == u'\t';
-}
-
-int64_t leadingBlankCount(const ustring& text)
-{
-    const auto end = std::find_if_not(text.begin(), text.end(), isBlank);
-    return end - text.begin();
-}
-
 // The number of blanks from `from` on, stopping at `limit`.
 int64_t blankRun(TextBuffer& buffer, int64_t from, int64_t limit)
 {
@@ -342,6 +331,17 @@ int32_t eraseIndentAfter(TextBuffer& buffer, int64_t position, int32_t limit)
         buffer.eraseCharacters(SelectionRegion(position, to));
     }
     return static_cast<int32_t>(sizeBefore - buffer.size());
+}
+
+bool isBlank(uchar unit)
+{
+    return unit == u' ' || unit == u'\t';
+}
+
+int64_t leadingBlankCount(const ustring& text)
+{
+    const auto end = std::find_if_not(text.begin(), text.end(), isBlank);
+    return end - text.begin();
 }
 
 ustring lineIndentation(const ViewPtr& view, int64_t position)

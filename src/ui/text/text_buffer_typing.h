@@ -73,6 +73,10 @@ int64_t previousNonEmptyLine(const ViewPtr& view, int64_t position, ustring& tex
 // up to `limit` spaces. Returns the number of units erased.
 int32_t eraseIndentBefore(TextBuffer& buffer, int64_t position, int32_t limit);
 int32_t eraseIndentAfter(TextBuffer& buffer, int64_t position, int32_t limit);
+// Blanks are spaces and tabs.
+bool isBlank(uchar unit);
+// The number of blanks that start `text`.
+int64_t leadingBlankCount(const ustring& text);
 // The leading blanks of the line of `position`.
 ustring lineIndentation(const ViewPtr& view, int64_t position);
 // Forgets the automatic indentation of lines the user changed, and of lines
