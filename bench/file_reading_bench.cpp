@@ -2,7 +2,9 @@
 // and one single line) through the reader with the C grammar, against a plain
 // chunked read of the same file and against decoding alone (read, decode,
 // normalise); the heap the load takes at its peak and at its end per MB of
-// file; lexing the first screen of a loaded storage, and all of it; findAll over a big storage against a search of the
+// file; lexing the first screen of a loaded storage, and all of it; finding
+// the first misspelling of a loaded storage, near its start and in one
+// without any; findAll over a big storage against a search of the
 // same text held as one flat string; and saving a big storage.
 //
 // 10 MB runs by default. Set VANTREL_BENCH_BIG=1 for 100 MB as well (a load
@@ -18,7 +20,10 @@
 #include <map>
 #include <memory>
 
+#include "filesystem/file_manager.h"
+#include "filesystem/posix_file_system.h"
 #include "support/scratch_folder.h"
+#include "ui/text/spell_checker.h"
 #include "ui/text/file_buffer_source.h"
 #include "ui/text/read_job.h"
 #include "ui/text/syntax/syntax_loader.h"
@@ -222,6 +227,47 @@ void BM_LexAllAfterLoad(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
 }
 BENCHMARK(BM_LexAllAfterLoad)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The test dictionary, which knows none of the words in the C file's
+// comments and strings: its first misspelling is on the third line.
+slate::SP<SpellChecker> tinySpellChecker()
+{
+    static slate::SP<SpellChecker> s_checker;
+    if (!s_checker) {
+        slate::FileManager::setInstance(new slate::FileManagerImpl);
+        slate::FileManager::get().mount(
+            u"Packages/Spelling",
+            slate::PosixFileSystem::create(toUstring(test_support::dataPath("spelling").string())));
+        s_checker = slate::SP<SpellChecker>(new SpellChecker);
+        s_checker->load(u"Packages/Spelling/tiny.dic", {});
+        slate::FileManager::destroy();
+    }
+    return s_checker;
+}
+
+// The enabled test of the misspelling commands on a loaded storage whose
+// first misspelling is near the start: it lexes one stride, not the text.
+void BM_FirstMisspellingNearStartAfterLoad(benchmark::State& state)
+{
+    const slate::SP<SpellChecker> checker = tinySpellChecker();
+    timeQueryAfterLoad(state, [&checker](TokenStorage& storage) {
+        storage.setSpellChecker(checker);
+        benchmark::DoNotOptimize(storage.nextMisspelledWord(-1));
+    });
+}
+BENCHMARK(BM_FirstMisspellingNearStartAfterLoad)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same test on a text without misspellings lexes all of it in doubling
+// strides: compare with BM_LexAllAfterLoad for what the strides cost.
+void BM_NoMisspellingAfterLoad(benchmark::State& state)
+{
+    timeQueryAfterLoad(state, [](TokenStorage& storage) {
+        benchmark::DoNotOptimize(storage.nextMisspelledWord(-1));
+    });
+    const std::filesystem::path& file = cFile(state.range(0), state.range(1) != 0);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
+}
+BENCHMARK(BM_NoMisspellingAfterLoad)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A storage holding the many-lines file, loaded once per size.
 TokenStorage& loadedStorage(int64_t megabytes)

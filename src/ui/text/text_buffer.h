@@ -139,8 +139,17 @@ public:
     {
         m_tokenStorage->extractCompletions(position, prefix, m_wordSeparators, out);
     }
-    int32_t misspelledWordCount() const { return m_tokenStorage->misspelledCount(); }
-    void misspelledWords(SelectionSet& out) const { m_tokenStorage->misspelledWords(out); }
+    // Spelling over the whole text; see TokenStorage::misspelledCount.
+    int32_t misspelledWordCount() { return m_tokenStorage->misspelledCount(); }
+    void misspelledWords(SelectionSet& out) { m_tokenStorage->misspelledWords(out); }
+    SelectionRegion nextMisspelledWord(int64_t position)
+    {
+        return m_tokenStorage->nextMisspelledWord(position);
+    }
+    SelectionRegion previousMisspelledWord(int64_t position)
+    {
+        return m_tokenStorage->previousMisspelledWord(position);
+    }
     bool spellingSuggestionsAt(int64_t position, SelectionRegion& region,
                                std::vector<ustring>& suggestions)
     {

@@ -265,20 +265,83 @@ TEST_F(SpellCheckerTest, CheckerHeldPastTheManagerStillChecksWithoutIgnoredWords
     EXPECT_TRUE(checker->check(u"hello"));
 }
 
-// Text loaded without lexing is cut into pieces that are not words: it is
-// judged only once lexed.
-TEST_F(SpellCheckerTest, UnlexedTextIsCheckedOnceLexed)
+// Text loaded without lexing is cut into pieces that are not words: the
+// spelling queries lex it before they answer, so a freshly loaded file
+// reports its misspellings.
+TEST_F(SpellCheckerTest, LoadedTextIsLexedBeforeItsMisspellingsAreCounted)
 {
     TokenStorage storage;
-    const ustring text = u"hello wrold\nquick fox\n";
+    const ustring text = u"hello wrold\nquick fox\nbrwon\n";
     storage.appendWithoutLexing(text.data(), text.data() + text.size());
     storage.setSpellChecker(tiny());
-    EXPECT_EQ(storage.misspelledCount(), 0);
-    storage.validateUntil(storage.size());
+    EXPECT_EQ(storage.misspelledCount(), 2);
+
+    TokenStorage listed;
+    listed.appendWithoutLexing(text.data(), text.data() + text.size());
+    listed.setSpellChecker(tiny());
     SelectionSet words;
-    storage.misspelledWords(words);
-    ASSERT_EQ(words.size(), 1u);
-    EXPECT_EQ(storage.substr(words[0]), u"wrold");
+    listed.misspelledWords(words);
+    ASSERT_EQ(words.size(), 2u);
+    EXPECT_EQ(listed.substr(words[0]), u"wrold");
+    EXPECT_EQ(listed.substr(words[1]), u"brwon");
+}
+
+// A loaded text far longer than one lexing stride, with misspelt words near
+// its start and at its very end.
+ustring longLoadedText()
+{
+    ustring text = u"hello wrold\n";
+    while (text.size() < 4 * TokenStorage::kSpellingLexStep)
+        text += u"quick brown fox\n";
+    return text + u"apple chery\n";
+}
+
+TEST_F(SpellCheckerTest, NeighbouringMisspellingsAreFoundInTextNotLexedYet)
+{
+    const ustring text = longLoadedText();
+    const int64_t wrold = 6;
+    const int64_t chery = static_cast<int64_t>(text.size()) - 6;
+    struct Case {
+        const char* name;
+        bool next;
+        int64_t position;
+        int64_t expectedBegin; // -1: none
+    };
+    const Case cases[] = {
+        {"next from the start", true, 0, wrold},
+        {"next from inside the first word", true, wrold + 1, chery},
+        {"next from the last word", true, chery, -1},
+        {"previous from the end", false, static_cast<int64_t>(text.size()), chery},
+        {"previous from the end of the last word", false, chery + 5, wrold},
+        {"previous from inside the last word", false, chery + 2, wrold},
+        {"previous from just after the first word", false, wrold + 5, -1},
+        {"previous from the start", false, 0, -1},
+        {"next from before the start", true, -7, wrold},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TokenStorage storage;
+        storage.appendWithoutLexing(text.data(), text.data() + text.size());
+        storage.setSpellChecker(tiny());
+        const SelectionRegion found = c.next ? storage.nextMisspelledWord(c.position)
+                                             : storage.previousMisspelledWord(c.position);
+        EXPECT_EQ(found.begin(), c.expectedBegin);
+        if (c.expectedBegin != -1) {
+            EXPECT_EQ(found.size(), 5);
+        }
+    }
+}
+
+// The word after the caret is found without lexing the rest of a long text.
+TEST_F(SpellCheckerTest, NextMisspellingNearTheStartLeavesTheRestUnlexed)
+{
+    const ustring text = longLoadedText();
+    TokenStorage storage;
+    storage.appendWithoutLexing(text.data(), text.data() + text.size());
+    storage.setSpellChecker(tiny());
+    EXPECT_EQ(storage.nextMisspelledWord(0).begin(), 6);
+    ASSERT_FALSE(storage.invalidPoints().empty());
+    EXPECT_LT(storage.invalidPoints().front(), static_cast<int64_t>(text.size()) / 2);
 }
 
 TEST_F(SpellCheckerTest, WriteSessionQuotesEachWordInListOrder)

@@ -103,6 +103,35 @@ float measureToken(const Token* token, UnicodeFont& font)
     return textWidth(font, token->begin, token->end);
 }
 
+// Calls `visit` (region) -> bool with the trimmed region of every misspelled
+// token that starts before `until`, in text order, while it returns true.
+// Buckets without misspellings are skipped whole.
+template <typename Visit>
+void forEachMisspelledWord(const bucket_container& tokens, int64_t until, Visit visit)
+{
+    int64_t position = 0;
+    for (const TokenBuffer* bucket = tokens.container.m_first; bucket && position < until;
+         bucket = bucket->next) {
+        if (bucket->ownMisspelled == 0) {
+            position += bucket->ownChars;
+            continue;
+        }
+        for (const Token* token : bucket->tokens) {
+            if (position >= until)
+                return;
+            const int64_t length = token->length();
+            if (token->isMisspelled()) {
+                SelectionRegion region(position, position + length);
+                slate::usubstring text(token->begin, token->end);
+                trimWord(region, text);
+                if (!visit(region))
+                    return;
+            }
+            position += length;
+        }
+    }
+}
+
 } // namespace
 
 bool SpellingScopeFilter::shouldCheckSpelling(const ScopeRecord* scope)
@@ -282,24 +311,53 @@ void TokenStorage::recheckMisspelled()
     recountMisspelled();
 }
 
-void TokenStorage::misspelledWords(SelectionSet& out) const
+int32_t TokenStorage::misspelledCount()
 {
-    out.reserve(out.size() + static_cast<size_t>(misspelledCount()));
-    int64_t position = 0;
-    for (const TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next) {
-        if (bucket->ownMisspelled == 0) {
-            position += bucket->ownChars;
-            continue;
-        }
-        for (const Token* token : bucket->tokens) {
-            const int64_t length = token->length();
-            if (token->isMisspelled()) {
-                SelectionRegion region(position, position + length);
-                slate::usubstring text(token->begin, token->end);
-                trimWord(region, text);
-                out.push_back(region);
-            }
-            position += length;
-        }
+    validateUntil(size());
+    return m_tokenList.misspelledCount();
+}
+
+void TokenStorage::misspelledWords(SelectionSet& out)
+{
+    validateUntil(size());
+    out.reserve(out.size() + static_cast<size_t>(m_tokenList.misspelledCount()));
+    forEachMisspelledWord(m_tokenList, size(), [&out](const SelectionRegion& word) {
+        out.push_back(word);
+        return true;
+    });
+}
+
+SelectionRegion TokenStorage::nextMisspelledWord(int64_t position)
+{
+    // Everything before the first invalid point is lexed and its marks are
+    // right; past it they are not. Each step looks at that lexed prefix and,
+    // when it holds no word after `position`, lexes a stride further.
+    int64_t stride = kSpellingLexStep;
+    for (;;) {
+        const int64_t lexedUntil = m_invalidPoints.empty() ? size() : m_invalidPoints.front();
+        SelectionRegion found(-1, -1);
+        forEachMisspelledWord(m_tokenList, lexedUntil, [&](const SelectionRegion& word) {
+            if (word.a <= position)
+                return true;
+            found = word;
+            return false;
+        });
+        if (found.a != -1 || m_invalidPoints.empty())
+            return found;
+        validateUntil(std::max(lexedUntil, position) + stride);
+        stride = std::min(stride * 2, std::max(size(), kSpellingLexStep));
     }
+}
+
+SelectionRegion TokenStorage::previousMisspelledWord(int64_t position)
+{
+    validateUntil(position);
+    SelectionRegion found(-1, -1);
+    forEachMisspelledWord(m_tokenList, position, [&](const SelectionRegion& word) {
+        if (word.b >= position)
+            return false;
+        found = word;
+        return true;
+    });
+    return found;
 }

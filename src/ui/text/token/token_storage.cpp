@@ -450,8 +450,12 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
         relexed += lineLength;
         state = lex(s.region, s.workspace, state, line, line + lineLength, s.lexed,
                     lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
-        if (it != m_tokenList.end() && (*it)->state == state)
+        if (it == m_tokenList.end())
             break;
+        if ((*it)->state == state)
+            break;
+        // Past the limit, but only when text is left: a run that reached the
+        // end has validated everything.
         if (startPosition + relexed > limit) {
             limitPassed = true;
             break;

@@ -240,9 +240,28 @@ public:
     const slate::SP<SpellChecker>& spellChecker() const { return m_spellChecker; }
     // Checks again the records marked misspelled (after words were added).
     void recheckMisspelled();
-    int32_t misspelledCount() const { return m_tokenList.misspelledCount(); }
+    //
+    // The queries below see the whole text: text not lexed yet (a load's, or
+    // what an edit left stale) is lexed first, since its marks say nothing.
+    // The count and the list lex everything once; the two neighbour queries
+    // lex only as far as they must to find their word (see
+    // kSpellingLexStep), which for the enabled test of the spelling commands
+    // is usually a small part of a large file.
+    int32_t misspelledCount();
     // Appends one trimmed region per misspelled token, in text order.
-    void misspelledWords(SelectionSet& out) const;
+    void misspelledWords(SelectionSet& out);
+    // The first trimmed misspelled word whose begin lies after `position`;
+    // (-1, -1) when there is none.
+    SelectionRegion nextMisspelledWord(int64_t position);
+    // The last one that both begins and ends before `position`; (-1, -1)
+    // when there is none.
+    SelectionRegion previousMisspelledWord(int64_t position);
+    // How far nextMisspelledWord first lexes past what it has seen; the
+    // stride doubles with every step that finds nothing, so a text without
+    // misspellings costs at most twice one whole lexing run, while one with
+    // a misspelling near the caret costs a few milliseconds however large it
+    // is.
+    static constexpr int64_t kSpellingLexStep = 65536;
     void clearSpellingDecisions() { m_spellingFilter.decisions.clear(); }
     SpellingScopeFilter& spellingFilter() { return m_spellingFilter; }
 
@@ -332,8 +351,9 @@ private:
     void tokenise(bucket_container::iterator at, int64_t position, LexerState* state,
                   const uchar* begin, const uchar* end);
     // Re-lexes line by line from the line before `startPoint` (a token
-    // start) until the states agree again (false) or `limit` is passed
-    // (true). `validatedUntil` is where the re-lexed lines end.
+    // start) until the states agree again or the text ends (false), or
+    // `limit` is passed with text left after it (true). `validatedUntil` is
+    // where the re-lexed lines end.
     bool relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil);
     // Cuts `[begin, end)`, the text at `position`, into unlexed tokens (no
     // line state) and inserts them before `at`.

@@ -270,6 +270,33 @@ TEST_F(TokenStorageEditing, AppendedTextIsLexedOnlyAsFarAsAskedAndThenAsAFreshLe
     EXPECT_EQ(tokensOf(storage), tokensOf(fresh));
 }
 
+// Lexing that runs to the end of the text leaves nothing invalid behind,
+// also when it passed the position asked for on the way: the last line would
+// otherwise be lexed again by the next query that reads to the end.
+TEST_F(TokenStorageEditing, LexingThatReachesTheEndLeavesNoInvalidPoint)
+{
+    struct Case {
+        const char* name;
+        ustring text;
+        int64_t until;
+    };
+    const Case cases[] = {
+        {"one long line", u"if a; b while /* c */ if d; e while", 3},
+        {"last line crossed", u"if a;\nb while c; if d", 8},
+        {"last line ended by a break", u"if a;\nb while c;\n", 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TokenStorage local;
+        local.setSyntax(storage.syntax());
+        local.appendWithoutLexing(c.text.data(), c.text.data() + c.text.size());
+        local.validateUntil(c.until);
+        EXPECT_TRUE(local.invalidPoints().empty());
+        EXPECT_EQ(firstUnlexed(local), -1);
+        EXPECT_EQ(linesLexed([&] { local.validateUntil(local.size()); }), 0);
+    }
+}
+
 // How appended text is cut, by the rule written out plainly: a line break
 // alone, a run of tabs alone, else up to the next line break or tab, at most
 // 4096 units and never between the halves of a pair. Each chunk is cut on
