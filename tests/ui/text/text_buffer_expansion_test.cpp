@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 #include "ui/text/bracket_matching.h"
@@ -95,7 +97,7 @@ TEST_F(ExpansionTest, ScopeExpansionTakesTheSmallerOfScopeAndBrackets)
     }
 }
 
-TEST_F(ExpansionTest, WordAndLineExpansion)
+TEST_F(ExpansionTest, WordLineAndSetCommands)
 {
     struct Case {
         const char* name;
@@ -103,7 +105,8 @@ TEST_F(ExpansionTest, WordAndLineExpansion)
         Regions from;
         Regions to;
     };
-    const Case cases[] = {
+    // Words and lines in "foo bar\nbaz qux\nend".
+    const Case textCases[] = {
         {"words at both ends", expandSelectionToWord, {{1, 5}}, {{0, 7}}},
         {"reversed words at both ends", expandSelectionToWord, {{5, 1}}, {{0, 7}}},
         {"line of a caret", expandSelectionToLine, {SelectionRegion(9)}, {{8, 16}}},
@@ -111,24 +114,8 @@ TEST_F(ExpansionTest, WordAndLineExpansion)
         {"carets on one line merge", expandSelectionToLine, {SelectionRegion(1), SelectionRegion(5)},
          {{0, 8}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        openView(u"foo bar\nbaz qux\nend", c.from);
-        c.command(m_view);
-        EXPECT_EQ(selections(), c.to);
-    }
-}
-
-TEST_F(ExpansionTest, SelectionSetCommands)
-{
-    struct Case {
-        const char* name;
-        Command command;
-        Regions from;
-        Regions to;
-    };
-    // "0123\n5678\n" has 10 units.
-    const Case cases[] = {
+    // The set commands in "0123\n5678\n", 10 units.
+    const Case setCases[] = {
         {"invert a caret", invertSelection, {SelectionRegion(5)}, {{0, 5}, {5, 10}}},
         {"invert the start", invertSelection, {{0, 5}}, {{5, 10}}},
         {"invert everything", invertSelection, {{0, 10}}, {SelectionRegion(0)}},
@@ -141,11 +128,17 @@ TEST_F(ExpansionTest, SelectionSetCommands)
         {"select all", selectAll, {SelectionRegion(3), SelectionRegion(7)}, {{0, 10}}},
         {"single selection", singleSelection, {{2, 1}, {7, 8}}, {{2, 1}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        openView(u"0123\n5678\n", c.from);
-        c.command(m_view);
-        EXPECT_EQ(selections(), c.to);
+    const std::pair<const char16_t*, std::vector<Case>> groups[] = {
+        {u"foo bar\nbaz qux\nend", {std::begin(textCases), std::end(textCases)}},
+        {u"0123\n5678\n", {std::begin(setCases), std::end(setCases)}},
+    };
+    for (const auto& [text, cases] : groups) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            openView(text, c.from);
+            c.command(m_view);
+            EXPECT_EQ(selections(), c.to);
+        }
     }
 }
 

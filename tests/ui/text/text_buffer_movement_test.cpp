@@ -77,30 +77,6 @@ TEST_F(MovementTest, WordMovesStopAtWordStartsEndsAndLineBreaks)
     }
 }
 
-TEST_F(MovementTest, CharacterMovesCollapseExtendAndClamp)
-{
-    struct Case {
-        const char* name;
-        SelectionRegion from;
-        bool forward, extend;
-        SelectionRegion to;
-    };
-    const Case cases[] = {
-        {"backward collapses to the begin", {4, 2}, false, false, SelectionRegion(2)},
-        {"forward collapses to the end", {4, 2}, true, false, SelectionRegion(4)},
-        {"extending moves the caret", {4, 2}, false, true, {4, 1}},
-        {"clamped at the start", SelectionRegion(0), false, false, SelectionRegion(0)},
-        {"clamped at the end", SelectionRegion(6), true, true, SelectionRegion(6)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        openView(u"abcdef", {c.from});
-        moveCharacters(m_view, c.forward, c.extend);
-        EXPECT_EQ(selections(), Regions{c.to});
-        EXPECT_EQ(m_view->sel()[0].xpos, -1.0);
-    }
-}
-
 TEST_F(MovementTest, PreferredXSurvivesAShortLine)
 {
     openView(u"0123456789\nab\n0123456789", {SelectionRegion(10)});
@@ -120,27 +96,38 @@ TEST_F(MovementTest, LineEndThenDownKeepsToLineEnds)
               (std::vector<int64_t>{12, 14}));
 }
 
-TEST_F(MovementTest, LineMovesAtTheEndsOfTheText)
+TEST_F(MovementTest, CharacterAndLineMovesCollapseExtendAndStopAtTheEnds)
 {
     struct Case {
         const char* name;
+        bool lines;
         SelectionRegion from;
         bool forward, extend;
         SelectionRegion to;
     };
     const Case cases[] = {
-        {"extending up at 0 stays", {2, 0}, false, true, {2, 0}},
-        {"extending down at the end stays", {2, 7}, true, true, {2, 7}},
-        {"extending up from the first line goes to 0", {2, 1}, false, true, {2, 0}},
-        {"extending down from the last line goes to the end", {1, 5}, true, true, {1, 7}},
-        {"collapsing down takes the end", {1, 5}, true, false, SelectionRegion(5)},
-        {"a caret up from the first line stays", SelectionRegion(2), false, false, SelectionRegion(2)},
+        {"character back collapses to the begin", false, {4, 2}, false, false, SelectionRegion(2)},
+        {"character forward collapses to the end", false, {4, 2}, true, false, SelectionRegion(4)},
+        {"extending a character moves the caret", false, {4, 2}, false, true, {4, 1}},
+        {"character clamped at the start", false, SelectionRegion(0), false, false, SelectionRegion(0)},
+        {"character clamped at the end", false, SelectionRegion(7), true, true, SelectionRegion(7)},
+        {"extending up at 0 stays", true, {2, 0}, false, true, {2, 0}},
+        {"extending down at the end stays", true, {2, 7}, true, true, {2, 7}},
+        {"extending up from the first line goes to 0", true, {2, 1}, false, true, {2, 0}},
+        {"extending down from the last line goes to the end", true, {1, 5}, true, true, {1, 7}},
+        {"collapsing down takes the end", true, {1, 5}, true, false, SelectionRegion(5)},
+        {"a caret up from the first line stays", true, SelectionRegion(2), false, false, SelectionRegion(2)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         openView(u"abc\nabc", {c.from});
-        moveLines(m_view, c.forward, c.extend);
+        if (c.lines)
+            moveLines(m_view, c.forward, c.extend);
+        else
+            moveCharacters(m_view, c.forward, c.extend);
         EXPECT_EQ(selections(), Regions{c.to});
+        if (!c.lines)
+            EXPECT_EQ(m_view->sel()[0].xpos, -1.0);
     }
 }
 
