@@ -114,6 +114,18 @@ void stepMisspelledWord(TextBufferView& view, bool forward)
         selectAndShow(view, target);
 }
 
+// One history step of the buffer, when `can` allows it, then a look at the
+// selection it restored.
+void stepHistoryAndShow(TextBufferView& view, bool (TextBuffer::*can)() const,
+                        void (TextBuffer::*step)())
+{
+    TextBuffer& buffer = *view.buffer();
+    if (!(buffer.*can)())
+        return;
+    (buffer.*step)();
+    showSelection(view, true);
+}
+
 } // namespace
 
 void showPoint(TextBufferView& view, int64_t position, bool margin)
@@ -183,38 +195,22 @@ void gotoLine(TextBufferView& view, int32_t row)
 
 void undoAndShow(TextBufferView& view)
 {
-    TextBuffer& buffer = *view.buffer();
-    if (!buffer.canUndo())
-        return;
-    buffer.undo();
-    showSelection(view, true);
+    stepHistoryAndShow(view, &TextBuffer::canUndo, &TextBuffer::undo);
 }
 
 void redoAndShow(TextBufferView& view)
 {
-    TextBuffer& buffer = *view.buffer();
-    if (!buffer.canRedo())
-        return;
-    buffer.redo();
-    showSelection(view, true);
+    stepHistoryAndShow(view, &TextBuffer::canRedo, &TextBuffer::redo);
 }
 
 void softUndoAndShow(TextBufferView& view)
 {
-    TextBuffer& buffer = *view.buffer();
-    if (!buffer.canSoftUndo())
-        return;
-    buffer.softUndo();
-    showSelection(view, true);
+    stepHistoryAndShow(view, &TextBuffer::canSoftUndo, &TextBuffer::softUndo);
 }
 
 void softRedoAndShow(TextBufferView& view)
 {
-    TextBuffer& buffer = *view.buffer();
-    if (!buffer.canSoftRedo())
-        return;
-    buffer.softRedo();
-    showSelection(view, true);
+    stepHistoryAndShow(view, &TextBuffer::canSoftRedo, &TextBuffer::softRedo);
 }
 
 void toggleBookmark(TextBufferView& view)

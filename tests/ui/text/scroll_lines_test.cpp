@@ -20,24 +20,13 @@ using slate::SP;
 
 namespace {
 
-// Twenty lines "line00" to "line19" (six units and a line end each, so line
-// N starts at 7 N), then one line of 50 units.
-ustring twentyLines()
-{
-    std::string text;
-    for (int i = 0; i < 20; ++i)
-        text += "line" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "\n";
-    text += std::string(50, 'w');
-    return toUstring(text);
-}
-
-int64_t lineStart(int line) { return 7 * line; }
+int64_t lineStart(int line) { return view_test::twentyLinesStart(line); }
 
 class ScrollLinesTest : public testing::Test {
 protected:
     ScrollLinesTest()
     {
-        buffer = view_test::makeBuffer(twentyLines());
+        buffer = view_test::makeBuffer(view_test::twentyLines());
         view = buffer->createView(&canvas);
         view->setOptions(view_test::optionsFrom("wordWrap false\nscrollPastEnd false"));
         // Five lines of 16, ten units of 10.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,25 +26,24 @@ using slate::SP;
 
 namespace {
 
-// Twenty lines "line00" to "line19" (line N starts at 7 N), then one line of
-// 50 units: 21 lines, 336 high, so the largest vertical offset is 256.
-ustring twentyLines()
-{
-    std::string text;
-    for (int i = 0; i < 20; ++i)
-        text += "line" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "\n";
-    text += std::string(50, 'w');
-    return toUstring(text);
-}
-
+// The text is view_test::twentyLines: 21 lines, 336 high, so the largest
+// vertical offset is 256; the last line starts at 140 and is 500 wide.
 constexpr int64_t kLastLine = 140;
 constexpr int64_t kTextSize = 190;
 
-int64_t lineStart(int line) { return 7 * line; }
+int64_t lineStart(int line) { return view_test::twentyLinesStart(line); }
+
+// A jump from a caret, forwards or backwards, and the selection expected.
+struct NavigationCase {
+    const char* name;
+    bool next;
+    int64_t caret;
+    SelectionRegion expected;
+};
 
 class ShowingTest : public testing::Test {
 protected:
-    ShowingTest() { makeView(view_test::makeBuffer(twentyLines())); }
+    ShowingTest() { makeView(view_test::makeBuffer(view_test::twentyLines())); }
 
     void makeView(SP<TextBuffer> text)
     {
@@ -51,6 +51,20 @@ protected:
         view = buffer->createView(&canvas);
         view->setOptions(view_test::optionsFrom("wordWrap false\nscrollPastEnd false"));
         view->setViewportSize(100.f, 80.f);
+    }
+
+    // Runs each case from a lone caret, after `prepare` (may be empty).
+    void expectJumps(const std::vector<NavigationCase>& cases, void (*next)(TextBufferView&),
+                     void (*previous)(TextBufferView&), const std::function<void()>& prepare)
+    {
+        for (const NavigationCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            if (prepare)
+                prepare();
+            select({SelectionRegion(c.caret)});
+            (c.next ? next : previous)(*view);
+            EXPECT_EQ(view->sel(), view_test::setOf({c.expected}));
+        }
     }
 
     void select(const std::vector<SelectionRegion>& regions)
@@ -208,13 +222,7 @@ TEST_F(ShowingTest, BookmarkNavigationWrapsAtBothEnds)
 {
     buffer->m_bookmarks = view_test::setOf(
         {SelectionRegion(lineStart(1)), SelectionRegion(lineStart(5), lineStart(6)), SelectionRegion(lineStart(15))});
-    struct Case {
-        const char* name;
-        bool next;
-        int64_t caret;
-        SelectionRegion expected;
-    };
-    const Case cases[] = {
+    const std::vector<NavigationCase> cases = {
         {"next from the start", true, 0, SelectionRegion(lineStart(1))},
         {"next from a bookmark", true, lineStart(1), SelectionRegion(lineStart(5), lineStart(6))},
         {"next after the last wraps", true, lineStart(15), SelectionRegion(lineStart(1))},
@@ -222,12 +230,7 @@ TEST_F(ShowingTest, BookmarkNavigationWrapsAtBothEnds)
         {"previous from the end", false, kTextSize, SelectionRegion(lineStart(15))},
         {"previous before the first wraps", false, lineStart(1), SelectionRegion(lineStart(15))},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        select({SelectionRegion(c.caret)});
-        c.next ? nextBookmark(*view) : prevBookmark(*view);
-        EXPECT_EQ(view->sel(), view_test::setOf({c.expected}));
-    }
+    expectJumps(cases, nextBookmark, prevBookmark, {});
 
     // Shown with a margin: line 15 (top 240) keeps three lines under it.
     view->setTranslation(0, 0);
@@ -316,27 +319,17 @@ TEST_F(MisspelledWordTest, NavigationFindsWordsInTextNotLexedYet)
 {
     // "wrold" at 6, "chery" at 28.
     const ustring text = u"hello wrold\nquick fox\napple chery\nbrown\n";
-    struct Case {
-        const char* name;
-        bool next;
-        int64_t caret;
-        SelectionRegion expected;
-    };
-    const Case cases[] = {
+    const std::vector<NavigationCase> cases = {
         {"next from the start", true, 0, SelectionRegion(6, 11)},
         {"next from inside a word", true, 7, SelectionRegion(28, 33)},
         {"next after the last wraps", true, 33, SelectionRegion(6, 11)},
         {"previous from the end", false, 40, SelectionRegion(28, 33)},
         {"previous before the first wraps", false, 3, SelectionRegion(28, 33)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    expectJumps(cases, nextMisspelledWord, prevMisspelledWord, [&] {
         loadUnlexed(text);
         ASSERT_FALSE(buffer->m_tokenStorage->invalidPoints().empty());
-        select({SelectionRegion(c.caret)});
-        c.next ? nextMisspelledWord(*view) : prevMisspelledWord(*view);
-        EXPECT_EQ(view->sel(), view_test::setOf({c.expected}));
-    }
+    });
 
     loadUnlexed(text);
     EXPECT_TRUE(hasMisspelledWords(*view));

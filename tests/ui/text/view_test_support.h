@@ -1,8 +1,9 @@
 // Builders for tests of buffers and their views: a buffer holding a text,
-// options (or a session node) parsed from an options text, and a selection
-// set of given regions.
+// options (or a session node) parsed from an options text, a selection set
+// of given regions, and a text of numbered lines to scroll through.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,18 @@ inline SelectionSet setOf(const std::vector<SelectionRegion>& regions)
         set.add(region);
     return set;
 }
+
+// Twenty lines "line00" to "line19" (six units and a line end each, so line
+// N starts at twentyLinesStart(N)), then one line of 50 units.
+inline ustring twentyLines()
+{
+    std::string text;
+    for (int i = 0; i < 20; ++i)
+        text += "line" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "\n";
+    text += std::string(50, 'w');
+    return toUstring(text);
+}
+
+inline int64_t twentyLinesStart(int line) { return 7 * line; }
 
 } // namespace view_test
