@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "ui/text/selection_printers.h"
 #include "ui/text/text_function_fixture.h"
-#include "ui/unicode.h"
 
 namespace {
 
@@ -37,15 +35,6 @@ protected:
         return carets;
     }
 };
-
-// Twenty lines "line00" to "line19", each 7 units with its newline.
-ustring twentyLines()
-{
-    std::string text;
-    for (int i = 0; i < 20; ++i)
-        text += "line" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "\n";
-    return toUstring(text);
-}
 
 TEST_F(MovementTest, WordMovesStopAtWordStartsEndsAndLineBreaks)
 {
@@ -152,6 +141,7 @@ TEST_F(MovementTest, SmartLineStartAlternates)
 
 TEST_F(MovementTest, PageMovesScrollByAPageAndKeepTheHorizontalOffset)
 {
+    const auto lineAt = view_test::twentyLinesStart;
     struct Case {
         const char* name;
         int64_t from;
@@ -161,14 +151,14 @@ TEST_F(MovementTest, PageMovesScrollByAPageAndKeepTheHorizontalOffset)
         double y;
     };
     const Case cases[] = {
-        {"down a page", 2 * 7 + 3, 0, true, 7 * 7 + 3, 80},
-        {"up a page", 9 * 7 + 3, 96, false, 4 * 7 + 3, 16},
-        {"up within the first page goes to 0", 2 * 7 + 3, 0, false, 0, 0},
-        {"down within the last page goes to the end", 18 * 7 + 3, 256, true, 190, 256},
+        {"down a page", lineAt(2) + 3, 0, true, lineAt(7) + 3, 80},
+        {"up a page", lineAt(9) + 3, 96, false, lineAt(4) + 3, 16},
+        {"up within the first page goes to 0", lineAt(2) + 3, 0, false, 0, 0},
+        {"down within the last page goes to the end", lineAt(18) + 3, 256, true, 190, 256},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        openView(twentyLines() + ustring(50, u'w'), {SelectionRegion(c.from)});
+        openView(view_test::twentyLines(), {SelectionRegion(c.from)});
         m_view->setTranslation(30, c.fromY);
         EXPECT_TRUE(movePages(m_view, c.forward, false));
         EXPECT_EQ(selections(), Regions{SelectionRegion(c.to)});
