@@ -13,9 +13,10 @@
 
 namespace {
 
-bool isBlank(const ustring& line)
+bool isBlankOrComment(const ustring& line)
 {
-    return line.find_first_not_of(u" \t") == ustring::npos;
+    const size_t first = line.find_first_not_of(u" \t");
+    return first == ustring::npos || line[first] == u'#';
 }
 
 bool endsWithSeparator(const ustring& path)
@@ -205,8 +206,11 @@ bool readSettingsLines(const ustring& path, std::vector<ustring>& lines)
     lines.clear();
     if (!readLines(path, lines))
         return false;
-    lines.erase(std::remove_if(lines.begin(), lines.end(),
-                               [](const ustring& line) { return isBlank(line) || line[0] == u'#'; }),
-                lines.end());
+    dropBlankAndCommentLines(lines);
     return true;
+}
+
+void dropBlankAndCommentLines(std::vector<ustring>& lines)
+{
+    lines.erase(std::remove_if(lines.begin(), lines.end(), isBlankOrComment), lines.end());
 }

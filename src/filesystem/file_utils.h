@@ -152,6 +152,9 @@ bool readLines(const ustring& path, std::vector<ustring>& lines);
 bool writeLines(const ustring& path, const std::vector<ustring>& lines);
 // Clears `lines` and reads the line file at the virtual `path` through the
 // file manager (UTF-8; LF, CR or CR LF line ends; a NUL ends the text),
-// dropping blank lines and lines whose first unit is "#". False when the file
-// cannot be read.
+// dropping blank lines and comments (dropBlankAndCommentLines). False when
+// the file cannot be read.
 bool readSettingsLines(const ustring& path, std::vector<ustring>& lines);
+// Removes the lines that hold only blanks and TABs, and the comments: lines
+// whose first unit after leading blanks and TABs is "#".
+void dropBlankAndCommentLines(std::vector<ustring>& lines);

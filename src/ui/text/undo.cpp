@@ -3,6 +3,7 @@
 // groups.
 #include "ui/text/undo.h"
 
+#include "ui/command_line.h"
 #include "ui/log.h"
 #include "ui/parse_strings.h"
 #include "ui/string_utils.h"
@@ -103,8 +104,7 @@ bool UndoActionGroup::tryMerge(const slate::usubstring& text, int32_t additional
         parseStrings(text, newWords);
         if (ownWords.size() != 2 || newWords.size() != 2 || ownWords[0] != newWords[0])
             return false;
-        const ustring merged = ownWords[0] + u" \"" + escapeString(ownWords[1])
-            + escapeString(newWords[1]) + u"\"";
+        const ustring merged = makeCommandLine(ownWords[0], ownWords[1] + newWords[1]);
         commandText = &*commandTexts.insert(merged).first;
         return true;
     }
