@@ -24,6 +24,7 @@
 #include <map>
 #include <memory>
 
+#include "filesystem/change_records.h"
 #include "filesystem/directory_watcher.h"
 #include "filesystem/native_file.h"
 #include "ui/critical_section.h"
@@ -293,20 +294,9 @@ private:
 
     void handleRecords(DirectoryRequest& request, DWORD byteCount)
     {
-        const DWORD headerSize = offsetof(FILE_NOTIFY_INFORMATION, FileName);
-        DWORD offset = 0;
-        while (offset + headerSize <= byteCount) {
-            const auto* record =
-                reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(request.buffer.get() + offset);
-            const DWORD nameBytes = record->FileNameLength;
-            if (offset + headerSize + nameBytes > byteCount)
-                break;
-            const uchar* name = reinterpret_cast<const uchar*>(record->FileName);
-            handleChange(request.relativePath + ustring(name, name + nameBytes / 2), record->Action);
-            if (record->NextEntryOffset == 0)
-                break;
-            offset += record->NextEntryOffset;
-        }
+        readChangeRecords(request.buffer.get(), byteCount, [&](uint32_t action, const ustring& name) {
+            handleChange(request.relativePath + name, action);
+        });
     }
 
     void handleChange(const ustring& path, DWORD action)

@@ -69,6 +69,32 @@ int parsePlacement(const slate::usubstring& text, WindowPlacement& placement)
     return count;
 }
 
+int32_t openingShowCommand(int32_t saved, int32_t current)
+{
+    // The system's show states, by number.
+    enum : int32_t {
+        kNormal = 1,
+        kMinimised = 2,
+        kMaximised = 3,
+        kShow = 5,
+        kMinimisedInactive = 7,
+        kShowInactive = 8,
+    };
+    switch (saved) {
+    case kNormal:
+    case kMaximised:
+    case kShow:
+    case kShowInactive:
+        return saved;
+    case kMinimised:
+        return kShow;
+    case kMinimisedInactive:
+        return kShowInactive;
+    default:
+        return current;
+    }
+}
+
 ustring formatPlacement(const WindowPlacement& placement)
 {
     WindowPlacement copy = placement;

@@ -36,5 +36,13 @@ struct WindowPlacement {
 // is clamped to it. Returns the number of fields read (0 to 11).
 int parsePlacement(const slate::usubstring& text, WindowPlacement& placement);
 
+// The show state a window opens with for the saved `saved`, given the
+// state `current` it has now. Normal, maximised and shown states are applied
+// as saved; a minimised window opens shown at its restored rect (activated
+// or not, as saved). Any other value (hidden, or minimised by force) is not
+// applied, since it could leave a main window the user cannot reach:
+// `current` is kept.
+int32_t openingShowCommand(int32_t saved, int32_t current);
+
 // The placement as text, all eleven fields.
 ustring formatPlacement(const WindowPlacement& placement);

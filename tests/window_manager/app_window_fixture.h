@@ -116,7 +116,7 @@ struct RecordingHandler : WindowHandler {
         m_log.push_back(m_allowClose ? "can close: yes" : "can close: no");
         return m_allowClose;
     }
-    void onActivate() override {}
+    void onActivate() override { ++m_activations; }
     CommandRunner* commandRunner() override { return m_runner; }
 
     Log& m_log;
@@ -126,6 +126,7 @@ struct RecordingHandler : WindowHandler {
     CursorKind m_cursor = CursorKind::Arrow;
     CommandRunner* m_runner = nullptr;
     int m_frames = 0;
+    int m_activations = 0;
     // Frames report work left until this many were drawn.
     int m_framesUntilDone = 0;
     bool* m_deleted = nullptr;
@@ -237,9 +238,10 @@ protected:
         return ended;
     }
 
-    // Runs the manager's loop until the last window is gone; false when the
-    // watchdog had to end it.
-    bool runLoop()
+    // Runs the manager's loop until the last window is gone (or, with
+    // `managerLoop` false, the program's loop until quitMainLoop); false when
+    // the watchdog had to end it.
+    bool runLoop(bool managerLoop = true)
     {
         Event done(true, false);
         bool watchdogFired = false;
@@ -250,7 +252,10 @@ protected:
                 quitMainLoop(99);
             }
         });
-        m_manager->run();
+        if (managerLoop)
+            m_manager->run();
+        else
+            runMainLoop();
         done.set();
         watchdog.join(platform::kInfiniteTimeout);
         return !watchdogFired;

@@ -372,6 +372,44 @@ TEST_F(NativeMenuTest, DynamicPopupsRefillFromTheNamedMenu)
     EXPECT_EQ("y", m_handler.runner.ran.back());
 }
 
+// A dynamic submenu filled into another one opens inside it: the open
+// parent keeps its content, and both run their commands.
+TEST_F(NativeMenuTest, ADynamicPopupInsideAnotherOpensWithoutEmptyingIt)
+{
+    slate::SP<MenuDescriptor> popup(new MenuDescriptor(u"File"));
+    slate::SP<MenuDescriptor> recent(new MenuDescriptor(u"Open Recent"));
+    recent->m_dynamicKey = u"recent";
+    popup->addSubmenu(recent);
+    slate::SP<MenuDescriptor> more(new MenuDescriptor(u"More"));
+    more->m_dynamicKey = u"more";
+    slate::SP<MenuDescriptor> files(new MenuDescriptor);
+    files->addItem(u"a.txt", u"open a.txt");
+    files->addSubmenu(more);
+    m_manager.setMenu(u"recent", files);
+    slate::SP<MenuDescriptor> older(new MenuDescriptor);
+    older->addItem(u"z.txt", u"open z.txt");
+    m_manager.setMenu(u"more", older);
+
+    NativeMenuHandle dynamic = subMenu(setPopup(popup), 0);
+    ASSERT_NE(nullptr, dynamic);
+    const size_t built = m_state.m_menuItems.size();
+    for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE(opening);
+        EXPECT_EQ("a.txt|More>", open(dynamic));
+        NativeMenuHandle inner = subMenu(dynamic, 1);
+        ASSERT_NE(nullptr, inner);
+        EXPECT_EQ("z.txt", open(inner));
+        EXPECT_EQ("a.txt|More>", describe(dynamic));
+        EXPECT_EQ(inner, subMenu(dynamic, 1));
+        EXPECT_EQ(built + 2, m_state.m_menuItems.size());
+        sendMenuCommand(m_window, itemId(inner, 0));
+        sendMenuCommand(m_window, itemId(dynamic, 0));
+        EXPECT_EQ((std::vector<std::string>{"open z.txt", "open a.txt"}), m_handler.runner.ran);
+        m_handler.runner.ran.clear();
+        EXPECT_EQ(static_cast<int>(built), m_state.m_dynamicItemsStart);
+    }
+}
+
 namespace {
 
 std::string s_trackedMenu;

@@ -22,6 +22,10 @@ TEST_F(AppWindowTest, PlacementTextRoundTripsAndAMinimisedWindowOpensRestored)
         {u"0,0,2,-1,-1,-1,-1,100,100,740,580", u"0,0,1,-1,-1,-1,-1,100,100,740,580", false},
         {u"0,0,7,-1,-1,-1,-1,120,90,500,400", u"0,0,1,-1,-1,-1,-1,120,90,500,400", false},
         {u"0,0,3,-1,-1,-1,-1,100,100,740,580", u"0,0,3,-1,-1,-1,-1,100,100,740,580", true},
+        // Show states that would leave the window hidden or minimised.
+        {u"0,0,0,-1,-1,-1,-1,100,100,740,580", u"0,0,1,-1,-1,-1,-1,100,100,740,580", false},
+        {u"0,0,6,-1,-1,-1,-1,100,100,740,580", u"0,0,1,-1,-1,-1,-1,100,100,740,580", false},
+        {u"0,0,-9,-1,-1,-1,-1,100,100,740,580", u"0,0,1,-1,-1,-1,-1,100,100,740,580", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(toUtf8(c.placement));
@@ -252,6 +256,47 @@ TEST_F(AppWindowTest, ARendererThatFailsFallsBackToTheOther)
         EXPECT_NE(reportedText.find("Unable to open a window"), std::string::npos);
     }
     NotificationManager::destroy();
+}
+
+// The first window failing its renderers leaves nothing aimed at its dead
+// native window: queued calls and change notices go back to the loop's own
+// window, and its menu bar's dynamic popups are forgotten.
+TEST_F(AppWindowTest, AFirstWindowWithoutARendererLeavesNoTargetOrPopupBehind)
+{
+    m_manager->setPeerFactory(
+        [](RendererKind kind, bool) -> WindowPeer* { return new TestPeer(kind, false, true); });
+    slate::SP<MenuDescriptor> recent(new MenuDescriptor(u"Recent"));
+    recent->m_dynamicKey = u"recent";
+    slate::SP<MenuDescriptor> file(new MenuDescriptor(u"File"));
+    file->addSubmenu(recent);
+    slate::SP<MenuDescriptor> bar(new MenuDescriptor);
+    bar->addSubmenu(file);
+
+    ASSERT_TRUE(appWindows().empty());
+    EXPECT_EQ(open(ustring(), bar), nullptr);
+    EXPECT_EQ(mainThreadWindow(), mainLoopWindow());
+    EXPECT_EQ(slate::fileChangeWindow(), mainLoopWindow());
+    EXPECT_TRUE(m_manager->menuState().m_dynamicPopups.empty());
+}
+
+// A call queued while a window was being set up is not lost with the window
+// when no renderer can be set up: its wake-up had gone to that window.
+TEST_F(AppWindowTest, ACallQueuedDuringAFailedWindowStillRuns)
+{
+    struct PostingPeer : TestPeer {
+        explicit PostingPeer(RendererKind kind) : TestPeer(kind, false, true) {}
+        bool create(platform::WindowHandle) override
+        {
+            postToMainThread([] { quitMainLoop(0); });
+            return false;
+        }
+    };
+    ASSERT_NE(createMainLoopWindow(), nullptr);
+    window_test::discardMessages(); // the wake-up the new target got
+    m_manager->setPeerFactory([](RendererKind kind, bool) -> WindowPeer* { return new PostingPeer(kind); });
+    EXPECT_EQ(open(), nullptr);
+    EXPECT_TRUE(runLoop(false));
+    destroyMainLoopWindow();
 }
 
 // A window whose renderer stops working still asks before it closes, is

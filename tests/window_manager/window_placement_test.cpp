@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "ui/unicode.h"
 
 namespace {
@@ -35,6 +37,25 @@ TEST(WindowPlacement, ReadsFieldsUntilTheFirstThatIsNotThere)
             placement.field(i) = 7;
         EXPECT_EQ(parsePlacement(c.text, placement), c.count);
         EXPECT_EQ(toUtf8(formatPlacement(placement)), c.result);
+    }
+}
+
+// Session text is untrusted: a show state that could leave the window
+// hidden or minimised is not applied.
+TEST(WindowPlacement, OpensWithOnlyTheShowStatesThatLeaveTheWindowReachable)
+{
+    struct Case {
+        int32_t saved;
+        int32_t opened; // the window's current state is 1
+    };
+    const Case cases[] = {
+        {1, 1}, {3, 3}, {5, 5}, {8, 8},
+        {2, 5}, {7, 8}, // minimised: shown at the restored rect
+        {0, 1}, {4, 1}, {6, 1}, {9, 1}, {10, 1}, {11, 1}, {-1, 1}, {INT32_MIN, 1}, {INT32_MAX, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.saved);
+        EXPECT_EQ(openingShowCommand(c.saved, 1), c.opened);
     }
 }
 

@@ -49,6 +49,14 @@ bool inMenuMode();
 // Moves the pointer to (x, y) in the window's client pixels and posts the
 // WM_MOUSEMOVE that goes with it.
 bool movePointer(platform::WindowHandle window, int x, int y);
+// WM_MOUSELEAVE, as the system posts it when the pointer leaves the window.
+bool postMouseLeave(platform::WindowHandle window);
+// WM_ACTIVATE with the activation state (0 inactive, 1 active, 2 activated
+// by a click) and the minimised flag in the high word.
+bool postActivate(platform::WindowHandle window, int state, bool minimised);
+// Resizes the window so that its client area is width x height pixels; the
+// window procedure sees WM_SIZE before this returns.
+void resizeClient(platform::WindowHandle window, int width, int height);
 // WM_DROPFILES with these paths, as the shell sends it.
 bool postDroppedFiles(platform::WindowHandle window, const std::vector<ustring>& paths);
 // Sends WM_SETCURSOR for the client area; the shape the window then shows:

@@ -92,6 +92,25 @@ bool movePointer(platform::WindowHandle window, int x, int y)
     return PostMessageW(native(window), WM_MOUSEMOVE, 0, LPARAM((uint32_t(uint16_t(y)) << 16) | uint16_t(x)));
 }
 
+bool postMouseLeave(platform::WindowHandle window)
+{
+    return PostMessageW(native(window), WM_MOUSELEAVE, 0, 0);
+}
+
+bool postActivate(platform::WindowHandle window, int state, bool minimised)
+{
+    return PostMessageW(native(window), WM_ACTIVATE, MAKEWPARAM(state, minimised ? 1 : 0), 0);
+}
+
+void resizeClient(platform::WindowHandle window, int width, int height)
+{
+    RECT frame = {0, 0, width, height};
+    AdjustWindowRectEx(&frame, DWORD(GetWindowLongW(native(window), GWL_STYLE)), GetMenu(native(window)) != nullptr,
+                       DWORD(GetWindowLongW(native(window), GWL_EXSTYLE)));
+    SetWindowPos(native(window), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool postDroppedFiles(platform::WindowHandle window, const std::vector<ustring>& paths)
 {
     size_t units = 1; // the list ends with an empty name

@@ -103,11 +103,6 @@ void onDestroy(AppWindow& window)
     window.m_destroyed = true;
     releaseWindowMenu(window.m_manager->menuState(), window.m_menuState, window.m_hwnd);
     removeAppWindow(&window);
-    setCurrentWindow(nullptr);
-    // A wake-up of the call queue posted to this window dies with it: the
-    // window that takes the queue over gets one of its own.
-    if (platform::WindowHandle target = mainThreadWindow())
-        platform::get().postRunQueuedCalls(target);
     if (appWindows().empty())
         PostQuitMessage(0);
 }
@@ -332,12 +327,7 @@ void applyPlacementText(platform::WindowHandle window, const ustring& text)
     WindowPlacement placement = fromNative(native);
     parsePlacement(text, placement); // fields the text lacks keep the window's
     native.flags = UINT(placement.flags);
-    native.showCmd = UINT(placement.showCommand);
-    // A window saved minimised opens shown at its restored rect.
-    if (native.showCmd == SW_SHOWMINIMIZED)
-        native.showCmd = SW_SHOW;
-    else if (native.showCmd == SW_SHOWMINNOACTIVE)
-        native.showCmd = SW_SHOWNA;
+    native.showCmd = UINT(openingShowCommand(placement.showCommand, int32_t(native.showCmd)));
     native.ptMinPosition = {placement.minX, placement.minY};
     native.ptMaxPosition = {placement.maxX, placement.maxY};
     native.rcNormalPosition = {placement.left, placement.top, placement.right, placement.bottom};

@@ -50,6 +50,20 @@ void destroyNativeMenu(HMENU menu, std::map<NativeMenuHandle, ustring>& dynamicP
     DestroyMenu(menu);
 }
 
+// Whether `target` is `menu` or a popup anywhere below it.
+bool containsPopup(HMENU menu, HMENU target)
+{
+    if (menu == target)
+        return true;
+    const int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        HMENU submenu = GetSubMenu(menu, position);
+        if (submenu && containsPopup(submenu, target))
+            return true;
+    }
+    return false;
+}
+
 // Removes every position of `menu`, destroying the popups of submenus.
 void emptyNativeMenu(HMENU menu, std::map<NativeMenuHandle, ustring>& dynamicPopups)
 {
@@ -124,6 +138,11 @@ NativeMenuHandle createNativeMenuBar(NativeMenuManagerState& manager, const Menu
     if (bar)
         buildNativeMenu(bar, menu, items, manager.m_dynamicPopups);
     return bar;
+}
+
+void destroyNativeMenuBar(NativeMenuManagerState& manager, NativeMenuHandle bar)
+{
+    destroyNativeMenu(static_cast<HMENU>(bar), manager.m_dynamicPopups);
 }
 
 void updateMenu(NativeMenuManagerState& manager, NativeMenuHandle popup, MenuItemList& items,
@@ -237,10 +256,19 @@ bool handleMenuMessage(NativeMenuManagerState& manager, NativeMenuWindowState& s
         }
         NativeMenuHandle popup = reinterpret_cast<NativeMenuHandle>(wParam);
         if (manager.m_dynamicPopups.count(popup)) {
-            for (NativeMenuHandle filled : state.m_filledDynamicPopups)
-                emptyNativeMenu(static_cast<HMENU>(filled), manager.m_dynamicPopups);
-            state.m_filledDynamicPopups.clear();
-            if (state.m_dynamicItemsStart != -1) {
+            // Dynamic content filled earlier goes, except the popups this one
+            // opens from: they are open, and hold it.
+            std::vector<NativeMenuHandle> openParents;
+            for (NativeMenuHandle filled : state.m_filledDynamicPopups) {
+                if (filled != popup && containsPopup(static_cast<HMENU>(filled), static_cast<HMENU>(popup)))
+                    openParents.push_back(filled);
+                else
+                    emptyNativeMenu(static_cast<HMENU>(filled), manager.m_dynamicPopups);
+            }
+            state.m_filledDynamicPopups = openParents;
+            // The items of the open parents stay; those of the popups emptied
+            // under them are dropped with the rest at the next refill.
+            if (openParents.empty() && state.m_dynamicItemsStart != -1) {
                 state.m_menuItems.resize(static_cast<size_t>(state.m_dynamicItemsStart));
                 state.m_dynamicItemsStart = -1;
             }

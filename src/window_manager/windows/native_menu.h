@@ -75,6 +75,10 @@ void buildNativeMenu(NativeMenuHandle nativeMenu, const MenuDescriptor& menu, Me
 NativeMenuHandle createNativeMenuBar(NativeMenuManagerState& manager, const MenuDescriptor& menu,
                                      MenuItemList& items);
 
+// Destroys a menu bar that no window took (null is ignored), forgetting its
+// dynamic popups.
+void destroyNativeMenuBar(NativeMenuManagerState& manager, NativeMenuHandle bar);
+
 // Refreshes a popup before it shows. A dynamic popup is emptied first,
 // appended to `filledPopups` and built again from the manager's menu of its
 // key (left empty when there is none). Then each position: a separator at

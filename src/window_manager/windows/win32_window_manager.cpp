@@ -76,6 +76,10 @@ void createHiddenScrollBars(HWND window)
 void removeAppWindow(AppWindow* window)
 {
     s_appWindows.erase(std::remove(s_appWindows.begin(), s_appWindows.end(), window), s_appWindows.end());
+    // Cleared only now, so the targets move to a window that stays.
+    setCurrentWindow(nullptr);
+    if (platform::WindowHandle target = mainThreadWindow())
+        platform::get().postRunQueuedCalls(target);
 }
 
 const std::vector<AppWindow*>& appWindows()
@@ -210,8 +214,7 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
                                 frame.bottom - frame.top, owner, bar, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd) {
         VLOG << u"Unable to create a window: " << platform::get().lastErrorText();
-        if (bar)
-            DestroyMenu(bar);
+        destroyNativeMenuBar(m_menuState, bar);
         return false;
     }
     useAppWindowProcedure(hwnd);
@@ -237,7 +240,7 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
         VLOG << message;
         if (NotificationManager::alive())
             NotificationManager::get().displayError(message);
-        setCurrentWindow(nullptr);
+        releaseWindowMenu(m_menuState, appWindow->m_menuState, hwnd);
         removeAppWindow(appWindow);
         delete appWindow;
         DestroyWindow(hwnd);

@@ -70,7 +70,9 @@ private:
 
 // The live application windows in creation order. Main thread.
 const std::vector<AppWindow*>& appWindows();
-// Takes a window out of the live list (at WM_DESTROY).
+// Takes a window out of the live list (at WM_DESTROY, or when it could not
+// get a renderer) and makes no window current. The queue's new target gets a
+// wake-up of its own: one posted to this window dies with it.
 void removeAppWindow(AppWindow* window);
 // The live window with that native handle, or null.
 AppWindow* findAppWindow(platform::WindowHandle window);
