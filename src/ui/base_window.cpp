@@ -86,22 +86,22 @@ bool isCharacterKey(const KeyEvent& event)
     const int32_t code = event.code;
     const bool control = event.state.controlDown();
     const bool alt = event.state.altDown();
-    if (((code >= 'a' && code <= 'z') || (code >= '0' && code <= '9')) && !control && !alt)
+    if (((code >= kKeyA && code <= kKeyZ) || (code >= kKey0 && code <= kKey9)) && !control && !alt)
         return true;
     if (code >= kKeyRightShift && code <= kKeyLeftAlt)
         return true;
     if (control || alt)
         return false;
     switch (code) {
-    case '\\': case '/': case ',': case '.': case ';': case '\'':
-    case '`': case '-': case '=': case '[': case ']':
+    case kKeyBackslash: case kKeySlash: case kKeyComma: case kKeyPeriod: case kKeySemicolon: case kKeyQuote:
+    case kKeyBackquote: case kKeyMinus: case kKeyEquals: case kKeyLeftBracket: case kKeyRightBracket:
         return true;
     default:
         break;
     }
     if (event.state.shiftDown())
         return false;
-    return code == ' ';
+    return code == kKeySpace;
 }
 
 namespace {
@@ -437,7 +437,7 @@ bool BaseWindow::dispatchButton(InputRegion* root, const KeyEvent& event)
 
 bool BaseWindow::cycleFocus(const RegionMap& map, const KeyEvent& event)
 {
-    if (!event.pressed || event.code != 9 || event.state.controlDown() || m_focus.m_path.empty())
+    if (!event.pressed || event.code != kKeyTab || event.state.controlDown() || m_focus.m_path.empty())
         return false;
     auto found = map.find(m_focus.m_path.front());
     if (found == map.end())
