@@ -6,16 +6,16 @@
 // character; plain keypad keys skip the handler and always become
 // characters. Button positions come from the message and are signed, so a
 // release outside the window during a drag reports where it really was.
+// The rules that need no system (third clicks, wheel notches, the choice
+// between drag and handler) are in window_manager/input_translation.
 #define NOMINMAX
 #include <windows.h>
 #include <windowsx.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
 
 #include "ui/base_window.h"
 #include "ui/input_region.h"
+#include "window_manager/input_translation.h"
 #include "window_manager/windows/app_window.h"
 #include "window_manager/windows/win32_input.h"
 #include "window_manager/windows/win32_window_manager.h"
@@ -92,30 +92,23 @@ HWND nativeWindow(AppWindow& window)
     return static_cast<HWND>(window.m_hwnd);
 }
 
+// Offers the event to the drag or the handler and ends the drag when it
+// asks.
 template <typename Event>
-void sendToDragOrHandler(AppWindow& window, const Event& event, int (DragHandler::*dragOperation)(const Event&),
-                         bool (WindowHandler::*handlerOperation)(const Event&), bool& handlerResult)
+InputDelivery send(AppWindow& window, const Event& event)
 {
-    handlerResult = false;
-    if (window.m_drag) {
-        if ((window.m_drag.get()->*dragOperation)(event) == 1)
-            window.endDrag();
-        return;
-    }
-    handlerResult = (window.m_handler.get()->*handlerOperation)(event);
+    const InputDelivery delivery = deliverInput(window.m_drag.get(), *window.m_handler, event);
+    if (delivery.endDrag)
+        window.endDrag();
+    return delivery;
 }
 
-// A motion goes to the drag when there is one, else to the handler. The
-// window is redrawn after every drag motion, and after a handled one.
+// The window is redrawn after every drag motion, and after a handled one.
 void sendMotion(AppWindow& window, const MotionEvent& event)
 {
-    if (window.m_drag) {
-        if (window.m_drag->onMotion(event) == 1)
-            window.endDrag();
+    const InputDelivery delivery = send(window, event);
+    if (delivery.toDrag || delivery.handled)
         window.invalidate();
-    } else if (window.m_handler->onMotion(event)) {
-        window.invalidate();
-    }
 }
 
 } // namespace
@@ -166,13 +159,7 @@ intptr_t translateKeyMessage(AppWindow& window, uint32_t message, uintptr_t wPar
         return 1;
 
     recordPointerSample(window, event.state.x, event.state.y);
-    bool consumed = false;
-    if (window.m_drag) {
-        if (window.m_drag->onKeyOrButton(event) == 1)
-            window.endDrag();
-    } else {
-        consumed = window.m_handler->onKeyOrButton(event);
-    }
+    const bool consumed = send(window, event).handled;
     window.m_lastKeyConsumed = consumed;
 
     if ((message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) && !consumed) {
@@ -190,8 +177,7 @@ intptr_t translateCharacterMessage(AppWindow& window, uintptr_t wParam)
     event.character = uint16_t(wParam);
     makeInputState(event.state);
     recordPointerSample(window, event.state.x, event.state.y);
-    bool handled;
-    sendToDragOrHandler(window, event, &DragHandler::onCharacter, &WindowHandler::onCharacter, handled);
+    send(window, event);
     window.invalidate();
     return 0;
 }
@@ -205,20 +191,12 @@ intptr_t translatePointerMessage(AppWindow& window, uint32_t message, uintptr_t 
         UINT setting = 3;
         if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &setting, 0))
             setting = 3;
-        int lines = int(setting); // WHEEL_PAGESCROLL reads as -1: a page per notch
-        if (lines == 0)
-            lines = 1;
-        if (lines < 0) {
-            lines = -lines;
-            event.page = true;
-        }
-        event.wheelY = float(delta) * float(lines) / 120.f;
+        setVerticalWheel(event, delta, int(setting)); // WHEEL_PAGESCROLL reads as -1
     } else if (message == WM_MOUSEHWHEEL) {
         UINT setting = 3;
         if (!SystemParametersInfoW(SPI_GETWHEELSCROLLCHARS, 0, &setting, 0))
             setting = 3;
-        const int characters = std::max(1, int(setting));
-        event.wheelX = -float(delta) * float(characters) / 120.f;
+        setHorizontalWheel(event, delta, int(setting));
     }
     event.dx = s_lastPointerX - event.state.x;
     event.dy = s_lastPointerY - event.state.y;
@@ -267,51 +245,31 @@ intptr_t translateButtonMessage(AppWindow& window, uint32_t message, uintptr_t w
     event.state.x = float(GET_X_LPARAM(lParam));
     event.state.y = float(GET_Y_LPARAM(lParam));
 
-    int32_t button = 0;
-    bool down = false;
+    ButtonMessage button;
     switch (message) {
-    case WM_LBUTTONDOWN: button = kMouseLeft; down = true; break;
-    case WM_LBUTTONDBLCLK: button = kMouseLeft; down = true; break;
-    case WM_LBUTTONUP: button = kMouseLeft; break;
-    case WM_RBUTTONDOWN: button = kMouseRight; down = true; break;
-    case WM_RBUTTONUP: button = kMouseRight; break;
-    case WM_MBUTTONDOWN: button = kMouseMiddle; down = true; break;
-    case WM_MBUTTONUP: button = kMouseMiddle; break;
-    case WM_XBUTTONDOWN: button = kMouseExtra; down = true; break;
-    case WM_XBUTTONUP: button = kMouseExtra; break;
+    case WM_LBUTTONDOWN: button.button = kMouseLeft; button.down = true; break;
+    case WM_LBUTTONDBLCLK: button.button = kMouseLeft; button.down = true; button.doubleClick = true; break;
+    case WM_LBUTTONUP: button.button = kMouseLeft; break;
+    case WM_RBUTTONDOWN: button.button = kMouseRight; button.down = true; break;
+    case WM_RBUTTONUP: button.button = kMouseRight; break;
+    case WM_MBUTTONDOWN: button.button = kMouseMiddle; button.down = true; break;
+    case WM_MBUTTONUP: button.button = kMouseMiddle; break;
+    case WM_XBUTTONDOWN: button.button = kMouseExtra; button.down = true; break;
+    case WM_XBUTTONUP: button.button = kMouseExtra; break;
     default: return 0;
     }
     // The message says whether its button is down after it, also when it
     // did not come from the device (the key state is updated only by input
     // the thread has read).
-    event.state.key[button] = down ? 1 : 0;
-    event.code = button;
-
-    const LONG time = GetMessageTime();
-    if (message == WM_LBUTTONDBLCLK) {
-        event.code = kMouseDoubleClick;
-        event.pressed = true;
-        window.m_tripleClickDeadline = int32_t(uint32_t(time) + GetDoubleClickTime());
-        window.m_doubleClickX = event.state.x;
-        window.m_doubleClickY = event.state.y;
-    } else {
-        const bool beforeDeadline = window.m_tripleClickDeadline != INT32_MIN &&
-                                    int32_t(uint32_t(time) - uint32_t(window.m_tripleClickDeadline)) < 0;
-        const float dx = event.state.x - window.m_doubleClickX;
-        const float dy = event.state.y - window.m_doubleClickY;
-        if (message == WM_LBUTTONDOWN && beforeDeadline && std::sqrt(dx * dx + dy * dy) < 4.f) {
-            event.code = kMouseTripleClick;
-            event.pressed = true;
-        } else {
-            event.pressed = down;
-        }
-        if (event.pressed)
-            window.m_tripleClickDeadline = INT32_MIN;
-    }
+    event.state.key[button.button] = button.down ? 1 : 0;
+    button.time = uint32_t(GetMessageTime());
+    button.x = event.state.x;
+    button.y = event.state.y;
+    event.code = window.m_clicks.code(button, GetDoubleClickTime());
+    event.pressed = button.down;
 
     recordPointerSample(window, event.state.x, event.state.y);
-    bool handled;
-    sendToDragOrHandler(window, event, &DragHandler::onKeyOrButton, &WindowHandler::onKeyOrButton, handled);
+    send(window, event);
     window.invalidate();
     return 0;
 }
