@@ -286,6 +286,52 @@ TEST_F(BaseWindowTest, FramesGoOnWhileWorkIsLeft)
     EXPECT_TRUE(m_window.draw(true));
 }
 
+// The focus path's regions are different objects: the innermost region that
+// has a command gives its state even when that is empty, where a runner
+// chain would go on to the first non-empty one.
+TEST_F(BaseWindowTest, ValueComesFromTheInnermostRegionThatHasTheCommand)
+{
+    struct StateRunner : CommandRunner {
+        void exec(const slate::usubstring&) override {}
+        bool isEnabled(const slate::usubstring&) override { return true; }
+        ustring value(const slate::usubstring&) override { return state; }
+        bool has(const slate::usubstring&) override { return known; }
+        bool known = false;
+        ustring state;
+    };
+    struct Case {
+        const char* name;
+        bool leafHas;
+        const char16_t* leafState;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {"leaf has it with no state", true, u"", u""},
+        {"leaf has it with a state", true, u"true", u"true"},
+        {"leaf does not have it", false, u"", u"outer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StateRunner leaf;
+        leaf.known = c.leafHas;
+        leaf.state = c.leafState;
+        StateRunner panel;
+        panel.known = true;
+        panel.state = u"outer";
+        m_configure = [&](TestRegion& region) {
+            if (region.m_name == "a")
+                region.m_runner = &leaf;
+            else if (region.m_name == "panel")
+                region.m_runner = &panel;
+        };
+        focus("a");
+        m_window.draw(true);
+        EXPECT_EQ(m_window.value(u"wrap"), c.expected);
+    }
+    m_configure = nullptr;
+    m_window.draw(true);
+}
+
 TEST_F(BaseWindowTest, FocusPathAndRegionMapLookups)
 {
     m_window.draw(true);

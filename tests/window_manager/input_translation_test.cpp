@@ -47,7 +47,8 @@ TEST(ClickSequence, ThirdPressCountsOnlySoonAndNearAfterADoubleClick)
         ClickSequence clicks;
         EXPECT_EQ(clicks.code(left(true, c.doubleClickTime - 200, 50, 60), kDoubleClickTime), kMouseLeft);
         EXPECT_EQ(clicks.code(left(false, c.doubleClickTime - 150, 50, 60), kDoubleClickTime), kMouseLeft);
-        EXPECT_EQ(clicks.code(left(true, c.doubleClickTime, 50, 60, true), kDoubleClickTime), kMouseDoubleClick);
+        const ButtonMessage second = left(true, c.doubleClickTime, 50, 60, true);
+        EXPECT_EQ(clicks.code(second, kDoubleClickTime), kMouseDoubleClick);
         EXPECT_EQ(clicks.code(left(false, c.doubleClickTime + 50, 50, 60), kDoubleClickTime), kMouseLeft);
         ButtonMessage third = left(true, c.doubleClickTime + 100, 50 + c.dx, 60 + c.dy);
         third.button = c.button;
