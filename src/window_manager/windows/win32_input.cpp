@@ -95,7 +95,7 @@ HWND nativeWindow(AppWindow& window)
 // Offers the event to the drag or the handler and ends the drag when it
 // asks.
 template <typename Event>
-InputDelivery send(AppWindow& window, const Event& event)
+InputDelivery deliverToWindow(AppWindow& window, const Event& event)
 {
     const InputDelivery delivery = deliverInput(window.m_drag.get(), *window.m_handler, event);
     if (delivery.endDrag)
@@ -106,7 +106,7 @@ InputDelivery send(AppWindow& window, const Event& event)
 // The window is redrawn after every drag motion, and after a handled one.
 void sendMotion(AppWindow& window, const MotionEvent& event)
 {
-    const InputDelivery delivery = send(window, event);
+    const InputDelivery delivery = deliverToWindow(window, event);
     if (delivery.toDrag || delivery.handled)
         window.invalidate();
 }
@@ -159,7 +159,7 @@ intptr_t translateKeyMessage(AppWindow& window, uint32_t message, uintptr_t wPar
         return 1;
 
     recordPointerSample(window, event.state.x, event.state.y);
-    const bool consumed = send(window, event).handled;
+    const bool consumed = deliverToWindow(window, event).handled;
     window.m_lastKeyConsumed = consumed;
 
     if ((message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) && !consumed) {
@@ -177,7 +177,7 @@ intptr_t translateCharacterMessage(AppWindow& window, uintptr_t wParam)
     event.character = uint16_t(wParam);
     makeInputState(event.state);
     recordPointerSample(window, event.state.x, event.state.y);
-    send(window, event);
+    deliverToWindow(window, event);
     window.invalidate();
     return 0;
 }
@@ -269,7 +269,7 @@ intptr_t translateButtonMessage(AppWindow& window, uint32_t message, uintptr_t w
     event.pressed = button.down;
 
     recordPointerSample(window, event.state.x, event.state.y);
-    send(window, event);
+    deliverToWindow(window, event);
     window.invalidate();
     return 0;
 }
