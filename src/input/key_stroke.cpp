@@ -14,48 +14,13 @@ namespace {
 
 const char kUnknown[] = "unknown";
 
-struct NamedRange {
-    int first;
-    std::initializer_list<const char*> names; // consecutive codes from `first`
-};
-
-// The whole table, in code order. Codes it does not list have no name.
+// Indexed by code; codes the table does not list read "unknown".
 std::array<const char*, kKeyCodeCount> buildNames()
 {
-    static const NamedRange kRanges[] = {
-        {8, {"backspace", "tab"}},
-        {12, {"clear", "enter"}},
-        {19, {"pause"}},
-        {27, {"escape"}},
-        {32, {"space", "exclaim", "quotedbl", "hash", "dollar"}},
-        {38, {"ampersand", "quote", "leftparen", "rightparen", "asterisk", "plus", "comma", "minus",
-              "period", "slash", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "colon",
-              "semicolon", "less", "equals", "greater", "question", "at"}},
-        {91, {"leftbracket", "backslash", "rightbracket", "caret", "underscore", "backquote", "a",
-              "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q", "r",
-              "s", "t", "u", "v", "w", "x", "y", "z"}},
-        {127, {"delete"}},
-        {256, {"keypad0", "keypad1", "keypad2", "keypad3", "keypad4", "keypad5", "keypad6",
-               "keypad7", "keypad8", "keypad9", "keypad_period", "keypad_divide",
-               "keypad_multiply", "keypad_minus", "keypad_plus", "keypad_enter", "keypad_equals",
-               "up", "down", "right", "left", "insert", "home", "end", "pageup", "pagedown", "f1",
-               "f2", "f3", "f4", "f5", "f6", "f7", "f8", "f9", "f10", "f11", "f12", "f13", "f14",
-               "f15"}},
-        {300, {"numlock", "capslock", "scrolllock", "rightshift", "leftshift", "rightcontrol",
-               "leftcontrol", "rightalt", "leftalt", "rightmeta", "leftmeta", "leftsuper",
-               "rightsuper", "mode", "compose", "help", "printscreen", "sysreq", "break",
-               "contextmenu", "power", "euro", "undo"}},
-        {400, {"browser_back", "browser_forward", "browser_refresh", "browser_stop",
-               "browser_search", "browser_favorites", "browser_home"}},
-        {500, {"mouse1", "mouse2", "mouse3", "mouse4", "mouse5", "doubleclick"}},
-    };
     std::array<const char*, kKeyCodeCount> names;
     names.fill(kUnknown);
-    for (const NamedRange& range : kRanges) {
-        int code = range.first;
-        for (const char* name : range.names)
-            names[code++] = name;
-    }
+    for (const KeyCodeName& row : kKeyCodeNames)
+        names[row.code] = row.name;
     return names;
 }
 

@@ -1,20 +1,15 @@
-// Key strokes and key names. A stroke is a program key code with modifier
-// bits, or one typed UTF-16 unit. Key codes run from 0 to 511: letters,
-// digits and most punctuation use their ASCII code (letters lower case), the
-// keypad, arrows, function keys, modifiers and browser keys sit from 256 up,
-// and the mouse buttons from 500. Key map files name keys by the lower-case
-// names of a fixed table ("enter", "f5", "keypad_plus"), which are also what
-// menus show.
+// Key strokes and key names. A stroke is a program key code (ui/key_codes.h)
+// with modifier bits, or one typed UTF-16 unit. Key map files name keys by
+// the lower-case names of the key-code table ("enter", "f5", "keypad_plus"),
+// which are also what menus show.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "ui/key_codes.h"
 #include "ui/ustring.h"
-
-// One more than the largest key code.
-constexpr int kKeyCodeCount = 512;
 
 // Modifier bits of a stroke: constants of KeyStroke::modifiers' own type
 // rather than an enumeration, because strokes keep them in that 16-bit field

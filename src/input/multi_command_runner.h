@@ -20,7 +20,10 @@ public:
 
     // exec runs the line on the first runner whose isEnabled is true, and on
     // none when there is none. value is the first non-empty state text, from
-    // whichever runner, enabled or not.
+    // whichever runner, enabled or not: the runners of a chain serve one
+    // owner, so any of them may speak for it (a window's focus path, whose
+    // regions are different objects, stops at the first that has the
+    // command instead; see BaseWindow::value).
     void exec(const slate::usubstring& line) override;
     bool isEnabled(const slate::usubstring& line) override;
     ustring value(const slate::usubstring& line) override;

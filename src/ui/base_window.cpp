@@ -86,22 +86,22 @@ bool isCharacterKey(const KeyEvent& event)
     const int32_t code = event.code;
     const bool control = event.state.controlDown();
     const bool alt = event.state.altDown();
-    if (((code >= 'a' && code <= 'z') || (code >= '0' && code <= '9')) && !control && !alt)
+    if (((code >= kKeyA && code <= kKeyZ) || (code >= kKey0 && code <= kKey9)) && !control && !alt)
         return true;
     if (code >= kKeyRightShift && code <= kKeyLeftAlt)
         return true;
     if (control || alt)
         return false;
     switch (code) {
-    case '\\': case '/': case ',': case '.': case ';': case '\'':
-    case '`': case '-': case '=': case '[': case ']':
+    case kKeyBackslash: case kKeySlash: case kKeyComma: case kKeyPeriod: case kKeySemicolon: case kKeyQuote:
+    case kKeyBackquote: case kKeyMinus: case kKeyEquals: case kKeyLeftBracket: case kKeyRightBracket:
         return true;
     default:
         break;
     }
     if (event.state.shiftDown())
         return false;
-    return code == ' ';
+    return code == kKeySpace;
 }
 
 namespace {
@@ -263,13 +263,21 @@ void BaseWindow::cancelPrediction(const RegionMap& map)
     });
 }
 
-bool BaseWindow::runCommandOn(const RegionMap& map, const slate::usubstring& line)
+template <typename Operation>
+bool BaseWindow::alongRunners(const RegionMap& map, Operation&& operation) const
 {
     return alongPath(map, [&](InputRegion& r) {
         CommandRunner* runner = r.commandRunner();
-        if (!runner || !runner->isEnabled(line))
+        return runner && operation(*runner);
+    });
+}
+
+bool BaseWindow::runCommandOn(const RegionMap& map, const slate::usubstring& line)
+{
+    return alongRunners(map, [&](CommandRunner& runner) {
+        if (!runner.isEnabled(line))
             return false;
-        runner->exec(line);
+        runner.exec(line);
         return true;
     });
 }
@@ -287,21 +295,25 @@ void BaseWindow::exec(const slate::usubstring& line) { runCommand(line); }
 bool BaseWindow::isEnabled(const slate::usubstring& line)
 {
     DispatchScope scope(*this);
-    return alongPath(buildRegionMap(), [&](InputRegion& r) {
-        CommandRunner* runner = r.commandRunner();
-        return runner && runner->isEnabled(line);
-    });
+    return alongRunners(buildRegionMap(), [&](CommandRunner& runner) { return runner.isEnabled(line); });
 }
 
+// Unlike MultiCommandRunner, which takes the first non-empty value, the
+// value comes from the innermost region that has the command, even when it
+// is empty. The runners of one chain serve one owner (the plug-in host's
+// runner before the built-in table), so any of them may speak for it; the
+// regions of the focus path are different objects, and a command the
+// focused control has describes that control: an outer region's state for
+// the same name (the window's, say) would put a wrong check mark or caption
+// on its menu item.
 ustring BaseWindow::value(const slate::usubstring& line)
 {
     DispatchScope scope(*this);
     ustring result;
-    alongPath(buildRegionMap(), [&](InputRegion& r) {
-        CommandRunner* runner = r.commandRunner();
-        if (!runner || !runner->has(line))
+    alongRunners(buildRegionMap(), [&](CommandRunner& runner) {
+        if (!runner.has(line))
             return false;
-        result = runner->value(line);
+        result = runner.value(line);
         return true;
     });
     return result;
@@ -310,10 +322,7 @@ ustring BaseWindow::value(const slate::usubstring& line)
 bool BaseWindow::has(const slate::usubstring& line)
 {
     DispatchScope scope(*this);
-    return alongPath(buildRegionMap(), [&](InputRegion& r) {
-        CommandRunner* runner = r.commandRunner();
-        return runner && runner->has(line);
-    });
+    return alongRunners(buildRegionMap(), [&](CommandRunner& runner) { return runner.has(line); });
 }
 
 bool BaseWindow::inputContext(const slate::usubstring& name, const slate::usubstring& value)
@@ -337,7 +346,7 @@ bool BaseWindow::inputContext(const slate::usubstring& name, const slate::usubst
 // Keys and characters.
 
 template <typename Resolve>
-bool BaseWindow::resolveStroke(const RegionMap& map, Resolve&& resolve)
+BaseWindow::StrokeResult BaseWindow::resolveStroke(RegionMap& map, Resolve&& resolve)
 {
     // Resolution runs no command, so the regions of the frame the stroke
     // arrived in answer every context it asks about; the dispatch keeps
@@ -346,9 +355,13 @@ bool BaseWindow::resolveStroke(const RegionMap& map, Resolve&& resolve)
     // (every letter asks their selector contexts) 4.7 times slower in a
     // frame of 400 regions. Restored, not cleared: a flush can resolve from
     // inside a stroke's dispatch.
+    StrokeResult result;
+    result.previousPending = m_bindingMap->pendingText();
+    std::vector<InputAction> actions;
     const RegionMap* outer = std::exchange(m_strokeRegions, &map);
-    const bool result = resolve();
+    result.handled = resolve(actions);
     m_strokeRegions = outer;
+    result.actionCount = processEvents(map, result.previousPending, actions);
     return result;
 }
 
@@ -402,12 +415,10 @@ void BaseWindow::flushPendingKeys()
     RegionMap map = buildRegionMap();
     if (m_bindingMap) {
         if (m_bindingMap->hasPending()) {
-            const ustring previous = m_bindingMap->pendingText();
-            std::vector<InputAction> actions;
             KeyEvent settle;
             settle.pressed = true;
-            resolveStroke(map, [&] { return m_bindingMap->onKey(settle, actions); });
-            processEvents(map, previous, actions);
+            auto resolve = [&](std::vector<InputAction>& actions) { return m_bindingMap->onKey(settle, actions); };
+            resolveStroke(map, resolve);
         }
         // A command run above may have replaced the map.
         if (m_bindingMap)
@@ -418,26 +429,19 @@ void BaseWindow::flushPendingKeys()
 
 bool BaseWindow::dispatchButton(InputRegion* root, const KeyEvent& event)
 {
-    if (!root)
-        return false;
-    struct Walk {
-        const KeyEvent& event;
-        bool operator()(InputRegion* r) const
-        {
-            for (InputRegion* child = r->firstChild(); child; child = child->nextSibling()) {
-                VASSERT(child->parent() == r);
-                if (child->bounds().contains(event.state.x, event.state.y) && (*this)(child))
-                    return true;
-            }
-            return r->rect().contains(event.state.x, event.state.y) && r->onInputEvent(event);
-        }
-    };
-    return Walk{event}(root);
+    return root && dispatchAtPoint(*root, event.state.x, event.state.y,
+                                   [&](InputRegion& r) { return r.onInputEvent(event); });
+}
+
+void BaseWindow::releasePressedRegion(const InputState& state)
+{
+    if (!state.key[kMouseLeft])
+        m_focus.setPressedRegion(RegionId());
 }
 
 bool BaseWindow::cycleFocus(const RegionMap& map, const KeyEvent& event)
 {
-    if (!event.pressed || event.code != 9 || event.state.controlDown() || m_focus.m_path.empty())
+    if (!event.pressed || event.code != kKeyTab || event.state.controlDown() || m_focus.m_path.empty())
         return false;
     auto found = map.find(m_focus.m_path.front());
     if (found == map.end())
@@ -466,8 +470,7 @@ bool BaseWindow::onKeyOrButton(const KeyEvent& event)
         // Taken after the flush, which may have drawn a newer frame.
         pinCurrentRoot();
         const bool handled = dispatchButton(m_root.get(), event);
-        if (!event.state.key[kMouseLeft])
-            m_focus.setPressedRegion(RegionId());
+        releasePressedRegion(event.state);
         return handled;
     }
     RegionMap map = buildRegionMap();
@@ -477,15 +480,10 @@ bool BaseWindow::onKeyOrButton(const KeyEvent& event)
     map = buildRegionMap();
     if (cycleFocus(map, event))
         return true;
-    if (m_bindingMap && !isCharacterKey(event)) {
-        const ustring previous = m_bindingMap->pendingText();
-        std::vector<InputAction> actions;
-        const bool handled = resolveStroke(map, [&] { return m_bindingMap->onKey(event, actions); });
-        processEvents(map, previous, actions);
-        if (handled)
-            return true;
-    }
-    return false;
+    if (!m_bindingMap || isCharacterKey(event))
+        return false;
+    auto resolve = [&](std::vector<InputAction>& actions) { return m_bindingMap->onKey(event, actions); };
+    return resolveStroke(map, resolve).handled;
 }
 
 bool BaseWindow::onCharacter(const CharacterEvent& event)
@@ -497,18 +495,18 @@ bool BaseWindow::onCharacter(const CharacterEvent& event)
         deliverCharacter(map, event);
         return false;
     }
-    const ustring previous = m_bindingMap->pendingText();
-    std::vector<InputAction> actions;
-    const bool result = resolveStroke(map, [&] { return m_bindingMap->onCharacter(event, actions); });
-    if (!actions.empty()) {
-        processEvents(map, previous, actions);
-    } else {
+    auto resolve = [&](std::vector<InputAction>& actions) { return m_bindingMap->onCharacter(event, actions); };
+    const StrokeResult stroke = resolveStroke(map, resolve);
+    if (stroke.actionCount == 0) {
+        // Nothing resolved; a character the map now holds as pending is
+        // shown as predicted.
         const ustring now = m_bindingMap->pendingText();
+        const ustring& previous = stroke.previousPending;
         VASSERT(now.size() == previous.size() || now.size() == previous.size() + 1);
         if (now != previous)
             showPrediction(map, event);
     }
-    return result;
+    return stroke.handled;
 }
 
 void BaseWindow::onActivate() { flushPendingKeys(); }
@@ -567,8 +565,7 @@ bool BaseWindow::onMotion(const MotionEvent& event)
             repaint = true;
         }
     }
-    if (!event.state.key[kMouseLeft])
-        m_focus.setPressedRegion(RegionId());
+    releasePressedRegion(event.state);
     return repaint;
 }
 

@@ -179,6 +179,8 @@ public:
     // CommandRunner, along the focus path innermost first.
     void exec(const slate::usubstring& line) override;
     bool isEnabled(const slate::usubstring& line) override;
+    // The value of the innermost region that has the command, even when
+    // empty; empty when none has it.
     ustring value(const slate::usubstring& line) override;
     bool has(const slate::usubstring& line) override;
 
@@ -221,12 +223,29 @@ protected:
     bool showPrediction(const RegionMap& map, const CharacterEvent& event);
     void commitPrediction(const RegionMap& map);
     void cancelPrediction(const RegionMap& map);
+    // Calls `operation(CommandRunner&)` on the runner of each region of the
+    // focus path found in `map` that has one, innermost first, until it
+    // returns true; true then.
+    template <typename Operation>
+    bool alongRunners(const RegionMap& map, Operation&& operation) const;
     bool runCommandOn(const RegionMap& map, const slate::usubstring& line);
+    // Point dispatch of a button event from `root`; false without a root.
     bool dispatchButton(InputRegion* root, const KeyEvent& event);
-    // Runs `resolve()`, which hands one stroke to the binding map, with the
-    // contexts the map asks about answered from `map`; returns its result.
+    // Clears the pressed region unless the left button is down in `state`.
+    void releasePressedRegion(const InputState& state);
+
+    struct StrokeResult {
+        bool handled = false;    // the binding map's answer
+        int actionCount = 0;     // the actions the stroke resolved to, all run
+        ustring previousPending; // the pending text before the stroke
+    };
+    // The one way a stroke goes through the binding map, which must exist:
+    // notes the pending text, runs `resolve(actions)` (which hands the
+    // stroke to the map and returns its answer) with the contexts the map
+    // asks about answered from `map`, then runs the actions with
+    // processEvents, which may remap `map`.
     template <typename Resolve>
-    bool resolveStroke(const RegionMap& map, Resolve&& resolve);
+    StrokeResult resolveStroke(RegionMap& map, Resolve&& resolve);
     // Tab cycling: true when the Tab was consumed.
     bool cycleFocus(const RegionMap& map, const KeyEvent& event);
     // The region under (x, y) that has a hint, with its text and command;

@@ -36,8 +36,8 @@ KeyStroke ch(char16_t c) { return {0, 0, c}; }
 const KeyStroke kCtrlK = key('k', kModifierCtrl);
 const KeyStroke kCtrlJ = key('j', kModifierCtrl);
 const KeyStroke kCtrlL = key('l', kModifierCtrl);
-const KeyStroke kEnter = key(13);
-const KeyStroke kTab = key(9);
+const KeyStroke kEnter = key(kKeyEnter);
+const KeyStroke kTab = key(kKeyTab);
 
 // Actions as text: "cmd:<line>" or "chr:<character>".
 std::vector<std::string> describe(const std::vector<InputAction>& actions)
@@ -116,7 +116,7 @@ TEST_F(BindingMapTest, KeyTextsBindOrAreDroppedWithAMessage)
         {u"ctrl+k,,,x", true, nullptr, {kCtrlK, ch(','), ch('x')}},
         {u"", false, "Unable to find key for string ", {}},
         {u"/[/", false, "Unable to find key for string /[/", {}},
-        {u"ctrl+k,f5", true, nullptr, {kCtrlK, key(286)}},
+        {u"ctrl+k,f5", true, nullptr, {kCtrlK, key(kKeyF5)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(toUtf8(ustring(c.key)));
@@ -171,7 +171,7 @@ TEST_F(BindingMapTest, SequencesPendingFallbackAndDiscard)
     EXPECT_EQ(type({kCtrlK}), V{"cmd:alone"});
 
     // An unbound key stroke on its own is discarded and reported.
-    EXPECT_EQ(type({key(290)}, &result), V{});
+    EXPECT_EQ(type({key(kKeyF9)}, &result), V{});
     EXPECT_FALSE(result);
 }
 
@@ -214,7 +214,7 @@ TEST_F(BindingMapTest, ContextsOfOneNameAreAlternativesAndNamesMustAllHold)
     };
     for (const Case& c : cases) {
         acceptContexts(c.holding);
-        EXPECT_EQ(type({key(282)}) == V{"cmd:help"}, c.runs);
+        EXPECT_EQ(type({key(kKeyF1)}) == V{"cmd:help"}, c.runs);
         map().clearPending();
     }
 }
@@ -303,7 +303,7 @@ TEST_F(BindingMapTest, KeyEventsCarryModifiersFromTheKeyState)
 {
     map().bind(u"ctrl+shift+f5", u"go", {});
     KeyEvent event;
-    event.code = 286;
+    event.code = kKeyF5;
     event.pressed = true;
     event.state.key[kKeyLeftControl] = 1;
     event.state.key[kKeyRightShift] = 1;

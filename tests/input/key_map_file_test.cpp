@@ -106,9 +106,9 @@ TEST_F(KeyMapFileTest, UserBeatsPackageBeatsBindingSource)
     m_packages.add(u"User/Default - User.vantrel-keymap", keymap("<binding key='f3' command='user'/>\n"));
     m_packages.add(u"Other/Other.vantrel-keymap", keymap("<binding key='f1' command='other'/>\n"));
     map().setKeymapName(u"Default");
-    EXPECT_EQ(run({key(282)}), "source");
-    EXPECT_EQ(run({key(283)}), "package");
-    EXPECT_EQ(run({key(284)}), "user");
+    EXPECT_EQ(run({key(kKeyF1)}), "source");
+    EXPECT_EQ(run({key(kKeyF2)}), "package");
+    EXPECT_EQ(run({key(kKeyF3)}), "user");
     (void)interner;
     EXPECT_TRUE(m_errors.take().empty());
 }
@@ -117,7 +117,7 @@ TEST_F(KeyMapFileTest, XmlErrorRollsBackToTheBindingsInUseAndNamesFileAndLine)
 {
     m_packages.add(u"Default/Default.vantrel-keymap", keymap("<binding key='f5' command='build'/>\n"));
     map().setKeymapName(u"Default");
-    ASSERT_EQ(run({key(286)}), "build");
+    ASSERT_EQ(run({key(kKeyF5)}), "build");
 
     // A user file with an error after a good package file: nothing of this
     // reload stays, not even the package file's new binding.
@@ -125,8 +125,8 @@ TEST_F(KeyMapFileTest, XmlErrorRollsBackToTheBindingsInUseAndNamesFileAndLine)
                    keymap("<binding key='f5' command='rebuilt'/>\n<binding key='f6' command='new'/>\n"));
     m_packages.change(u"User/Default - User.vantrel-keymap",
                       "<keymap>\n<binding key='f5' command='user'>\n</keymap>\n");
-    EXPECT_EQ(run({key(286)}), "build");
-    EXPECT_EQ(run({key(287)}), "");
+    EXPECT_EQ(run({key(kKeyF5)}), "build");
+    EXPECT_EQ(run({key(kKeyF6)}), "");
     const std::vector<std::string> errors = m_errors.take();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0].rfind("Error parsing key binding xml: ", 0), 0u) << errors[0];
@@ -135,9 +135,9 @@ TEST_F(KeyMapFileTest, XmlErrorRollsBackToTheBindingsInUseAndNamesFileAndLine)
 
     // Mended, the next change reloads everything.
     m_packages.change(u"User/Default - User.vantrel-keymap", keymap("<binding key='f7' command='user'/>\n"));
-    EXPECT_EQ(run({key(286)}), "rebuilt");
-    EXPECT_EQ(run({key(287)}), "new");
-    EXPECT_EQ(run({key(288)}), "user");
+    EXPECT_EQ(run({key(kKeyF5)}), "rebuilt");
+    EXPECT_EQ(run({key(kKeyF6)}), "new");
+    EXPECT_EQ(run({key(kKeyF7)}), "user");
 }
 
 TEST_F(KeyMapFileTest, FilesThatAreNotKeyMapsAreRefused)
@@ -151,7 +151,7 @@ TEST_F(KeyMapFileTest, FilesThatAreNotKeyMapsAreRefused)
         m.bind(u"f1", u"kept", {});
         EXPECT_FALSE(m.readFile(u"Packages/Default/Default.vantrel-keymap"));
         EXPECT_EQ(m_errors.take().size(), 1u);
-        EXPECT_EQ(run({key(282)}), "kept");
+        EXPECT_EQ(run({key(kKeyF1)}), "kept");
     }
     EXPECT_FALSE(map().readFile(u"Packages/Missing/Missing.vantrel-keymap"));
     EXPECT_EQ(m_errors.take().size(), 1u);
@@ -167,13 +167,13 @@ TEST_F(KeyMapFileTest, ElementsAndAttributesThatAreMissingAreSkipped)
                           "<binding key='f4' command='four'><context name='mode' value='on'/></binding>\n"
                           "<binding key='f5' command='\xff'/>\n"));
     map().setKeymapName(u"Default");
-    EXPECT_EQ(run({key(282)}), "");
-    EXPECT_EQ(run({key(283)}), "two");
-    EXPECT_EQ(run({key(284)}), "");
-    EXPECT_EQ(run({key(285)}), "");
-    EXPECT_EQ(run({key(286)}), "");
+    EXPECT_EQ(run({key(kKeyF1)}), "");
+    EXPECT_EQ(run({key(kKeyF2)}), "two");
+    EXPECT_EQ(run({key(kKeyF3)}), "");
+    EXPECT_EQ(run({key(kKeyF4)}), "");
+    EXPECT_EQ(run({key(kKeyF5)}), "");
     m_holding = {"mode=on"};
-    EXPECT_EQ(run({key(285)}), "four");
+    EXPECT_EQ(run({key(kKeyF4)}), "four");
 }
 
 TEST_F(KeyMapFileTest, NamespacesExpandUnderTheRootKey)
@@ -212,16 +212,16 @@ TEST_F(KeyMapFileTest, SameNameDoesNotReloadAndEveryMapFollowsReloadAll)
     map().setKeymapName(u"Default");
     m_packages.add(u"Default/Default.vantrel-keymap", keymap("<binding key='f1' command='two'/>\n"));
     map().setKeymapName(u"Default");
-    EXPECT_EQ(run({key(282)}), "one");
+    EXPECT_EQ(run({key(kKeyF1)}), "one");
     BindingMap second;
     second.setKeymapName(u"Default");
     m_source.bindings = {{u"f9", u"snippet", {}}};
     BindingSourceManager::get().addSource(&m_source);
     BindingSourceManager::get().reloadAll();
-    EXPECT_EQ(run({key(282)}), "two");
-    EXPECT_EQ(run({key(290)}), "snippet");
+    EXPECT_EQ(run({key(kKeyF1)}), "two");
+    EXPECT_EQ(run({key(kKeyF9)}), "snippet");
     std::vector<InputAction> actions;
-    second.resolve(key(290), actions);
+    second.resolve(key(kKeyF9), actions);
     ASSERT_EQ(actions.size(), 1u);
     EXPECT_EQ(actions[0].command, u"snippet");
 }
@@ -269,7 +269,7 @@ TEST_F(KeyMapFileTest, RefusedXmlNamesItsReason)
         EXPECT_NE(errors[0].find(c.reason), std::string::npos) << errors[0];
         EXPECT_EQ(errors[0].find("line 0"), std::string::npos) << errors[0];
         EXPECT_NE(errors[0].find(" In file Packages/Default/Default.vantrel-keymap"), std::string::npos) << errors[0];
-        EXPECT_EQ(run({key(282)}), "kept");
+        EXPECT_EQ(run({key(kKeyF1)}), "kept");
     }
 }
 
@@ -299,8 +299,8 @@ TEST_F(KeyMapFileTest, KeyMapsBeyondTheBindingLimitAreRefusedWhole)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("more than 100000 bindings"), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find(" In file Packages/Default/Default.vantrel-keymap"), std::string::npos) << errors[0];
-    EXPECT_EQ(run({key(283)}), "kept");
-    EXPECT_EQ(run({key(282)}), "");
+    EXPECT_EQ(run({key(kKeyF2)}), "kept");
+    EXPECT_EQ(run({key(kKeyF1)}), "");
     EXPECT_EQ(run({kCtrlK, ch('x')}), "");
 }
 
@@ -315,6 +315,6 @@ TEST_F(KeyMapFileTest, NamespaceBombIsRefusedAndThePreviousBindingsStay)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("more than 100000 bindings"), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find(" In file Packages/User/Default - User.vantrel-keymap"), std::string::npos) << errors[0];
-    EXPECT_EQ(run({key(282)}), "before");
+    EXPECT_EQ(run({key(kKeyF1)}), "before");
     EXPECT_EQ(run({ch('a'), ch('b')}), "");
 }

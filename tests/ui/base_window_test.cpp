@@ -286,6 +286,52 @@ TEST_F(BaseWindowTest, FramesGoOnWhileWorkIsLeft)
     EXPECT_TRUE(m_window.draw(true));
 }
 
+// The focus path's regions are different objects: the innermost region that
+// has a command gives its state even when that is empty, where a runner
+// chain would go on to the first non-empty one.
+TEST_F(BaseWindowTest, ValueComesFromTheInnermostRegionThatHasTheCommand)
+{
+    struct StateRunner : CommandRunner {
+        void exec(const slate::usubstring&) override {}
+        bool isEnabled(const slate::usubstring&) override { return true; }
+        ustring value(const slate::usubstring&) override { return state; }
+        bool has(const slate::usubstring&) override { return known; }
+        bool known = false;
+        ustring state;
+    };
+    struct Case {
+        const char* name;
+        bool leafHas;
+        const char16_t* leafState;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {"leaf has it with no state", true, u"", u""},
+        {"leaf has it with a state", true, u"true", u"true"},
+        {"leaf does not have it", false, u"", u"outer"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StateRunner leaf;
+        leaf.known = c.leafHas;
+        leaf.state = c.leafState;
+        StateRunner panel;
+        panel.known = true;
+        panel.state = u"outer";
+        m_configure = [&](TestRegion& region) {
+            if (region.m_name == "a")
+                region.m_runner = &leaf;
+            else if (region.m_name == "panel")
+                region.m_runner = &panel;
+        };
+        focus("a");
+        m_window.draw(true);
+        EXPECT_EQ(m_window.value(u"wrap"), c.expected);
+    }
+    m_configure = nullptr;
+    m_window.draw(true);
+}
+
 TEST_F(BaseWindowTest, FocusPathAndRegionMapLookups)
 {
     m_window.draw(true);
@@ -324,7 +370,7 @@ TEST_F(BaseWindowTest, FocusPathAndRegionMapLookups)
     m_leaves = {"a", "b"};
     m_window.draw(true);
     m_log.clear();
-    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(290)));
+    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(kKeyF9)));
     EXPECT_EQ(m_log, V{"panel@6.key290"});
     m_window.draw(false);
     EXPECT_FALSE(state.hasFocus(idOf("panel")));
@@ -363,7 +409,7 @@ TEST_F(BaseWindowTest, TabCyclesSiblingsNewestFirst)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.from) + (c.held.size() ? " shift" : ""));
         focus(c.from);
-        EXPECT_TRUE(m_window.onKeyOrButton(keyDown(9, c.held)));
+        EXPECT_TRUE(m_window.onKeyOrButton(keyDown(kKeyTab, c.held)));
         m_window.draw(true);
         EXPECT_EQ(leaf(), c.to);
     }
@@ -374,7 +420,7 @@ TEST_F(BaseWindowTest, TabCyclesSiblingsNewestFirst)
     bindings().bind(u"ctrl+tab", u"nextView", {});
     focus("a");
     m_log.clear();
-    EXPECT_TRUE(m_window.onKeyOrButton(keyDown(9, {kKeyLeftControl})));
+    EXPECT_TRUE(m_window.onKeyOrButton(keyDown(kKeyTab, {kKeyLeftControl})));
     EXPECT_EQ(leaf(), "a");
     EXPECT_EQ(m_log.back(), "panel:nextView");
 
@@ -382,14 +428,14 @@ TEST_F(BaseWindowTest, TabCyclesSiblingsNewestFirst)
     // Tab, or the root, is left alone.
     m_configure = [](TestRegion& region) { region.m_acceptsFocus = region.m_name == "a"; };
     m_window.draw(true);
-    EXPECT_TRUE(m_window.onKeyOrButton(keyDown(9)));
+    EXPECT_TRUE(m_window.onKeyOrButton(keyDown(kKeyTab)));
     EXPECT_EQ(leaf(), "a");
     m_window.setBindingMap(nullptr);
     m_configure = [](TestRegion& region) { region.m_wantsTab = true; };
     m_window.draw(true);
-    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(9)));
+    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(kKeyTab)));
     m_window.focusState()->setFocusPath(m_window.root());
-    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(9)));
+    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(kKeyTab)));
 }
 
 TEST(BaseWindow, CharacterKeysAreLeftToTheCharacterPath)
@@ -411,8 +457,8 @@ TEST(BaseWindow, CharacterKeysAreLeftToTheCharacterPath)
         {"shift+comma", ',', {kKeyLeftShift}, true, true},
         {"ctrl+comma", ',', {kKeyLeftControl}, true, false},
         {"ctrl held alone", kKeyLeftControl, {kKeyLeftControl}, true, true},
-        {"f1", 282, {}, true, false},
-        {"enter", 13, {}, true, false},
+        {"f1", kKeyF1, {}, true, false},
+        {"enter", kKeyEnter, {}, true, false},
         {"ctrl+a released", 'a', {kKeyLeftControl}, false, true},
     };
     for (const Case& c : cases) {
@@ -471,7 +517,7 @@ TEST_F(BaseWindowTest, RegionsOutliveFramesDrawnInsideTheirHandlers)
     m_window.draw(true);
     const int liveAfterFrame = g_liveRegions;
     m_log.clear();
-    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(290)));
+    EXPECT_FALSE(m_window.onKeyOrButton(keyDown(kKeyF9)));
     // The key went on to the old panel after the handler of the old "a"
     // drew frames 4 to 6; of those only the newest is kept beside the tree
     // the key began in, which goes once the dispatch is over.

@@ -2,6 +2,7 @@
 // the program's message loop and arrive at the handler as events.
 #include "window_manager/app_window_fixture.h"
 
+#include "input/key_stroke.h"
 #include "ui/input_region.h"
 #include "window_manager/windows/win32_input.h"
 
@@ -18,16 +19,39 @@ TEST(VirtualKeys, TranslateThroughTheTable)
         int32_t code;
     };
     const Case cases[] = {
-        {window_test::kVkLeftControl, 306}, {window_test::kVkRightControl, 305}, {window_test::kVkControl, 306},
-        {window_test::kVkShift, 304},       {window_test::kVkMenu, 308},         {'A', 97},
-        {'Z', 122},                         {'0', 48},                           {window_test::kVkNumpad0 + 9, 265},
-        {window_test::kVkDecimal, 266},     {window_test::kVkF5, 286},           {0x7E /* F15 */, 296},
-        {0xC0 /* backquote */, 96},         {0xAC /* browser home */, 406},      {window_test::kVkSeparator, 0},
-        {0x7F /* F16 */, 0},                {window_test::kVkLeftButton, 500},
+        {window_test::kVkLeftControl, kKeyLeftControl},
+        {window_test::kVkRightControl, kKeyRightControl},
+        {window_test::kVkControl, kKeyLeftControl},
+        {window_test::kVkShift, kKeyLeftShift},
+        {window_test::kVkMenu, kKeyLeftAlt},
+        {'A', kKeyA},
+        {'Z', kKeyZ},
+        {'0', kKey0},
+        {window_test::kVkNumpad0 + 9, kKeyKeypad9},
+        {window_test::kVkDecimal, kKeyKeypadPeriod},
+        {window_test::kVkF5, kKeyF5},
+        {0x7E /* F15 */, kKeyF15},
+        {0xC0 /* backquote */, kKeyBackquote},
+        {0xAC /* browser home */, kKeyBrowserHome},
+        {window_test::kVkSeparator, 0},
+        {0x7F /* F16 */, 0},
+        {window_test::kVkLeftButton, kMouseLeft},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.virtualKey);
         EXPECT_EQ(translateVirtualKey(c.virtualKey), c.code);
+    }
+}
+
+// A row of the virtual-key table that pointed at a code without a name
+// would bind nothing a key map can write.
+TEST(VirtualKeys, EveryTranslatedCodeHasAName)
+{
+    for (uint32_t virtualKey = 0; virtualKey < 256; ++virtualKey) {
+        const int32_t code = translateVirtualKey(virtualKey);
+        if (code != 0) {
+            EXPECT_STRNE(keyName(code), "unknown") << "virtual key " << virtualKey;
+        }
     }
 }
 

@@ -5,12 +5,12 @@
 // handle crosses it as platform::WindowHandle. Main thread only.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 #include <memory>
 
 #include "ui/base_window.h"
 #include "ui/input_region.h"
+#include "window_manager/input_translation.h"
 #include "window_manager/window.h"
 #include "window_manager/window_peer.h"
 #include "window_manager/window_placement.h"
@@ -65,12 +65,8 @@ public:
     NativeMenuWindowState m_menuState;
     // Whether the handler consumed the last key message.
     bool m_lastKeyConsumed = false;
-    // Where the last double click was.
-    float m_doubleClickX = 0;
-    float m_doubleClickY = 0;
-    // Message time until which a left press counts as a third click;
-    // INT32_MIN when none can.
-    int32_t m_tripleClickDeadline = INT32_MIN;
+    // Tells a third left click from a new one.
+    ClickSequence m_clicks;
 
     // How many calls of the window procedure for this window are running.
     // A window destroyed inside one of them (a modal loop, a queued call)

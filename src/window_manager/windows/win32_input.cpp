@@ -6,16 +6,16 @@
 // character; plain keypad keys skip the handler and always become
 // characters. Button positions come from the message and are signed, so a
 // release outside the window during a drag reports where it really was.
+// The rules that need no system (third clicks, wheel notches, the choice
+// between drag and handler) are in window_manager/input_translation.
 #define NOMINMAX
 #include <windows.h>
 #include <windowsx.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdlib>
 
 #include "ui/base_window.h"
 #include "ui/input_region.h"
+#include "window_manager/input_translation.h"
 #include "window_manager/windows/app_window.h"
 #include "window_manager/windows/win32_input.h"
 #include "window_manager/windows/win32_window_manager.h"
@@ -31,28 +31,46 @@ struct VirtualKeyRow {
 // generic modifiers come after the sided ones, so makeInputState leaves the
 // generic state in the left codes.
 const VirtualKeyRow kVirtualKeys[] = {
-    {VK_LBUTTON, 500}, {VK_RBUTTON, 501}, {VK_MBUTTON, 502}, {VK_XBUTTON1, 503}, {VK_XBUTTON2, 504},
-    {VK_LCONTROL, 306}, {VK_RCONTROL, 305}, {VK_LSHIFT, 304}, {VK_RSHIFT, 303}, {VK_LMENU, 308},
-    {VK_RMENU, 307}, {VK_CONTROL, 306}, {VK_SHIFT, 304}, {VK_MENU, 308},
-    {VK_DELETE, 127}, {VK_BACK, 8}, {VK_RETURN, 13}, {VK_INSERT, 277}, {VK_TAB, 9}, {VK_ESCAPE, 27},
-    {VK_SPACE, 32}, {VK_PRIOR, 280}, {VK_NEXT, 281}, {VK_HOME, 278}, {VK_END, 279}, {VK_LEFT, 276},
-    {VK_RIGHT, 275}, {VK_UP, 273}, {VK_DOWN, 274},
-    {VK_OEM_5, 92}, {VK_OEM_2, 47}, {VK_OEM_COMMA, 44}, {VK_OEM_PERIOD, 46}, {VK_OEM_1, 59}, {VK_OEM_7, 39},
-    {VK_OEM_3, 96}, {VK_OEM_MINUS, 45}, {VK_OEM_PLUS, 61}, {VK_OEM_4, 91}, {VK_OEM_6, 93},
-    {VK_APPS, 319}, {VK_SNAPSHOT, 316}, {VK_PAUSE, 19}, {VK_NUMLOCK, 300}, {VK_SCROLL, 302}, {VK_CAPITAL, 301},
-    {VK_NUMPAD0, 256}, {VK_NUMPAD1, 257}, {VK_NUMPAD2, 258}, {VK_NUMPAD3, 259}, {VK_NUMPAD4, 260},
-    {VK_NUMPAD5, 261}, {VK_NUMPAD6, 262}, {VK_NUMPAD7, 263}, {VK_NUMPAD8, 264}, {VK_NUMPAD9, 265},
-    {VK_MULTIPLY, 268}, {VK_ADD, 270}, {VK_SUBTRACT, 269}, {VK_DECIMAL, 266}, {VK_DIVIDE, 267}, {VK_CLEAR, 12},
-    {VK_BROWSER_BACK, 400}, {VK_BROWSER_FORWARD, 401}, {VK_BROWSER_REFRESH, 402}, {VK_BROWSER_STOP, 403},
-    {VK_BROWSER_SEARCH, 404}, {VK_BROWSER_FAVORITES, 405}, {VK_BROWSER_HOME, 406},
-    {VK_LWIN, 311}, {VK_RWIN, 312},
-    {'A', 97}, {'B', 98}, {'C', 99}, {'D', 100}, {'E', 101}, {'F', 102}, {'G', 103}, {'H', 104}, {'I', 105},
-    {'J', 106}, {'K', 107}, {'L', 108}, {'M', 109}, {'N', 110}, {'O', 111}, {'P', 112}, {'Q', 113}, {'R', 114},
-    {'S', 115}, {'T', 116}, {'U', 117}, {'V', 118}, {'W', 119}, {'X', 120}, {'Y', 121}, {'Z', 122},
-    {'0', 48}, {'1', 49}, {'2', 50}, {'3', 51}, {'4', 52}, {'5', 53}, {'6', 54}, {'7', 55}, {'8', 56}, {'9', 57},
-    {VK_F1, 282}, {VK_F2, 283}, {VK_F3, 284}, {VK_F4, 285}, {VK_F5, 286}, {VK_F6, 287}, {VK_F7, 288},
-    {VK_F8, 289}, {VK_F9, 290}, {VK_F10, 291}, {VK_F11, 292}, {VK_F12, 293}, {VK_F13, 294}, {VK_F14, 295},
-    {VK_F15, 296},
+    {VK_LBUTTON, kMouseLeft}, {VK_RBUTTON, kMouseRight}, {VK_MBUTTON, kMouseMiddle}, {VK_XBUTTON1, kMouseExtra},
+    {VK_XBUTTON2, kMouseExtraSecond},
+    {VK_LCONTROL, kKeyLeftControl}, {VK_RCONTROL, kKeyRightControl}, {VK_LSHIFT, kKeyLeftShift},
+    {VK_RSHIFT, kKeyRightShift}, {VK_LMENU, kKeyLeftAlt},
+    {VK_RMENU, kKeyRightAlt}, {VK_CONTROL, kKeyLeftControl}, {VK_SHIFT, kKeyLeftShift}, {VK_MENU, kKeyLeftAlt},
+    {VK_DELETE, kKeyDelete}, {VK_BACK, kKeyBackspace}, {VK_RETURN, kKeyEnter}, {VK_INSERT, kKeyInsert},
+    {VK_TAB, kKeyTab}, {VK_ESCAPE, kKeyEscape},
+    {VK_SPACE, kKeySpace}, {VK_PRIOR, kKeyPageUp}, {VK_NEXT, kKeyPageDown}, {VK_HOME, kKeyHome},
+    {VK_END, kKeyEnd}, {VK_LEFT, kKeyLeft},
+    {VK_RIGHT, kKeyRight}, {VK_UP, kKeyUp}, {VK_DOWN, kKeyDown},
+    {VK_OEM_5, kKeyBackslash}, {VK_OEM_2, kKeySlash}, {VK_OEM_COMMA, kKeyComma}, {VK_OEM_PERIOD, kKeyPeriod},
+    {VK_OEM_1, kKeySemicolon}, {VK_OEM_7, kKeyQuote},
+    {VK_OEM_3, kKeyBackquote}, {VK_OEM_MINUS, kKeyMinus}, {VK_OEM_PLUS, kKeyEquals},
+    {VK_OEM_4, kKeyLeftBracket}, {VK_OEM_6, kKeyRightBracket},
+    {VK_APPS, kKeyContextMenu}, {VK_SNAPSHOT, kKeyPrintScreen}, {VK_PAUSE, kKeyPause},
+    {VK_NUMLOCK, kKeyNumLock}, {VK_SCROLL, kKeyScrollLock}, {VK_CAPITAL, kKeyCapsLock},
+    {VK_NUMPAD0, kKeyKeypad0}, {VK_NUMPAD1, kKeyKeypad1}, {VK_NUMPAD2, kKeyKeypad2}, {VK_NUMPAD3, kKeyKeypad3},
+    {VK_NUMPAD4, kKeyKeypad4},
+    {VK_NUMPAD5, kKeyKeypad5}, {VK_NUMPAD6, kKeyKeypad6}, {VK_NUMPAD7, kKeyKeypad7}, {VK_NUMPAD8, kKeyKeypad8},
+    {VK_NUMPAD9, kKeyKeypad9},
+    {VK_MULTIPLY, kKeyKeypadMultiply}, {VK_ADD, kKeyKeypadPlus}, {VK_SUBTRACT, kKeyKeypadMinus},
+    {VK_DECIMAL, kKeyKeypadPeriod}, {VK_DIVIDE, kKeyKeypadDivide}, {VK_CLEAR, kKeyClear},
+    {VK_BROWSER_BACK, kKeyBrowserBack}, {VK_BROWSER_FORWARD, kKeyBrowserForward},
+    {VK_BROWSER_REFRESH, kKeyBrowserRefresh}, {VK_BROWSER_STOP, kKeyBrowserStop},
+    {VK_BROWSER_SEARCH, kKeyBrowserSearch}, {VK_BROWSER_FAVORITES, kKeyBrowserFavorites},
+    {VK_BROWSER_HOME, kKeyBrowserHome},
+    {VK_LWIN, kKeyLeftSuper}, {VK_RWIN, kKeyRightSuper},
+    {'A', kKeyA}, {'B', kKeyB}, {'C', kKeyC}, {'D', kKeyD}, {'E', kKeyE}, {'F', kKeyF}, {'G', kKeyG},
+    {'H', kKeyH}, {'I', kKeyI},
+    {'J', kKeyJ}, {'K', kKeyK}, {'L', kKeyL}, {'M', kKeyM}, {'N', kKeyN}, {'O', kKeyO}, {'P', kKeyP},
+    {'Q', kKeyQ}, {'R', kKeyR},
+    {'S', kKeyS}, {'T', kKeyT}, {'U', kKeyU}, {'V', kKeyV}, {'W', kKeyW}, {'X', kKeyX}, {'Y', kKeyY},
+    {'Z', kKeyZ},
+    {'0', kKey0}, {'1', kKey1}, {'2', kKey2}, {'3', kKey3}, {'4', kKey4}, {'5', kKey5}, {'6', kKey6},
+    {'7', kKey7}, {'8', kKey8}, {'9', kKey9},
+    {VK_F1, kKeyF1}, {VK_F2, kKeyF2}, {VK_F3, kKeyF3}, {VK_F4, kKeyF4}, {VK_F5, kKeyF5}, {VK_F6, kKeyF6},
+    {VK_F7, kKeyF7},
+    {VK_F8, kKeyF8}, {VK_F9, kKeyF9}, {VK_F10, kKeyF10}, {VK_F11, kKeyF11}, {VK_F12, kKeyF12},
+    {VK_F13, kKeyF13}, {VK_F14, kKeyF14},
+    {VK_F15, kKeyF15},
 };
 static_assert(sizeof(kVirtualKeys) / sizeof(kVirtualKeys[0]) == 122, "one row per translated key");
 
@@ -74,30 +92,23 @@ HWND nativeWindow(AppWindow& window)
     return static_cast<HWND>(window.m_hwnd);
 }
 
+// Offers the event to the drag or the handler and ends the drag when it
+// asks.
 template <typename Event>
-void sendToDragOrHandler(AppWindow& window, const Event& event, int (DragHandler::*dragOperation)(const Event&),
-                         bool (WindowHandler::*handlerOperation)(const Event&), bool& handlerResult)
+InputDelivery deliverToWindow(AppWindow& window, const Event& event)
 {
-    handlerResult = false;
-    if (window.m_drag) {
-        if ((window.m_drag.get()->*dragOperation)(event) == 1)
-            window.endDrag();
-        return;
-    }
-    handlerResult = (window.m_handler.get()->*handlerOperation)(event);
+    const InputDelivery delivery = deliverInput(window.m_drag.get(), *window.m_handler, event);
+    if (delivery.endDrag)
+        window.endDrag();
+    return delivery;
 }
 
-// A motion goes to the drag when there is one, else to the handler. The
-// window is redrawn after every drag motion, and after a handled one.
+// The window is redrawn after every drag motion, and after a handled one.
 void sendMotion(AppWindow& window, const MotionEvent& event)
 {
-    if (window.m_drag) {
-        if (window.m_drag->onMotion(event) == 1)
-            window.endDrag();
+    const InputDelivery delivery = deliverToWindow(window, event);
+    if (delivery.toDrag || delivery.handled)
         window.invalidate();
-    } else if (window.m_handler->onMotion(event)) {
-        window.invalidate();
-    }
 }
 
 } // namespace
@@ -148,13 +159,7 @@ intptr_t translateKeyMessage(AppWindow& window, uint32_t message, uintptr_t wPar
         return 1;
 
     recordPointerSample(window, event.state.x, event.state.y);
-    bool consumed = false;
-    if (window.m_drag) {
-        if (window.m_drag->onKeyOrButton(event) == 1)
-            window.endDrag();
-    } else {
-        consumed = window.m_handler->onKeyOrButton(event);
-    }
+    const bool consumed = deliverToWindow(window, event).handled;
     window.m_lastKeyConsumed = consumed;
 
     if ((message == WM_SYSKEYDOWN || message == WM_SYSKEYUP) && !consumed) {
@@ -172,8 +177,7 @@ intptr_t translateCharacterMessage(AppWindow& window, uintptr_t wParam)
     event.character = uint16_t(wParam);
     makeInputState(event.state);
     recordPointerSample(window, event.state.x, event.state.y);
-    bool handled;
-    sendToDragOrHandler(window, event, &DragHandler::onCharacter, &WindowHandler::onCharacter, handled);
+    deliverToWindow(window, event);
     window.invalidate();
     return 0;
 }
@@ -187,20 +191,12 @@ intptr_t translatePointerMessage(AppWindow& window, uint32_t message, uintptr_t 
         UINT setting = 3;
         if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &setting, 0))
             setting = 3;
-        int lines = int(setting); // WHEEL_PAGESCROLL reads as -1: a page per notch
-        if (lines == 0)
-            lines = 1;
-        if (lines < 0) {
-            lines = -lines;
-            event.page = true;
-        }
-        event.wheelY = float(delta) * float(lines) / 120.f;
+        setVerticalWheel(event, delta, int(setting)); // WHEEL_PAGESCROLL reads as -1
     } else if (message == WM_MOUSEHWHEEL) {
         UINT setting = 3;
         if (!SystemParametersInfoW(SPI_GETWHEELSCROLLCHARS, 0, &setting, 0))
             setting = 3;
-        const int characters = std::max(1, int(setting));
-        event.wheelX = -float(delta) * float(characters) / 120.f;
+        setHorizontalWheel(event, delta, int(setting));
     }
     event.dx = s_lastPointerX - event.state.x;
     event.dy = s_lastPointerY - event.state.y;
@@ -249,51 +245,31 @@ intptr_t translateButtonMessage(AppWindow& window, uint32_t message, uintptr_t w
     event.state.x = float(GET_X_LPARAM(lParam));
     event.state.y = float(GET_Y_LPARAM(lParam));
 
-    int32_t button = 0;
-    bool down = false;
+    ButtonMessage button;
     switch (message) {
-    case WM_LBUTTONDOWN: button = kMouseLeft; down = true; break;
-    case WM_LBUTTONDBLCLK: button = kMouseLeft; down = true; break;
-    case WM_LBUTTONUP: button = kMouseLeft; break;
-    case WM_RBUTTONDOWN: button = kMouseRight; down = true; break;
-    case WM_RBUTTONUP: button = kMouseRight; break;
-    case WM_MBUTTONDOWN: button = kMouseMiddle; down = true; break;
-    case WM_MBUTTONUP: button = kMouseMiddle; break;
-    case WM_XBUTTONDOWN: button = kMouseExtra; down = true; break;
-    case WM_XBUTTONUP: button = kMouseExtra; break;
+    case WM_LBUTTONDOWN: button.button = kMouseLeft; button.down = true; break;
+    case WM_LBUTTONDBLCLK: button.button = kMouseLeft; button.down = true; button.doubleClick = true; break;
+    case WM_LBUTTONUP: button.button = kMouseLeft; break;
+    case WM_RBUTTONDOWN: button.button = kMouseRight; button.down = true; break;
+    case WM_RBUTTONUP: button.button = kMouseRight; break;
+    case WM_MBUTTONDOWN: button.button = kMouseMiddle; button.down = true; break;
+    case WM_MBUTTONUP: button.button = kMouseMiddle; break;
+    case WM_XBUTTONDOWN: button.button = kMouseExtra; button.down = true; break;
+    case WM_XBUTTONUP: button.button = kMouseExtra; break;
     default: return 0;
     }
     // The message says whether its button is down after it, also when it
     // did not come from the device (the key state is updated only by input
     // the thread has read).
-    event.state.key[button] = down ? 1 : 0;
-    event.code = button;
-
-    const LONG time = GetMessageTime();
-    if (message == WM_LBUTTONDBLCLK) {
-        event.code = kMouseDoubleClick;
-        event.pressed = true;
-        window.m_tripleClickDeadline = int32_t(uint32_t(time) + GetDoubleClickTime());
-        window.m_doubleClickX = event.state.x;
-        window.m_doubleClickY = event.state.y;
-    } else {
-        const bool beforeDeadline = window.m_tripleClickDeadline != INT32_MIN &&
-                                    int32_t(uint32_t(time) - uint32_t(window.m_tripleClickDeadline)) < 0;
-        const float dx = event.state.x - window.m_doubleClickX;
-        const float dy = event.state.y - window.m_doubleClickY;
-        if (message == WM_LBUTTONDOWN && beforeDeadline && std::sqrt(dx * dx + dy * dy) < 4.f) {
-            event.code = kMouseTripleClick;
-            event.pressed = true;
-        } else {
-            event.pressed = down;
-        }
-        if (event.pressed)
-            window.m_tripleClickDeadline = INT32_MIN;
-    }
+    event.state.key[button.button] = button.down ? 1 : 0;
+    button.time = uint32_t(GetMessageTime());
+    button.x = event.state.x;
+    button.y = event.state.y;
+    event.code = window.m_clicks.code(button, GetDoubleClickTime());
+    event.pressed = button.down;
 
     recordPointerSample(window, event.state.x, event.state.y);
-    bool handled;
-    sendToDragOrHandler(window, event, &DragHandler::onKeyOrButton, &WindowHandler::onKeyOrButton, handled);
+    deliverToWindow(window, event);
     window.invalidate();
     return 0;
 }

@@ -12,12 +12,13 @@
 class AppWindow;
 
 // The key code of a virtual key; 0 when it has none. Key messages carry the
-// generic modifier keys, so any control key gives 306, shift 304, alt 308.
+// generic modifier keys, so any control key gives kKeyLeftControl, shift
+// kKeyLeftShift, alt kKeyLeftAlt.
 int32_t translateVirtualKey(uint32_t virtualKey);
 
 // Every key and button's state (1 down, 0 up) and the pointer in the client
-// pixels of the current window. The left modifier codes 304, 306 and 308
-// hold the generic shift, control and alt state.
+// pixels of the current window. The left modifier codes hold the generic
+// shift, control and alt state.
 void makeInputState(InputState& state);
 
 // Sends a pointer sample at the window time to the active drag's stroke, or
