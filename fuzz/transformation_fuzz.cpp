@@ -1,0 +1,24 @@
+// Substitution lists ("s/pattern/format/options; ..."), as symbol and snippet
+// transformations give them: parsed, compiled and applied to a sample text,
+// with each format also in the rewritten form. Only boost::regex_error may
+// come out, as only that is caught by the callers. The input is UTF-16.
+#include <vector>
+
+#include "fuzz_target.h"
+#include "ui/text/util/regex_utils.h"
+
+VANTREL_FUZZ_TARGET(transformation)
+{
+    const ustring text = fuzzUnits(data, size);
+    static const ustring kSample = u"  void  fooBar(int x, char* y) // \u00e9t\u00e9 \U0001F600\nnext_line\t{}";
+    try {
+        std::vector<RegexTransform> transforms;
+        parseTransformation(slate::usubstring(text), transforms);
+        for (const RegexTransform& transform : transforms) {
+            regexReplace(kSample, transform.regex, transform.format, transform.flags);
+            regexReplace(kSample, transform.regex, rewriteFormatString(transform.format), transform.flags);
+        }
+    } catch (const boost::regex_error&) {
+    }
+    return 0;
+}
