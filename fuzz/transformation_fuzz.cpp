@@ -1,11 +1,15 @@
 // Substitution lists ("s/pattern/format/options; ..."), as symbol and snippet
 // transformations give them: parsed, compiled and applied to a sample text,
 // with each format also in the rewritten form. Only boost::regex_error may
-// come out, as only that is caught by the callers. The input is UTF-16.
+// come out, as only that is caught by the callers. The input is UTF-16; a
+// format is applied only when it is well-formed, as the property lists the
+// lists come from always are (Boost's replace throws std::out_of_range for
+// an unpaired surrogate in the format or the text).
 #include <vector>
 
 #include "fuzz_target.h"
 #include "ui/text/util/regex_utils.h"
+#include "ui/unicode.h"
 
 VANTREL_FUZZ_TARGET(transformation)
 {
@@ -15,6 +19,9 @@ VANTREL_FUZZ_TARGET(transformation)
         std::vector<RegexTransform> transforms;
         parseTransformation(slate::usubstring(text), transforms);
         for (const RegexTransform& transform : transforms) {
+            const uchar* formatEnd = transform.format.data() + transform.format.size();
+            if (findUnpairedSurrogate(transform.format.data(), formatEnd) != formatEnd)
+                continue;
             regexReplace(kSample, transform.regex, transform.format, transform.flags);
             regexReplace(kSample, transform.regex, rewriteFormatString(transform.format), transform.flags);
         }
