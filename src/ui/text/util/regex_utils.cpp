@@ -16,6 +16,27 @@ bool contains(const ustring& text, uchar unit) { return text.find(unit) != ustri
 
 bool isDigit(uchar unit) { return unit >= u'0' && unit <= u'9'; }
 
+// Whether `pattern` ends inside a recursion group that was never closed:
+// "(?1", "(?+1" or "(?-1" as its last units, the parenthesis not escaped.
+// Such a pattern is invalid anyway, but Boost 1.74 reads past the end of its
+// copy of the pattern while finding that out.
+bool endsInOpenRecursion(const slate::usubstring& pattern)
+{
+    const uchar* p = pattern.end;
+    while (p != pattern.begin && isDigit(p[-1]))
+        --p;
+    if (p == pattern.end)
+        return false;
+    if (p != pattern.begin && (p[-1] == u'+' || p[-1] == u'-'))
+        --p;
+    if (p - pattern.begin < 2 || p[-1] != u'?' || p[-2] != u'(')
+        return false;
+    size_t backslashes = 0;
+    for (const uchar* q = p - 2; q != pattern.begin && q[-1] == u'\\'; --q)
+        ++backslashes;
+    return backslashes % 2 == 0;
+}
+
 } // namespace
 
 RegexFlags regexFormatFlags(const ustring& options)
@@ -37,6 +58,8 @@ WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options)
     // a surrogate without its partner, which callers do not expect.
     if (findUnpairedSurrogate(pattern.begin, pattern.end) != pattern.end)
         throw boost::regex_error(boost::regex_constants::error_bad_pattern);
+    if (endsInOpenRecursion(pattern))
+        throw boost::regex_error(boost::regex_constants::error_perl_extension);
     return boost::make_u32regex(pattern.begin, pattern.end, syntax);
 }
 

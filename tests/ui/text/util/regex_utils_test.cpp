@@ -78,6 +78,17 @@ TEST(MakeRegex, UnpairedSurrogateThrowsTheLibraryError)
     }
 }
 
+// The library read past the end of these (seen under AddressSanitizer).
+TEST(MakeRegex, RecursionGroupOpenAtTheEndThrowsTheLibraryError)
+{
+    for (const char16_t* pattern : {u"(?1", u"a(?+2", u"(?-12", u"\\\\(?1"}) {
+        SCOPED_TRACE(toUtf8(pattern));
+        EXPECT_THROW(makeRegex(pattern, u""), boost::regex_error);
+    }
+    // An escaped parenthesis opens no group.
+    EXPECT_TRUE(boost::u32regex_match(u"(1", makeRegex(u"\\(?1", u"")));
+}
+
 TEST(EscapeRegex, EscapesExactlyTheSpecialUnits)
 {
     struct Case {
