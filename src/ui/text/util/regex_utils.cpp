@@ -16,27 +16,6 @@ bool contains(const ustring& text, uchar unit) { return text.find(unit) != ustri
 
 bool isDigit(uchar unit) { return unit >= u'0' && unit <= u'9'; }
 
-// Whether `pattern` ends inside a recursion group that was never closed:
-// "(?1", "(?+1" or "(?-1" as its last units, the parenthesis not escaped.
-// Such a pattern is invalid anyway, but Boost 1.74 reads past the end of its
-// copy of the pattern while finding that out.
-bool endsInOpenRecursion(const slate::usubstring& pattern)
-{
-    const uchar* p = pattern.end;
-    while (p != pattern.begin && isDigit(p[-1]))
-        --p;
-    if (p == pattern.end)
-        return false;
-    if (p != pattern.begin && (p[-1] == u'+' || p[-1] == u'-'))
-        --p;
-    if (p - pattern.begin < 2 || p[-1] != u'?' || p[-2] != u'(')
-        return false;
-    size_t backslashes = 0;
-    for (const uchar* q = p - 2; q != pattern.begin && q[-1] == u'\\'; --q)
-        ++backslashes;
-    return backslashes % 2 == 0;
-}
-
 } // namespace
 
 RegexFlags regexFormatFlags(const ustring& options)
@@ -58,9 +37,23 @@ WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options)
     // a surrogate without its partner, which callers do not expect.
     if (findUnpairedSurrogate(pattern.begin, pattern.end) != pattern.end)
         throw boost::regex_error(boost::regex_constants::error_bad_pattern);
-    if (endsInOpenRecursion(pattern))
-        throw boost::regex_error(boost::regex_constants::error_perl_extension);
-    return boost::make_u32regex(pattern.begin, pattern.end, syntax);
+    // Boost 1.74's parser looks at the unit after a construct left open at
+    // the very end of the pattern ("(?1", "[a-"), one past the end of the
+    // copy it makes itself. So the pattern is handed over as UTF-32 with a
+    // zero after it, which closes no construct and is always there to read.
+    std::vector<UChar32> units;
+    units.reserve(pattern.length() + 1);
+    for (const uchar* p = pattern.begin; p != pattern.end; ++p) {
+        if (*p >= 0xD800 && *p < 0xDC00) {
+            units.push_back(0x10000 + ((*p - 0xD800) << 10) + (p[1] - 0xDC00));
+            ++p;
+        } else {
+            units.push_back(*p);
+        }
+    }
+    units.push_back(0);
+    const UChar32* begin = units.data();
+    return boost::make_u32regex(begin, begin + units.size() - 1, syntax);
 }
 
 void parseTransformation(const slate::usubstring& text, std::vector<RegexTransform>& transforms)

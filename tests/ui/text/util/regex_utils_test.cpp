@@ -79,13 +79,15 @@ TEST(MakeRegex, UnpairedSurrogateThrowsTheLibraryError)
 }
 
 // The library read past the end of these (seen under AddressSanitizer).
-TEST(MakeRegex, RecursionGroupOpenAtTheEndThrowsTheLibraryError)
+TEST(MakeRegex, ConstructOpenAtTheEndThrowsTheLibraryError)
 {
-    for (const char16_t* pattern : {u"(?1", u"a(?+2", u"(?-12", u"\\\\(?1"}) {
-        SCOPED_TRACE(toUtf8(pattern));
+    const ustring patterns[] = {u"(?1", u"a(?+2", u"(?-12", u"\\\\(?1", ustring(u"[\u285f-\0", 4)};
+    for (const ustring& pattern : patterns) {
+        SCOPED_TRACE(toUtf8Replacing(pattern));
         EXPECT_THROW(makeRegex(pattern, u""), boost::regex_error);
     }
-    // An escaped parenthesis opens no group.
+    // Characters outside the basic plane still read as one character.
+    EXPECT_TRUE(boost::u32regex_match(u"\U0001F600", makeRegex(u"^.$", u"")));
     EXPECT_TRUE(boost::u32regex_match(u"(1", makeRegex(u"\\(?1", u"")));
 }
 
