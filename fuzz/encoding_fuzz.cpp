@@ -18,8 +18,15 @@ VANTREL_FUZZ_TARGET(encoding)
     const unsigned char* bytes = data + 1;
     const size_t length = size - 1;
 
-    StreamDecoder decoder(requested, 0);
-    ustring text;
+    // The decoder's buffers are far larger than any input: allocating them
+    // for every input cost more than the decoding.
+    static StreamDecoder s_decoder(0, 0);
+    static ustring s_text;
+    static std::vector<unsigned char> s_saved;
+    StreamDecoder& decoder = s_decoder;
+    decoder.reset(requested, 0);
+    ustring& text = s_text;
+    text.clear();
     size_t fed = 0;
     do {
         const size_t count = std::min({chunk, length - fed, decoder.inputSpaceSize()});
@@ -34,7 +41,8 @@ VANTREL_FUZZ_TARGET(encoding)
         return 0;
     // A mark is skipped only when it is really there.
     const size_t bom = detectBom(bytes, length) == encoding ? bomLength(encoding) : 0;
-    std::vector<unsigned char> saved(text.size() * 4 + 4);
+    std::vector<unsigned char>& saved = s_saved;
+    saved.resize(text.size() * 4 + 4);
     const uchar* source = text.data();
     const size_t written =
         encodeChunk(encoding, source, text.data() + text.size(), saved.data(), saved.size(), true);

@@ -42,8 +42,13 @@ VANTREL_FUZZ_TARGET(file_reader)
     const uint8_t* bytes = data + 1;
     const size_t length = size - 1;
 
+    // Both decoders are reused: their buffers are far larger than any input,
+    // and allocating them for every input cost more than the reading.
+    static StreamDecoder s_reader(0, 0);
+    static StreamDecoder s_whole(0, 0);
     ReadJob job(u"fuzz", requested, fallback, std::make_unique<TokenStorage>(),
                 [&](const ustring&, ustring&) { return std::make_unique<FuzzFile>(bytes, length); });
+    job.useDecoder(&s_reader);
     job.run();
     if (job.result.status != ReadStatus::completed || !job.result.storage)
         std::abort();
@@ -51,7 +56,8 @@ VANTREL_FUZZ_TARGET(file_reader)
 
     // The file fits one chunk: one decode of it all, then the final one for
     // what a cut sequence left, must agree.
-    StreamDecoder whole(requested, fallback);
+    StreamDecoder& whole = s_whole;
+    whole.reset(requested, fallback);
     std::memcpy(whole.inputSpace(), bytes, length);
     whole.decode(length, false);
     ustring expected(whole.outputBegin(), whole.outputEnd());

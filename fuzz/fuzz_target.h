@@ -3,12 +3,18 @@
 // becomes the program's LLVMFuzzerTestOneInput; in the test program it is
 // registered under `name`, and a test replays the target's corpus
 // (fuzz/corpus/<name>/) through it on every run.
+//
+// A fuzz program starts with log lines to the debugger (standard error here)
+// turned off: the parsers log every refused input, and a run of minutes wrote
+// hundreds of megabytes that nobody reads. Listeners are still served. The
+// test program leaves the switch alone, so its log checks see what they did.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "ui/log.h"
 #include "ui/ustring.h"
 
 using FuzzEntry = int (*)(const uint8_t* data, size_t size);
@@ -16,6 +22,11 @@ using FuzzEntry = int (*)(const uint8_t* data, size_t size);
 #ifdef VANTREL_FUZZ_BUILD
 #define VANTREL_FUZZ_TARGET(name)                                                        \
     static int fuzz_##name(const uint8_t* data, size_t size);                            \
+    extern "C" int LLVMFuzzerInitialize(int*, char***)                                   \
+    {                                                                                    \
+        g_debugOutputEnabled = false;                                                    \
+        return 0;                                                                        \
+    }                                                                                    \
     extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)              \
     {                                                                                    \
         return fuzz_##name(data, size);                                                  \

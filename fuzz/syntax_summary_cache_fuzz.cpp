@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include <unistd.h>
@@ -19,23 +21,43 @@ namespace {
 
 // A packages folder with one grammar, mounted as "Packages" for the life of
 // the process (a test program that has a file manager already keeps it).
-std::string packagesFolder()
+// The cache is read from the disk, so the folder is a real one: one per
+// process, made on first use and removed when the process ends normally.
+class PackagesFolder {
+public:
+    PackagesFolder()
+        : m_path(std::filesystem::temp_directory_path() /
+                 ("vantrel-summary-fuzz-" + std::to_string(::getpid())))
+    {
+        std::filesystem::create_directories(m_path / "Default");
+        std::ofstream(m_path / "A.tmLanguage") << "<plist/>";
+    }
+    ~PackagesFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    PackagesFolder(const PackagesFolder&) = delete;
+    PackagesFolder& operator=(const PackagesFolder&) = delete;
+
+    const std::string& path() const { return m_text; }
+
+private:
+    std::filesystem::path m_path;
+    std::string m_text = m_path.string();
+};
+
+const std::string& packagesFolder()
 {
-    static const std::string s_folder = [] {
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / ("vantrel-summary-fuzz-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder / "Default");
-        std::ofstream(folder / "A.tmLanguage") << "<plist/>";
-        return folder.string();
-    }();
-    return s_folder;
+    static const PackagesFolder s_folder;
+    return s_folder.path();
 }
 
 } // namespace
 
 VANTREL_FUZZ_TARGET(syntax_summary_cache)
 {
-    const std::string folder = packagesFolder();
+    const std::string& folder = packagesFolder();
     const bool ownManager = !slate::FileManager::alive();
     if (ownManager) {
         slate::FileManager::setInstance(new slate::FileManagerImpl);

@@ -356,6 +356,19 @@ StreamDecoder::StreamDecoder(FileEncoding requested, FileEncoding fallback)
     *m_outputEnd = 0;
 }
 
+void StreamDecoder::reset(FileEncoding requested, FileEncoding fallback)
+{
+    m_outputEnd = m_output.get();
+    *m_outputEnd = 0;
+    m_kept = 0;
+    m_first = true;
+    m_encoding = requested;
+    m_fallback = fallback;
+    m_consumedBytes = 0;
+    m_lostBytes = 0;
+    m_firstLostByteOffset = 0;
+}
+
 void StreamDecoder::decode(size_t newBytes, bool final)
 {
     VASSERT(newBytes <= inputSpaceSize());

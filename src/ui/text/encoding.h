@@ -115,6 +115,12 @@ public:
     StreamDecoder(const StreamDecoder&) = delete;
     StreamDecoder& operator=(const StreamDecoder&) = delete;
 
+    // Starts a new stream as a new decoder would, keeping the buffers: kept
+    // bytes, output, detection and lost-byte counts all begin again. For
+    // callers that decode many short streams, where allocating the buffers
+    // would cost more than the decoding.
+    void reset(FileEncoding requested, FileEncoding fallback);
+
     // Where to put new bytes: behind the bytes kept from the last call.
     unsigned char* inputSpace() { return m_input.get() + m_kept; }
     size_t inputSpaceSize() const { return kBufferSize - m_kept; }

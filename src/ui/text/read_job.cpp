@@ -123,7 +123,12 @@ void ReadJob::readChunks(ReadableFile& file)
     const int64_t size = file.size();
     m_totalBytes.store(size > 0 ? static_cast<uint64_t>(size) : 0, std::memory_order_relaxed);
 
-    StreamDecoder decoder(m_requested, m_fallback);
+    std::unique_ptr<StreamDecoder> ownDecoder;
+    if (m_decoder)
+        m_decoder->reset(m_requested, m_fallback);
+    else
+        ownDecoder = std::make_unique<StreamDecoder>(m_requested, m_fallback);
+    StreamDecoder& decoder = m_decoder ? *m_decoder : *ownDecoder;
     bool firstChunk = true;
     bool failed = false;
     ustring error;

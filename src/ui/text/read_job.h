@@ -89,6 +89,12 @@ public:
     // decode). Never throws.
     void run();
 
+    // Makes run() read with `decoder`, reset first, instead of a decoder of
+    // its own: for callers that run many small reads one after another, for
+    // whom the decoder's buffers cost more than the reading. Not owned; it
+    // must outlive run(). Call before run().
+    void useDecoder(StreamDecoder* decoder) { m_decoder = decoder; }
+
     // Any thread.
     void cancel() { m_cancel.store(true, std::memory_order_relaxed); }
     bool isCancelled() const { return m_cancel.load(std::memory_order_relaxed); }
@@ -120,6 +126,7 @@ private:
     const FileOpener m_opener; // empty: openReadableFile
     // The storage being filled; the thread's until it is moved into result.
     std::unique_ptr<TokenStorage> m_storage;
+    StreamDecoder* m_decoder = nullptr; // see useDecoder; null: run() makes its own
     NewlineState m_newlineState = NewlineState::nsNormal; // one per file, across chunks
     std::atomic<bool> m_cancel{false};
     std::atomic<uint64_t> m_bytesRead{0};  // written by the thread only

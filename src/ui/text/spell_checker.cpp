@@ -67,7 +67,9 @@ slate::usubstring trimSeparators(const slate::usubstring& word)
 
 // Copies at most kMaximumCheckedLength units of an ASCII word (already
 // trimmed) into `buffer` as bytes, NUL-terminated, stopping early at a NUL
-// unit. Returns the number of bytes copied.
+// unit. Returns the number of bytes copied. Separators that the cut leaves
+// at the end are dropped too: a stored word is read back through the same
+// trimming, and must come back unchanged.
 size_t narrowTrimmed(const slate::usubstring& word, char (&buffer)[kNarrowBufferSize])
 {
     const size_t limit = std::min(word.length(), SpellChecker::kMaximumCheckedLength);
@@ -76,6 +78,8 @@ size_t narrowTrimmed(const slate::usubstring& word, char (&buffer)[kNarrowBuffer
         buffer[length] = static_cast<char>(word.begin[length]);
         ++length;
     }
+    while (length > 0 && isSeparator(static_cast<unsigned char>(buffer[length - 1])))
+        --length;
     buffer[length] = 0;
     return length;
 }

@@ -42,9 +42,8 @@ struct Streamed {
     uint64_t firstLostOffset;
 };
 
-Streamed decodeStream(const std::vector<std::string>& chunks, FileEncoding requested, FileEncoding fallback)
+Streamed feedStream(StreamDecoder& decoder, const std::vector<std::string>& chunks)
 {
-    StreamDecoder decoder(requested, fallback);
     ustring text;
     for (size_t i = 0; i < chunks.size(); ++i) {
         const std::string& chunk = chunks[i];
@@ -56,6 +55,12 @@ Streamed decodeStream(const std::vector<std::string>& chunks, FileEncoding reque
     }
     EXPECT_EQ(decoder.keptBytes(), 0u) << "nothing is left after the final call";
     return {text, decoder.encoding(), decoder.lostBytes(), decoder.firstLostByteOffset()};
+}
+
+Streamed decodeStream(const std::vector<std::string>& chunks, FileEncoding requested, FileEncoding fallback)
+{
+    StreamDecoder decoder(requested, fallback);
+    return feedStream(decoder, chunks);
 }
 
 std::string encode(FileEncoding encoding, const ustring& text)
@@ -326,6 +331,45 @@ TEST(Encoding, StreamDecodesAFullBuffer)
     ASSERT_EQ(streamed.text.size(), StreamDecoder::kBufferSize);
     EXPECT_EQ(streamed.text.back(), u'\u00e9');
     EXPECT_EQ(streamed.lost, 0u);
+}
+
+TEST(Encoding, ResetStreamDecodesLikeANewDecoder)
+{
+    // The first stream detected UTF-8 behind a mark, lost a byte and kept a
+    // cut sequence; none of that may reach the next stream.
+    StreamDecoder decoder(kEncodingUndefined, kEncodingWindows1252);
+    const std::string first = bytes({0xEF, 0xBB, 0xBF, 'a', 0xFF, 'b', 0xE2, 0x82});
+    std::copy(first.begin(), first.end(), decoder.inputSpace());
+    decoder.decode(first.size(), false);
+    ASSERT_NE(decoder.keptBytes(), 0u);
+    ASSERT_NE(decoder.lostBytes(), 0u);
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> chunks;
+        FileEncoding requested;
+        FileEncoding fallback;
+    };
+    const Case cases[] = {
+        {"detection again", {bytes({'a', 0, 'b', 0}), bytes({'c', 0})}, kEncodingUndefined, kEncodingWindows1252},
+        {"fallback taken", {bytes({'x', 0xE9, 'y'})}, kEncodingUndefined, kEncodingMacRoman},
+        {"requested encoding", {bytes({0, 'a', 0xD8})}, kEncodingUtf16BE, kEncodingWindows1252},
+        {"loss counted from the new start", {bytes({'a', 0xC3}), bytes({0xA9, 0xFF})}, kEncodingUtf8,
+         kEncodingWindows1252},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        decoder.reset(c.requested, c.fallback);
+        EXPECT_EQ(decoder.keptBytes(), 0u);
+        EXPECT_EQ(decoder.outputBegin(), decoder.outputEnd());
+        EXPECT_EQ(decoder.encoding(), c.requested);
+        const Streamed reused = feedStream(decoder, c.chunks);
+        const Streamed fresh = decodeStream(c.chunks, c.requested, c.fallback);
+        EXPECT_EQ(reused.text, fresh.text);
+        EXPECT_EQ(reused.encoding, fresh.encoding);
+        EXPECT_EQ(reused.lost, fresh.lost);
+        EXPECT_EQ(reused.firstLostOffset, fresh.firstLostOffset);
+    }
 }
 
 TEST(Encoding, Windows1252AndLatin1CharacterSets)

@@ -58,6 +58,7 @@ struct Reader {
     int failAtRead = 0; // 0: never
     std::function<void(ReadJob&, int)> onRead;
     std::function<void(ReadJob&)> onOpen;
+    StreamDecoder* decoder = nullptr; // given to the job when set
 
     ReadResult run()
     {
@@ -72,6 +73,7 @@ struct Reader {
                             bytes, [this, &self](int read) { if (onRead) onRead(*self, read); }, failAtRead);
                     });
         self = &job;
+        job.useDecoder(decoder);
         job.run();
         EXPECT_LE(job.bytesRead(), job.totalBytes());
         return std::move(job.result);
@@ -163,6 +165,44 @@ TEST(ReadJob, UndecodableBytesAfterTheFirstChunkAreCounted)
     EXPECT_EQ(reader.bytes.find('\xE9'), result.firstUndecodableOffset);
     const ustring text = result.storage->str();
     EXPECT_EQ(u"caf? cr?me\n", text.substr(text.size() - 11));
+}
+
+// A decoder handed in from an earlier stream (here one that detected UTF-8
+// behind a mark, lost a byte and kept a cut sequence) reads like a new one.
+TEST(ReadJob, AGivenDecoderReadsLikeItsOwn)
+{
+    StreamDecoder used(kEncodingUndefined, kEncodingWindows1252);
+    const std::string earlier = "\xEF\xBB\xBF" "a\xFF" "b\xE2\x82";
+    std::memcpy(used.inputSpace(), earlier.data(), earlier.size());
+    used.decode(earlier.size(), false);
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        FileEncoding requested;
+    };
+    const Case cases[] = {
+        {"detected UTF-16", std::string("a\0\r\0\n\0b\0", 8), kEncodingUndefined},
+        {"fallback after detection", "caf\xE9\n", kEncodingUndefined},
+        {"requested, with a lost byte", "x\xC3", kEncodingUtf8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reader reader;
+        reader.bytes = c.bytes;
+        reader.requested = c.requested;
+        reader.fallback = kEncodingIso8859_1;
+        const ReadResult own = reader.run();
+        reader.decoder = &used;
+        const ReadResult given = reader.run();
+        ASSERT_EQ(ReadStatus::completed, given.status);
+        ASSERT_TRUE(own.storage && given.storage);
+        EXPECT_EQ(own.storage->str(), given.storage->str());
+        EXPECT_EQ(own.storage->lineEnding(), given.storage->lineEnding());
+        EXPECT_EQ(own.encoding, given.encoding);
+        EXPECT_EQ(own.undecodableBytes, given.undecodableBytes);
+        EXPECT_EQ(own.firstUndecodableOffset, given.firstUndecodableOffset);
+    }
 }
 
 TEST(ReadJob, FailuresGiveNoStorage)

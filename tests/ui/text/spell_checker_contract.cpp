@@ -392,6 +392,34 @@ TEST_F(SpellCheckerTest, SessionRoundTripKeepsEveryWord)
     EXPECT_TRUE(tiny()->check(u"ice cream"));
 }
 
+// A word cut short (after 97 units, or at a NUL unit) could end in a
+// separator, which the session reader trims away: the restored word then no
+// longer matched the one the user had added.
+TEST_F(SpellCheckerTest, WordCutShortIsStoredWithoutTrailingSeparators)
+{
+    struct Case {
+        const char* name;
+        ustring word;
+        std::string stored;
+    };
+    const Case cases[] = {
+        {"colon as the 97th unit", ustring(96, u'q') + u":" + ustring(20, u'z'), std::string(96, 'q')},
+        {"hyphen before a NUL unit", ustring(u"ab-\0cd", 6), "ab"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SpellCheckerManager::destroy();
+        SpellCheckerManager::create();
+        manager().addWord(c.word);
+        manager().ignoreWord(c.word);
+        EXPECT_THAT(manager().addedWords(), ElementsAre(c.stored));
+        EXPECT_THAT(strings(manager().ignoredWords()), ElementsAre(c.stored));
+        saveAndRestartFromSession();
+        EXPECT_THAT(manager().addedWords(), ElementsAre(c.stored));
+        EXPECT_TRUE(tiny()->check(c.word));
+    }
+}
+
 TEST_F(SpellCheckerTest, WordThatCannotBeStoredDoesNotCostTheList)
 {
     manager().addWord(u"alpha");

@@ -8,6 +8,8 @@
 
 #include <iterator>
 
+#include "ui/unicode.h"
+
 namespace {
 
 bool contains(const ustring& text, uchar unit) { return text.find(unit) != ustring::npos; }
@@ -67,6 +69,10 @@ WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options)
     RegexSyntax syntax = boost::regex_constants::perl;
     if (contains(options, u'i'))
         syntax |= boost::regex_constants::icase;
+    // Boost reads the pattern as UTF-32 and would throw std::out_of_range on
+    // a surrogate without its partner, which callers do not expect.
+    if (findUnpairedSurrogate(pattern.begin, pattern.end) != pattern.end)
+        throw boost::regex_error(boost::regex_constants::error_bad_pattern);
     return compileRegex(pattern, syntax);
 }
 

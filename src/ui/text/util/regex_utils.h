@@ -73,7 +73,8 @@ struct RegexTransform {
 RegexFlags regexFormatFlags(const ustring& options);
 
 // Compiles `pattern` with the Perl syntax, ignoring case when `options`
-// contains "i". Throws boost::regex_error when the pattern does not compile.
+// contains "i". Throws boost::regex_error when the pattern does not compile,
+// which includes a pattern holding a surrogate without its partner.
 WideRegex makeRegex(const slate::usubstring& pattern, const ustring& options);
 
 // Reads a list of substitutions such as "s/_/ /g; s/^x//" (items separated
