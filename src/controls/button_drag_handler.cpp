@@ -2,9 +2,7 @@
 
 #include <utility>
 
-namespace {
-constexpr int32_t kKeyEscape = 27;
-}
+#include "ui/key_codes.h"
 
 ButtonDragHandler::ButtonDragHandler(int button, const interval2& rect, std::function<void()> onClick)
     : m_onClick(std::move(onClick)), m_button(button), m_rect(rect)
