@@ -69,6 +69,95 @@ void forEachSelectedLineStart(const ViewPtr& view, EditLine editLine)
     }
 }
 
+// One place where lines are joined: the newline there and the blanks on
+// both sides of it, [from, to), become one space. Joining line after line
+// from the last to the first, a line of blanks only between two joined
+// newlines ends up in one run with both.
+struct JoinRun {
+    int64_t from;
+    int64_t to;
+};
+
+// The runs of joining every line region of `lineRegions` (in order) with
+// the line after it, in text order, overlapping runs merged.
+std::vector<JoinRun> joinRuns(TextBuffer& buffer, const SelectionSet& lineRegions)
+{
+    std::vector<JoinRun> runs;
+    const int64_t size = buffer.size();
+    for (const SelectionRegion& line : lineRegions) {
+        const int64_t newline = line.end();
+        if (newline >= size)
+            continue;
+        int64_t from = newline;
+        while (from > 0 && isBlank(buffer.charAt(from - 1)))
+            --from;
+        int64_t to = newline + 1;
+        while (to < size && isBlank(buffer.charAt(to)))
+            ++to;
+        if (!runs.empty() && from <= runs.back().to)
+            runs.back().to = std::max(runs.back().to, to);
+        else
+            runs.push_back(JoinRun{from, to});
+    }
+    return runs;
+}
+
+// Where `selections` end up when every run is replaced by a space, as if
+// the runs had been replaced one by one: a caret or a begin inside or at
+// the edge of a run goes after its space, an end goes before it.
+SelectionSet selectionsAfterJoin(const SelectionSet& selections, const std::vector<JoinRun>& runs)
+{
+    std::vector<int64_t> shiftBefore(runs.size() + 1, 0); // growth of the text before run i
+    for (size_t i = 0; i < runs.size(); ++i)
+        shiftBefore[i + 1] = shiftBefore[i] + 1 - (runs[i].to - runs[i].from);
+    const auto map = [&](int64_t position, bool isEnd) {
+        const size_t i = static_cast<size_t>(
+            std::partition_point(runs.begin(), runs.end(),
+                                 [&](const JoinRun& run) { return run.to < position; }) -
+            runs.begin());
+        if (i < runs.size() && runs[i].from <= position) {
+            const int64_t space = runs[i].from + shiftBefore[i];
+            return isEnd ? space : space + 1;
+        }
+        return position + shiftBefore[i];
+    };
+    SelectionSet out;
+    for (const SelectionRegion& selection : selections) {
+        if (selection.empty()) {
+            out.add(SelectionRegion(map(selection.a, false)));
+            continue;
+        }
+        const int64_t begin = map(selection.begin(), false);
+        const int64_t end = std::max(begin, map(selection.end(), true));
+        out.add(SelectionRegion(begin, end, selection.isReversed()));
+    }
+    return out;
+}
+
+// Replaces every run by one space. The runs that end up on one line are
+// replaced in one edit: the storage re-reads a whole line on every edit, so
+// a space at a time would cost the square of the joined line's length.
+void replaceJoinRuns(const ViewPtr& view, const std::vector<JoinRun>& runs)
+{
+    TextBuffer& buffer = *view->buffer();
+    size_t last = runs.size();
+    while (last > 0) {
+        size_t first = last - 1;
+        // Runs share a line when no newline stands between them.
+        while (first > 0 && lineEnd(view, runs[first - 1].to) >= runs[first].from)
+            --first;
+        ustring joined(1, u' ');
+        for (size_t i = first + 1; i < last; ++i) {
+            joined += buffer.substr(SelectionRegion(runs[i - 1].to, runs[i].from));
+            joined += u' ';
+        }
+        const SelectionRegion block(runs[first].from, runs[last - 1].to);
+        buffer.eraseCharacters(block);
+        buffer.insertCharacters(block.begin(), joined.data(), joined.data() + joined.size(), true);
+        last = first;
+    }
+}
+
 } // namespace
 
 void indent(const ViewPtr& view, const ustring& text)
@@ -147,26 +236,20 @@ void join(const ViewPtr& view)
     TextBuffer& buffer = *view->buffer();
     ScopedUndoGroup group(ustring(u"join"), view->sharedBuffer(), false, false);
     SelectionSet targets;
-    for (const SelectionRegion& selection : view->sel())
-        targets.add(selection.empty() ? SelectionRegion(lineEnd(view, selection.a)) : selection);
+    for (const SelectionRegion& selection : view->sel()) {
+        const SelectionRegion inText(std::clamp<int64_t>(selection.a, 0, buffer.size()),
+                                     std::clamp<int64_t>(selection.b, 0, buffer.size()));
+        targets.add(inText.empty() ? SelectionRegion(lineEnd(view, inText.a)) : inText);
+    }
     view->mutableSel() = targets;
 
     SelectionSet lineRegions;
     selectedLineRegions(view, lineRegions);
-    const std::vector<SelectionRegion>& regions = lineRegions.regions();
-    for (auto it = regions.rbegin(); it != regions.rend(); ++it) {
-        const int64_t end = it->end();
-        if (end >= buffer.size())
-            continue;
-        buffer.eraseCharacters(SelectionRegion(end, end + 1));
-        int64_t from = end;
-        while (from > 0 && isBlank(buffer.charAt(from - 1)))
-            --from;
-        int64_t to = end;
-        while (to < buffer.size() && isBlank(buffer.charAt(to)))
-            ++to;
-        buffer.eraseCharacters(SelectionRegion(from, to));
-        buffer.insertCharacters(from, ustring(1, u' '));
+    const std::vector<JoinRun> runs = joinRuns(buffer, lineRegions);
+    if (!runs.empty()) {
+        const SelectionSet joined = selectionsAfterJoin(view->sel(), runs);
+        replaceJoinRuns(view, runs);
+        view->mutableSel() = joined;
     }
     trimSelectedLineEnds(view);
 }

@@ -17,6 +17,7 @@
 #include "ui/text/text_buffer_typing.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "ui/log.h"
@@ -94,6 +95,58 @@ bool selectionEndWithin(const SelectionSet& selections, int64_t from, int64_t to
     return false;
 }
 
+// insertCharacter, with the record of the indentation it inserts going to
+// `pending` when that is not null (see typeAtSelections), else straight
+// into the view's records.
+int64_t insertUnit(const ViewPtr& view, int64_t position, uchar unit,
+                   std::vector<SelectionRegion>* pending)
+{
+    TextBuffer& buffer = *view->buffer();
+    position = clampToText(buffer, position);
+    if (unit != u'\n' || !buffer.m_autoIndent)
+        return buffer.insertCharacters(position, ustring(1, unit));
+
+    const int64_t start = lineStart(view, position);
+    const int64_t end = lineEnd(view, position);
+    const ustring line = buffer.substr(SelectionRegion(start, end));
+    const int64_t carried = blankRun(buffer, start, position);
+    const bool deeper = position == end && increasesIndent(buffer, line, position);
+
+    const int64_t newlineCount = buffer.insertCharacters(position, ustring(1, u'\n'));
+    if (newlineCount == 0)
+        return 0;
+    int64_t carryCount = 0;
+    if (carried > 0)
+        carryCount = buffer.insertCharacters(position + 1, line.substr(0, static_cast<size_t>(carried)));
+    int64_t tabCount = 0;
+    if (deeper)
+        tabCount = buffer.insertCharacters(position + 1 + carryCount, ustring(1, u'\t'));
+    const int64_t extra = carryCount + tabCount;
+    if (extra != 0) {
+        const SelectionRegion record(position + 1, position + 1 + extra, static_cast<int>(extra));
+        if (pending)
+            pending->push_back(record);
+        else
+            autoWhitespace(view).add(record);
+    }
+    return newlineCount + extra;
+}
+
+// Adds `created` (sorted, not overlapping) to the view's records in one
+// linear merge.
+void addRecords(const ViewPtr& view, const std::vector<SelectionRegion>& created)
+{
+    SelectionSet& records = autoWhitespace(view);
+    const std::vector<SelectionRegion> existing = records.regions();
+    std::vector<SelectionRegion> merged;
+    merged.reserve(existing.size() + created.size());
+    std::merge(existing.begin(), existing.end(), created.begin(), created.end(),
+               std::back_inserter(merged));
+    records.clear();
+    for (const SelectionRegion& record : merged)
+        records.push_back(record);
+}
+
 // The shared body of the three typing commands.
 void typeAtSelections(const ViewPtr& view, const ustring& text, bool overwrite)
 {
@@ -102,11 +155,21 @@ void typeAtSelections(const ViewPtr& view, const ustring& text, bool overwrite)
         return;
     const ustring command = overwrite ? u"overwriteAndDecodeCharacters" : u"insertAndDecodeCharacters";
     ScopedUndoGroup group(makeCommandLine(command, text), view->sharedBuffer(), true, false);
+    // The records of indentation typed here are kept aside and added in one
+    // merge at the end: adding each to the record set (before all the
+    // records of the carets done so far) would cost the square of the
+    // number of carets. Edits at a caret never reach back before the
+    // records made there, and the carets still to come lie before them, so
+    // their distance to the end of the text is fixed once their caret is
+    // done.
+    std::vector<SelectionRegion> pending;
+    std::vector<SelectionRegion> fromEnd; // (size - a, size - b), last caret first
     for (size_t i = view->sel().size(); i-- > 0;) {
         if (i >= view->sel().size())
             continue;
+        pending.clear();
         for (const uchar unit : text)
-            insertCharacter(view, view->sel()[i].begin(), unit);
+            insertUnit(view, view->sel()[i].begin(), unit, &pending);
         const SelectionRegion typed = view->sel()[i];
         if (overwrite && typed.empty()) {
             const int64_t caret = typed.b;
@@ -116,6 +179,19 @@ void typeAtSelections(const ViewPtr& view, const ustring& text, bool overwrite)
         } else {
             buffer.eraseCharacters(typed);
         }
+        for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+            fromEnd.push_back(SelectionRegion(buffer.size() - it->a, buffer.size() - it->b,
+                                              static_cast<int>(it->xpos)));
+        }
+    }
+    if (!fromEnd.empty()) {
+        std::vector<SelectionRegion> created;
+        created.reserve(fromEnd.size());
+        for (auto it = fromEnd.rbegin(); it != fromEnd.rend(); ++it) {
+            created.push_back(SelectionRegion(buffer.size() - it->a, buffer.size() - it->b,
+                                              static_cast<int>(it->xpos)));
+        }
+        addRecords(view, created);
     }
     cleanAutoWhitespace(view);
     reindentAutoWhitespace(view);
@@ -244,32 +320,7 @@ void replaceCharacters(const ViewPtr& view, const SelectionRegion& region, const
 
 int64_t insertCharacter(const ViewPtr& view, int64_t position, uchar unit)
 {
-    TextBuffer& buffer = *view->buffer();
-    position = clampToText(buffer, position);
-    if (unit != u'\n' || !buffer.m_autoIndent)
-        return buffer.insertCharacters(position, ustring(1, unit));
-
-    const int64_t start = lineStart(view, position);
-    const int64_t end = lineEnd(view, position);
-    const ustring line = buffer.substr(SelectionRegion(start, end));
-    const int64_t carried = blankRun(buffer, start, position);
-    const bool deeper = position == end && increasesIndent(buffer, line, position);
-
-    const int64_t newlineCount = buffer.insertCharacters(position, ustring(1, u'\n'));
-    if (newlineCount == 0)
-        return 0;
-    int64_t carryCount = 0;
-    if (carried > 0)
-        carryCount = buffer.insertCharacters(position + 1, line.substr(0, static_cast<size_t>(carried)));
-    int64_t tabCount = 0;
-    if (deeper)
-        tabCount = buffer.insertCharacters(position + 1 + carryCount, ustring(1, u'\t'));
-    const int64_t extra = carryCount + tabCount;
-    if (extra != 0) {
-        autoWhitespace(view).add(
-            SelectionRegion(position + 1, position + 1 + extra, static_cast<int>(extra)));
-    }
-    return newlineCount + extra;
+    return insertUnit(view, position, unit, nullptr);
 }
 
 int64_t previousNonEmptyLine(const ViewPtr& view, int64_t position, ustring& text)
@@ -394,10 +445,12 @@ void reindentAutoWhitespace(const ViewPtr& view)
     if (!records)
         return;
     TextBuffer& buffer = *view->buffer();
+    std::vector<int64_t> widths(records->size());
     for (size_t i = records->size(); i-- > 0;) {
         if (i >= records->size())
             continue;
         const SelectionRegion record = (*records)[i];
+        widths[i] = recordedWidth(record);
         const int64_t start = lineStart(view, record.a);
         const int64_t end = lineEnd(view, record.a);
         const ustring current = buffer.substr(SelectionRegion(start, end));
@@ -424,10 +477,16 @@ void reindentAutoWhitespace(const ViewPtr& view)
         else if (shallower)
             delta = -eraseIndentBefore(buffer, start + width, tabStopWidth(buffer));
 
-        if (i < records->size()) {
-            SelectionRegion updated = (*records)[i];
-            updated.xpos = static_cast<double>(width + delta);
-            records->set(i, updated);
-        }
+        widths[i] = width + delta;
     }
+    // Written back in one pass: changing a record between edits would make
+    // every later edit re-check the order of the whole set.
+    std::vector<SelectionRegion> updated = records->regions();
+    if (updated.size() != widths.size())
+        return;
+    for (size_t i = 0; i < updated.size(); ++i)
+        updated[i].xpos = static_cast<double>(widths[i]);
+    records->clear();
+    for (const SelectionRegion& record : updated)
+        records->push_back(record);
 }

@@ -5,19 +5,10 @@
 
 #include <vector>
 
-#include "ui/log.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/text_function_fixture.h"
 
 namespace {
-
-class LogRecorder final : public DebugListener {
-public:
-    LogRecorder() { addDebugListener(this); }
-    ~LogRecorder() override { removeDebugListener(this); }
-    void message(const uchar* text) override { messages.emplace_back(text); }
-    std::vector<ustring> messages;
-};
 
 using TextQueryTest = TextFunctionTest;
 

@@ -73,6 +73,29 @@ TEST_F(LineEditTest, JoinLeavesOneSpaceBetweenTheTexts)
     check(std::begin(cases), std::end(cases), [](const ViewPtr& v) { join(v); });
 }
 
+TEST_F(LineEditTest, JoinLeavesCaretsAfterTheSpaceAndSelectionsOverTheJoinedText)
+{
+    struct SelectionCase {
+        const char16_t* text;
+        Regions regions;
+        const char16_t* expected;
+        Regions expectedRegions;
+    } cases[] = {
+        {u"a\nb\nc\nd", {{0, 0}, {4, 4}}, u"a b\nc d", {{2, 2}, {6, 6}}},
+        {u"a\nb\nc\nd\ne", {{5, 0}}, u"a b c d\ne", {{5, 0}}},
+        // Only the caret's line joins the next: the blank line goes.
+        {u"a  \n \n  b\nc", {{0, 0}}, u"a\n  b\nc", {{1, 1}}},
+        {u"x\na \n b", {{0, 99}}, u"x a b", {{0, 5}}}, // clamped into the text
+    };
+    for (const SelectionCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(ustring(c.text)));
+        open(c.text, c.regions);
+        join(m_view);
+        EXPECT_EQ(text(), c.expected);
+        EXPECT_EQ(selections(), c.expectedRegions);
+    }
+}
+
 TEST_F(LineEditTest, ReindentFollowsTheLineAbove)
 {
     useBracePatterns();

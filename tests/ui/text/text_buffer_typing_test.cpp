@@ -7,19 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "ui/log.h"
 #include "ui/text/selection_printers.h"
 #include "ui/text/text_function_fixture.h"
 
 namespace {
-
-class LogRecorder final : public DebugListener {
-public:
-    LogRecorder() { addDebugListener(this); }
-    ~LogRecorder() override { removeDebugListener(this); }
-    void message(const uchar* text) override { messages.emplace_back(text); }
-    std::vector<ustring> messages;
-};
 
 using Regions = std::vector<SelectionRegion>;
 
@@ -79,6 +70,18 @@ TEST_F(TypingTest, InsertCharacterRecordsTheBlanksItCarried)
     EXPECT_EQ(records(), (std::vector<std::vector<int64_t>>{{3, 5, 2}}));
     EXPECT_EQ(insertCharacter(m_view, 99, u'x'), 1); // clamped to the end
     EXPECT_EQ(text(), u"  \n    abcdx");
+}
+
+TEST_F(TypingTest, NewlinesAtSeveralCaretsRecordEachLinesIndentation)
+{
+    useBracePatterns();
+    open(u"  a\n  b\n  {", {{3, 3}, {7, 7}, {11, 11}});
+    insertAndDecodeCharacters(m_view, u"\n\n");
+    // The blank lines the carets left are emptied; the carets' lines keep
+    // their records.
+    EXPECT_EQ(text(), u"  a\n\n  \n  b\n\n  \n  {\n\n  \t");
+    EXPECT_EQ(selections(), (Regions{{7, 7}, {15, 15}, {24, 24}}));
+    EXPECT_EQ(records(), (std::vector<std::vector<int64_t>>{{5, 7, 2}, {13, 15, 2}, {21, 24, 3}}));
 }
 
 TEST_F(TypingTest, AutomaticIndentationFollowsTheBlockStructure)

@@ -8,12 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "ui/log.h"
 #include "ui/text/meta_info.h"
 #include "ui/text/package_test_support.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
 #include "ui/text/view_test_support.h"
+
+// Collects the log messages of its lifetime.
+class LogRecorder final : public DebugListener {
+public:
+    LogRecorder() { addDebugListener(this); }
+    ~LogRecorder() override { removeDebugListener(this); }
+    void message(const uchar* text) override { messages.emplace_back(text); }
+    std::vector<ustring> messages;
+};
 
 // Installs, for its lifetime, preferences that give plain text the two
 // indentation patterns (XML-escaped as they stand in the file).
