@@ -15,6 +15,7 @@
 
 #include "ui/text/scoped_undo_group.h"
 #include "ui/text/text_buffer.h"
+#include "ui/text/text_buffer_showing.h"
 #include "ui/text/text_buffer_view.h"
 
 namespace {
@@ -158,26 +159,41 @@ void replaceJoinRuns(const ViewPtr& view, const std::vector<JoinRun>& runs)
     }
 }
 
+// Indent and unindent show the selections as they were before the edit.
+void showRegionsBefore(const ViewPtr& view, const SelectionSet& before)
+{
+    if (!before.empty())
+        showRegions(*view, before, false);
+}
+
 } // namespace
 
 void indent(const ViewPtr& view, const ustring& text)
 {
     TextBuffer& buffer = *view->buffer();
-    ScopedUndoGroup group(makeCommandLine(u"indent", text), view->sharedBuffer(), false, false);
-    forEachSelectedLineStart(view, [&](int64_t start) -> int64_t {
-        if (buffer.charAt(start) == u'\n')
-            return 0;
-        return buffer.insertCharacters(start, text);
-    });
+    const SelectionSet before = view->sel();
+    {
+        ScopedUndoGroup group(makeCommandLine(u"indent", text), view->sharedBuffer(), false, false);
+        forEachSelectedLineStart(view, [&](int64_t start) -> int64_t {
+            if (buffer.charAt(start) == u'\n')
+                return 0;
+            return buffer.insertCharacters(start, text);
+        });
+    }
+    showRegionsBefore(view, before);
 }
 
 void unindent(const ViewPtr& view)
 {
     TextBuffer& buffer = *view->buffer();
-    ScopedUndoGroup group(ustring(u"unindent"), view->sharedBuffer(), false, false);
-    const int32_t limit = std::max<int32_t>(buffer.m_tabSize, 1);
-    forEachSelectedLineStart(
-        view, [&](int64_t start) -> int64_t { return -eraseIndentAfter(buffer, start, limit); });
+    const SelectionSet before = view->sel();
+    {
+        ScopedUndoGroup group(ustring(u"unindent"), view->sharedBuffer(), false, false);
+        const int32_t limit = std::max<int32_t>(buffer.m_tabSize, 1);
+        forEachSelectedLineStart(
+            view, [&](int64_t start) -> int64_t { return -eraseIndentAfter(buffer, start, limit); });
+    }
+    showRegionsBefore(view, before);
 }
 
 void reindent(const ViewPtr& view)

@@ -24,6 +24,7 @@
 #include "ui/string_utils.h"
 #include "ui/text/scoped_undo_group.h"
 #include "ui/text/text_buffer.h"
+#include "ui/text/text_buffer_showing.h"
 #include "ui/text/text_buffer_view.h"
 
 const ustring kAutoWhitespaceName = u"autows";
@@ -147,6 +148,14 @@ void addRecords(const ViewPtr& view, const std::vector<SelectionRegion>& created
         records.push_back(record);
 }
 
+// Commands that edit at the selections end by showing them, once their
+// group is closed.
+void showSelectionAfterEdit(const ViewPtr& view)
+{
+    if (!view->sel().empty())
+        showSelection(*view, false);
+}
+
 // The shared body of the three typing commands.
 void typeAtSelections(const ViewPtr& view, const ustring& text, bool overwrite)
 {
@@ -154,47 +163,50 @@ void typeAtSelections(const ViewPtr& view, const ustring& text, bool overwrite)
     if (buffer.isReadOnly())
         return;
     const ustring command = overwrite ? u"overwriteAndDecodeCharacters" : u"insertAndDecodeCharacters";
-    ScopedUndoGroup group(makeCommandLine(command, text), view->sharedBuffer(), true, false);
-    // The records of indentation typed here are kept aside and added in one
-    // merge at the end: adding each to the record set (before all the
-    // records of the carets done so far) would cost the square of the
-    // number of carets. Edits at a caret never reach back before the
-    // records made there, and the carets still to come lie before them, so
-    // their distance to the end of the text is fixed once their caret is
-    // done.
-    std::vector<SelectionRegion> pending;
-    std::vector<SelectionRegion> fromEnd; // (size - a, size - b), last caret first
-    for (size_t i = view->sel().size(); i-- > 0;) {
-        if (i >= view->sel().size())
-            continue;
-        pending.clear();
-        for (const uchar unit : text)
-            insertUnit(view, view->sel()[i].begin(), unit, &pending);
-        const SelectionRegion typed = view->sel()[i];
-        if (overwrite && typed.empty()) {
-            const int64_t caret = typed.b;
-            const int64_t limit = std::min<int64_t>(caret + static_cast<int64_t>(text.size()),
-                                                    lineEnd(view, caret));
-            buffer.eraseCharacters(SelectionRegion(caret, limit));
-        } else {
-            buffer.eraseCharacters(typed);
+    {
+        ScopedUndoGroup group(makeCommandLine(command, text), view->sharedBuffer(), true, false);
+        // The records of indentation typed here are kept aside and added in one
+        // merge at the end: adding each to the record set (before all the
+        // records of the carets done so far) would cost the square of the
+        // number of carets. Edits at a caret never reach back before the
+        // records made there, and the carets still to come lie before them, so
+        // their distance to the end of the text is fixed once their caret is
+        // done.
+        std::vector<SelectionRegion> pending;
+        std::vector<SelectionRegion> fromEnd; // (size - a, size - b), last caret first
+        for (size_t i = view->sel().size(); i-- > 0;) {
+            if (i >= view->sel().size())
+                continue;
+            pending.clear();
+            for (const uchar unit : text)
+                insertUnit(view, view->sel()[i].begin(), unit, &pending);
+            const SelectionRegion typed = view->sel()[i];
+            if (overwrite && typed.empty()) {
+                const int64_t caret = typed.b;
+                const int64_t limit = std::min<int64_t>(caret + static_cast<int64_t>(text.size()),
+                                                        lineEnd(view, caret));
+                buffer.eraseCharacters(SelectionRegion(caret, limit));
+            } else {
+                buffer.eraseCharacters(typed);
+            }
+            for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+                fromEnd.push_back(SelectionRegion(buffer.size() - it->a, buffer.size() - it->b,
+                                                  static_cast<int>(it->xpos)));
+            }
         }
-        for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
-            fromEnd.push_back(SelectionRegion(buffer.size() - it->a, buffer.size() - it->b,
-                                              static_cast<int>(it->xpos)));
+        if (!fromEnd.empty()) {
+            std::vector<SelectionRegion> created;
+            created.reserve(fromEnd.size());
+            for (auto it = fromEnd.rbegin(); it != fromEnd.rend(); ++it) {
+                created.push_back(SelectionRegion(buffer.size() - it->a, buffer.size() - it->b,
+                                                  static_cast<int>(it->xpos)));
+            }
+            addRecords(view, created);
         }
+        cleanAutoWhitespace(view);
+        reindentAutoWhitespace(view);
     }
-    if (!fromEnd.empty()) {
-        std::vector<SelectionRegion> created;
-        created.reserve(fromEnd.size());
-        for (auto it = fromEnd.rbegin(); it != fromEnd.rend(); ++it) {
-            created.push_back(SelectionRegion(buffer.size() - it->a, buffer.size() - it->b,
-                                              static_cast<int>(it->xpos)));
-        }
-        addRecords(view, created);
-    }
-    cleanAutoWhitespace(view);
-    reindentAutoWhitespace(view);
+    showSelectionAfterEdit(view);
 }
 
 // The shared body of backspace and delete at carets: `eraseAt` gives the
@@ -205,38 +217,39 @@ void deleteAtCarets(const ViewPtr& view, const char16_t* command, EraseAt eraseA
     TextBuffer& buffer = *view->buffer();
     if (buffer.isReadOnly())
         return;
-    ScopedUndoGroup group(slate::usubstring(ustring(command)), view->sharedBuffer(), true, false);
-    if (hasNonEmptySelectionRegion(view)) {
-        eraseSelections(view);
-    } else {
-        const std::vector<SelectionRegion> carets = view->sel().regions();
-        for (auto it = carets.rbegin(); it != carets.rend(); ++it)
-            buffer.eraseCharacters(eraseAt(clampToText(buffer, it->b)));
+    {
+        ScopedUndoGroup group(slate::usubstring(ustring(command)), view->sharedBuffer(), true, false);
+        if (hasNonEmptySelectionRegion(view)) {
+            eraseSelections(view);
+        } else {
+            const std::vector<SelectionRegion> carets = view->sel().regions();
+            for (auto it = carets.rbegin(); it != carets.rend(); ++it)
+                buffer.eraseCharacters(eraseAt(clampToText(buffer, it->b)));
+        }
+        cleanAutoWhitespace(view);
+        reindentAutoWhitespace(view);
     }
-    cleanAutoWhitespace(view);
-    reindentAutoWhitespace(view);
+    showSelectionAfterEdit(view);
 }
 
 } // namespace
-
-ustring makeCommandLine(const ustring& name, const ustring& argument)
-{
-    return name + u" \"" + escapeString(argument) + u"\"";
-}
 
 void insertCharacters(const ViewPtr& view, const ustring& text)
 {
     TextBuffer& buffer = *view->buffer();
     if (buffer.isReadOnly())
         return;
-    ScopedUndoGroup group(makeCommandLine(u"insertCharacters", text), view->sharedBuffer(), true,
-                          false);
-    for (size_t i = view->sel().size(); i-- > 0;) {
-        if (i >= view->sel().size())
-            continue;
-        buffer.insertCharacters(clampToText(buffer, view->sel()[i].begin()), text);
-        buffer.eraseCharacters(view->sel()[i]);
+    {
+        ScopedUndoGroup group(makeCommandLine(u"insertCharacters", text), view->sharedBuffer(), true,
+                              false);
+        for (size_t i = view->sel().size(); i-- > 0;) {
+            if (i >= view->sel().size())
+                continue;
+            buffer.insertCharacters(clampToText(buffer, view->sel()[i].begin()), text);
+            buffer.eraseCharacters(view->sel()[i]);
+        }
     }
+    showSelectionAfterEdit(view);
 }
 
 void insertAndDecodeCharacters(const ViewPtr& view, const ustring& text)
@@ -282,9 +295,12 @@ void deleteCharacters(const ViewPtr& view)
 {
     if (view->buffer()->isReadOnly())
         return;
-    ScopedUndoGroup group(slate::usubstring(ustring(u"deleteCharacters")), view->sharedBuffer(), true,
-                          false);
-    eraseSelections(view);
+    {
+        ScopedUndoGroup group(slate::usubstring(ustring(u"deleteCharacters")), view->sharedBuffer(),
+                              true, false);
+        eraseSelections(view);
+    }
+    showSelectionAfterEdit(view);
 }
 
 void eraseSelections(const ViewPtr& view)
@@ -309,13 +325,16 @@ void replaceCharacters(const ViewPtr& view, const SelectionRegion& region, const
     const size_t index = found ? static_cast<size_t>(before.rend() - equal - 1) : 0;
     const size_t count = before.size();
 
-    ScopedUndoGroup group(slate::usubstring(ustring(u"Replace Characters")), view->sharedBuffer(),
-                          false, false);
-    buffer.eraseCharacters(region);
-    const int64_t begin = clampToText(buffer, region.begin());
-    const int32_t inserted = buffer.insertCharacters(begin, text);
-    if (found && view->sel().size() == count)
-        view->mutableSel().set(index, SelectionRegion(begin, begin + inserted));
+    {
+        ScopedUndoGroup group(slate::usubstring(ustring(u"Replace Characters")), view->sharedBuffer(),
+                              false, false);
+        buffer.eraseCharacters(region);
+        const int64_t begin = clampToText(buffer, region.begin());
+        const int32_t inserted = buffer.insertCharacters(begin, text);
+        if (found && view->sel().size() == count)
+            view->mutableSel().set(index, SelectionRegion(begin, begin + inserted));
+    }
+    showPoint(*view, clampToText(buffer, region.b), false);
 }
 
 int64_t insertCharacter(const ViewPtr& view, int64_t position, uchar unit)

@@ -22,14 +22,11 @@
 
 #include <cstdint>
 
+#include "ui/command_line.h"
 #include "ui/text/text_buffer_functions.h"
 #include "ui/ustring.h"
 
 class TextBuffer;
-
-// The command name, a space and the argument escaped between double quotes:
-// the name of the undo group of a command run with that argument.
-ustring makeCommandLine(const ustring& name, const ustring& argument);
 
 // The name of the named region set of automatic indentation.
 extern const ustring kAutoWhitespaceName;

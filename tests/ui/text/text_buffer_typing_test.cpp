@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/text/selection_printers.h"
+#include "ui/text/text_buffer_indent.h"
 #include "ui/text/text_function_fixture.h"
 
 namespace {
@@ -365,3 +366,26 @@ TEST_F(TypingTest, IndentationHelpers)
 }
 
 } // namespace
+
+// Editing commands end by showing the carets they moved: a view scrolled to
+// the top follows an edit at a caret far below it, and indent shows the
+// selections as they were before it.
+TEST_F(TypingTest, EditsShowTheCaretsTheyMoved)
+{
+    const std::vector<std::pair<const char*, std::function<void(const ViewPtr&)>>> commands = {
+        {"type", [](const ViewPtr& view) { insertAndDecodeCharacters(view, u"x"); }},
+        {"insert", [](const ViewPtr& view) { insertCharacters(view, u"x"); }},
+        {"backspace", [](const ViewPtr& view) { leftDeleteCharacters(view, false); }},
+        {"delete", [](const ViewPtr& view) { rightDeleteCharacters(view); }},
+        {"indent", [](const ViewPtr& view) { indent(view, u"\t"); }},
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.first);
+        open(view_test::twentyLines(), {SelectionRegion(view_test::twentyLinesStart(18) + 1)});
+        m_view->setOptions(view_test::optionsFrom("wordWrap false\nscrollPastEnd false"));
+        m_view->setViewportSize(100.f, 80.f);
+        ASSERT_EQ(m_view->translationY(), 0.0);
+        command.second(m_view);
+        EXPECT_GT(m_view->translationY(), 0.0);
+    }
+}
