@@ -31,3 +31,10 @@ bool ImageTexture::readImage(std::vector<uint32_t>& pixels)
     m_hasAlpha = imageHasAlpha(pixels.data(), pixels.size());
     return true;
 }
+
+void ImageTexture::forgetImage()
+{
+    m_imageWidth = m_imageHeight = m_textureWidth = m_textureHeight = 0;
+    m_fullImageRect = interval2();
+    m_hasAlpha = false;
+}

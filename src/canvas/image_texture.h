@@ -25,6 +25,10 @@ protected:
     // success sets the sizes, the full image rect and hasAlpha; on failure
     // logs why and changes none of them.
     bool readImage(std::vector<uint32_t>& pixels);
+    // The unloaded state of every kind of texture: no sizes, the unset full
+    // image rect, no alpha. Each unload calls it after releasing its
+    // graphics object, and a load that fails ends there too.
+    void forgetImage();
 
     ustring m_path;
     int m_imageWidth = 0, m_imageHeight = 0, m_textureWidth = 0, m_textureHeight = 0;

@@ -34,9 +34,7 @@ bool MemoryTexture::load()
 void MemoryTexture::unload()
 {
     m_pixels.clear();
-    m_imageWidth = m_imageHeight = m_textureWidth = m_textureHeight = 0;
-    m_fullImageRect = interval2();
-    m_hasAlpha = false;
+    forgetImage();
 }
 
 // --- The font helper -------------------------------------------------------

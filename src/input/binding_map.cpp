@@ -369,29 +369,13 @@ ustring BindingMap::keyText(const slate::usubstring& command) const
 
 // BindingSourceManager
 
-BindingSourceManager* BindingSourceManager::s_singletonInstance = nullptr;
-
 BindingSourceManager::BindingSourceManager() : m_interner(std::make_unique<StringInterner>(4096)) {}
 
 BindingSourceManager::~BindingSourceManager() = default;
 
 void BindingSourceManager::create()
 {
-    VASSERT(!s_singletonInstance);
-    s_singletonInstance = new BindingSourceManager;
-}
-
-BindingSourceManager& BindingSourceManager::get()
-{
-    VASSERT(s_singletonInstance);
-    return *s_singletonInstance;
-}
-
-void BindingSourceManager::destroy()
-{
-    VASSERT(s_singletonInstance);
-    delete s_singletonInstance;
-    s_singletonInstance = nullptr;
+    install(new BindingSourceManager);
 }
 
 namespace {

@@ -27,6 +27,7 @@
 #include "input/key_stroke.h"
 #include "ui/input_events.h"
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/ustring.h"
 
 class KeyPattern;
@@ -196,7 +197,7 @@ private:
 // interns the context texts of all bindings. Created by the toolkit's
 // start-up before any window and destroyed at shutdown after the last map.
 // Owns neither the maps nor the sources. Main thread only.
-class BindingSourceManager {
+class BindingSourceManager : public Singleton<BindingSourceManager> {
 public:
     // Something that contributes bindings to every map (the snippet store).
     class BindingSource {
@@ -207,9 +208,6 @@ public:
     };
 
     static void create();
-    static BindingSourceManager& get();
-    static bool alive() { return s_singletonInstance != nullptr; }
-    static void destroy();
 
     // add* move the pointer to the end of its list; remove* erase it.
     void addMap(BindingMap* map);
@@ -224,12 +222,11 @@ public:
     StringInterner& interner() { return *m_interner; }
 
 private:
+    friend class Singleton<BindingSourceManager>; // deletes it
     BindingSourceManager();
     ~BindingSourceManager();
 
     std::vector<BindingSource*> m_sources;
     std::vector<BindingMap*> m_maps;
     std::unique_ptr<StringInterner> m_interner;
-
-    static BindingSourceManager* s_singletonInstance;
 };

@@ -3,41 +3,9 @@
 #include "ui/parse_strings.h"
 #include "ui/unicode.h"
 
-void CommandMap::set(const slate::substring& name, Entry entry)
+void CommandMap::addEntry(const slate::substring& name, Entry entry)
 {
     m_entries[utf8ToUtf16(name.begin, name.end)] = std::move(entry);
-}
-
-void CommandMap::add(const slate::substring& name, ExecFunction exec)
-{
-    set(name, {std::move(exec), nullptr, nullptr, nullptr});
-}
-
-void CommandMap::addEnabled(const slate::substring& name, ExecFunction exec, EnabledFunction enabled)
-{
-    set(name, {std::move(exec), std::move(enabled), nullptr, nullptr});
-}
-
-void CommandMap::addValue(const slate::substring& name, ExecFunction exec, ValueFunction value)
-{
-    set(name, {std::move(exec), nullptr, std::move(value), nullptr});
-}
-
-void CommandMap::addChecked(const slate::substring& name, ExecFunction exec, CheckedFunction checked)
-{
-    set(name, {std::move(exec), nullptr, nullptr, std::move(checked)});
-}
-
-void CommandMap::addEnabledValue(const slate::substring& name, ExecFunction exec,
-                                 EnabledFunction enabled, ValueFunction value)
-{
-    set(name, {std::move(exec), std::move(enabled), std::move(value), nullptr});
-}
-
-void CommandMap::addEnabledChecked(const slate::substring& name, ExecFunction exec,
-                                   EnabledFunction enabled, CheckedFunction checked)
-{
-    set(name, {std::move(exec), std::move(enabled), nullptr, std::move(checked)});
 }
 
 void CommandMap::remove(const slate::substring& name)

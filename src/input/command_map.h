@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "input/command_runner.h"
@@ -38,15 +39,31 @@ public:
     // Registration. The name is UTF-8 (callers pass literals). Each call
     // replaces the whole entry of the name: what it does not give is
     // cleared, so add after addEnabled makes the command always enabled.
-    void add(const slate::substring& name, ExecFunction exec);
-    void addEnabled(const slate::substring& name, ExecFunction exec, EnabledFunction enabled);
-    void addValue(const slate::substring& name, ExecFunction exec, ValueFunction value);
+    void addEntry(const slate::substring& name, Entry entry);
+    void add(const slate::substring& name, ExecFunction exec) { addEntry(name, {std::move(exec), nullptr, nullptr, nullptr}); }
+    void addEnabled(const slate::substring& name, ExecFunction exec, EnabledFunction enabled)
+    {
+        addEntry(name, {std::move(exec), std::move(enabled), nullptr, nullptr});
+    }
+    void addValue(const slate::substring& name, ExecFunction exec, ValueFunction value)
+    {
+        addEntry(name, {std::move(exec), nullptr, std::move(value), nullptr});
+    }
     // The state text is "true" or "false" from `checked`.
-    void addChecked(const slate::substring& name, ExecFunction exec, CheckedFunction checked);
+    void addChecked(const slate::substring& name, ExecFunction exec, CheckedFunction checked)
+    {
+        addEntry(name, {std::move(exec), nullptr, nullptr, std::move(checked)});
+    }
     void addEnabledValue(const slate::substring& name, ExecFunction exec, EnabledFunction enabled,
-                         ValueFunction value);
+                         ValueFunction value)
+    {
+        addEntry(name, {std::move(exec), std::move(enabled), std::move(value), nullptr});
+    }
     void addEnabledChecked(const slate::substring& name, ExecFunction exec, EnabledFunction enabled,
-                           CheckedFunction checked);
+                           CheckedFunction checked)
+    {
+        addEntry(name, {std::move(exec), std::move(enabled), nullptr, std::move(checked)});
+    }
     // Forgets the command; nothing when it is not registered.
     void remove(const slate::substring& name);
     // True when no command is registered.
@@ -61,7 +78,6 @@ public:
     bool has(const slate::usubstring& line) override;
 
 private:
-    void set(const slate::substring& name, Entry entry);
     // The entry of the line's command (null when unknown or the line is
     // blank); `words` and `arguments` receive the split line.
     const Entry* find(const slate::usubstring& line, std::vector<ustring>& words,

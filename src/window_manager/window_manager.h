@@ -2,8 +2,8 @@
 // top-level platform window for a WindowHandler, runs the message loop, keeps
 // the named menus that dynamic menus show and talks to the clipboard. The
 // Win32 implementation is Win32WindowManager; start-up creates it before any
-// window and installs it with WindowManager::set, shutdown destroys it after
-// the last window is gone. Main thread only.
+// window and installs it with WindowManager::create, shutdown destroys it
+// after the last window is gone. Main thread only.
 #pragma once
 
 #include <cstddef>
@@ -12,24 +12,20 @@
 
 #include "ui/platform.h"
 #include "ui/reference_counted.h"
+#include "ui/singleton.h"
 #include "ui/ustring.h"
 
 class MenuDescriptor;
 class WindowHandler;
 
-class WindowManager {
+class WindowManager : public Singleton<WindowManager> {
 public:
     // createWindow flags.
     static constexpr int kTopmost = 1;
 
-    // Whether an instance is installed.
-    static bool exists();
-    // The installed instance, which must exist.
-    static WindowManager& get();
-    // Installs `instance` (owned from now on); none may be installed yet.
-    static void set(WindowManager* instance);
-    // Deletes the installed instance and clears the slot.
-    static void destroy();
+    // Installs `instance`, a platform's manager the caller built (owned from
+    // now on); none may be installed yet.
+    static void create(WindowManager* instance) { install(instance); }
 
     virtual ~WindowManager() = default;
     // Runs the message loop until the last window is gone; returns at once,
@@ -62,7 +58,4 @@ public:
     // The native handle of the current window (the owner of message boxes);
     // null when there is none.
     virtual platform::WindowHandle mainWindowHandle() = 0;
-
-private:
-    static WindowManager* s_singletonInstance;
 };

@@ -8,7 +8,7 @@
 #include "controls/control_events.h"
 #include "controls/control_helpers.h"
 #include "controls/control_test_window.h"
-#include "ui/text/render/golden_drawing.h"
+#include "support/golden_drawing.h"
 
 namespace {
 

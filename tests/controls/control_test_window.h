@@ -10,55 +10,11 @@
 #include <string>
 
 #include "canvas/recording_canvas.h"
+#include "support/fake_window.h"
 #include "ui/base_window.h"
 #include "ui/theme.h"
-#include "window_manager/window.h"
 
 namespace control_test {
-
-// The platform window of the tests: keeps the last drag, counts the menus
-// shown and picks `chosenCommand` from them.
-struct DragKeepingWindow : Window {
-    void close() override {}
-    Canvas* canvas() override { return nullptr; }
-    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, int) override
-    {
-        return false;
-    }
-    bool showPopupMenuAtCursor(ustring& command, const slate::SP<MenuDescriptor>&, CommandRunner*) override
-    {
-        ++menusShown;
-        if (chosenCommand.empty())
-            return false;
-        command = chosenCommand;
-        return true;
-    }
-    void beginDrag(DragHandler* handler) override { drag.reset(handler); }
-    bool isFullscreen() override { return false; }
-    void setFullscreen(bool) override {}
-    void setTitle(const ustring&) override {}
-    void setMenu(const slate::SP<MenuDescriptor>&) override {}
-    ustring placement() override { return ustring(); }
-    ustring rendererName() override { return ustring(); }
-    platform::WindowHandle nativeHandle() override { return nullptr; }
-
-    // Hands the event to the drag and drops the drag when it ends.
-    void dragKey(const KeyEvent& event)
-    {
-        if (drag && drag->onKeyOrButton(event) == 1)
-            drag.reset();
-    }
-    void dragMotion(const MotionEvent& event)
-    {
-        if (drag && drag->onMotion(event) == 1)
-            drag.reset();
-    }
-
-    std::unique_ptr<DragHandler> drag;
-    int menusShown = 0;
-    // What the user picks from every menu shown; empty picks nothing.
-    ustring chosenCommand;
-};
 
 // Writes "shader NAME rect" or "shader NAME rect amount A" to a recording
 // canvas, so tests see which element painted where and how hovered.
@@ -78,10 +34,6 @@ public:
 private:
     RecordingCanvas* m_canvas;
     std::string m_name;
-};
-
-struct ControlWindow : BaseWindow {
-    void onCommandLine(const std::vector<ustring>&) override {}
 };
 
 // The elements the controls ask for.
@@ -136,8 +88,8 @@ public:
         window.m_mouseHistory.addSample(time, x, y);
     }
 
-    ControlWindow window;
-    DragKeepingWindow platform;
+    test_support::TestBaseWindow window;
+    test_support::FakePlatformWindow platform;
 
 private:
     Canvas& m_canvas;
@@ -149,7 +101,7 @@ private:
 #include <algorithm>
 
 #include "canvas/software_canvas.h"
-#include "ui/text/render/golden_drawing.h"
+#include "support/golden_drawing.h"
 
 namespace control_test {
 

@@ -7,7 +7,7 @@
 #include "controls/control_test_window.h"
 #include "controls/list_control.h"
 #include "support/fixed_advance_font.h"
-#include "ui/text/render/golden_drawing.h"
+#include "support/golden_drawing.h"
 
 namespace {
 

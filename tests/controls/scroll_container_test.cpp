@@ -5,7 +5,7 @@
 #include "controls/control_events.h"
 #include "controls/control_test_window.h"
 #include "controls/scroll_container.h"
-#include "ui/text/render/golden_drawing.h"
+#include "support/golden_drawing.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "controls/tree_control.h"
 #include "input/command_runner.h"
 #include "support/fixed_advance_font.h"
-#include "ui/text/render/golden_drawing.h"
+#include "support/golden_drawing.h"
 
 namespace {
 

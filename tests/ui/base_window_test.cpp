@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "input/binding_map.h"
+#include "support/fake_window.h"
 #include "ui/notification_manager.h"
 #include "ui/theme.h"
 #include "ui/unicode.h"
@@ -128,27 +129,8 @@ RegionId idOf(const std::string& name)
     return RegionId(nullptr, reinterpret_cast<const void*>(std::hash<std::string>()(name)));
 }
 
-struct TestWindow : BaseWindow {
-    void onCommandLine(const std::vector<ustring>&) override {}
-};
-
-struct FakeWindow : Window {
-    void close() override {}
-    Canvas* canvas() override { return nullptr; }
-    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, int) override
-    {
-        return false;
-    }
-    bool showPopupMenuAtCursor(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*) override { return false; }
-    void beginDrag(DragHandler* handler) override { delete handler; }
-    bool isFullscreen() override { return false; }
-    void setFullscreen(bool) override {}
-    void setTitle(const ustring&) override {}
-    void setMenu(const slate::SP<MenuDescriptor>&) override {}
-    ustring placement() override { return ustring(); }
-    ustring rendererName() override { return ustring(); }
-    platform::WindowHandle nativeHandle() override { return nullptr; }
-};
+using test_support::FakePlatformWindow;
+using test_support::TestBaseWindow;
 
 KeyEvent keyDown(int32_t code, std::initializer_list<int32_t> held = {})
 {
@@ -233,8 +215,8 @@ protected:
         return path.empty() ? "" : "?";
     }
 
-    FakeWindow m_platformWindow;
-    TestWindow m_window;
+    FakePlatformWindow m_platformWindow;
+    TestBaseWindow m_window;
     std::vector<std::string> m_leaves = {"a", "b", "c"};
     std::map<std::string, TestRegion*> m_regions; // of the latest frame
     std::map<std::string, std::unique_ptr<RecordingRunner>> m_runners;
@@ -249,7 +231,7 @@ protected:
 
 TEST_F(BaseWindowTest, FramesGoOnWhileWorkIsLeft)
 {
-    TestWindow bare;
+    TestBaseWindow bare;
     EXPECT_TRUE(bare.draw(true)); // nothing to draw
 
     EXPECT_FALSE(m_window.draw(true)); // the first frame never is done
@@ -332,7 +314,7 @@ TEST_F(BaseWindowTest, ValueComesFromTheInnermostRegionThatHasTheCommand)
     m_window.draw(true);
 }
 
-TEST_F(BaseWindowTest, FocusPathAndRegionMapLookups)
+TEST_F(BaseWindowTest, FocusingALeafFocusesItsPathUpToTheRoot)
 {
     m_window.draw(true);
     FocusState& state = *m_window.focusState();
@@ -346,9 +328,15 @@ TEST_F(BaseWindowTest, FocusPathAndRegionMapLookups)
     EXPECT_EQ(state.path().size(), 3u); // b, panel, root
     EXPECT_EQ(state.path().back(), RegionId());
     EXPECT_EQ(m_regions.at("b")->window(), &m_platformWindow);
+}
 
-    // A request answers for the requested id alone until a frame applies it;
-    // an id no frame draws stays requested.
+// A request answers for the requested id alone until a frame applies it; an
+// id no frame draws stays requested.
+TEST_F(BaseWindowTest, AFocusRequestAnswersAloneUntilAFrameAppliesIt)
+{
+    m_window.draw(true);
+    focus("b");
+    FocusState& state = *m_window.focusState();
     state.requestFocus(idOf("later"));
     EXPECT_TRUE(state.hasFocus(idOf("later")));
     EXPECT_FALSE(state.hasFocus(idOf("b")));
@@ -359,32 +347,51 @@ TEST_F(BaseWindowTest, FocusPathAndRegionMapLookups)
     EXPECT_EQ(leaf(), "later");
     EXPECT_GT(state.focusIndex(idOf("later")), state.focusIndex(idOf("b")));
     EXPECT_EQ(state.focusIndex(idOf("c")), 0);
+}
 
-    // Focusing the leaf again re-applies the path without onFocus.
+TEST_F(BaseWindowTest, FocusingTheFocusedLeafAgainSkipsOnFocus)
+{
+    m_leaves.push_back("later");
+    m_window.draw(true);
+    focus("later");
     m_log.clear();
     focus("later");
     EXPECT_EQ(withoutCommits(m_log), V{});
+}
 
-    // Keys go along the path innermost first; regions not drawn by the last
-    // frame are skipped; the window's unfocused frames focus nothing.
+// Keys go along the path innermost first; regions not drawn by the last
+// frame are skipped.
+TEST_F(BaseWindowTest, KeysSkipFocusedRegionsTheLastFrameDidNotDraw)
+{
+    m_leaves.push_back("later");
+    m_window.draw(true);
+    focus("later");
     m_leaves = {"a", "b"};
     m_window.draw(true);
     m_log.clear();
     EXPECT_FALSE(m_window.onKeyOrButton(keyDown(kKeyF9)));
-    EXPECT_EQ(m_log, V{"panel@6.key290"});
-    m_window.draw(false);
-    EXPECT_FALSE(state.hasFocus(idOf("panel")));
+    EXPECT_EQ(m_log, V{"panel@3.key290"});
+}
 
-    // Commands and contexts along the path.
+TEST_F(BaseWindowTest, TheWindowsUnfocusedFramesFocusNothing)
+{
+    m_window.draw(true);
+    focus("b");
+    m_window.draw(false);
+    EXPECT_FALSE(m_window.focusState()->hasFocus(idOf("panel")));
+}
+
+TEST_F(BaseWindowTest, CommandsAndContextsFollowTheFocusPath)
+{
     m_leaves = {"a", "b", "later"};
     runner("panel");
+    m_configure = [](TestRegion& region) { region.m_context = region.m_name == "later" ? "inner" : "outer"; };
     m_window.draw(true);
+    focus("later");
     EXPECT_TRUE(m_window.isEnabled(u"x"));
     EXPECT_EQ(toUtf8(m_window.value(u"x")), "v:panel");
     EXPECT_TRUE(m_window.runCommand(u"go"));
     EXPECT_FALSE(m_window.runCommand(u"disabled"));
-    m_configure = [](TestRegion& region) { region.m_context = region.m_name == "later" ? "inner" : "outer"; };
-    m_window.draw(true);
     EXPECT_TRUE(m_window.inputContext(u"inner", u"yes"));
     EXPECT_FALSE(m_window.inputContext(u"outer", u"no"));
     EXPECT_FALSE(m_window.inputContext(u"nobody", u"yes"));
@@ -587,71 +594,119 @@ TEST_F(BaseWindowTest, ContextsOfOneStrokeAreAnsweredByItsFrame)
     EXPECT_TRUE(m_window.bindingMap()->hasPending());
 }
 
-TEST_F(BaseWindowTest, HintLabelBesideSmallRegionsAfterAPause)
-{
+// A pointer that rests on region "a", hinted "Save" with the command "save"
+// (bound to ctrl+s), drawn at a rect of the test's choosing.
+class HintLabelTest : public BaseWindowTest {
+protected:
     struct RecordingShader : Shader {
         explicit RecordingShader(std::vector<interval2>& boxes) : m_boxes(boxes) {}
         void draw(const interval2& rect, float) override { m_boxes.push_back(rect); }
         void draw(const interval2& rect) override { m_boxes.push_back(rect); }
         std::vector<interval2>& m_boxes;
     };
-    std::vector<interval2> boxes;
-    m_window.theme()->addShader("panel.hint", new RecordingShader(boxes));
-    NotificationManager::set(new NotificationManager(u"Vantrel"));
-    bindings().bind(u"ctrl+s", u"save", {});
+    // The label boxes drawn and the hint shown at each step of one visit.
+    struct Visit {
+        bool motionHandled = false;
+        std::string hint;
+        std::vector<interval2> beforeThePause; // 0.2 s inside
+        std::vector<interval2> afterThePause;  // 0.7 s inside
+        std::vector<interval2> afterLeaving;   // 0.7 s after leaving
+    };
 
-    struct Case {
-        const char* name;
-        interval2 rect;
-        bool shown;
-        interval2 box; // the font-less box: 8 by 4 pixels
-    };
-    const Case cases[] = {
-        {"below and right", {100, 100, 120, 120}, true, {104, 122, 112, 126}},
-        {"diagonal just under 48", {100, 100, 133.9f, 133.9f}, true, {}},
-        {"diagonal just over 48", {100, 100, 134, 134}, false, {}},
-        {"past the bottom right", {390, 290, 400, 300}, true, {392, 296, 402, 306}},
-    };
-    double now = 0;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    HintLabelTest()
+    {
+        m_window.theme()->addShader("panel.hint", new RecordingShader(m_boxes));
+        NotificationManager::set(new NotificationManager(u"Vantrel"));
+        bindings().bind(u"ctrl+s", u"save", {});
+    }
+    ~HintLabelTest() override { NotificationManager::destroy(); }
+
+    Visit visit(const interval2& rect)
+    {
+        Visit result;
         m_window.draw(true);
         m_window.m_mouseHistory.newStroke();
-        m_rects["a"] = c.rect;
+        m_rects["a"] = rect;
         m_configure = [&](TestRegion& region) {
             if (region.m_name == "a") {
                 region.m_hint = u"Save";
                 region.m_hintCommand = u"save";
             }
         };
-        const float x = c.rect.x0 + 1;
-        const float y = c.rect.y0 + 1;
-        m_window.m_mouseHistory.addSample(now, 0, 0);
-        m_window.m_mouseHistory.addSample(now + 1, x, y);
-        m_window.m_mouseHistory.setTime(now + 1.2);
-        boxes.clear();
-        m_window.draw(true); // 0.2 s inside: not yet
-        EXPECT_TRUE(boxes.empty());
+        const float x = rect.x0 + 1;
+        const float y = rect.y0 + 1;
+        m_window.m_mouseHistory.addSample(m_now, 0, 0);
+        m_window.m_mouseHistory.addSample(m_now + 1, x, y);
+        m_window.m_mouseHistory.setTime(m_now + 1.2);
+        result.beforeThePause = drawnBoxes();
         MotionEvent motion;
         motion.state.x = x;
         motion.state.y = y;
         NotificationManager::get().setHint(u"");
-        EXPECT_TRUE(m_window.onMotion(motion));
-        EXPECT_EQ(toUtf8(NotificationManager::get().hint()), "Save (Ctrl+S)");
-        m_window.m_mouseHistory.setTime(now + 1.7);
-        m_window.draw(true);
-        ASSERT_EQ(boxes.size(), c.shown ? 1u : 0u);
-        if (c.shown && c.box.x0 != FLT_MAX)
-            EXPECT_EQ(boxes[0], c.box);
-        // Leaving the region hides the label half a second later.
+        result.motionHandled = m_window.onMotion(motion);
+        result.hint = toUtf8(NotificationManager::get().hint());
+        m_window.m_mouseHistory.setTime(m_now + 1.7);
+        result.afterThePause = drawnBoxes();
         m_configure = nullptr;
         m_rects.clear();
-        m_window.m_mouseHistory.addSample(now + 1.8, 0, 299);
-        m_window.m_mouseHistory.setTime(now + 2.5);
-        boxes.clear();
-        m_window.draw(true);
-        EXPECT_TRUE(boxes.empty());
-        now += 10;
+        m_window.m_mouseHistory.addSample(m_now + 1.8, 0, 299);
+        m_window.m_mouseHistory.setTime(m_now + 2.5);
+        result.afterLeaving = drawnBoxes();
+        m_now += 10;
+        return result;
     }
-    NotificationManager::destroy();
+
+    std::vector<interval2> drawnBoxes()
+    {
+        m_boxes.clear();
+        m_window.draw(true);
+        return m_boxes;
+    }
+
+    std::vector<interval2> m_boxes;
+    double m_now = 0; // the pointer time a visit starts at; visits lie 10 s apart
+};
+
+TEST_F(HintLabelTest, WaitsForThePointerToPause)
+{
+    EXPECT_TRUE(visit({100, 100, 120, 120}).beforeThePause.empty());
+}
+
+TEST_F(HintLabelTest, MotionShowsTheHintWithTheCommandsKey)
+{
+    const Visit visited = visit({100, 100, 120, 120});
+    EXPECT_TRUE(visited.motionHandled);
+    EXPECT_EQ(visited.hint, "Save (Ctrl+S)");
+}
+
+TEST_F(HintLabelTest, ShowsBelowAndRightOfSmallRegions)
+{
+    struct Case {
+        const char* name;
+        interval2 rect;
+        interval2 box; // the font-less box: 8 by 4 pixels; unset: not checked
+    };
+    const Case cases[] = {
+        {"below and right", {100, 100, 120, 120}, {104, 122, 112, 126}},
+        {"diagonal just under 48", {100, 100, 133.9f, 133.9f}, {}},
+        {"past the bottom right", {390, 290, 400, 300}, {392, 296, 402, 306}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Visit visited = visit(c.rect);
+        ASSERT_EQ(visited.afterThePause.size(), 1u);
+        if (c.box.x0 != FLT_MAX) {
+            EXPECT_EQ(visited.afterThePause[0], c.box);
+        }
+    }
+}
+
+TEST_F(HintLabelTest, SkipsRegionsWithADiagonalOver48)
+{
+    EXPECT_TRUE(visit({100, 100, 134, 134}).afterThePause.empty());
+}
+
+TEST_F(HintLabelTest, HidesHalfASecondAfterThePointerLeaves)
+{
+    EXPECT_TRUE(visit({100, 100, 120, 120}).afterLeaving.empty());
 }

@@ -187,10 +187,10 @@ protected:
 
     void install(int flags)
     {
-        if (WindowManager::exists())
+        if (WindowManager::alive())
             WindowManager::destroy();
         m_manager = new Win32WindowManager(flags);
-        WindowManager::set(m_manager);
+        WindowManager::create(m_manager);
     }
 
     // A new window for a recording handler; null when it could not be made.

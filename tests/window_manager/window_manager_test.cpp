@@ -26,13 +26,13 @@ TEST(WindowManager, OneInstanceAtATime)
         int& m_live;
     };
     int live = 0;
-    EXPECT_FALSE(WindowManager::exists());
+    EXPECT_FALSE(WindowManager::alive());
     auto* manager = new Counting(live);
-    WindowManager::set(manager);
-    EXPECT_TRUE(WindowManager::exists());
+    WindowManager::create(manager);
+    EXPECT_TRUE(WindowManager::alive());
     EXPECT_EQ(&WindowManager::get(), manager);
     WindowManager::destroy();
-    EXPECT_FALSE(WindowManager::exists());
+    EXPECT_FALSE(WindowManager::alive());
     EXPECT_EQ(live, 0);
 }
 

@@ -88,12 +88,12 @@ bool DX9Texture::load()
     unload();
     IDirect3DDevice9* device = m_renderer ? m_renderer->device() : nullptr;
     if (!device) {
-        m_fullImageRect = unsetInterval();
+        forgetImage();
         return false;
     }
     std::vector<uint32_t> pixels;
     if (!readImage(pixels)) {
-        m_fullImageRect = unsetInterval();
+        forgetImage();
         return false;
     }
     IDirect3DTexture9* texture = nullptr;
@@ -101,14 +101,14 @@ bool DX9Texture::load()
                                      m_hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8,
                                      D3DPOOL_MANAGED, &texture, nullptr))) {
         VLOG << u"Invalid texture " << m_path;
-        m_fullImageRect = unsetInterval();
+        forgetImage();
         return false;
     }
     D3DLOCKED_RECT locked;
     if (FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
         VLOG << u"Invalid texture " << m_path;
         texture->Release();
-        m_fullImageRect = unsetInterval();
+        forgetImage();
         return false;
     }
     copyRows(locked, pixels.data(), m_textureWidth, m_textureHeight);
@@ -136,7 +136,7 @@ void DX9Texture::unload()
         m_texture->Release();
         m_texture = nullptr;
     }
-    m_imageWidth = m_imageHeight = 0;
+    forgetImage();
 }
 
 void DX9Texture::detach()

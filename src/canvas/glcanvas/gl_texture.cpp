@@ -44,7 +44,7 @@ bool GLTexture::load()
     GLuint name = 0;
     glGenTextures(1, &name);
     if (!name) {
-        m_imageWidth = m_imageHeight = 0;
+        forgetImage();
         return false;
     }
     glBindTexture(GL_TEXTURE_2D, name);
@@ -71,5 +71,5 @@ void GLTexture::unload()
             glDeleteTextures(1, &name);
     }
     m_name = 0;
-    m_imageWidth = m_imageHeight = 0;
+    forgetImage();
 }

@@ -290,7 +290,8 @@ int DX9WindowPeer::beginDraw(int width, int height)
         // program has the screen); only a window in front takes it back.
         if (GetForegroundWindow() != static_cast<HWND>(m_hwnd))
             return kNoFrame;
-        VLOG << u"beginDraw: Taking things into my own hands and recreating the device";
+        VLOG << u"The Direct3D 9 device stayed lost for " << kLostFramesBeforeRecreation
+             << u" frames; recreating it";
         m_lostFrames = 0;
         destroyDevice();
         if (!createDevice())
@@ -311,7 +312,7 @@ int DX9WindowPeer::beginDraw(int width, int height)
     }
 
     if (FAILED(m_device->BeginScene()))
-        VLOG << u"DX9WindowPeer: begin isn't ok";
+        VLOG << u"Direct3D 9 could not begin the scene";
 
     // The column-order projection is, as memory, the row-major transposed
     // matrix that Direct3D's row vectors want.

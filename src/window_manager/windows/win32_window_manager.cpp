@@ -10,7 +10,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <atomic>
 
 #include "filesystem/directory_watcher.h"
 #include "ui/base_window.h"
@@ -28,21 +27,18 @@
 
 namespace {
 
-std::vector<AppWindow*> s_appWindows;
-AppWindow* s_currentWindow = nullptr;
-// The current window's native handle, for the owner of error boxes, which
-// is asked on the boxes' own threads.
-std::atomic<HWND> s_currentHandle{nullptr};
-
-bool s_haveTimeBase = false;
-DWORD s_timeBase = 0;
-
 const int kInitialClientWidth = 640;
 const int kInitialClientHeight = 480;
 
 HWND nativeHandle(AppWindow* window)
 {
     return window ? static_cast<HWND>(window->m_hwnd) : nullptr;
+}
+
+// The installed manager; null when there is none.
+Win32WindowManager* installedManager()
+{
+    return WindowManager::alive() ? static_cast<Win32WindowManager*>(&WindowManager::get()) : nullptr;
 }
 
 // Two scroll bars outside the client area: they never show, but pointing
@@ -75,49 +71,33 @@ void createHiddenScrollBars(HWND window)
 
 void removeAppWindow(AppWindow* window)
 {
-    s_appWindows.erase(std::remove(s_appWindows.begin(), s_appWindows.end(), window), s_appWindows.end());
-    // Cleared only now, so the targets move to a window that stays.
-    setCurrentWindow(nullptr);
-    if (platform::WindowHandle target = mainThreadWindow())
-        platform::get().postRunQueuedCalls(target);
+    if (Win32WindowManager* manager = installedManager())
+        manager->removeAppWindow(window);
 }
 
 const std::vector<AppWindow*>& appWindows()
 {
-    return s_appWindows;
+    static const std::vector<AppWindow*> kNone;
+    Win32WindowManager* manager = installedManager();
+    return manager ? manager->appWindows() : kNone;
 }
 
 AppWindow* findAppWindow(platform::WindowHandle window)
 {
-    if (!window)
-        return nullptr;
-    for (AppWindow* appWindow : s_appWindows) {
-        if (appWindow->m_hwnd == window)
-            return appWindow;
-    }
-    return nullptr;
+    Win32WindowManager* manager = installedManager();
+    return manager ? manager->findAppWindow(window) : nullptr;
 }
 
 AppWindow* currentAppWindow()
 {
-    return s_currentWindow;
+    Win32WindowManager* manager = installedManager();
+    return manager ? manager->currentAppWindow() : nullptr;
 }
 
 void setCurrentWindow(AppWindow* window)
 {
-    s_currentWindow = window;
-    if (window && window->m_peer)
-        window->m_peer->makeCurrent();
-    s_currentHandle.store(nativeHandle(window));
-    // Without a current window, queued calls and change notices still need a
-    // live window of the loop: the oldest one left, else the hidden window.
-    HWND target = nativeHandle(window);
-    if (!target)
-        target = s_appWindows.empty() ? static_cast<HWND>(mainLoopWindow()) : nativeHandle(s_appWindows.front());
-    if (slate::fileChangeWindow() != target)
-        slate::setFileChangeWindow(target);
-    if (mainThreadWindow() != target)
-        setMainThreadWindow(target);
+    if (Win32WindowManager* manager = installedManager())
+        manager->setCurrentWindow(window);
 }
 
 interval2 clientRect(platform::WindowHandle window)
@@ -129,12 +109,8 @@ interval2 clientRect(platform::WindowHandle window)
 
 double windowTime()
 {
-    const DWORD now = GetTickCount();
-    if (!s_haveTimeBase) {
-        s_haveTimeBase = true;
-        s_timeBase = now;
-    }
-    return double(DWORD(now - s_timeBase)) * 0.001;
+    Win32WindowManager* manager = installedManager();
+    return manager ? manager->windowTime() : 0.0;
 }
 
 Win32WindowManager::Win32WindowManager(int flags)
@@ -146,12 +122,12 @@ Win32WindowManager::Win32WindowManager(int flags)
     m_comInitialised = SUCCEEDED(result);
     if (NotificationManager::alive())
         NotificationManager::get().setOwnerWindowFunction(
-            [] { return static_cast<platform::WindowHandle>(s_currentHandle.load()); });
+            [this] { return m_currentHandle.load(); });
 }
 
 Win32WindowManager::~Win32WindowManager()
 {
-    VASSERT(s_appWindows.empty());
+    VASSERT(m_appWindows.empty());
     if (NotificationManager::alive())
         NotificationManager::get().setOwnerWindowFunction(nullptr);
     if (m_comInitialised)
@@ -160,7 +136,7 @@ Win32WindowManager::~Win32WindowManager()
 
 void Win32WindowManager::run()
 {
-    if (s_appWindows.empty()) {
+    if (m_appWindows.empty()) {
         VLOG << u"No AppWindows, nothing to run!";
         return;
     }
@@ -221,7 +197,7 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
     DragAcceptFiles(hwnd, TRUE);
     window->m_hwnd = hwnd;
     AppWindow* appWindow = window.release(); // owned by the live list until WM_DESTROY
-    s_appWindows.push_back(appWindow);
+    m_appWindows.push_back(appWindow);
     setCurrentWindow(appWindow);
 
     if (!placement.empty())
@@ -259,7 +235,7 @@ bool Win32WindowManager::createWindow(const ustring& title, WindowHandler* handl
 
 void Win32WindowManager::invalidateAll()
 {
-    for (AppWindow* window : s_appWindows)
+    for (AppWindow* window : m_appWindows)
         window->invalidate();
 }
 
@@ -286,5 +262,52 @@ bool Win32WindowManager::copyFromClipboard(ustring& text, const ustring& formatN
 
 platform::WindowHandle Win32WindowManager::mainWindowHandle()
 {
-    return nativeHandle(s_currentWindow);
+    return nativeHandle(m_currentWindow);
+}
+
+void Win32WindowManager::removeAppWindow(AppWindow* window)
+{
+    m_appWindows.erase(std::remove(m_appWindows.begin(), m_appWindows.end(), window), m_appWindows.end());
+    // Cleared only now, so the targets move to a window that stays.
+    setCurrentWindow(nullptr);
+    if (platform::WindowHandle target = mainThreadWindow())
+        platform::get().postRunQueuedCalls(target);
+}
+
+AppWindow* Win32WindowManager::findAppWindow(platform::WindowHandle window) const
+{
+    if (!window)
+        return nullptr;
+    for (AppWindow* appWindow : m_appWindows) {
+        if (appWindow->m_hwnd == window)
+            return appWindow;
+    }
+    return nullptr;
+}
+
+void Win32WindowManager::setCurrentWindow(AppWindow* window)
+{
+    m_currentWindow = window;
+    if (window && window->m_peer)
+        window->m_peer->makeCurrent();
+    m_currentHandle.store(nativeHandle(window));
+    // Without a current window, queued calls and change notices still need a
+    // live window of the loop: the oldest one left, else the hidden window.
+    HWND target = nativeHandle(window);
+    if (!target)
+        target = m_appWindows.empty() ? static_cast<HWND>(mainLoopWindow()) : nativeHandle(m_appWindows.front());
+    if (slate::fileChangeWindow() != target)
+        slate::setFileChangeWindow(target);
+    if (mainThreadWindow() != target)
+        setMainThreadWindow(target);
+}
+
+double Win32WindowManager::windowTime()
+{
+    const DWORD now = GetTickCount();
+    if (!m_haveTimeBase) {
+        m_haveTimeBase = true;
+        m_timeBase = now;
+    }
+    return double(DWORD(now - m_timeBase)) * 0.001;
 }

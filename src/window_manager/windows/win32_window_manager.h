@@ -4,6 +4,8 @@
 // it as platform::WindowHandle.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -55,6 +57,15 @@ public:
     // The named menus and the dynamic popups of every window's menus.
     NativeMenuManagerState& menuState() { return m_menuState; }
 
+    // The window list, the current window and the time base, which the free
+    // functions below reach through the installed manager.
+    const std::vector<AppWindow*>& appWindows() const { return m_appWindows; }
+    void removeAppWindow(AppWindow* window);
+    AppWindow* findAppWindow(platform::WindowHandle window) const;
+    AppWindow* currentAppWindow() const { return m_currentWindow; }
+    void setCurrentWindow(AppWindow* window);
+    double windowTime();
+
 private:
     // The first renderer that can be set up on `window`, the chosen one
     // first, then the other; null when neither can.
@@ -66,7 +77,19 @@ private:
     bool m_comInitialised = false;
     PeerFactory m_peerFactory;
     NativeMenuManagerState m_menuState;
+
+    std::vector<AppWindow*> m_appWindows; // live, in creation order; each owned by its native window
+    AppWindow* m_currentWindow = nullptr; // one of m_appWindows, or null
+    // The current window's native handle, for the owner of error boxes,
+    // which is asked on the boxes' own threads.
+    std::atomic<platform::WindowHandle> m_currentHandle{nullptr};
+    bool m_haveTimeBase = false; // set by the first windowTime call
+    uint32_t m_timeBase = 0;     // tick count of that call
 };
+
+// The functions below act on the installed Win32WindowManager; without one
+// there is no window: the list is empty, lookups find nothing and changes
+// are ignored.
 
 // The live application windows in creation order. Main thread.
 const std::vector<AppWindow*>& appWindows();
@@ -87,5 +110,5 @@ void setCurrentWindow(AppWindow* window);
 // {0, 0, client width, client height} of a native window.
 interval2 clientRect(platform::WindowHandle window);
 // The time in seconds fed to the handlers: since the first message any
-// application window handled.
+// application window handled; 0 without a manager.
 double windowTime();

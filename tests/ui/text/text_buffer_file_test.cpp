@@ -4,10 +4,8 @@
 // files through the file buffer source and its thread.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/program_files.h"
@@ -475,6 +473,14 @@ TEST_F(TextBufferFiles, BufferDestroyedBeforeTheReadCompletesIsNeverReached)
         Event opening{true, false};
         Event release{true, false};
         Event fileClosed{true, false};
+        Event readerDone{true, false};
+    };
+    // Goes with the last copy of the file opener, which the reading thread
+    // drops only after it decided whether to post a completion.
+    struct ReaderDone {
+        explicit ReaderDone(std::shared_ptr<Held> held) : m_held(std::move(held)) {}
+        ~ReaderDone() { m_held->readerDone.set(); }
+        std::shared_ptr<Held> m_held;
     };
     class ClosingFile : public ReadableFile {
     public:
@@ -499,7 +505,8 @@ TEST_F(TextBufferFiles, BufferDestroyedBeforeTheReadCompletesIsNeverReached)
     m_folder.write("held.txt", "held up\n");
     auto source = std::make_unique<FileBufferSource>(path, kEncodingUndefined);
     source->setCancelWait(0);
-    source->setFileOpener([held](const ustring& name, ustring& error) -> std::unique_ptr<ReadableFile> {
+    auto readerDone = std::make_shared<ReaderDone>(held);
+    source->setFileOpener([held, readerDone](const ustring& name, ustring& error) -> std::unique_ptr<ReadableFile> {
         held->opening.set();
         held->release.wait();
         std::unique_ptr<ReadableFile> file = openReadableFile(name, error);
@@ -515,8 +522,9 @@ TEST_F(TextBufferFiles, BufferDestroyedBeforeTheReadCompletesIsNeverReached)
         ASSERT_TRUE(held->opening.wait());
     }
     held->release.set();
+    readerDone.reset();
     ASSERT_TRUE(held->fileClosed.wait(20000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(held->readerDone.wait(20000));
     runMainThreadQueue();
 }
 

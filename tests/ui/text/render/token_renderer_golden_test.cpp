@@ -9,14 +9,13 @@
 // files, and review the change to them.
 #include <gtest/gtest.h>
 
-#include "canvas/recording_canvas.h"
-#include "canvas/software_canvas.h"
-#include "ui/text/render/render_scenes.h"
+#include <string>
+
+#include "ui/text/render/scene_golden.h"
 
 namespace {
 
 using render_scenes::Scene;
-using render_scenes::SceneFrame;
 
 class TokenRendererGolden : public testing::TestWithParam<Scene> {
 protected:
@@ -25,22 +24,7 @@ protected:
 
 TEST_P(TokenRendererGolden, DrawsAsTheGoldenFiles)
 {
-    const Scene& scene = GetParam();
-    const std::string name = std::string("render/") + scene.name;
-    {
-        RecordingCanvas canvas;
-        SceneFrame frame(canvas, scene, m_resources);
-        canvas.clearLines();
-        frame.draw();
-        golden::compareText(name + ".txt", canvas.text());
-    }
-    {
-        SoftwareCanvas canvas(render_scenes::kWidth, render_scenes::kHeight);
-        SceneFrame frame(canvas, scene, m_resources);
-        canvas.clear(m_resources.background());
-        frame.draw();
-        golden::comparePixels(name + ".png", {canvas.width(), canvas.height(), canvas.pixels()});
-    }
+    render_scenes::expectGoldenFrames(GetParam(), m_resources, std::string("render/") + GetParam().name, false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, TokenRendererGolden, testing::ValuesIn(render_scenes::kScenes),

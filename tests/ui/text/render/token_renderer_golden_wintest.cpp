@@ -8,16 +8,13 @@
 // tests/canvas/renderer_frames_wintest.cpp.
 #include <gtest/gtest.h>
 
-#include "canvas/recording_canvas.h"
-#include "canvas/software_canvas.h"
-#include "ui/text/render/render_scenes.h"
+#include <string>
+
+#include "ui/text/render/scene_golden.h"
 
 namespace {
 
 using render_scenes::Scene;
-using render_scenes::SceneFrame;
-using render_scenes::kHeight;
-using render_scenes::kWidth;
 
 class TokenRendererGlyphGolden : public testing::TestWithParam<Scene> {
 protected:
@@ -26,22 +23,8 @@ protected:
 
 TEST_P(TokenRendererGlyphGolden, DrawsAsTheGoldenFiles)
 {
-    const Scene& scene = GetParam();
-    {
-        RecordingCanvas canvas;
-        SceneFrame frame(canvas, scene, m_resources);
-        canvas.clearLines();
-        frame.draw(render_scenes::kSoftwareHalfPixelShapes);
-        golden::compareText(render_scenes::glyphGoldenName(scene) + ".txt", canvas.text());
-    }
-    {
-        SoftwareCanvas canvas(kWidth, kHeight);
-        SceneFrame frame(canvas, scene, m_resources);
-        canvas.clear(m_resources.background());
-        frame.draw(render_scenes::kSoftwareHalfPixelShapes);
-        golden::comparePixels(render_scenes::glyphGoldenName(scene) + ".png",
-                              {canvas.width(), canvas.height(), canvas.pixels()});
-    }
+    render_scenes::expectGoldenFrames(GetParam(), m_resources, render_scenes::glyphGoldenName(GetParam()),
+                                      render_scenes::kSoftwareHalfPixelShapes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenes, TokenRendererGlyphGolden, testing::ValuesIn(render_scenes::kScenes),

@@ -1,0 +1,61 @@
+// Stand-ins for the windows around a BaseWindow in the portable tests: a
+// BaseWindow that ignores command lines, and a platform window that shows
+// nothing, keeps the last drag it was handed, counts the menus asked for and
+// picks `chosenCommand` from them.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "ui/base_window.h"
+#include "window_manager/window.h"
+
+namespace test_support {
+
+struct TestBaseWindow : BaseWindow {
+    void onCommandLine(const std::vector<ustring>&) override {}
+};
+
+struct FakePlatformWindow : Window {
+    void close() override {}
+    Canvas* canvas() override { return nullptr; }
+    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, int) override
+    {
+        return false;
+    }
+    bool showPopupMenuAtCursor(ustring& command, const slate::SP<MenuDescriptor>&, CommandRunner*) override
+    {
+        ++menusShown;
+        if (chosenCommand.empty())
+            return false;
+        command = chosenCommand;
+        return true;
+    }
+    void beginDrag(DragHandler* handler) override { drag.reset(handler); }
+    bool isFullscreen() override { return false; }
+    void setFullscreen(bool) override {}
+    void setTitle(const ustring&) override {}
+    void setMenu(const slate::SP<MenuDescriptor>&) override {}
+    ustring placement() override { return ustring(); }
+    ustring rendererName() override { return ustring(); }
+    platform::WindowHandle nativeHandle() override { return nullptr; }
+
+    // Hands the event to the drag and drops the drag when it ends.
+    void dragKey(const KeyEvent& event)
+    {
+        if (drag && drag->onKeyOrButton(event) == 1)
+            drag.reset();
+    }
+    void dragMotion(const MotionEvent& event)
+    {
+        if (drag && drag->onMotion(event) == 1)
+            drag.reset();
+    }
+
+    std::unique_ptr<DragHandler> drag; // the last one begun; null once it ended
+    int menusShown = 0;
+    // What the user picks from every menu shown; empty picks nothing.
+    ustring chosenCommand;
+};
+
+} // namespace test_support
