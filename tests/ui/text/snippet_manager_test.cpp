@@ -6,6 +6,7 @@
 
 #include "filesystem/path_parts.h"
 #include "input/binding_map.h"
+#include "ui/forwarding_platform.h"
 #include "ui/main_thread_queue.h"
 #include "ui/string_interner.h"
 #include "ui/text/package_test_support.h"
@@ -276,8 +277,27 @@ private:
     bool m_started = false; // loader thread only
 };
 
+// Keeps every thread handle until the test joins them all, so that a
+// thread its owner let go still runs to its end inside the test.
+class ThreadsJoinedByTheTest final : public ForwardingPlatform {
+public:
+    void closeThread(platform::ThreadHandle thread) override { m_threads.push_back(thread); }
+    void joinAll()
+    {
+        for (platform::ThreadHandle thread : m_threads) {
+            ForwardingPlatform::joinThread(thread, platform::kInfiniteTimeout);
+            ForwardingPlatform::closeThread(thread);
+        }
+        m_threads.clear();
+    }
+
+private:
+    std::vector<platform::ThreadHandle> m_threads;
+};
+
 TEST(SnippetStoreShutdown, DestroyingTheStoreDuringALoadStopsTheLoaderBeforeTheFilesGo)
 {
+    ThreadsJoinedByTheTest threads;
     auto* memory = new testing_support::MemoryFileSystem;
     for (int i = 0; i < 2000; ++i)
         memory->addFile(u"P/s" + toUstring(std::to_string(i)) + u".vantrel-snippet", xmlSnippet("x", "t"));
@@ -293,7 +313,10 @@ TEST(SnippetStoreShutdown, DestroyingTheStoreDuringALoadStopsTheLoaderBeforeTheF
     files->gate.set_value();
     SnippetManager::destroy();
     slate::FileManager::destroy();
-    // Whatever the loader posted delivers nothing now.
+    // A loader left running would read through the destroyed file manager
+    // now.
+    threads.joinAll();
+    // Whatever the loader posted delivers nothing.
     runMainThreadQueue();
     BindingSourceManager::destroy();
     EXPECT_FALSE(SnippetManager::alive());
