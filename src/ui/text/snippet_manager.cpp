@@ -13,7 +13,6 @@
 #include "ui/text/snippet_manager.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <new>
 #include <tinyxml.h>
@@ -219,20 +218,7 @@ void SnippetManager::loadInBackground(uint32_t delayMs)
     const platform::ThreadHandle handle = m_loader.start([job, delayMs] {
         if (delayMs)
             job->wake.wait(delayMs);
-        std::vector<ustring> paths;
-        slate::FileManager& files = slate::FileManager::get();
-        files.findFiles(u"Packages/", u"*.tmSnippet", paths);
-        std::vector<ustring> xmlPaths;
-        files.findFiles(u"Packages/", u"*.vantrel-snippet", xmlPaths);
-        paths.insert(paths.end(), xmlPaths.begin(), xmlPaths.end());
-
-        auto snippets = std::make_shared<SnippetMap>();
-        for (const ustring& path : paths) {
-            if (job->cancelled)
-                return;
-            if (SnippetPtr snippet = loadSnippet(path))
-                (*snippets)[path] = std::move(snippet);
-        }
+        auto snippets = std::make_shared<SnippetMap>(loadPackageSnippets(&job->cancelled));
         if (job->cancelled)
             return;
         postToMainThread([job, snippets] {
@@ -245,6 +231,25 @@ void SnippetManager::loadInBackground(uint32_t delayMs)
         VLOG << u"Unable to start the snippet loader";
         m_job.reset();
     }
+}
+
+SnippetMap SnippetManager::loadPackageSnippets(const std::atomic<bool>* stop)
+{
+    std::vector<ustring> paths;
+    slate::FileManager& files = slate::FileManager::get();
+    files.findFiles(u"Packages/", u"*.tmSnippet", paths);
+    std::vector<ustring> xmlPaths;
+    files.findFiles(u"Packages/", u"*.vantrel-snippet", xmlPaths);
+    paths.insert(paths.end(), xmlPaths.begin(), xmlPaths.end());
+
+    SnippetMap snippets;
+    for (const ustring& path : paths) {
+        if (stop && *stop)
+            break;
+        if (SnippetPtr snippet = loadSnippet(path))
+            snippets[path] = std::move(snippet);
+    }
+    return snippets;
 }
 
 SnippetPtr SnippetManager::loadSnippet(const ustring& path)

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <any>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -117,6 +118,12 @@ public:
     // read or is not a snippet is reported to the user (when the
     // notification manager exists) and logged, and gives null. Any thread.
     static SnippetPtr loadSnippet(const ustring& path);
+
+    // Reads every "*.tmSnippet", then every "*.vantrel-snippet" file under
+    // "Packages/" with loadSnippet, leaving out those that fail. Stops early,
+    // with what it has, once `stop` (when given) is set. Any thread: the
+    // loader's whole work.
+    static SnippetMap loadPackageSnippets(const std::atomic<bool>* stop = nullptr);
 
     // Main thread: when a file change has altered the store since the last
     // rebuild, rebuilds the menu and reloads every key map.
