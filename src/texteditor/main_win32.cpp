@@ -92,6 +92,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
             return 1;
         }
         VLOG << u"Main loop window receives queued calls (message " << WM_RUN_QUEUED_CALLS << u")";
+        postToMainThread(startBackgroundLoads);
         postToMainThread([] { quitMainLoop(0); });
     }
 

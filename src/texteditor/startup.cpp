@@ -7,10 +7,12 @@
 
 #include "filesystem/file_manager.h"
 #include "filesystem/file_utils.h"
+#include "input/binding_map.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
 #include "ui/text/meta_info.h"
+#include "ui/text/snippet_manager.h"
 #include "ui/text/spell_checker.h"
 #include "ui/text/syntax/styler.h"
 #include "ui/text/syntax/syntax_loader.h"
@@ -83,11 +85,25 @@ void startupUi()
     Styler::create();
     MetaInfo::create();
     SpellCheckerManager::create();
+    BindingSourceManager::create();
+    SnippetManager::create();
     OptionsManager::get().watch(u"*.vantrel-theme");
+}
+
+void startBackgroundLoads()
+{
+    if (SnippetManager::alive())
+        SnippetManager::get().loadInBackground();
 }
 
 void shutdownUi()
 {
+    // The store stops its loader here, while the file manager it reads
+    // through is still up.
+    if (SnippetManager::alive())
+        SnippetManager::destroy();
+    if (BindingSourceManager::alive())
+        BindingSourceManager::destroy();
     if (MetaInfo::alive())
         MetaInfo::destroy();
     if (SyntaxManager::alive())

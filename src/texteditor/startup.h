@@ -32,8 +32,12 @@ bool mountPath(const ustring& mountPoint, const ustring& nativeDirectory, FileSy
 // manager when one exists, else in an error box of its own.
 bool startupBase(const ustring& dataDirectory, FileSystemFactory factory);
 // Creates the language-service singletons (syntax manager and loader, colour
-// schemes, preferences, spelling) and watches theme files. After startupBase.
+// schemes, preferences, spelling), the binding source manager and the
+// snippet store, and watches theme files. After startupBase.
 void startupUi();
+// Starts the loads that wait for the message loop (the snippet store's). The
+// first call the loop runs.
+void startBackgroundLoads();
 // Destroys what startupUi created, in reverse.
 void shutdownUi();
 // Destroys the options manager and then the file manager. The caller destroys
