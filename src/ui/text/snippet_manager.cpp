@@ -391,6 +391,6 @@ void SnippetManager::buildSnippetMenu()
                       makeCommandLine(kInsertSnippet, path));
     }
     m_menu = root;
-    if (WindowManager::exists())
+    if (WindowManager::alive())
         WindowManager::get().setMenu(u"snippets", m_menu);
 }
