@@ -18,6 +18,8 @@
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_showing.h"
 #include "ui/text/text_buffer_view.h"
+#include "ui/text/tracked_points.h"
+#include "ui/text/view_state.h"
 #include "ui/text/token/token_search.h"
 #include "ui/unicode.h"
 
@@ -180,6 +182,111 @@ uchar asciiLower(uchar c)
     return c >= u'A' && c <= u'Z' ? static_cast<uchar>(c - u'A' + u'a') : c;
 }
 
+// `text` with the case of `matched`, as replaceKeepingCase describes.
+ustring caseOfMatch(const slate::usubstring& matched, const ustring& text)
+{
+    ustring replacement = text;
+    const size_t size = matched.size();
+    bool capitalSeen = false;
+    bool smallSeen = false;
+    for (size_t i = 0; i < std::min(replacement.size(), size); ++i) {
+        const uchar c = matched[i];
+        if (c >= u'A' && c <= u'Z') {
+            replacement[i] = asciiUpper(replacement[i]);
+            capitalSeen = true;
+        } else if (c >= u'a' && c <= u'z') {
+            replacement[i] = asciiLower(replacement[i]);
+            smallSeen = true;
+        }
+    }
+    if (replacement.size() > size && capitalSeen != smallSeen) {
+        for (size_t i = size; i < replacement.size(); ++i)
+            replacement[i] = capitalSeen ? asciiUpper(replacement[i]) : asciiLower(replacement[i]);
+    }
+    return replacement;
+}
+
+// Every position that follows the text as it changes: the ends of the
+// selections (the whole history), named regions and snippet fields of
+// every view state, tracked points and bookmarks; sorted.
+std::vector<int64_t> positionsThatFollowEdits(TextBuffer& buffer)
+{
+    std::vector<int64_t> positions;
+    const auto addSet = [&](const SelectionSet& regions) {
+        for (const SelectionRegion& region : regions) {
+            positions.push_back(region.a);
+            positions.push_back(region.b);
+        }
+    };
+    for (const ViewState* state : buffer.viewStates()) {
+        const SelectionHistory& history = state->selectionHistory();
+        for (size_t i = 0; i < history.size(); ++i)
+            addSet(history.entry(i));
+        addSet(state->sel());
+        addSet(state->fieldRegions());
+        for (const auto& named : state->namedRegions())
+            addSet(named.second.regions);
+        for (const TrackedPoint& point : state->trackedPoints().points())
+            positions.push_back(point.pos);
+    }
+    addSet(buffer.m_bookmarks);
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+// Replaces the matches from the last to the first. Each edit costs the
+// storage and the undo record a fixed amount beyond its length, which for a
+// million one-unit matches is seconds; so runs of matches are replaced in
+// one edit each: the text between them is put back as it was. A run ends
+// wherever a selection end or another tracked position lies, since one
+// edit would move such a position differently from the edits of its
+// matches. Snippet mirrors and tab translation see every edit by itself,
+// so with them each match is replaced alone.
+void replaceMatches(TextBuffer& buffer, const SelectionSet& matches,
+                    const std::vector<ustring>& extractions, bool preserveCase)
+{
+    bool runs = buffer.dependentRegions().empty();
+    if (buffer.m_translateTabsToSpaces) {
+        runs = runs && std::none_of(extractions.begin(), extractions.end(), [](const ustring& text) {
+            return text.find(u'\t') != ustring::npos;
+        });
+    }
+    const std::vector<int64_t> tracked = runs ? positionsThatFollowEdits(buffer) : std::vector<int64_t>();
+    const auto trackedWithin = [&](int64_t begin, int64_t end) {
+        const auto it = std::lower_bound(tracked.begin(), tracked.end(), begin);
+        return it != tracked.end() && *it <= end;
+    };
+    size_t last = matches.size();
+    while (last > 0) {
+        size_t first = last - 1;
+        if (runs && !trackedWithin(matches[first].begin(), matches[first].end())) {
+            while (first > 0 && !trackedWithin(matches[first - 1].begin(), matches[first].begin()))
+                --first;
+        }
+        if (first + 1 == last) {
+            replaceKeepingCase(buffer, matches[first], extractions[first], preserveCase);
+            last = first;
+            continue;
+        }
+        const SelectionRegion run(matches[first].begin(), matches[last - 1].end());
+        const ustring original = buffer.substr(run);
+        ustring replaced;
+        int64_t at = run.begin();
+        for (size_t i = first; i < last; ++i) {
+            const SelectionRegion& match = matches[i];
+            const uchar* text = original.data() + (match.begin() - run.begin());
+            replaced.append(original.data() + (at - run.begin()), text);
+            replaced += preserveCase
+                ? caseOfMatch(slate::usubstring(text, text + match.size()), extractions[i])
+                : extractions[i];
+            at = match.end();
+        }
+        buffer.eraseCharacters(run);
+        buffer.insertCharacters(run.begin(), replaced, true);
+        last = first;
+    }
+}
+
 } // namespace
 
 ustring buildFindPattern(const ustring& text, bool regex, bool caseSensitive, bool wholeWord,
@@ -292,8 +399,7 @@ void replaceAllMatches(const ViewPtr& view, const SelectionSet& inSet, const ust
     TextBuffer& buffer = *view->buffer();
     {
         ScopedUndoGroup group(ustring(u"Replace All"), view->sharedBuffer(), false, false);
-        for (size_t i = matches.size(); i-- > 0;)
-            replaceKeepingCase(buffer, matches[i], extractions[i], preserveCase);
+        replaceMatches(buffer, matches, extractions, preserveCase);
     }
     setStatus(countText(u"Made ", matches.size(), u" replacement", u" replacements"));
 }
@@ -301,26 +407,7 @@ void replaceAllMatches(const ViewPtr& view, const SelectionSet& inSet, const ust
 void replaceKeepingCase(TextBuffer& buffer, const SelectionRegion& region, const ustring& text,
                         bool preserveCase)
 {
-    ustring replacement = text;
-    if (preserveCase) {
-        const size_t matched = static_cast<size_t>(region.size());
-        bool capitalSeen = false;
-        bool smallSeen = false;
-        for (size_t i = 0; i < std::min(replacement.size(), matched); ++i) {
-            const uchar c = buffer.charAt(region.begin() + static_cast<int64_t>(i));
-            if (c >= u'A' && c <= u'Z') {
-                replacement[i] = asciiUpper(replacement[i]);
-                capitalSeen = true;
-            } else if (c >= u'a' && c <= u'z') {
-                replacement[i] = asciiLower(replacement[i]);
-                smallSeen = true;
-            }
-        }
-        if (replacement.size() > matched && capitalSeen != smallSeen) {
-            for (size_t i = matched; i < replacement.size(); ++i)
-                replacement[i] = capitalSeen ? asciiUpper(replacement[i]) : asciiLower(replacement[i]);
-        }
-    }
+    const ustring replacement = preserveCase ? caseOfMatch(buffer.substr(region), text) : text;
     buffer.eraseCharacters(region);
     buffer.insertCharacters(region.begin(), replacement);
 }

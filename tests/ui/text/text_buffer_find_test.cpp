@@ -238,6 +238,67 @@ TEST_F(FindTest, ReplaceAllMatchesLeavesSelectionsWhereTheTextTakesThem)
     EXPECT_EQ(selections(), (Regions{{3, 3}, {6, 6}}));
 }
 
+// Replacing every match gives what replacing them one by one from the last
+// gives: the same text, and every position that follows the text (the
+// selections of every view, bookmarks) in the same place.
+TEST_F(FindTest, ReplaceAllMatchesEndsAsReplacingMatchByMatch)
+{
+    struct Case {
+        const char* name;
+        const char16_t* text;
+        const char16_t* find;
+        const char16_t* replacement;
+        Regions selections;
+        Regions bookmarks;
+        Regions otherView;
+        bool translateTabs;
+        bool preserveCase;
+    };
+    const Case cases[] = {
+        {"a caret between matches", u"a-b-c-d-e", u"-", u"+=", {{4, 4}}, {}, {}, false, false},
+        {"a caret at a match's begin and end", u"a-b-c-d-e", u"-", u"+=", {{3, 3}, {6, 6}}, {}, {}, false, false},
+        {"a selection over several matches", u"a-b-c-d-e", u"-", u"+=", {{2, 8}}, {}, {}, false, false},
+        {"a reversed selection", u"a-b-c-d-e", u"-", u"", {{8, 2}}, {}, {}, false, false},
+        {"a bookmark between adjacent matches", u"a--b--c", u"-", u"+=", {{0, 0}}, {{3, 3}}, {}, false, false},
+        {"another view's caret", u"a-b-c-d-e", u"-", u"+=", {{0, 0}}, {}, {{5, 5}}, false, false},
+        {"tabs translated in the replacement only", u"\tx\tx\tx", u"x", u"\t", {{0, 0}}, {}, {}, true, false},
+        {"case kept across matches", u"aa AA Aa aA", u"aa", u"bbb", {{0, 0}}, {}, {}, false, true},
+    };
+    struct Outcome {
+        ustring text;
+        Regions selections;
+        Regions bookmarks;
+        Regions otherView;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto run = [&](bool oneByOne) {
+            open(c.text, c.selections);
+            m_buffer->m_bookmarks = view_test::setOf(c.bookmarks);
+            m_buffer->m_translateTabsToSpaces = c.translateTabs;
+            slate::SP<TextBufferView> other = m_buffer->createView(&m_canvas);
+            other->mutableSel() = view_test::setOf(c.otherView);
+            const ustring format = c.replacement;
+            if (oneByOne) {
+                SelectionSet matches;
+                std::vector<ustring> extractions;
+                m_buffer->findAll(c.find, kSearchLiteral | kSearchIgnoreCase, matches, &format, &extractions);
+                for (size_t i = matches.size(); i-- > 0;)
+                    replaceKeepingCase(*m_buffer, matches[i], extractions[i], c.preserveCase);
+            } else {
+                replaceAllMatches(m_view, SelectionSet(), c.find, format, FindOptions(), c.preserveCase);
+            }
+            return Outcome{text(), selections(), m_buffer->m_bookmarks.regions(), other->sel().regions()};
+        };
+        const Outcome all = run(false);
+        const Outcome oneByOne = run(true);
+        EXPECT_EQ(all.text, oneByOne.text);
+        EXPECT_EQ(all.selections, oneByOne.selections);
+        EXPECT_EQ(all.bookmarks, oneByOne.bookmarks);
+        EXPECT_EQ(all.otherView, oneByOne.otherView);
+    }
+}
+
 TEST_F(FindTest, ReplaceAllMatchesInsideTheSetOnly)
 {
     open(u"a a a a");
