@@ -3,9 +3,12 @@
 // A forward search asks the buffer for the first match from a start point,
 // so that finding the next match in a large file reads only as far as that
 // match; a reverse search, or one inside a selection, has to know every
-// match and picks from the list. Errors of the regular-expression engine are
-// caught at the level of each command and turned into status text: a
-// command run from a key or a menu must never throw.
+// match and picks from the list. Replacing every match edits whole runs of
+// matches at once wherever no tracked position lies among them, since the
+// cost of an edit is mostly fixed and files hold a million matches of one
+// character. Errors of the regular-expression engine are caught at the
+// level of each command and turned into status text: a command run from a
+// key or a menu must never throw.
 #include "ui/text/text_buffer_find.h"
 
 #include <algorithm>
