@@ -159,25 +159,68 @@ void showRegion(TextBufferView& view, const SelectionRegion& region, bool margin
 
 void showRegions(TextBufferView& view, const SelectionSet& regions, bool margin)
 {
+    // Carets lie in text order and the layout never goes up the page, so
+    // their tops grow with their index: only the carets whose tops fall
+    // inside the area's rows can be visible, and a caret above (below) the
+    // area is at least its height difference away from either corner. That
+    // lets a search for the nearest caret stop early, which matters for a
+    // set of a million matches, each of which costs a layout lookup.
     if (regions.empty())
         return;
     const VisibleArea area = visibleArea(view);
-    int64_t nearest = 0;
-    double nearestDistance = 0.0;
-    bool first = true;
-    for (const SelectionRegion& region : regions) {
-        const LayoutPoint point = layoutPointOf(view, region.b);
+    const auto caretPoint = [&](size_t i) { return layoutPointOf(view, regions[i].b); };
+    const auto firstAtOrBelow = [&](double y) {
+        size_t low = 0, high = regions.size();
+        while (low < high) {
+            const size_t middle = low + (high - low) / 2;
+            if (caretPoint(middle).y < y)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return low;
+    };
+    const size_t bandBegin = firstAtOrBelow(area.top);
+    const size_t bandEnd = std::max(bandBegin, firstAtOrBelow(area.bottom));
+    const auto distanceOf = [&](const LayoutPoint& point) {
+        return std::min(std::hypot(point.x - area.left, point.y - area.top),
+                        std::hypot(point.x - area.right, point.y - area.bottom));
+    };
+    // The nearest caret, the first of equals.
+    size_t nearest = regions.size();
+    double nearestDistance = HUGE_VAL;
+    for (size_t i = bandBegin; i < bandEnd; ++i) {
+        const LayoutPoint point = caretPoint(i);
         if (area.contains(point))
             return;
-        const double distance = std::min(std::hypot(point.x - area.left, point.y - area.top),
-                                         std::hypot(point.x - area.right, point.y - area.bottom));
-        if (first || distance < nearestDistance) {
-            nearest = region.b;
+        const double distance = distanceOf(point);
+        if (distance < nearestDistance) {
+            nearest = i;
             nearestDistance = distance;
-            first = false;
         }
     }
-    showPoint(view, nearest, margin);
+    // Earlier carets win ties, so going up they replace on equal distance.
+    for (size_t i = bandBegin; i-- > 0;) {
+        const LayoutPoint point = caretPoint(i);
+        if (area.top - point.y > nearestDistance)
+            break;
+        const double distance = distanceOf(point);
+        if (distance <= nearestDistance) {
+            nearest = i;
+            nearestDistance = distance;
+        }
+    }
+    for (size_t i = bandEnd; i < regions.size(); ++i) {
+        const LayoutPoint point = caretPoint(i);
+        if (point.y - area.bottom >= nearestDistance)
+            break;
+        const double distance = distanceOf(point);
+        if (distance < nearestDistance) {
+            nearest = i;
+            nearestDistance = distance;
+        }
+    }
+    showPoint(view, regions[nearest].b, margin);
 }
 
 void showSelection(TextBufferView& view, bool margin)

@@ -138,6 +138,15 @@ TEST_F(ShowingTest, ShowRegionsScrollsOnlyWhenNoCaretIsVisible)
         // From 160 the area covers tops 160 to 224: line 6 (96) is 64 above
         // its top-left corner, line 19 (304) farther below.
         {"nearest caret shown", {SelectionRegion(lineStart(6)), SelectionRegion(lineStart(19))}, 48},
+        {"nearest of several above and below",
+         {SelectionRegion(lineStart(2)), SelectionRegion(lineStart(6)), SelectionRegion(lineStart(19)),
+          SelectionRegion(lineStart(25))},
+         48},
+        // Line 15 (240) is 80 below the top-left corner, line 2 (32) 128
+        // above it.
+        {"nearest below",
+         {SelectionRegion(lineStart(2)), SelectionRegion(lineStart(15)), SelectionRegion(lineStart(22))},
+         224},
         {"caret end of a region counts", {SelectionRegion(lineStart(11), lineStart(18))}, 256},
         {"nothing to show", {}, 160},
     };

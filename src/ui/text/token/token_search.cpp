@@ -107,14 +107,15 @@ bool isWordUnit(uchar unit)
 
 // Runs `work`, turning the library's errors (a pattern that does not
 // compile, a match it gave up on as too complex or too deep) into the
-// RegexError callers are promised.
+// RegexError callers are promised. Any error out of a search (rather than
+// out of compiling) is the engine giving up.
 template <typename Work>
-auto reportingRegexErrors(const ustring& pattern, Work work) -> decltype(work())
+auto reportingRegexErrors(const ustring& pattern, bool searching, Work work) -> decltype(work())
 {
     try {
         return work();
     } catch (const std::runtime_error& error) {
-        throw RegexError(toUstring(error.what()) + u" in regular expression " + pattern);
+        throw RegexError(toUstring(error.what()) + u" in regular expression " + pattern, searching);
     }
 }
 
@@ -124,7 +125,7 @@ boost::u32regex compile(const ustring& pattern, uint32_t flags)
         (flags & kSearchLiteral) ? boost::regex_constants::literal : boost::regex_constants::perl;
     if (flags & kSearchIgnoreCase)
         options |= boost::regex_constants::icase;
-    return reportingRegexErrors(pattern, [&] { return compileRegex(pattern, options); });
+    return reportingRegexErrors(pattern, false, [&] { return compileRegex(pattern, options); });
 }
 
 // Appends the match formatted by `format` when both outputs are asked for.
@@ -172,7 +173,8 @@ void findAllBetween(TokenStorage& storage, const boost::u32regex& regex, uint32_
 
 } // namespace
 
-RegexError::RegexError(const ustring& message) : m_message(toUtf8(message))
+RegexError::RegexError(const ustring& message, bool abandoned)
+    : m_message(toUtf8(message)), m_abandoned(abandoned)
 {
 }
 
@@ -193,7 +195,7 @@ SelectionRegion TokenStorage::find(const ustring& pattern, uint32_t flags, int64
     }
     const int64_t end = size();
     Match match;
-    const bool found = reportingRegexErrors(pattern, [&] {
+    const bool found = reportingRegexErrors(pattern, true, [&] {
         return boost::regex_search(codePointsAt(*this, start, start, end),
                                    codePointsAt(*this, end, start, end), match, regex, options);
     });
@@ -208,7 +210,7 @@ void TokenStorage::findAll(const ustring& pattern, uint32_t flags, SelectionSet&
 {
     ScopedTimer timer(g_statFindAll);
     const boost::u32regex regex = compile(pattern, flags);
-    reportingRegexErrors(pattern,
+    reportingRegexErrors(pattern, true,
                           [&] { findAllBetween(*this, regex, flags, 0, size(), out, format, formatted); });
 }
 
@@ -220,6 +222,6 @@ void TokenStorage::findAllIn(const ustring& pattern, uint32_t flags, const Selec
         const int64_t begin = std::clamp<int64_t>(region.begin(), 0, size());
         const int64_t end = std::clamp<int64_t>(region.end(), begin, size());
         reportingRegexErrors(
-            pattern, [&] { findAllBetween(*this, regex, flags, begin, end, out, format, formatted); });
+            pattern, true, [&] { findAllBetween(*this, regex, flags, begin, end, out, format, formatted); });
     }
 }

@@ -19,9 +19,15 @@ constexpr uint32_t kSearchIgnoreCase = 2;
 // " in regular expression ", then the pattern.
 class RegexError : public std::exception {
 public:
-    explicit RegexError(const ustring& message);
+    // `abandoned` tells a search the engine gave up on from a pattern that
+    // does not compile.
+    explicit RegexError(const ustring& message, bool abandoned = false);
     const char* what() const noexcept override { return m_message.c_str(); }
+    // The pattern compiled, but the engine gave up on a match: nothing is
+    // wrong with what the user wrote, the text was too much for it.
+    bool abandoned() const { return m_abandoned; }
 
 private:
     std::string m_message; // UTF-8
+    bool m_abandoned;
 };

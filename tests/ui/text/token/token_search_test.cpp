@@ -96,6 +96,7 @@ TEST(TokenSearch, AnInvalidPatternNamesItselfInTheError)
         storage->find(u"a(b", 0, 0);
         FAIL() << "no error";
     } catch (const RegexError& error) {
+        EXPECT_FALSE(error.abandoned());
         const std::string message = error.what();
         const std::string tail = " in regular expression a(b";
         ASSERT_GE(message.size(), tail.size());
@@ -126,6 +127,7 @@ TEST(TokenSearch, AMatchTheEngineAbandonsIsARegexError)
             c.search();
             FAIL() << "no error";
         } catch (const RegexError& error) {
+            EXPECT_TRUE(error.abandoned());
             EXPECT_NE(std::string(error.what()).find(" in regular expression (a|aa)*b"), std::string::npos);
         } catch (const std::exception& error) {
             FAIL() << "the engine's own error: " << error.what();

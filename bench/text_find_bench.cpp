@@ -1,0 +1,71 @@
+// Find and replace over a 10 MB text (of UTF-16 code units) in which a
+// one-character literal matches about a million times: replacing every match
+// (one undo step, which one undo must reverse) and selecting every match.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+
+#include "ui/text/text_buffer.h"
+#include "ui/text/text_buffer_find.h"
+#include "ui/text/text_buffer_view.h"
+#include "ui/text/view_test_canvas.h"
+
+namespace {
+
+// Six matches of "x" in 31 units.
+const ustring kLine = u"x = x + x * (x - x) / x + 1234\n";
+
+ustring textOfMegabytes(int64_t megabytes)
+{
+    const int64_t lines = megabytes * 1024 * 1024 / 2 / static_cast<int64_t>(kLine.size());
+    ustring text;
+    text.reserve(static_cast<size_t>(lines) * kLine.size());
+    for (int64_t i = 0; i < lines; ++i)
+        text += kLine;
+    return text;
+}
+
+// Runs `command` on a fresh view of the text each time (made untimed).
+template <typename Command>
+void commandOverText(benchmark::State& state, Command command)
+{
+    const ustring text = textOfMegabytes(10);
+    GridRecordingCanvas canvas;
+    for (auto _ : state) {
+        state.PauseTiming();
+        slate::SP<TextBuffer> buffer(new TextBuffer(text.data(), text.data() + text.size()));
+        slate::SP<TextBufferView> view = buffer->createView(&canvas);
+        state.ResumeTiming();
+        command(view);
+        state.PauseTiming();
+        view.reset();
+        buffer.reset();
+        state.ResumeTiming();
+    }
+    state.counters["matches"] = static_cast<double>(std::count(text.begin(), text.end(), u'x'));
+}
+
+void BM_ReplaceAllOneCharacter(benchmark::State& state)
+{
+    commandOverText(state, [&](const ViewPtr& view) {
+        replaceAllMatches(view, SelectionSet(), u"x", u"yz", FindOptions(), false);
+        state.PauseTiming();
+        TextBuffer& buffer = *view->buffer();
+        const bool replaced = buffer.charAt(0) == u'y';
+        buffer.undo();
+        if (!replaced || buffer.canUndo() || buffer.charAt(0) != u'x')
+            state.SkipWithError("not one undo step");
+        state.ResumeTiming();
+    });
+}
+BENCHMARK(BM_ReplaceAllOneCharacter)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SelectAllMatchesOneCharacter(benchmark::State& state)
+{
+    commandOverText(state, [](const ViewPtr& view) {
+        selectAllMatches(view, SelectionSet(), u"x", FindOptions());
+    });
+}
+BENCHMARK(BM_SelectAllMatchesOneCharacter)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
