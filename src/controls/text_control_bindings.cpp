@@ -7,14 +7,17 @@
 //
 // The entries are registered in one fixed order, which menus and the
 // control's own listing of its commands follow. Commands whose work is not
-// built yet are registered with their enabled tests and values and the one
+// built yet (the clipboard, the platform's file browser and save dialog, the
+// snippet store) are registered with their enabled tests and the one
 // handler notBuiltYet, so that key maps and menus already see them.
 #include "controls/text_control_bindings.h"
 
 #include <cstddef>
 #include <utility>
 
+#include "filesystem/path_parts.h"
 #include "input/command_runner.h"
+#include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/string_utils.h"
 #include "ui/text/line_ending.h"
@@ -258,6 +261,75 @@ void toggleOption(TextBufferView* view, const Arguments& arguments)
         view->options()->notifyChanged();
 }
 
+// Runs the newest text-changing command again, as many times as its group
+// merged it. The first run starts a group of its own.
+void repeat(TextBuffer& buffer, CommandRunner* runner)
+{
+    if (!runner)
+        return;
+    const std::pair<ustring, int32_t> last = buffer.lastCommand();
+    const slate::usubstring line(last.first);
+    for (int32_t i = 0; !last.first.empty() && i < last.second; ++i) {
+        if (runner->has(line) && runner->isEnabled(line))
+            runner->exec(line);
+        else
+            VLOG << u"Can't run command " << last.first;
+    }
+}
+
+// Runs each line that is enabled when its turn comes; the caller's group
+// holds every run, so they undo as one step.
+void runEnabled(CommandRunner& runner, const ustring& line, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (runner.isEnabled(slate::usubstring(line)))
+            runner.exec(slate::usubstring(line));
+    }
+}
+
+// "times": the count, then the words of one command line.
+void times(TextBufferView* view, CommandRunner* runner, const Arguments& arguments)
+{
+    if (!runner || arguments.size() < 3)
+        return;
+    ScopedUndoGroup group(joinCommandLine(arguments), view->sharedBuffer(), false, false);
+    runEnabled(*runner, joinCommandLine(arguments, 2), toInt(arguments[1]));
+}
+
+// "sequence": every argument is a whole command line.
+void sequence(TextBufferView* view, CommandRunner* runner, const Arguments& arguments)
+{
+    if (!runner || arguments.size() < 2)
+        return;
+    ScopedUndoGroup group(joinCommandLine(arguments), view->sharedBuffer(), false, false);
+    for (size_t i = 1; i < arguments.size(); ++i)
+        runEnabled(*runner, arguments[i].str(), 1);
+}
+
+// Plays every macro file named by the arguments, in one group. A file that
+// cannot be read is reported and passed over; a run stopped for nesting too
+// deep stops the rest.
+void runMacroFiles(TextBufferView* view, CommandRunner* runner, bool silent, const Arguments& arguments)
+{
+    if (!runner || arguments.size() < 2)
+        return;
+    ScopedUndoGroup group(joinCommandLine(arguments), view->sharedBuffer(), false, false);
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const ustring path = arguments[i].str();
+        std::vector<ustring> lines;
+        ustring error;
+        if (!readMacroFile(path, lines, error)) {
+            VLOG << error;
+            setStatus(u"Unable to open " + path);
+            continue;
+        }
+        if (!silent)
+            setStatus(u"Running macro " + pathStem(arguments[i], u'/').str());
+        if (!playMacroCommands(*runner, lines))
+            return;
+    }
+}
+
 void startRecord(TextBuffer& buffer)
 {
     setStatus(u"Starting to record macro...");
@@ -290,9 +362,15 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
                    when([buffer] { return buffer->canSoftUndo(); }));
     map.addEnabled("softRedo", always([sharedView] { softRedoAndShow(*sharedView); }),
                    when([buffer] { return buffer->canSoftRedo(); }));
-    map.addEnabled("repeat", notBuiltYet, when([buffer] { return buffer->canUndo(); }));
+    map.addEnabled("repeat", always([buffer, runner] { repeat(*buffer, runner); }),
+                   when([buffer] { return buffer->canUndo(); }));
     map.addEnabledValue(
-        "redoOrRepeat", notBuiltYet,
+        "redoOrRepeat", always([view, buffer, runner] {
+            if (buffer->canRedo())
+                redoAndShow(*view);
+            else if (!buffer->historyReplayed())
+                repeat(*buffer, runner);
+        }),
         when([buffer] { return buffer->canRedo() || (buffer->canUndo() && !buffer->historyReplayed()); }),
         [buffer](const Arguments&) {
             return ustring(buffer->canRedo() || buffer->historyReplayed() ? u"Redo" : u"Repeat");
@@ -392,16 +470,18 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
     map.add("startRecord", always([buffer] { startRecord(*buffer); }));
     map.addEnabled("stopRecord", always([buffer] { stopMacroRecording(*buffer); }),
                    when([buffer] { return buffer->isRecordingMacro(); }));
-    map.add("runMacroFile", notBuiltYet);
-    map.add("runMacroFileSilently", notBuiltYet);
+    map.add("runMacroFile",
+            [view, runner](const Arguments& arguments) { runMacroFiles(view, runner, false, arguments); });
+    map.add("runMacroFileSilently",
+            [view, runner](const Arguments& arguments) { runMacroFiles(view, runner, true, arguments); });
     map.addEnabled("runMacro", always([view, runner] {
                        if (runner)
                            runMacro(view->sharedBuffer(), *runner);
                    }),
                    macroRunnable);
     map.addEnabled("saveMacro", notBuiltYet, macroRunnable);
-    map.add("times", notBuiltYet);
-    map.add("sequence", notBuiltYet);
+    map.add("times", [view, runner](const Arguments& arguments) { times(view, runner, arguments); });
+    map.add("sequence", [view, runner](const Arguments& arguments) { sequence(view, runner, arguments); });
     // Enabled whatever the arguments, so that a menu of endings is never
     // greyed out; an unknown name does nothing.
     map.addEnabledChecked(

@@ -269,6 +269,58 @@ TEST_F(TextCommandsTest, ArgumentHandlersEditAsOneNamedStep)
     }
 }
 
+TEST_F(TextCommandsTest, CommandsThatRunCommandsRunThemThroughTheRunnerAsOneStep)
+{
+    struct Case {
+        const char* name;
+        ustring text;
+        std::vector<ustring> before;
+        const char16_t* line;
+        ustring expectedText;
+        Regions expectedSelections;
+        std::optional<ustring> group;
+    };
+    const Case cases[] = {
+        {"repeat types the merged typing again", u"", {u"insertAndDecodeCharacters a", u"insertAndDecodeCharacters b"},
+         u"repeat", u"abab", {SelectionRegion(4)}, u"insertAndDecodeCharacters \"ab\""},
+        {"redoOrRepeat repeats after an edit", u"", {u"insertCharacters ab"}, u"redoOrRepeat", u"abab",
+         {SelectionRegion(4)}, u"insertCharacters \"ab\""},
+        {"redoOrRepeat redoes after an undo", u"", {u"insertCharacters ab", u"undo"}, u"redoOrRepeat", u"ab",
+         {SelectionRegion(2)}, u"insertCharacters \"ab\""},
+        {"times runs the command words count times", u"a b c d", {}, u"times 3 move characters 1", u"a b c d",
+         {SelectionRegion(3)}, u"times \"3\" \"move\" \"characters\" \"1\""},
+        {"times 0 runs nothing", u"a b c d", {}, u"times 0 move words 1", u"a b c d", {SelectionRegion(0)},
+         std::nullopt},
+        {"sequence runs each line in turn", u"", {}, u"sequence \"insertCharacters xy\" \"move characters -1\"",
+         u"xy", {SelectionRegion(1)}, u"sequence \"insertCharacters xy\" \"move characters -1\""},
+        {"a macro file plays its lines", u"", {}, u"runMacroFile Packages/Test/step.vantrel-macro", u"q",
+         {SelectionRegion(0)}, u"runMacroFile \"Packages/Test/step.vantrel-macro\""},
+        {"a missing macro file is passed over", u"", {},
+         u"runMacroFileSilently Packages/none.vantrel-macro Packages/Test/step.vantrel-macro", u"q",
+         {SelectionRegion(0)},
+         u"runMacroFileSilently \"Packages/none.vantrel-macro\" \"Packages/Test/step.vantrel-macro\""},
+        {"the recorded macro plays", u"", {u"startRecord", u"insertCharacters z", u"stopRecord"}, u"runMacro",
+         u"zz", {SelectionRegion(2)}, u"runMacro"},
+    };
+    package_test::MemoryPackages packages;
+    packages.add(u"Test/step.vantrel-macro", "# one step\ninsertCharacters q\n\nmove characters -1\n");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        openControl(c.text);
+        runAll(c.before);
+        const ustring textBefore = text();
+        const Regions selectionsBefore = selections();
+        run(c.line);
+        EXPECT_EQ(text(), c.expectedText);
+        EXPECT_EQ(selections(), c.expectedSelections);
+        EXPECT_EQ(newestGroup(), c.group);
+        run(u"softUndo");
+        EXPECT_EQ(text(), textBefore);
+        EXPECT_EQ(selections(), selectionsBefore);
+    }
+    setMacro({});
+}
+
 TEST_F(TextCommandsTest, LineMovesThatCannotHappenGoToTheOverflow)
 {
     struct Case {
