@@ -19,6 +19,7 @@
 #include "ui/text/text_buffer_movement.h"
 #include "ui/text/text_buffer_showing.h"
 #include "ui/text/text_function_fixture.h"
+#include "ui/text/view_state.h"
 
 namespace {
 
@@ -319,6 +320,38 @@ TEST_F(TextCommandsTest, CommandsThatRunCommandsRunThemThroughTheRunnerAsOneStep
         EXPECT_EQ(selections(), selectionsBefore);
     }
     setMacro({});
+}
+
+TEST_F(TextCommandsTest, FieldCommandsStepThroughTheSnippetFieldsUntilCleared)
+{
+    openControl(u"abc def ghi", {SelectionRegion(0, 3)});
+    ViewState& state = m_view->viewState();
+    const TrackedPointId first = state.mutableTrackedPoints().addPoints({0, 3, 4, 7});
+    state.mutableTrackedRegions().addFieldPair(0, {first, first + 1});
+    state.mutableTrackedRegions().addFieldPair(1, {first + 2, first + 3});
+    state.addFieldRegions(view_test::setOf({{0, 3}, {4, 7}}));
+
+    struct Step {
+        const char16_t* line;
+        Regions selections;
+        std::optional<ustring> group;
+        bool nextEnabled;
+        bool prevEnabled;
+    };
+    const Step steps[] = {
+        {u"nextField", {{4, 7}}, u"nextField", false, true},
+        {u"prevField", {{0, 3}}, u"prevField", true, false},
+        {u"clearFields", {{0, 3}}, u"clearFields", false, false},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(toUtf8(step.line));
+        run(step.line);
+        EXPECT_EQ(selections(), step.selections);
+        EXPECT_EQ(newestGroup(), step.group);
+        EXPECT_EQ(m_map.isEnabled(slate::usubstring(ustring(u"nextField"))), step.nextEnabled);
+        EXPECT_EQ(m_map.isEnabled(slate::usubstring(ustring(u"prevField"))), step.prevEnabled);
+    }
+    EXPECT_TRUE(state.fieldRegions().empty());
 }
 
 TEST_F(TextCommandsTest, LineMovesThatCannotHappenGoToTheOverflow)
