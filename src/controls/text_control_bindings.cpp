@@ -511,7 +511,8 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
                    }),
                    when([view] { return view->selectionHistory().hasNext(); }));
     map.add("clearSelectionHistory", always([view] { view->mutableSelectionHistory().clear(); }));
-    map.addEnabled("mergeSelection", always([view] { view->mutableSelectionHistory().merge(); }), historyBack);
+    map.addEnabled("mergeSelection", always([view] { view->mutableSelectionHistory().merge(); }),
+                   historyBack);
     map.addEnabled("conflateSelection", always([view] { view->mutableSelectionHistory().conflate(); }),
                    historyBack);
     map.addEnabled("nextField", always([view] { stepField(view, true); }),
@@ -533,10 +534,9 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
     map.add("markUndoGroupsForGluing", always([buffer] { buffer->markUndoGroupsForGluing(); }));
     map.add("glueMarkedUndoGroups", always([buffer] { buffer->glueMarkedUndoGroups(); }));
     map.add("displayName", always([view, buffer] {
-                if (!view->sel().empty()) {
-                    const slate::usubstring name = buffer->syntaxName(view->sel()[view->sel().size() - 1].begin());
-                    setStatus(ustring(name.begin, name.end));
-                }
+                const SelectionSet& selection = view->sel();
+                if (!selection.empty())
+                    setStatus(buffer->syntaxName(selection[selection.size() - 1].begin()).str());
             }));
     map.add("toggleOverwrite", always([view] { view->setOverwrite(!view->overwrite()); }));
 }

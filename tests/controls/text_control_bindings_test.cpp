@@ -132,7 +132,9 @@ protected:
         m_view->setViewportSize(200.f, 100.f);
         m_map = CommandMap();
         addTextCommands(m_view, m_map, &m_map, multiLine,
-                        [this](const std::string& unit, int32_t amount) { m_overflows.emplace_back(unit, amount); },
+                        [this](const std::string& unit, int32_t amount) {
+                            m_overflows.emplace_back(unit, amount);
+                        },
                         nullptr);
     }
     void run(const ustring& line) { m_map.exec(slate::usubstring(line)); }
@@ -158,7 +160,8 @@ TEST_F(TextCommandsTest, RegistersEveryCommandOnceWithItsKindAndASecondCallChang
     openControl(u"text");
     std::map<ustring, Kind> expected;
     for (const Registration& registration : kRegistrations)
-        EXPECT_TRUE(expected.emplace(registration.name, registration.kind).second) << toUtf8(registration.name);
+        EXPECT_TRUE(expected.emplace(registration.name, registration.kind).second)
+            << toUtf8(registration.name);
     EXPECT_EQ(expected.size(), 73u);
     for (int calls = 1; calls <= 2; ++calls) {
         SCOPED_TRACE(calls);
@@ -242,7 +245,8 @@ TEST_F(TextCommandsTest, ArgumentHandlersEditAsOneNamedStep)
         ustring group;
     };
     const Case cases[] = {
-        {"fixed deletion before every anchor", u"0123456789ab", {SelectionRegion(5), SelectionRegion(10)}, true,
+        {"fixed deletion before every anchor", u"0123456789ab", {SelectionRegion(5), SelectionRegion(10)},
+         true,
          u"fixedDeleteCharacters 2", u"012567ab", {SelectionRegion(3), SelectionRegion(6)},
          u"fixedDeleteCharacters \"2\""},
         {"negative fixed deletion takes the units after", u"0123456789", {SelectionRegion(2)}, true,
@@ -282,7 +286,8 @@ TEST_F(TextCommandsTest, CommandsThatRunCommandsRunThemThroughTheRunnerAsOneStep
         std::optional<ustring> group;
     };
     const Case cases[] = {
-        {"repeat types the merged typing again", u"", {u"insertAndDecodeCharacters a", u"insertAndDecodeCharacters b"},
+        {"repeat types the merged typing again", u"",
+         {u"insertAndDecodeCharacters a", u"insertAndDecodeCharacters b"},
          u"repeat", u"abab", {SelectionRegion(4)}, u"insertAndDecodeCharacters \"ab\""},
         {"redoOrRepeat repeats after an edit", u"", {u"insertCharacters ab"}, u"redoOrRepeat", u"abab",
          {SelectionRegion(4)}, u"insertCharacters \"ab\""},
@@ -292,7 +297,8 @@ TEST_F(TextCommandsTest, CommandsThatRunCommandsRunThemThroughTheRunnerAsOneStep
          {SelectionRegion(3)}, u"times \"3\" \"move\" \"characters\" \"1\""},
         {"times 0 runs nothing", u"a b c d", {}, u"times 0 move words 1", u"a b c d", {SelectionRegion(0)},
          std::nullopt},
-        {"sequence runs each line in turn", u"", {}, u"sequence \"insertCharacters xy\" \"move characters -1\"",
+        {"sequence runs each line in turn", u"", {},
+         u"sequence \"insertCharacters xy\" \"move characters -1\"",
          u"xy", {SelectionRegion(1)}, u"sequence \"insertCharacters xy\" \"move characters -1\""},
         {"a macro file plays its lines", u"", {}, u"runMacroFile Packages/Test/step.vantrel-macro", u"q",
          {SelectionRegion(0)}, u"runMacroFile \"Packages/Test/step.vantrel-macro\""},
