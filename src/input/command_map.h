@@ -68,6 +68,8 @@ public:
     void remove(const slate::substring& name);
     // True when no command is registered.
     bool empty() const { return m_entries.empty(); }
+    // Every entry by name, for listings of the commands a map offers.
+    const std::map<ustring, Entry>& entries() const { return m_entries; }
 
     // A blank line knows no command. exec runs only a command whose
     // `enabled` is empty or true for these arguments, so a disabled command
