@@ -118,9 +118,14 @@ void ViewState::checkFieldExit()
     if (insideFields)
         return;
 
+    m_selectionHistory.clear();
+    clearFields();
+}
+
+void ViewState::clearFields()
+{
     m_buffer->clearDependentRegions();
     m_buffer->breakUndoMerge();
-    m_selectionHistory.clear();
     m_fieldRegions.clear();
     m_trackedRegions.clear();
     m_trackedPoints.clear();
