@@ -110,6 +110,11 @@ TEST(SnippetContent, ExpandsTextFieldsAndVariables)
         {u"${2:${1:in}} ${1:out}", u"in in"},
         // The name is open at the end of the text.
         {u"x${V", u"xvalue"},
+        // A field whose default holds the same field expands once.
+        {u"${1:a$1}", u"aa"},
+        {u"${1:x${1:y}} $1", u"y y"},
+        {u"${1:<$1>} ${1/a/b/g}", u"<<>> <>"},
+        {u"${1:${1:${1:z}}}", u"z"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(toUtf8(c.content));
@@ -151,23 +156,6 @@ TEST(SnippetContent, MirrorWithABrokenExpressionLeavesItsTextPlain)
     ASSERT_TRUE(expandSnippet(u"${1:ab} ${1/(/x/}", {}, out));
     EXPECT_EQ(out.text, u"ab ab");
     EXPECT_EQ(groupsOf(out), (std::vector<GroupView>{{1, {{0, 2}}, {}}, {kLast, {{5, 5}}, {}}}));
-}
-
-TEST(SnippetContent, FieldThatHoldsItselfExpandsOnce)
-{
-    struct Case {
-        const char16_t* content;
-        const char16_t* expected;
-    } cases[] = {
-        {u"${1:a$1}", u"aa"},
-        {u"${1:x${1:y}} $1", u"y y"},
-        {u"${1:<$1>} ${1/a/b/g}", u"<<>> <>"},
-        {u"${1:${1:${1:z}}}", u"z"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(toUtf8(c.content));
-        EXPECT_EQ(expandSnippetText(c.content, {}), c.expected);
-    }
 }
 
 TEST(SnippetContent, HostileSizesNeitherOverflowTheStackNorPass)
