@@ -40,6 +40,9 @@ TEST_F(SnippetInsertionTest, InsertsShapedForTheBufferAndSelectsTheFirstField)
          {{8, 8}}},
         {u"erase count past the start", u"fo", {SelectionRegion(2)}, 3, false, u"bar($1)", {},
          u"bar()", {{4, 4}}},
+        // A trigger's erase never reaches into the copy before it.
+        {u"erase count stops at the previous copy", u"ab", {SelectionRegion(1), SelectionRegion(2)}, 2,
+         false, u"X$1", {}, u"XX", {SelectionRegion(1), SelectionRegion(2)}},
         {u"parameters", u"", {SelectionRegion(0)}, 0, false, u"$PARAM1-$PARAM2-${PARAM3:none}$1",
          {u"a", u"b"}, u"a-b-none", {{8, 8}}},
         {u"line variables", u"one\n  two", {SelectionRegion(7)}, 0, false,
