@@ -118,7 +118,6 @@ void ViewState::checkFieldExit()
     if (insideFields)
         return;
 
-    m_buffer->breakUndoMerge();
     m_selectionHistory.clear();
     clearFields();
 }
@@ -126,6 +125,7 @@ void ViewState::checkFieldExit()
 void ViewState::clearFields()
 {
     m_buffer->clearDependentRegions();
+    m_buffer->breakUndoMerge();
     m_fieldRegions.clear();
     m_trackedRegions.clear();
     m_trackedPoints.clear();

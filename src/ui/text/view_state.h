@@ -62,8 +62,8 @@ public:
     // an outermost undo group closes and after a command scrolled a point
     // into view.
     void checkFieldExit();
-    // Leaves snippet mode: forgets every field and its points, and the
-    // buffer's mirrors stop following.
+    // Leaves snippet mode: no open fields, one empty field group, and the
+    // buffer's mirrors stop updating.
     void clearFields();
     // Selects the regions of the current field group and makes its mirrors
     // the buffer's dependent regions.

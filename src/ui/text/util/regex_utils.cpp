@@ -151,11 +151,28 @@ void compileTransformations(const std::vector<RegexTransformSpec>& specs,
 ustring regexReplace(const ustring& text, const WideRegex& regex, const ustring& format,
                      RegexFlags flags)
 {
+    // The library's own replace copies the format into a buffer that ends
+    // at its last unit, and its formatter then reads one unit past that end
+    // on an unfinished conditional ("?{1"). This is the same loop, handing
+    // the formatter the format's own buffer, whose spare 0 takes that read.
+    using MatchIterator = boost::regex_iterator<const UChar32*, UChar32, boost::icu_regex_traits>;
     const RegexText subject(text);
     const RegexText formatText(format);
+    const bool copyRest = !(flags & boost::regex_constants::format_no_copy);
     std::vector<UChar32> result;
-    boost::u32regex_replace(std::back_inserter(result), subject.begin(), subject.end(), regex,
-                            formatText.c_str(), flags);
+    auto out = std::back_inserter(result);
+    const UChar32* rest = subject.begin();
+    for (MatchIterator match(subject.begin(), subject.end(), regex, flags), end; match != end; ++match) {
+        if (copyRest)
+            result.insert(result.end(), match->prefix().first, match->prefix().second);
+        out = boost::BOOST_REGEX_DETAIL_NS::regex_format_imp(out, *match, formatText.begin(),
+                                                            formatText.end(), flags, regex.get_traits());
+        rest = (*match)[0].second;
+        if (flags & boost::regex_constants::format_first_only)
+            break;
+    }
+    if (copyRest)
+        result.insert(result.end(), rest, subject.end());
     return unitsOfCodePoints(result);
 }
 

@@ -44,6 +44,18 @@ TEST(RegexFormatFlags, FirstOnlyAndSingleLineTakeEffectInReplace)
     EXPECT_EQ(regexReplace(u"a a", makeRegex(u"a", u""), u"X", regexFormatFlags(u"")), u"X a");
 }
 
+// The library's formatter read one unit past the end of a format that ends
+// inside a conditional.
+TEST(RegexReplace, UnfinishedConditionalAtTheEndOfTheFormatIsText)
+{
+    const WideRegex regex = makeRegex(u"b", u"");
+    const RegexFlags all = regexFormatFlags(u"g");
+    EXPECT_EQ(regexReplace(u"abcb", regex, u"?{0", all), u"a?{0c?{0");
+    EXPECT_EQ(regexReplace(u"abc", regex, u"?{", all), u"a?{c");
+    EXPECT_EQ(regexReplace(u"abc", regex, u"[$0]", all), u"a[b]c");
+    EXPECT_EQ(regexReplace(u"abc", makeRegex(u"x", u""), u"?{0", all), u"abc");
+}
+
 TEST(MakeRegex, IgnoresCaseOnlyWithI)
 {
     EXPECT_TRUE(boost::u32regex_match(u"ABC", makeRegex(u"abc", u"gi")));
