@@ -52,7 +52,7 @@ int64_t drawScreen(RendererHarness& harness, UnicodeFont* font, const std::vecto
     Canvas* canvas = harness.canvas();
     harness.beginFrame();
     const float background[3] = {0.15f, 0.16f, 0.13f};
-    canvas->setBlendMode(0);
+    canvas->setBlendMode(BlendMode::Opaque);
     canvas->fillRect(interval2(0, 0, kWidth, kHeight), background);
     font->beginBatch(false);
     int64_t glyphs = 0;

@@ -80,7 +80,7 @@ float BasicCanvas::setAlpha(float alpha)
     return alpha;
 }
 
-int BasicCanvas::setBlendMode(int mode)
+BlendMode BasicCanvas::setBlendMode(BlendMode mode)
 {
     std::swap(mode, m_blendMode);
     return mode;

@@ -29,8 +29,8 @@ public:
     FillState setFillState(const FillState& fill) override;
     float getAlpha() override { return m_alpha; }
     float setAlpha(float alpha) override;
-    int getBlendMode() override { return m_blendMode; }
-    int setBlendMode(int mode) override;
+    BlendMode getBlendMode() override { return m_blendMode; }
+    BlendMode setBlendMode(BlendMode mode) override;
     interval2 setClip(const interval2& clip) override;
     interval2 intersectClip(const interval2& clip) override;
     void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
@@ -76,7 +76,7 @@ private:
     Matrix4 m_transform = Matrix4::identity();
     FillState m_fill;
     float m_alpha = 1.f;
-    int m_blendMode = 0;
+    BlendMode m_blendMode = BlendMode::Opaque;
     interval2 m_clip;
     // Only textures that loaded at least once.
     std::unordered_map<ustring, slate::SP<Texture>> m_textures;

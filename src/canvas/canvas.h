@@ -12,9 +12,7 @@
 //   whose fill colour is white). The compound calls drawTexture, fillRect and
 //   drawLine restore the fill they found; every setter returns the previous
 //   value so callers can restore theirs.
-// - Global alpha (1.0) and blend mode (0): 0 writes opaque pixels; 1 blends
-//   with the global alpha; 2 with the texture's alpha alone; 3 with the
-//   texture's alpha times the global alpha.
+// - Global alpha (1.0) and blend mode (BlendMode::Opaque), see BlendMode.
 // - Clip: the unset interval2 means no clipping. Any other rect limits
 //   drawing to the rect widened by one pixel on every side; an empty rect
 //   hides everything (a collapsed panel must not paint over the window).
@@ -31,6 +29,28 @@
 #include "ui/ustring.h"
 
 class UnicodeFont;
+
+// How a canvas combines what it paints with the pixels already there. The
+// values are those recorded canvas calls print.
+enum class BlendMode {
+    // Only a renderer's record of its device: the device's mode is not known
+    // and must be sent again. A canvas never holds it.
+    Unknown = -1,
+    // Writes opaque pixels.
+    Opaque = 0,
+    // Blends by the global alpha alone, whatever the texture's alpha.
+    GlobalAlpha = 1,
+    // Blends by the texture's alpha alone.
+    TextureAlpha = 2,
+    // Blends by the texture's alpha times the global alpha.
+    TextureTimesGlobalAlpha = 3,
+};
+
+// Whether the mode takes the texture's alpha into account.
+constexpr bool usesTextureAlpha(BlendMode mode)
+{
+    return mode == BlendMode::TextureAlpha || mode == BlendMode::TextureTimesGlobalAlpha;
+}
 
 // A 4 x 4 transform in the row-vector layout of both graphics interfaces: a
 // point is the row (x, y, z, 1) multiplied on the left, so the translation
@@ -77,8 +97,9 @@ public:
     virtual float getAlpha() = 0;
     // Returns the previous alpha; the fill colour does not change.
     virtual float setAlpha(float alpha) = 0;
-    virtual int getBlendMode() = 0;
-    virtual int setBlendMode(int mode) = 0;
+    virtual BlendMode getBlendMode() = 0;
+    // Returns the previous mode.
+    virtual BlendMode setBlendMode(BlendMode mode) = 0;
     // Installs the clip rect exactly as passed; returns the previous one.
     virtual interval2 setClip(const interval2& clip) = 0;
     // With no clip (the unset rect) installs `clip`; otherwise the

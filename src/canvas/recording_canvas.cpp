@@ -189,9 +189,9 @@ float RecordingCanvas::setAlpha(float alpha)
     return BasicCanvas::setAlpha(alpha);
 }
 
-int RecordingCanvas::setBlendMode(int mode)
+BlendMode RecordingCanvas::setBlendMode(BlendMode mode)
 {
-    RecordingScope scope(*this, "setBlendMode " + std::to_string(mode));
+    RecordingScope scope(*this, "setBlendMode " + std::to_string(static_cast<int>(mode)));
     return BasicCanvas::setBlendMode(mode);
 }
 

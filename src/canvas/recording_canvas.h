@@ -28,7 +28,7 @@ public:
     FillState pushTexture(const slate::SP<Texture>& texture) override;
     FillState setFillState(const FillState& fill) override;
     float setAlpha(float alpha) override;
-    int setBlendMode(int mode) override;
+    BlendMode setBlendMode(BlendMode mode) override;
     interval2 setClip(const interval2& clip) override;
     interval2 intersectClip(const interval2& clip) override;
     void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,

@@ -151,9 +151,9 @@ void SoftwareCanvas::plot(int x, int y, float r, float g, float b, float texture
 {
     float alpha = 1.f;
     switch (getBlendMode()) {
-    case 0: alpha = 1.f; break;
-    case 2: alpha = textureAlpha; break;
-    case 3: alpha = textureAlpha * getAlpha(); break;
+    case BlendMode::Opaque: alpha = 1.f; break;
+    case BlendMode::TextureAlpha: alpha = textureAlpha; break;
+    case BlendMode::TextureTimesGlobalAlpha: alpha = textureAlpha * getAlpha(); break;
     default: alpha = getAlpha(); break;
     }
     plotWithAlpha(x, y, r, g, b, alpha);

@@ -117,7 +117,7 @@ void BlendedTextureShader::draw(const interval2& rect, float amount)
         return;
     }
     m_first.draw(rect);
-    const int savedMode = m_canvas->setBlendMode(1);
+    const BlendMode savedMode = m_canvas->setBlendMode(BlendMode::GlobalAlpha);
     const float savedAlpha = m_canvas->setAlpha(amount);
     m_second.draw(rect);
     m_canvas->setBlendMode(savedMode);
@@ -135,7 +135,8 @@ void SimpleTextureShader::draw(const interval2& rect)
     if (!m_texture)
         return;
     m_canvas->pushTexture(m_texture);
-    const int saved = m_hasAlpha ? m_canvas->setBlendMode(2) : 0;
+    const BlendMode saved =
+        m_hasAlpha ? m_canvas->setBlendMode(BlendMode::TextureAlpha) : BlendMode::Opaque;
     m_canvas->drawTexturedQuad(rect, m_texture->fullImageRect());
     if (m_hasAlpha)
         m_canvas->setBlendMode(saved);
@@ -153,7 +154,8 @@ SimpleBlendedTextureShader::SimpleBlendedTextureShader(Canvas* canvas, const ust
 void SimpleBlendedTextureShader::drawOne(const slate::SP<Texture>& texture, const interval2& rect)
 {
     m_canvas->pushTexture(texture);
-    const int saved = m_anyAlpha ? m_canvas->setBlendMode(2) : 0;
+    const BlendMode saved =
+        m_anyAlpha ? m_canvas->setBlendMode(BlendMode::TextureAlpha) : BlendMode::Opaque;
     if (texture)
         m_canvas->drawTexturedQuad(rect, texture->fullImageRect());
     if (m_anyAlpha)
@@ -172,12 +174,14 @@ void SimpleBlendedTextureShader::draw(const interval2& rect, float amount)
         drawOne(m_second, rect);
         return;
     }
-    const int savedMode = m_canvas->setBlendMode(m_anyAlpha ? 2 : 0);
+    const BlendMode savedMode =
+        m_canvas->setBlendMode(m_anyAlpha ? BlendMode::TextureAlpha : BlendMode::Opaque);
     if (m_first) {
         m_canvas->pushTexture(m_first);
         m_canvas->drawTexturedQuad(rect, m_first->fullImageRect());
     }
-    m_canvas->setBlendMode(m_anyAlpha ? 3 : 1);
+    m_canvas->setBlendMode(m_anyAlpha ? BlendMode::TextureTimesGlobalAlpha
+                                      : BlendMode::GlobalAlpha);
     const float savedAlpha = m_canvas->setAlpha(amount);
     if (m_second) {
         m_canvas->pushTexture(m_second);

@@ -67,7 +67,7 @@ protected:
     {
         ASSERT_TRUE(m_first->beginFrame());
         Canvas* canvas = m_first->canvas();
-        canvas->setBlendMode(0);
+        canvas->setBlendMode(BlendMode::Opaque);
         canvas->setAlpha(1);
         canvas->setClip(unsetInterval());
         const float white[3] = {1, 1, 1};

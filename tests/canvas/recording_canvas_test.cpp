@@ -31,7 +31,7 @@ TEST(RecordingCanvas, WritesEachCallersCallAsOneLine)
     canvas.drawLine(vector2{10, 39.5f}, vector2{110, 39.5f}, black);
     slate::SP<Texture> icon = canvas.loadTexture(u"Packages/icon.png");
     canvas.loadTexture(u"Packages/missing.png");
-    const int mode = canvas.setBlendMode(2);
+    const BlendMode mode = canvas.setBlendMode(BlendMode::TextureAlpha);
     canvas.drawTexture(icon, interval2(12, 12, 16, 16), icon->fullImageRect());
     canvas.setBlendMode(mode);
     UnicodeFont* font = canvas.getFont(u"Courier New 10", 1);

@@ -85,7 +85,7 @@ TEST(Theme, BlendedImagesMixAndRestoreTheState)
     files.addImage(u"up.png", 2, 2, 0xFF000000);
     files.addImage(u"down.png", 2, 2, 0xFF000000);
     RecordingCanvas canvas;
-    canvas.setBlendMode(2);
+    canvas.setBlendMode(BlendMode::TextureAlpha);
     canvas.setAlpha(0.75f);
     Theme theme(&canvas, optionsOf(u"button BlendedTextureShader Packages/up.png Packages/down.png\n"));
     canvas.clearLines();
@@ -97,7 +97,7 @@ TEST(Theme, BlendedImagesMixAndRestoreTheState)
     EXPECT_EQ(state, (std::vector<std::string>{"pushTexture Packages/up.png", "setBlendMode 1",
                                                "setAlpha 0.25", "pushTexture Packages/down.png",
                                                "setBlendMode 2", "setAlpha 0.75"}));
-    EXPECT_EQ(canvas.getBlendMode(), 2);
+    EXPECT_EQ(canvas.getBlendMode(), BlendMode::TextureAlpha);
     EXPECT_EQ(canvas.getAlpha(), 0.75f);
 }
 

@@ -214,7 +214,7 @@ TEST_F(DX9WindowPeerTest, ResetSendsTheCanvasStateAgain)
         createPeer(c.swapChains);
         ASSERT_EQ(m_peer->beginDraw(kWidth, kHeight), WindowPeer::kDrawFrame);
         Canvas* canvas = m_peer->canvas();
-        canvas->setBlendMode(1);
+        canvas->setBlendMode(BlendMode::GlobalAlpha);
         canvas->setAlpha(0.5f);
         canvas->setClip(interval2(10, 0, 20, 30));
         m_peer->endDraw();
@@ -231,7 +231,7 @@ TEST_F(DX9WindowPeerTest, ResetSendsTheCanvasStateAgain)
         EXPECT_EQ(m_fake->alphaBlendEnabled(), 1u);
         EXPECT_EQ(m_fake->clipPlanesEnabled(), 15u);
         EXPECT_EQ(m_fake->textureFactor() >> 24, 127u);
-        EXPECT_EQ(canvas->getBlendMode(), 1);
+        EXPECT_EQ(canvas->getBlendMode(), BlendMode::GlobalAlpha);
     }
 }
 
@@ -369,7 +369,7 @@ TEST(DX9WindowPeerDevice, DrawsAndPresentsOnTheRealDevice)
                 ASSERT_EQ(peer.beginDraw(kWidth, kHeight), WindowPeer::kDrawFrame);
                 ASSERT_TRUE(d3d_test::clearTarget(peer.device(), step.colour));
                 Canvas* canvas = peer.canvas();
-                canvas->setBlendMode(0);
+                canvas->setBlendMode(BlendMode::Opaque);
                 canvas->setAlpha(1);
                 canvas->setClip(unsetInterval());
                 canvas->fillRect(interval2(8, 4, 24, 20), kWhite);

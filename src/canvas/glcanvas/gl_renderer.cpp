@@ -133,24 +133,22 @@ float GLRenderer::setAlpha(float alpha)
     return previous;
 }
 
-int GLRenderer::setBlendMode(int mode)
+BlendMode GLRenderer::setBlendMode(BlendMode mode)
 {
-    const int previous = BasicCanvas::setBlendMode(mode);
-    if (mode == 0) {
+    const BlendMode previous = BasicCanvas::setBlendMode(mode);
+    if (mode == BlendMode::Opaque) {
         glDisable(GL_BLEND);
         setTextureEnvironment(GL_MODULATE);
     } else {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_BLEND);
-        // Mode 1 blends by the global alpha alone, so that a texture with
-        // its own alpha fades as one without it does. Mode 2 blends by the
-        // texture's alpha alone: REPLACE ignores the fill colour, and with it
-        // the global alpha. Mode 3 multiplies the two, which is also the
-        // nearest OpenGL 1.1 comes to mode 1.
-        if (mode == 1 && m_hasCombiners)
+        // REPLACE ignores the fill colour, and with it the global alpha.
+        // MODULATE multiplies the texture's alpha by the global alpha, which
+        // is also the nearest OpenGL 1.1 comes to the global alpha alone.
+        if (mode == BlendMode::GlobalAlpha && m_hasCombiners)
             setGlobalAlphaEnvironment();
         else
-            setTextureEnvironment(mode == 2 ? GL_REPLACE : GL_MODULATE);
+            setTextureEnvironment(mode == BlendMode::TextureAlpha ? GL_REPLACE : GL_MODULATE);
     }
     return previous;
 }

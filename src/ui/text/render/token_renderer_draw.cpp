@@ -94,7 +94,7 @@ void drawTextRun(int flags, Canvas& canvas, const Style& style, const float back
             canvas.drawLine(vector2{run.x, y}, vector2{right, y}, style.thirdColour);
         } else {
             const FillState saved = canvas.pushColour(style.thirdColour);
-            const int mode = canvas.setBlendMode(0);
+            const BlendMode mode = canvas.setBlendMode(BlendMode::Opaque);
             drawSquiggle(canvas, run.x, y, right);
             canvas.setBlendMode(mode);
             canvas.setFillState(saved);
@@ -434,7 +434,7 @@ void drawOneRegion(const RegionContext& c, const RegionSink& sink, const Style& 
                    bool outlined, bool filled, const float outlineColour[3])
 {
     Canvas& canvas = c.canvas;
-    const int mode = canvas.setBlendMode(0);
+    const BlendMode mode = canvas.setBlendMode(BlendMode::Opaque);
     OutlinePoints outline;
     const std::vector<LineRect>& rects = sink.rects;
     for (size_t i = 0; i < rects.size(); ++i) {
