@@ -24,7 +24,7 @@ public:
 
     Matrix4 getTransform() override { return m_transform; }
     void setTransform(const Matrix4& transform) override { m_transform = transform; }
-    FillState pushColour(const float colour[3]) override;
+    FillState pushColour(const Colour& colour) override;
     FillState pushTexture(const slate::SP<Texture>& texture) override;
     FillState setFillState(const FillState& fill) override;
     float getAlpha() override { return m_alpha; }
@@ -35,8 +35,8 @@ public:
     interval2 intersectClip(const interval2& clip) override;
     void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
                      const interval2& textureRect) override;
-    void fillRect(const interval2& rect, const float colour[3]) override;
-    void drawLine(const vector2& from, const vector2& to, const float colour[3]) override;
+    void fillRect(const interval2& rect, const Colour& colour) override;
+    void drawLine(const vector2& from, const vector2& to, const Colour& colour) override;
     slate::SP<Texture> loadTexture(const ustring& path) override;
     slate::SP<Texture> findTexture(const ustring& path) override;
     UnicodeFont* getFont(const ustring& spec, int styleFlags) override;

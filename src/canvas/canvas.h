@@ -5,7 +5,7 @@
 // textures of package images and fonts.
 //
 // Coordinates are window pixels as floats, origin top left, y downward,
-// multiplied by the canvas transform. Colours are three floats in 0..1.
+// multiplied by the canvas transform. Colours are Colour values (0..1).
 //
 // State and its rules, kept by every canvas:
 // - Fill: what filled primitives are painted with (a colour, or a texture
@@ -23,6 +23,7 @@
 
 #include <cstdint>
 
+#include "canvas/colour.h"
 #include "canvas/texture.h"
 #include "ui/interval2.h"
 #include "ui/reference_counted.h"
@@ -63,7 +64,7 @@ bool operator==(const Matrix4& a, const Matrix4& b);
 
 struct FillState {
     bool isColour = false;
-    float colour[3] = {1, 1, 1};
+    Colour colour = {1, 1, 1};
     slate::SP<Texture> texture;
 };
 bool operator==(const FillState& a, const FillState& b);
@@ -91,7 +92,7 @@ public:
     virtual Matrix4 getTransform() = 0;
     virtual void setTransform(const Matrix4& transform) = 0;
     // Make the colour, or the texture, the fill; return the previous fill.
-    virtual FillState pushColour(const float colour[3]) = 0;
+    virtual FillState pushColour(const Colour& colour) = 0;
     virtual FillState pushTexture(const slate::SP<Texture>& texture) = 0;
     virtual FillState setFillState(const FillState& fill) = 0;
     virtual float getAlpha() = 0;
@@ -116,8 +117,8 @@ public:
     // covers the area between its edges under OpenGL and paints nothing
     // under Direct3D (as fillRect and drawTexture).
     virtual void drawTexturedQuad(const interval2& destination, const interval2& textureRect) = 0;
-    virtual void fillRect(const interval2& rect, const float colour[3]) = 0;
-    virtual void drawLine(const vector2& from, const vector2& to, const float colour[3]) = 0;
+    virtual void fillRect(const interval2& rect, const Colour& colour) = 0;
+    virtual void drawLine(const vector2& from, const vector2& to, const Colour& colour) = 0;
     // `vertices` holds {x, y, z} floats; count vertices taken in pairs.
     virtual void drawLines(const float* vertices, int count) = 0;
     virtual void drawLineStrip(const float* vertices, int count) = 0;

@@ -15,16 +15,9 @@
 
 namespace {
 
-const float kWhite[3] = {1, 1, 1};
-const float kBlack[3] = {0, 0, 0};
-const float kBlue[3] = {0, 0, 1};
-
-void copyColour(const float from[3], float to[3])
-{
-    to[0] = from[0];
-    to[1] = from[1];
-    to[2] = from[2];
-}
+constexpr Colour kWhite{1, 1, 1};
+constexpr Colour kBlack{0, 0, 0};
+constexpr Colour kBlue{0, 0, 1};
 
 // The leading decimal float after the last `letter` of the path, 0 without.
 float borderFromPath(const ustring& path, uchar letter)
@@ -39,7 +32,7 @@ float borderFromPath(const ustring& path, uchar letter)
     return std::strtof(rest.c_str(), nullptr);
 }
 
-void readColour(const slate::SP<Options>& options, const char* key, float colour[3])
+void readColour(const slate::SP<Options>& options, const char* key, Colour& colour)
 {
     if (const ustring* value = options->find(slate::substring(key)))
         parseColour(*value, colour);
@@ -54,9 +47,9 @@ bool startsWith(const ustring& text, const char16_t* prefix)
 
 // --- Shaders ---------------------------------------------------------------
 
-ColourShader::ColourShader(Canvas* canvas, const float colour[3]) : m_canvas(canvas)
+ColourShader::ColourShader(Canvas* canvas, const Colour& colour)
+    : m_canvas(canvas), m_colour(colour)
 {
-    copyColour(colour, m_colour);
 }
 
 void ColourShader::draw(const interval2& rect)
@@ -194,18 +187,18 @@ void SimpleBlendedTextureShader::draw(const interval2& rect, float amount)
 // --- Theme -----------------------------------------------------------------
 
 ThemeFont readThemeFont(Canvas* canvas, const slate::SP<Options>& options, const char* faceKey,
-                        const char* colourKey, const float backgroundColour[3])
+                        const char* colourKey, const Colour& backgroundColour)
 {
     ThemeFont font;
     ustring face;
     options->getString(slate::substring(faceKey), face);
-    copyColour(kWhite, font.colour);
-    readColour(options, colourKey, font.colour);
+    font.colours.text = kWhite;
+    readColour(options, colourKey, font.colours.text);
     if (canvas) {
         font.font = canvas->getFont(face, 0);
         font.boldFont = canvas->getFont(face, 1);
     }
-    copyColour(backgroundColour, font.backgroundColour);
+    font.colours.background = backgroundColour;
     return font;
 }
 
@@ -231,13 +224,11 @@ void Theme::clear()
     m_shaders.clear();
     for (ThemeFont* font : {&textFont, &controlFont, &controlMonospaceFont}) {
         *font = ThemeFont();
-        copyColour(kBlack, font->colour);
-        copyColour(kWhite, font->backgroundColour);
+        font->colours = {kBlack, kWhite};
     }
     for (ThemeFont* font : {&controlHighlightFont, &controlHighlightMonospaceFont}) {
         *font = ThemeFont();
-        copyColour(kWhite, font->colour);
-        copyColour(kBlue, font->backgroundColour);
+        font->colours = {kWhite, kBlue};
     }
 }
 
@@ -279,10 +270,9 @@ void Theme::reload()
 
     ustring face;
     options->getString(slate::substring("font.face"), face);
-    copyColour(kWhite, textFont.colour);
-    readColour(options, "font.color", textFont.colour);
-    copyColour(kBlack, textFont.backgroundColour);
-    readColour(options, "font.backgroundColor", textFont.backgroundColour);
+    textFont.colours = {kWhite, kBlack};
+    readColour(options, "font.color", textFont.colours.text);
+    readColour(options, "font.backgroundColor", textFont.colours.background);
     textFont.font = m_canvas ? m_canvas->getFont(face, 0) : nullptr;
     textFont.boldFont = nullptr;
     controlFont = readThemeFont(m_canvas, options, "control.font.face", "control.font.color",
@@ -333,7 +323,7 @@ void Theme::reload()
         const size_t parameters = words.size() - 1;
         Shader* shader = nullptr;
         if (kind == u"ColorShader" && parameters == 1) {
-            float colour[3] = {1, 1, 1};
+            Colour colour = kWhite;
             parseColour(words[1], colour);
             shader = new ColourShader(m_canvas, colour);
         } else if (kind == u"TextureShader" && parameters == 1) {

@@ -36,9 +36,9 @@ TEST(Canvas, SettersReturnThePreviousValue)
     EXPECT_EQ(canvas.pushColour(kRed), FillState());
     FillState red = canvas.pushColour(kBlue);
     EXPECT_TRUE(red.isColour);
-    EXPECT_EQ(red.colour[0], 1.f);
+    EXPECT_EQ(red.colour.red, 1.f);
     FillState blue = canvas.setFillState(red);
-    EXPECT_EQ(blue.colour[2], 1.f);
+    EXPECT_EQ(blue.colour.blue, 1.f);
     EXPECT_EQ(canvas.pushTexture(nullptr), red);
     EXPECT_EQ(canvas.getAlpha(), 0.5f); // fills leave the alpha alone
 }

@@ -58,11 +58,11 @@ protected:
         m_inFrame = false;
     }
     uint32_t pixel(int x, int y) { return m_harness->readPixels()[size_t(y) * kWidth + x]; }
-    void drawText(UnicodeFont* font, const ustring& text, float x, float y, const float colour[3])
+    void drawText(UnicodeFont* font, const ustring& text, float x, float y, const Colour& colour)
     {
         font->beginBatch(false);
-        font->drawText(x, y, text.data(), text.data() + text.size(), colour[0], colour[1],
-                       colour[2], 0, 0, 0, false);
+        font->drawText(x, y, text.data(), text.data() + text.size(), {colour, Colour(0, 0, 0)},
+                       false);
         font->endBatch();
     }
 

@@ -147,8 +147,8 @@ TEST_F(TwoGLWindows, GlyphAtlasMadeWhileTheOtherWindowIsCurrentDrawsItsGlyphs)
     const ustring text = u"M";
     for (const auto& drawn : {std::make_pair(early, 2.f), std::make_pair(late, 34.f)}) {
         drawn.first->beginBatch(false);
-        drawn.first->drawText(drawn.second, 2, text.data(), text.data() + 1, 0, 0, 0, 1, 1, 1,
-                              false);
+        drawn.first->drawText(drawn.second, 2, text.data(), text.data() + 1,
+                              {Colour(0, 0, 0), Colour(1, 1, 1)}, false);
         drawn.first->endBatch();
     }
     const std::string left = darkPixels(0, 32);

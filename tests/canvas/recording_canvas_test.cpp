@@ -37,7 +37,7 @@ TEST(RecordingCanvas, WritesEachCallersCallAsOneLine)
     UnicodeFont* font = canvas.getFont(u"Courier New 10", 1);
     const ustring label = u"Save \"all\"\t\u00e9";
     font->beginBatch(false);
-    font->drawText(20, 12, label.data(), label.data() + label.size(), 0, 0, 0, 0.5f, 0.5f, 0.5f, false);
+    font->drawText(20, 12, label.data(), label.data() + label.size(), {Colour(0, 0, 0), Colour(0.5f, 0.5f, 0.5f)}, false);
     font->endBatch();
     const float strip[] = {0, 0, 0, 1, 1, 0, 2, 0, 0};
     canvas.pushColour(black);

@@ -203,7 +203,7 @@ TEST_P(RendererTest, TextLeavesBlendingOffButKeepsTheBlendMode)
     m_canvas->setBlendMode(BlendMode::GlobalAlpha);
     m_canvas->setAlpha(0.5f);
     font->beginBatch(false);
-    font->drawText(60, 40, text.data(), text.data() + text.size(), 1, 1, 1, 0, 0, 0, false);
+    font->drawText(60, 40, text.data(), text.data() + text.size(), {Colour(1, 1, 1), Colour(0, 0, 0)}, false);
     font->endBatch();
     EXPECT_EQ(m_canvas->getBlendMode(), BlendMode::GlobalAlpha);
 
@@ -220,7 +220,7 @@ TEST_P(RendererTest, GlyphAtlasKeepsItsChannelOrder)
     const ustring text = u"WM";
     beginBlackFrame();
     font->beginBatch(false);
-    font->drawText(2, 2, text.data(), text.data() + text.size(), 1, 0, 0, 0, 0, 0, false);
+    font->drawText(2, 2, text.data(), text.data() + text.size(), {Colour(1, 0, 0), Colour(0, 0, 0)}, false);
     font->endBatch();
     int redPixels = 0, bluePixels = 0;
     for (uint32_t p : m_harness->readPixels()) {
@@ -316,9 +316,9 @@ std::vector<uint32_t> drawScene(RendererHarness& harness)
     const ustring text = u"Hello, gW";
     UnicodeFont* font = canvas->getFont(u"Tahoma 12", 0);
     font->beginBatch(false);
-    font->drawText(66, 40, text.data(), text.data() + text.size(), 1, 1, 1, 0.1f, 0.2f, 0.9f,
+    font->drawText(66, 40, text.data(), text.data() + text.size(), {Colour(1, 1, 1), Colour(0.1f, 0.2f, 0.9f)},
                    false);
-    font->drawText(4, 46, text.data(), text.data() + text.size(), 1, 0, 0, 0, 0, 0, false);
+    font->drawText(4, 46, text.data(), text.data() + text.size(), {Colour(1, 0, 0), Colour(0, 0, 0)}, false);
     font->endBatch();
     // Scaled text is drawn filtered. Its glyph boxes are drawn on their own
     // background: OpenGL paints the boxes' transparent texels in the atlas's
@@ -329,7 +329,7 @@ std::vector<uint32_t> drawScene(RendererHarness& harness)
     scale.m[13] = 30;
     canvas->setTransform(scale);
     font->beginBatch(true);
-    font->drawText(0, 0, text.data(), text.data() + text.size(), 1, 1, 0, 0, 0, 0, false);
+    font->drawText(0, 0, text.data(), text.data() + text.size(), {Colour(1, 1, 0), Colour(0, 0, 0)}, false);
     font->endBatch();
     canvas->setTransform(Matrix4::identity());
     std::vector<uint32_t> pixels = harness.readPixels();

@@ -165,7 +165,7 @@ TEST(SoftwareCanvas, TextLeavesInkOnlyInsideItsLineBox)
     UnicodeFont* font = canvas.getFont(u"Courier New 10", 0);
     const ustring text = u"ab c";
     font->beginBatch(false);
-    font->drawText(2, 3, text.data(), text.data() + text.size(), 0, 0, 0, 1, 1, 1, false);
+    font->drawText(2, 3, text.data(), text.data() + text.size(), {Colour(0, 0, 0), Colour(1, 1, 1)}, false);
     font->endBatch();
     const int right = 2 + int(textWidth(*font, text.data(), text.data() + text.size()));
     const int bottom = 3 + int(font->lineHeight());

@@ -270,7 +270,7 @@ TEST(ControlsGolden, TabPanel)
             const interval2 rect = layout.currentTabRect();
             const interval2 face(rect.x0 + 1, rect.y0 + 4, rect.x1 - 1, rect.y1);
             const bool isSelected = layout.isStoredSelection();
-            std::copy(isSelected ? selected : tab, (isSelected ? selected : tab) + 3, font.backgroundColour);
+            font.colours.background = isSelected ? Colour(selected) : Colour(tab);
             const ustring& label = labels[layout.index];
             tabButton(root, RegionId(&strip, layout.index), stripId, face, face, &map, {}, {}, {}, {}, label.data(),
                       label.data() + label.size(), nullptr, nullptr, font, isSelected ? &selectedFace : &tabFace);

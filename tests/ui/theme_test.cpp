@@ -112,17 +112,17 @@ TEST(Theme, SizesAndFontsFollowReloads)
     EXPECT_EQ(theme.toolbarHeight, 40.f);
     EXPECT_EQ(theme.controlFont.font, canvas.getFont(u"Arial 9", 0));
     EXPECT_EQ(theme.controlFont.boldFont, canvas.getFont(u"Arial 9", 1));
-    EXPECT_FLOAT_EQ(theme.controlFont.backgroundColour[2], 128 / 255.f);
+    EXPECT_FLOAT_EQ(theme.controlFont.colours.background.blue, 128 / 255.f);
     EXPECT_EQ(theme.font(false).font, theme.controlFont.font);
-    EXPECT_EQ(theme.controlHighlightFont.backgroundColour[2], 1.f); // the default highlight
+    EXPECT_EQ(theme.controlHighlightFont.colours.background.blue, 1.f); // the default highlight
 
     options->parse(u"control.font.color red\n");
     options->notifyChanged();
     EXPECT_EQ(theme.checkboxWidth, 20.f); // kept until the theme is replaced
     EXPECT_EQ(theme.toolbarHeight, 32.f); // back to its default at once
-    EXPECT_EQ(theme.controlFont.colour[0], 1.f);
-    EXPECT_EQ(theme.controlFont.colour[1], 0.f);
-    EXPECT_FLOAT_EQ(theme.controlFont.backgroundColour[2], 128 / 255.f); // colours keep the last value
+    EXPECT_EQ(theme.controlFont.colours.text.red, 1.f);
+    EXPECT_EQ(theme.controlFont.colours.text.green, 0.f);
+    EXPECT_FLOAT_EQ(theme.controlFont.colours.background.blue, 128 / 255.f); // colours keep the last value
 }
 
 // Two windows on one theme file: closing one must leave the other reloading.

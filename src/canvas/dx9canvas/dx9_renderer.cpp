@@ -170,11 +170,10 @@ void DX9Renderer::setTransform(const Matrix4& transform)
 void DX9Renderer::sendTextureFactor()
 {
     const FillState& fill = fillState();
-    const float white[3] = {1, 1, 1};
-    const float* colour = fill.isColour ? fill.colour : white;
+    const Colour colour = fill.isColour ? fill.colour : Colour(1, 1, 1);
     m_device->SetRenderState(D3DRS_TEXTUREFACTOR,
-                             D3DCOLOR_ARGB(channel(getAlpha()), channel(colour[0]),
-                                           channel(colour[1]), channel(colour[2])));
+                             D3DCOLOR_ARGB(channel(getAlpha()), channel(colour.red),
+                                           channel(colour.green), channel(colour.blue)));
 }
 
 void DX9Renderer::applyFillState()
@@ -314,7 +313,7 @@ void DX9Renderer::drawTexturedQuad(const interval2& destination, const interval2
     m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, vertices, sizeof(TexturedVertex));
 }
 
-void DX9Renderer::fillRect(const interval2& rect, const float colour[3])
+void DX9Renderer::fillRect(const interval2& rect, const Colour& colour)
 {
     if (!m_device || rect.empty())
         return;

@@ -74,7 +74,7 @@ public:
     void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
                      const interval2& textureRect) override;
     void drawTexturedQuad(const interval2& destination, const interval2& textureRect) override;
-    void fillRect(const interval2& rect, const float colour[3]) override;
+    void fillRect(const interval2& rect, const Colour& colour) override;
     void drawLines(const float* vertices, int count) override;
     void drawLineStrip(const float* vertices, int count) override;
     void drawIndexedTriangles(const float* vertices, const uint16_t* indices, int vertexCount,

@@ -100,7 +100,7 @@ void GLRenderer::applyColour()
 {
     const FillState& fill = fillState();
     if (fill.isColour)
-        glColor4f(fill.colour[0], fill.colour[1], fill.colour[2], getAlpha());
+        glColor4f(fill.colour.red, fill.colour.green, fill.colour.blue, getAlpha());
     else
         glColor4f(1, 1, 1, getAlpha());
 }

@@ -66,11 +66,11 @@ std::vector<GlyphPlacement> layoutGlyphs(const std::vector<float>& advances, int
     return placements;
 }
 
-void setGlyphAlpha(uint32_t* pixels, size_t count, float backgroundR, float backgroundG,
-                   float backgroundB)
+void setGlyphAlpha(uint32_t* pixels, size_t count, const Colour& backgroundColour)
 {
-    const uint32_t background = uint32_t(colourByte(backgroundR)) << 16 |
-                                uint32_t(colourByte(backgroundG)) << 8 | colourByte(backgroundB);
+    const uint32_t background = uint32_t(colourByte(backgroundColour.red)) << 16 |
+                                uint32_t(colourByte(backgroundColour.green)) << 8 |
+                                colourByte(backgroundColour.blue);
     for (size_t i = 0; i < count; ++i) {
         const uint32_t colour = pixels[i] & 0x00FFFFFF;
         pixels[i] = colour == background ? colour : colour | 0xFF000000u;

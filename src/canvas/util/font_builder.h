@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "canvas/colour.h"
 #include "ui/ustring.h"
 
 // Font style flags, as font specs and the theme combine them. Integer
@@ -39,12 +40,11 @@ struct GlyphRect {
 // Rasterises up to `count` code units from `firstGlyph` into `pixels`
 // (width x height words; the atlases are 512 x 256), writing one rect per
 // placed glyph to `rects` (room for `count`). `face` is NUL-terminated;
-// `size` in points; colours in 0..1. Returns how many glyphs were placed,
+// `size` in points. Returns how many glyphs were placed,
 // fewer than `count` when the atlas is full, 0 when the system failed.
 // Counts "FontCount" and adds the pixels to "FontPixelCount". Main thread.
 int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, float size,
-                    int styleFlags, float textR, float textG, float textB, float backgroundR,
-                    float backgroundG, float backgroundB, uchar firstGlyph, int count,
+                    int styleFlags, const ColourPair& colours, uchar firstGlyph, int count,
                     GlyphRect* rects);
 
 // Whether the system has a font family of this name (cut to 31 characters).
@@ -75,7 +75,6 @@ std::vector<GlyphPlacement> layoutGlyphs(const std::vector<float>& advances, int
 // Sets alpha 255 on every pixel that differs from the background colour
 // (compared in its low 24 bits, the colour as trunc(c x 255) bytes) and 0 on
 // the others.
-void setGlyphAlpha(uint32_t* pixels, size_t count, float backgroundR, float backgroundG,
-                   float backgroundB);
+void setGlyphAlpha(uint32_t* pixels, size_t count, const Colour& background);
 // A colour in 0..1 as the rasteriser's byte: trunc(c x 255).
 uint8_t colourByte(float c);

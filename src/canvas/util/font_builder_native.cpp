@@ -12,9 +12,10 @@
 
 namespace {
 
-uint32_t packColour(float r, float g, float b)
+uint32_t packColour(const Colour& colour)
 {
-    return uint32_t(colourByte(r)) << 16 | uint32_t(colourByte(g)) << 8 | colourByte(b);
+    return uint32_t(colourByte(colour.red)) << 16 | uint32_t(colourByte(colour.green)) << 8 |
+           colourByte(colour.blue);
 }
 
 void fillBox(uint32_t* pixels, int width, int height, int x0, int y0, int x1, int y1,
@@ -39,8 +40,7 @@ bool fontFaceExists(const ustring& face)
 }
 
 int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, float size,
-                    int styleFlags, float textR, float textG, float textB, float backgroundR,
-                    float backgroundG, float backgroundB, uchar firstGlyph, int count,
+                    int styleFlags, const ColourPair& colours, uchar firstGlyph, int count,
                     GlyphRect* rects)
 {
     ++g_statFontCount.count;
@@ -50,11 +50,9 @@ int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, 
     const int lineHeight = int(std::round(points * 1.5f));
     if (!pixels || width <= 0 || height <= 0 || advance <= 0.f || lineHeight <= 0)
         return 0;
-    const uint32_t background = packColour(backgroundR, backgroundG, backgroundB);
-    const uint32_t text = packColour(textR, textG, textB);
-    const uint32_t dot = packColour(0.65f * backgroundR + 0.35f * textR,
-                                    0.65f * backgroundG + 0.35f * textG,
-                                    0.65f * backgroundB + 0.35f * textB);
+    const uint32_t background = packColour(colours.background);
+    const uint32_t text = packColour(colours.text);
+    const uint32_t dot = packColour(whiteSpaceMarkColour(colours));
     for (size_t i = 0; i < size_t(width) * height; ++i)
         pixels[i] = background;
 
@@ -77,7 +75,7 @@ int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, 
             fillBox(pixels, width, height, x0 + 1, y0 + 2, x1 - 1, y1 - 3, text);
         }
     }
-    setGlyphAlpha(pixels, size_t(width) * height, backgroundR, backgroundG, backgroundB);
+    setGlyphAlpha(pixels, size_t(width) * height, colours.background);
     (void)face;
     return int(placements.size());
 }

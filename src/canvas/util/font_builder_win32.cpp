@@ -18,9 +18,9 @@
 
 namespace {
 
-COLORREF gdiColour(float r, float g, float b)
+COLORREF gdiColour(const Colour& colour)
 {
-    return RGB(colourByte(r), colourByte(g), colourByte(b));
+    return RGB(colourByte(colour.red), colourByte(colour.green), colourByte(colour.blue));
 }
 
 // Everything the rasteriser creates, released in reverse on every path out.
@@ -86,8 +86,7 @@ bool fontFaceExists(const ustring& face)
 }
 
 int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, float size,
-                    int styleFlags, float textR, float textG, float textB, float backgroundR,
-                    float backgroundG, float backgroundB, uchar firstGlyph, int count,
+                    int styleFlags, const ColourPair& colours, uchar firstGlyph, int count,
                     GlyphRect* rects)
 {
     ++g_statFontCount.count;
@@ -133,11 +132,9 @@ int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, 
     if (gdi.font)
         gdi.previousFont = SelectObject(gdi.dc, gdi.font);
 
-    const COLORREF text = gdiColour(textR, textG, textB);
-    const COLORREF background = gdiColour(backgroundR, backgroundG, backgroundB);
-    const COLORREF dot = gdiColour(0.65f * backgroundR + 0.35f * textR,
-                                   0.65f * backgroundG + 0.35f * textG,
-                                   0.65f * backgroundB + 0.35f * textB);
+    const COLORREF text = gdiColour(colours.text);
+    const COLORREF background = gdiColour(colours.background);
+    const COLORREF dot = gdiColour(whiteSpaceMarkColour(colours));
     HBRUSH& textBrush = gdi.brushes[0];
     HBRUSH& backgroundBrush = gdi.brushes[1];
     HBRUSH& dotBrush = gdi.brushes[2];
@@ -218,7 +215,7 @@ int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, 
                   reinterpret_cast<BITMAPINFO*>(&readInfo), DIB_RGB_COLORS) != height)
         return 0;
 
-    setGlyphAlpha(pixels, size_t(width) * height, backgroundR, backgroundG, backgroundB);
+    setGlyphAlpha(pixels, size_t(width) * height, colours.background);
     for (int row = 0; row < height / 2; ++row) {
         uint32_t* top = pixels + size_t(row) * width;
         uint32_t* bottom = pixels + size_t(height - 1 - row) * width;

@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "canvas/colour.h"
 #include "ui/reference_counted.h"
 #include "ui/text/selection_region.h"
 #include "ui/text/selection_set.h"
@@ -183,5 +184,5 @@ void drawSquiggle(Canvas& canvas, float x0, float y, float x1);
 
 // A caret-like mark: a bar 2 units wide and `height` high at (x, y), or an
 // underline `width` wide below the line.
-void drawCaret(Canvas& canvas, float x, float y, float height, float width, const float colour[3],
+void drawCaret(Canvas& canvas, float x, float y, float height, float width, const Colour& colour,
                bool underline);

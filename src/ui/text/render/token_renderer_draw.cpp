@@ -30,12 +30,6 @@ constexpr int kTallBand = 1; // straight underlines instead of squiggles
 constexpr int kExtendNewlines = 2; // newline backgrounds reach the band's right edge
 constexpr int kWhiteSpaceMarks = 4;
 
-void mix(const float a[3], float weightA, const float b[3], float weightB, float out[3])
-{
-    for (int i = 0; i < 3; ++i)
-        out[i] = weightA * a[i] + weightB * b[i];
-}
-
 // What drawing needs of the layout.
 struct Metrics {
     UnicodeFont* font;
@@ -57,32 +51,30 @@ struct Run {
 bool isNewline(const Run& run) { return run.first != run.last && *run.first == u'\n'; }
 bool isTab(const Run& run) { return run.first != run.last && *run.first == u'\t'; }
 
-void drawTabMark(Canvas& canvas, const float colour[3], const Metrics& metrics, const Run& run)
+void drawTabMark(Canvas& canvas, const Colour& colour, const Metrics& metrics, const Run& run)
 {
     const float middle = run.y + metrics.lineHeight / 2.f;
     canvas.drawLine(vector2{run.x + 1.f, middle}, vector2{run.right - 1.f, middle}, colour);
 }
 
-void drawTextRun(int flags, Canvas& canvas, const Style& style, const float background[3],
+void drawTextRun(int flags, Canvas& canvas, const Style& style, const Colour& background,
                  const Metrics& metrics, const Run& run)
 {
-    const float* behind = background;
+    Colour behind = background;
     if (!style.backgroundIsDefault) {
         const float right = (isNewline(run) && (flags & kExtendNewlines)) ? metrics.bandRight : run.right;
         const float top = run.y - metrics.paddingTop;
         canvas.fillRect(interval2(run.x, top, right, top + metrics.lineHeight), style.background);
         behind = style.background;
     }
+    const ColourPair colours{style.foreground, behind};
     if (isTab(run)) {
         if (flags & kWhiteSpaceMarks) {
-            float colour[3];
-            mix(behind, 0.65f, style.foreground, 0.35f, colour);
-            drawTabMark(canvas, colour, metrics, run);
+            drawTabMark(canvas, whiteSpaceMarkColour(colours), metrics, run);
         }
     } else {
-        metrics.font->drawText(run.x, run.y, run.first, run.last, style.foreground[0],
-                               style.foreground[1], style.foreground[2], behind[0], behind[1],
-                               behind[2], (flags & kWhiteSpaceMarks) != 0);
+        metrics.font->drawText(run.x, run.y, run.first, run.last, colours,
+                               (flags & kWhiteSpaceMarks) != 0);
     }
     if (style.secondFlag) {
         float right = run.right;
@@ -125,7 +117,7 @@ private:
 class TextRunBatch {
 public:
     TextRunBatch(Canvas& canvas, int flags, const LayoutBand& band, const Metrics& metrics,
-                 const float background[3], const float lineHighlight[3],
+                 const Colour& background, const Colour& lineHighlight,
                  const std::vector<int64_t>* highlighted)
         : m_canvas(canvas), m_flags(flags), m_bandHeight(band.height()), m_bandRight(band.right),
           m_metrics(metrics), m_background(background), m_lineHighlight(lineHighlight),
@@ -166,7 +158,7 @@ public:
         UnicodeFont& font = *m_metrics.font;
         for (int pass = 0; pass < 2; ++pass) {
             const auto& table = pass == 0 ? m_ordinaryTable : m_highlightedTable;
-            const float* background = pass == 0 ? m_background : m_lineHighlight;
+            const Colour& background = pass == 0 ? m_background : m_lineHighlight;
             for (const auto& [style, runs] : table.entries()) {
                 if (runs.empty())
                     continue;
@@ -190,8 +182,8 @@ private:
     float m_bandHeight;
     float m_bandRight;
     const Metrics& m_metrics;
-    const float* m_background;
-    const float* m_lineHighlight;
+    Colour m_background;
+    Colour m_lineHighlight;
     const std::vector<int64_t>* m_highlighted;
     StyleTable<Run> m_ordinaryTable;
     StyleTable<Run> m_highlightedTable;
@@ -387,7 +379,7 @@ struct CornerKinds {
     int topLeft, topRight, bottomRight, bottomLeft;
 };
 
-void drawRegionShape(const LineRect& rect, float lineHeight, const float fill[3], bool filled,
+void drawRegionShape(const LineRect& rect, float lineHeight, const Colour& fill, bool filled,
                      Canvas& canvas, const CornerKinds& kinds, bool outlined, bool halfPixel,
                      OutlinePoints& outline)
 {
@@ -431,7 +423,7 @@ struct RegionContext {
 };
 
 void drawOneRegion(const RegionContext& c, const RegionSink& sink, const Style& style,
-                   bool outlined, bool filled, const float outlineColour[3])
+                   bool outlined, bool filled, const Colour& outlineColour)
 {
     Canvas& canvas = c.canvas;
     const BlendMode mode = canvas.setBlendMode(BlendMode::Opaque);
@@ -463,28 +455,26 @@ void drawOneRegion(const RegionContext& c, const RegionSink& sink, const Style& 
         return;
     const bool marks = c.settings.drawSelectionWhiteSpace || c.settings.drawAllWhiteSpace;
     const FillState saved = canvas.pushColour(style.foreground);
+    const ColourPair colours{style.foreground, style.background};
     for (const RegionPiece& piece : sink.pieces) {
         if (piece.tab) {
             if (marks) {
-                float colour[3];
-                mix(style.background, 0.65f, style.foreground, 0.35f, colour);
                 const float middle = piece.run.y - c.metrics.paddingTop + c.metrics.lineHeight / 2.f;
                 canvas.drawLine(vector2{piece.run.x + 1.f, middle},
-                                vector2{piece.run.right - 1.f, middle}, colour);
+                                vector2{piece.run.right - 1.f, middle},
+                                whiteSpaceMarkColour(colours));
             }
             continue;
         }
         c.metrics.font->drawText(piece.run.x, piece.run.y, piece.run.first, piece.run.last,
-                                 style.foreground[0], style.foreground[1], style.foreground[2],
-                                 style.background[0], style.background[1], style.background[2],
-                                 marks);
+                                 colours, marks);
     }
     c.metrics.font->flush();
     canvas.setFillState(saved);
 }
 
 void drawRegions(const RegionContext& c, const SelectionSet& regions, const Style& style,
-                 bool outlined, bool filled, const float outlineColour[3])
+                 bool outlined, bool filled, const Colour& outlineColour)
 {
     if (regions.empty() || (regions.size() == 1 && regions[0].empty()))
         return;
@@ -589,7 +579,7 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
         flags |= kTallBand;
     if (settings.drawAllWhiteSpace)
         flags |= kWhiteSpaceMarks;
-    const float* lineHighlight = args.active ? settings.lineHighlightColour : settings.mixedLineHighlightColour;
+    const Colour lineHighlight = args.active ? settings.lineHighlightColour : settings.mixedLineHighlightColour;
     const SelectionRegion visible = visibleRange(band);
 
     {
@@ -636,8 +626,8 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
         for (const RegionLayer& layer : *args.layers) {
             if (!layer.regionPass)
                 continue;
-            float outline[3];
-            mix(settings.backgroundColour, 0.5f, layer.style.background, 0.5f, outline);
+            const Colour outline =
+                mixColours(settings.backgroundColour, 0.5f, layer.style.background, 0.5f);
             drawRegions(context, layer.regions, layer.style, layer.outlined, layer.filled, outline);
         }
     }
