@@ -155,7 +155,7 @@ public:
 
     bool drawFrame()
     {
-        if (m_peer->beginDraw(kWidth, kHeight) != WindowPeer::kDrawFrame)
+        if (m_peer->beginDraw(kWidth, kHeight) != WindowPeer::DrawResult::Frame)
             return false;
         Canvas& canvas = *m_peer->canvas();
         canvas.fillRect(interval2(0, 0, kWidth, kHeight), m_view->backgroundColour);

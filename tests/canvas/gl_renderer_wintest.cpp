@@ -30,7 +30,7 @@ TEST(GLWindowPeer, FailsWithoutAWindowAndDrawsNoFrame)
     EXPECT_FALSE(peer.create(window));
     EXPECT_FALSE(peer.isValid());
     EXPECT_NE(peer.canvas(), nullptr);
-    EXPECT_EQ(peer.beginDraw(16, 16), WindowPeer::kNoFrame);
+    EXPECT_EQ(peer.beginDraw(16, 16), WindowPeer::DrawResult::NoFrame);
     EXPECT_EQ(peer.name(), u"OpenGL");
 }
 

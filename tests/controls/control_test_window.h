@@ -45,12 +45,12 @@ struct DragKeepingWindow : Window {
     // Hands the event to the drag and drops the drag when it ends.
     void dragKey(const KeyEvent& event)
     {
-        if (drag && drag->onKeyOrButton(event) == 1)
+        if (drag && drag->onKeyOrButton(event) == DragResult::End)
             drag.reset();
     }
     void dragMotion(const MotionEvent& event)
     {
-        if (drag && drag->onMotion(event) == 1)
+        if (drag && drag->onMotion(event) == DragResult::End)
             drag.reset();
     }
 

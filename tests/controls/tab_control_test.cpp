@@ -124,7 +124,7 @@ TEST_F(TabDrag, NeighbourSwapsOnlyPastTheDraggedTabsWidth)
         m_moves.clear();
         setTabStripValue(m_a, &m_map, c.selected);
         TabButtonDragHandler handler = drag();
-        EXPECT_EQ(handler.onMotion(held(c.x, 10)), 0);
+        EXPECT_EQ(handler.onMotion(held(c.x, 10)), DragResult::Continue);
         EXPECT_EQ(m_moves, c.moves);
         EXPECT_EQ(tabStripValue(m_a, &m_map), c.selectedAfter);
     }
@@ -137,8 +137,8 @@ TEST_F(TabDrag, ANegativeSelectionIsNeverIndexed)
         m_moves.clear();
         setTabStripValue(m_a, &m_map, selected);
         TabButtonDragHandler handler = drag();
-        EXPECT_EQ(handler.onMotion(held(101, 10)), 0);
-        EXPECT_EQ(handler.onMotion(held(60, 110)), 0);
+        EXPECT_EQ(handler.onMotion(held(101, 10)), DragResult::Continue);
+        EXPECT_EQ(handler.onMotion(held(60, 110)), DragResult::Continue);
         EXPECT_EQ(m_moves, selected >= 0 ? "a3>b1 " : "");
     }
 }
@@ -205,13 +205,13 @@ TEST_F(TabDrag, AStripRebuiltDuringTheDragIsLookedUpAfresh)
     setTabStripValue(m_a, &m_map, 2);
     TabButtonDragHandler handler = drag();
     tabStripState(&m_map, m_a).tabRects.resize(1); // the strip lost tabs while the button was held
-    EXPECT_EQ(handler.onMotion(held(101, 10)), 0);
+    EXPECT_EQ(handler.onMotion(held(101, 10)), DragResult::Continue);
     m_map.clear();
-    EXPECT_EQ(handler.onMotion(held(101, 10)), 0);
+    EXPECT_EQ(handler.onMotion(held(101, 10)), DragResult::Continue);
     EXPECT_EQ(m_moves, "");
-    EXPECT_EQ(handler.onMotion(motion(101, 10)), 1);
-    EXPECT_EQ(handler.onKeyOrButton(button(kMouseLeft, false, 0, 0)), 1);
-    EXPECT_EQ(handler.onKeyOrButton(button(kMouseRight, false, 0, 0)), 0);
+    EXPECT_EQ(handler.onMotion(motion(101, 10)), DragResult::End);
+    EXPECT_EQ(handler.onKeyOrButton(button(kMouseLeft, false, 0, 0)), DragResult::End);
+    EXPECT_EQ(handler.onKeyOrButton(button(kMouseRight, false, 0, 0)), DragResult::Continue);
 }
 
 TEST(TabButton, PressStartsADragAndSelects)

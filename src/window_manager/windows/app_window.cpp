@@ -80,7 +80,7 @@ void paint(HWND hwnd)
         RECT client = {0, 0, 0, 0};
         GetClientRect(hwnd, &client);
         if (window->m_peer->beginDraw(client.right - client.left, client.bottom - client.top) ==
-            WindowPeer::kDrawFrame) {
+            WindowPeer::DrawResult::Frame) {
             bool done;
             {
                 ScopedTimer draw(g_statDraw);

@@ -75,12 +75,12 @@ HWND nativeWindow(AppWindow& window)
 }
 
 template <typename Event>
-void sendToDragOrHandler(AppWindow& window, const Event& event, int (DragHandler::*dragOperation)(const Event&),
+void sendToDragOrHandler(AppWindow& window, const Event& event, DragResult (DragHandler::*dragOperation)(const Event&),
                          bool (WindowHandler::*handlerOperation)(const Event&), bool& handlerResult)
 {
     handlerResult = false;
     if (window.m_drag) {
-        if ((window.m_drag.get()->*dragOperation)(event) == 1)
+        if ((window.m_drag.get()->*dragOperation)(event) == DragResult::End)
             window.endDrag();
         return;
     }
@@ -92,7 +92,7 @@ void sendToDragOrHandler(AppWindow& window, const Event& event, int (DragHandler
 void sendMotion(AppWindow& window, const MotionEvent& event)
 {
     if (window.m_drag) {
-        if (window.m_drag->onMotion(event) == 1)
+        if (window.m_drag->onMotion(event) == DragResult::End)
             window.endDrag();
         window.invalidate();
     } else if (window.m_handler->onMotion(event)) {
@@ -150,7 +150,7 @@ intptr_t translateKeyMessage(AppWindow& window, uint32_t message, uintptr_t wPar
     recordPointerSample(window, event.state.x, event.state.y);
     bool consumed = false;
     if (window.m_drag) {
-        if (window.m_drag->onKeyOrButton(event) == 1)
+        if (window.m_drag->onKeyOrButton(event) == DragResult::End)
             window.endDrag();
     } else {
         consumed = window.m_handler->onKeyOrButton(event);

@@ -340,7 +340,23 @@ struct OutlinePoints {
     std::vector<float> right; // along the right edge, top to bottom
 };
 
-void drawCornerPiece(int kind, Canvas& canvas, float cx, float cy, float sx, float sy)
+// The shape of one corner of a line's region rect, from how the neighbouring
+// line's edge lies against this one's.
+enum class CornerKind {
+    Square, // the neighbour's edge is flush: the region runs straight on
+    Bevel,  // no neighbour on that side of the edge: the corner is cut off
+    Flare,  // the neighbour reaches past the edge: the corner widens into it
+};
+
+// A corner's triangles in units of the corner cell, x and y pairs.
+struct CornerShape {
+    const float* units;
+    const uint16_t* triangles;
+    int vertexCount;
+    int indexCount;
+};
+
+CornerShape cornerShape(CornerKind kind)
 {
     static const float kSquare[] = {0, 0, 1, 0, 1, 1, 0, 1};
     static const uint16_t kSquareTriangles[] = {0, 1, 2, 0, 2, 3};
@@ -348,25 +364,32 @@ void drawCornerPiece(int kind, Canvas& canvas, float cx, float cy, float sx, flo
     static const uint16_t kBevelTriangles[] = {0, 2, 1};
     static const float kFlare[] = {0, 1, 0, 0, 1, 0, 1, 0, 2, 1};
     static const uint16_t kFlareTriangles[] = {0, 2, 1, 0, 3, 2, 0, 4, 3};
-    const float* units = kind == 0 ? kSquare : kind == 1 ? kBevel : kFlare;
-    const uint16_t* triangles = kind == 0 ? kSquareTriangles : kind == 1 ? kBevelTriangles : kFlareTriangles;
-    const int vertexCount = kind == 0 ? 4 : kind == 1 ? 3 : 5;
-    const int indexCount = kind == 0 ? 6 : kind == 1 ? 3 : 9;
-    float vertices[15];
-    for (int i = 0; i < vertexCount; ++i) {
-        vertices[i * 3] = cx + sx * units[i * 2];
-        vertices[i * 3 + 1] = cy + sy * units[i * 2 + 1];
-        vertices[i * 3 + 2] = 0.f;
+    switch (kind) {
+    case CornerKind::Square: return {kSquare, kSquareTriangles, 4, 6};
+    case CornerKind::Bevel: return {kBevel, kBevelTriangles, 3, 3};
+    case CornerKind::Flare: break;
     }
-    canvas.drawIndexedTriangles(vertices, triangles, vertexCount, indexCount);
+    return {kFlare, kFlareTriangles, 5, 9};
 }
 
-void addOutlineCorner(int kind, float cx, float cy, float sx, float sy, bool top,
+void drawCornerPiece(CornerKind kind, Canvas& canvas, float cx, float cy, float sx, float sy)
+{
+    const CornerShape shape = cornerShape(kind);
+    float vertices[15];
+    for (int i = 0; i < shape.vertexCount; ++i) {
+        vertices[i * 3] = cx + sx * shape.units[i * 2];
+        vertices[i * 3 + 1] = cy + sy * shape.units[i * 2 + 1];
+        vertices[i * 3 + 2] = 0.f;
+    }
+    canvas.drawIndexedTriangles(vertices, shape.triangles, shape.vertexCount, shape.indexCount);
+}
+
+void addOutlineCorner(CornerKind kind, float cx, float cy, float sx, float sy, bool top,
                       OutlinePoints& outline)
 {
-    if (kind == 0)
+    if (kind == CornerKind::Square)
         return;
-    float points[4] = {cx + sx, cy, kind == 1 ? cx : cx + 2.f * sx, cy + sy};
+    float points[4] = {cx + sx, cy, kind == CornerKind::Bevel ? cx : cx + 2.f * sx, cy + sy};
     if (top) {
         std::swap(points[0], points[2]);
         std::swap(points[1], points[3]);
@@ -376,7 +399,7 @@ void addOutlineCorner(int kind, float cx, float cy, float sx, float sy, bool top
 }
 
 struct CornerKinds {
-    int topLeft, topRight, bottomRight, bottomLeft;
+    CornerKind topLeft, topRight, bottomRight, bottomLeft;
 };
 
 void drawRegionShape(const LineRect& rect, float lineHeight, const Colour& fill, bool filled,
@@ -405,8 +428,14 @@ void drawRegionShape(const LineRect& rect, float lineHeight, const Colour& fill,
     }
 }
 
-int leftCorner(float neighbour, float own) { return neighbour < own ? 2 : neighbour != own ? 1 : 0; }
-int rightCorner(float neighbour, float own) { return neighbour < own ? 1 : neighbour != own ? 2 : 0; }
+CornerKind leftCorner(float neighbour, float own)
+{
+    return neighbour < own ? CornerKind::Flare : neighbour != own ? CornerKind::Bevel : CornerKind::Square;
+}
+CornerKind rightCorner(float neighbour, float own)
+{
+    return neighbour < own ? CornerKind::Bevel : neighbour != own ? CornerKind::Flare : CornerKind::Square;
+}
 
 // What the region passes of one frame share.
 struct RegionContext {
@@ -432,10 +461,11 @@ void drawOneRegion(const RegionContext& c, const RegionSink& sink, const Style& 
     for (size_t i = 0; i < rects.size(); ++i) {
         const LineRect& r = rects[i];
         CornerKinds kinds;
-        kinds.topLeft = i == 0 ? 1 : leftCorner(rects[i - 1].left, r.left);
-        kinds.topRight = i == 0 ? 1 : rightCorner(rects[i - 1].right, r.right);
-        kinds.bottomLeft = i + 1 == rects.size() ? 1 : leftCorner(rects[i + 1].left, r.left);
-        kinds.bottomRight = i + 1 == rects.size() ? 1 : rightCorner(rects[i + 1].right, r.right);
+        const bool first = i == 0, last = i + 1 == rects.size();
+        kinds.topLeft = first ? CornerKind::Bevel : leftCorner(rects[i - 1].left, r.left);
+        kinds.topRight = first ? CornerKind::Bevel : rightCorner(rects[i - 1].right, r.right);
+        kinds.bottomLeft = last ? CornerKind::Bevel : leftCorner(rects[i + 1].left, r.left);
+        kinds.bottomRight = last ? CornerKind::Bevel : rightCorner(rects[i + 1].right, r.right);
         drawRegionShape(r, c.metrics.lineHeight, style.background, filled, canvas, kinds, outlined,
                         c.halfPixel, outline);
     }
