@@ -21,7 +21,7 @@ namespace control_test {
 struct DragKeepingWindow : Window {
     void close() override {}
     Canvas* canvas() override { return nullptr; }
-    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, int) override
+    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, PopupMenuFlags) override
     {
         return false;
     }

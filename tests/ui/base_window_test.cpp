@@ -135,7 +135,7 @@ struct TestWindow : BaseWindow {
 struct FakeWindow : Window {
     void close() override {}
     Canvas* canvas() override { return nullptr; }
-    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, int) override
+    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, PopupMenuFlags) override
     {
         return false;
     }

@@ -399,7 +399,7 @@ Canvas* AppWindow::canvas()
 }
 
 bool AppWindow::showPopupMenu(ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner,
-                              float x, float y, int flags)
+                              float x, float y, PopupMenuFlags flags)
 {
     return ::showPopupMenu(m_manager->menuState(), m_hwnd, m_handler.get(), command, menu, runner, x, y, flags);
 }
