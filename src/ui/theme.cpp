@@ -186,6 +186,33 @@ void SimpleBlendedTextureShader::draw(const interval2& rect, float amount)
 
 // --- Theme -----------------------------------------------------------------
 
+namespace {
+
+// The shader a theme value describes: the class name and its parameters, as
+// words. Null for an unknown class or the wrong number of parameters.
+Shader* makeShader(Canvas* canvas, const std::vector<ustring>& words)
+{
+    const ustring& kind = words[0];
+    const size_t parameters = words.size() - 1;
+    if (kind == u"ColorShader" && parameters == 1) {
+        Colour colour = kWhite;
+        parseColour(words[1], colour);
+        return new ColourShader(canvas, colour);
+    }
+    if (kind == u"TextureShader" && parameters == 1)
+        return new TextureShader(canvas, words[1]);
+    if (kind == u"BlendedTextureShader" && parameters == 2)
+        return new BlendedTextureShader(canvas, words[1], words[2]);
+    if (kind == u"SimpleTextureShader" && parameters >= 1)
+        return new SimpleTextureShader(canvas, words[1]);
+    if (kind == u"SimpleBlendedTextureShader" && parameters >= 2)
+        return new SimpleBlendedTextureShader(canvas, words[1], words[2]);
+    return nullptr;
+}
+
+} // namespace
+
+
 ThemeFont readThemeFont(Canvas* canvas, const slate::SP<Options>& options, const char* faceKey,
                         const char* colourKey, const Colour& backgroundColour)
 {
@@ -262,12 +289,23 @@ void Theme::reload()
     clear();
     if (!m_options)
         return;
-    const slate::SP<Options>& options = m_options;
-    readColour(options, "control.backgroundColor", backgroundColour);
-    readColour(options, "control.highlightColor", highlightColour);
-    readColour(options, "control.lightColor", lightColour);
-    readColour(options, "control.shadowColor", shadowColour);
+    readColours();
+    readFonts();
+    readSizes();
+    readShaders();
+}
 
+void Theme::readColours()
+{
+    readColour(m_options, "control.backgroundColor", backgroundColour);
+    readColour(m_options, "control.highlightColor", highlightColour);
+    readColour(m_options, "control.lightColor", lightColour);
+    readColour(m_options, "control.shadowColor", shadowColour);
+}
+
+void Theme::readFonts()
+{
+    const slate::SP<Options>& options = m_options;
     ustring face;
     options->getString(slate::substring("font.face"), face);
     textFont.colours = {kWhite, kBlack};
@@ -284,7 +322,10 @@ void Theme::reload()
     controlHighlightMonospaceFont =
         readThemeFont(m_canvas, options, "control.highlight.monospaceFont.face",
                       "control.highlight.font.color", highlightColour);
+}
 
+void Theme::readSizes()
+{
     tabGlobalBorder = 4;
     tabHeaderHeight = 28;
     tabMiniButtonSize = 24;
@@ -306,12 +347,15 @@ void Theme::reload()
                  {"size.checkboxHeight", &checkboxHeight},
                  {"size.scrollbarCrossExtent", &scrollbarCrossExtent}};
     for (const auto& size : sizes)
-        options->getFloat(slate::substring(size.key), *size.value);
+        m_options->getFloat(slate::substring(size.key), *size.value);
+}
 
-    for (const ustring& key : options->keys()) {
+void Theme::readShaders()
+{
+    for (const ustring& key : m_options->keys()) {
         if (startsWith(key, u"font.") || startsWith(key, u"size.") || startsWith(key, u"control."))
             continue;
-        const ustring* value = options->find(key);
+        const ustring* value = m_options->find(key);
         std::vector<ustring> words;
         if (value)
             parseStrings(slate::usubstring(*value), words);
@@ -319,22 +363,8 @@ void Theme::reload()
             VLOG << u"Theme: Ignoring key " << key;
             continue;
         }
-        const ustring& kind = words[0];
-        const size_t parameters = words.size() - 1;
-        Shader* shader = nullptr;
-        if (kind == u"ColorShader" && parameters == 1) {
-            Colour colour = kWhite;
-            parseColour(words[1], colour);
-            shader = new ColourShader(m_canvas, colour);
-        } else if (kind == u"TextureShader" && parameters == 1) {
-            shader = new TextureShader(m_canvas, words[1]);
-        } else if (kind == u"BlendedTextureShader" && parameters == 2) {
-            shader = new BlendedTextureShader(m_canvas, words[1], words[2]);
-        } else if (kind == u"SimpleTextureShader" && parameters >= 1) {
-            shader = new SimpleTextureShader(m_canvas, words[1]);
-        } else if (kind == u"SimpleBlendedTextureShader" && parameters >= 2) {
-            shader = new SimpleBlendedTextureShader(m_canvas, words[1], words[2]);
-        } else {
+        Shader* shader = makeShader(m_canvas, words);
+        if (!shader) {
             VLOG << u"Unknown shader class or wrong number of parameters " << *value;
             continue;
         }

@@ -186,6 +186,12 @@ public:
     Colour shadowColour{0, 0, 0};
 
 private:
+    // The steps of reload, in order: colours first, as the fonts draw on them.
+    void readColours();
+    void readFonts();
+    void readSizes();
+    void readShaders();
+
     Canvas* m_canvas;
     slate::SP<Options> m_options;
     Options::ListenerId m_listener = 0;

@@ -193,17 +193,18 @@ void GLRenderer::drawTexturedQuad(const interval2& destination, const interval2&
 
 void GLRenderer::drawLines(const float* vertices, int count)
 {
-    NudgedLines nudged;
-    glBegin(GL_LINES);
-    for (int i = 0; i < count; ++i)
-        glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
-    glEnd();
+    drawLineVertices(GL_LINES, vertices, count);
 }
 
 void GLRenderer::drawLineStrip(const float* vertices, int count)
 {
+    drawLineVertices(GL_LINE_STRIP, vertices, count);
+}
+
+void GLRenderer::drawLineVertices(unsigned primitive, const float* vertices, int count)
+{
     NudgedLines nudged;
-    glBegin(GL_LINE_STRIP);
+    glBegin(GLenum(primitive));
     for (int i = 0; i < count; ++i)
         glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
     glEnd();

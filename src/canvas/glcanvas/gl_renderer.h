@@ -48,6 +48,9 @@ protected:
 
 private:
     void applyColour();
+    // `count` vertices of {x, y, z} as the GL primitive `primitive` (lines or
+    // a line strip), nudged as every canvas's lines are.
+    void drawLineVertices(unsigned primitive, const float* vertices, int count);
 
     GLContext m_context;
     bool m_hasCombiners = false; // of m_context
