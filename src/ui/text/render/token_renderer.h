@@ -148,7 +148,15 @@ public:
     double lineHeight() const;
 
 private:
+    // One drawBand call's arguments and what it measured once for its steps.
+    struct Band;
+
     void drawBand(const DrawArguments& args, bool tall);
+    // The steps of drawBand, in painting order.
+    void drawBandText(const Band& band);
+    void drawBandRegions(const Band& band);
+    void drawBrackets(const Band& band);
+    void drawCarets(const Band& band);
 
     TokenStorage* m_storage;
     float m_wrapWidth;

@@ -591,67 +591,91 @@ void TokenRenderer::draw(const DrawArguments& args)
     canvas.setTransform(saved);
 }
 
+struct TokenRenderer::Band {
+    const DrawArguments& args;
+    bool tall;
+    uint32_t layout;
+    const LayoutData& data;
+    Metrics metrics;
+    SelectionRegion visible;
+};
+
 void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
 {
     ScopedTimer frameTimer(g_statTokenRendererDraw);
-    Canvas& canvas = *args.canvas;
-    const ViewSettings& settings = *args.settings;
-    const LayoutBand& band = args.band;
     const uint32_t layout = layoutIndex();
-    const LayoutData& data = m_storage->m_layoutData[layout];
     UnicodeFont& font = *m_settings.font;
-    const Metrics metrics{&font, font.lineHeight(), m_settings.linePaddingTop,
-                          m_settings.linePaddingBottom, static_cast<float>(lineHeight()),
-                          static_cast<float>(band.right)};
+    const Band band{args,
+                    tall,
+                    layout,
+                    m_storage->m_layoutData[layout],
+                    Metrics{&font, font.lineHeight(), m_settings.linePaddingTop,
+                            m_settings.linePaddingBottom, static_cast<float>(lineHeight()),
+                            static_cast<float>(args.band.right)},
+                    visibleRange(args.band)};
+    drawBandText(band);
+    drawBandRegions(band);
+    if (!args.active)
+        return;
+    drawBrackets(band);
+    drawCarets(band);
+}
 
+void TokenRenderer::drawBandText(const Band& band)
+{
+    ScopedTimer textTimer(g_statTokenRendererDrawText);
+    const DrawArguments& args = band.args;
+    const ViewSettings& settings = *args.settings;
     int flags = kExtendNewlines;
-    if (tall)
+    if (band.tall)
         flags |= kTallBand;
     if (settings.drawAllWhiteSpace)
         flags |= kWhiteSpaceMarks;
     const Colour lineHighlight = args.active ? settings.lineHighlightColour : settings.mixedLineHighlightColour;
-    const SelectionRegion visible = visibleRange(band);
-
-    {
-        ScopedTimer textTimer(g_statTokenRendererDrawText);
-        m_storage->validateUntil(visible.end());
-        TextRunBatch batch(canvas, flags, band, metrics, settings.backgroundColour, lineHighlight,
-                           args.highlightedLines);
-        TextPassSink sink(batch, band.top, m_settings.linePaddingTop);
-        const Style fallback;
-        const Style misspelled = misspellingStyle();
-        const Style* debug = settings.drawDebug ? debugStyles() : nullptr;
-        ScopeStyler* styler = m_storage->scopeStyler().get();
-        int64_t visitedBuckets = 0;
-        TokenBufferVisitor walk(*m_storage, layout, band.top, band.bottom, lineHeight());
-        walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
-            LayoutWalk placement(data, bucket->m_layout[layout].startState, &sink);
-            sink.bucketTop = y;
-            const Style* current = nullptr;
-            for (uint32_t i = 0; i < bucket->size(); ++i) {
-                const Token* token = bucket->tokens[i];
-                const Style* style;
-                if (debug)
-                    style = &debug[(i % 2) + 2 * (visitedBuckets % 2)];
-                else if (token->isMisspelled())
-                    style = &misspelled;
-                else
-                    style = styler ? styler->styleForScope(token->scope) : &fallback;
-                if (style != current) {
-                    batch.setStyle(style);
-                    current = style;
-                }
-                sink.tokenStart = position;
-                placement.placeToken(token);
-                position += token->length();
+    m_storage->validateUntil(band.visible.end());
+    TextRunBatch batch(*args.canvas, flags, args.band, band.metrics, settings.backgroundColour,
+                       lineHighlight, args.highlightedLines);
+    TextPassSink sink(batch, args.band.top, m_settings.linePaddingTop);
+    const Style fallback;
+    const Style misspelled = misspellingStyle();
+    const Style* debug = settings.drawDebug ? debugStyles() : nullptr;
+    ScopeStyler* styler = m_storage->scopeStyler().get();
+    int64_t visitedBuckets = 0;
+    TokenBufferVisitor walk(*m_storage, band.layout, args.band.top, args.band.bottom, lineHeight());
+    walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
+        LayoutWalk placement(band.data, bucket->m_layout[band.layout].startState, &sink);
+        sink.bucketTop = y;
+        const Style* current = nullptr;
+        for (uint32_t i = 0; i < bucket->size(); ++i) {
+            const Token* token = bucket->tokens[i];
+            const Style* style;
+            if (debug)
+                style = &debug[(i % 2) + 2 * (visitedBuckets % 2)];
+            else if (token->isMisspelled())
+                style = &misspelled;
+            else
+                style = styler ? styler->styleForScope(token->scope) : &fallback;
+            if (style != current) {
+                batch.setStyle(style);
+                current = style;
             }
-            ++visitedBuckets;
-        });
-        batch.flush();
-    }
+            sink.tokenStart = position;
+            placement.placeToken(token);
+            position += token->length();
+        }
+        ++visitedBuckets;
+    });
+    batch.flush();
+}
 
-    const RegionContext context{*m_storage, data, layout, canvas, band, metrics, settings, visible,
-                                tall, args.halfPixelShapes};
+void TokenRenderer::drawBandRegions(const Band& band)
+{
+    const DrawArguments& args = band.args;
+    const ViewSettings& settings = *args.settings;
+    Canvas& canvas = *args.canvas;
+    const RegionContext context{*m_storage, band.data, band.layout, canvas, args.band,
+                                band.metrics, settings, band.visible, band.tall,
+                                args.halfPixelShapes};
     if (args.layers) {
         for (const RegionLayer& layer : *args.layers) {
             if (!layer.regionPass)
@@ -666,35 +690,45 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
         drawRegions(context, *args.selections, style, true, true, settings.mixedLineHighlightColour);
     }
     for (float x : settings.rulers)
-        canvas.drawLine(vector2{x, 0.f}, vector2{x, static_cast<float>(band.height())},
+        canvas.drawLine(vector2{x, 0.f}, vector2{x, static_cast<float>(args.band.height())},
                         settings.quarterForegroundColour);
     if (args.layers)
         for (const RegionLayer& layer : *args.layers)
             if (layer.drawMarks)
                 drawRegionMarks(context, *this, layer);
-    if (!args.active)
+}
+
+void TokenRenderer::drawBrackets(const Band& band)
+{
+    const DrawArguments& args = band.args;
+    if (args.bracket.empty())
         return;
-    if (!args.bracket.empty()) {
-        for (int64_t position : {args.bracket.begin(), args.bracket.end() - 1}) {
-            const LayoutPoint point = pointAtPosition(position);
-            const float x = static_cast<float>(point.x) + 1.f;
-            const float y = static_cast<float>(point.y - band.top) + metrics.fontLineHeight + 1.f;
-            canvas.drawLine(vector2{x, y}, vector2{x + advanceAt(*m_storage, font, position), y},
-                            settings.bracketsColour);
-        }
+    for (int64_t position : {args.bracket.begin(), args.bracket.end() - 1}) {
+        const LayoutPoint point = pointAtPosition(position);
+        const float x = static_cast<float>(point.x) + 1.f;
+        const float y = static_cast<float>(point.y - args.band.top) + band.metrics.fontLineHeight + 1.f;
+        args.canvas->drawLine(vector2{x, y},
+                              vector2{x + advanceAt(*m_storage, *band.metrics.font, position), y},
+                              args.settings->bracketsColour);
     }
-    if (args.selections) {
-        ScopedTimer caretTimer(g_statTokenRendererDrawCarets);
-        const bool underline = settings.inverseCursorState != args.overwrite;
-        const auto [first, last] = visibleRegionIndices(*args.selections, visible);
-        for (size_t i = first; i < last; ++i) {
-            const SelectionRegion& selection = (*args.selections)[i];
-            if (selection.b < visible.begin() || selection.b > visible.end())
-                continue;
-            const LayoutPoint point = pointAtPositionNearX(selection.b, selection.xpos);
-            drawCaret(canvas, static_cast<float>(point.x), static_cast<float>(point.y - band.top),
-                      metrics.fontLineHeight, advanceAt(*m_storage, font, selection.b),
-                      settings.caretColour, underline);
-        }
+}
+
+void TokenRenderer::drawCarets(const Band& band)
+{
+    const DrawArguments& args = band.args;
+    if (!args.selections)
+        return;
+    ScopedTimer caretTimer(g_statTokenRendererDrawCarets);
+    const ViewSettings& settings = *args.settings;
+    const bool underline = settings.inverseCursorState != args.overwrite;
+    const auto [first, last] = visibleRegionIndices(*args.selections, band.visible);
+    for (size_t i = first; i < last; ++i) {
+        const SelectionRegion& selection = (*args.selections)[i];
+        if (selection.b < band.visible.begin() || selection.b > band.visible.end())
+            continue;
+        const LayoutPoint point = pointAtPositionNearX(selection.b, selection.xpos);
+        drawCaret(*args.canvas, static_cast<float>(point.x), static_cast<float>(point.y - args.band.top),
+                  band.metrics.fontLineHeight, advanceAt(*m_storage, *band.metrics.font, selection.b),
+                  settings.caretColour, underline);
     }
 }
