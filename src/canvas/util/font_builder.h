@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "canvas/colour.h"
@@ -78,3 +79,40 @@ std::vector<GlyphPlacement> layoutGlyphs(const std::vector<float>& advances, int
 void setGlyphAlpha(uint32_t* pixels, size_t count, const Colour& background);
 // A colour in 0..1 as the rasteriser's byte: trunc(c x 255).
 uint8_t colourByte(float c);
+
+// One run of rasteriseGlyphs, as its system back end sees it.
+struct GlyphRun {
+    int width;
+    int height;
+    const uchar* face;
+    float size;
+    int styleFlags;
+    ColourPair colours;
+    uchar firstGlyph;
+    int count;
+};
+
+// What one system does for rasteriseGlyphs, which keeps the steps both share:
+// the statistics, the argument checks, the layout, the choice of how each
+// code unit is drawn and the alpha rule. The calls come in this order:
+// begin, one draw call per placed glyph that has ink, finish.
+class GlyphRasteriser {
+public:
+    virtual ~GlyphRasteriser() = default;
+    // Makes an atlas filled with the background colour and measures the run:
+    // one advance per code unit from firstGlyph, and the line height. False
+    // when the system failed.
+    virtual bool begin(std::vector<float>& advances, int& lineHeight) = 0;
+    // A boxed control character, with its abbreviation cut out of the box.
+    virtual void drawControlBox(const GlyphPlacement& glyph) = 0;
+    // The dot that marks a blank, in whiteSpaceMarkColour.
+    virtual void drawBlankDot(const GlyphPlacement& glyph) = 0;
+    virtual void drawGlyph(const GlyphPlacement& glyph) = 0;
+    // Writes the atlas into `pixels` (width x height words, rows top first);
+    // false when the system failed.
+    virtual bool finish(uint32_t* pixels) = 0;
+};
+
+// The system's rasteriser for a run; never null. Defined once per build, in
+// font_builder_native.cpp or font_builder_win32.cpp.
+std::unique_ptr<GlyphRasteriser> makeGlyphRasteriser(const GlyphRun& run, uint32_t* pixels);
