@@ -43,7 +43,7 @@ struct ColourPair {
 };
 
 // The colour of white space drawn as visible marks (the dot of a blank, the
-// arrow of a tab): 0.65 x background + 0.35 x text.
+// line of a tab): 0.65 x background + 0.35 x text.
 constexpr Colour whiteSpaceMarkColour(const ColourPair& colours)
 {
     return mixColours(colours.background, 0.65f, colours.text, 0.35f);
