@@ -32,7 +32,8 @@ public:
     virtual bool showPopupMenuAtCursor(ustring& command, const slate::SP<MenuDescriptor>& menu,
                                        CommandRunner* runner) = 0;
     // Starts a drag: `handler` (owned from now on) takes every input until
-    // one of its operations returns 1. A drag already active is ended first.
+    // one of its operations returns DragResult::End. A drag already active is
+    // ended first.
     virtual void beginDrag(DragHandler* handler) = 0;
     virtual bool isFullscreen() = 0;
     virtual void setFullscreen(bool fullscreen) = 0;
