@@ -52,14 +52,14 @@ int64_t drawScreen(RendererHarness& harness, UnicodeFont* font, const std::vecto
     Canvas* canvas = harness.canvas();
     harness.beginFrame();
     const float background[3] = {0.15f, 0.16f, 0.13f};
-    canvas->setBlendMode(0);
+    canvas->setBlendMode(BlendMode::Opaque);
     canvas->fillRect(interval2(0, 0, kWidth, kHeight), background);
     font->beginBatch(false);
     int64_t glyphs = 0;
     float y = 0;
     for (const ustring& line : lines) {
-        font->drawText(0, y, line.data(), line.data() + line.size(), 0.97f, 0.97f, 0.95f,
-                       background[0], background[1], background[2], false);
+        font->drawText(0, y, line.data(), line.data() + line.size(),
+                       {Colour(0.97f, 0.97f, 0.95f), background}, false);
         glyphs += int64_t(line.size());
         y += kLineHeight;
     }

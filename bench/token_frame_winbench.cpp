@@ -67,12 +67,12 @@ const Renderer kRenderers[] = {
 class GlyphCountingFont : public UnicodeFont {
 public:
     explicit GlyphCountingFont(UnicodeFont* font) : m_font(font) { m_lineHeight = font->lineHeight(); }
-    void drawText(float x, float y, const uchar* first, const uchar* end, float r, float g, float b,
-                  float br, float bg, float bb, bool whiteSpace) override
+    void drawText(float x, float y, const uchar* first, const uchar* end,
+                  const ColourPair& colours, bool whiteSpace) override
     {
         for (const uchar* unit = first; unit != end; ++unit)
             glyphs += *unit != u' ' && *unit != u'\t' && *unit != u'\n';
-        m_font->drawText(x, y, first, end, r, g, b, br, bg, bb, whiteSpace);
+        m_font->drawText(x, y, first, end, colours, whiteSpace);
     }
     void beginBatch(bool filtered) override { m_font->beginBatch(filtered); }
     void endBatch() override { m_font->endBatch(); }
@@ -155,7 +155,7 @@ public:
 
     bool drawFrame()
     {
-        if (m_peer->beginDraw(kWidth, kHeight) != WindowPeer::kDrawFrame)
+        if (m_peer->beginDraw(kWidth, kHeight) != WindowPeer::DrawResult::Frame)
             return false;
         Canvas& canvas = *m_peer->canvas();
         canvas.fillRect(interval2(0, 0, kWidth, kHeight), m_view->backgroundColour);

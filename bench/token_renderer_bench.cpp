@@ -100,8 +100,8 @@ BENCHMARK(BM_EnsureLayout)->Apply(layoutSizes)->Unit(benchmark::kMillisecond)->M
 class CountingCanvas : public BasicCanvas {
 public:
     void drawTexturedQuad(const interval2&, const interval2&) override { ++calls; }
-    void fillRect(const interval2&, const float[3]) override { ++calls; }
-    void drawLine(const vector2&, const vector2&, const float[3]) override { ++calls; }
+    void fillRect(const interval2&, const Colour&) override { ++calls; }
+    void drawLine(const vector2&, const vector2&, const Colour&) override { ++calls; }
     void drawLines(const float*, int) override { ++calls; }
     void drawLineStrip(const float*, int) override { ++calls; }
     void drawIndexedTriangles(const float*, const uint16_t*, int, int) override { ++calls; }
@@ -116,8 +116,7 @@ protected:
 class CountingFont : public FixedAdvanceFont {
 public:
     CountingFont() : FixedAdvanceFont(8.f, 16.f) {}
-    void drawText(float, float, const uchar*, const uchar*, float, float, float, float, float,
-                  float, bool) override
+    void drawText(float, float, const uchar*, const uchar*, const ColourPair&, bool) override
     {
         ++calls;
     }

@@ -25,7 +25,7 @@ bool operator==(const Matrix4& a, const Matrix4& b)
 
 bool operator==(const FillState& a, const FillState& b)
 {
-    return a.isColour == b.isColour && std::equal(a.colour, a.colour + 3, b.colour) &&
+    return a.isColour == b.isColour && a.colour == b.colour &&
            a.texture == b.texture;
 }
 
@@ -52,11 +52,11 @@ BasicCanvas::~BasicCanvas()
     m_textures.clear();
 }
 
-FillState BasicCanvas::pushColour(const float colour[3])
+FillState BasicCanvas::pushColour(const Colour& colour)
 {
     FillState fill;
     fill.isColour = true;
-    std::copy(colour, colour + 3, fill.colour);
+    fill.colour = colour;
     return setFillState(fill);
 }
 
@@ -80,7 +80,7 @@ float BasicCanvas::setAlpha(float alpha)
     return alpha;
 }
 
-int BasicCanvas::setBlendMode(int mode)
+BlendMode BasicCanvas::setBlendMode(BlendMode mode)
 {
     std::swap(mode, m_blendMode);
     return mode;
@@ -111,14 +111,14 @@ void BasicCanvas::drawTexture(const slate::SP<Texture>& texture, const interval2
     setFillState(saved);
 }
 
-void BasicCanvas::fillRect(const interval2& rect, const float colour[3])
+void BasicCanvas::fillRect(const interval2& rect, const Colour& colour)
 {
     FillState saved = pushColour(colour);
     drawTexturedQuad(rect, interval2(0, 0, 0, 0));
     setFillState(saved);
 }
 
-void BasicCanvas::drawLine(const vector2& from, const vector2& to, const float colour[3])
+void BasicCanvas::drawLine(const vector2& from, const vector2& to, const Colour& colour)
 {
     FillState saved = pushColour(colour);
     const float vertices[6] = {from.x, from.y, 0, to.x, to.y, 0};

@@ -24,19 +24,19 @@ public:
 
     Matrix4 getTransform() override { return m_transform; }
     void setTransform(const Matrix4& transform) override { m_transform = transform; }
-    FillState pushColour(const float colour[3]) override;
+    FillState pushColour(const Colour& colour) override;
     FillState pushTexture(const slate::SP<Texture>& texture) override;
     FillState setFillState(const FillState& fill) override;
     float getAlpha() override { return m_alpha; }
     float setAlpha(float alpha) override;
-    int getBlendMode() override { return m_blendMode; }
-    int setBlendMode(int mode) override;
+    BlendMode getBlendMode() override { return m_blendMode; }
+    BlendMode setBlendMode(BlendMode mode) override;
     interval2 setClip(const interval2& clip) override;
     interval2 intersectClip(const interval2& clip) override;
     void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
                      const interval2& textureRect) override;
-    void fillRect(const interval2& rect, const float colour[3]) override;
-    void drawLine(const vector2& from, const vector2& to, const float colour[3]) override;
+    void fillRect(const interval2& rect, const Colour& colour) override;
+    void drawLine(const vector2& from, const vector2& to, const Colour& colour) override;
     slate::SP<Texture> loadTexture(const ustring& path) override;
     slate::SP<Texture> findTexture(const ustring& path) override;
     UnicodeFont* getFont(const ustring& spec, int styleFlags) override;
@@ -76,7 +76,7 @@ private:
     Matrix4 m_transform = Matrix4::identity();
     FillState m_fill;
     float m_alpha = 1.f;
-    int m_blendMode = 0;
+    BlendMode m_blendMode = BlendMode::Opaque;
     interval2 m_clip;
     // Only textures that loaded at least once.
     std::unordered_map<ustring, slate::SP<Texture>> m_textures;

@@ -5,16 +5,14 @@
 // textures of package images and fonts.
 //
 // Coordinates are window pixels as floats, origin top left, y downward,
-// multiplied by the canvas transform. Colours are three floats in 0..1.
+// multiplied by the canvas transform. Colours are Colour values (0..1).
 //
 // State and its rules, kept by every canvas:
 // - Fill: what filled primitives are painted with (a colour, or a texture
 //   whose fill colour is white). The compound calls drawTexture, fillRect and
 //   drawLine restore the fill they found; every setter returns the previous
 //   value so callers can restore theirs.
-// - Global alpha (1.0) and blend mode (0): 0 writes opaque pixels; 1 blends
-//   with the global alpha; 2 with the texture's alpha alone; 3 with the
-//   texture's alpha times the global alpha.
+// - Global alpha (1.0) and blend mode (BlendMode::Opaque), see BlendMode.
 // - Clip: the unset interval2 means no clipping. Any other rect limits
 //   drawing to the rect widened by one pixel on every side; an empty rect
 //   hides everything (a collapsed panel must not paint over the window).
@@ -25,12 +23,35 @@
 
 #include <cstdint>
 
+#include "canvas/colour.h"
 #include "canvas/texture.h"
 #include "ui/interval2.h"
 #include "ui/reference_counted.h"
 #include "ui/ustring.h"
 
 class UnicodeFont;
+
+// How a canvas combines what it paints with the pixels already there. The
+// values are those recorded canvas calls print.
+enum class BlendMode {
+    // Only a renderer's record of its device: the device's mode is not known
+    // and must be sent again. A canvas never holds it.
+    Unknown = -1,
+    // Writes opaque pixels.
+    Opaque = 0,
+    // Blends by the global alpha alone, whatever the texture's alpha.
+    GlobalAlpha = 1,
+    // Blends by the texture's alpha alone.
+    TextureAlpha = 2,
+    // Blends by the texture's alpha times the global alpha.
+    TextureTimesGlobalAlpha = 3,
+};
+
+// Whether the mode takes the texture's alpha into account.
+constexpr bool usesTextureAlpha(BlendMode mode)
+{
+    return mode == BlendMode::TextureAlpha || mode == BlendMode::TextureTimesGlobalAlpha;
+}
 
 // A 4 x 4 transform in the row-vector layout of both graphics interfaces: a
 // point is the row (x, y, z, 1) multiplied on the left, so the translation
@@ -43,7 +64,7 @@ bool operator==(const Matrix4& a, const Matrix4& b);
 
 struct FillState {
     bool isColour = false;
-    float colour[3] = {1, 1, 1};
+    Colour colour = {1, 1, 1};
     slate::SP<Texture> texture;
 };
 bool operator==(const FillState& a, const FillState& b);
@@ -71,14 +92,15 @@ public:
     virtual Matrix4 getTransform() = 0;
     virtual void setTransform(const Matrix4& transform) = 0;
     // Make the colour, or the texture, the fill; return the previous fill.
-    virtual FillState pushColour(const float colour[3]) = 0;
+    virtual FillState pushColour(const Colour& colour) = 0;
     virtual FillState pushTexture(const slate::SP<Texture>& texture) = 0;
     virtual FillState setFillState(const FillState& fill) = 0;
     virtual float getAlpha() = 0;
     // Returns the previous alpha; the fill colour does not change.
     virtual float setAlpha(float alpha) = 0;
-    virtual int getBlendMode() = 0;
-    virtual int setBlendMode(int mode) = 0;
+    virtual BlendMode getBlendMode() = 0;
+    // Returns the previous mode.
+    virtual BlendMode setBlendMode(BlendMode mode) = 0;
     // Installs the clip rect exactly as passed; returns the previous one.
     virtual interval2 setClip(const interval2& clip) = 0;
     // With no clip (the unset rect) installs `clip`; otherwise the
@@ -95,8 +117,8 @@ public:
     // covers the area between its edges under OpenGL and paints nothing
     // under Direct3D (as fillRect and drawTexture).
     virtual void drawTexturedQuad(const interval2& destination, const interval2& textureRect) = 0;
-    virtual void fillRect(const interval2& rect, const float colour[3]) = 0;
-    virtual void drawLine(const vector2& from, const vector2& to, const float colour[3]) = 0;
+    virtual void fillRect(const interval2& rect, const Colour& colour) = 0;
+    virtual void drawLine(const vector2& from, const vector2& to, const Colour& colour) = 0;
     // `vertices` holds {x, y, z} floats; count vertices taken in pairs.
     virtual void drawLines(const float* vertices, int count) = 0;
     virtual void drawLineStrip(const float* vertices, int count) = 0;

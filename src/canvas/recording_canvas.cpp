@@ -48,17 +48,14 @@ public:
     {
         m_lineHeight = font->lineHeight();
     }
-    void drawText(float x, float y, const uchar* first, const uchar* end, float textR, float textG,
-                  float textB, float backgroundR, float backgroundG, float backgroundB,
-                  bool drawWhiteSpace) override
+    void drawText(float x, float y, const uchar* first, const uchar* end,
+                  const ColourPair& colours, bool drawWhiteSpace) override
     {
-        const float text[3] = {textR, textG, textB};
-        const float background[3] = {backgroundR, backgroundG, backgroundB};
         m_canvas.record("text " + m_name + " at " + RecordingCanvas::formatNumber(x) + " " +
                         RecordingCanvas::formatNumber(y) + " " +
                         RecordingCanvas::formatText(ustring(first, end)) + " colour " +
-                        RecordingCanvas::formatColour(text) + " on " +
-                        RecordingCanvas::formatColour(background) +
+                        RecordingCanvas::formatColour(colours.text) + " on " +
+                        RecordingCanvas::formatColour(colours.background) +
                         (drawWhiteSpace ? " whitespace" : ""));
     }
     void beginBatch(bool filtered) override
@@ -124,9 +121,10 @@ std::string RecordingCanvas::formatRect(const interval2& rect)
            formatNumber(rect.y1);
 }
 
-std::string RecordingCanvas::formatColour(const float colour[3])
+std::string RecordingCanvas::formatColour(const Colour& colour)
 {
-    return formatNumber(colour[0]) + " " + formatNumber(colour[1]) + " " + formatNumber(colour[2]);
+    return formatNumber(colour.red) + " " + formatNumber(colour.green) + " " +
+           formatNumber(colour.blue);
 }
 
 std::string RecordingCanvas::formatFill(const FillState& fill)
@@ -165,7 +163,7 @@ void RecordingCanvas::setTransform(const Matrix4& transform)
     BasicCanvas::setTransform(transform);
 }
 
-FillState RecordingCanvas::pushColour(const float colour[3])
+FillState RecordingCanvas::pushColour(const Colour& colour)
 {
     RecordingScope scope(*this, "pushColour " + formatColour(colour));
     return BasicCanvas::pushColour(colour);
@@ -189,9 +187,9 @@ float RecordingCanvas::setAlpha(float alpha)
     return BasicCanvas::setAlpha(alpha);
 }
 
-int RecordingCanvas::setBlendMode(int mode)
+BlendMode RecordingCanvas::setBlendMode(BlendMode mode)
 {
-    RecordingScope scope(*this, "setBlendMode " + std::to_string(mode));
+    RecordingScope scope(*this, "setBlendMode " + std::to_string(static_cast<int>(mode)));
     return BasicCanvas::setBlendMode(mode);
 }
 
@@ -222,13 +220,13 @@ void RecordingCanvas::drawTexturedQuad(const interval2& destination, const inter
            " " + formatFill(fillState()));
 }
 
-void RecordingCanvas::fillRect(const interval2& rect, const float colour[3])
+void RecordingCanvas::fillRect(const interval2& rect, const Colour& colour)
 {
     RecordingScope scope(*this, "fillRect " + formatRect(rect) + " colour " + formatColour(colour));
     BasicCanvas::fillRect(rect, colour);
 }
 
-void RecordingCanvas::drawLine(const vector2& from, const vector2& to, const float colour[3])
+void RecordingCanvas::drawLine(const vector2& from, const vector2& to, const Colour& colour)
 {
     RecordingScope scope(*this, "drawLine " + formatNumber(from.x) + " " + formatNumber(from.y) +
                                     " " + formatNumber(to.x) + " " + formatNumber(to.y) +

@@ -24,18 +24,18 @@ public:
     ~RecordingCanvas() override;
 
     void setTransform(const Matrix4& transform) override;
-    FillState pushColour(const float colour[3]) override;
+    FillState pushColour(const Colour& colour) override;
     FillState pushTexture(const slate::SP<Texture>& texture) override;
     FillState setFillState(const FillState& fill) override;
     float setAlpha(float alpha) override;
-    int setBlendMode(int mode) override;
+    BlendMode setBlendMode(BlendMode mode) override;
     interval2 setClip(const interval2& clip) override;
     interval2 intersectClip(const interval2& clip) override;
     void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
                      const interval2& textureRect) override;
     void drawTexturedQuad(const interval2& destination, const interval2& textureRect) override;
-    void fillRect(const interval2& rect, const float colour[3]) override;
-    void drawLine(const vector2& from, const vector2& to, const float colour[3]) override;
+    void fillRect(const interval2& rect, const Colour& colour) override;
+    void drawLine(const vector2& from, const vector2& to, const Colour& colour) override;
     void drawLines(const float* vertices, int count) override;
     void drawLineStrip(const float* vertices, int count) override;
     void drawIndexedTriangles(const float* vertices, const uint16_t* indices, int vertexCount,
@@ -55,7 +55,7 @@ public:
     // Text of the pieces of a line, as the lines write them.
     static std::string formatNumber(double value);
     static std::string formatRect(const interval2& rect);
-    static std::string formatColour(const float colour[3]);
+    static std::string formatColour(const Colour& colour);
     static std::string formatFill(const FillState& fill);
     static std::string formatText(const ustring& text); // quoted, \" \\ and \uXXXX escaped
 

@@ -107,10 +107,10 @@ Texture* SoftwareCanvas::createTexture(const ustring& path) { return new MemoryT
 
 TextureUnicodeFontHelper* SoftwareCanvas::createFontHelper() { return new SoftwareFontHelper(this); }
 
-void SoftwareCanvas::clear(const float colour[3])
+void SoftwareCanvas::clear(const Colour& colour)
 {
-    const uint32_t word = 0xFF000000u | uint32_t(toByte(colour[0])) << 16 |
-                          uint32_t(toByte(colour[1])) << 8 | toByte(colour[2]);
+    const uint32_t word = 0xFF000000u | uint32_t(toByte(colour.red)) << 16 |
+                          uint32_t(toByte(colour.green)) << 8 | toByte(colour.blue);
     std::fill(m_pixels.begin(), m_pixels.end(), word);
 }
 
@@ -149,19 +149,19 @@ void SoftwareCanvas::plot(int x, int y, float r, float g, float b, float texture
 {
     float alpha = 1.f;
     switch (getBlendMode()) {
-    case 0: alpha = 1.f; break;
-    case 2: alpha = textureAlpha; break;
-    case 3: alpha = textureAlpha * getAlpha(); break;
+    case BlendMode::Opaque: alpha = 1.f; break;
+    case BlendMode::TextureAlpha: alpha = textureAlpha; break;
+    case BlendMode::TextureTimesGlobalAlpha: alpha = textureAlpha * getAlpha(); break;
     default: alpha = getAlpha(); break;
     }
     plotWithAlpha(x, y, r, g, b, alpha);
 }
 
-SoftwareCanvas::Colour SoftwareCanvas::sample(float u, float v) const
+SoftwareCanvas::Texel SoftwareCanvas::sample(float u, float v) const
 {
     const FillState& fill = fillState();
     if (fill.isColour)
-        return {fill.colour[0], fill.colour[1], fill.colour[2], 1.f};
+        return {fill.colour.red, fill.colour.green, fill.colour.blue, 1.f};
     const MemoryTexture* texture = dynamic_cast<const MemoryTexture*>(fill.texture.get());
     if (!texture || texture->pixels().empty())
         return {1.f, 1.f, 1.f, 1.f};
@@ -191,7 +191,7 @@ void SoftwareCanvas::drawTexturedQuad(const interval2& destination, const interv
         for (int x = xBegin; x < xEnd; ++x) {
             const float fx = (float(x) + 0.5f - ax) / (bx - ax);
             const float u = textureRect.x0 + fx * (textureRect.x1 - textureRect.x0);
-            const Colour c = sample(u, v);
+            const Texel c = sample(u, v);
             plot(x, y, c.r, c.g, c.b, c.a);
         }
     }
@@ -233,7 +233,7 @@ void SoftwareCanvas::drawSegment(float x0, float y0, float x1, float y1)
     // column left of a vertical edge and the row below a horizontal one.
     const double ax = double(fax) - kLineNudgeLeft, ay = double(fay) + kLineNudgeDown;
     const double bx = double(fbx) - kLineNudgeLeft, by = double(fby) + kLineNudgeDown;
-    const Colour c = sample(0, 0);
+    const Texel c = sample(0, 0);
     const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
     const double from = xMajor ? std::min(ax, bx) : std::min(ay, by);
     const double to = xMajor ? std::max(ax, bx) : std::max(ay, by);
@@ -304,7 +304,7 @@ void rasteriseTriangle(const float p[3][2], int width, int height, Plot plot)
 void SoftwareCanvas::drawIndexedTriangles(const float* vertices, const uint16_t* indices,
                                           int vertexCount, int indexCount)
 {
-    const Colour c = sample(0, 0);
+    const Texel c = sample(0, 0);
     for (int i = 0; i + 2 < indexCount; i += 3) {
         float p[3][2];
         bool valid = true;

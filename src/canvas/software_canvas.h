@@ -46,7 +46,7 @@ public:
     const std::vector<uint32_t>& pixels() const { return m_pixels; }
     uint32_t pixel(int x, int y) const { return m_pixels[size_t(y) * m_width + x]; }
     // Fills the whole surface, ignoring clip and blending.
-    void clear(const float colour[3]);
+    void clear(const Colour& colour);
 
     // Glyph triangles from the font helper: {x, y, z, u, v} vertices, drawn
     // with the atlas's colours, blended by its alpha unless `filtered`.
@@ -59,7 +59,7 @@ protected:
     TextureUnicodeFontHelper* createFontHelper() override;
 
 private:
-    struct Colour {
+    struct Texel {
         float r, g, b, a;
     };
     void transformPoint(float x, float y, float& wx, float& wy) const;
@@ -69,7 +69,7 @@ private:
     void plot(int x, int y, float r, float g, float b, float textureAlpha);
     void plotWithAlpha(int x, int y, float r, float g, float b, float alpha);
     // The fill's colour at texture coordinates (u, v).
-    Colour sample(float u, float v) const;
+    Texel sample(float u, float v) const;
     void drawSegment(float x0, float y0, float x1, float y1);
 
     int m_width;

@@ -4,6 +4,7 @@
 // atlas fonts derive from this class and also draw.
 #pragma once
 
+#include "canvas/colour.h"
 #include "ui/ustring.h"
 
 #include <memory>
@@ -16,11 +17,10 @@ public:
   UnicodeFont& operator=(const UnicodeFont&) = delete;
 
   // Draws [first, end) with its top left at (x, y), anti-aliased for the
-  // given text and background colours (0..1). White space is drawn as
-  // visible marks when `drawWhiteSpace` is set.
-  virtual void drawText(float x, float y, const uchar* first, const uchar* end, float textR,
-                        float textG, float textB, float backgroundR, float backgroundG,
-                        float backgroundB, bool drawWhiteSpace) = 0;
+  // text colour over the background colour. White space is drawn as visible
+  // marks when `drawWhiteSpace` is set.
+  virtual void drawText(float x, float y, const uchar* first, const uchar* end,
+                        const ColourPair& colours, bool drawWhiteSpace) = 0;
   virtual void beginBatch(bool filtered) = 0;
   virtual void endBatch() = 0;
   virtual void flush() = 0;

@@ -9,17 +9,17 @@ ButtonDragHandler::ButtonDragHandler(int button, const interval2& rect, std::fun
 {
 }
 
-int ButtonDragHandler::onKeyOrButton(const KeyEvent& event)
+DragResult ButtonDragHandler::onKeyOrButton(const KeyEvent& event)
 {
     if (event.code != m_button || event.pressed)
-        return event.code == kKeyEscape ? 1 : 0;
+        return event.code == kKeyEscape ? DragResult::End : DragResult::Continue;
     if (m_rect.contains(event.state.x, event.state.y) && m_onClick)
         m_onClick();
-    return 1;
+    return DragResult::End;
 }
 
-int ButtonDragHandler::onMotion(const MotionEvent& event)
+DragResult ButtonDragHandler::onMotion(const MotionEvent& event)
 {
     const bool inRange = m_button >= 0 && m_button < 512;
-    return inRange && !event.state.key[m_button] ? 1 : 0;
+    return inRange && !event.state.key[m_button] ? DragResult::End : DragResult::Continue;
 }

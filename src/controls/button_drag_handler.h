@@ -19,10 +19,10 @@ public:
     // The release of the starting button ends the drag, running the click
     // first when the pointer is inside the rect; Escape ends it without a
     // click; every other key or button is ignored.
-    int onKeyOrButton(const KeyEvent& event) override;
+    DragResult onKeyOrButton(const KeyEvent& event) override;
     // Ends the drag when the event shows the starting button up (its release
     // was lost, for instance to another window).
-    int onMotion(const MotionEvent& event) override;
+    DragResult onMotion(const MotionEvent& event) override;
 
 protected:
     std::function<void()> m_onClick;

@@ -75,8 +75,8 @@ void distributeSizes(float length, const float* sizes, int count, float spacing,
         out[i + 1] = out[i] + (sizes[i] == FLT_MAX ? flexible : sizes[i]) + spacing;
 }
 
-void drawBevel(Canvas& canvas, const interval2& rect, float width, const float fillColour[3],
-               const float bottomRightColour[3], const float topLeftColour[3])
+void drawBevel(Canvas& canvas, const interval2& rect, float width, const Colour& fillColour,
+               const Colour& bottomRightColour, const Colour& topLeftColour)
 {
     if (rect.empty())
         return;
@@ -100,8 +100,7 @@ void drawThemeText(const ThemeFont& font, float x, float y, const uchar* begin, 
     if (!face)
         return;
     face->beginBatch(false);
-    face->drawText(std::floor(x), std::floor(y), begin, end, font.colour[0], font.colour[1], font.colour[2],
-                   font.backgroundColour[0], font.backgroundColour[1], font.backgroundColour[2], false);
+    face->drawText(std::floor(x), std::floor(y), begin, end, font.colours, false);
     face->endBatch();
 }
 

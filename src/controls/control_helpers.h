@@ -10,6 +10,7 @@
 #include <functional>
 #include <utility>
 
+#include "canvas/colour.h"
 #include "ui/input_region.h"
 #include "ui/interval2.h"
 #include "ui/ustring.h"
@@ -42,8 +43,8 @@ void distributeSizes(float length, const float* sizes, int count, float spacing,
 
 // Fills the rect, then the top and left edges and the bottom and right edges
 // `width` thick; nothing for an empty rect.
-void drawBevel(Canvas& canvas, const interval2& rect, float width, const float fillColour[3],
-               const float bottomRightColour[3], const float topLeftColour[3]);
+void drawBevel(Canvas& canvas, const interval2& rect, float width, const Colour& fillColour,
+               const Colour& bottomRightColour, const Colour& topLeftColour);
 // A sunken frame in the theme's control colours; returns the rect inside it
 // (controlBorderWidth in from every edge).
 interval2 drawControlFrame(const Theme& theme, Canvas& canvas, const interval2& rect);

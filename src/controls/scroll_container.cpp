@@ -126,10 +126,10 @@ ScrollbarInputHandler<Axis>::ScrollbarDragHandler::ScrollbarDragHandler(const In
 }
 
 template <typename Axis>
-int ScrollbarInputHandler<Axis>::ScrollbarDragHandler::onMotion(const MotionEvent& event)
+DragResult ScrollbarInputHandler<Axis>::ScrollbarDragHandler::onMotion(const MotionEvent& event)
 {
     if (!event.state.key[kMouseLeft])
-        return 1;
+        return DragResult::End;
     InputState start;
     start.x = m_start.x;
     start.y = m_start.y;
@@ -143,15 +143,15 @@ int ScrollbarInputHandler<Axis>::ScrollbarDragHandler::onMotion(const MotionEven
     } else {
         // The puck fills the track: any move is a move to one end.
         if (travelled == 0 || m_maximum == 0)
-            return 0;
+            return DragResult::Continue;
         position = travelled > 0 ? m_maximum : -1;
     }
     if (position < 0) {
         m_onScroll(0);
-        return 0;
+        return DragResult::Continue;
     }
     m_onScroll(std::min(position, m_maximum));
-    return 0;
+    return DragResult::Continue;
 }
 
 template <typename Axis>

@@ -82,7 +82,7 @@ public:
     public:
         ScrollbarDragHandler(const InputState& start, const interval2& track, double maximum,
                              ScrollCallback onScroll, const interval2& puckStart);
-        int onMotion(const MotionEvent& event) override;
+        DragResult onMotion(const MotionEvent& event) override;
 
     private:
         vector2 m_start;

@@ -193,20 +193,20 @@ TabButtonDragHandler::TabButtonDragHandler(const RegionId& stripId, TabStripMap*
 {
 }
 
-int TabButtonDragHandler::onKeyOrButton(const KeyEvent& event)
+DragResult TabButtonDragHandler::onKeyOrButton(const KeyEvent& event)
 {
-    return !event.pressed && event.code == kMouseLeft ? 1 : 0;
+    return !event.pressed && event.code == kMouseLeft ? DragResult::End : DragResult::Continue;
 }
 
-int TabButtonDragHandler::onMotion(const MotionEvent& event)
+DragResult TabButtonDragHandler::onMotion(const MotionEvent& event)
 {
     if (!event.state.key[kMouseLeft])
-        return 1;
+        return DragResult::End;
     if (!m_moveAction)
-        return 0;
+        return DragResult::Continue;
     if (!moveWithinStrip(event.state.x, event.state.y))
         moveToOtherStrip(event.state.x, event.state.y);
-    return 0;
+    return DragResult::Continue;
 }
 
 bool TabButtonDragHandler::moveWithinStrip(float x, float y)

@@ -118,8 +118,8 @@ class TabButtonDragHandler : public DragHandler {
 public:
     // `map` is the window's and outlives the drag.
     TabButtonDragHandler(const RegionId& stripId, TabStripMap* map, TabMoveAction moveAction);
-    int onKeyOrButton(const KeyEvent& event) override;
-    int onMotion(const MotionEvent& event) override;
+    DragResult onKeyOrButton(const KeyEvent& event) override;
+    DragResult onMotion(const MotionEvent& event) override;
 
 private:
     // Moves within the current strip; false when the pointer is not over a

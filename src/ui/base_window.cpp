@@ -112,9 +112,8 @@ void drawThemeText(const ThemeFont& font, float x, float y, const ustring& text)
     if (!font.font)
         return;
     font.font->beginBatch(false);
-    font.font->drawText(std::floor(x), std::floor(y), text.data(), text.data() + text.size(), font.colour[0],
-                        font.colour[1], font.colour[2], font.backgroundColour[0], font.backgroundColour[1],
-                        font.backgroundColour[2], false);
+    font.font->drawText(std::floor(x), std::floor(y), text.data(), text.data() + text.size(),
+                        font.colours, false);
     font.font->endBatch();
 }
 

@@ -67,6 +67,6 @@ void InputRegion::addChild(InputRegion* child)
     }
 }
 
-int DragHandler::onKeyOrButton(const KeyEvent&) { return 0; }
-int DragHandler::onMotion(const MotionEvent&) { return 0; }
-int DragHandler::onCharacter(const CharacterEvent&) { return 0; }
+DragResult DragHandler::onKeyOrButton(const KeyEvent&) { return DragResult::Continue; }
+DragResult DragHandler::onMotion(const MotionEvent&) { return DragResult::Continue; }
+DragResult DragHandler::onCharacter(const CharacterEvent&) { return DragResult::Continue; }

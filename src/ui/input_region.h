@@ -147,16 +147,21 @@ bool dispatchAtPoint(InputRegion& region, float x, float y, Operation&& operatio
     return region.rect().contains(x, y) && operation(region);
 }
 
+// What a drag handler answers to each input.
+enum class DragResult {
+    Continue, // the drag goes on
+    End,      // the window deletes the handler and releases the capture
+};
+
 // Takes every input of its platform window while a drag lasts. Owned by the
-// window from Window::beginDrag until a handler returns 1, which ends the
-// drag (the window deletes the handler and releases the capture); any other
-// result keeps it. Main thread only.
+// window from Window::beginDrag until a handler returns DragResult::End.
+// Main thread only.
 class DragHandler {
 public:
     virtual ~DragHandler() = default;
-    virtual int onKeyOrButton(const KeyEvent& event);
-    virtual int onMotion(const MotionEvent& event);
-    virtual int onCharacter(const CharacterEvent& event);
+    virtual DragResult onKeyOrButton(const KeyEvent& event);
+    virtual DragResult onMotion(const MotionEvent& event);
+    virtual DragResult onCharacter(const CharacterEvent& event);
 
     // The pointer samples of the drag; the window records into it instead of
     // into its MouseHistory while the drag lasts.

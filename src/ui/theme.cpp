@@ -15,16 +15,9 @@
 
 namespace {
 
-const float kWhite[3] = {1, 1, 1};
-const float kBlack[3] = {0, 0, 0};
-const float kBlue[3] = {0, 0, 1};
-
-void copyColour(const float from[3], float to[3])
-{
-    to[0] = from[0];
-    to[1] = from[1];
-    to[2] = from[2];
-}
+constexpr Colour kWhite{1, 1, 1};
+constexpr Colour kBlack{0, 0, 0};
+constexpr Colour kBlue{0, 0, 1};
 
 // The leading decimal float after the last `letter` of the path, 0 without.
 float borderFromPath(const ustring& path, uchar letter)
@@ -39,7 +32,7 @@ float borderFromPath(const ustring& path, uchar letter)
     return std::strtof(rest.c_str(), nullptr);
 }
 
-void readColour(const slate::SP<Options>& options, const char* key, float colour[3])
+void readColour(const slate::SP<Options>& options, const char* key, Colour& colour)
 {
     if (const ustring* value = options->find(slate::substring(key)))
         parseColour(*value, colour);
@@ -54,9 +47,9 @@ bool startsWith(const ustring& text, const char16_t* prefix)
 
 // --- Shaders ---------------------------------------------------------------
 
-ColourShader::ColourShader(Canvas* canvas, const float colour[3]) : m_canvas(canvas)
+ColourShader::ColourShader(Canvas* canvas, const Colour& colour)
+    : m_canvas(canvas), m_colour(colour)
 {
-    copyColour(colour, m_colour);
 }
 
 void ColourShader::draw(const interval2& rect)
@@ -117,7 +110,7 @@ void BlendedTextureShader::draw(const interval2& rect, float amount)
         return;
     }
     m_first.draw(rect);
-    const int savedMode = m_canvas->setBlendMode(1);
+    const BlendMode savedMode = m_canvas->setBlendMode(BlendMode::GlobalAlpha);
     const float savedAlpha = m_canvas->setAlpha(amount);
     m_second.draw(rect);
     m_canvas->setBlendMode(savedMode);
@@ -135,7 +128,8 @@ void SimpleTextureShader::draw(const interval2& rect)
     if (!m_texture)
         return;
     m_canvas->pushTexture(m_texture);
-    const int saved = m_hasAlpha ? m_canvas->setBlendMode(2) : 0;
+    const BlendMode saved =
+        m_hasAlpha ? m_canvas->setBlendMode(BlendMode::TextureAlpha) : BlendMode::Opaque;
     m_canvas->drawTexturedQuad(rect, m_texture->fullImageRect());
     if (m_hasAlpha)
         m_canvas->setBlendMode(saved);
@@ -153,7 +147,8 @@ SimpleBlendedTextureShader::SimpleBlendedTextureShader(Canvas* canvas, const ust
 void SimpleBlendedTextureShader::drawOne(const slate::SP<Texture>& texture, const interval2& rect)
 {
     m_canvas->pushTexture(texture);
-    const int saved = m_anyAlpha ? m_canvas->setBlendMode(2) : 0;
+    const BlendMode saved =
+        m_anyAlpha ? m_canvas->setBlendMode(BlendMode::TextureAlpha) : BlendMode::Opaque;
     if (texture)
         m_canvas->drawTexturedQuad(rect, texture->fullImageRect());
     if (m_anyAlpha)
@@ -172,12 +167,14 @@ void SimpleBlendedTextureShader::draw(const interval2& rect, float amount)
         drawOne(m_second, rect);
         return;
     }
-    const int savedMode = m_canvas->setBlendMode(m_anyAlpha ? 2 : 0);
+    const BlendMode savedMode =
+        m_canvas->setBlendMode(m_anyAlpha ? BlendMode::TextureAlpha : BlendMode::Opaque);
     if (m_first) {
         m_canvas->pushTexture(m_first);
         m_canvas->drawTexturedQuad(rect, m_first->fullImageRect());
     }
-    m_canvas->setBlendMode(m_anyAlpha ? 3 : 1);
+    m_canvas->setBlendMode(m_anyAlpha ? BlendMode::TextureTimesGlobalAlpha
+                                      : BlendMode::GlobalAlpha);
     const float savedAlpha = m_canvas->setAlpha(amount);
     if (m_second) {
         m_canvas->pushTexture(m_second);
@@ -189,19 +186,46 @@ void SimpleBlendedTextureShader::draw(const interval2& rect, float amount)
 
 // --- Theme -----------------------------------------------------------------
 
+namespace {
+
+// The shader a theme value describes: the class name and its parameters, as
+// words. Null for an unknown class or the wrong number of parameters.
+Shader* makeShader(Canvas* canvas, const std::vector<ustring>& words)
+{
+    const ustring& kind = words[0];
+    const size_t parameters = words.size() - 1;
+    if (kind == u"ColorShader" && parameters == 1) {
+        Colour colour = kWhite;
+        parseColour(words[1], colour);
+        return new ColourShader(canvas, colour);
+    }
+    if (kind == u"TextureShader" && parameters == 1)
+        return new TextureShader(canvas, words[1]);
+    if (kind == u"BlendedTextureShader" && parameters == 2)
+        return new BlendedTextureShader(canvas, words[1], words[2]);
+    if (kind == u"SimpleTextureShader" && parameters >= 1)
+        return new SimpleTextureShader(canvas, words[1]);
+    if (kind == u"SimpleBlendedTextureShader" && parameters >= 2)
+        return new SimpleBlendedTextureShader(canvas, words[1], words[2]);
+    return nullptr;
+}
+
+} // namespace
+
+
 ThemeFont readThemeFont(Canvas* canvas, const slate::SP<Options>& options, const char* faceKey,
-                        const char* colourKey, const float backgroundColour[3])
+                        const char* colourKey, const Colour& backgroundColour)
 {
     ThemeFont font;
     ustring face;
     options->getString(slate::substring(faceKey), face);
-    copyColour(kWhite, font.colour);
-    readColour(options, colourKey, font.colour);
+    font.colours.text = kWhite;
+    readColour(options, colourKey, font.colours.text);
     if (canvas) {
         font.font = canvas->getFont(face, 0);
         font.boldFont = canvas->getFont(face, 1);
     }
-    copyColour(backgroundColour, font.backgroundColour);
+    font.colours.background = backgroundColour;
     return font;
 }
 
@@ -227,13 +251,11 @@ void Theme::clear()
     m_shaders.clear();
     for (ThemeFont* font : {&textFont, &controlFont, &controlMonospaceFont}) {
         *font = ThemeFont();
-        copyColour(kBlack, font->colour);
-        copyColour(kWhite, font->backgroundColour);
+        font->colours = {kBlack, kWhite};
     }
     for (ThemeFont* font : {&controlHighlightFont, &controlHighlightMonospaceFont}) {
         *font = ThemeFont();
-        copyColour(kWhite, font->colour);
-        copyColour(kBlue, font->backgroundColour);
+        font->colours = {kWhite, kBlue};
     }
 }
 
@@ -267,18 +289,28 @@ void Theme::reload()
     clear();
     if (!m_options)
         return;
-    const slate::SP<Options>& options = m_options;
-    readColour(options, "control.backgroundColor", backgroundColour);
-    readColour(options, "control.highlightColor", highlightColour);
-    readColour(options, "control.lightColor", lightColour);
-    readColour(options, "control.shadowColor", shadowColour);
+    readColours();
+    readFonts();
+    readSizes();
+    readShaders();
+}
 
+void Theme::readColours()
+{
+    readColour(m_options, "control.backgroundColor", backgroundColour);
+    readColour(m_options, "control.highlightColor", highlightColour);
+    readColour(m_options, "control.lightColor", lightColour);
+    readColour(m_options, "control.shadowColor", shadowColour);
+}
+
+void Theme::readFonts()
+{
+    const slate::SP<Options>& options = m_options;
     ustring face;
     options->getString(slate::substring("font.face"), face);
-    copyColour(kWhite, textFont.colour);
-    readColour(options, "font.color", textFont.colour);
-    copyColour(kBlack, textFont.backgroundColour);
-    readColour(options, "font.backgroundColor", textFont.backgroundColour);
+    textFont.colours = {kWhite, kBlack};
+    readColour(options, "font.color", textFont.colours.text);
+    readColour(options, "font.backgroundColor", textFont.colours.background);
     textFont.font = m_canvas ? m_canvas->getFont(face, 0) : nullptr;
     textFont.boldFont = nullptr;
     controlFont = readThemeFont(m_canvas, options, "control.font.face", "control.font.color",
@@ -290,7 +322,10 @@ void Theme::reload()
     controlHighlightMonospaceFont =
         readThemeFont(m_canvas, options, "control.highlight.monospaceFont.face",
                       "control.highlight.font.color", highlightColour);
+}
 
+void Theme::readSizes()
+{
     tabGlobalBorder = 4;
     tabHeaderHeight = 28;
     tabMiniButtonSize = 24;
@@ -312,12 +347,15 @@ void Theme::reload()
                  {"size.checkboxHeight", &checkboxHeight},
                  {"size.scrollbarCrossExtent", &scrollbarCrossExtent}};
     for (const auto& size : sizes)
-        options->getFloat(slate::substring(size.key), *size.value);
+        m_options->getFloat(slate::substring(size.key), *size.value);
+}
 
-    for (const ustring& key : options->keys()) {
+void Theme::readShaders()
+{
+    for (const ustring& key : m_options->keys()) {
         if (startsWith(key, u"font.") || startsWith(key, u"size.") || startsWith(key, u"control."))
             continue;
-        const ustring* value = options->find(key);
+        const ustring* value = m_options->find(key);
         std::vector<ustring> words;
         if (value)
             parseStrings(slate::usubstring(*value), words);
@@ -325,22 +363,8 @@ void Theme::reload()
             VLOG << u"Theme: Ignoring key " << key;
             continue;
         }
-        const ustring& kind = words[0];
-        const size_t parameters = words.size() - 1;
-        Shader* shader = nullptr;
-        if (kind == u"ColorShader" && parameters == 1) {
-            float colour[3] = {1, 1, 1};
-            parseColour(words[1], colour);
-            shader = new ColourShader(m_canvas, colour);
-        } else if (kind == u"TextureShader" && parameters == 1) {
-            shader = new TextureShader(m_canvas, words[1]);
-        } else if (kind == u"BlendedTextureShader" && parameters == 2) {
-            shader = new BlendedTextureShader(m_canvas, words[1], words[2]);
-        } else if (kind == u"SimpleTextureShader" && parameters >= 1) {
-            shader = new SimpleTextureShader(m_canvas, words[1]);
-        } else if (kind == u"SimpleBlendedTextureShader" && parameters >= 2) {
-            shader = new SimpleBlendedTextureShader(m_canvas, words[1], words[2]);
-        } else {
+        Shader* shader = makeShader(m_canvas, words);
+        if (!shader) {
             VLOG << u"Unknown shader class or wrong number of parameters " << *value;
             continue;
         }

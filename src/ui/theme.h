@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/colour.h"
 #include "canvas/texture.h"
 #include "ui/interval2.h"
 #include "ui/options.h"
@@ -40,13 +41,13 @@ public:
 
 class ColourShader : public Shader {
 public:
-    ColourShader(Canvas* canvas, const float colour[3]);
+    ColourShader(Canvas* canvas, const Colour& colour);
     void draw(const interval2& rect, float amount) override { draw(rect); }
     void draw(const interval2& rect) override;
 
 private:
     Canvas* m_canvas;
-    float m_colour[3];
+    Colour m_colour;
 };
 
 // An image drawn as a 3 x 3 grid whose corners keep their size while the
@@ -130,14 +131,13 @@ private:
 struct ThemeFont {
     UnicodeFont* font = nullptr;
     UnicodeFont* boldFont = nullptr;
-    float colour[3] = {0, 0, 0};
-    float backgroundColour[3] = {1, 1, 1};
+    ColourPair colours{Colour(0, 0, 0), Colour(1, 1, 1)};
 };
 
 // Reads a font from `faceKey` and `colourKey` (white when missing or not a
 // colour) over `backgroundColour`.
 ThemeFont readThemeFont(Canvas* canvas, const slate::SP<Options>& options, const char* faceKey,
-                        const char* colourKey, const float backgroundColour[3]);
+                        const char* colourKey, const Colour& backgroundColour);
 
 class Theme {
 public:
@@ -180,12 +180,18 @@ public:
     float checkboxHeight = 13;
     float scrollbarCrossExtent = 16;
 
-    float backgroundColour[3] = {1, 1, 1};
-    float highlightColour[3] = {0, 0, 1};
-    float lightColour[3] = {0, 0, 0};
-    float shadowColour[3] = {0, 0, 0};
+    Colour backgroundColour{1, 1, 1};
+    Colour highlightColour{0, 0, 1};
+    Colour lightColour{0, 0, 0};
+    Colour shadowColour{0, 0, 0};
 
 private:
+    // The steps of reload, in order: colours first, as the fonts draw on them.
+    void readColours();
+    void readFonts();
+    void readSizes();
+    void readShaders();
+
     Canvas* m_canvas;
     slate::SP<Options> m_options;
     Options::ListenerId m_listener = 0;

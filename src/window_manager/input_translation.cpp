@@ -18,13 +18,13 @@ constexpr float kWheelDeltaPerNotch = 120.f;
 
 template <typename Event>
 InputDelivery deliver(DragHandler* drag, WindowHandler& handler, const Event& event,
-                      int (DragHandler::*dragOperation)(const Event&),
+                      DragResult (DragHandler::*dragOperation)(const Event&),
                       bool (WindowHandler::*handlerOperation)(const Event&))
 {
     InputDelivery delivery;
     if (drag) {
         delivery.toDrag = true;
-        delivery.endDrag = (drag->*dragOperation)(event) == 1;
+        delivery.endDrag = (drag->*dragOperation)(event) == DragResult::End;
     } else {
         delivery.handled = (handler.*handlerOperation)(event);
     }

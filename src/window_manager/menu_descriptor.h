@@ -13,6 +13,7 @@
 
 #include <vector>
 
+#include "ui/flag_set.h"
 #include "ui/reference_counted.h"
 #include "ui/ustring.h"
 
@@ -75,11 +76,16 @@ public:
     ustring m_dynamicKey;
 };
 
-// Flags of Window::showPopupMenu.
-// The first item is highlighted at once, so Enter picks it.
-constexpr int kPopupMenuHighlightFirst = 1;
-// Every item stays enabled and shows no key text.
-constexpr int kPopupMenuWithoutState = 2;
+// Flags of Window::showPopupMenu, combined with |.
+enum class PopupMenuFlags : int {
+    None = 0,
+    // The first item is highlighted at once, so Enter picks it.
+    HighlightFirst = 1,
+    // Every item stays enabled and shows no key text.
+    WithoutState = 2,
+};
+template <>
+struct FlagSetEnabled<PopupMenuFlags> : std::true_type {};
 
 // A caption made from a file or package name: every "&" doubled, so that it
 // shows literally, and every tab replaced by a blank, since a tab separates

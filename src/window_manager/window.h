@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ui/platform.h"
+#include "window_manager/menu_descriptor.h"
 #include "ui/reference_counted.h"
 #include "ui/ustring.h"
 
@@ -16,11 +17,6 @@ class MenuDescriptor;
 
 class Window {
 public:
-    // showPopupMenu flags.
-    static constexpr int kHighlightFirstItem = 1;
-    // Every item enabled and shown without its keys.
-    static constexpr int kPlainItems = 2;
-
     virtual ~Window() = default;
     // Asks the window to close; the handler is asked through canClose.
     virtual void close() = 0;
@@ -31,12 +27,13 @@ public:
     // the chosen item's command line in `command`, when an item was chosen;
     // false, leaving `command` alone, when none was or `menu` is null.
     virtual bool showPopupMenu(ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner,
-                               float x, float y, int flags) = 0;
+                               float x, float y, PopupMenuFlags flags) = 0;
     // The same at the pointer, with no flags.
     virtual bool showPopupMenuAtCursor(ustring& command, const slate::SP<MenuDescriptor>& menu,
                                        CommandRunner* runner) = 0;
     // Starts a drag: `handler` (owned from now on) takes every input until
-    // one of its operations returns 1. A drag already active is ended first.
+    // one of its operations returns DragResult::End. A drag already active is
+    // ended first.
     virtual void beginDrag(DragHandler* handler) = 0;
     virtual bool isFullscreen() = 0;
     virtual void setFullscreen(bool fullscreen) = 0;

@@ -11,10 +11,10 @@ class Canvas;
 class WindowPeer {
 public:
     // What beginDraw answers.
-    enum DrawResult {
-        kDrawFrame = 0,         // the frame may be drawn
-        kNoFrame = 1,           // no device or context, or it was lost
-        kNoSwapChain = 2,       // the additional swap chain is missing
+    enum class DrawResult {
+        Frame,       // the frame may be drawn
+        NoFrame,     // no device or context, or it was lost
+        NoSwapChain, // the additional swap chain is missing
     };
 
     virtual ~WindowPeer() = default;
@@ -27,9 +27,9 @@ public:
     virtual void resize(platform::WindowHandle window) = 0;
     virtual void move(platform::WindowHandle window) = 0;
     virtual void settingsChanged() = 0;
-    // Sets up a frame of a client area of width x height pixels; a
-    // DrawResult. Only kDrawFrame may be followed by drawing and endDraw.
-    virtual int beginDraw(int width, int height) = 0;
+    // Sets up a frame of a client area of width x height pixels. Only
+    // DrawResult::Frame may be followed by drawing and endDraw.
+    virtual DrawResult beginDraw(int width, int height) = 0;
     virtual void endDraw() = 0;
     virtual void makeCurrent() = 0;
     // Owned by the peer and valid while it lives.

@@ -20,7 +20,7 @@ TEST(Canvas, StartsWithTheDefaultState)
     RecordingCanvas canvas;
     EXPECT_EQ(canvas.getTransform(), Matrix4::identity());
     EXPECT_EQ(canvas.getAlpha(), 1.f);
-    EXPECT_EQ(canvas.getBlendMode(), 0);
+    EXPECT_EQ(canvas.getBlendMode(), BlendMode::Opaque);
     EXPECT_EQ(canvas.fillState(), FillState());
     EXPECT_FALSE(canvas.fillState().isColour);
     EXPECT_TRUE(isUnset(canvas.setClip(interval2(0, 0, 1, 1))));
@@ -31,14 +31,14 @@ TEST(Canvas, SettersReturnThePreviousValue)
     RecordingCanvas canvas;
     EXPECT_EQ(canvas.setAlpha(0.25f), 1.f);
     EXPECT_EQ(canvas.setAlpha(0.5f), 0.25f);
-    EXPECT_EQ(canvas.setBlendMode(2), 0);
-    EXPECT_EQ(canvas.setBlendMode(2), 2);
+    EXPECT_EQ(canvas.setBlendMode(BlendMode::TextureAlpha), BlendMode::Opaque);
+    EXPECT_EQ(canvas.setBlendMode(BlendMode::TextureAlpha), BlendMode::TextureAlpha);
     EXPECT_EQ(canvas.pushColour(kRed), FillState());
     FillState red = canvas.pushColour(kBlue);
     EXPECT_TRUE(red.isColour);
-    EXPECT_EQ(red.colour[0], 1.f);
+    EXPECT_EQ(red.colour.red, 1.f);
     FillState blue = canvas.setFillState(red);
-    EXPECT_EQ(blue.colour[2], 1.f);
+    EXPECT_EQ(blue.colour.blue, 1.f);
     EXPECT_EQ(canvas.pushTexture(nullptr), red);
     EXPECT_EQ(canvas.getAlpha(), 0.5f); // fills leave the alpha alone
 }

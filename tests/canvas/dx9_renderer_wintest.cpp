@@ -58,11 +58,11 @@ protected:
         m_inFrame = false;
     }
     uint32_t pixel(int x, int y) { return m_harness->readPixels()[size_t(y) * kWidth + x]; }
-    void drawText(UnicodeFont* font, const ustring& text, float x, float y, const float colour[3])
+    void drawText(UnicodeFont* font, const ustring& text, float x, float y, const Colour& colour)
     {
         font->beginBatch(false);
-        font->drawText(x, y, text.data(), text.data() + text.size(), colour[0], colour[1],
-                       colour[2], 0, 0, 0, false);
+        font->drawText(x, y, text.data(), text.data() + text.size(), {colour, Colour(0, 0, 0)},
+                       false);
         font->endBatch();
     }
 
@@ -81,15 +81,15 @@ TEST_F(DX9RendererTest, BlendModeReachesTheDeviceOnlyWhenItChanges)
     struct Step {
         const char* name;
         std::function<void()> before; // not counted
-        int mode;
+        BlendMode mode;
         bool expectCalls;
     } steps[] = {
-        {"mode 0 as sent with the device", noText, 0, false},
-        {"mode 1", noText, 1, true},
-        {"mode 1 again", noText, 1, false},
-        {"mode 3", noText, 3, true},
-        {"mode 3 after text, which left blending off", text, 3, true},
-        {"mode 0 after text", text, 0, false},
+        {"mode 0 as sent with the device", noText, BlendMode::Opaque, false},
+        {"mode 1", noText, BlendMode::GlobalAlpha, true},
+        {"mode 1 again", noText, BlendMode::GlobalAlpha, false},
+        {"mode 3", noText, BlendMode::TextureTimesGlobalAlpha, true},
+        {"mode 3 after text, which left blending off", text, BlendMode::TextureTimesGlobalAlpha, true},
+        {"mode 0 after text", text, BlendMode::Opaque, false},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
@@ -108,11 +108,13 @@ TEST_F(DX9RendererTest, TextBlendsAsTheCanvasBlendModeSays)
     // Unlike OpenGL, whose text ignores the global alpha.
     UnicodeFont* font = m_renderer->getFont(u"Tahoma 30 :bold", 0);
     struct Case {
-        int mode;
+        BlendMode mode;
         int brightest; // red of the glyphs' solid pixels over black
-    } cases[] = {{0, 255}, {1, 255}, {3, 128}};
+    } cases[] = {{BlendMode::Opaque, 255},
+                   {BlendMode::GlobalAlpha, 255},
+                   {BlendMode::TextureTimesGlobalAlpha, 128}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
+        SCOPED_TRACE(static_cast<int>(c.mode));
         beginFrame();
         m_renderer->setBlendMode(c.mode);
         m_renderer->setAlpha(0.5f);
@@ -174,7 +176,7 @@ TEST_F(DX9RendererTest, FirstFrameAfterAResetDrawsWithTheStateBeforeIt)
         shift.m[13] = 20;
         m_renderer->setTransform(shift);
         m_renderer->setClip(interval2(0, 0, 40, 40)); // window 0..41 x 0..41
-        m_renderer->setBlendMode(1);
+        m_renderer->setBlendMode(BlendMode::GlobalAlpha);
         m_renderer->setAlpha(0.5f);
         m_renderer->pushColour(kRed);
         ASSERT_TRUE(m_harness->resetDevice(c.reportReset));
@@ -196,7 +198,7 @@ TEST_F(DX9RendererTest, FirstFrameAfterAResetDrawsWithTheStateBeforeIt)
         EXPECT_EQ(wrong, 0) << "first wrong pixel at " << first;
         m_renderer->setTransform(Matrix4::identity());
         m_renderer->setClip(unsetInterval());
-        m_renderer->setBlendMode(0);
+        m_renderer->setBlendMode(BlendMode::Opaque);
         m_harness->clearToBlack();
         drawText(font, u"M", 60, 2, kRed);
         EXPECT_GT(redPixelCount(m_harness->readPixels()), 20);
@@ -213,7 +215,7 @@ TEST_F(DX9RendererTest, TexturesFontsAndStateSurviveADeviceChange)
     beginFrame();
     drawText(font, u"M", 40, 2, kRed);
     EXPECT_GT(redPixelCount(m_harness->readPixels()), 20);
-    m_renderer->setBlendMode(1);
+    m_renderer->setBlendMode(BlendMode::GlobalAlpha);
     m_renderer->setAlpha(0.5f);
     endFrame();
 
@@ -226,12 +228,12 @@ TEST_F(DX9RendererTest, TexturesFontsAndStateSurviveADeviceChange)
     m_renderer->fillRect(interval2(0, 0, 4, 4), kRed); // no device: nothing happens
 
     ASSERT_TRUE(m_harness->recreateDevice());
-    EXPECT_EQ(m_renderer->getBlendMode(), 1);
+    EXPECT_EQ(m_renderer->getBlendMode(), BlendMode::GlobalAlpha);
     EXPECT_EQ(m_renderer->getAlpha(), 0.5f);
     beginFrame();
     m_renderer->fillRect(interval2(10, 0, 14, 4), kRed);
     EXPECT_NEAR(red(pixel(11, 1)), 128, 2) << "the blend mode reached the new device";
-    m_renderer->setBlendMode(0);
+    m_renderer->setBlendMode(BlendMode::Opaque);
     m_renderer->drawTexture(texture, interval2(0, 0, 1, 2), texture->fullImageRect());
     EXPECT_EQ(pixel(0, 0), 0xFF0000u);
     EXPECT_EQ(pixel(0, 1), 0xFFFFFFu);

@@ -30,7 +30,7 @@ TEST(GLWindowPeer, FailsWithoutAWindowAndDrawsNoFrame)
     EXPECT_FALSE(peer.create(window));
     EXPECT_FALSE(peer.isValid());
     EXPECT_NE(peer.canvas(), nullptr);
-    EXPECT_EQ(peer.beginDraw(16, 16), WindowPeer::kNoFrame);
+    EXPECT_EQ(peer.beginDraw(16, 16), WindowPeer::DrawResult::NoFrame);
     EXPECT_EQ(peer.name(), u"OpenGL");
 }
 
@@ -67,7 +67,7 @@ protected:
     {
         ASSERT_TRUE(m_first->beginFrame());
         Canvas* canvas = m_first->canvas();
-        canvas->setBlendMode(0);
+        canvas->setBlendMode(BlendMode::Opaque);
         canvas->setAlpha(1);
         canvas->setClip(unsetInterval());
         const float white[3] = {1, 1, 1};
@@ -147,8 +147,8 @@ TEST_F(TwoGLWindows, GlyphAtlasMadeWhileTheOtherWindowIsCurrentDrawsItsGlyphs)
     const ustring text = u"M";
     for (const auto& drawn : {std::make_pair(early, 2.f), std::make_pair(late, 34.f)}) {
         drawn.first->beginBatch(false);
-        drawn.first->drawText(drawn.second, 2, text.data(), text.data() + 1, 0, 0, 0, 1, 1, 1,
-                              false);
+        drawn.first->drawText(drawn.second, 2, text.data(), text.data() + 1,
+                              {Colour(0, 0, 0), Colour(1, 1, 1)}, false);
         drawn.first->endBatch();
     }
     const std::string left = darkPixels(0, 32);

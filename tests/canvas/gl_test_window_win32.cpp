@@ -70,7 +70,7 @@ public:
     Canvas* canvas() override { return m_peer->canvas(); }
     bool beginFrame() override
     {
-        return m_peer->beginDraw(m_width, m_height) == WindowPeer::kDrawFrame;
+        return m_peer->beginDraw(m_width, m_height) == WindowPeer::DrawResult::Frame;
     }
     void clearToBlack() override
     {

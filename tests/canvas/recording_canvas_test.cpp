@@ -31,13 +31,13 @@ TEST(RecordingCanvas, WritesEachCallersCallAsOneLine)
     canvas.drawLine(vector2{10, 39.5f}, vector2{110, 39.5f}, black);
     slate::SP<Texture> icon = canvas.loadTexture(u"Packages/icon.png");
     canvas.loadTexture(u"Packages/missing.png");
-    const int mode = canvas.setBlendMode(2);
+    const BlendMode mode = canvas.setBlendMode(BlendMode::TextureAlpha);
     canvas.drawTexture(icon, interval2(12, 12, 16, 16), icon->fullImageRect());
     canvas.setBlendMode(mode);
     UnicodeFont* font = canvas.getFont(u"Courier New 10", 1);
     const ustring label = u"Save \"all\"\t\u00e9";
     font->beginBatch(false);
-    font->drawText(20, 12, label.data(), label.data() + label.size(), 0, 0, 0, 0.5f, 0.5f, 0.5f, false);
+    font->drawText(20, 12, label.data(), label.data() + label.size(), {Colour(0, 0, 0), Colour(0.5f, 0.5f, 0.5f)}, false);
     font->endBatch();
     const float strip[] = {0, 0, 0, 1, 1, 0, 2, 0, 0};
     canvas.pushColour(black);

@@ -99,7 +99,7 @@ golden::Image drawThrough(const Renderer& renderer, const Scene& scene,
         std::unique_ptr<WindowPeer> peer = renderer.createPeer();
         if (!peer->create(window)) {
             ADD_FAILURE() << renderer.name << ": the peer cannot draw in the window";
-        } else if (peer->beginDraw(kWidth, kHeight) != WindowPeer::kDrawFrame) {
+        } else if (peer->beginDraw(kWidth, kHeight) != WindowPeer::DrawResult::Frame) {
             ADD_FAILURE() << renderer.name << ": no frame";
         } else {
             Canvas& canvas = *peer->canvas();

@@ -50,7 +50,7 @@ protected:
         m_inFrame = m_harness->beginFrame();
         ASSERT_TRUE(m_inFrame);
         m_canvas->setTransform(Matrix4::identity());
-        m_canvas->setBlendMode(0);
+        m_canvas->setBlendMode(BlendMode::Opaque);
         m_canvas->setAlpha(1);
         m_canvas->setClip(unsetInterval());
         m_canvas->fillRect(interval2(0, 0, kWidth, kHeight), kBlack);
@@ -108,17 +108,17 @@ TEST_P(RendererTest, BlendModesChooseTheAlpha)
     ASSERT_NE(texture, nullptr);
     EXPECT_TRUE(texture->hasAlpha());
     struct Case {
-        int mode;
+        BlendMode mode;
         float alpha;
         int expected; // grey level over black
     } cases[] = {
-        {0, 0.25f, 255}, // opaque, whatever the alphas
-        {1, 0.25f, 64},  // the global alpha only
-        {2, 0.25f, 128}, // the texture's alpha alone: setAlpha is ignored
-        {3, 0.5f, 64},   // both
+        {BlendMode::Opaque, 0.25f, 255}, // opaque, whatever the alphas
+        {BlendMode::GlobalAlpha, 0.25f, 64},  // the global alpha only
+        {BlendMode::TextureAlpha, 0.25f, 128}, // the texture's alpha alone: setAlpha is ignored
+        {BlendMode::TextureTimesGlobalAlpha, 0.5f, 64},   // both
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
+        SCOPED_TRACE(static_cast<int>(c.mode));
         beginBlackFrame();
         m_canvas->setBlendMode(c.mode);
         m_canvas->setAlpha(c.alpha);
@@ -153,7 +153,7 @@ TEST_P(RendererTest, PackageImageIsUprightInItsOwnColours)
     beginBlackFrame();
     // One pixel per texel, and an image without alpha is opaque in every
     // blend mode.
-    m_canvas->setBlendMode(2);
+    m_canvas->setBlendMode(BlendMode::TextureAlpha);
     m_canvas->drawTexture(texture, interval2(0, 0, 1, 2), texture->fullImageRect());
     EXPECT_EQ(pixel(0, 0), 0xFF0000u);
     EXPECT_EQ(pixel(0, 1), 0xFFFFFFu);
@@ -182,7 +182,7 @@ TEST_P(RendererTest, TextureDrawnOneToOneShowsEachColumnOnce)
         slate::SP<Texture> texture = m_canvas->loadTexture(u"Packages/" + name);
         ASSERT_NE(texture, nullptr);
         beginBlackFrame();
-        m_canvas->setBlendMode(2);
+        m_canvas->setBlendMode(BlendMode::TextureAlpha);
         m_canvas->drawTexture(texture, interval2(c.left, 0, c.left + float(c.width), 1),
                               texture->fullImageRect());
         const std::vector<uint32_t> pixels = m_harness->readPixels();
@@ -200,16 +200,16 @@ TEST_P(RendererTest, TextLeavesBlendingOffButKeepsTheBlendMode)
     UnicodeFont* font = m_canvas->getFont(u"Tahoma 12", 0);
     const ustring text = u"x";
     beginBlackFrame();
-    m_canvas->setBlendMode(1);
+    m_canvas->setBlendMode(BlendMode::GlobalAlpha);
     m_canvas->setAlpha(0.5f);
     font->beginBatch(false);
-    font->drawText(60, 40, text.data(), text.data() + text.size(), 1, 1, 1, 0, 0, 0, false);
+    font->drawText(60, 40, text.data(), text.data() + text.size(), {Colour(1, 1, 1), Colour(0, 0, 0)}, false);
     font->endBatch();
-    EXPECT_EQ(m_canvas->getBlendMode(), 1);
+    EXPECT_EQ(m_canvas->getBlendMode(), BlendMode::GlobalAlpha);
 
     m_canvas->fillRect(interval2(0, 0, 4, 4), kRed);
     EXPECT_EQ(red(pixel(1, 1)), 255) << "blending stays off until the mode is set again";
-    m_canvas->setBlendMode(1);
+    m_canvas->setBlendMode(BlendMode::GlobalAlpha);
     m_canvas->fillRect(interval2(10, 0, 14, 4), kRed);
     EXPECT_NEAR(red(pixel(11, 1)), 128, 2);
 }
@@ -220,7 +220,7 @@ TEST_P(RendererTest, GlyphAtlasKeepsItsChannelOrder)
     const ustring text = u"WM";
     beginBlackFrame();
     font->beginBatch(false);
-    font->drawText(2, 2, text.data(), text.data() + text.size(), 1, 0, 0, 0, 0, 0, false);
+    font->drawText(2, 2, text.data(), text.data() + text.size(), {Colour(1, 0, 0), Colour(0, 0, 0)}, false);
     font->endBatch();
     int redPixels = 0, bluePixels = 0;
     for (uint32_t p : m_harness->readPixels()) {
@@ -283,24 +283,24 @@ std::vector<uint32_t> drawScene(RendererHarness& harness)
     const float white[3] = {1, 1, 1};
     const float green[3] = {0, 0.5f, 0};
     const float blue[3] = {0.1f, 0.2f, 0.9f};
-    canvas->setBlendMode(0);
+    canvas->setBlendMode(BlendMode::Opaque);
     canvas->setAlpha(1);
     canvas->setClip(unsetInterval());
     canvas->fillRect(interval2(0, 0, kWidth, kHeight), kBlack);
     canvas->fillRect(interval2(2, 2, 30, 20), blue);
-    canvas->setBlendMode(1);
+    canvas->setBlendMode(BlendMode::GlobalAlpha);
     canvas->setAlpha(0.5f);
     canvas->fillRect(interval2(20, 10, 40, 30), kRed);
-    canvas->setBlendMode(2);
+    canvas->setBlendMode(BlendMode::TextureAlpha);
     slate::SP<Texture> texture = canvas->loadTexture(u"Packages/check.png");
     if (texture)
         canvas->drawTexture(texture, interval2(44, 2, 52, 10), texture->fullImageRect());
     // Modes 2 and 3 take the global alpha where there is no texture.
     canvas->setAlpha(0.5f);
     canvas->fillRect(interval2(44, 12, 52, 16), white);
-    canvas->setBlendMode(3);
+    canvas->setBlendMode(BlendMode::TextureTimesGlobalAlpha);
     canvas->fillRect(interval2(44, 16, 52, 20), white);
-    canvas->setBlendMode(0);
+    canvas->setBlendMode(BlendMode::Opaque);
     canvas->setAlpha(1);
     canvas->drawLine(vector2{2.5f, 62.5f}, vector2{40.5f, 62.5f}, white);
     canvas->drawLine(vector2{60.5f, 2.5f}, vector2{60.5f, 30.5f}, white);
@@ -316,9 +316,9 @@ std::vector<uint32_t> drawScene(RendererHarness& harness)
     const ustring text = u"Hello, gW";
     UnicodeFont* font = canvas->getFont(u"Tahoma 12", 0);
     font->beginBatch(false);
-    font->drawText(66, 40, text.data(), text.data() + text.size(), 1, 1, 1, 0.1f, 0.2f, 0.9f,
+    font->drawText(66, 40, text.data(), text.data() + text.size(), {Colour(1, 1, 1), Colour(0.1f, 0.2f, 0.9f)},
                    false);
-    font->drawText(4, 46, text.data(), text.data() + text.size(), 1, 0, 0, 0, 0, 0, false);
+    font->drawText(4, 46, text.data(), text.data() + text.size(), {Colour(1, 0, 0), Colour(0, 0, 0)}, false);
     font->endBatch();
     // Scaled text is drawn filtered. Its glyph boxes are drawn on their own
     // background: OpenGL paints the boxes' transparent texels in the atlas's
@@ -329,7 +329,7 @@ std::vector<uint32_t> drawScene(RendererHarness& harness)
     scale.m[13] = 30;
     canvas->setTransform(scale);
     font->beginBatch(true);
-    font->drawText(0, 0, text.data(), text.data() + text.size(), 1, 1, 0, 0, 0, 0, false);
+    font->drawText(0, 0, text.data(), text.data() + text.size(), {Colour(1, 1, 0), Colour(0, 0, 0)}, false);
     font->endBatch();
     canvas->setTransform(Matrix4::identity());
     std::vector<uint32_t> pixels = harness.readPixels();

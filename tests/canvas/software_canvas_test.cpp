@@ -84,17 +84,17 @@ TEST(SoftwareCanvas, BlendModesChooseTheAlpha)
     testing_canvas::PackageFiles files;
     files.addImage(u"half.png", 1, 1, 0x80FFFFFF); // white at alpha 128
     struct Case {
-        int mode;
+        BlendMode mode;
         float alpha;
         uint32_t expected; // over black
     } cases[] = {
-        {0, 0.25f, 0xFFFFFFFF}, // opaque, whatever the alphas
-        {1, 0.25f, 0xFF404040}, // the global alpha only
-        {2, 0.25f, 0xFF808080}, // the texture's alpha only
-        {3, 0.5f, 0xFF404040},  // both
+        {BlendMode::Opaque, 0.25f, 0xFFFFFFFF}, // opaque, whatever the alphas
+        {BlendMode::GlobalAlpha, 0.25f, 0xFF404040}, // the global alpha only
+        {BlendMode::TextureAlpha, 0.25f, 0xFF808080}, // the texture's alpha only
+        {BlendMode::TextureTimesGlobalAlpha, 0.5f, 0xFF404040},  // both
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.mode);
+        SCOPED_TRACE(static_cast<int>(c.mode));
         SoftwareCanvas canvas(1, 1);
         slate::SP<Texture> texture = canvas.loadTexture(u"Packages/half.png");
         ASSERT_NE(texture, nullptr);
@@ -165,7 +165,7 @@ TEST(SoftwareCanvas, TextLeavesInkOnlyInsideItsLineBox)
     UnicodeFont* font = canvas.getFont(u"Courier New 10", 0);
     const ustring text = u"ab c";
     font->beginBatch(false);
-    font->drawText(2, 3, text.data(), text.data() + text.size(), 0, 0, 0, 1, 1, 1, false);
+    font->drawText(2, 3, text.data(), text.data() + text.size(), {Colour(0, 0, 0), Colour(1, 1, 1)}, false);
     font->endBatch();
     const int right = 2 + int(textWidth(*font, text.data(), text.data() + text.size()));
     const int bottom = 3 + int(font->lineHeight());

@@ -8,8 +8,7 @@ namespace {
 class CountingFont : public UnicodeFont {
 public:
   int fills = 0;
-  void drawText(float, float, const uchar*, const uchar*, float, float, float, float, float, float,
-                bool) override {}
+  void drawText(float, float, const uchar*, const uchar*, const ColourPair&, bool) override {}
   void beginBatch(bool) override {}
   void endBatch() override {}
   void flush() override {}

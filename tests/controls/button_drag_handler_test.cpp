@@ -13,18 +13,18 @@ TEST(ButtonDragHandler, EndsOnReleaseAndClicksOnlyInside)
     struct Case {
         const char* name;
         KeyEvent event;
-        int result;
+        DragResult result;
         int clicks;
     };
     const Case cases[] = {
-        {"release inside", button(kMouseLeft, false, 10, 10), 1, 1},
-        {"release on the right edge", button(kMouseLeft, false, 20, 10), 1, 0},
-        {"release outside", button(kMouseLeft, false, 50, 10), 1, 0},
-        {"escape press", button(27, true, 10, 10), 1, 0},
-        {"escape release", button(27, false, 10, 10), 1, 0},
-        {"other button release", button(kMouseRight, false, 10, 10), 0, 0},
-        {"press of the same button", button(kMouseLeft, true, 10, 10), 0, 0},
-        {"a letter", button('a', true, 10, 10), 0, 0},
+        {"release inside", button(kMouseLeft, false, 10, 10), DragResult::End, 1},
+        {"release on the right edge", button(kMouseLeft, false, 20, 10), DragResult::End, 0},
+        {"release outside", button(kMouseLeft, false, 50, 10), DragResult::End, 0},
+        {"escape press", button(27, true, 10, 10), DragResult::End, 0},
+        {"escape release", button(27, false, 10, 10), DragResult::End, 0},
+        {"other button release", button(kMouseRight, false, 10, 10), DragResult::Continue, 0},
+        {"press of the same button", button(kMouseLeft, true, 10, 10), DragResult::Continue, 0},
+        {"a letter", button('a', true, 10, 10), DragResult::Continue, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -38,15 +38,15 @@ TEST(ButtonDragHandler, EndsOnReleaseAndClicksOnlyInside)
 TEST(ButtonDragHandler, ReleaseWithoutClickActionEnds)
 {
     ButtonDragHandler handler(kMouseLeft, interval2(0, 0, 20, 20), {});
-    EXPECT_EQ(handler.onKeyOrButton(button(kMouseLeft, false, 5, 5)), 1);
+    EXPECT_EQ(handler.onKeyOrButton(button(kMouseLeft, false, 5, 5)), DragResult::End);
 }
 
 TEST(ButtonDragHandler, MotionWithTheButtonUpEndsTheDrag)
 {
     int clicks = 0;
     ButtonDragHandler handler(kMouseLeft, interval2(0, 0, 20, 20), [&] { ++clicks; });
-    EXPECT_EQ(handler.onMotion(motion(5, 5, {kMouseLeft})), 0);
-    EXPECT_EQ(handler.onMotion(motion(5, 5, {kMouseRight})), 1);
+    EXPECT_EQ(handler.onMotion(motion(5, 5, {kMouseLeft})), DragResult::Continue);
+    EXPECT_EQ(handler.onMotion(motion(5, 5, {kMouseRight})), DragResult::End);
     EXPECT_EQ(clicks, 0);
 }
 

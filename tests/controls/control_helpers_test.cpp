@@ -258,7 +258,7 @@ TEST(ControlsGolden, ButtonsAndFrame)
     Theme& theme = golden.theme();
     const float face[3] = {0.92f, 0.92f, 0.92f}, hover[3] = {0.7f, 0.8f, 1.0f}, down[3] = {0.5f, 0.6f, 0.9f};
     const float light[3] = {1, 1, 1}, shadow[3] = {0.45f, 0.45f, 0.45f};
-    std::copy(face, face + 3, theme.controlFont.backgroundColour);
+    theme.controlFont.colours.background = face;
     ColourShader plain(&canvas, face), hovered(&canvas, hover), pressed(&canvas, down);
     int ids[3];
     golden.frame.window.focusState()->setPressedRegion(RegionId(&ids[2]));

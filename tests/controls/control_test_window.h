@@ -115,11 +115,10 @@ public:
         const float grey[3] = {0.85f, 0.85f, 0.85f};
         canvas.clear(grey);
         Theme& theme = frame.theme();
-        setColour(theme.backgroundColour, 1, 1, 1);
-        setColour(theme.lightColour, 1, 1, 1);
-        setColour(theme.shadowColour, 0.45f, 0.45f, 0.45f);
-        setColour(theme.controlFont.colour, 0, 0, 0);
-        setColour(theme.controlFont.backgroundColour, 1, 1, 1);
+        theme.backgroundColour = {1, 1, 1};
+        theme.lightColour = {1, 1, 1};
+        theme.shadowColour = {0.45f, 0.45f, 0.45f};
+        theme.controlFont.colours = {Colour(0, 0, 0), Colour(1, 1, 1)};
         theme.scrollbarCrossExtent = 12;
         for (const char* track : {"scrollbar.track", "scrollbar.htrack"})
             addColour(track, 0.9f, 0.9f, 0.92f);
@@ -133,12 +132,6 @@ public:
     {
         const float colour[3] = {r, g, b};
         frame.theme().addShader(name, new ColourShader(&canvas, colour));
-    }
-    static void setColour(float* to, float r, float g, float b)
-    {
-        to[0] = r;
-        to[1] = g;
-        to[2] = b;
     }
     void compare(const std::string& relative)
     {

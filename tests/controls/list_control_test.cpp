@@ -142,8 +142,8 @@ TEST(ControlsGolden, List)
                            [&](Theme&, Canvas& c, const interval2& r, const ListRow& row, bool selected) {
                                ThemeFont font = theme.controlFont;
                                if (selected) {
-                                   control_test::GoldenFrame::setColour(font.backgroundColour, 0.75f, 0.85f, 1.0f);
-                                   c.fillRect(r, font.backgroundColour);
+                                   font.colours.background = {0.75f, 0.85f, 1.0f};
+                                   c.fillRect(r, font.colours.background);
                                }
                                const ustring text = u"row " + ustring(1, u'0' + char16_t(row.first % 10));
                                drawThemeText(font, r.x0 + 4, r.y0, text.data(), text.data() + text.size(), false);

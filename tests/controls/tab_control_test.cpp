@@ -124,7 +124,7 @@ TEST_F(TabDrag, NeighbourSwapsOnlyPastTheDraggedTabsWidth)
         m_moves.clear();
         setTabStripValue(m_a, &m_map, c.selected);
         TabButtonDragHandler handler = drag();
-        EXPECT_EQ(handler.onMotion(held(c.x, 10)), 0);
+        EXPECT_EQ(handler.onMotion(held(c.x, 10)), DragResult::Continue);
         EXPECT_EQ(m_moves, c.moves);
         EXPECT_EQ(tabStripValue(m_a, &m_map), c.selectedAfter);
     }
@@ -137,8 +137,8 @@ TEST_F(TabDrag, ANegativeSelectionIsNeverIndexed)
         m_moves.clear();
         setTabStripValue(m_a, &m_map, selected);
         TabButtonDragHandler handler = drag();
-        EXPECT_EQ(handler.onMotion(held(101, 10)), 0);
-        EXPECT_EQ(handler.onMotion(held(60, 110)), 0);
+        EXPECT_EQ(handler.onMotion(held(101, 10)), DragResult::Continue);
+        EXPECT_EQ(handler.onMotion(held(60, 110)), DragResult::Continue);
         EXPECT_EQ(m_moves, selected >= 0 ? "a3>b1 " : "");
     }
 }
@@ -205,13 +205,13 @@ TEST_F(TabDrag, AStripRebuiltDuringTheDragIsLookedUpAfresh)
     setTabStripValue(m_a, &m_map, 2);
     TabButtonDragHandler handler = drag();
     tabStripState(&m_map, m_a).tabRects.resize(1); // the strip lost tabs while the button was held
-    EXPECT_EQ(handler.onMotion(held(101, 10)), 0);
+    EXPECT_EQ(handler.onMotion(held(101, 10)), DragResult::Continue);
     m_map.clear();
-    EXPECT_EQ(handler.onMotion(held(101, 10)), 0);
+    EXPECT_EQ(handler.onMotion(held(101, 10)), DragResult::Continue);
     EXPECT_EQ(m_moves, "");
-    EXPECT_EQ(handler.onMotion(motion(101, 10)), 1);
-    EXPECT_EQ(handler.onKeyOrButton(button(kMouseLeft, false, 0, 0)), 1);
-    EXPECT_EQ(handler.onKeyOrButton(button(kMouseRight, false, 0, 0)), 0);
+    EXPECT_EQ(handler.onMotion(motion(101, 10)), DragResult::End);
+    EXPECT_EQ(handler.onKeyOrButton(button(kMouseLeft, false, 0, 0)), DragResult::End);
+    EXPECT_EQ(handler.onKeyOrButton(button(kMouseRight, false, 0, 0)), DragResult::Continue);
 }
 
 TEST(TabButton, PressStartsADragAndSelects)
@@ -270,7 +270,7 @@ TEST(ControlsGolden, TabPanel)
             const interval2 rect = layout.currentTabRect();
             const interval2 face(rect.x0 + 1, rect.y0 + 4, rect.x1 - 1, rect.y1);
             const bool isSelected = layout.isStoredSelection();
-            std::copy(isSelected ? selected : tab, (isSelected ? selected : tab) + 3, font.backgroundColour);
+            font.colours.background = isSelected ? Colour(selected) : Colour(tab);
             const ustring& label = labels[layout.index];
             tabButton(root, RegionId(&strip, layout.index), stripId, face, face, &map, {}, {}, {}, {}, label.data(),
                       label.data() + label.size(), nullptr, nullptr, font, isSelected ? &selectedFace : &tabFace);

@@ -19,7 +19,7 @@ struct TestBaseWindow : BaseWindow {
 struct FakePlatformWindow : Window {
     void close() override {}
     Canvas* canvas() override { return nullptr; }
-    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, int) override
+    bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, PopupMenuFlags) override
     {
         return false;
     }
@@ -43,12 +43,12 @@ struct FakePlatformWindow : Window {
     // Hands the event to the drag and drops the drag when it ends.
     void dragKey(const KeyEvent& event)
     {
-        if (drag && drag->onKeyOrButton(event) == 1)
+        if (drag && drag->onKeyOrButton(event) == DragResult::End)
             drag.reset();
     }
     void dragMotion(const MotionEvent& event)
     {
-        if (drag && drag->onMotion(event) == 1)
+        if (drag && drag->onMotion(event) == DragResult::End)
             drag.reset();
     }
 

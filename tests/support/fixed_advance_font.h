@@ -14,8 +14,7 @@ public:
         m_lineHeight = lineHeight;
     }
 
-    void drawText(float, float, const uchar*, const uchar*, float, float, float, float, float,
-                  float, bool) override
+    void drawText(float, float, const uchar*, const uchar*, const ColourPair&, bool) override
     {
     }
     void beginBatch(bool) override {}

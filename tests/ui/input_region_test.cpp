@@ -123,7 +123,7 @@ TEST(InputRegion, BaseDefaults)
     EXPECT_EQ(region.commandRunner(), nullptr);
     EXPECT_FALSE(region.acceptsFocus());
     DragHandler drag;
-    EXPECT_EQ(drag.onMotion(MotionEvent()), 0);
+    EXPECT_EQ(drag.onMotion(MotionEvent()), DragResult::Continue);
 }
 
 TEST(RegionId, OrdersByScopeThenObjectThenSignedIndex)

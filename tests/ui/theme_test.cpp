@@ -85,7 +85,7 @@ TEST(Theme, BlendedImagesMixAndRestoreTheState)
     files.addImage(u"up.png", 2, 2, 0xFF000000);
     files.addImage(u"down.png", 2, 2, 0xFF000000);
     RecordingCanvas canvas;
-    canvas.setBlendMode(2);
+    canvas.setBlendMode(BlendMode::TextureAlpha);
     canvas.setAlpha(0.75f);
     Theme theme(&canvas, optionsOf(u"button BlendedTextureShader Packages/up.png Packages/down.png\n"));
     canvas.clearLines();
@@ -97,7 +97,7 @@ TEST(Theme, BlendedImagesMixAndRestoreTheState)
     EXPECT_EQ(state, (std::vector<std::string>{"pushTexture Packages/up.png", "setBlendMode 1",
                                                "setAlpha 0.25", "pushTexture Packages/down.png",
                                                "setBlendMode 2", "setAlpha 0.75"}));
-    EXPECT_EQ(canvas.getBlendMode(), 2);
+    EXPECT_EQ(canvas.getBlendMode(), BlendMode::TextureAlpha);
     EXPECT_EQ(canvas.getAlpha(), 0.75f);
 }
 
@@ -112,17 +112,17 @@ TEST(Theme, SizesAndFontsFollowReloads)
     EXPECT_EQ(theme.toolbarHeight, 40.f);
     EXPECT_EQ(theme.controlFont.font, canvas.getFont(u"Arial 9", 0));
     EXPECT_EQ(theme.controlFont.boldFont, canvas.getFont(u"Arial 9", 1));
-    EXPECT_FLOAT_EQ(theme.controlFont.backgroundColour[2], 128 / 255.f);
+    EXPECT_FLOAT_EQ(theme.controlFont.colours.background.blue, 128 / 255.f);
     EXPECT_EQ(theme.font(false).font, theme.controlFont.font);
-    EXPECT_EQ(theme.controlHighlightFont.backgroundColour[2], 1.f); // the default highlight
+    EXPECT_EQ(theme.controlHighlightFont.colours.background.blue, 1.f); // the default highlight
 
     options->parse(u"control.font.color red\n");
     options->notifyChanged();
     EXPECT_EQ(theme.checkboxWidth, 20.f); // kept until the theme is replaced
     EXPECT_EQ(theme.toolbarHeight, 32.f); // back to its default at once
-    EXPECT_EQ(theme.controlFont.colour[0], 1.f);
-    EXPECT_EQ(theme.controlFont.colour[1], 0.f);
-    EXPECT_FLOAT_EQ(theme.controlFont.backgroundColour[2], 128 / 255.f); // colours keep the last value
+    EXPECT_EQ(theme.controlFont.colours.text.red, 1.f);
+    EXPECT_EQ(theme.controlFont.colours.text.green, 0.f);
+    EXPECT_FLOAT_EQ(theme.controlFont.colours.background.blue, 128 / 255.f); // colours keep the last value
 }
 
 // Two windows on one theme file: closing one must leave the other reloading.

@@ -145,7 +145,7 @@ struct TestPeer : WindowPeer {
     void resize(platform::WindowHandle) override {}
     void move(platform::WindowHandle) override {}
     void settingsChanged() override {}
-    int beginDraw(int, int) override { return kDrawFrame; }
+    DrawResult beginDraw(int, int) override { return DrawResult::Frame; }
     void endDraw() override {}
     void makeCurrent() override {}
     Canvas* canvas() override { return nullptr; }

@@ -8,7 +8,7 @@ namespace {
 // change, and then comes back.
 struct LostDevicePeer : TestPeer {
     explicit LostDevicePeer(int lostFrames) : TestPeer(RendererKind::Direct3D9, true, true), m_lostFrames(lostFrames) {}
-    int beginDraw(int, int) override { return m_attempts++ < m_lostFrames ? kNoFrame : kDrawFrame; }
+    DrawResult beginDraw(int, int) override { return m_attempts++ < m_lostFrames ? DrawResult::NoFrame : DrawResult::Frame; }
 
     int m_lostFrames;
     int m_attempts = 0;

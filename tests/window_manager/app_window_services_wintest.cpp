@@ -104,12 +104,12 @@ TEST_F(AppWindowTest, ContextMenusGiveTheChosenCommand)
     menu->addItem(u"Copy", u"copy");
     ustring command = u"untouched";
     const TrackPopupMenuFunction saved = setTrackPopupMenuFunction(chooseNothing);
-    EXPECT_FALSE(handler->m_window->showPopupMenu(command, menu, nullptr, 10, 10, 0));
+    EXPECT_FALSE(handler->m_window->showPopupMenu(command, menu, nullptr, 10, 10, PopupMenuFlags::None));
     EXPECT_EQ(toUtf8(command), "untouched");
     setTrackPopupMenuFunction(chooseSecondItem);
     EXPECT_TRUE(handler->m_window->showPopupMenuAtCursor(command, menu, nullptr));
     EXPECT_EQ(toUtf8(command), "copy");
-    EXPECT_FALSE(handler->m_window->showPopupMenu(command, nullptr, nullptr, 10, 10, 0));
+    EXPECT_FALSE(handler->m_window->showPopupMenu(command, nullptr, nullptr, 10, 10, PopupMenuFlags::None));
     setTrackPopupMenuFunction(saved);
 }
 

@@ -62,10 +62,10 @@ protected:
         ASSERT_TRUE(m_peer->create(m_window));
     }
     // One whole frame when it may be drawn; what beginDraw answered.
-    int frame()
+    WindowPeer::DrawResult frame()
     {
-        const int result = m_peer->beginDraw(kWidth, kHeight);
-        if (result == WindowPeer::kDrawFrame)
+        const WindowPeer::DrawResult result = m_peer->beginDraw(kWidth, kHeight);
+        if (result == WindowPeer::DrawResult::Frame)
             m_peer->endDraw();
         return result;
     }
@@ -108,7 +108,7 @@ TEST_F(DX9WindowPeerTest, CreateFailsWhenNoDeviceCanBeMade)
         EXPECT_EQ(counts().softwareDevices, c.softwareDevices);
         EXPECT_NE(m_peer->canvas(), nullptr);
         const int calls = counts().createDeviceCalls;
-        EXPECT_EQ(frame(), c.created ? WindowPeer::kDrawFrame : WindowPeer::kNoFrame);
+        EXPECT_EQ(frame(), c.created ? WindowPeer::DrawResult::Frame : WindowPeer::DrawResult::NoFrame);
         // A peer that was never created does not make devices behind the
         // window manager's back (it has fallen back to OpenGL).
         EXPECT_EQ(counts().createDeviceCalls, calls);
@@ -134,21 +134,21 @@ TEST_F(DX9WindowPeerTest, LostDeviceIsRecreatedOnceInFrontAfterTenSkippedFrames)
         createPeer(false, c.inFront);
         if (c.lostOnPresent) {
             m_fake->loseDeviceOnPresent(true);
-            EXPECT_EQ(frame(), WindowPeer::kDrawFrame);
+            EXPECT_EQ(frame(), WindowPeer::DrawResult::Frame);
             m_fake->loseDeviceOnPresent(false);
         } else {
             m_fake->setCooperation(Cooperation::lost);
         }
         for (int i = 0; i < 10; ++i)
-            EXPECT_EQ(frame(), WindowPeer::kNoFrame);
+            EXPECT_EQ(frame(), WindowPeer::DrawResult::NoFrame);
         EXPECT_EQ(counts().devicesCreated, 1);
         EXPECT_EQ(frame(),
-                  c.inFront ? WindowPeer::kDrawFrame : WindowPeer::kNoFrame);
+                  c.inFront ? WindowPeer::DrawResult::Frame : WindowPeer::DrawResult::NoFrame);
         EXPECT_EQ(counts().devicesCreated, c.devicesAfterEleventhFrame);
         EXPECT_EQ(counts().liveDevices, 1);
         // In the background the device stays lost, without busy re-creation.
         for (int i = 0; i < 20 && !c.inFront; ++i)
-            EXPECT_EQ(frame(), WindowPeer::kNoFrame);
+            EXPECT_EQ(frame(), WindowPeer::DrawResult::NoFrame);
         EXPECT_EQ(counts().devicesCreated, c.devicesAfterEleventhFrame);
     }
 }
@@ -176,16 +176,16 @@ TEST_F(DX9WindowPeerTest, FailedRecreationIsRetriedByLaterFrames)
         } else {
             m_fake->setCooperation(Cooperation::lost);
             for (int i = 0; i < 10; ++i)
-                EXPECT_EQ(frame(), WindowPeer::kNoFrame);
+                EXPECT_EQ(frame(), WindowPeer::DrawResult::NoFrame);
             m_fake->failCreateDevice(2);
-            EXPECT_EQ(frame(), WindowPeer::kNoFrame);
+            EXPECT_EQ(frame(), WindowPeer::DrawResult::NoFrame);
         }
         EXPECT_EQ(m_peer->device(), nullptr);
         // Still a window that paints (and so can try again).
         EXPECT_TRUE(m_peer->isValid());
         m_fake->failCreateDevice(2);
-        EXPECT_EQ(frame(), WindowPeer::kNoFrame);
-        EXPECT_EQ(frame(), WindowPeer::kDrawFrame);
+        EXPECT_EQ(frame(), WindowPeer::DrawResult::NoFrame);
+        EXPECT_EQ(frame(), WindowPeer::DrawResult::Frame);
         EXPECT_NE(m_peer->device(), nullptr);
         EXPECT_EQ(counts().devicesCreated, 2);
         EXPECT_EQ(counts().lastDeviceAdapter, c.adapterChange ? 1 : 0);
@@ -212,9 +212,9 @@ TEST_F(DX9WindowPeerTest, ResetSendsTheCanvasStateAgain)
         TearDown();
         SetUp();
         createPeer(c.swapChains);
-        ASSERT_EQ(m_peer->beginDraw(kWidth, kHeight), WindowPeer::kDrawFrame);
+        ASSERT_EQ(m_peer->beginDraw(kWidth, kHeight), WindowPeer::DrawResult::Frame);
         Canvas* canvas = m_peer->canvas();
-        canvas->setBlendMode(1);
+        canvas->setBlendMode(BlendMode::GlobalAlpha);
         canvas->setAlpha(0.5f);
         canvas->setClip(interval2(10, 0, 20, 30));
         m_peer->endDraw();
@@ -223,7 +223,7 @@ TEST_F(DX9WindowPeerTest, ResetSendsTheCanvasStateAgain)
             m_peer->resize(m_window);
         } else {
             m_fake->setCooperation(Cooperation::notReset);
-            EXPECT_EQ(m_peer->beginDraw(kWidth, kHeight), WindowPeer::kDrawFrame);
+            EXPECT_EQ(m_peer->beginDraw(kWidth, kHeight), WindowPeer::DrawResult::Frame);
             m_peer->endDraw();
         }
         EXPECT_EQ(counts().resets, 1);
@@ -231,7 +231,7 @@ TEST_F(DX9WindowPeerTest, ResetSendsTheCanvasStateAgain)
         EXPECT_EQ(m_fake->alphaBlendEnabled(), 1u);
         EXPECT_EQ(m_fake->clipPlanesEnabled(), 15u);
         EXPECT_EQ(m_fake->textureFactor() >> 24, 127u);
-        EXPECT_EQ(canvas->getBlendMode(), 1);
+        EXPECT_EQ(canvas->getBlendMode(), BlendMode::GlobalAlpha);
     }
 }
 
@@ -240,8 +240,8 @@ TEST_F(DX9WindowPeerTest, FailedResetIsRetriedByTheNextFrame)
     createPeer(false);
     m_fake->setCooperation(Cooperation::notReset);
     m_fake->failReset(1);
-    EXPECT_EQ(frame(), WindowPeer::kNoFrame);
-    EXPECT_EQ(frame(), WindowPeer::kDrawFrame);
+    EXPECT_EQ(frame(), WindowPeer::DrawResult::NoFrame);
+    EXPECT_EQ(frame(), WindowPeer::DrawResult::Frame);
     EXPECT_EQ(counts().failedResets, 1);
     EXPECT_EQ(counts().resets, 1);
     EXPECT_EQ(counts().devicesCreated, 1);
@@ -266,10 +266,10 @@ TEST_F(DX9WindowPeerTest, FramesGoThroughTheWindowsSwapChainWhenOneCanBeMade)
         m_fake->failAdditionalSwapChains(c.swapChainFails);
         createPeer(c.requested);
         EXPECT_EQ(m_peer->swapChainsActive(), c.active);
-        EXPECT_EQ(frame(), WindowPeer::kDrawFrame);
+        EXPECT_EQ(frame(), WindowPeer::DrawResult::Frame);
         // A resize gives the window a swap chain of its new size, or resets.
         m_peer->resize(m_window);
-        EXPECT_EQ(frame(), WindowPeer::kDrawFrame);
+        EXPECT_EQ(frame(), WindowPeer::DrawResult::Frame);
         EXPECT_EQ(counts().swapChainPresents, c.active ? 2 : 0);
         EXPECT_EQ(counts().devicePresents, c.active ? 0 : 2);
         EXPECT_EQ(counts().swapChainsCreated, c.active ? 2 : 0);
@@ -285,10 +285,10 @@ TEST_F(DX9WindowPeerTest, MissingSwapChainIsMadeAgainByALaterFrame)
     createPeer(true);
     m_fake->setCooperation(Cooperation::notReset);
     m_fake->failAdditionalSwapChains(true);
-    EXPECT_EQ(frame(), WindowPeer::kNoFrame);
-    EXPECT_EQ(frame(), WindowPeer::kNoSwapChain);
+    EXPECT_EQ(frame(), WindowPeer::DrawResult::NoFrame);
+    EXPECT_EQ(frame(), WindowPeer::DrawResult::NoSwapChain);
     m_fake->failAdditionalSwapChains(false);
-    EXPECT_EQ(frame(), WindowPeer::kDrawFrame);
+    EXPECT_EQ(frame(), WindowPeer::DrawResult::Frame);
     EXPECT_TRUE(m_peer->swapChainsActive());
     EXPECT_EQ(counts().resets, 1);
     EXPECT_EQ(counts().swapChainPresents, 1);
@@ -321,7 +321,7 @@ TEST_F(DX9WindowPeerTest, DeviceFollowsTheWindowToAnotherAdapter)
         EXPECT_EQ(counts().liveDevices, 1);
         EXPECT_EQ(m_peer->adapter(), c.windowAdapter);
         EXPECT_EQ(counts().lastDeviceAdapter, c.windowAdapter);
-        EXPECT_EQ(frame(), WindowPeer::kDrawFrame);
+        EXPECT_EQ(frame(), WindowPeer::DrawResult::Frame);
         EXPECT_TRUE(m_peer->swapChainsActive());
     }
 }
@@ -366,10 +366,10 @@ TEST(DX9WindowPeerDevice, DrawsAndPresentsOnTheRealDevice)
                 if (step.before == breakDevice) {
                     ASSERT_TRUE(d3d_test::breakDevice(peer.device()));
                 }
-                ASSERT_EQ(peer.beginDraw(kWidth, kHeight), WindowPeer::kDrawFrame);
+                ASSERT_EQ(peer.beginDraw(kWidth, kHeight), WindowPeer::DrawResult::Frame);
                 ASSERT_TRUE(d3d_test::clearTarget(peer.device(), step.colour));
                 Canvas* canvas = peer.canvas();
-                canvas->setBlendMode(0);
+                canvas->setBlendMode(BlendMode::Opaque);
                 canvas->setAlpha(1);
                 canvas->setClip(unsetInterval());
                 canvas->fillRect(interval2(8, 4, 24, 20), kWhite);

@@ -116,15 +116,15 @@ TEST(Wheel, NotchesCountLinesPagesOrCharacters)
 }
 
 struct RecordingDrag : DragHandler {
-    int onKeyOrButton(const KeyEvent&) override { return record("drag key"); }
-    int onMotion(const MotionEvent&) override { return record("drag motion"); }
-    int onCharacter(const CharacterEvent&) override { return record("drag character"); }
-    int record(const char* what)
+    DragResult onKeyOrButton(const KeyEvent&) override { return record("drag key"); }
+    DragResult onMotion(const MotionEvent&) override { return record("drag motion"); }
+    DragResult onCharacter(const CharacterEvent&) override { return record("drag character"); }
+    DragResult record(const char* what)
     {
         log.push_back(what);
         return answer;
     }
-    int answer = 0;
+    DragResult answer = DragResult::Continue;
     std::vector<std::string> log;
 };
 
@@ -147,16 +147,15 @@ TEST(InputDelivery, TheDragTakesEverythingWhileItLasts)
     struct Case {
         const char* name;
         bool withDrag;
-        int dragAnswer;
+        DragResult dragAnswer;
         bool handlerAnswer;
         InputDelivery expected;
     };
     const Case cases[] = {
-        {"no drag, handled", false, 0, true, {false, false, true}},
-        {"no drag, declined", false, 0, false, {false, false, false}},
-        {"drag goes on", true, 0, true, {true, false, false}},
-        {"drag ends", true, 1, true, {true, true, false}},
-        {"only 1 ends the drag", true, 2, true, {true, false, false}},
+        {"no drag, handled", false, DragResult::Continue, true, {false, false, true}},
+        {"no drag, declined", false, DragResult::Continue, false, {false, false, false}},
+        {"drag goes on", true, DragResult::Continue, true, {true, false, false}},
+        {"drag ends", true, DragResult::End, true, {true, true, false}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

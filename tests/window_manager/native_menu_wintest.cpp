@@ -438,9 +438,9 @@ TEST_F(NativeMenuTest, PopupMenuClosedWithEscapeLeavesTheCommand)
     ustring command = u"untouched";
     postKey(m_window, Key::Escape);
     EXPECT_FALSE(showPopupMenu(m_manager, m_window, &m_handler, command, menuOf("a b"), &m_handler.runner, 10, 10,
-                               0));
+                               PopupMenuFlags::None));
     EXPECT_EQ(u"untouched", command);
-    EXPECT_FALSE(showPopupMenu(m_manager, m_window, &m_handler, command, nullptr, &m_handler.runner, 10, 10, 0));
+    EXPECT_FALSE(showPopupMenu(m_manager, m_window, &m_handler, command, nullptr, &m_handler.runner, 10, 10, PopupMenuFlags::None));
     EXPECT_EQ(u"untouched", command);
     pumpMessages();
 }
@@ -450,7 +450,7 @@ TEST_F(NativeMenuTest, PopupMenuHighlightsTheFirstItemForEnter)
     s_realTrack = setTrackPopupMenuFunction(pressEnter);
     ustring command;
     const bool chosen = showPopupMenu(m_manager, m_window, &m_handler, command, menuOf("%e first second"),
-                                      &m_handler.runner, 10, 10, kPopupMenuHighlightFirst);
+                                      &m_handler.runner, 10, 10, PopupMenuFlags::HighlightFirst);
     setTrackPopupMenuFunction(nullptr);
     pumpMessages();
     EXPECT_TRUE(chosen);
@@ -464,19 +464,19 @@ TEST_F(NativeMenuTest, PopupMenuIsRefreshedAndReportsTheChoice)
     m_handler.runner.commands[u"b"] = {false, u"true"};
     slate::SP<MenuDescriptor> menu = menuOf("- a %e b > %v");
     struct Case {
-        int flags;
+        PopupMenuFlags flags;
         int position; // chosen; -1 for none
         const char* shown;
         const char* command; // null: nothing chosen
     };
     const Case cases[] = {
-        {0, 1, "a|[x](grey)b\\tF2|Sub>|V x", "b"},
-        {kPopupMenuWithoutState, 3, "a|[x]b|Sub>|V x", "full"},
-        {0, -1, "a|[x](grey)b\\tF2|Sub>|V x", nullptr},
+        {PopupMenuFlags::None, 1, "a|[x](grey)b\\tF2|Sub>|V x", "b"},
+        {PopupMenuFlags::WithoutState, 3, "a|[x]b|Sub>|V x", "full"},
+        {PopupMenuFlags::None, -1, "a|[x](grey)b\\tF2|Sub>|V x", nullptr},
     };
     TrackPopupMenuFunction previous = setTrackPopupMenuFunction(chooseByPosition);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.flags);
+        SCOPED_TRACE(static_cast<int>(c.flags));
         s_chosenPosition = c.position;
         ustring command = u"untouched";
         EXPECT_EQ(c.command != nullptr,

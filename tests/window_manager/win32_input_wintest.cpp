@@ -254,15 +254,15 @@ TEST_F(AppWindowTest, DroppedFilesAndCursorShapesAskTheHandler)
 // above the window reports negative coordinates.
 struct RecordingDrag : DragHandler {
     explicit RecordingDrag(Log& log) : m_log(log) {}
-    int onKeyOrButton(const KeyEvent& event) override
+    DragResult onKeyOrButton(const KeyEvent& event) override
     {
         m_log.push_back("drag " + describe(event));
-        return event.pressed ? 0 : 1;
+        return event.pressed ? DragResult::Continue : DragResult::End;
     }
-    int onCharacter(const CharacterEvent& event) override
+    DragResult onCharacter(const CharacterEvent& event) override
     {
         m_log.push_back(std::string("drag char ") + char(event.character));
-        return 0;
+        return DragResult::Continue;
     }
     Log& m_log;
 };

@@ -93,7 +93,10 @@ TEST_F(AppWindowTest, LeavingTheWindowStartsANewPointerStroke)
 }
 
 struct StrokeDrag : DragHandler {
-    int onKeyOrButton(const KeyEvent& event) override { return event.pressed ? 0 : 1; }
+    DragResult onKeyOrButton(const KeyEvent& event) override
+    {
+        return event.pressed ? DragResult::Continue : DragResult::End;
+    }
 };
 
 // While a drag lasts the pointer's samples go to the drag's stroke, not to

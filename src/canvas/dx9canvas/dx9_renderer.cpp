@@ -85,7 +85,7 @@ void DX9Renderer::setDevice(IDirect3DDevice9* device)
     }
     BasicCanvas::setFillState(FillState());
     m_device = device;
-    m_deviceBlendMode = -1;
+    m_deviceBlendMode = BlendMode::Unknown;
     forEachTexture([device](Texture& texture) {
         if (device)
             texture.load();
@@ -102,7 +102,7 @@ void DX9Renderer::setDevice(IDirect3DDevice9* device)
 void DX9Renderer::deviceLost()
 {
     m_stateLost = true;
-    m_deviceBlendMode = -1;
+    m_deviceBlendMode = BlendMode::Unknown;
 }
 
 void DX9Renderer::deviceReset()
@@ -170,11 +170,10 @@ void DX9Renderer::setTransform(const Matrix4& transform)
 void DX9Renderer::sendTextureFactor()
 {
     const FillState& fill = fillState();
-    const float white[3] = {1, 1, 1};
-    const float* colour = fill.isColour ? fill.colour : white;
+    const Colour colour = fill.isColour ? fill.colour : Colour(1, 1, 1);
     m_device->SetRenderState(D3DRS_TEXTUREFACTOR,
-                             D3DCOLOR_ARGB(channel(getAlpha()), channel(colour[0]),
-                                           channel(colour[1]), channel(colour[2])));
+                             D3DCOLOR_ARGB(channel(getAlpha()), channel(colour.red),
+                                           channel(colour.green), channel(colour.blue)));
 }
 
 void DX9Renderer::applyFillState()
@@ -191,7 +190,7 @@ void DX9Renderer::applyFillState()
     m_device->SetTextureStageState(0, D3DTSS_COLORARG1, texture ? D3DTA_TEXTURE : D3DTA_TFACTOR);
     const bool wasBound = m_boundTexture;
     m_boundTexture = texture != nullptr;
-    if (m_boundTexture != wasBound && m_deviceBlendMode >= 2)
+    if (m_boundTexture != wasBound && usesTextureAlpha(m_deviceBlendMode))
         sendAlphaStage();
 }
 
@@ -210,20 +209,20 @@ float DX9Renderer::setAlpha(float alpha)
     return previous;
 }
 
-int DX9Renderer::setBlendMode(int mode)
+BlendMode DX9Renderer::setBlendMode(BlendMode mode)
 {
-    const int previous = BasicCanvas::setBlendMode(mode);
+    const BlendMode previous = BasicCanvas::setBlendMode(mode);
     if (mode != m_deviceBlendMode)
         sendBlendMode(mode);
     return previous;
 }
 
-void DX9Renderer::sendBlendMode(int mode)
+void DX9Renderer::sendBlendMode(BlendMode mode)
 {
     if (!m_device)
         return;
     m_deviceBlendMode = mode;
-    if (mode == 0) {
+    if (mode == BlendMode::Opaque) {
         m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     } else {
         m_device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -235,16 +234,16 @@ void DX9Renderer::sendBlendMode(int mode)
 
 void DX9Renderer::sendAlphaStage()
 {
-    // 1: the global alpha alone; 2: the texture's alpha alone; 3: both.
-    // Where no texture is bound, modes 2 and 3 take the global alpha, as
-    // under OpenGL, where texturing is then off.
-    const int mode = m_deviceBlendMode;
-    if (mode == 2 || mode == 3) {
+    // Where no texture is bound, the texture's alpha is left out, as under
+    // OpenGL, where texturing is then off.
+    const BlendMode mode = m_deviceBlendMode;
+    if (usesTextureAlpha(mode)) {
         if (m_boundTexture) {
             m_device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
             m_device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
             m_device->SetTextureStageState(0, D3DTSS_ALPHAOP,
-                                           mode == 2 ? D3DTOP_SELECTARG1 : D3DTOP_MODULATE);
+                                           mode == BlendMode::TextureAlpha ? D3DTOP_SELECTARG1
+                                                                        : D3DTOP_MODULATE);
             return;
         }
     }
@@ -260,8 +259,8 @@ void DX9Renderer::sendCanvasBlendMode()
 
 void DX9Renderer::switchBlendingOff()
 {
-    m_deviceBlendMode = -1;
-    sendBlendMode(0);
+    m_deviceBlendMode = BlendMode::Unknown;
+    sendBlendMode(BlendMode::Opaque);
 }
 
 interval2 DX9Renderer::setClip(const interval2& clip)
@@ -314,7 +313,7 @@ void DX9Renderer::drawTexturedQuad(const interval2& destination, const interval2
     m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, vertices, sizeof(TexturedVertex));
 }
 
-void DX9Renderer::fillRect(const interval2& rect, const float colour[3])
+void DX9Renderer::fillRect(const interval2& rect, const Colour& colour)
 {
     if (!m_device || rect.empty())
         return;
@@ -447,8 +446,8 @@ void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-    // In mode 3 the global alpha fades the text too.
-    if (m_renderer->getBlendMode() == 3) {
+    // The global alpha fades the text too where the mode asks for it.
+    if (m_renderer->getBlendMode() == BlendMode::TextureTimesGlobalAlpha) {
         device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
         device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
     } else {

@@ -65,7 +65,7 @@ public:
     FillState setFillState(const FillState& fill) override;
     float setAlpha(float alpha) override;
     // Makes no device call when the mode is already the device's.
-    int setBlendMode(int mode) override;
+    BlendMode setBlendMode(BlendMode mode) override;
     // Four user clip planes in window coordinates: the rect widened by one
     // pixel on every side. The unset rect switches clipping off; any other
     // empty rect hides everything.
@@ -74,7 +74,7 @@ public:
     void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
                      const interval2& textureRect) override;
     void drawTexturedQuad(const interval2& destination, const interval2& textureRect) override;
-    void fillRect(const interval2& rect, const float colour[3]) override;
+    void fillRect(const interval2& rect, const Colour& colour) override;
     void drawLines(const float* vertices, int count) override;
     void drawLineStrip(const float* vertices, int count) override;
     void drawIndexedTriangles(const float* vertices, const uint16_t* indices, int vertexCount,
@@ -102,7 +102,7 @@ private:
     // Sends the fill's texture and stage states again.
     void applyFillState();
     void sendState();
-    void sendBlendMode(int mode);
+    void sendBlendMode(BlendMode mode);
     void sendAlphaStage();
     void sendClip(const interval2& clip);
     void sendTextureFactor();
@@ -110,7 +110,7 @@ private:
     IDirect3DDevice9* m_device = nullptr;
     int m_frameCounter = 0;
     // The blend mode the device has, or -1 when unknown.
-    int m_deviceBlendMode = -1;
+    BlendMode m_deviceBlendMode = BlendMode::Unknown;
     bool m_stateLost = false;
     // Whether the fill put a texture on stage 0.
     bool m_boundTexture = false;

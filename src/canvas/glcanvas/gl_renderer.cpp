@@ -100,7 +100,7 @@ void GLRenderer::applyColour()
 {
     const FillState& fill = fillState();
     if (fill.isColour)
-        glColor4f(fill.colour[0], fill.colour[1], fill.colour[2], getAlpha());
+        glColor4f(fill.colour.red, fill.colour.green, fill.colour.blue, getAlpha());
     else
         glColor4f(1, 1, 1, getAlpha());
 }
@@ -133,24 +133,22 @@ float GLRenderer::setAlpha(float alpha)
     return previous;
 }
 
-int GLRenderer::setBlendMode(int mode)
+BlendMode GLRenderer::setBlendMode(BlendMode mode)
 {
-    const int previous = BasicCanvas::setBlendMode(mode);
-    if (mode == 0) {
+    const BlendMode previous = BasicCanvas::setBlendMode(mode);
+    if (mode == BlendMode::Opaque) {
         glDisable(GL_BLEND);
         setTextureEnvironment(GL_MODULATE);
     } else {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_BLEND);
-        // Mode 1 blends by the global alpha alone, so that a texture with
-        // its own alpha fades as one without it does. Mode 2 blends by the
-        // texture's alpha alone: REPLACE ignores the fill colour, and with it
-        // the global alpha. Mode 3 multiplies the two, which is also the
-        // nearest OpenGL 1.1 comes to mode 1.
-        if (mode == 1 && m_hasCombiners)
+        // REPLACE ignores the fill colour, and with it the global alpha.
+        // MODULATE multiplies the texture's alpha by the global alpha, which
+        // is also the nearest OpenGL 1.1 comes to the global alpha alone.
+        if (mode == BlendMode::GlobalAlpha && m_hasCombiners)
             setGlobalAlphaEnvironment();
         else
-            setTextureEnvironment(mode == 2 ? GL_REPLACE : GL_MODULATE);
+            setTextureEnvironment(mode == BlendMode::TextureAlpha ? GL_REPLACE : GL_MODULATE);
     }
     return previous;
 }
@@ -195,17 +193,18 @@ void GLRenderer::drawTexturedQuad(const interval2& destination, const interval2&
 
 void GLRenderer::drawLines(const float* vertices, int count)
 {
-    NudgedLines nudged;
-    glBegin(GL_LINES);
-    for (int i = 0; i < count; ++i)
-        glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
-    glEnd();
+    drawLineVertices(GL_LINES, vertices, count);
 }
 
 void GLRenderer::drawLineStrip(const float* vertices, int count)
 {
+    drawLineVertices(GL_LINE_STRIP, vertices, count);
+}
+
+void GLRenderer::drawLineVertices(unsigned primitive, const float* vertices, int count)
+{
     NudgedLines nudged;
-    glBegin(GL_LINE_STRIP);
+    glBegin(GLenum(primitive));
     for (int i = 0; i < count; ++i)
         glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
     glEnd();

@@ -31,7 +31,7 @@ public:
     // Always sends the mode's state: text drawing switches blending off
     // behind the renderer's back, and the next call must switch it on again.
     // Without texture combiners (before OpenGL 1.3) mode 1 blends as mode 3.
-    int setBlendMode(int mode) override;
+    BlendMode setBlendMode(BlendMode mode) override;
     // Clips with four planes fixed in window coordinates, whatever the
     // transform: the rect widened by one pixel on every side. The unset rect
     // switches clipping off; any other empty rect hides everything.
@@ -48,6 +48,9 @@ protected:
 
 private:
     void applyColour();
+    // `count` vertices of {x, y, z} as the GL primitive `primitive` (lines or
+    // a line strip), nudged as every canvas's lines are.
+    void drawLineVertices(unsigned primitive, const float* vertices, int count);
 
     GLContext m_context;
     bool m_hasCombiners = false; // of m_context

@@ -345,6 +345,15 @@ bool parseColour(const ustring& text, float colour[3])
     return parseColourText(utf8, colour);
 }
 
+bool parseColour(const ustring& text, Colour& colour)
+{
+    float rgb[3];
+    if (!parseColour(text, rgb))
+        return false;
+    colour = rgb;
+    return true;
+}
+
 NamedColourTable namedColours()
 {
     return {std::begin(kNamedColours), std::end(kNamedColours)};

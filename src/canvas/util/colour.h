@@ -3,14 +3,15 @@
 // followed by six hexadecimal digits ("#6495ED"; anything after the six
 // digits, such as an alpha pair, is ignored).
 //
-// A colour is three floats, red, green and blue in 0..1, passed by pointer.
-// Both forms give exactly the same floats for the same bytes, so a colour
+// A colour is three floats, red, green and blue in 0..1, passed by pointer
+// or as a Colour. Both forms give exactly the same floats for the same bytes, so a colour
 // written by name and by value compares equal.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "canvas/colour.h"
 #include "ui/ustring.h"
 
 // Parses `colourName` (NUL-terminated UTF-8, never null) into `colour[0..2]`.
@@ -22,6 +23,7 @@ bool parseColourName(const char* colourName, float colour[3]);
 
 // parseColour for wide text; the same rules and the same failure.
 bool parseColour(const ustring& text, float colour[3]);
+bool parseColour(const ustring& text, Colour& colour);
 
 // One entry of the built-in colour names.
 struct NamedColour {

@@ -1,10 +1,12 @@
-// The parts of glyph rasterising that do not touch the system: the atlas
-// layout, the control-character names and the alpha rule. Both rasterisers
-// (GDI and the native box font) place glyphs through layoutGlyphs, so a
-// layout fault shows up in the native tests as well as under Wine.
+// The parts of glyph rasterising that do not touch the system: the front of
+// rasteriseGlyphs, the atlas layout, the control-character names and the
+// alpha rule. Both rasterisers (GDI and the native box font) sit behind the
+// same front and place glyphs through layoutGlyphs, so a fault in either
+// shows up in the native tests as well as under Wine.
 #include "canvas/util/font_builder.h"
 
 #include "ui/log.h"
+#include "ui/statistics.h"
 
 namespace {
 
@@ -66,13 +68,46 @@ std::vector<GlyphPlacement> layoutGlyphs(const std::vector<float>& advances, int
     return placements;
 }
 
-void setGlyphAlpha(uint32_t* pixels, size_t count, float backgroundR, float backgroundG,
-                   float backgroundB)
+void setGlyphAlpha(uint32_t* pixels, size_t count, const Colour& backgroundColour)
 {
-    const uint32_t background = uint32_t(colourByte(backgroundR)) << 16 |
-                                uint32_t(colourByte(backgroundG)) << 8 | colourByte(backgroundB);
+    const uint32_t background = uint32_t(colourByte(backgroundColour.red)) << 16 |
+                                uint32_t(colourByte(backgroundColour.green)) << 8 |
+                                colourByte(backgroundColour.blue);
     for (size_t i = 0; i < count; ++i) {
         const uint32_t colour = pixels[i] & 0x00FFFFFF;
         pixels[i] = colour == background ? colour : colour | 0xFF000000u;
     }
+}
+
+int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, float size,
+                    int styleFlags, const ColourPair& colours, uchar firstGlyph, int count,
+                    GlyphRect* rects)
+{
+    ++g_statFontCount.count;
+    g_statFontPixelCount.count += width * height;
+    if (!pixels || width <= 0 || height <= 0 || count <= 0)
+        return 0;
+    const GlyphRun run{width, height, face, size, styleFlags, colours, firstGlyph, count};
+    const std::unique_ptr<GlyphRasteriser> rasteriser = makeGlyphRasteriser(run, pixels);
+    std::vector<float> advances;
+    int lineHeight = 0;
+    if (!rasteriser->begin(advances, lineHeight))
+        return 0;
+    const std::vector<GlyphPlacement> placements =
+        layoutGlyphs(advances, lineHeight, width, height, firstGlyph, count);
+    for (size_t i = 0; i < placements.size(); ++i) {
+        const GlyphPlacement& placement = placements[i];
+        rects[i] = placement.rect;
+        const uchar c = placement.codeUnit;
+        if (isBoxedControlCharacter(c))
+            rasteriser->drawControlBox(placement);
+        else if (c == 32)
+            rasteriser->drawBlankDot(placement);
+        else if (c != 9 && c != 10 && c != 13)
+            rasteriser->drawGlyph(placement);
+    }
+    if (!rasteriser->finish(pixels))
+        return 0;
+    setGlyphAlpha(pixels, size_t(width) * height, colours.background);
+    return int(placements.size());
 }

@@ -18,8 +18,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "canvas/colour.h"
 #include "ui/ustring.h"
 
 // Font style flags, as font specs and the theme combine them. Integer
@@ -39,12 +41,11 @@ struct GlyphRect {
 // Rasterises up to `count` code units from `firstGlyph` into `pixels`
 // (width x height words; the atlases are 512 x 256), writing one rect per
 // placed glyph to `rects` (room for `count`). `face` is NUL-terminated;
-// `size` in points; colours in 0..1. Returns how many glyphs were placed,
+// `size` in points. Returns how many glyphs were placed,
 // fewer than `count` when the atlas is full, 0 when the system failed.
 // Counts "FontCount" and adds the pixels to "FontPixelCount". Main thread.
 int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, float size,
-                    int styleFlags, float textR, float textG, float textB, float backgroundR,
-                    float backgroundG, float backgroundB, uchar firstGlyph, int count,
+                    int styleFlags, const ColourPair& colours, uchar firstGlyph, int count,
                     GlyphRect* rects);
 
 // Whether the system has a font family of this name (cut to 31 characters).
@@ -75,7 +76,43 @@ std::vector<GlyphPlacement> layoutGlyphs(const std::vector<float>& advances, int
 // Sets alpha 255 on every pixel that differs from the background colour
 // (compared in its low 24 bits, the colour as trunc(c x 255) bytes) and 0 on
 // the others.
-void setGlyphAlpha(uint32_t* pixels, size_t count, float backgroundR, float backgroundG,
-                   float backgroundB);
+void setGlyphAlpha(uint32_t* pixels, size_t count, const Colour& background);
 // A colour in 0..1 as the rasteriser's byte: trunc(c x 255).
 uint8_t colourByte(float c);
+
+// One run of rasteriseGlyphs, as its system back end sees it.
+struct GlyphRun {
+    int width;
+    int height;
+    const uchar* face;
+    float size;
+    int styleFlags;
+    ColourPair colours;
+    uchar firstGlyph;
+    int count;
+};
+
+// What one system does for rasteriseGlyphs, which keeps the steps both share:
+// the statistics, the argument checks, the layout, the choice of how each
+// code unit is drawn and the alpha rule. The calls come in this order:
+// begin, one draw call per placed glyph that has ink, finish.
+class GlyphRasteriser {
+public:
+    virtual ~GlyphRasteriser() = default;
+    // Makes an atlas filled with the background colour and measures the run:
+    // one advance per code unit from firstGlyph, and the line height. False
+    // when the system failed.
+    virtual bool begin(std::vector<float>& advances, int& lineHeight) = 0;
+    // A boxed control character, with its abbreviation cut out of the box.
+    virtual void drawControlBox(const GlyphPlacement& glyph) = 0;
+    // The dot that marks a blank, in whiteSpaceMarkColour.
+    virtual void drawBlankDot(const GlyphPlacement& glyph) = 0;
+    virtual void drawGlyph(const GlyphPlacement& glyph) = 0;
+    // Writes the atlas into `pixels` (width x height words, rows top first);
+    // false when the system failed.
+    virtual bool finish(uint32_t* pixels) = 0;
+};
+
+// The system's rasteriser for a run; never null. Defined once per build, in
+// font_builder_native.cpp or font_builder_win32.cpp.
+std::unique_ptr<GlyphRasteriser> makeGlyphRasteriser(const GlyphRun& run, uint32_t* pixels);

@@ -8,13 +8,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "ui/statistics.h"
 
 namespace {
 
-uint32_t packColour(float r, float g, float b)
+uint32_t packColour(const Colour& colour)
 {
-    return uint32_t(colourByte(r)) << 16 | uint32_t(colourByte(g)) << 8 | colourByte(b);
+    return uint32_t(colourByte(colour.red)) << 16 | uint32_t(colourByte(colour.green)) << 8 |
+           colourByte(colour.blue);
 }
 
 void fillBox(uint32_t* pixels, int width, int height, int x0, int y0, int x1, int y1,
@@ -24,6 +24,70 @@ void fillBox(uint32_t* pixels, int width, int height, int x0, int y0, int x1, in
         for (int x = x0 < 0 ? 0 : x0; x < x1 && x < width; ++x)
             pixels[size_t(y) * width + x] = colour;
 }
+
+// The box font: every glyph a solid block in its cell.
+class BoxFontRasteriser : public GlyphRasteriser {
+public:
+    BoxFontRasteriser(const GlyphRun& run, uint32_t* pixels)
+        : m_run(run), m_pixels(pixels), m_background(packColour(run.colours.background)),
+          m_text(packColour(run.colours.text)),
+          m_dot(packColour(whiteSpaceMarkColour(run.colours)))
+    {
+    }
+
+    bool begin(std::vector<float>& advances, int& lineHeight) override
+    {
+        const float points = std::trunc(m_run.size);
+        const float advance =
+            std::round(points * 0.6f) + ((m_run.styleFlags & kFontBold) ? 1.f : 0.f);
+        m_lineHeight = int(std::round(points * 1.5f));
+        if (advance <= 0.f || m_lineHeight <= 0)
+            return false;
+        for (size_t i = 0; i < size_t(m_run.width) * m_run.height; ++i)
+            m_pixels[i] = m_background;
+        advances.assign(size_t(m_run.count), advance);
+        lineHeight = m_lineHeight;
+        return true;
+    }
+
+    void drawControlBox(const GlyphPlacement& glyph) override
+    {
+        const GlyphRect& r = glyph.rect;
+        const int x0 = int(r.x0), y0 = int(r.y0), x1 = int(r.x1), y1 = int(r.y1);
+        fill(x0, y0 + 1, x1 - 1, y1 - 1, m_text);
+        // The abbreviation's letters, in the background colour.
+        fill(x0 + 2, y0 + 3, x1 - 3, y0 + 4, m_background);
+    }
+
+    void drawBlankDot(const GlyphPlacement& glyph) override
+    {
+        const GlyphRect& r = glyph.rect;
+        const int cx = int(r.x0 + (r.x1 - r.x0) * 0.5f);
+        const int cy = int(r.y0 + m_lineHeight * 0.5f);
+        fill(cx - 1, cy - 1, cx + 2, cy + 2, m_dot);
+    }
+
+    void drawGlyph(const GlyphPlacement& glyph) override
+    {
+        const GlyphRect& r = glyph.rect;
+        fill(int(r.x0) + 1, int(r.y0) + 2, int(r.x1) - 1, int(r.y1) - 3, m_text);
+    }
+
+    bool finish(uint32_t*) override { return true; }
+
+private:
+    void fill(int x0, int y0, int x1, int y1, uint32_t colour)
+    {
+        fillBox(m_pixels, m_run.width, m_run.height, x0, y0, x1, y1, colour);
+    }
+
+    GlyphRun m_run;
+    uint32_t* m_pixels; // drawn into directly
+    uint32_t m_background;
+    uint32_t m_text;
+    uint32_t m_dot;
+    int m_lineHeight = 0;
+};
 
 } // namespace
 
@@ -38,46 +102,7 @@ bool fontFaceExists(const ustring& face)
     return false;
 }
 
-int rasteriseGlyphs(uint32_t* pixels, int width, int height, const uchar* face, float size,
-                    int styleFlags, float textR, float textG, float textB, float backgroundR,
-                    float backgroundG, float backgroundB, uchar firstGlyph, int count,
-                    GlyphRect* rects)
+std::unique_ptr<GlyphRasteriser> makeGlyphRasteriser(const GlyphRun& run, uint32_t* pixels)
 {
-    ++g_statFontCount.count;
-    g_statFontPixelCount.count += width * height;
-    const float points = std::trunc(size);
-    const float advance = std::round(points * 0.6f) + ((styleFlags & kFontBold) ? 1.f : 0.f);
-    const int lineHeight = int(std::round(points * 1.5f));
-    if (!pixels || width <= 0 || height <= 0 || advance <= 0.f || lineHeight <= 0)
-        return 0;
-    const uint32_t background = packColour(backgroundR, backgroundG, backgroundB);
-    const uint32_t text = packColour(textR, textG, textB);
-    const uint32_t dot = packColour(0.65f * backgroundR + 0.35f * textR,
-                                    0.65f * backgroundG + 0.35f * textG,
-                                    0.65f * backgroundB + 0.35f * textB);
-    for (size_t i = 0; i < size_t(width) * height; ++i)
-        pixels[i] = background;
-
-    const std::vector<float> advances(size_t(count), advance);
-    const std::vector<GlyphPlacement> placements =
-        layoutGlyphs(advances, lineHeight, width, height, firstGlyph, count);
-    for (size_t i = 0; i < placements.size(); ++i) {
-        const GlyphPlacement& p = placements[i];
-        rects[i] = p.rect;
-        const int x0 = int(p.rect.x0), y0 = int(p.rect.y0), x1 = int(p.rect.x1), y1 = int(p.rect.y1);
-        if (isBoxedControlCharacter(p.codeUnit)) {
-            fillBox(pixels, width, height, x0, y0 + 1, x1 - 1, y1 - 1, text);
-            // The abbreviation's letters, in the background colour.
-            fillBox(pixels, width, height, x0 + 2, y0 + 3, x1 - 3, y0 + 4, background);
-        } else if (p.codeUnit == 32) {
-            const int cx = int(p.rect.x0 + (p.rect.x1 - p.rect.x0) * 0.5f);
-            const int cy = int(p.rect.y0 + lineHeight * 0.5f);
-            fillBox(pixels, width, height, cx - 1, cy - 1, cx + 2, cy + 2, dot);
-        } else if (p.codeUnit != 9 && p.codeUnit != 10 && p.codeUnit != 13) {
-            fillBox(pixels, width, height, x0 + 1, y0 + 2, x1 - 1, y1 - 3, text);
-        }
-    }
-    setGlyphAlpha(pixels, size_t(width) * height, backgroundR, backgroundG, backgroundB);
-    (void)face;
-    return int(placements.size());
+    return std::make_unique<BoxFontRasteriser>(run, pixels);
 }

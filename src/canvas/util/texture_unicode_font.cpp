@@ -22,12 +22,9 @@ void MemoryBufferFontHelper::freeBuffer(void* buffer) { delete[] static_cast<uns
 void* MemoryBufferFontHelper::allocBuffer(int bytes) { return new unsigned char[size_t(bytes)]; }
 
 TextureUnicodeFont::TextureUnicodeFont(TextureUnicodeFontHelper* helper, const ustring& face,
-                                       int size, int styleFlags, const float text[3],
-                                       const float background[3])
-    : m_helper(helper), m_face(face), m_size(size), m_styleFlags(styleFlags)
+                                       int size, int styleFlags, const ColourPair& colours)
+    : m_helper(helper), m_face(face), m_size(size), m_styleFlags(styleFlags), m_colours(colours)
 {
-    std::copy(text, text + 3, m_text);
-    std::copy(background, background + 3, m_background);
 }
 
 TextureUnicodeFont::~TextureUnicodeFont() { clearGlyphs(); }
@@ -51,8 +48,7 @@ int TextureUnicodeFont::rasterise(int first, int blockEnd, GlyphRect* rects, voi
     std::vector<uint32_t> pixels(size_t(kAtlasWidth) * kAtlasHeight, 0u);
     const int placed = rasteriseGlyphs(
         pixels.data(), kAtlasWidth, kAtlasHeight, m_face.c_str(), float(m_size), m_styleFlags,
-        m_text[0], m_text[1], m_text[2], m_background[0], m_background[1], m_background[2],
-        uchar(first), blockEnd - first, rects);
+        m_colours, uchar(first), blockEnd - first, rects);
     texture = placed > 0 ? m_helper->createTexture(pixels.data(), kAtlasWidth, kAtlasHeight) : nullptr;
     return placed;
 }
@@ -125,8 +121,8 @@ void TextureUnicodeFont::getAdvances(int first, int count, float* out)
     }
 }
 
-void TextureUnicodeFont::drawText(float x, float y, const uchar* first, const uchar* end, float,
-                                  float, float, float, float, float, bool drawWhiteSpace)
+void TextureUnicodeFont::drawText(float x, float y, const uchar* first, const uchar* end,
+                                  const ColourPair&, bool drawWhiteSpace)
 {
     for (const uchar* p = first; p < end; ++p) {
         const uchar c = *p;
@@ -188,9 +184,7 @@ MultiFont::MultiFont(TextureUnicodeFontHelper* helper, const ustring& face, int 
                      int styleFlags)
     : m_helper(helper), m_face(face), m_size(size), m_styleFlags(styleFlags)
 {
-    const float black[3] = {0, 0, 0};
-    const float white[3] = {1, 1, 1};
-    TextureUnicodeFont& font = variant(black, white);
+    TextureUnicodeFont& font = variant({Colour(0, 0, 0), Colour(1, 1, 1)});
     font.advance(u'x');
     m_lineHeight = font.lineHeight();
     if (m_lineHeight == 0.f) {
@@ -207,18 +201,17 @@ MultiFont::~MultiFont()
     m_helper.reset();
 }
 
-TextureUnicodeFont& MultiFont::variant(const float text[3], const float background[3])
+TextureUnicodeFont& MultiFont::variant(const ColourPair& colours)
 {
     for (Variant& v : m_variants) {
-        if (std::equal(text, text + 3, v.text) && std::equal(background, background + 3, v.background)) {
+        if (v.colours == colours) {
             v.lastUsedFrame = m_frame;
             return *v.font;
         }
     }
     Variant v;
-    std::copy(text, text + 3, v.text);
-    std::copy(background, background + 3, v.background);
-    v.font.reset(new TextureUnicodeFont(m_helper.get(), m_face, m_size, m_styleFlags, text, background));
+    v.colours = colours;
+    v.font.reset(new TextureUnicodeFont(m_helper.get(), m_face, m_size, m_styleFlags, colours));
     v.lastUsedFrame = m_frame;
     if (m_batching)
         v.font->beginBatch(m_batchFiltered);
@@ -226,15 +219,10 @@ TextureUnicodeFont& MultiFont::variant(const float text[3], const float backgrou
     return *m_variants.back().font;
 }
 
-void MultiFont::drawText(float x, float y, const uchar* first, const uchar* end, float textR,
-                         float textG, float textB, float backgroundR, float backgroundG,
-                         float backgroundB, bool drawWhiteSpace)
+void MultiFont::drawText(float x, float y, const uchar* first, const uchar* end,
+                         const ColourPair& colours, bool drawWhiteSpace)
 {
-    const float text[3] = {textR, textG, textB};
-    const float background[3] = {backgroundR, backgroundG, backgroundB};
-    variant(text, background)
-        .drawText(x, y, first, end, textR, textG, textB, backgroundR, backgroundG, backgroundB,
-                  drawWhiteSpace);
+    variant(colours).drawText(x, y, first, end, colours, drawWhiteSpace);
 }
 
 void MultiFont::beginBatch(bool filtered)

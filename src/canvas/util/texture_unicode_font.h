@@ -64,16 +64,15 @@ public:
 
     // `helper` is not owned and must outlive the font.
     TextureUnicodeFont(TextureUnicodeFontHelper* helper, const ustring& face, int size,
-                       int styleFlags, const float text[3], const float background[3]);
+                       int styleFlags, const ColourPair& colours);
     ~TextureUnicodeFont() override;
 
     // Queues the glyphs of [first, end) with the line box's top left at
     // (x, y); the colours are this font's own (the arguments are for
     // MultiFont). Code units of advance 0 are skipped; tab, line feed and
     // (without drawWhiteSpace) blanks only move x.
-    void drawText(float x, float y, const uchar* first, const uchar* end, float textR,
-                  float textG, float textB, float backgroundR, float backgroundG,
-                  float backgroundB, bool drawWhiteSpace) override;
+    void drawText(float x, float y, const uchar* first, const uchar* end, const ColourPair& colours,
+                  bool drawWhiteSpace) override;
     void beginBatch(bool filtered) override;
     void endBatch() override;
     // Draws every atlas's queued glyphs, one call per atlas.
@@ -121,8 +120,7 @@ private:
     ustring m_face;
     int m_size;
     int m_styleFlags;
-    float m_text[3];
-    float m_background[3];
+    ColourPair m_colours;
     std::unique_ptr<GlyphTable> m_glyphTables[256];
     std::vector<Batch> m_batches;
     bool m_filtered = false;
@@ -137,11 +135,10 @@ public:
     ~MultiFont() override;
 
     // The variant for the colour pair (compared exactly), made on first use.
-    TextureUnicodeFont& variant(const float text[3], const float background[3]);
+    TextureUnicodeFont& variant(const ColourPair& colours);
 
-    void drawText(float x, float y, const uchar* first, const uchar* end, float textR,
-                  float textG, float textB, float backgroundR, float backgroundG,
-                  float backgroundB, bool drawWhiteSpace) override;
+    void drawText(float x, float y, const uchar* first, const uchar* end, const ColourPair& colours,
+                  bool drawWhiteSpace) override;
     void beginBatch(bool filtered) override;
     void endBatch() override;
     void flush() override;
@@ -160,8 +157,7 @@ public:
 
 private:
     struct Variant {
-        float text[3];
-        float background[3];
+        ColourPair colours;
         std::unique_ptr<TextureUnicodeFont> font;
         int lastUsedFrame;
     };

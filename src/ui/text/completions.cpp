@@ -68,7 +68,7 @@ void showCompletionsMenu(CompletionView& view, const ShowPopupMenuFunction& show
     const vector2 caret = view.windowPoint(selection[selection.size() - 1].b);
     ustring command;
     if (showPopupMenu(command, menu, &runner, caret.x + offsetX + 4, caret.y + offsetY + 2,
-                      kPopupMenuHighlightFirst))
+                      PopupMenuFlags::HighlightFirst))
         runner.exec(command);
 }
 

@@ -18,6 +18,7 @@
 #include "ui/interval2.h"
 #include "ui/reference_counted.h"
 #include "ui/ustring.h"
+#include "window_manager/menu_descriptor.h"
 
 class CommandRunner;
 class MenuDescriptor;
@@ -48,7 +49,7 @@ public:
 // answering the items' values and enabled states; true with the chosen
 // item's command line. The platform window's showPopupMenu.
 using ShowPopupMenuFunction = std::function<bool(ustring& command, const slate::SP<MenuDescriptor>& menu,
-                                                 CommandRunner* runner, float x, float y, int flags)>;
+                                                 CommandRunner* runner, float x, float y, PopupMenuFlags flags)>;
 
 // The package menu that lists several completions: its items run
 // "completion" with the entry indexes 0, 1, 2 and so on.

@@ -208,19 +208,19 @@ SelectionRegion TextBuffer::findMatchingBracket(int64_t position, int32_t search
     return ::findMatchingBracket(*m_tokenStorage, position, searchLimit, m_matchBrackets);
 }
 
-ustring TextBuffer::displayName(uint32_t flags) const
+ustring TextBuffer::displayName(DisplayNameFlags flags) const
 {
     ustring name;
     if (m_source)
-        name = (flags & 1) ? m_source->path() : m_source->displayName();
-    else if ((flags & 4) && !m_name.empty())
+        name = hasFlag(flags, DisplayNameFlags::FullPath) ? m_source->path() : m_source->displayName();
+    else if (hasFlag(flags, DisplayNameFlags::BufferName) && !m_name.empty())
         name = m_name;
     if (name.empty())
         name = u"untitled";
-    if ((flags & 2) && isDirty())
+    if (hasFlag(flags, DisplayNameFlags::DirtyMark) && isDirty())
         name += u"*";
     const FileEncoding encoding = m_tokenStorage->encoding();
-    if ((flags & 8) && encoding != kEncodingUndefined)
+    if (hasFlag(flags, DisplayNameFlags::Encoding) && encoding != kEncodingUndefined)
         name += u" (" + encodingName(encoding) + u")";
     return name;
 }

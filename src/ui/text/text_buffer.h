@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/flag_set.h"
 #include "ui/reference_counted.h"
 #include "ui/text/buffer_options.h"
 #include "ui/text/dependent_region.h"
@@ -30,6 +31,17 @@
 #include "ui/text/token/token_storage.h"
 #include "ui/text/undo.h"
 #include "ui/ustring.h"
+
+// What TextBuffer::displayName puts into a name, combined with |.
+enum class DisplayNameFlags : uint32_t {
+    None = 0,
+    FullPath = 1,   // the source's full path, else its file name
+    DirtyMark = 2,  // "*" when the buffer is dirty
+    BufferName = 4, // the buffer's own name when there is no source
+    Encoding = 8,   // the encoding's name in parentheses, when it is known
+};
+template <>
+struct FlagSetEnabled<DisplayNameFlags> : std::true_type {};
 
 class Canvas;
 class TextBufferView;
@@ -221,10 +233,9 @@ public:
     // (0, 0) when there is none.
     SelectionRegion findMatchingBracket(int64_t position, int32_t searchLimit);
 
-    // Names shown to the user. Flags of displayName: 1 the source's full
-    // path (else its file name), 2 "*" when dirty, 4 the buffer's own name
-    // when there is no source, 8 the encoding's name in parentheses.
-    ustring displayName(uint32_t flags) const;
+    // Names shown to the user, made as the flags ask; with no source and no
+    // usable name, "untitled".
+    ustring displayName(DisplayNameFlags flags) const;
     ustring title() const;
 
     // Listener lists, called in order. The load listeners run once: the

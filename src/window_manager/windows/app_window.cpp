@@ -80,7 +80,7 @@ void paint(HWND hwnd)
         RECT client = {0, 0, 0, 0};
         GetClientRect(hwnd, &client);
         if (window->m_peer->beginDraw(client.right - client.left, client.bottom - client.top) ==
-            WindowPeer::kDrawFrame) {
+            WindowPeer::DrawResult::Frame) {
             bool done;
             {
                 ScopedTimer draw(g_statDraw);
@@ -399,7 +399,7 @@ Canvas* AppWindow::canvas()
 }
 
 bool AppWindow::showPopupMenu(ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner,
-                              float x, float y, int flags)
+                              float x, float y, PopupMenuFlags flags)
 {
     return ::showPopupMenu(m_manager->menuState(), m_hwnd, m_handler.get(), command, menu, runner, x, y, flags);
 }

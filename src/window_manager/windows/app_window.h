@@ -30,7 +30,7 @@ public:
     void close() override;
     Canvas* canvas() override;
     bool showPopupMenu(ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner, float x,
-                       float y, int flags) override;
+                       float y, PopupMenuFlags flags) override;
     bool showPopupMenuAtCursor(ustring& command, const slate::SP<MenuDescriptor>& menu,
                                CommandRunner* runner) override;
     void beginDrag(DragHandler* handler) override;

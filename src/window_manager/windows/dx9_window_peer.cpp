@@ -266,47 +266,47 @@ void DX9WindowPeer::settingsChanged()
     m_renderer->clearFontGlyphs();
 }
 
-int DX9WindowPeer::beginDraw(int width, int height)
+WindowPeer::DrawResult DX9WindowPeer::beginDraw(int width, int height)
 {
     if (!m_device) {
         if (!m_created) {
             VLOG << u"No device, can't beginDraw";
-            return kNoFrame;
+            return DrawResult::NoFrame;
         }
         // The last re-creation failed: try again.
         if (!createDevice())
-            return kNoFrame;
+            return DrawResult::NoFrame;
     }
 
     const HRESULT level = m_device->TestCooperativeLevel();
     if (level == D3DERR_DEVICENOTRESET) {
         if (!resetDevice())
-            return kNoFrame;
+            return DrawResult::NoFrame;
     } else if (level == D3DERR_DEVICELOST) {
         ++m_lostFrames;
         if (m_lostFrames <= kLostFramesBeforeRecreation)
-            return kNoFrame;
+            return DrawResult::NoFrame;
         // In the background the device may rightly stay lost (another
         // program has the screen); only a window in front takes it back.
         if (GetForegroundWindow() != static_cast<HWND>(m_hwnd))
-            return kNoFrame;
+            return DrawResult::NoFrame;
         VLOG << u"The Direct3D 9 device stayed lost for " << kLostFramesBeforeRecreation
              << u" frames; recreating it";
         m_lostFrames = 0;
         destroyDevice();
         if (!createDevice())
-            return kNoFrame;
+            return DrawResult::NoFrame;
     }
 
     if (m_swapChainsActive) {
         release(m_backBuffer);
         // Lost with a failed reset or resize: made again here.
         if (!m_swapChain && !createSwapChain())
-            return kNoSwapChain;
+            return DrawResult::NoSwapChain;
         if (FAILED(m_swapChain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &m_backBuffer)) ||
             !m_backBuffer) {
             m_backBuffer = nullptr;
-            return kNoSwapChain;
+            return DrawResult::NoSwapChain;
         }
         m_device->SetRenderTarget(0, m_backBuffer);
     }
@@ -328,7 +328,7 @@ int DX9WindowPeer::beginDraw(int width, int height)
     // As on OpenGL, every frame starts untransformed.
     m_renderer->setTransform(Matrix4::identity());
     m_renderer->beginFrame();
-    return kDrawFrame;
+    return DrawResult::Frame;
 }
 
 void DX9WindowPeer::endDraw()

@@ -44,11 +44,12 @@ public:
     void move(platform::WindowHandle window) override;
     // Glyph atlases are rasterised again (font smoothing may have changed).
     void settingsChanged() override;
-    // kDrawFrame after beginning the scene with the pixel projection;
-    // kNoFrame while there is no usable device (lost, reset or re-creation
-    // failed: all retried by later frames); kNoSwapChain when the window's
-    // swap chain is missing and cannot be made again.
-    int beginDraw(int width, int height) override;
+    // DrawResult::Frame after beginning the scene with the pixel projection;
+    // DrawResult::NoFrame while there is no usable device (lost, reset or
+    // re-creation failed: all retried by later frames);
+    // DrawResult::NoSwapChain when the window's swap chain is missing and
+    // cannot be made again.
+    DrawResult beginDraw(int width, int height) override;
     // Ends the scene and presents it; a device lost on presenting is handled
     // by the next beginDraw.
     void endDraw() override;

@@ -78,10 +78,10 @@ bool GLWindowPeer::create(platform::WindowHandle window)
     return true;
 }
 
-int GLWindowPeer::beginDraw(int width, int height)
+WindowPeer::DrawResult GLWindowPeer::beginDraw(int width, int height)
 {
     if (!isValid())
-        return kNoFrame;
+        return DrawResult::NoFrame;
     // Another window may have drawn or loaded since this one's last frame.
     makeCurrent();
     glViewport(0, 0, width, height);
@@ -95,7 +95,7 @@ int GLWindowPeer::beginDraw(int width, int height)
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    return kDrawFrame;
+    return DrawResult::Frame;
 }
 
 void GLWindowPeer::endDraw()

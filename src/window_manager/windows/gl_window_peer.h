@@ -24,9 +24,9 @@ public:
     void move(platform::WindowHandle) override {}
     void settingsChanged() override {}
     // Makes the context current; viewport, pixel projection, identity
-    // model-view, and depth test, culling and lighting off. kNoFrame
+    // model-view, and depth test, culling and lighting off. DrawResult::NoFrame
     // without a context.
-    int beginDraw(int width, int height) override;
+    DrawResult beginDraw(int width, int height) override;
     // Presents the frame.
     void endDraw() override;
     void makeCurrent() override;

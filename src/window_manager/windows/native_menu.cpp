@@ -316,7 +316,7 @@ bool handleMenuMessage(NativeMenuManagerState& manager, NativeMenuWindowState& s
 
 bool showPopupMenu(NativeMenuManagerState& manager, NativeWindowHandle window, WindowHandler* handler,
                    ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner, float x,
-                   float y, int flags)
+                   float y, PopupMenuFlags flags)
 {
     if (!menu)
         return false;
@@ -328,11 +328,11 @@ bool showPopupMenu(NativeMenuManagerState& manager, NativeWindowHandle window, W
     buildNativeMenu(popup, *menu, items, manager.m_dynamicPopups);
     std::vector<NativeMenuHandle> filled;
     updateMenu(manager, popup, items, filled, nullptr, handler, runner, true, true,
-               !(flags & kPopupMenuWithoutState));
+               !hasFlag(flags, PopupMenuFlags::WithoutState));
 
     POINT point = {static_cast<LONG>(x), static_cast<LONG>(y)};
     ClientToScreen(hwnd, &point);
-    if (flags & kPopupMenuHighlightFirst)
+    if (hasFlag(flags, PopupMenuFlags::HighlightFirst))
         PostMessageW(hwnd, WM_KEYDOWN, VK_DOWN, 1);
     const int id = s_trackPopupMenu(popup, point.x, point.y, hwnd);
     destroyNativeMenu(popup, manager.m_dynamicPopups);
@@ -351,7 +351,7 @@ bool showPopupMenuAtCursor(NativeMenuManagerState& manager, NativeWindowHandle w
     GetCursorPos(&point);
     ScreenToClient(static_cast<HWND>(window), &point);
     return showPopupMenu(manager, window, handler, command, menu, runner, static_cast<float>(point.x),
-                         static_cast<float>(point.y), 0);
+                         static_cast<float>(point.y), PopupMenuFlags::None);
 }
 
 TrackPopupMenuFunction setTrackPopupMenuFunction(TrackPopupMenuFunction function)

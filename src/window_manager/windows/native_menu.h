@@ -119,12 +119,12 @@ void releaseWindowMenu(NativeMenuManagerState& manager, NativeMenuWindowState& s
 // Window::showPopupMenu: shows `menu` as a context menu at the client point
 // (x, y) of the window and waits for the user. The runner (may be null)
 // answers the items' values and enabled states; the handler (may be null)
-// their key texts. flags: kPopupMenuHighlightFirst, kPopupMenuWithoutState.
+// their key texts.
 // True with the chosen item's command line in `command`; false, with
 // `command` untouched, when the menu is null or closed without a choice.
 bool showPopupMenu(NativeMenuManagerState& manager, NativeWindowHandle window, WindowHandler* handler,
                    ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner, float x,
-                   float y, int flags);
+                   float y, PopupMenuFlags flags);
 // The same at the pointer's position, with no flags.
 bool showPopupMenuAtCursor(NativeMenuManagerState& manager, NativeWindowHandle window, WindowHandler* handler,
                            ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner);

@@ -65,8 +65,8 @@ TEST(RasteriseGlyphs, BackgroundIsTransparentAndInkOpaque)
 {
     std::vector<uint32_t> pixels(512 * 256);
     std::vector<GlyphRect> rects(256);
-    const int placed = rasteriseGlyphs(pixels.data(), 512, 256, u"Courier New", 10, 0, 0, 0, 0, 1,
-                                       1, 1, 0, 256, rects.data());
+    const int placed = rasteriseGlyphs(pixels.data(), 512, 256, u"Courier New", 10, 0,
+                                       {Colour(0, 0, 0), Colour(1, 1, 1)}, 0, 256, rects.data());
     ASSERT_EQ(placed, 256);
     for (uint32_t p : pixels) {
         const uint32_t alpha = p >> 24;

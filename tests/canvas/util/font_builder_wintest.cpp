@@ -16,8 +16,9 @@ struct Atlas {
 
     Atlas(const char16_t* face, float size, uchar first, int count, float background = 1.f)
     {
-        placed = rasteriseGlyphs(pixels.data(), 512, 256, face, size, 0, 0, 0, 0, background,
-                                 background, background, first, count, rects.data());
+        placed = rasteriseGlyphs(pixels.data(), 512, 256, face, size, 0,
+                                 {Colour(0, 0, 0), Colour(background, background, background)},
+                                 first, count, rects.data());
     }
     // The opaque pixels inside a glyph's rect.
     std::vector<uint32_t> ink(int index) const

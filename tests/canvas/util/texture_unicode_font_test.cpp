@@ -92,13 +92,13 @@ TEST(MultiFont, KeepsOneVariantPerExactColourPair)
     const float black[3] = {0, 0, 0}, white[3] = {1, 1, 1};
     float almostWhite[3] = {1, 1, 1};
     almostWhite[2] = std::nextafter(1.f, 0.f);
-    TextureUnicodeFont& first = font.variant(black, white);
-    EXPECT_EQ(&font.variant(black, white), &first);
-    EXPECT_NE(&font.variant(black, almostWhite), &first);
+    TextureUnicodeFont& first = font.variant({black, white});
+    EXPECT_EQ(&font.variant({black, white}), &first);
+    EXPECT_NE(&font.variant({black, almostWhite}), &first);
     EXPECT_EQ(font.variantCount(), 2u);
 
     font.setFrame(5);
-    font.variant(white, black);
+    font.variant({white, black});
     font.dropVariantsBefore(5); // the default and the one used in frame 5 stay
     EXPECT_EQ(font.variantCount(), 2u);
 }
@@ -109,7 +109,7 @@ TEST(MultiFont, AdvancesComeFromTheDefaultVariant)
     MultiFont font(new LoggingHelper(log), u"Courier New", 10, 0);
     const float advanceBefore = font.advance(u'a');
     const ustring text = u"aaa";
-    font.drawText(0, 0, text.data(), text.data() + 3, 1, 0, 0, 0, 0, 0, false);
+    font.drawText(0, 0, text.data(), text.data() + 3, {Colour(1, 0, 0), Colour(0, 0, 0)}, false);
     EXPECT_EQ(font.advance(u'a'), advanceBefore);
     float advances[256];
     font.getAdvances(0, 256, advances);
@@ -122,7 +122,7 @@ TEST(TextureUnicodeFont, FlushesWhenTheBufferFillsAndAtTheEndOfTheBatch)
     MultiFont font(new LoggingHelper(log), u"Courier New", 10, 0);
     const ustring text(200, u'x');
     font.beginBatch(false);
-    font.drawText(0, 0, text.data(), text.data() + text.size(), 0, 0, 0, 1, 1, 1, false);
+    font.drawText(0, 0, text.data(), text.data() + text.size(), {Colour(0, 0, 0), Colour(1, 1, 1)}, false);
     EXPECT_EQ(log.drawnTriangles, std::vector<int>({2 * 127}));
     font.endBatch();
     EXPECT_EQ(log.drawnTriangles, std::vector<int>({2 * 127, 2 * 73}));
@@ -135,10 +135,10 @@ TEST(TextureUnicodeFont, BlanksAreDrawnOnlyWithWhiteSpace)
     HelperLog log;
     MultiFont font(new LoggingHelper(log), u"Courier New", 10, 0);
     const ustring text = u" \t\n";
-    font.drawText(0, 0, text.data(), text.data() + 3, 0, 0, 0, 1, 1, 1, false);
+    font.drawText(0, 0, text.data(), text.data() + 3, {Colour(0, 0, 0), Colour(1, 1, 1)}, false);
     font.flush();
     EXPECT_TRUE(log.drawnTriangles.empty());
-    font.drawText(0, 0, text.data(), text.data() + 3, 0, 0, 0, 1, 1, 1, true);
+    font.drawText(0, 0, text.data(), text.data() + 3, {Colour(0, 0, 0), Colour(1, 1, 1)}, true);
     font.flush();
     EXPECT_EQ(log.drawnTriangles, std::vector<int>({2})); // the blank's dot only
 }
@@ -165,12 +165,12 @@ TEST(TextureUnicodeFont, WithoutAnAtlasGlyphsAreMeasuredAndDrawnOnceItCanBeMade)
     EXPECT_GT(font.advance(0x4E2D), 0.f);
     EXPECT_GT(font.lineHeight(), 0.f);
     const ustring text = u"abc";
-    font.drawText(0, 0, text.data(), text.data() + 3, 0, 0, 0, 1, 1, 1, true);
+    font.drawText(0, 0, text.data(), text.data() + 3, {Colour(0, 0, 0), Colour(1, 1, 1)}, true);
     font.flush();
     EXPECT_TRUE(log.drawnTriangles.empty());
 
     log.failTextures = false;
-    font.drawText(0, 0, text.data(), text.data() + 3, 0, 0, 0, 1, 1, 1, true);
+    font.drawText(0, 0, text.data(), text.data() + 3, {Colour(0, 0, 0), Colour(1, 1, 1)}, true);
     font.flush();
     EXPECT_EQ(log.drawnTriangles, std::vector<int>({6}));
 }

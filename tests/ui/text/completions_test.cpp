@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,12 +55,12 @@ struct FakePopup {
     std::vector<std::string> captions;
     float x = 0;
     float y = 0;
-    int flags = -1;
+    std::optional<PopupMenuFlags> flags;
 
     ShowPopupMenuFunction function()
     {
         return [this](ustring& command, const slate::SP<MenuDescriptor>& menu, CommandRunner* runner, float atX,
-                      float atY, int withFlags) {
+                      float atY, PopupMenuFlags withFlags) {
             ++shownCount;
             x = atX;
             y = atY;
@@ -163,7 +164,7 @@ TEST_F(CompletionsTest, SeveralEntriesAreOfferedAtTheLastCaretAndTheChoiceInsert
     EXPECT_EQ((std::vector<std::string>{"alpha", "beta (b)", "gamma"}), m_popup.captions);
     EXPECT_FLOAT_EQ(70 + 1.5f + 4, m_popup.x);
     EXPECT_FLOAT_EQ(20 + 2.5f + 2, m_popup.y);
-    EXPECT_EQ(kPopupMenuHighlightFirst, m_popup.flags);
+    EXPECT_EQ(PopupMenuFlags::HighlightFirst, m_popup.flags);
     EXPECT_EQ(std::vector<std::string>{"sequence \"fixedDeleteCharacters 2\" \"insert \\\"beta\\\"\""},
               m_view.runner.ran);
 }
@@ -205,7 +206,7 @@ TEST_F(CompletionsTest, CompletionCommandsOutsideTheListDoNothing)
         SCOPED_TRACE(toUtf8(ustring(line)));
         m_view.runner.ran.clear();
         ShowPopupMenuFunction popup = [&](ustring& command, const slate::SP<MenuDescriptor>&, CommandRunner* runner,
-                                          float, float, int) {
+                                          float, float, PopupMenuFlags) {
             EXPECT_EQ(ustring(line) == u"completion 1 extra", runner->isEnabled(line));
             command = line;
             return true;

@@ -124,10 +124,10 @@ TEST(TextBuffer, DisplayNameAndTitle)
     slate::SP<TextBuffer> buffer = makeBuffer(u"");
     EXPECT_EQ(buffer->title(), u"untitled");
     buffer->m_name = u"notes";
-    EXPECT_EQ(buffer->displayName(0), u"untitled");
-    EXPECT_EQ(buffer->displayName(4), u"notes");
+    EXPECT_EQ(buffer->displayName(DisplayNameFlags::None), u"untitled");
+    EXPECT_EQ(buffer->displayName(DisplayNameFlags::BufferName), u"notes");
     buffer->insertCharacters(0, u"x");
-    EXPECT_EQ(buffer->displayName(4 | 2), u"notes*");
+    EXPECT_EQ(buffer->displayName(DisplayNameFlags::BufferName | DisplayNameFlags::DirtyMark), u"notes*");
     EXPECT_EQ(buffer->title(), u"notes*");
 }
 

@@ -138,7 +138,7 @@ void drawSquiggle(Canvas& canvas, float x0, float y, float x1)
         canvas.drawLineStrip(points, count);
 }
 
-void drawCaret(Canvas& canvas, float x, float y, float height, float width, const float colour[3],
+void drawCaret(Canvas& canvas, float x, float y, float height, float width, const Colour& colour,
                bool underline)
 {
     if (!underline) {

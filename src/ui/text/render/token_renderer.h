@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "canvas/colour.h"
 #include "ui/reference_counted.h"
 #include "ui/text/selection_region.h"
 #include "ui/text/selection_set.h"
@@ -147,7 +148,15 @@ public:
     double lineHeight() const;
 
 private:
+    // One drawBand call's arguments and what it measured once for its steps.
+    struct Band;
+
     void drawBand(const DrawArguments& args, bool tall);
+    // The steps of drawBand, in painting order.
+    void drawBandText(const Band& band);
+    void drawBandRegions(const Band& band);
+    void drawBrackets(const Band& band);
+    void drawCarets(const Band& band);
 
     TokenStorage* m_storage;
     float m_wrapWidth;
@@ -183,5 +192,5 @@ void drawSquiggle(Canvas& canvas, float x0, float y, float x1);
 
 // A caret-like mark: a bar 2 units wide and `height` high at (x, y), or an
 // underline `width` wide below the line.
-void drawCaret(Canvas& canvas, float x, float y, float height, float width, const float colour[3],
+void drawCaret(Canvas& canvas, float x, float y, float height, float width, const Colour& colour,
                bool underline);

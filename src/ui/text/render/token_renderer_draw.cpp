@@ -30,12 +30,6 @@ constexpr int kTallBand = 1; // straight underlines instead of squiggles
 constexpr int kExtendNewlines = 2; // newline backgrounds reach the band's right edge
 constexpr int kWhiteSpaceMarks = 4;
 
-void mix(const float a[3], float weightA, const float b[3], float weightB, float out[3])
-{
-    for (int i = 0; i < 3; ++i)
-        out[i] = weightA * a[i] + weightB * b[i];
-}
-
 // What drawing needs of the layout.
 struct Metrics {
     UnicodeFont* font;
@@ -57,32 +51,30 @@ struct Run {
 bool isNewline(const Run& run) { return run.first != run.last && *run.first == u'\n'; }
 bool isTab(const Run& run) { return run.first != run.last && *run.first == u'\t'; }
 
-void drawTabMark(Canvas& canvas, const float colour[3], const Metrics& metrics, const Run& run)
+void drawTabMark(Canvas& canvas, const Colour& colour, const Metrics& metrics, const Run& run)
 {
     const float middle = run.y + metrics.lineHeight / 2.f;
     canvas.drawLine(vector2{run.x + 1.f, middle}, vector2{run.right - 1.f, middle}, colour);
 }
 
-void drawTextRun(int flags, Canvas& canvas, const Style& style, const float background[3],
+void drawTextRun(int flags, Canvas& canvas, const Style& style, const Colour& background,
                  const Metrics& metrics, const Run& run)
 {
-    const float* behind = background;
+    Colour behind = background;
     if (!style.backgroundIsDefault) {
         const float right = (isNewline(run) && (flags & kExtendNewlines)) ? metrics.bandRight : run.right;
         const float top = run.y - metrics.paddingTop;
         canvas.fillRect(interval2(run.x, top, right, top + metrics.lineHeight), style.background);
         behind = style.background;
     }
+    const ColourPair colours{style.foreground, behind};
     if (isTab(run)) {
         if (flags & kWhiteSpaceMarks) {
-            float colour[3];
-            mix(behind, 0.65f, style.foreground, 0.35f, colour);
-            drawTabMark(canvas, colour, metrics, run);
+            drawTabMark(canvas, whiteSpaceMarkColour(colours), metrics, run);
         }
     } else {
-        metrics.font->drawText(run.x, run.y, run.first, run.last, style.foreground[0],
-                               style.foreground[1], style.foreground[2], behind[0], behind[1],
-                               behind[2], (flags & kWhiteSpaceMarks) != 0);
+        metrics.font->drawText(run.x, run.y, run.first, run.last, colours,
+                               (flags & kWhiteSpaceMarks) != 0);
     }
     if (style.secondFlag) {
         float right = run.right;
@@ -94,7 +86,7 @@ void drawTextRun(int flags, Canvas& canvas, const Style& style, const float back
             canvas.drawLine(vector2{run.x, y}, vector2{right, y}, style.thirdColour);
         } else {
             const FillState saved = canvas.pushColour(style.thirdColour);
-            const int mode = canvas.setBlendMode(0);
+            const BlendMode mode = canvas.setBlendMode(BlendMode::Opaque);
             drawSquiggle(canvas, run.x, y, right);
             canvas.setBlendMode(mode);
             canvas.setFillState(saved);
@@ -125,7 +117,7 @@ private:
 class TextRunBatch {
 public:
     TextRunBatch(Canvas& canvas, int flags, const LayoutBand& band, const Metrics& metrics,
-                 const float background[3], const float lineHighlight[3],
+                 const Colour& background, const Colour& lineHighlight,
                  const std::vector<int64_t>* highlighted)
         : m_canvas(canvas), m_flags(flags), m_bandHeight(band.height()), m_bandRight(band.right),
           m_metrics(metrics), m_background(background), m_lineHighlight(lineHighlight),
@@ -166,7 +158,7 @@ public:
         UnicodeFont& font = *m_metrics.font;
         for (int pass = 0; pass < 2; ++pass) {
             const auto& table = pass == 0 ? m_ordinaryTable : m_highlightedTable;
-            const float* background = pass == 0 ? m_background : m_lineHighlight;
+            const Colour& background = pass == 0 ? m_background : m_lineHighlight;
             for (const auto& [style, runs] : table.entries()) {
                 if (runs.empty())
                     continue;
@@ -190,8 +182,8 @@ private:
     float m_bandHeight;
     float m_bandRight;
     const Metrics& m_metrics;
-    const float* m_background;
-    const float* m_lineHighlight;
+    Colour m_background;
+    Colour m_lineHighlight;
     const std::vector<int64_t>* m_highlighted;
     StyleTable<Run> m_ordinaryTable;
     StyleTable<Run> m_highlightedTable;
@@ -348,7 +340,23 @@ struct OutlinePoints {
     std::vector<float> right; // along the right edge, top to bottom
 };
 
-void drawCornerPiece(int kind, Canvas& canvas, float cx, float cy, float sx, float sy)
+// The shape of one corner of a line's region rect, from how the neighbouring
+// line's edge lies against this one's.
+enum class CornerKind {
+    Square, // the neighbour's edge is flush: the region runs straight on
+    Bevel,  // no neighbour on that side of the edge: the corner is cut off
+    Flare,  // the neighbour reaches past the edge: the corner widens into it
+};
+
+// A corner's triangles in units of the corner cell, x and y pairs.
+struct CornerShape {
+    const float* units;
+    const uint16_t* triangles;
+    int vertexCount;
+    int indexCount;
+};
+
+CornerShape cornerShape(CornerKind kind)
 {
     static const float kSquare[] = {0, 0, 1, 0, 1, 1, 0, 1};
     static const uint16_t kSquareTriangles[] = {0, 1, 2, 0, 2, 3};
@@ -356,25 +364,32 @@ void drawCornerPiece(int kind, Canvas& canvas, float cx, float cy, float sx, flo
     static const uint16_t kBevelTriangles[] = {0, 2, 1};
     static const float kFlare[] = {0, 1, 0, 0, 1, 0, 1, 0, 2, 1};
     static const uint16_t kFlareTriangles[] = {0, 2, 1, 0, 3, 2, 0, 4, 3};
-    const float* units = kind == 0 ? kSquare : kind == 1 ? kBevel : kFlare;
-    const uint16_t* triangles = kind == 0 ? kSquareTriangles : kind == 1 ? kBevelTriangles : kFlareTriangles;
-    const int vertexCount = kind == 0 ? 4 : kind == 1 ? 3 : 5;
-    const int indexCount = kind == 0 ? 6 : kind == 1 ? 3 : 9;
-    float vertices[15];
-    for (int i = 0; i < vertexCount; ++i) {
-        vertices[i * 3] = cx + sx * units[i * 2];
-        vertices[i * 3 + 1] = cy + sy * units[i * 2 + 1];
-        vertices[i * 3 + 2] = 0.f;
+    switch (kind) {
+    case CornerKind::Square: return {kSquare, kSquareTriangles, 4, 6};
+    case CornerKind::Bevel: return {kBevel, kBevelTriangles, 3, 3};
+    case CornerKind::Flare: break;
     }
-    canvas.drawIndexedTriangles(vertices, triangles, vertexCount, indexCount);
+    return {kFlare, kFlareTriangles, 5, 9};
 }
 
-void addOutlineCorner(int kind, float cx, float cy, float sx, float sy, bool top,
+void drawCornerPiece(CornerKind kind, Canvas& canvas, float cx, float cy, float sx, float sy)
+{
+    const CornerShape shape = cornerShape(kind);
+    float vertices[15];
+    for (int i = 0; i < shape.vertexCount; ++i) {
+        vertices[i * 3] = cx + sx * shape.units[i * 2];
+        vertices[i * 3 + 1] = cy + sy * shape.units[i * 2 + 1];
+        vertices[i * 3 + 2] = 0.f;
+    }
+    canvas.drawIndexedTriangles(vertices, shape.triangles, shape.vertexCount, shape.indexCount);
+}
+
+void addOutlineCorner(CornerKind kind, float cx, float cy, float sx, float sy, bool top,
                       OutlinePoints& outline)
 {
-    if (kind == 0)
+    if (kind == CornerKind::Square)
         return;
-    float points[4] = {cx + sx, cy, kind == 1 ? cx : cx + 2.f * sx, cy + sy};
+    float points[4] = {cx + sx, cy, kind == CornerKind::Bevel ? cx : cx + 2.f * sx, cy + sy};
     if (top) {
         std::swap(points[0], points[2]);
         std::swap(points[1], points[3]);
@@ -384,10 +399,10 @@ void addOutlineCorner(int kind, float cx, float cy, float sx, float sy, bool top
 }
 
 struct CornerKinds {
-    int topLeft, topRight, bottomRight, bottomLeft;
+    CornerKind topLeft, topRight, bottomRight, bottomLeft;
 };
 
-void drawRegionShape(const LineRect& rect, float lineHeight, const float fill[3], bool filled,
+void drawRegionShape(const LineRect& rect, float lineHeight, const Colour& fill, bool filled,
                      Canvas& canvas, const CornerKinds& kinds, bool outlined, bool halfPixel,
                      OutlinePoints& outline)
 {
@@ -413,8 +428,14 @@ void drawRegionShape(const LineRect& rect, float lineHeight, const float fill[3]
     }
 }
 
-int leftCorner(float neighbour, float own) { return neighbour < own ? 2 : neighbour != own ? 1 : 0; }
-int rightCorner(float neighbour, float own) { return neighbour < own ? 1 : neighbour != own ? 2 : 0; }
+CornerKind leftCorner(float neighbour, float own)
+{
+    return neighbour < own ? CornerKind::Flare : neighbour != own ? CornerKind::Bevel : CornerKind::Square;
+}
+CornerKind rightCorner(float neighbour, float own)
+{
+    return neighbour < own ? CornerKind::Bevel : neighbour != own ? CornerKind::Flare : CornerKind::Square;
+}
 
 // What the region passes of one frame share.
 struct RegionContext {
@@ -431,19 +452,20 @@ struct RegionContext {
 };
 
 void drawOneRegion(const RegionContext& c, const RegionSink& sink, const Style& style,
-                   bool outlined, bool filled, const float outlineColour[3])
+                   bool outlined, bool filled, const Colour& outlineColour)
 {
     Canvas& canvas = c.canvas;
-    const int mode = canvas.setBlendMode(0);
+    const BlendMode mode = canvas.setBlendMode(BlendMode::Opaque);
     OutlinePoints outline;
     const std::vector<LineRect>& rects = sink.rects;
     for (size_t i = 0; i < rects.size(); ++i) {
         const LineRect& r = rects[i];
         CornerKinds kinds;
-        kinds.topLeft = i == 0 ? 1 : leftCorner(rects[i - 1].left, r.left);
-        kinds.topRight = i == 0 ? 1 : rightCorner(rects[i - 1].right, r.right);
-        kinds.bottomLeft = i + 1 == rects.size() ? 1 : leftCorner(rects[i + 1].left, r.left);
-        kinds.bottomRight = i + 1 == rects.size() ? 1 : rightCorner(rects[i + 1].right, r.right);
+        const bool first = i == 0, last = i + 1 == rects.size();
+        kinds.topLeft = first ? CornerKind::Bevel : leftCorner(rects[i - 1].left, r.left);
+        kinds.topRight = first ? CornerKind::Bevel : rightCorner(rects[i - 1].right, r.right);
+        kinds.bottomLeft = last ? CornerKind::Bevel : leftCorner(rects[i + 1].left, r.left);
+        kinds.bottomRight = last ? CornerKind::Bevel : rightCorner(rects[i + 1].right, r.right);
         drawRegionShape(r, c.metrics.lineHeight, style.background, filled, canvas, kinds, outlined,
                         c.halfPixel, outline);
     }
@@ -463,28 +485,26 @@ void drawOneRegion(const RegionContext& c, const RegionSink& sink, const Style& 
         return;
     const bool marks = c.settings.drawSelectionWhiteSpace || c.settings.drawAllWhiteSpace;
     const FillState saved = canvas.pushColour(style.foreground);
+    const ColourPair colours{style.foreground, style.background};
     for (const RegionPiece& piece : sink.pieces) {
         if (piece.tab) {
             if (marks) {
-                float colour[3];
-                mix(style.background, 0.65f, style.foreground, 0.35f, colour);
                 const float middle = piece.run.y - c.metrics.paddingTop + c.metrics.lineHeight / 2.f;
                 canvas.drawLine(vector2{piece.run.x + 1.f, middle},
-                                vector2{piece.run.right - 1.f, middle}, colour);
+                                vector2{piece.run.right - 1.f, middle},
+                                whiteSpaceMarkColour(colours));
             }
             continue;
         }
         c.metrics.font->drawText(piece.run.x, piece.run.y, piece.run.first, piece.run.last,
-                                 style.foreground[0], style.foreground[1], style.foreground[2],
-                                 style.background[0], style.background[1], style.background[2],
-                                 marks);
+                                 colours, marks);
     }
     c.metrics.font->flush();
     canvas.setFillState(saved);
 }
 
 void drawRegions(const RegionContext& c, const SelectionSet& regions, const Style& style,
-                 bool outlined, bool filled, const float outlineColour[3])
+                 bool outlined, bool filled, const Colour& outlineColour)
 {
     if (regions.empty() || (regions.size() == 1 && regions[0].empty()))
         return;
@@ -571,73 +591,97 @@ void TokenRenderer::draw(const DrawArguments& args)
     canvas.setTransform(saved);
 }
 
+struct TokenRenderer::Band {
+    const DrawArguments& args;
+    bool tall;
+    uint32_t layout;
+    const LayoutData& data;
+    Metrics metrics;
+    SelectionRegion visible;
+};
+
 void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
 {
     ScopedTimer frameTimer(g_statTokenRendererDraw);
-    Canvas& canvas = *args.canvas;
-    const ViewSettings& settings = *args.settings;
-    const LayoutBand& band = args.band;
     const uint32_t layout = layoutIndex();
-    const LayoutData& data = m_storage->m_layoutData[layout];
     UnicodeFont& font = *m_settings.font;
-    const Metrics metrics{&font, font.lineHeight(), m_settings.linePaddingTop,
-                          m_settings.linePaddingBottom, static_cast<float>(lineHeight()),
-                          static_cast<float>(band.right)};
+    const Band band{args,
+                    tall,
+                    layout,
+                    m_storage->m_layoutData[layout],
+                    Metrics{&font, font.lineHeight(), m_settings.linePaddingTop,
+                            m_settings.linePaddingBottom, static_cast<float>(lineHeight()),
+                            static_cast<float>(args.band.right)},
+                    visibleRange(args.band)};
+    drawBandText(band);
+    drawBandRegions(band);
+    if (!args.active)
+        return;
+    drawBrackets(band);
+    drawCarets(band);
+}
 
+void TokenRenderer::drawBandText(const Band& band)
+{
+    ScopedTimer textTimer(g_statTokenRendererDrawText);
+    const DrawArguments& args = band.args;
+    const ViewSettings& settings = *args.settings;
     int flags = kExtendNewlines;
-    if (tall)
+    if (band.tall)
         flags |= kTallBand;
     if (settings.drawAllWhiteSpace)
         flags |= kWhiteSpaceMarks;
-    const float* lineHighlight = args.active ? settings.lineHighlightColour : settings.mixedLineHighlightColour;
-    const SelectionRegion visible = visibleRange(band);
-
-    {
-        ScopedTimer textTimer(g_statTokenRendererDrawText);
-        m_storage->validateUntil(visible.end());
-        TextRunBatch batch(canvas, flags, band, metrics, settings.backgroundColour, lineHighlight,
-                           args.highlightedLines);
-        TextPassSink sink(batch, band.top, m_settings.linePaddingTop);
-        const Style fallback;
-        const Style misspelled = misspellingStyle();
-        const Style* debug = settings.drawDebug ? debugStyles() : nullptr;
-        ScopeStyler* styler = m_storage->scopeStyler().get();
-        int64_t visitedBuckets = 0;
-        TokenBufferVisitor walk(*m_storage, layout, band.top, band.bottom, lineHeight());
-        walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
-            LayoutWalk placement(data, bucket->m_layout[layout].startState, &sink);
-            sink.bucketTop = y;
-            const Style* current = nullptr;
-            for (uint32_t i = 0; i < bucket->size(); ++i) {
-                const Token* token = bucket->tokens[i];
-                const Style* style;
-                if (debug)
-                    style = &debug[(i % 2) + 2 * (visitedBuckets % 2)];
-                else if (token->isMisspelled())
-                    style = &misspelled;
-                else
-                    style = styler ? styler->styleForScope(token->scope) : &fallback;
-                if (style != current) {
-                    batch.setStyle(style);
-                    current = style;
-                }
-                sink.tokenStart = position;
-                placement.placeToken(token);
-                position += token->length();
+    const Colour lineHighlight = args.active ? settings.lineHighlightColour : settings.mixedLineHighlightColour;
+    m_storage->validateUntil(band.visible.end());
+    TextRunBatch batch(*args.canvas, flags, args.band, band.metrics, settings.backgroundColour,
+                       lineHighlight, args.highlightedLines);
+    TextPassSink sink(batch, args.band.top, m_settings.linePaddingTop);
+    const Style fallback;
+    const Style misspelled = misspellingStyle();
+    const Style* debug = settings.drawDebug ? debugStyles() : nullptr;
+    ScopeStyler* styler = m_storage->scopeStyler().get();
+    int64_t visitedBuckets = 0;
+    TokenBufferVisitor walk(*m_storage, band.layout, args.band.top, args.band.bottom, lineHeight());
+    walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
+        LayoutWalk placement(band.data, bucket->m_layout[band.layout].startState, &sink);
+        sink.bucketTop = y;
+        const Style* current = nullptr;
+        for (uint32_t i = 0; i < bucket->size(); ++i) {
+            const Token* token = bucket->tokens[i];
+            const Style* style;
+            if (debug)
+                style = &debug[(i % 2) + 2 * (visitedBuckets % 2)];
+            else if (token->isMisspelled())
+                style = &misspelled;
+            else
+                style = styler ? styler->styleForScope(token->scope) : &fallback;
+            if (style != current) {
+                batch.setStyle(style);
+                current = style;
             }
-            ++visitedBuckets;
-        });
-        batch.flush();
-    }
+            sink.tokenStart = position;
+            placement.placeToken(token);
+            position += token->length();
+        }
+        ++visitedBuckets;
+    });
+    batch.flush();
+}
 
-    const RegionContext context{*m_storage, data, layout, canvas, band, metrics, settings, visible,
-                                tall, args.halfPixelShapes};
+void TokenRenderer::drawBandRegions(const Band& band)
+{
+    const DrawArguments& args = band.args;
+    const ViewSettings& settings = *args.settings;
+    Canvas& canvas = *args.canvas;
+    const RegionContext context{*m_storage, band.data, band.layout, canvas, args.band,
+                                band.metrics, settings, band.visible, band.tall,
+                                args.halfPixelShapes};
     if (args.layers) {
         for (const RegionLayer& layer : *args.layers) {
             if (!layer.regionPass)
                 continue;
-            float outline[3];
-            mix(settings.backgroundColour, 0.5f, layer.style.background, 0.5f, outline);
+            const Colour outline =
+                mixColours(settings.backgroundColour, 0.5f, layer.style.background, 0.5f);
             drawRegions(context, layer.regions, layer.style, layer.outlined, layer.filled, outline);
         }
     }
@@ -646,35 +690,45 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
         drawRegions(context, *args.selections, style, true, true, settings.mixedLineHighlightColour);
     }
     for (float x : settings.rulers)
-        canvas.drawLine(vector2{x, 0.f}, vector2{x, static_cast<float>(band.height())},
+        canvas.drawLine(vector2{x, 0.f}, vector2{x, static_cast<float>(args.band.height())},
                         settings.quarterForegroundColour);
     if (args.layers)
         for (const RegionLayer& layer : *args.layers)
             if (layer.drawMarks)
                 drawRegionMarks(context, *this, layer);
-    if (!args.active)
+}
+
+void TokenRenderer::drawBrackets(const Band& band)
+{
+    const DrawArguments& args = band.args;
+    if (args.bracket.empty())
         return;
-    if (!args.bracket.empty()) {
-        for (int64_t position : {args.bracket.begin(), args.bracket.end() - 1}) {
-            const LayoutPoint point = pointAtPosition(position);
-            const float x = static_cast<float>(point.x) + 1.f;
-            const float y = static_cast<float>(point.y - band.top) + metrics.fontLineHeight + 1.f;
-            canvas.drawLine(vector2{x, y}, vector2{x + advanceAt(*m_storage, font, position), y},
-                            settings.bracketsColour);
-        }
+    for (int64_t position : {args.bracket.begin(), args.bracket.end() - 1}) {
+        const LayoutPoint point = pointAtPosition(position);
+        const float x = static_cast<float>(point.x) + 1.f;
+        const float y = static_cast<float>(point.y - args.band.top) + band.metrics.fontLineHeight + 1.f;
+        args.canvas->drawLine(vector2{x, y},
+                              vector2{x + advanceAt(*m_storage, *band.metrics.font, position), y},
+                              args.settings->bracketsColour);
     }
-    if (args.selections) {
-        ScopedTimer caretTimer(g_statTokenRendererDrawCarets);
-        const bool underline = settings.inverseCursorState != args.overwrite;
-        const auto [first, last] = visibleRegionIndices(*args.selections, visible);
-        for (size_t i = first; i < last; ++i) {
-            const SelectionRegion& selection = (*args.selections)[i];
-            if (selection.b < visible.begin() || selection.b > visible.end())
-                continue;
-            const LayoutPoint point = pointAtPositionNearX(selection.b, selection.xpos);
-            drawCaret(canvas, static_cast<float>(point.x), static_cast<float>(point.y - band.top),
-                      metrics.fontLineHeight, advanceAt(*m_storage, font, selection.b),
-                      settings.caretColour, underline);
-        }
+}
+
+void TokenRenderer::drawCarets(const Band& band)
+{
+    const DrawArguments& args = band.args;
+    if (!args.selections)
+        return;
+    ScopedTimer caretTimer(g_statTokenRendererDrawCarets);
+    const ViewSettings& settings = *args.settings;
+    const bool underline = settings.inverseCursorState != args.overwrite;
+    const auto [first, last] = visibleRegionIndices(*args.selections, band.visible);
+    for (size_t i = first; i < last; ++i) {
+        const SelectionRegion& selection = (*args.selections)[i];
+        if (selection.b < band.visible.begin() || selection.b > band.visible.end())
+            continue;
+        const LayoutPoint point = pointAtPositionNearX(selection.b, selection.xpos);
+        drawCaret(*args.canvas, static_cast<float>(point.x), static_cast<float>(point.y - args.band.top),
+                  band.metrics.fontLineHeight, advanceAt(*m_storage, *band.metrics.font, selection.b),
+                  settings.caretColour, underline);
     }
 }

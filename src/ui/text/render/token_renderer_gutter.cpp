@@ -55,7 +55,7 @@ public:
     {
         if (bottom < 0.0 || textY > m_bandHeight)
             return;
-        const float* numberBackground = m_settings.backgroundColour;
+        Colour numberBackground = m_settings.backgroundColour;
         const float t = static_cast<float>(top), b = static_cast<float>(bottom);
         if (holds(m_args.fullyHighlighted, lineStart)) {
             m_canvas.fillRect(interval2(0.f, t, m_bandWidth, b), m_highlight);
@@ -92,10 +92,8 @@ public:
             const int count = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(index + 1));
             ustring text(digits, digits + count);
             const float x = m_gutterWidth - static_cast<float>(count) * m_font.advance(u'0');
-            const float* fg = m_settings.halfForegroundColour;
             m_font.drawText(x, static_cast<float>(textY), text.data(), text.data() + text.size(),
-                            fg[0], fg[1], fg[2], numberBackground[0], numberBackground[1],
-                            numberBackground[2], false);
+                            {m_settings.halfForegroundColour, numberBackground}, false);
         }
     }
 
@@ -109,7 +107,7 @@ private:
     float m_gutterWidth;
     float m_bandWidth;
     float m_bandHeight;
-    const float* m_highlight;
+    Colour m_highlight;
     Shader* m_bookmark;
     Shader* m_multiBookmark;
     std::vector<int64_t>& m_out;

@@ -155,7 +155,7 @@ public:
     }
 
     Syntax& syntax() { return *m_grammar.syntax; }
-    const float* background() const { return styler->colours().background; }
+    Colour background() const { return styler->colours().background; }
 
     slate::SP<Options> themeOptions;
     slate::SP<ScopeStyler> styler;

@@ -28,14 +28,13 @@ public:
         : FixedAdvanceFont(10.f, 10.f, std::move(exceptions)), m_canvas(canvas)
     {
     }
-    void drawText(float x, float y, const uchar* first, const uchar* end, float r, float g,
-                  float b, float, float, float, bool) override
+    void drawText(float x, float y, const uchar* first, const uchar* end,
+                  const ColourPair& colours, bool) override
     {
-        const float colour[3] = {r, g, b};
         m_canvas.record("text at " + RecordingCanvas::formatNumber(x) + " " +
                         RecordingCanvas::formatNumber(y) + " " +
                         RecordingCanvas::formatText(ustring(first, end)) + " colour " +
-                        RecordingCanvas::formatColour(colour));
+                        RecordingCanvas::formatColour(colours.text));
     }
 
 private:
@@ -46,10 +45,10 @@ private:
 class BackgroundRecordingFont : public FixedAdvanceFont {
 public:
     BackgroundRecordingFont() : FixedAdvanceFont(10.f, 10.f) {}
-    void drawText(float, float, const uchar* first, const uchar* end, float, float, float,
-                  float backgroundRed, float, float, bool) override
+    void drawText(float, float, const uchar* first, const uchar* end, const ColourPair& colours,
+                  bool) override
     {
-        drawn.emplace_back(ustring(first, end), backgroundRed);
+        drawn.emplace_back(ustring(first, end), colours.background.red);
     }
 
     std::vector<std::pair<ustring, float>> drawn;
