@@ -9,6 +9,7 @@
 #include "ui/text/text_buffer_find.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
+#include "view_command_bench.h"
 
 namespace {
 
@@ -30,18 +31,10 @@ template <typename Command>
 void commandOverText(benchmark::State& state, Command command)
 {
     const ustring text = textOfMegabytes(10);
-    GridRecordingCanvas canvas;
-    for (auto _ : state) {
-        state.PauseTiming();
-        slate::SP<TextBuffer> buffer(new TextBuffer(text.data(), text.data() + text.size()));
-        slate::SP<TextBufferView> view = buffer->createView(&canvas);
-        state.ResumeTiming();
-        command(view);
-        state.PauseTiming();
-        view.reset();
-        buffer.reset();
-        state.ResumeTiming();
-    }
+    bench_support::commandOnFreshViews(
+        state,
+        [&] { return slate::SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size())); },
+        [](const slate::SP<TextBufferView>&) {}, command);
     state.counters["matches"] = static_cast<double>(std::count(text.begin(), text.end(), u'x'));
 }
 

@@ -7,6 +7,7 @@
 #include "ui/text/text_buffer_functions.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
+#include "view_command_bench.h"
 
 namespace {
 
@@ -74,19 +75,12 @@ BENCHMARK(BM_TypeNewline)
 template <typename Command>
 void lineCommandOverAll(benchmark::State& state, Command command)
 {
-    GridRecordingCanvas canvas;
-    for (auto _ : state) {
-        state.PauseTiming();
-        slate::SP<TextBuffer> buffer = bufferOfLines(100000);
-        slate::SP<TextBufferView> view = buffer->createView(&canvas);
-        view->mutableSel() = SelectionSet(SelectionRegion(0, buffer->size()));
-        state.ResumeTiming();
-        command(view);
-        state.PauseTiming();
-        view.reset();
-        buffer.reset();
-        state.ResumeTiming();
-    }
+    bench_support::commandOnFreshViews(
+        state, [] { return bufferOfLines(100000); },
+        [](const slate::SP<TextBufferView>& view) {
+            view->mutableSel() = SelectionSet(SelectionRegion(0, view->buffer()->size()));
+        },
+        command);
 }
 
 void BM_IndentSelectAll(benchmark::State& state)
