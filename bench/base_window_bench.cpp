@@ -4,16 +4,24 @@
 // stroke. The frame is shaped like an editor's: a few hundred regions (tabs,
 // gutters, scroll bars, panels), the text view focused three levels down.
 // The argument is the number of regions in the frame.
+//
+// The second benchmark types the same text with the triggers bound as the
+// snippet store binds them, through a key map loaded from the store, beside
+// the same window whose store holds no snippet: the triggers' cost is the
+// ratio of the two.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "filesystem/file_manager.h"
+#include "filesystem/memory_file_system.h"
 #include "input/binding_map.h"
 #include "ui/base_window.h"
 #include "ui/input_region.h"
 #include "ui/string_interner.h"
+#include "ui/text/snippet_manager.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -37,29 +45,54 @@ struct BenchWindow : BaseWindow {
     void onCommandLine(const std::vector<ustring>&) override {}
 };
 
-// 300 snippet triggers of 2 to 5 letters followed by tab, under four
-// selectors, as the snippet store binds them.
+constexpr int kTriggers = 300;
+const char16_t* const kScopes[] = {u"source.c", u"source.python", u"text.html", u"source.js"};
+
+// Trigger i of kTriggers: 2 to 5 letters, under one of four selectors.
+ustring trigger(int i)
+{
+    ustring letters;
+    const int length = 2 + i % 4;
+    for (int c = 0; c < length; ++c)
+        letters += static_cast<char16_t>(u'a' + (i * 7 + c * 3) % 26);
+    return letters;
+}
+
+// The triggers bound directly, as the snippet store binds them.
 void bindSnippets(BindingMap& map)
 {
     StringInterner& interner = BindingSourceManager::get().interner();
     const uchar* selector = interner.intern(u"selector");
-    const char16_t* scopes[] = {u"source.c", u"source.python", u"text.html", u"source.js"};
-    for (int i = 0; i < 300; ++i) {
-        ustring trigger;
-        const int length = 2 + i % 4;
-        for (int c = 0; c < length; ++c) {
-            trigger += static_cast<char16_t>(u'a' + (i * 7 + c * 3) % 26);
-            trigger += u',';
+    for (int i = 0; i < kTriggers; ++i) {
+        ustring key;
+        for (uchar letter : trigger(i)) {
+            key += letter;
+            key += u',';
         }
-        map.bind(trigger + u"tab", u"insertSnippet \"" + toUstring(std::to_string(i)) + u"\"",
-                 {{selector, interner.intern(scopes[i % 4])}});
+        map.bind(key + u"tab", u"insertSnippet \"" + toUstring(std::to_string(i)) + u"\"",
+                 {{selector, interner.intern(kScopes[i % 4])}});
     }
+}
+
+// `count` snippets with those triggers, for the snippet store.
+SnippetMap triggerSnippets(int count)
+{
+    SnippetMap snippets;
+    for (int i = 0; i < count; ++i) {
+        const ustring path = u"Packages/Bench/" + toUstring(std::to_string(i)) + u".vantrel-snippet";
+        snippets[path] = Snippet::create(u"", u"for (${1:i}) {\n\t$0\n}", path, trigger(i), kScopes[i % 4]);
+    }
+    return snippets;
 }
 
 class Fixture {
 public:
-    explicit Fixture(int regions) : m_regions(regions)
+    // With `storeSnippets` -1 the triggers are bound directly; otherwise
+    // the key map is loaded from a snippet store holding that many.
+    explicit Fixture(int regions, int storeSnippets = -1) : m_regions(regions)
     {
+        slate::FileManager::setInstance(new slate::FileManagerImpl);
+        slate::FileManager::get().mount(u"Packages/", new testing_support::MemoryFileSystem);
         BindingSourceManager::create();
         m_window = std::make_unique<BenchWindow>();
         m_window->m_rect = interval2(0, 0, 1200, 800);
@@ -77,7 +110,13 @@ public:
             return true;
         });
         m_window->setBindingMap(new BindingMap());
-        bindSnippets(*m_window->bindingMap());
+        if (storeSnippets < 0) {
+            bindSnippets(*m_window->bindingMap());
+        } else {
+            SnippetManager::create();
+            SnippetManager::get().attachSnippets(triggerSnippets(storeSnippets));
+            m_window->bindingMap()->setKeymapName(u"Default");
+        }
         m_window->draw(true);
         m_window->focusState()->requestFocus(RegionId(this, &m_window));
         m_window->draw(true);
@@ -85,7 +124,10 @@ public:
     ~Fixture()
     {
         m_window.reset();
+        if (SnippetManager::alive())
+            SnippetManager::destroy();
         BindingSourceManager::destroy();
+        slate::FileManager::destroy();
     }
     BaseWindow& window() { return *m_window; }
 
@@ -94,9 +136,9 @@ private:
     std::unique_ptr<BenchWindow> m_window;
 };
 
-void BM_WindowTypingWithSnippetTriggers(benchmark::State& state)
+// Types the text once per iteration, one character event per unit.
+void typeText(benchmark::State& state, Fixture& fixture)
 {
-    Fixture fixture(static_cast<int>(state.range(0)));
     const ustring text = u"the quick brown fox jumps over the lazy dog ";
     for (auto _ : state) {
         for (uchar c : text) {
@@ -107,6 +149,26 @@ void BM_WindowTypingWithSnippetTriggers(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(text.size()));
 }
+
+void BM_WindowTypingWithSnippetTriggers(benchmark::State& state)
+{
+    Fixture fixture(static_cast<int>(state.range(0)));
+    typeText(state, fixture);
+}
 BENCHMARK(BM_WindowTypingWithSnippetTriggers)->Arg(40)->Arg(400);
+
+// The argument is the number of snippets in the store (0 or kTriggers), in
+// a frame of 40 regions, where the bindings weigh most.
+void BM_WindowTypingWithStoreSnippets(benchmark::State& state)
+{
+    Fixture fixture(40, static_cast<int>(state.range(0)));
+    const ustring first = u"insertSnippet \"Packages/Bench/0.vantrel-snippet\"";
+    if (state.range(0) > 0 && fixture.window().bindingMap()->keyText(first).empty()) {
+        state.SkipWithError("the store's triggers are not bound");
+        return;
+    }
+    typeText(state, fixture);
+}
+BENCHMARK(BM_WindowTypingWithStoreSnippets)->Arg(0)->Arg(kTriggers);
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "controls/snippet_commands.h"
 #include "filesystem/path_parts.h"
 #include "input/command_runner.h"
 #include "ui/log.h"
@@ -24,6 +25,7 @@
 #include "ui/text/macro.h"
 #include "ui/text/scoped_undo_group.h"
 #include "ui/text/scroll_lines.h"
+#include "ui/text/snippet_insertion.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_expansion.h"
 #include "ui/text/text_buffer_functions.h"
@@ -214,21 +216,6 @@ void showLastSelection(TextBufferView& view)
 {
     if (!view.sel().empty())
         showRegion(view, view.sel()[view.sel().size() - 1], true);
-}
-
-// One snippet field step: the next or previous group's regions become the
-// selection, in a group that never merges.
-void stepField(TextBufferView* view, bool forward)
-{
-    ScopedUndoGroup group(ustring(forward ? u"nextField" : u"prevField"), view->sharedBuffer(), false, false);
-    ViewState& state = view->viewState();
-    if (forward)
-        state.mutableTrackedRegions().next();
-    else
-        state.mutableTrackedRegions().prev();
-    state.trackedRegions().markCurrent(state.mutableTrackedPoints());
-    state.selectField();
-    showLastSelection(*view);
 }
 
 // The view option key of argument 1 (empty when missing) and its value.
@@ -515,17 +502,16 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
                    historyBack);
     map.addEnabled("conflateSelection", always([view] { view->mutableSelectionHistory().conflate(); }),
                    historyBack);
-    map.addEnabled("nextField", always([view] { stepField(view, true); }),
-                   when([view] { return view->viewState().trackedRegions().hasNext(); }));
-    map.addEnabled("prevField", always([view] { stepField(view, false); }),
-                   when([view] { return view->viewState().trackedRegions().hasPrev(); }));
-    map.add("clearFields", always([view] {
-                ScopedUndoGroup group(ustring(u"clearFields"), view->sharedBuffer(), false, false);
-                view->viewState().clearFields();
-            }));
-    // No snippet store yet, so no path names a snippet.
-    map.addEnabled("insertSnippet", notBuiltYet, [](const Arguments&) { return false; });
-    map.add("insertInlineSnippet", notBuiltYet);
+    map.addEnabled("nextField", always([view] { nextField(ViewPtr(view)); }),
+                   when([view] { return hasNextField(ViewPtr(view)); }));
+    map.addEnabled("prevField", always([view] { prevField(ViewPtr(view)); }),
+                   when([view] { return hasPrevField(ViewPtr(view)); }));
+    map.add("clearFields", always([view] { clearFields(ViewPtr(view)); }));
+    map.addEnabled("insertSnippet",
+                   [view](const Arguments& arguments) { insertNamedSnippet(ViewPtr(view), arguments); },
+                   hasNamedSnippet);
+    map.add("insertInlineSnippet",
+            [view](const Arguments& arguments) { insertInlineSnippet(ViewPtr(view), arguments); });
     map.addEnabled("splitSelectionIntoLines", always([view] { splitSelectionIntoLines(ViewPtr(view)); }),
                    when([view] { return newlineInSelection(ViewPtr(view)); }));
     map.addEnabled("splitSelection", always([view] { splitSelection(ViewPtr(view)); }),

@@ -164,6 +164,12 @@ public:
     // Spelling over the whole text; see TokenStorage::misspelledCount.
     int32_t misspelledWordCount() { return m_tokenStorage->misspelledCount(); }
     void misspelledWords(SelectionSet& out) { m_tokenStorage->misspelledWords(out); }
+    // For a misspelled word at `position`: its region and the suggestions;
+    // see TokenStorage::spellingSuggestionsAt.
+    bool misspelledWordAt(int64_t position, std::vector<ustring>& suggestions, SelectionRegion& region)
+    {
+        return m_tokenStorage->spellingSuggestionsAt(position, region, suggestions);
+    }
     SelectionRegion nextMisspelledWord(int64_t position)
     {
         return m_tokenStorage->nextMisspelledWord(position);
