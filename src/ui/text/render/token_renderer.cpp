@@ -48,8 +48,7 @@ uint32_t TokenRenderer::layoutIndex()
 
 double TokenRenderer::lineHeight() const
 {
-    const float font = m_settings.font ? m_settings.font->lineHeight() : 0.f;
-    return static_cast<double>(font) + m_settings.linePaddingTop + m_settings.linePaddingBottom;
+    return m_settings.lineHeight();
 }
 
 LayoutPoint TokenRenderer::layoutSize()
