@@ -499,11 +499,9 @@ void drawRegions(const RegionContext& c, const SelectionSet& regions, const Styl
         return;
     // One walk over the band hands every piece to the regions it meets.
     RegionDispatch dispatch(sinks);
-    TokenBufferVisitor walk(c.storage, c.layoutIndex, c.band.top, c.band.bottom, c.metrics.lineHeight);
-    walk.limitToRange(sinks.front().begin(), sinks.back().end());
-    walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
-        placeBucket(c.layout, bucket, c.layoutIndex, y, position, dispatch);
-    });
+    for (const PlacedBucket& placed : c.storage.bucketsInBand(c.layoutIndex, c.band.top, c.band.bottom,
+                                                              sinks.front().begin(), sinks.back().end()))
+        placeBucket(c.layout, placed, dispatch);
     Style tallStyle = style;
     tallStyle.backgroundIsDefault = false;
     for (const RegionSink& sink : sinks) {
@@ -578,7 +576,7 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
     const ViewSettings& settings = *args.settings;
     const LayoutBand& band = args.band;
     const uint32_t layout = layoutIndex();
-    const LayoutData& data = m_storage->m_layoutData[layout];
+    const LayoutData& data = m_storage->layoutData(layout);
     UnicodeFont& font = *m_settings.font;
     const Metrics metrics{&font, font.lineHeight(), m_settings.linePaddingTop,
                           m_settings.linePaddingBottom, static_cast<float>(lineHeight()),
@@ -603,10 +601,11 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
         const Style* debug = settings.drawDebug ? debugStyles() : nullptr;
         ScopeStyler* styler = m_storage->scopeStyler().get();
         int64_t visitedBuckets = 0;
-        TokenBufferVisitor walk(*m_storage, layout, band.top, band.bottom, lineHeight());
-        walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
-            LayoutWalk placement(data, bucket->m_layout[layout].startState, &sink);
-            sink.bucketTop = y;
+        for (const PlacedBucket& placed : m_storage->bucketsInBand(layout, band.top, band.bottom)) {
+            const TokenBuffer* bucket = placed.bucket;
+            int64_t position = placed.position;
+            LayoutWalk placement(data, placed.startState, &sink);
+            sink.bucketTop = placed.top;
             const Style* current = nullptr;
             for (uint32_t i = 0; i < bucket->size(); ++i) {
                 const Token* token = bucket->tokens[i];
@@ -626,7 +625,7 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
                 position += token->length();
             }
             ++visitedBuckets;
-        });
+        }
         batch.flush();
     }
 
