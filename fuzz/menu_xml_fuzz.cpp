@@ -2,7 +2,7 @@
 // manager, then a walk over everything that was built.
 #include "one_file_system.h"
 #include "ui/log.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "controls/scroll_container.h"
 #include "ui/base_window.h"
 #include "ui/theme.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 #include "window_manager/window.h"
 
 namespace {

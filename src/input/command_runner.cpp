@@ -1,13 +1,3 @@
 #include "input/command_runner.h"
 
-#include "ui/log.h"
-
-UserCommandRunner* g_userCommandRunner = nullptr;
-
 CommandRunner::~CommandRunner() = default;
-
-void setUserCommandRunner(UserCommandRunner* runner)
-{
-    VASSERT(!g_userCommandRunner || !runner);
-    g_userCommandRunner = runner;
-}

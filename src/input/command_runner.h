@@ -8,7 +8,6 @@
 
 #include <utility>
 
-#include "ui/reference_counted.h"
 #include "ui/ustring.h"
 
 // Runs command lines. Runners are chained (MultiCommandRunner) and offered
@@ -75,17 +74,3 @@ private:
     ParameterisedCommandRunner<Parameter>* m_runner; // not owned; may be null
     Parameter m_parameter;
 };
-
-class TextBufferView;
-// The runner of text commands written in Python, given the view they edit.
-using UserCommandRunner = ParameterisedCommandRunner<slate::SP<TextBufferView>>;
-
-// The plug-in host's text command runner, or null until the host installs
-// it. Text controls read it when they are built: a control built while it is
-// null never offers commands to the plug-ins. Main thread.
-extern UserCommandRunner* g_userCommandRunner;
-
-// Installs `runner` as g_userCommandRunner, or clears the hook with null.
-// Installing while a runner is installed is a broken invariant: the host
-// clears the hook in its destructor before another could install one.
-void setUserCommandRunner(UserCommandRunner* runner);

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "ui/platform.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 #include "ui/reference_counted.h"
 #include "ui/ustring.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "controls/tree_control.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 namespace tree_test {
 

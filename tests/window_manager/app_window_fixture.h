@@ -18,7 +18,7 @@
 #include "ui/timer_queue.h"
 #include "ui/unicode.h"
 #include "window_manager/main_loop.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 #include "window_manager/window.h"
 #include "window_manager/window_manager.h"
 #include "window_manager/window_peer.h"

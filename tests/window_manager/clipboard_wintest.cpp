@@ -1,4 +1,4 @@
-#include "window_manager/clipboard.h"
+#include "window_manager/windows/clipboard.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "filesystem/native_file.h"
 #include "support/test_window.h"
 #include "window_manager/command_line_payload.h"
-#include "window_manager/single_instance.h"
+#include "window_manager/windows/single_instance.h"
 
 namespace test_support {
 

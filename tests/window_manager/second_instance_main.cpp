@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "window_manager/instance_window.h"
-#include "window_manager/single_instance.h"
+#include "window_manager/windows/single_instance.h"
 
 int main()
 {

@@ -1,7 +1,7 @@
 // The hand-over between two processes under one Wine server: this test
 // program plays the running instance with stand-in main windows, and a
 // second program (second_instance_main.cpp) starts as the second instance.
-#include "window_manager/single_instance.h"
+#include "window_manager/windows/single_instance.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "ui/string_utils.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/view_state.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 const char16_t* const kCompletionsMenuPath = u"Packages/Default/Completions.vantrel-menu";
 

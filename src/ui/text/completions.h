@@ -18,7 +18,7 @@
 #include "ui/interval2.h"
 #include "ui/reference_counted.h"
 #include "ui/ustring.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 class CommandRunner;
 class MenuDescriptor;

@@ -26,7 +26,7 @@
 #include "ui/singleton.h"
 #include "ui/thread.h"
 #include "ui/ustring.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 // One loaded snippet, immutable after creation. Its five texts live in the
 // same allocation as the record: the record holds a begin/end pair per text,

@@ -229,9 +229,7 @@ float TextBufferView::layoutWidth() const
 
 double TextBufferView::lineHeight() const
 {
-    const LayoutSettings& layout = m_settings.layout;
-    const float font = layout.font ? layout.font->lineHeight() : 0.f;
-    return static_cast<double>(font) + layout.linePaddingTop + layout.linePaddingBottom;
+    return m_settings.layout.lineHeight();
 }
 
 namespace {

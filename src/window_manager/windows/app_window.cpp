@@ -23,10 +23,10 @@
 #include "ui/main_thread_queue.h"
 #include "ui/statistics.h"
 #include "window_manager/windows/app_window.h"
-#include "window_manager/clipboard.h"
+#include "window_manager/windows/clipboard.h"
 #include "window_manager/command_line_payload.h"
-#include "window_manager/menu_descriptor.h"
-#include "window_manager/single_instance.h"
+#include "ui/menu_descriptor.h"
+#include "window_manager/windows/single_instance.h"
 #include "window_manager/windows/win32_input.h"
 #include "window_manager/windows/win32_window_manager.h"
 

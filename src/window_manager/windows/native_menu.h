@@ -22,7 +22,7 @@
 
 #include "ui/reference_counted.h"
 #include "ui/ustring.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 class CommandRunner;
 class WindowHandler;

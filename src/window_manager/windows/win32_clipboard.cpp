@@ -11,7 +11,7 @@
 #include "filesystem/native_file.h"
 #include "ui/log.h"
 #include "ui/system_error.h"
-#include "window_manager/clipboard.h"
+#include "window_manager/windows/clipboard.h"
 #include "window_manager/clipboard_block.h"
 
 namespace {

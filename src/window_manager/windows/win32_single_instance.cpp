@@ -13,7 +13,7 @@
 #include "filesystem/native_file.h"
 #include "ui/byte_buffer.h"
 #include "window_manager/command_line_payload.h"
-#include "window_manager/single_instance.h"
+#include "window_manager/windows/single_instance.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "ui/text/text_buffer.h"
 #include "ui/text/view_state.h"
 #include "ui/unicode.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 namespace {
 

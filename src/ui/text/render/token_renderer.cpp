@@ -48,8 +48,7 @@ uint32_t TokenRenderer::layoutIndex()
 
 double TokenRenderer::lineHeight() const
 {
-    const float font = m_settings.font ? m_settings.font->lineHeight() : 0.f;
-    return static_cast<double>(font) + m_settings.linePaddingTop + m_settings.linePaddingBottom;
+    return m_settings.lineHeight();
 }
 
 LayoutPoint TokenRenderer::layoutSize()
@@ -90,17 +89,10 @@ float TokenRenderer::gutterWidth(bool lineNumbers)
 
 SelectionRegion TokenRenderer::visibleRange(const LayoutBand& band)
 {
-    TokenBufferVisitor walk(*m_storage, layoutIndex(), band.top, band.bottom, lineHeight());
-    int64_t first = -1;
-    int64_t last = 0;
-    walk.run([&](TokenBuffer* bucket, double, int64_t position, int64_t) {
-        if (first < 0)
-            first = position;
-        last = position + bucket->ownChars;
-    });
-    if (first < 0)
+    const std::vector<PlacedBucket> buckets = m_storage->bucketsInBand(layoutIndex(), band.top, band.bottom);
+    if (buckets.empty())
         return SelectionRegion(0, 0);
-    return SelectionRegion(first, last);
+    return SelectionRegion(buckets.front().position, buckets.back().position + buckets.back().bucket->ownChars);
 }
 
 std::pair<size_t, size_t> visibleRegionIndices(const SelectionSet& regions,

@@ -519,11 +519,9 @@ void drawRegions(const RegionContext& c, const SelectionSet& regions, const Styl
         return;
     // One walk over the band hands every piece to the regions it meets.
     RegionDispatch dispatch(sinks);
-    TokenBufferVisitor walk(c.storage, c.layoutIndex, c.band.top, c.band.bottom, c.metrics.lineHeight);
-    walk.limitToRange(sinks.front().begin(), sinks.back().end());
-    walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
-        placeBucket(c.layout, bucket, c.layoutIndex, y, position, dispatch);
-    });
+    for (const PlacedBucket& placed : c.storage.bucketsInBand(c.layoutIndex, c.band.top, c.band.bottom,
+                                                              sinks.front().begin(), sinks.back().end()))
+        placeBucket(c.layout, placed, dispatch);
     Style tallStyle = style;
     tallStyle.backgroundIsDefault = false;
     for (const RegionSink& sink : sinks) {
@@ -608,7 +606,7 @@ void TokenRenderer::drawBand(const DrawArguments& args, bool tall)
     const Band band{args,
                     tall,
                     layout,
-                    m_storage->m_layoutData[layout],
+                    m_storage->layoutData(layout),
                     Metrics{&font, font.lineHeight(), m_settings.linePaddingTop,
                             m_settings.linePaddingBottom, static_cast<float>(lineHeight()),
                             static_cast<float>(args.band.right)},
@@ -641,10 +639,11 @@ void TokenRenderer::drawBandText(const Band& band)
     const Style* debug = settings.drawDebug ? debugStyles() : nullptr;
     ScopeStyler* styler = m_storage->scopeStyler().get();
     int64_t visitedBuckets = 0;
-    TokenBufferVisitor walk(*m_storage, band.layout, args.band.top, args.band.bottom, lineHeight());
-    walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t) {
-        LayoutWalk placement(band.data, bucket->m_layout[band.layout].startState, &sink);
-        sink.bucketTop = y;
+    for (const PlacedBucket& placed : m_storage->bucketsInBand(band.layout, args.band.top, args.band.bottom)) {
+        const TokenBuffer* bucket = placed.bucket;
+        int64_t position = placed.position;
+        LayoutWalk placement(band.data, placed.startState, &sink);
+        sink.bucketTop = placed.top;
         const Style* current = nullptr;
         for (uint32_t i = 0; i < bucket->size(); ++i) {
             const Token* token = bucket->tokens[i];
@@ -664,7 +663,7 @@ void TokenRenderer::drawBandText(const Band& band)
             position += token->length();
         }
         ++visitedBuckets;
-    });
+    }
     batch.flush();
 }
 

@@ -161,24 +161,23 @@ private:
 void TokenRenderer::drawGutter(const GutterArguments& args, std::vector<int64_t>& highlightedOut)
 {
     const uint32_t layout = layoutIndex();
-    const LayoutData& data = m_storage->m_layoutData[layout];
+    const LayoutData& data = m_storage->layoutData(layout);
     UnicodeFont& font = *m_settings.font;
     font.beginBatch(false);
     GutterPainter painter(args, font, lineHeight(), m_settings.linePaddingTop,
                           gutterWidth(args.lineNumbers), highlightedOut);
     GutterSink sink(painter, args.band.top, lineHeight(), m_settings.linePaddingTop);
     const LayoutState origin{0.0, 0.0, 0.0, false};
-    TokenBufferVisitor walk(*m_storage, layout, args.band.top, args.band.bottom, lineHeight());
-    walk.run([&](TokenBuffer* bucket, double y, int64_t position, int64_t lines) {
+    for (const PlacedBucket& placed : m_storage->bucketsInBand(layout, args.band.top, args.band.bottom)) {
         if (!sink.started) {
             // A bucket that starts inside a line: the line began in text the
             // walk passed, wholly above the band, so its number is not shown.
-            const bool atLineStart = bucket->m_layout[layout].startState == origin;
-            const int64_t start = atLineStart ? position : m_storage->m_tokenList.rowStart(lines);
-            sink.startAt(y - args.band.top, lines, start, atLineStart);
+            const bool atLineStart = placed.startState == origin;
+            const int64_t start = atLineStart ? placed.position : m_storage->rowStart(placed.lines);
+            sink.startAt(placed.top - args.band.top, placed.lines, start, atLineStart);
         }
-        placeBucket(data, bucket, layout, y, position, sink);
-    });
+        placeBucket(data, placed, sink);
+    }
     if (sink.started)
         painter.paintLine(sink.lineTop + m_settings.linePaddingTop, sink.lineTop,
                           sink.lineTop + lineHeight(), sink.lineIndex, sink.lineStart, sink.numbered);

@@ -26,7 +26,7 @@
 #include "ui/text/lexer/text_mate_grammar.h"
 #include "ui/text/parse_exception.h"
 #include "ui/unicode.h"
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 const char16_t kSyntaxSummaryCachePath[] = u"Packages/Default/Syntax Summary.cache";
 

@@ -30,10 +30,10 @@ bool operator==(const LayoutSettings& a, const LayoutSettings& b)
            a.indentSubsequentLines == b.indentSubsequentLines;
 }
 
-double LayoutData::lineStep() const
+double LayoutSettings::lineHeight() const
 {
-    const float height = settings.font ? settings.font->lineHeight() : 0.f;
-    return static_cast<double>(height) + settings.linePaddingTop + settings.linePaddingBottom;
+    const float height = font ? font->lineHeight() : 0.f;
+    return static_cast<double>(height) + linePaddingTop + linePaddingBottom;
 }
 
 LayoutTracker::LayoutTracker()

@@ -38,6 +38,10 @@ struct LayoutSettings {
     float linePaddingTop = 0.f; // space above each screen line
     float linePaddingBottom = 0.f; // space below each screen line
     bool indentSubsequentLines = false; // continuations start at the line's leading blank width
+
+    // The vertical advance of one screen line: the font's line height plus
+    // both paddings; the paddings alone without a font.
+    double lineHeight() const;
 };
 
 // Every field equal, the font by pointer and the floats exactly.
@@ -48,9 +52,6 @@ inline bool operator!=(const LayoutSettings& a, const LayoutSettings& b) { retur
 struct LayoutData {
     LayoutSettings settings;
     int32_t useCount = 0;
-
-    // The vertical advance of one screen line.
-    double lineStep() const;
 };
 
 // A holder's name for a layout: its index stays right when an earlier layout

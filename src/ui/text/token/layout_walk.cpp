@@ -12,7 +12,7 @@
 #include "canvas/unicode_font.h"
 
 LayoutWalk::LayoutWalk(const LayoutData& layout, const LayoutState& start, LayoutPieceSink* sink)
-    : settings(layout.settings), font(*layout.settings.font), lineStep(layout.lineStep()),
+    : settings(layout.settings), font(*layout.settings.font), lineStep(layout.settings.lineHeight()),
       sink(sink), state(start)
 {
 }

@@ -573,7 +573,7 @@ void TokenStorage::removeLayout(uint32_t index)
 
 void TokenStorage::layoutSize(uint32_t layoutIndex, double& width, double& height) const
 {
-    const double lineStep = m_layoutData[layoutIndex].lineStep();
+    const double lineStep = m_layoutData[layoutIndex].settings.lineHeight();
     const TokenBuffer* root = m_tokenList.container.m_root;
     if (!root) {
         width = 0.0;

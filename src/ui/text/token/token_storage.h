@@ -49,6 +49,16 @@ struct LayoutPoint {
     bool operator==(const LayoutPoint& other) const { return x == other.x && y == other.y; }
 };
 
+// A bucket as a band query reports it, for a renderer that places its
+// tokens: where the bucket starts in the text and in the layout.
+struct PlacedBucket {
+    const TokenBuffer* bucket; // read only; valid until the text or the layout changes
+    double top; // layout y of the screen line its first token is placed on
+    int64_t position; // text position of its first unit
+    int64_t lines; // line breaks before it
+    LayoutState startState; // the placement state its first token starts from
+};
+
 // Which scopes the spell checker looks at, with its decision per scope id.
 struct SpellingScopeFilter {
     CompiledSelector checkSelector;
@@ -188,6 +198,9 @@ public:
     uchar charAt(int64_t position);
     // Line breaks between the region's ends.
     int32_t newlineCount(SelectionRegion region) const;
+    // The position at which 0-based `row` starts; -1 for a row past the last
+    // line break or a negative one.
+    int64_t rowStart(int64_t row) const { return m_tokenList.rowStart(row); }
     // The line walks of the token sequence around a token starting at
     // `position`.
     void lineStart(bucket_container::iterator& it, int64_t& position) const
@@ -301,6 +314,14 @@ public:
     // The size of the laid-out text of a layout: the widest line and the
     // height of all lines.
     void layoutSize(uint32_t layoutIndex, double& width, double& height) const;
+    // The settings and use count of layout `layoutIndex`.
+    const LayoutData& layoutData(uint32_t layoutIndex) const { return m_layoutData[layoutIndex]; }
+    // The buckets of layout `layoutIndex` that show part of a screen line
+    // inside [top, bottom) (layout y) and whose text touches [from, to], in
+    // text order. What a renderer draws a band from: placing each bucket's
+    // tokens from its start state reproduces the storage's own layout.
+    std::vector<PlacedBucket> bucketsInBand(uint32_t layoutIndex, double top, double bottom,
+                                            int64_t from = INT64_MIN, int64_t to = INT64_MAX) const;
     UnicodeFont* currentFont() const { return m_currentFont; }
     // The position whose character boundary lies nearest the point: on the
     // screen line whose centre is nearest, the boundary nearest one pixel to

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "canvas/unicode_font.h"
+#include "ui/log.h"
 #include "ui/text/syntax/styler.h"
 #include "ui/text/token/layout_walk.h"
 
@@ -48,7 +49,7 @@ double subtreeHeight(const TokenBuffer* bucket, uint32_t layout)
 class HitTest : public LayoutPieceSink {
 public:
     HitTest(const LayoutData& layout, double px, double py)
-        : m_font(*layout.settings.font), m_lineStep(layout.lineStep()),
+        : m_font(*layout.settings.font), m_lineStep(layout.settings.lineHeight()),
           m_centreOffset(layout.settings.linePaddingTop + layout.settings.font->lineHeight() / 2.0),
           m_targetX(px - 1.0), m_py(py)
     {
@@ -141,7 +142,7 @@ void hitTestSubtree(const TokenBuffer* bucket, uint32_t layout, const LayoutData
 {
     if (!bucket)
         return;
-    const double lineStep = data.lineStep();
+    const double lineStep = data.settings.lineHeight();
     auto near = [&](double top, double height) { return top < py + 1 && top + height >= py - lineStep; };
     if (!near(y, subtreeHeight(bucket, layout))) {
         y += subtreeHeight(bucket, layout);
@@ -161,7 +162,75 @@ void hitTestSubtree(const TokenBuffer* bucket, uint32_t layout, const LayoutData
     hitTestSubtree(bucket->right, layout, data, py, y, position, hit);
 }
 
+// Collects, in text order, the buckets of a subtree that show a line inside a
+// band and touch a text range; whole subtrees outside either are skipped by
+// their sums.
+class BandCollector {
+public:
+    BandCollector(uint32_t layout, double top, double bottom, double lineHeight, int64_t from,
+                  int64_t to, std::vector<PlacedBucket>& out)
+        : m_layout(layout), m_top(top), m_bottom(bottom), m_lineHeight(lineHeight), m_from(from),
+          m_to(to), m_out(out)
+    {
+    }
+
+    void collect(const TokenBuffer* bucket)
+    {
+        if (!bucket)
+            return;
+        const BucketLayout& record = bucket->m_layout[m_layout];
+        const double subtreeHeight = record.height + record.descendantsHeight;
+        const int64_t subtreeChars = bucket->subtreeChars();
+        if (!lineVisible(m_y, subtreeHeight) || !touchesRange(m_position, subtreeChars)) {
+            m_y += subtreeHeight;
+            m_position += subtreeChars;
+            m_lines += bucket->subtreeLines();
+            return;
+        }
+        collect(bucket->left);
+        if (lineVisible(m_y, record.height) && touchesRange(m_position, bucket->ownChars))
+            m_out.push_back(PlacedBucket{bucket, m_y, m_position, m_lines, record.startState});
+        m_y += record.height;
+        m_position += bucket->ownChars;
+        m_lines += bucket->ownLines;
+        collect(bucket->right);
+    }
+
+private:
+    // Whether something starting at y with this height can show a line
+    // inside the band: a bucket of height 0 ends inside the line above it.
+    bool lineVisible(double y, double height) const
+    {
+        return y < m_bottom && m_top - m_lineHeight <= y + height;
+    }
+    bool touchesRange(int64_t position, int64_t chars) const
+    {
+        return position + chars >= m_from && position <= m_to;
+    }
+
+    const uint32_t m_layout;
+    const double m_top;
+    const double m_bottom;
+    const double m_lineHeight;
+    const int64_t m_from;
+    const int64_t m_to;
+    std::vector<PlacedBucket>& m_out;
+    double m_y = 0.0;
+    int64_t m_position = 0;
+    int64_t m_lines = 0;
+};
+
 } // namespace
+
+std::vector<PlacedBucket> TokenStorage::bucketsInBand(uint32_t layoutIndex, double top, double bottom,
+                                                      int64_t from, int64_t to) const
+{
+    const double lineHeight = m_layoutData[layoutIndex].settings.lineHeight();
+    VASSERT(lineHeight != 0.0);
+    std::vector<PlacedBucket> out;
+    BandCollector(layoutIndex, top, bottom, lineHeight, from, to, out).collect(m_tokenList.container.m_root);
+    return out;
+}
 
 int64_t TokenStorage::positionAtPoint(uint32_t layout, double px, double py)
 {
@@ -259,7 +328,7 @@ LayoutPoint TokenStorage::pointAtPositionNearX(uint32_t layout, int64_t position
     const LayoutPoint q = layoutPointOf(layout, position + 1, nullptr);
     if (q.y == p.y)
         return p;
-    const LayoutPoint a{state.indent, p.y + m_layoutData[layout].lineStep()};
+    const LayoutPoint a{state.indent, p.y + m_layoutData[layout].settings.lineHeight()};
     return std::fabs(p.x - preferredX) > std::fabs(a.x - preferredX) ? a : p;
 }
 

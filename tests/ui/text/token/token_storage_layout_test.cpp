@@ -1,6 +1,6 @@
 // The layout queries: the position at a point and the point of a position,
 // on empty text, at character and line midpoints, at wraps, and as a round
-// trip over a text with tabs and wrapped lines.
+// trip over a text with tabs and wrapped lines; and the buckets a band shows.
 #include <gtest/gtest.h>
 
 #include "support/fixed_advance_font.h"
@@ -97,6 +97,49 @@ TEST_F(LayoutQueries, EveryPositionIsFoundAtItsOwnPoint)
         // One pixel right (the hit test aims one pixel left), mid-glyph down.
         EXPECT_EQ(storage.positionAtPoint(layout, point.x + 1.0, point.y + 5.0), position);
     }
+}
+
+TEST_F(LayoutQueries, BandQueryReturnsTheBucketsOfTheBandWithTheirStarts)
+{
+    // Long lines, so that buckets also start inside a line.
+    ustring line;
+    for (int word = 0; word < 150; ++word)
+        line += u"alpha ";
+    ustring text;
+    for (int row = 0; row < 400; ++row)
+        text += line + u"\n";
+    const uint32_t layout = lay(text);
+    // Rows 100 to 199 lie in [1300, 2600), over several buckets.
+    const std::vector<PlacedBucket> band = storage.bucketsInBand(layout, 1300.0, 2600.0);
+    ASSERT_GE(band.size(), 3u);
+    EXPECT_LE(band.front().position, storage.rowStart(100));
+    EXPECT_GE(band.front().position + band.front().bucket->ownChars, storage.rowStart(99));
+    EXPECT_GT(band.back().position + band.back().bucket->ownChars, storage.rowStart(199));
+    EXPECT_LE(band.back().position, storage.rowStart(200));
+    for (size_t i = 0; i < band.size(); ++i) {
+        SCOPED_TRACE(i);
+        const PlacedBucket& placed = band[i];
+        if (i > 0) {
+            EXPECT_EQ(placed.position, band[i - 1].position + band[i - 1].bucket->ownChars);
+            EXPECT_EQ(placed.lines, band[i - 1].lines + band[i - 1].bucket->ownLines);
+        }
+        int32_t row = 0, column = 0;
+        storage.rowcol(placed.position, row, column);
+        EXPECT_EQ(placed.lines, row);
+        const LayoutPoint start = storage.pointAtPosition(layout, placed.position);
+        EXPECT_EQ(placed.top + settings.linePaddingTop, start.y);
+        EXPECT_EQ(placed.startState.x, start.x);
+    }
+
+    // A text range narrows the band to the buckets that touch it.
+    const int64_t from = storage.rowStart(300), to = storage.rowStart(301);
+    const std::vector<PlacedBucket> range = storage.bucketsInBand(layout, 0.0, 1e9, from, to);
+    ASSERT_FALSE(range.empty());
+    EXPECT_LE(range.front().position, from);
+    EXPECT_GE(range.back().position + range.back().bucket->ownChars, to);
+    EXPECT_LE(range.back().position, to);
+
+    EXPECT_TRUE(storage.bucketsInBand(layout, 1e9, 2e9).empty());
 }
 
 } // namespace

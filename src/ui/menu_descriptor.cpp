@@ -3,7 +3,7 @@
 // open (any path under Wine) still work. The reader builds into a fresh list
 // and appends it only when the whole file parsed, so a bad file leaves the
 // menu exactly as it was.
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,4 +1,4 @@
-#include "window_manager/menu_descriptor.h"
+#include "ui/menu_descriptor.h"
 
 #include <gtest/gtest.h>
 
