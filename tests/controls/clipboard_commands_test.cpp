@@ -13,6 +13,7 @@
 #include "controls/desktop_services.h"
 #include "controls/text_control_bindings.h"
 #include "filesystem/file_utils.h"
+#include "support/memory_desktop.h"
 #include "support/scratch_folder.h"
 #include "ui/notification_manager.h"
 #include "ui/text/file_buffer_source.h"
@@ -26,59 +27,15 @@ using Regions = std::vector<SelectionRegion>;
 
 ustring fromUtf8(const std::string& text) { return utf8ToUtf16(text.data(), text.data() + text.size()); }
 
-// A clipboard in memory and a save dialog that answers with a set path
-// (none: cancelled), moving the current folder as real dialogs may.
-class MemoryDesktop final : public DesktopServices {
-public:
-    bool writeClipboard(const ustring& text, const ustring& formatName, const std::vector<char>& record) override
-    {
-        m_text = text;
-        m_format = formatName;
-        m_record = record;
-        return true;
-    }
-    bool readClipboard(ustring& text, const ustring& formatName, std::vector<char>& record) override
-    {
-        text = m_text;
-        record = formatName == m_format ? m_record : std::vector<char>();
-        return true;
-    }
-    bool startProcess(const ProcessLaunch& launch) override
-    {
-        m_launches.push_back(launch);
-        return true;
-    }
-    bool chooseSaveFile(platform::WindowHandle, const SaveFileRequest& request, ustring& path) override
-    {
-        m_requests.push_back(request);
-        if (!m_dialogFolder.empty())
-            setCurrentDirectory(m_dialogFolder);
-        if (m_chosen.empty())
-            return false;
-        path = m_chosen;
-        return true;
-    }
-
-    ustring m_text;
-    ustring m_format;
-    std::vector<char> m_record;
-    std::vector<ProcessLaunch> m_launches;
-    std::vector<SaveFileRequest> m_requests;
-    ustring m_chosen;
-    ustring m_dialogFolder;
-};
-
 class ClipboardCommandsTest : public TextFunctionTest {
 protected:
     void SetUp() override
     {
-        m_previous = installDesktopServices(&m_desktop);
         NotificationManager::set(new NotificationManager(u"Test"));
     }
     void TearDown() override
     {
         NotificationManager::destroy();
-        installDesktopServices(m_previous);
         setMacro({});
     }
     void openControl(const ustring& text, const Regions& regions, const std::string& options = "tabSize 4",
@@ -110,8 +67,7 @@ protected:
         return m_buffer->undoStack().empty() ? ustring() : *m_buffer->undoStack().top().commandText;
     }
 
-    MemoryDesktop m_desktop;
-    DesktopServices* m_previous = nullptr;
+    test_support::MemoryDesktop m_desktop;
     CommandMap m_map;
 };
 
