@@ -6,15 +6,13 @@
 // commands) open their group the same way.
 //
 // The entries are registered in one fixed order, which menus and the
-// control's own listing of its commands follow. Commands whose work is not
-// built yet (the clipboard, the platform's file browser and save dialog, the
-// snippet store) are registered with their enabled tests and the one
-// handler notBuiltYet, so that key maps and menus already see them.
+// control's own listing of its commands follow.
 #include "controls/text_control_bindings.h"
 
 #include <cstddef>
 #include <utility>
 
+#include "controls/clipboard_commands.h"
 #include "controls/snippet_commands.h"
 #include "filesystem/path_parts.h"
 #include "input/command_runner.h"
@@ -38,9 +36,6 @@
 namespace {
 
 using Arguments = CommandArguments;
-
-// The handler of the commands whose work is not built yet.
-void notBuiltYet(const Arguments&) {}
 
 // Argument `index` as UTF-8, empty when missing: word arguments compare
 // exactly, case included.
@@ -328,8 +323,6 @@ void startRecord(TextBuffer& buffer)
 void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& map, CommandRunner* runner,
                      bool multiLine, MoveOverflowFunction moveOverflow, Window* window)
 {
-    // The platform window is for the macro save dialog, not built yet.
-    (void)window;
     TextBufferView* view = sharedView.get();
     TextBuffer* buffer = view->buffer();
     auto always = [](auto function) { return [function](const Arguments&) { function(); }; };
@@ -362,10 +355,10 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
         [buffer](const Arguments&) {
             return ustring(buffer->canRedo() || buffer->historyReplayed() ? u"Redo" : u"Repeat");
         });
-    map.addEnabled("cut", notBuiltYet, selected);
-    map.addEnabled("copy", notBuiltYet, selected);
-    map.add("paste", notBuiltYet);
-    map.add("pasteAndIndent", notBuiltYet);
+    map.addEnabled("cut", always([view] { cut(ViewPtr(view)); }), selected);
+    map.addEnabled("copy", always([view] { copy(ViewPtr(view)); }), selected);
+    map.add("paste", always([view, multiLine] { paste(ViewPtr(view), false, multiLine); }));
+    map.add("pasteAndIndent", always([view, multiLine] { paste(ViewPtr(view), true, multiLine); }));
     map.add("insertCharacters", [view, multiLine](const Arguments& arguments) {
         insertText(view, multiLine, insertCharacters, arguments);
     });
@@ -380,8 +373,8 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
     map.add("rightDeleteCharacters", always([view] { rightDeleteCharacters(ViewPtr(view)); }));
     map.add("fixedDeleteCharacters",
             [view](const Arguments& arguments) { fixedDeleteCharacters(view, arguments); });
-    map.addEnabled("openFolder", notBuiltYet, hasFileSource);
-    map.addEnabled("copyPath", notBuiltYet, hasFileSource);
+    map.addEnabled("openFolder", always([view] { openFolder(ViewPtr(view)); }), hasFileSource);
+    map.addEnabled("copyPath", always([view] { copyPath(ViewPtr(view)); }), hasFileSource);
     map.add("join", always([view] { join(ViewPtr(view)); }));
     map.add("indent", always([view] { indent(ViewPtr(view), u"\t"); }));
     map.add("unindent", always([view] { unindent(ViewPtr(view)); }));
@@ -404,9 +397,15 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
     map.add("deleteOver", [view](const Arguments& arguments) {
         runOverMovement(view, arguments, false, true, [view] { deleteCharacters(ViewPtr(view)); });
     });
-    map.add("copyOver", notBuiltYet);
-    map.add("cutOver", notBuiltYet);
-    map.add("pasteAt", notBuiltYet);
+    map.add("copyOver", [view](const Arguments& arguments) {
+        runOverMovement(view, arguments, true, true, [view] { copy(ViewPtr(view)); });
+    });
+    map.add("cutOver", [view](const Arguments& arguments) {
+        runOverMovement(view, arguments, false, true, [view] { cut(ViewPtr(view)); });
+    });
+    map.add("pasteAt", [view, multiLine](const Arguments& arguments) {
+        runOverMovement(view, arguments, false, false, [view, multiLine] { paste(ViewPtr(view), true, multiLine); });
+    });
     map.addChecked("set", [view](const Arguments& arguments) { setOption(view, arguments); },
                    [view](const Arguments& arguments) {
                        const ustring* value = arguments.size() >= 3 ? optionValue(view, arguments) : nullptr;
@@ -466,7 +465,7 @@ void addTextCommands(const slate::SP<TextBufferView>& sharedView, CommandMap& ma
                            runMacro(view->sharedBuffer(), *runner);
                    }),
                    macroRunnable);
-    map.addEnabled("saveMacro", notBuiltYet, macroRunnable);
+    map.addEnabled("saveMacro", always([window] { saveMacro(window); }), macroRunnable);
     map.add("times", [view, runner](const Arguments& arguments) { times(view, runner, arguments); });
     map.add("sequence", [view, runner](const Arguments& arguments) { sequence(view, runner, arguments); });
     // Enabled whatever the arguments, so that a menu of endings is never
