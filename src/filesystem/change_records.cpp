@@ -5,6 +5,7 @@
 #include "filesystem/change_records.h"
 
 #include <cstring>
+#include <utility>
 
 namespace slate {
 
@@ -37,6 +38,25 @@ void readChangeRecords(const uint8_t* buffer, size_t byteCount,
             return;
         offset += next;
     }
+}
+
+void queueFileChange(std::vector<FileChange>& pending, FileChange change)
+{
+    if (change.flags != FileChangeRemoved) {
+        // The latest change of the path decides, not merely the last one in
+        // the queue.
+        for (auto it = pending.rbegin(); it != pending.rend(); ++it) {
+            if (it->path != change.path)
+                continue;
+            if (it->flags & (FileChangeModified | FileChangeAdded)) {
+                if (change.flags & FileChangeAdded)
+                    it->flags = FileChangeAdded;
+                return;
+            }
+            break;
+        }
+    }
+    pending.push_back(std::move(change));
 }
 
 } // namespace slate

@@ -15,7 +15,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
+#include "filesystem/file_system.h"
 #include "ui/ustring.h"
 
 namespace slate {
@@ -30,5 +32,14 @@ constexpr size_t kChangeRecordHeaderBytes = 12;
 // number of bytes drops its last byte.
 void readChangeRecords(const uint8_t* buffer, size_t byteCount,
                        const std::function<void(uint32_t action, const ustring& name)>& visit);
+
+// Appends `change` to `pending` (a watcher's queue, in arrival order) unless
+// the latest queued change of the same path already covers it: a write or a
+// creation folds into a queued creation, and a write into a queued write. A
+// creation that meets a queued write turns that write into a creation, so a
+// file that is new to the listeners is never reported as merely written
+// (per-directory requests interleave, so the write can be queued first).
+// Removals are always appended.
+void queueFileChange(std::vector<FileChange>& pending, FileChange change);
 
 } // namespace slate

@@ -115,22 +115,9 @@ void queueFileChange(WatchState* state, ustring name, int32_t flags)
     {
         ScopedLock lock(state->lock);
         wasEmpty = state->pending.empty();
-        // A write adds nothing to a pending creation or write of the same
-        // file: the watches will read the file after the batch anyway. Nor
-        // does a second creation (a file found in a new directory and also
-        // reported by its request). The latest pending change of the path
-        // decides, not merely the last change in the list, since
-        // per-directory requests interleave.
-        if (!wasEmpty && flags != FileChangeRemoved) {
-            for (auto it = state->pending.rbegin(); it != state->pending.rend(); ++it) {
-                if (it->path != name)
-                    continue;
-                if (it->flags & (FileChangeModified | FileChangeAdded))
-                    return;
-                break;
-            }
-        }
-        state->pending.push_back(FileChange{std::move(name), flags});
+        // A file found in a new directory is often reported by its request
+        // too; the queue folds such repeats.
+        slate::queueFileChange(state->pending, FileChange{std::move(name), flags});
         if (wasEmpty)
             ++s_watchersWithPendingChanges;
     }

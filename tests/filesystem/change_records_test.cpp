@@ -84,3 +84,35 @@ TEST(ChangeRecords, NothingIsReadFromABufferShorterThanAHeader)
 }
 
 } // namespace
+
+// A change queued behind others: "path:flags" of the queue afterwards.
+TEST(ChangeRecords, QueuedChangeFoldsIntoTheLatestChangeOfItsPath)
+{
+    using slate::FileChange;
+    const int32_t M = slate::FileChangeModified, A = slate::FileChangeAdded, R = slate::FileChangeRemoved;
+    struct Case {
+        const char* name;
+        std::vector<FileChange> pending;
+        FileChange change;
+        std::vector<FileChange> expected;
+    };
+    const Case cases[] = {
+        {"a write folds into a creation", {{u"a", A}}, {u"a", M}, {{u"a", A}}},
+        {"a write folds into a write", {{u"a", M}}, {u"a", M}, {{u"a", M}}},
+        {"a second creation folds", {{u"a", A}}, {u"a", A}, {{u"a", A}}},
+        // A file of a directory that arrived whole, whose write was queued
+        // before the directory was listed, stays new to the listeners.
+        {"a creation turns a queued write into a creation", {{u"a", M}, {u"b", A}}, {u"a", A},
+         {{u"a", A}, {u"b", A}}},
+        {"a removal is always queued", {{u"a", A}}, {u"a", R}, {{u"a", A}, {u"a", R}}},
+        {"a creation after a removal is queued", {{u"a", M}, {u"a", R}}, {u"a", A},
+         {{u"a", M}, {u"a", R}, {u"a", A}}},
+        {"another path is queued", {{u"a", A}}, {u"b", M}, {{u"a", A}, {u"b", M}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<FileChange> pending = c.pending;
+        slate::queueFileChange(pending, c.change);
+        EXPECT_EQ(c.expected, pending);
+    }
+}
