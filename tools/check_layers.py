@@ -9,7 +9,8 @@ the layers below it:
   1 text       ui/text/ and its subfolders: buffers, views, tokens, lexer,
                syntaxes and styles.
   2 commands   input/, and the commands kept beside the text model (macros,
-               completions): key bindings, command maps and runners.
+               completions, the snippet store): key bindings, command maps
+               and runners.
   3 toolkit    canvas/, controls/, the token renderer (ui/text/render/), and
                the toolkit's base in ui/ (input regions, base window, theme).
   4 windows    window_manager/ and window_manager/windows/.
@@ -36,6 +37,7 @@ LAYER_RULES = [
     ("ui/text/render/", 3),
     ("ui/text/macro.", 2),
     ("ui/text/completions.", 2),
+    ("ui/text/snippet_manager.", 2),
     ("ui/text/", 1),
     ("ui/base_window.", 3),
     ("ui/input_region.", 3),
@@ -61,6 +63,10 @@ EXCEPTIONS = [
      "a view owns the renderer of its tokens"),
     ("controls/", "window_manager/window.h",
      "controls reach their platform window through its abstract interface"),
+    ("controls/desktop_services.cpp", "window_manager/window_manager.h",
+     "the default desktop services reach the clipboard through the abstract window manager"),
+    ("ui/text/snippet_manager.cpp", "window_manager/window_manager.h",
+     "the snippet store publishes its menu among the abstract window manager's named menus"),
 ]
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
