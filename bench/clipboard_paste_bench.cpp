@@ -8,25 +8,16 @@
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
+#include "view_command_bench.h"
 
 namespace {
 
 const ustring kLine = u"    value = compute(value, 1234) + other;\r\n";
 
-ustring clipboardOfMegabytes(int64_t megabytes)
-{
-    const int64_t lines = megabytes * 1024 * 1024 / 2 / static_cast<int64_t>(kLine.size());
-    ustring text;
-    text.reserve(static_cast<size_t>(lines) * kLine.size());
-    for (int64_t i = 0; i < lines; ++i)
-        text += kLine;
-    return text;
-}
-
 void pasteIntoEmptyView(benchmark::State& state, const ustring& before, bool indent)
 {
     test_support::MemoryDesktop desktop;
-    desktop.m_text = clipboardOfMegabytes(10);
+    desktop.m_text = bench_support::repeatedLineText(kLine, 10);
     GridRecordingCanvas canvas;
     for (auto _ : state) {
         state.PauseTiming();

@@ -16,21 +16,11 @@ namespace {
 // Six matches of "x" in 31 units.
 const ustring kLine = u"x = x + x * (x - x) / x + 1234\n";
 
-ustring textOfMegabytes(int64_t megabytes)
-{
-    const int64_t lines = megabytes * 1024 * 1024 / 2 / static_cast<int64_t>(kLine.size());
-    ustring text;
-    text.reserve(static_cast<size_t>(lines) * kLine.size());
-    for (int64_t i = 0; i < lines; ++i)
-        text += kLine;
-    return text;
-}
-
 // Runs `command` on a fresh view of the text each time (made untimed).
 template <typename Command>
 void commandOverText(benchmark::State& state, Command command)
 {
-    const ustring text = textOfMegabytes(10);
+    const ustring text = bench_support::repeatedLineText(kLine, 10);
     bench_support::commandOnFreshViews(
         state,
         [&] { return slate::SP<TextBuffer>(new TextBuffer(text.data(), text.data() + text.size())); },

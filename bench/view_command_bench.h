@@ -4,11 +4,24 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
 
 namespace bench_support {
+
+// `line` repeated to about `megabytes` of UTF-16 text.
+inline ustring repeatedLineText(const ustring& line, int64_t megabytes)
+{
+    const int64_t lines = megabytes * 1024 * 1024 / 2 / static_cast<int64_t>(line.size());
+    ustring text;
+    text.reserve(static_cast<size_t>(lines) * line.size());
+    for (int64_t i = 0; i < lines; ++i)
+        text += line;
+    return text;
+}
 
 // `makeBuffer` returns a slate::SP<TextBuffer>; `prepare` and `command`
 // take the view (prepare runs untimed, e.g. to select).
