@@ -199,7 +199,10 @@ bool minimap(Theme& theme, InputRegion* parent, const RegionId& id, const interv
 
     m.setLayoutWidth(v.layoutWidth());
     const float innerWidth = inner.x1 - inner.x0, innerHeight = inner.y1 - inner.y0;
-    m.setZoom(std::max(kMinimumZoom, v.viewportWidth() / innerWidth));
+    // A minimap squeezed to nothing by a narrow window keeps the smallest
+    // zoom: an infinite one would turn the main view's scroll into NaN on
+    // the next press.
+    m.setZoom(innerWidth > 0 ? std::max(kMinimumZoom, v.viewportWidth() / innerWidth) : kMinimumZoom);
     const double mainSpan = v.layoutExtent().y - v.viewportHeight();
     const double top = std::fabs(mainSpan) < 0.001
                            ? 0.0

@@ -224,6 +224,23 @@ TEST_F(MinimapTest, MainViewEndsWholeAndInsideItsLimits)
     }
 }
 
+// A narrow window leaves the minimap no inner width; a press in it must
+// still leave the main view somewhere it can draw.
+TEST_F(MinimapTest, MinimapWithoutInnerWidthKeepsTheMainViewDrawable)
+{
+    open(175, "clickToScroll true");
+    m_main->setTranslation(0, 100);
+    const interval2 rect(0, 0, 4, 404);
+    draw(rect);
+    EXPECT_EQ(m_minimap->zoom(), 4);
+    region()->onInputEvent(button(kMouseLeft, true, 0, 200));
+    const LayoutPoint limit = m_main->maxTranslation();
+    EXPECT_GE(m_main->translationX(), 0);
+    EXPECT_LE(m_main->translationX(), limit.x);
+    EXPECT_GE(m_main->translationY(), 0);
+    EXPECT_LE(m_main->translationY(), limit.y);
+}
+
 // On a tall window the minimap's band is higher than the renderer draws in
 // one pass (8000 pixels at a zoom of 4 are 32000 units); it must still show
 // every line of it, at its true scale.
