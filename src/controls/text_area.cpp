@@ -129,6 +129,12 @@ void drawLoadingProgress(Canvas& canvas, const interval2& rect, TextBufferView& 
     drawCentredLabel(font, canvas, rect, label.data(), label.data() + label.size());
 }
 
+bool viewOptionIsTrue(const TextBufferView& view, const ustring& key)
+{
+    bool value = false;
+    return view.options() && view.options()->getBool(key, value) && value;
+}
+
 Matrix4 scaleMatrix(float sx, float sy, float sz)
 {
     Matrix4 result = Matrix4::identity();

@@ -10,6 +10,7 @@
 #include "canvas/canvas.h"
 #include "ui/interval2.h"
 #include "ui/reference_counted.h"
+#include "ui/ustring.h"
 
 class Theme;
 class TextBufferView;
@@ -34,6 +35,10 @@ void drawTextArea(Canvas& canvas, const interval2& rect, Theme* theme, TextBuffe
                   bool setLayout);
 // "Loading: N%" centred in `rect` in the view's font and colours.
 void drawLoadingProgress(Canvas& canvas, const interval2& rect, TextBufferView& view);
+
+// Whether the view's own option `key` reads exactly "true"; false without
+// options.
+bool viewOptionIsTrue(const TextBufferView& view, const ustring& key);
 
 // Transforms for Canvas::setTransform, to be composed with multiplyMatrix.
 Matrix4 scaleMatrix(float sx, float sy, float sz);

@@ -26,13 +26,6 @@ void scrollForWheel(TextBufferView& view, const MotionEvent& event)
         scrollLines(view, event.wheelY, event.wheelX, event.page, false);
 }
 
-bool optionIsTrue(const TextBufferView& view, const char* key)
-{
-    const slate::SP<Options>& options = view.options();
-    const ustring* value = options ? options->find(slate::substring(key)) : nullptr;
-    return value && *value == u"true";
-}
-
 } // namespace
 
 TextDragHandler::TextDragHandler(const interval2& regionRect, const slate::SP<TextBufferView>& view, float x,
@@ -65,7 +58,7 @@ DragResult TextDragHandler::onKeyOrButton(const KeyEvent& event)
 {
     if (ButtonDragHandler::onKeyOrButton(event) == DragResult::Continue)
         return DragResult::Continue;
-    if (optionIsTrue(*m_view, "copyOnMouseSelect") && positionUnder(event.state) != m_pressPosition)
+    if (viewOptionIsTrue(*m_view, u"copyOnMouseSelect") && positionUnder(event.state) != m_pressPosition)
         copy(m_view);
     return DragResult::End;
 }

@@ -69,13 +69,6 @@ private:
 
 namespace {
 
-bool optionIsTrue(const TextBufferView& view, const char* key)
-{
-    const slate::SP<Options>& options = view.options();
-    const ustring* value = options ? options->find(slate::substring(key)) : nullptr;
-    return value && *value == u"true";
-}
-
 // Makes every function of every entry of `map` hold `owner`, so that what
 // the entries point into lives as long as any copy of them.
 void holdInEntries(CommandMap& map, const std::shared_ptr<void>& owner)
@@ -174,6 +167,17 @@ bool everySelectionMatches(TextBufferView& view, const ustring& selector)
     return true;
 }
 
+// A test of the character next to each selection, which only a one-unit
+// operand names; false (not handled) for any other.
+bool characterTest(bool (*test)(const ViewPtr&, uchar), const slate::SP<TextBufferView>& view,
+                   const ustring& operand, bool& result)
+{
+    if (operand.size() != 1)
+        return false;
+    result = test(view, operand[0]);
+    return true;
+}
+
 // Answers `test` into `result`; false for a character test whose operand
 // is not one code unit.
 bool runContextTest(ContextTest test, const slate::SP<TextBufferView>& view, const ustring& operand,
@@ -181,7 +185,6 @@ bool runContextTest(ContextTest test, const slate::SP<TextBufferView>& view, con
 {
     const bool wanted = operand == u"true";
     auto flag = [&](bool truth) { result = truth == wanted; };
-    const bool oneUnit = operand.size() == 1;
     switch (test) {
     case ContextTest::AllContainedText:
         result = matchText(view, operand, kMatchSelected, false);
@@ -202,21 +205,13 @@ bool runContextTest(ContextTest test, const slate::SP<TextBufferView>& view, con
         result = matchText(view, operand, kMatchPreceding, true);
         return true;
     case ContextTest::AllFollowingCharacter:
-        if (oneUnit)
-            result = allFollowingCharacter(view, operand[0]);
-        return oneUnit;
+        return characterTest(allFollowingCharacter, view, operand, result);
     case ContextTest::AllPrecedingCharacter:
-        if (oneUnit)
-            result = allPrecedingCharacter(view, operand[0]);
-        return oneUnit;
+        return characterTest(allPrecedingCharacter, view, operand, result);
     case ContextTest::NoFollowingCharacter:
-        if (oneUnit)
-            result = noFollowingCharacter(view, operand[0]);
-        return oneUnit;
+        return characterTest(noFollowingCharacter, view, operand, result);
     case ContextTest::NoPrecedingCharacter:
-        if (oneUnit)
-            result = noPrecedingCharacter(view, operand[0]);
-        return oneUnit;
+        return characterTest(noPrecedingCharacter, view, operand, result);
     case ContextTest::AllSelectionsEmpty:
         flag(allSelectionsEmpty(view));
         return true;
@@ -242,13 +237,11 @@ bool runContextTest(ContextTest test, const slate::SP<TextBufferView>& view, con
         flag(newlineInSelection(view));
         return true;
     case ContextTest::Option:
-    case ContextTest::NotOption: {
-        const slate::SP<Options>& options = view->options();
-        const ustring* value = options ? options->find(operand) : nullptr;
-        const bool set = value && *value == u"true";
-        result = test == ContextTest::Option ? set : !set;
+        result = viewOptionIsTrue(*view, operand);
         return true;
-    }
+    case ContextTest::NotOption:
+        result = !viewOptionIsTrue(*view, operand);
+        return true;
     case ContextTest::Selector:
         result = everySelectionMatches(*view, operand);
         return true;
@@ -311,7 +304,7 @@ bool TextInputHandler::leftOfText(const InputState& state)
     return state.x < textAreaRect(m_rect, *m_view).x0;
 }
 
-bool TextInputHandler::commandMode() const { return optionIsTrue(*m_view, "commandMode"); }
+bool TextInputHandler::commandMode() const { return viewOptionIsTrue(*m_view, u"commandMode"); }
 
 bool TextInputHandler::onInputEvent(const KeyEvent& event)
 {

@@ -163,6 +163,34 @@ TEST_F(TextInputHandlerTest, TypedCharactersAreInsertedUnlessControlCodesOrComma
     }
 }
 
+TEST_F(TextInputHandlerTest, PredictedCharactersAreTypedUntilThePredictionIsCancelled)
+{
+    openControl(u"ab");
+    CharacterEvent event;
+    event.character = u'x';
+    EXPECT_TRUE(m_handler->onPredictedCharacter(event));
+    EXPECT_EQ(text(), u"xab");
+    EXPECT_TRUE(m_handler->onCharacter(event)); // swallowed while predicting
+    EXPECT_EQ(text(), u"xab");
+    m_handler->cancelPrediction();
+    EXPECT_EQ(text(), u"ab");
+}
+
+TEST_F(TextInputHandlerTest, WheelTurnsScrollAndTheGutterShowsTheArrow)
+{
+    openControl(view_test::twentyLines());
+    m_view->setViewportSize(200.f, 64.f);
+    EXPECT_FALSE(m_handler->onMotion(control_events::motion(50, 50)));
+    EXPECT_TRUE(m_handler->onMotion(control_events::wheel(50, 50, -2)));
+    EXPECT_GT(m_view->translationY(), 0.0);
+
+    CursorKind kind = CursorKind::Move;
+    EXPECT_TRUE(m_handler->cursor(control_events::stateAt(5, 5, {}), kind));
+    EXPECT_EQ(kind, CursorKind::Arrow);
+    EXPECT_TRUE(m_handler->cursor(control_events::stateAt(kTextLeft + 1, 5, {}), kind));
+    EXPECT_EQ(kind, CursorKind::Text);
+}
+
 TEST_F(TextInputHandlerTest, TheContextTableAnswersEveryNameItHolds)
 {
     struct Case {
