@@ -166,8 +166,10 @@ TEST_F(TextControlTest, DropdownButtonIsSixteenSquareInItsStrip)
 
 TEST_F(TextControlTest, MainViewAndMinimapOfOneBufferBothDrawInOneFrame)
 {
+    // The minimap in a font of its own, as an editor would give it.
     slate::SP<TextBufferView> view = m_views.make(std::string(kNoBars) + "gutter false");
-    slate::SP<TextBufferView> minimapView = m_views.make("gutter false");
+    slate::SP<TextBufferView> minimapView = m_views.make("gutter false\nfont Courier New 3");
+    ASSERT_NE(view->settings().layout.font, minimapView->settings().layout.font);
     EXPECT_TRUE(frame([&](Theme& theme, InputRegion* root) {
         return textView(theme, root, interval2(0, 0, 600, 400), view, minimapView, false, 0, nullptr, nullptr);
     }));
