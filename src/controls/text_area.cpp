@@ -99,7 +99,14 @@ void drawTextArea(Canvas& canvas, const interval2& rect, Theme* theme, TextBuffe
     if (view.settings().gutter) {
         canvas.setTransform(composeMatrix(composeMatrix(saved, translationMatrix(rect.x0, rect.y0, 0.f)),
                                           scaleMatrix(unzoom, unzoom, 1.f)));
+        // The gutter's band reaches across the text as well, so that its
+        // line highlight spans the gutter and the text area: the view takes
+        // the band from its viewport, widened here for the call.
+        const float width = view.viewportWidth();
+        const float height = view.viewportHeight();
+        view.setViewportSize(width + (area.x0 - rect.x0 + 2.f) * unzoom, height);
         inFontBatch(view, [&] { view.drawGutter(&canvas, frame, highlighted); });
+        view.setViewportSize(width, height);
         frame.highlightedLines = &highlighted;
     }
 

@@ -126,6 +126,23 @@ TEST(TextArea, ShapesMoveHalfAPixelOnCanvasesThatSampleCentres)
     EXPECT_NE(onEdges, onCentres);
 }
 
+TEST(TextArea, TheGutterLineHighlightSpansTheGutterAndTheText)
+{
+    GridRecordingCanvas canvas;
+    slate::SP<TextBuffer> buffer = view_test::makeBuffer(u"ab\ncd");
+    slate::SP<TextBufferView> view = buffer->createView(&canvas);
+    view->setOptions(view_test::optionsFrom("wordWrap false\nhighlightLine true"));
+    view->mutableSel() = SelectionSet(SelectionRegion(4));
+    drawTextArea(canvas, interval2(0, 0, 200, 100), nullptr, *view, true, false);
+    // 178 of text right of the 22 of gutter, and 2 more.
+    const std::string highlight = "fillRect 0 16 202 32";
+    bool found = false;
+    for (const std::string& line : canvas.lines())
+        found = found || line.rfind(highlight, 0) == 0;
+    EXPECT_TRUE(found) << canvas.text();
+    EXPECT_EQ(view->viewportWidth(), 178.f);
+}
+
 TEST(TextArea, ALoadingBufferShowsItsProgressInWholePercent)
 {
     RecordingCanvas canvas;
