@@ -38,6 +38,11 @@ namespace {
 const int kMaxSearchDepth = 64;
 const DWORD kNotificationBufferSize = 16384;
 const uint32_t kStopTimeoutMs = 1000;
+// A directory that cannot be opened or listed yet (another process holds it,
+// as happens for a moment after a rename) is tried again this often, up to
+// this many times.
+const DWORD kListingRetryMs = 50;
+const int kMaxListingAttempts = 100;
 
 std::atomic<HWND> s_fileChangeWindow{nullptr};
 // Watchers whose change list is non-empty.
@@ -160,7 +165,7 @@ public:
         bool watching = watchTree(ustring(), false);
         SetEvent(m_state->watching);
         while (watching && !m_state->stop.load()) {
-            WaitForSingleObjectEx(m_state->wakeUp, INFINITE, TRUE);
+            WaitForSingleObjectEx(m_state->wakeUp, m_unlisted.empty() ? INFINITE : kListingRetryMs, TRUE);
             if (m_state->stop.load())
                 break;
             // Folders are listed only once their request is outstanding
@@ -184,6 +189,7 @@ public:
             }
             for (const ustring& folder : overflowedFolders)
                 reportFolder(folder, depthOf(folder));
+            retryUnlisted();
             releaseRetired();
         }
         shutDown();
@@ -227,21 +233,61 @@ private:
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
                                          nullptr);
-        if (request->directory == INVALID_HANDLE_VALUE || !issue(*request)) {
-            if (request->directory != INVALID_HANDLE_VALUE)
-                CloseHandle(request->directory);
+        if (request->directory == INVALID_HANDLE_VALUE) {
+            const DWORD error = GetLastError();
+            if (relativePath.empty() || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED))
+                return false;
+            listLater(relativePath, reportFiles);
+            return true;
+        }
+        if (!issue(*request)) {
+            CloseHandle(request->directory);
             return false;
         }
         m_requests[lowered(relativePath)] = std::move(request);
-        if (!m_perDirectory)
-            return true;
-        enumerateDirectory(m_state->root + relativePath, u"*", [&](const ustring& name, bool isDirectory) {
+        if (m_perDirectory && !listTree(relativePath, reportFiles))
+            listLater(relativePath, reportFiles);
+        return true;
+    }
+
+    // Watches the directories of the watched folder `relativePath` and, with
+    // `reportFiles`, queues its files as added. False when the folder could
+    // not be listed now.
+    bool listTree(const ustring& relativePath, bool reportFiles)
+    {
+        return enumerateDirectory(m_state->root + relativePath, u"*", [&](const ustring& name, bool isDirectory) {
             if (isDirectory)
                 watchTree(relativePath + name + u'\\', reportFiles);
             else if (reportFiles)
                 queueFileChange(m_state, relativePath + name, FileChangeAdded);
         });
-        return true;
+    }
+
+    // Remembers a folder that arrived but could not be opened or listed, to
+    // be tried again from the thread's loop: its files must not be lost.
+    void listLater(const ustring& relativePath, bool reportFiles)
+    {
+        if (m_listingAttempt >= kMaxListingAttempts) {
+            VLOG << u"Unable to list " << m_state->root << relativePath << u"; changes in it may be missed";
+            return;
+        }
+        m_unlisted[relativePath] = UnlistedFolder{reportFiles, m_listingAttempt + 1};
+    }
+
+    void retryUnlisted()
+    {
+        std::map<ustring, UnlistedFolder> folders;
+        folders.swap(m_unlisted);
+        for (const auto& entry : folders) {
+            if (m_state->stop.load())
+                return;
+            m_listingAttempt = entry.second.attempts;
+            if (!m_requests.count(lowered(entry.first)))
+                watchTree(entry.first, entry.second.reportFiles);
+            else if (!listTree(entry.first, entry.second.reportFiles))
+                listLater(entry.first, entry.second.reportFiles);
+        }
+        m_listingAttempt = 0;
     }
 
     // Reports every file of the folder `relativePath` (ending in a
@@ -378,6 +424,13 @@ private:
     std::map<ustring, std::unique_ptr<DirectoryRequest>> m_requests;
     // Closed requests whose completion has not been seen yet.
     std::vector<std::unique_ptr<DirectoryRequest>> m_retired;
+    struct UnlistedFolder {
+        bool reportFiles;
+        int attempts;
+    };
+    // Folders to open or list again, by relative path.
+    std::map<ustring, UnlistedFolder> m_unlisted;
+    int m_listingAttempt = 0; // of the folder being retried, 0 outside a retry
 };
 
 void directoryWatchThread(void* parameter)

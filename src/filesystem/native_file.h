@@ -29,8 +29,10 @@ using DirectoryVisitor = std::function<void(const ustring& name, bool isDirector
 // empty (the current directory) or ends in a separator. The Win32 build
 // matches as the system does (case-insensitively; "*.*" also takes names
 // without a "."); the native build with wildcardMatch. A pattern without
-// wildcards names one entry. A missing or unreadable directory gives no call.
-void enumerateDirectory(const ustring& directory, const ustring& pattern,
+// wildcards names one entry. A missing directory gives no call and true; one
+// that exists but cannot be listed now (held by another process, no access)
+// gives no call and false, so a caller that must see its entries can retry.
+bool enumerateDirectory(const ustring& directory, const ustring& pattern,
                         const DirectoryVisitor& visit);
 
 // The listings of the mounted file systems (see FileSystem::listFiles and

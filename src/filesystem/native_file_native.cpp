@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -29,13 +30,13 @@ NativeEntryKind nativeEntryKind(const ustring& path)
     return S_ISDIR(info.st_mode) ? NativeEntryKind::Directory : NativeEntryKind::File;
 }
 
-void enumerateDirectory(const ustring& directory, const ustring& pattern,
+bool enumerateDirectory(const ustring& directory, const ustring& pattern,
                         const DirectoryVisitor& visit)
 {
     const std::string native = toUtf8(directory);
     DIR* listing = opendir(native.empty() ? "." : native.c_str());
     if (!listing)
-        return;
+        return errno == ENOENT || errno == ENOTDIR;
     while (dirent* entry = readdir(listing)) {
         const std::string name = entry->d_name;
         if (name == "." || name == "..")
@@ -47,6 +48,7 @@ void enumerateDirectory(const ustring& directory, const ustring& pattern,
         visit(wideName, statPath(native + name, info) && S_ISDIR(info.st_mode));
     }
     closedir(listing);
+    return true;
 }
 
 slate::SP<slate::MemoryBlock> readNativeFile(const ustring& path)

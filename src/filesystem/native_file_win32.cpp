@@ -14,13 +14,16 @@ NativeEntryKind nativeEntryKind(const ustring& path)
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? NativeEntryKind::Directory : NativeEntryKind::File;
 }
 
-void enumerateDirectory(const ustring& directory, const ustring& pattern,
+bool enumerateDirectory(const ustring& directory, const ustring& pattern,
                         const DirectoryVisitor& visit)
 {
     WIN32_FIND_DATAW entry;
     HANDLE search = FindFirstFileW(wide(directory + pattern), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
+               error == ERROR_DIRECTORY || error == ERROR_INVALID_NAME;
+    }
     do {
         const WCHAR* name = entry.cFileName;
         if (name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0)))
@@ -29,6 +32,7 @@ void enumerateDirectory(const ustring& directory, const ustring& pattern,
               (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
     } while (FindNextFileW(search, &entry));
     FindClose(search);
+    return true;
 }
 
 slate::SP<slate::MemoryBlock> readNativeFile(const ustring& path)

@@ -42,5 +42,11 @@ bool setReadOnly(const ustring& path, bool readOnly);
 // Holds a file open for writing (sharing read and write) until released.
 void* openForWriting(const ustring& path);
 void closeFile(void* file);
+// Holds a directory open sharing only deletion, as a program busy with it
+// may: it can be renamed, but nobody else can open or list it until released
+// with closeFile.
+void* holdDirectory(const ustring& path);
+// Renames (moves) a file or directory through the system.
+bool moveEntry(const ustring& from, const ustring& to);
 
 } // namespace win32_test

@@ -173,4 +173,16 @@ void closeFile(void* file)
         CloseHandle(static_cast<HANDLE>(file));
 }
 
+void* holdDirectory(const ustring& path)
+{
+    HANDLE directory = CreateFileW(wide(path), FILE_LIST_DIRECTORY, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    return directory == INVALID_HANDLE_VALUE ? nullptr : directory;
+}
+
+bool moveEntry(const ustring& from, const ustring& to)
+{
+    return MoveFileW(wide(from), wide(to)) != 0;
+}
+
 } // namespace win32_test

@@ -273,6 +273,31 @@ TEST_F(WindowsFileSystemTest, PerDirectoryWatchFollowsDirectoriesMadeRenamedAndR
     EXPECT_EQ(FileChangeRemoved, s_seen[0].flags);
 }
 
+// Right after a rename a folder may still be held by whoever moved it, so
+// that it can be neither opened nor listed for a while; its files must still
+// arrive once it is free.
+TEST_F(WindowsFileSystemTest, PerDirectoryWatchListsAFolderThatArrivedWhileHeld)
+{
+    slate::WindowsFileSystem::setWatchMode(slate::WindowsFileSystem::WatchMode::PerDirectory);
+    const test_support::ScratchFolder outside{"vantrel-winfs-outside"};
+    const ustring source = test_support::programPath(outside.path().string()) + u"\\Busy";
+    ASSERT_TRUE(win32_test::createDirectory(source));
+    ASSERT_TRUE(win32_test::writeFile(source + u"\\inside.txt", "x"));
+    mountAndWatch();
+
+    void* held = win32_test::holdDirectory(source);
+    ASSERT_TRUE(held);
+    ASSERT_TRUE(win32_test::moveEntry(source, m_directory + u"Busy"));
+    win32_test::pumpMessagesUntil([] { return false; }, 300);
+    win32_test::closeFile(held);
+    ASSERT_TRUE(win32_test::pumpMessagesUntil([] { return !s_seen.empty(); }, kDeliveryTimeoutMs))
+        << "the held folder's file was never reported";
+    waitForSentinel({u"Busy\\"});
+    ASSERT_EQ(1u, s_seen.size()) << describe(s_seen);
+    EXPECT_EQ(u"Packages/Busy/inside.txt", s_seen[0].path);
+    EXPECT_EQ(FileChangeAdded, s_seen[0].flags);
+}
+
 // A burst in one folder overflows its request's buffer (a directory of its
 // own has 4 KB under Wine); the system then drops the details, and the
 // watcher reports every file of the folder instead of losing them.
