@@ -2,8 +2,8 @@
 // line, the executable's and the application-data folders) and runs the
 // program (program.h) with the Win32 side of start-up: the Windows file
 // system, the single-instance hand-over, the package installer and the
-// Win32 window manager. The plug-in host and the update check are not part
-// of the program yet; the methods marked below are where they plug in.
+// Win32 window manager. The plug-in host is not part of the program yet; the
+// methods marked below are where it plugs in.
 #include <windows.h>
 
 #include <string>
@@ -15,8 +15,10 @@
 #include "filesystem/windows_file_system.h"
 #include "texteditor/package_installer.h"
 #include "texteditor/program.h"
+#include "texteditor/text_editor_application.h"
 #include "ui/log.h"
 #include "ui/unicode.h"
+#include "window_manager/main_loop.h"
 #include "window_manager/windows/single_instance.h"
 #include "window_manager/windows/win32_window_manager.h"
 
@@ -74,12 +76,11 @@ public:
                                       (openGL ? Win32WindowManager::kUseOpenGL : 0));
     }
 
-    // The application object (built beside this file).
-    void createApplication() override {}
-    bool initApplication(const CommandLineArguments&) override { return false; }
-    // The update check (not built yet).
-    void startUpdateCheck() override {}
-    void destroyApplication() override {}
+    void createApplication(bool developmentBuild) override
+    {
+        StartupPlatform::createApplication(developmentBuild);
+        g_application->setQuitFunction([](int exitCode) { quitMainLoop(exitCode); });
+    }
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "texteditor/program.h"
 
 #include "filesystem/file_manager.h"
+#include "texteditor/text_editor_application.h"
 #include "ui/log.h"
 #include "ui/main_thread_queue.h"
 #include "ui/notification_manager.h"
@@ -22,7 +23,6 @@ namespace {
 
 const uchar kApplicationName[] = u"Vantrel";
 const uchar kNotificationTitle[] = u"Vantrel 1.4";
-const uchar kApplicationOptionsPath[] = u"Packages/Default/Options/Application.vantrel-options";
 
 // The "Startup" sample runs from entry to the loop or to an early exit.
 class StartupSample {
@@ -48,6 +48,28 @@ void installPackages(const CommandLineArguments& arguments, const ustring& dataD
 }
 
 } // namespace
+
+void StartupPlatform::createApplication(bool developmentBuild)
+{
+    g_application = new TextEditorApplication(developmentBuild);
+}
+
+bool StartupPlatform::initApplication(const CommandLineArguments& arguments)
+{
+    return g_application->init(arguments.files, arguments.commands, arguments.project, arguments.restore);
+}
+
+void StartupPlatform::startUpdateCheck()
+{
+    if (g_application && g_application->m_checkForUpdates)
+        VLOG << u"No update check in this build";
+}
+
+void StartupPlatform::destroyApplication()
+{
+    delete g_application;
+    g_application = nullptr;
+}
 
 ustring decideDataDirectory(const StartupEnvironment& environment, const CommandLineArguments& arguments,
                             const FullPathFunction& fullPath)
@@ -123,7 +145,7 @@ int runProgram(const StartupEnvironment& environment, StartupPlatform& platform)
     platform.initPluginHost();
 
     VLOG << u"Creating application";
-    platform.createApplication();
+    platform.createApplication(environment.developmentBuild);
     PerformanceTimer init;
     VLOG << u"Initing app";
     platform.initApplication(arguments);

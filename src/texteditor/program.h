@@ -57,12 +57,15 @@ public:
 
     // The application object: constructed (and g_application set), then
     // initialised with the command line (false when it has no window), and
-    // deleted after the loop (g_application cleared).
-    virtual void createApplication() = 0;
-    virtual bool initApplication(const CommandLineArguments& arguments) = 0;
+    // deleted after the loop (g_application cleared). The defaults do just
+    // that with the TextEditorApplication.
+    virtual void createApplication(bool developmentBuild);
+    virtual bool initApplication(const CommandLineArguments& arguments);
     // Starts the update check when the application's option asks for it.
-    virtual void startUpdateCheck() = 0;
-    virtual void destroyApplication() = 0;
+    // The update check is not part of the program yet: the default only
+    // logs that it would start.
+    virtual void startUpdateCheck();
+    virtual void destroyApplication();
 };
 
 // The data directory the command line leaves: the rule's choice, replaced

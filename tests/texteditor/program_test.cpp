@@ -86,7 +86,7 @@ public:
         steps.push_back(openGL ? "create window manager, OpenGL" : "create window manager, Direct3D");
         return new StandInWindowManager(steps);
     }
-    void createApplication() override { steps.push_back("create application"); }
+    void createApplication(bool) override { steps.push_back("create application"); }
     bool initApplication(const CommandLineArguments& arguments) override
     {
         steps.push_back("init application");
