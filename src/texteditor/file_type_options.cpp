@@ -5,7 +5,6 @@
 // its own parent link.
 #include "texteditor/file_type_options.h"
 
-#include "filesystem/path_parts.h"
 #include "ui/options_manager.h"
 #include "ui/text/syntax/syntax_manager.h"
 
@@ -27,21 +26,16 @@ void addUserFileTypeOptions(const slate::SP<Options>& options)
     options->addParent(OptionsManager::get().getOptions(ustring(kUserFileTypeOptionsPath)));
 }
 
-ustring syntaxOptionsPath(const ustring& syntaxPath)
-{
-    return replaceExtension(slate::usubstring(syntaxPath), u'/', slate::usubstring(u"vantrel-options"));
-}
-
 void applySyntaxOptions(const slate::SP<Options>& options, const ustring& syntaxPath)
 {
     addUserFileTypeOptions(options);
-    options->addParent(OptionsManager::get().getOptions(syntaxOptionsPath(syntaxPath)));
+    options->addParent(loadSyntaxOptions(syntaxPath));
     options->set(ustring(u"syntax"), syntaxPath);
 }
 
 bool hasSyntaxOptions(const slate::SP<Options>& options, const ustring& syntaxPath)
 {
-    return options->inheritsFrom(OptionsManager::get().getOptions(syntaxOptionsPath(syntaxPath)));
+    return options->inheritsFrom(loadSyntaxOptions(syntaxPath));
 }
 
 void applyFileTypeOptions(const slate::SP<Options>& options, const ustring& fileName)

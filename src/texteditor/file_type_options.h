@@ -24,10 +24,6 @@ void linkFileTypeOptions();
 // not have them yet.
 void addUserFileTypeOptions(const slate::SP<Options>& options);
 
-// The options file of a grammar: its package path with the extension
-// replaced by "vantrel-options" (appended when it has none).
-ustring syntaxOptionsPath(const ustring& syntaxPath);
-
 // Adds the User File Type options and then the syntax's own options as
 // parents of `options`, and stores the grammar's path under "syntax"
 // (without notifying). `options` must have neither parent yet.

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 
+#include "filesystem/file_manager.h"
 #include "filesystem/file_utils.h"
 #include "input/binding_map.h"
 #include "texteditor/file_type_options.h"
@@ -83,6 +84,28 @@ private:
     TextEditorApplication* m_application;
 };
 
+// Options::save over the native file of `path`, creating the folders on
+// the way: a fresh data folder has no "Packages/Default/Options" yet, and
+// the user's settings would otherwise be lost at exit.
+bool saveOptionsFile(const slate::SP<Options>& options, const ustring& path)
+{
+    const ustring native = slate::FileManager::get().nativePath(path);
+    std::vector<ustring> missing;
+    for (size_t end = native.find_last_of(u"/\\"); end != ustring::npos && end > 0;
+         end = native.find_last_of(u"/\\", end - 1)) {
+        const ustring folder = native.substr(0, end);
+        if (isDirectory(folder))
+            break;
+        missing.push_back(folder);
+    }
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
+        createDirectory(*folder);
+    if (options->save(path))
+        return true;
+    VLOG << u"Unable to save " << path;
+    return false;
+}
+
 bool isSwitch(const ustring& argument) { return argument.size() >= 2 && argument.compare(0, 2, u"--") == 0; }
 
 } // namespace
@@ -108,10 +131,8 @@ TextEditorApplication::~TextEditorApplication()
     if (m_developmentBuild)
         return;
     storeOptions(options);
-    if (!options->save(ustring(kApplicationOptionsPath)))
-        VLOG << u"Unable to save " << kApplicationOptionsPath;
-    if (!manager.getOptions(ustring(kUserFileTypeOptionsPath))->save(ustring(kUserFileTypeOptionsPath)))
-        VLOG << u"Unable to save " << kUserFileTypeOptionsPath;
+    saveOptionsFile(options, ustring(kApplicationOptionsPath));
+    saveOptionsFile(manager.getOptions(ustring(kUserFileTypeOptionsPath)), ustring(kUserFileTypeOptionsPath));
 }
 
 bool TextEditorApplication::init(const std::vector<ustring>& files, const std::vector<ustring>& commands,

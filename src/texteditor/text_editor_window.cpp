@@ -230,6 +230,11 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
     }
     auto* region = new WindowCommandRegion(this, rect);
     parent->addChild(region);
+    // With nothing focused (no view yet), the window's own region takes the
+    // focus, so that window and application commands still find a path.
+    FocusState* focus = focusState();
+    if (focus->path().empty() && !focus->m_requested.isSet())
+        focus->requestFocus(region->id());
     slate::SP<TextBufferView> view = m_viewSet.activeView();
     if (!view || !theme())
         return true;
