@@ -40,13 +40,6 @@ ustring rendererOption()
     return renderer;
 }
 
-void installPackages(const CommandLineArguments& arguments, const ustring& dataDirectory,
-                     StartupPlatform& platform)
-{
-    for (const ustring& package : arguments.packages)
-        platform.installPackageFile(package, dataDirectory);
-}
-
 } // namespace
 
 void StartupPlatform::createApplication(bool developmentBuild)
@@ -98,7 +91,8 @@ int runProgram(const StartupEnvironment& environment, StartupPlatform& platform)
     platform.notificationManagerCreated(NotificationManager::get());
 
     if (!arguments.packages.empty()) {
-        installPackages(arguments, dataDirectory, platform);
+        for (const ustring& package : arguments.packages)
+            platform.installPackageFile(package, dataDirectory);
         startup.add();
         return kExitNormal;
     }
@@ -107,11 +101,11 @@ int runProgram(const StartupEnvironment& environment, StartupPlatform& platform)
         const HandOverResult result = platform.forwardToRunningInstance(
             singleInstanceMutexName(environment.executableFolder), environment.arguments);
         if (result != HandOverResult::FirstInstance) {
+            if (result != HandOverResult::HandedOver)
+                VLOG << u"The running instance did not take the command line";
             const ustring message = handOverFailureMessage(result, environment.arguments);
-            if (!message.empty()) {
-                VLOG << message;
+            if (!message.empty())
                 NotificationManager::get().displayBlockingError(message);
-            }
             startup.add();
             return kExitNormal;
         }
