@@ -143,12 +143,7 @@ protected:
     void TearDown() override
     {
         // An early exit leaves its singletons to the process end.
-        if (OptionsManager::alive())
-            OptionsManager::destroy();
-        if (slate::FileManager::alive())
-            slate::FileManager::destroy();
-        if (NotificationManager::alive())
-            NotificationManager::destroy();
+        shutdownBase();
         timer_queue_testing::restart();
         g_debugOutputEnabled = m_debugOutput;
     }
