@@ -113,6 +113,22 @@ TEST_F(WindowTest, StartCommandsRunOnceAfterTheFirstFrame)
     EXPECT_TRUE(m_window->m_postInitCommands.empty());
 }
 
+// A command line goes to the innermost runner that has it: the window's
+// commands before the application's.
+TEST_F(WindowTest, WindowCommandsShadowApplicationCommands)
+{
+    std::vector<std::string> ran;
+    m_window->commandMap().add(slate::substring("both"), [&ran](const CommandArguments&) { ran.push_back("window"); });
+    m_application->commandMap().add(slate::substring("both"),
+                                    [&ran](const CommandArguments&) { ran.push_back("application"); });
+    m_application->commandMap().add(slate::substring("quitAll"),
+                                    [&ran](const CommandArguments&) { ran.push_back("quitAll"); });
+    m_window->draw(false);
+    m_window->exec(slate::usubstring(u"both"));
+    m_window->exec(slate::usubstring(u"quitAll"));
+    EXPECT_EQ((std::vector<std::string>{"window", "quitAll"}), ran);
+}
+
 TEST(FileSpec, SplitsALineAndAColumnOffThePath)
 {
     struct Case {
