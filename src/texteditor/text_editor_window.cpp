@@ -69,6 +69,24 @@ bool textView(Theme*, InputRegion* parent, const interval2& rect, const slate::S
     return true;
 }
 
+// `path` against the current directory when it is relative, so that a
+// buffer keeps naming its file when the current directory moves on (every
+// activated view makes its own folder current).
+ustring absoluteFilePath(const ustring& path)
+{
+    const bool absolute = (!path.empty() && (path[0] == u'/' || path[0] == u'\\')) ||
+                          (path.size() >= 2 && path[1] == u':');
+    if (absolute)
+        return path;
+    ustring directory = currentDirectory();
+    if (directory.empty())
+        return path;
+    const uchar separator = directory.find(u'\\') != ustring::npos ? u'\\' : u'/';
+    if (directory.back() != separator)
+        directory += separator;
+    return directory + path;
+}
+
 } // namespace
 
 TextEditorWindow::TextEditorWindow(TextEditorApplication* application)
@@ -152,9 +170,10 @@ slate::SP<TextBufferView> TextEditorWindow::newFile()
     return addBufferView(slate::SP<TextBuffer>(new TextBuffer), ustring());
 }
 
-slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& path, FileEncoding encoding, int flags)
+slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& name, FileEncoding encoding, int flags)
 {
     ScopedTimer timer(g_statOpenFile);
+    const ustring path = absoluteFilePath(name);
     if (flags & kOpenReuseView) {
         if (const ViewEntry* entry = m_viewSet.findFile(path)) {
             slate::SP<TextBufferView> view = entry->view;
