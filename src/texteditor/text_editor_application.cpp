@@ -106,6 +106,16 @@ bool saveOptionsFile(const slate::SP<Options>& options, const ustring& path)
     return false;
 }
 
+// A folder as projects name it: backslashes, and one at the end.
+ustring normalizeDirectoryPath(const ustring& path)
+{
+    ustring folder = path;
+    std::replace(folder.begin(), folder.end(), u'/', u'\\');
+    if (folder.empty() || folder.back() != u'\\')
+        folder += u'\\';
+    return folder;
+}
+
 bool isSwitch(const ustring& argument) { return argument.size() >= 2 && argument.compare(0, 2, u"--") == 0; }
 
 } // namespace
@@ -270,7 +280,10 @@ void TextEditorApplication::handleCommandLine(const std::vector<ustring>& argume
         if (argument == u"--command" || argument == u"--project") {
             if (i + 1 == arguments.size())
                 break;
-            (argument == u"--command" ? commands.push_back(arguments[i + 1]) : void(project = arguments[i + 1]));
+            if (argument == u"--command")
+                commands.push_back(arguments[i + 1]);
+            else
+                project = arguments[i + 1];
             ++i;
         } else if (isSwitch(argument) ||
                    slate::usubstring(argument).endsWithNoCase(slate::usubstring(u".vantrel-package"))) {
@@ -290,10 +303,7 @@ void TextEditorApplication::openFiles(const std::vector<ustring>& files, TextEdi
     slate::SP<TextBufferView> first;
     for (const ustring& file : files) {
         if (isDirectory(file)) {
-            ustring folder = file;
-            std::replace(folder.begin(), folder.end(), u'/', u'\\');
-            if (folder.empty() || folder.back() != u'\\')
-                folder += u'\\';
+            const ustring folder = normalizeDirectoryPath(file);
             if (window->openProject(folder))
                 window->addRecentProject(folder);
             continue;

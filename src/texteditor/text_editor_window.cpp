@@ -11,8 +11,8 @@
 #include "texteditor/text_editor_window.h"
 
 #include <algorithm>
-#include <functional>
 
+#include "controls/text_control.h"
 #include "filesystem/file_utils.h"
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
@@ -54,19 +54,22 @@ void placeCaret(TextBufferView& view, int32_t line, int32_t column)
     showPoint(view, position, true);
 }
 
-// Stands in for the text control's view drawing until it is part of the
-// toolkit: gives the view its region (so that focus requests find it) and
-// its size, and draws nothing.
-bool textView(Theme*, InputRegion* parent, const interval2& rect, const slate::SP<TextBufferView>& view,
-              const slate::SP<TextBufferView>&, bool, float, const std::function<void(int64_t)>&,
-              InputRegion** out)
+// `path` against the current directory when it is relative, so that a
+// buffer keeps naming its file when the current directory moves on (every
+// activated view makes its own folder current).
+ustring absoluteFilePath(const ustring& path)
 {
-    auto* region = new InputRegion(parent->baseWindow(), RegionId(view.get()), rect);
-    parent->addChild(region);
-    view->setViewportSize(rect.x1 - rect.x0, rect.y1 - rect.y0);
-    if (out)
-        *out = region;
-    return true;
+    const bool absolute = (!path.empty() && (path[0] == u'/' || path[0] == u'\\')) ||
+                          (path.size() >= 2 && path[1] == u':');
+    if (absolute)
+        return path;
+    ustring directory = currentDirectory();
+    if (directory.empty())
+        return path;
+    const uchar separator = directory.find(u'\\') != ustring::npos ? u'\\' : u'/';
+    if (directory.back() != separator)
+        directory += separator;
+    return directory + path;
 }
 
 } // namespace
@@ -152,9 +155,10 @@ slate::SP<TextBufferView> TextEditorWindow::newFile()
     return addBufferView(slate::SP<TextBuffer>(new TextBuffer), ustring());
 }
 
-slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& path, FileEncoding encoding, int flags)
+slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& name, FileEncoding encoding, int flags)
 {
     ScopedTimer timer(g_statOpenFile);
+    const ustring path = absoluteFilePath(name);
     if (flags & kOpenReuseView) {
         if (const ViewEntry* entry = m_viewSet.findFile(path)) {
             slate::SP<TextBufferView> view = entry->view;
@@ -239,6 +243,6 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
     if (!view || !theme())
         return true;
     const ViewEntry* entry = m_viewSet.findEntry(view.get());
-    return textView(theme(), region, rect, view, showMinimap ? entry->minimap : nullptr,
+    return textView(*theme(), region, rect, view, showMinimap ? entry->minimap : nullptr,
                     m_application->m_minimapOnLeft, m_application->m_minimapMaxWidth, nullptr, nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "filesystem/file_utils.h"
 #include "input/binding_map.h"
 #include "texteditor/application_fixture.h"
 #include "texteditor/file_type_options.h"
@@ -173,7 +174,11 @@ TEST_F(ApplicationTest, HandedOverArgumentsOpenFilesAndReplaceTheStartCommands)
     EXPECT_EQ((std::vector<ustring>{u"<untitled>", dir + u"x.txt", dir + u"y.txt"}), openPaths(window));
     EXPECT_EQ((std::vector<ustring>{u"first", u"second"}), window->m_postInitCommands);
 
-    m_application->handleCommandLine({dir + u"x.txt"});
+    // A relative name is taken from the current directory (the sender's).
+    const ustring previousDirectory = currentDirectory();
+    ASSERT_TRUE(setCurrentDirectory(toUstring(m_folder.path().string())));
+    m_application->handleCommandLine({u"x.txt"});
+    setCurrentDirectory(previousDirectory);
     EXPECT_EQ(3u, window->viewSet().views(0).size()) << "an open file is shown again, not reopened";
     EXPECT_TRUE(window->m_postInitCommands.empty());
 }
