@@ -288,6 +288,10 @@ TEST_F(PackagesTest, EveryOptionsFileTheProgramReadsIsThere)
     // Shipped without settings, for the user's own; it must exist so that
     // the program has a file to save them in.
     EXPECT_TRUE(slate::FileManager::get().exists(u"Packages/Default/Options/User File Type.vantrel-options"));
+    ustring buildFile;
+    ASSERT_TRUE(options(u"Packages/Default/Options/Application.vantrel-options")
+                    ->getString(ustring(u"project.buildFile"), buildFile));
+    EXPECT_FALSE(options(buildFile)->keys().empty()) << toUtf8(buildFile);
 }
 
 // A misspelt "true" reads as false, silently; every shipped switch must be
