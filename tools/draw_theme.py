@@ -21,11 +21,12 @@ right on screen. Icons (SimpleTextureShader) are drawn upright as they are.
 Shapes are rendered with 4 x 4 supersampling, so edges and diagonals are
 smooth at the small sizes used here.
 """
-import argparse
 import os
 import struct
 import sys
 import zlib
+
+from package_files import write_or_check
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 THEME = os.path.join(ROOT, "Packages", "Theme - Default")
@@ -550,28 +551,7 @@ def outputs():
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--check", action="store_true", help="compare instead of writing")
-    arguments = parser.parse_args()
-    stale = []
-    for relative, data in sorted(outputs().items()):
-        path = os.path.join(THEME, relative)
-        try:
-            with open(path, "rb") as handle:
-                current = handle.read()
-        except OSError:
-            current = None
-        if current == data:
-            continue
-        if arguments.check:
-            stale.append(relative)
-            continue
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as handle:
-            handle.write(data)
-    for relative in stale:
-        print(f"Packages/Theme - Default/{relative} differs from what tools/draw_theme.py draws", file=sys.stderr)
-    return 1 if stale else 0
+    return write_or_check(THEME, outputs(), "draw_theme.py", __doc__.split("\n\n")[0])
 
 
 if __name__ == "__main__":

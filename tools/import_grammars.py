@@ -15,11 +15,12 @@ texts of the notice file that cover it.
 With --check nothing is written; the exit status is 1 when a shipped file
 differs from what this script would write.
 """
-import argparse
 import os
 import plistlib
 import re
 import sys
+
+from package_files import write_or_check
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SOURCE = os.path.join(ROOT, "tests", "data", "grammars")
@@ -129,28 +130,7 @@ def package_files():
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--check", action="store_true", help="compare instead of writing")
-    arguments = parser.parse_args()
-    stale = []
-    for relative, data in sorted(package_files().items()):
-        path = os.path.join(PACKAGES, relative)
-        try:
-            with open(path, "rb") as handle:
-                current = handle.read()
-        except OSError:
-            current = None
-        if current == data:
-            continue
-        if arguments.check:
-            stale.append(relative)
-            continue
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, "wb") as handle:
-            handle.write(data)
-    for relative in stale:
-        print(f"Packages/{relative} differs from what tools/import_grammars.py writes", file=sys.stderr)
-    return 1 if stale else 0
+    return write_or_check(PACKAGES, package_files(), "import_grammars.py", __doc__.split("\n\n")[0])
 
 
 if __name__ == "__main__":
