@@ -18,6 +18,7 @@
 
 #include <tinyxml.h>
 
+#include "canvas/software_canvas.h"
 #include "canvas/util/colour.h"
 #include "canvas/util/png_image.h"
 #include "controls/context_menu_commands.h"
@@ -28,6 +29,7 @@
 #include "input/binding_map.h"
 #include "input/command_map.h"
 #include "input/key_stroke.h"
+#include "support/golden_drawing.h"
 #include "support/scratch_folder.h"
 #include "ui/key_codes.h"
 #include "ui/log.h"
@@ -466,6 +468,48 @@ TEST_F(PackagesTest, TheThemeMapsEveryElementToAnImageThatDecodes)
             EXPECT_EQ(paddedSize(height), height);
         }
     }
+}
+
+// The elements drawn as the controls draw them, through the software canvas
+// (the OpenGL renderer's rules), at typical sizes: a person has looked at
+// tests/data/packages/theme.png, so a change to the theme's drawing shows
+// here and gets looked at again.
+TEST_F(PackagesTest, TheThemeDrawsItsElements)
+{
+    SoftwareCanvas canvas(320, 120);
+    const Colour window(0xD6 / 255.f, 0xD9 / 255.f, 0xDE / 255.f);
+    canvas.clear(window);
+    Theme theme(&canvas, options(u"Packages/Theme - Default/Default.vantrel-theme"));
+    struct Element {
+        const char* name;
+        interval2 rect;
+    };
+    const Element elements[] = {
+        {"panel.tab", {0, 0, 320, 32}},
+        {"tab.unselected", {4, 4, 84, 32}},
+        {"tab.selected", {84, 4, 164, 32}},
+        {"tab.selected.unfocused", {164, 4, 244, 32}},
+        {"button", {8, 40, 58, 62}},
+        {"button.down", {62, 40, 112, 62}},
+        {"button.disabled", {116, 40, 166, 62}},
+        {"btn.left", {172, 40, 196, 62}},
+        {"btn.down.middle", {196, 40, 220, 62}},
+        {"btn.right", {220, 40, 244, 62}},
+        {"scrollbar.track", {300, 0, 316, 100}},
+        {"scrollbar.puck", {300, 20, 316, 60}},
+        {"scrollbar.htrack", {8, 70, 200, 86}},
+        {"scrollbar.hpuck", {40, 70, 120, 86}},
+        {"tree.button", {210, 72, 222, 84}},
+        {"panel.hint", {230, 66, 290, 90}},
+        {"panel.statusbar", {0, 100, 320, 120}},
+        {"button.statusbutton", {250, 100, 300, 120}},
+    };
+    for (const Element& element : elements)
+        theme.get(element.name).draw(element.rect);
+    theme.get("icon.expand").draw(interval2(212, 74, 220, 82));
+    theme.get("icon.bookmark").draw(interval2(250, 40, 266, 56));
+    theme.get("icon.find.regex").draw(interval2(270, 40, 286, 56));
+    golden::comparePixels("packages/theme.png", {canvas.width(), canvas.height(), canvas.pixels()});
 }
 
 // The "Default" key map as a window loads it: every key text names a key,
