@@ -307,7 +307,7 @@ TEST_F(PackagesTest, SwitchesAreWrittenTrueOrFalse)
                                             "hiddenExtensions", "minimapMaxWidth", "theme", "keymap",
                                             "renderer", "autoSaveInterval", "autoSaveMaxFileSize", "build",
                                             "project.direxclude", "project.exclude", "project.buildFile",
-                                            "find.string", "find.replacementString"};
+                                            "find.string", "find.replacementString", "forcedExtension"};
     for (const ustring& path : find(u"*.vantrel-options")) {
         SCOPED_TRACE(toUtf8(path));
         const slate::SP<Options> file = options(path);
