@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "canvas/canvas.h"
@@ -28,6 +29,27 @@
 #include "window_manager/windows/win32_window_manager.h"
 
 namespace text_window_test {
+
+// A renderer the windows draw with, as the manager is told to pick it.
+// A renderer the windows draw with, as the manager is told to pick it.
+struct RendererCase {
+    const char* name;
+    int managerFlags;
+    RendererKind kind;
+};
+
+inline void PrintTo(const RendererCase& renderer, std::ostream* out)
+{
+    *out << renderer.name;
+}
+
+// Direct3D 9 frames through the device's own swap chain: with the manager's
+// swap-chain flag, creating the device of a window opened after an OpenGL
+// window of the same process does not return under Wine.
+inline const RendererCase kRendererCases[] = {
+    {"OpenGL", Win32WindowManager::kUseOpenGL, RendererKind::OpenGL},
+    {"Direct3D9", 0, RendererKind::Direct3D9},
+};
 
 // The key map the windows use: the test data's default key map.
 inline const char16_t* const kKeyMapPath = u"Packages/Default.vantrel-keymap";

@@ -20,7 +20,9 @@
 namespace {
 
 using app_window_test::AppWindowTest;
+using text_window_test::RendererCase;
 using text_window_test::TextViewWindow;
+using text_window_test::kRendererCases;
 using window_test::Button;
 using window_test::Click;
 
@@ -34,25 +36,6 @@ constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 // "    int total = 0;", the fifth line of the C file.
 constexpr int kTotalRow = 4;
-
-struct RendererCase {
-    const char* name;
-    int managerFlags;
-    RendererKind kind;
-};
-
-void PrintTo(const RendererCase& renderer, std::ostream* out)
-{
-    *out << renderer.name;
-}
-
-// Direct3D 9 frames through the device's own swap chain: with the manager's
-// swap-chain flag, creating the device of a window opened after an OpenGL
-// window of the same process does not return under Wine.
-const RendererCase kRendererCases[] = {
-    {"OpenGL", Win32WindowManager::kUseOpenGL, RendererKind::OpenGL},
-    {"Direct3D9", 0, RendererKind::Direct3D9},
-};
 
 slate::SP<TextBuffer> cFileBuffer()
 {
