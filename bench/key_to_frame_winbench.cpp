@@ -28,12 +28,10 @@
 #include "controls/probed_peer.h"
 #include "controls/text_view_window.h"
 #include "ui/log.h"
-#include "ui/main_thread_queue.h"
 #include "ui/timer_queue.h"
 #include "window_manager/main_loop.h"
-#include "window_manager/window_manager.h"
+#include "window_manager/window_manager_lifetime.h"
 #include "window_manager/window_test_input.h"
-#include "window_manager/windows/app_window.h"
 
 #include "bench_support.h"
 
@@ -66,11 +64,7 @@ class KeyToFrameRig {
 public:
     KeyToFrameRig(const RendererCase& renderer, int carets) : m_debugOutput(g_debugOutputEnabled.exchange(false))
     {
-        clearMainThreadQueue();
-        timer_queue_testing::restart();
-        window_test::discardMessages();
-        m_manager = new Win32WindowManager(renderer.managerFlags);
-        WindowManager::create(m_manager);
+        m_manager = window_test::startWindowManager(renderer.managerFlags);
         window_test::probePeers(*m_manager, m_probe);
         m_buffer = tenMegabytesOfC();
         m_window = TextViewWindow::open(*m_manager, m_buffer, "wordWrap false\n", kFrameWidth, kFrameHeight);
@@ -93,13 +87,7 @@ public:
     ~KeyToFrameRig()
     {
         m_probe.onFrameEnd = nullptr;
-        const std::vector<AppWindow*> left = appWindows();
-        for (AppWindow* window : left)
-            window_test::destroyWindow(window->nativeHandle());
-        window_test::discardMessages();
-        WindowManager::destroy();
-        timer_queue_testing::restart();
-        clearMainThreadQueue();
+        window_test::stopWindowManager();
         g_debugOutputEnabled = m_debugOutput;
     }
 
