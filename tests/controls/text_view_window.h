@@ -31,7 +31,6 @@
 namespace text_window_test {
 
 // A renderer the windows draw with, as the manager is told to pick it.
-// A renderer the windows draw with, as the manager is told to pick it.
 struct RendererCase {
     const char* name;
     int managerFlags;
@@ -43,12 +42,11 @@ inline void PrintTo(const RendererCase& renderer, std::ostream* out)
     *out << renderer.name;
 }
 
-// Direct3D 9 frames through the device's own swap chain: with the manager's
-// swap-chain flag, creating the device of a window opened after an OpenGL
-// window of the same process does not return under Wine.
+// Direct3D 9 draws through swap chains of its own, as the renderer tests'
+// peers do.
 inline const RendererCase kRendererCases[] = {
     {"OpenGL", Win32WindowManager::kUseOpenGL, RendererKind::OpenGL},
-    {"Direct3D9", 0, RendererKind::Direct3D9},
+    {"Direct3D9", Win32WindowManager::kUseSwapChains, RendererKind::Direct3D9},
 };
 
 // The key map the windows use: the test data's default key map.
@@ -87,10 +85,9 @@ public:
     }
 
     // Opens the window through the manager, its frame at the top left of
-    // the screen width x height pixels large (by the placement text, which
-    // applies before the renderer is set up, so the peer never resizes), with the
-    // key map read and the text region focused; null when the window or
-    // the key map could not be made. The window owns what is returned.
+    // the screen width x height pixels large, with the key map read and the
+    // text region focused; null when the window or the key map could not be
+    // made. The window owns what is returned.
     static TextViewWindow* open(Win32WindowManager& manager, slate::SP<TextBuffer> buffer,
                                 const std::string& optionsText, int width, int height)
     {
