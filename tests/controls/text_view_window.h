@@ -8,7 +8,6 @@
 // manager whose "Packages/" is the test data's key maps.
 #pragma once
 
-#include <cmath>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -118,7 +117,6 @@ public:
 
     TextBuffer& buffer() const { return *m_buffer; }
     TextBufferView& view() const { return *m_view; }
-    TextBufferView& minimap() const { return *m_minimap; }
 
     // The window point of the middle of the line at `position`, at the
     // left edge of the unit there.
