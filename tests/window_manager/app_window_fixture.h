@@ -24,6 +24,7 @@
 #include "window_manager/window_peer.h"
 #include "window_manager/windows/app_window.h"
 #include "window_manager/windows/win32_window_manager.h"
+#include "window_manager/window_manager_lifetime.h"
 #include "window_manager/window_test_input.h"
 
 namespace app_window_test {
@@ -168,20 +169,11 @@ protected:
     void SetUp() override
     {
         m_debugOutput = g_debugOutputEnabled.exchange(false);
-        clearMainThreadQueue();
-        timer_queue_testing::restart();
-        window_test::discardMessages();
-        install(Win32WindowManager::kUseOpenGL);
+        m_manager = window_test::startWindowManager(Win32WindowManager::kUseOpenGL);
     }
     void TearDown() override
     {
-        const std::vector<AppWindow*> left = appWindows();
-        for (AppWindow* window : left)
-            window_test::destroyWindow(window->nativeHandle());
-        window_test::discardMessages();
-        WindowManager::destroy();
-        timer_queue_testing::restart();
-        clearMainThreadQueue();
+        window_test::stopWindowManager();
         g_debugOutputEnabled = m_debugOutput;
     }
 
