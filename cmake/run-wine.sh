@@ -37,7 +37,11 @@ REGEDIT4
 "Arial"="Liberation Sans"
 "Times New Roman"="Liberation Serif"
 EOF_REG
-  "$wine_dir/wine64" regedit /S "$reg_file" >/dev/null 2>&1 && touch "$fonts_stamp"
+  "$wine_dir/wine64" regedit /S "$reg_file" >/dev/null 2>&1 || return 1
+  # The stamp is set only once the mapping can be read back: a stamp over a
+  # mapping that did not take would leave the fonts missing for good.
+  "$wine_dir/wine64" reg query 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" >/dev/null 2>&1 &&
+    touch "$fonts_stamp"
 }
 
 # Top-level windows are not handed to an X window manager: the test display
@@ -64,6 +68,11 @@ if [ "$init" = yes ]; then
   "$wine_dir/wineserver" -w
   [ $status -eq 0 ] && touch "$prefix/.created"
   exit $status
+fi
+# A program run before the prefix was made would make it on the fly, racing
+# the settings below; make it properly first.
+if [ ! -f "$prefix/.created" ]; then
+  "$0" --prefix "$prefix" --init || exit $?
 fi
 map_fonts
 unmanaged_windows
