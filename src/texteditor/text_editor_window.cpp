@@ -146,13 +146,20 @@ void TextEditorWindow::onActivate()
     m_application->windowActivated(this);
 }
 
-slate::SP<TextBufferView> TextEditorWindow::addBufferView(const slate::SP<TextBuffer>& buffer,
-                                                          const ustring& fileName)
+slate::SP<TextBufferView> TextEditorWindow::createBufferView(const slate::SP<TextBuffer>& buffer,
+                                                             const ustring& fileName)
 {
     slate::SP<TextBufferView> view = buffer->createView(canvas());
     slate::SP<Options> options(new Options);
     applyFileTypeOptions(options, fileName);
     view->setOptions(options);
+    return view;
+}
+
+slate::SP<TextBufferView> TextEditorWindow::addBufferView(const slate::SP<TextBuffer>& buffer,
+                                                          const ustring& fileName)
+{
+    slate::SP<TextBufferView> view = createBufferView(buffer, fileName);
     m_viewSet.addView(makeViewEntry(view, canvas()));
     return view;
 }
@@ -174,6 +181,9 @@ slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& name, Fi
         }
     }
     slate::SP<TextBuffer> buffer(new TextBuffer);
+    // The view's options come first: they give the buffer the syntax and
+    // colours of the file's type, which the read then takes on.
+    slate::SP<TextBufferView> view = createBufferView(buffer, path);
     auto source = std::make_unique<FileBufferSource>(path, encoding);
     if (isFile(path)) {
         if (!buffer->load(std::move(source)))
@@ -188,7 +198,8 @@ slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& name, Fi
             NotificationManager::get().displayError(u"Unable to open " + path);
         return nullptr;
     }
-    return addBufferView(buffer, path);
+    m_viewSet.addView(makeViewEntry(view, canvas()));
+    return view;
 }
 
 slate::SP<TextBufferView> TextEditorWindow::openFileSpec(const ustring& spec, FileEncoding encoding, int flags)

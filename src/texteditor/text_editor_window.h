@@ -97,8 +97,9 @@ public:
     std::vector<ustring> m_postInitCommands;
 
 private:
-    // A new view of `buffer` with its options chained for `fileName`, put
-    // into a new tab.
+    // A new view of `buffer` with its options chained for `fileName`;
+    // addBufferView also puts it into a new tab.
+    slate::SP<TextBufferView> createBufferView(const slate::SP<TextBuffer>& buffer, const ustring& fileName);
     slate::SP<TextBufferView> addBufferView(const slate::SP<TextBuffer>& buffer, const ustring& fileName);
     void registerCommands();
 

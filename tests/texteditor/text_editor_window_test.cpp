@@ -8,6 +8,8 @@
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
 #include "ui/text/buffer_read_wait.h"
+#include "ui/text/syntax/syntax_loader.h"
+#include "ui/text/syntax/syntax_manager.h"
 #include "ui/text/text_buffer.h"
 
 namespace application_test {
@@ -111,6 +113,29 @@ TEST_F(WindowTest, AFileSpecPutsTheCaretOnItsLineAndColumnOnceRead)
         EXPECT_EQ(c.row, row);
         EXPECT_EQ(c.column, column);
     }
+}
+
+// The read starts before the file has been shown; the text it brings must
+// still be lexed with the grammar of the file's type, not as plain text.
+TEST_F(WindowTest, AnOpenedFileIsLexedWithTheGrammarOfItsType)
+{
+    writePackageFile("Tiny/Tiny.tmLanguage",
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+                     "<key>name</key><string>Tiny</string><key>scopeName</key><string>source.tiny</string>"
+                     "<key>fileTypes</key><array><string>tiny</string></array>"
+                     "<key>patterns</key><array/></dict></plist>");
+    SyntaxManager::create();
+    SyntaxLoader::create();
+    const ustring path = m_folder.write("a.tiny", "one\ntwo\n");
+    m_application->openFiles({path}, m_window);
+    slate::SP<TextBufferView> view = m_window->activeView();
+    ASSERT_NE(nullptr, view);
+    buffer_test::waitForRead(*view->buffer());
+    const slate::usubstring scopes = view->buffer()->syntaxName(1);
+    EXPECT_EQ(0u, ustring(scopes.begin, scopes.end).find(u"source.tiny")) << toUtf8(ustring(scopes.begin, scopes.end));
+    destroyApplication();
+    SyntaxLoader::destroy();
+    SyntaxManager::destroy();
 }
 
 TEST_F(WindowTest, AMissingFileWithoutCreateIsReportedAndOpensNothing)
