@@ -18,6 +18,7 @@
 
 #include <tinyxml.h>
 
+#include "canvas/recording_canvas.h"
 #include "canvas/software_canvas.h"
 #include "canvas/util/colour.h"
 #include "canvas/util/png_image.h"
@@ -29,6 +30,7 @@
 #include "input/binding_map.h"
 #include "input/command_map.h"
 #include "input/key_stroke.h"
+#include "support/fixed_advance_font.h"
 #include "support/golden_drawing.h"
 #include "support/scratch_folder.h"
 #include "packages/theme_scene.h"
@@ -427,6 +429,38 @@ TEST_F(PackagesTest, TheDefaultColourSchemeKeepsEveryStyleReadable)
         if (!ownBackground)
             EXPECT_GE(contrast(text, selection), 4.5);
     }
+}
+
+// The minimap reads the minimap options over its view's and is drawn at its
+// own zoom; its scroll and its outline of the view take the two layouts to
+// be one. A font or wrapping of its own would make them two: the outline
+// would drift off the text and the map would end early.
+TEST_F(PackagesTest, TheMinimapOptionsKeepTheLayoutOfTheirView)
+{
+    // Fonts measure by their size, so a font of another size lays out apart.
+    class SizedFontCanvas : public RecordingCanvas {
+    protected:
+        UnicodeFont* createFont(const ustring&, const ustring&, int size, int) override
+        {
+            return new FixedAdvanceFont(0.6f * float(size), 1.5f * float(size));
+        }
+    } canvas;
+    ustring text;
+    for (int line = 0; line < 40; ++line)
+        text += u"a line long enough to wrap at the width of the view it is shown in\n";
+    const slate::SP<TextBuffer> buffer = view_test::makeBuffer(text);
+    const slate::SP<TextBufferView> view = buffer->createView(&canvas);
+    view->setOptions(options(u"Packages/Default/Options/Default File Type.vantrel-options"));
+    const slate::SP<TextBufferView> minimap = buffer->createView(&canvas);
+    slate::SP<Options> minimapOptions(new Options);
+    minimapOptions->addParent(view->options());
+    minimapOptions->addParent(options(u"Packages/Default/Options/Minimap.vantrel-options"));
+    minimap->setOptions(minimapOptions);
+    view->setLayoutWidth(300);
+    minimap->setLayoutWidth(300);
+    EXPECT_EQ(minimap->lineHeight(), view->lineHeight());
+    EXPECT_EQ(minimap->layoutExtent().x, view->layoutExtent().x);
+    EXPECT_EQ(minimap->layoutExtent().y, view->layoutExtent().y);
 }
 
 TEST_F(PackagesTest, TheThemeMapsEveryElementToAnImageThatDecodes)
