@@ -67,6 +67,7 @@ bool dropdownField(Theme& theme, InputRegion* parent, const RegionId& id, const 
 struct MinimapSplit {
     interval2 text;
     interval2 minimap;
+    interval2 gap; // between the two, painted in the view's background
 };
 
 MinimapSplit splitForMinimap(const interval2& rect, TextBufferView& view, bool minimapOnLeft,
@@ -82,10 +83,12 @@ MinimapSplit splitForMinimap(const interval2& rect, TextBufferView& view, bool m
         split.text = parts.second;
         split.minimap = parts.first;
         split.minimap.x1 -= kMinimapGap;
+        split.gap = interval2(split.minimap.x1, rect.y0, split.text.x0, rect.y1);
     } else {
         split.text = parts.first;
         split.minimap = parts.second;
         split.minimap.x0 += kMinimapGap;
+        split.gap = interval2(split.text.x1, rect.y0, split.minimap.x0, rect.y1);
     }
     return split;
 }
@@ -153,9 +156,14 @@ bool textView(Theme& theme, InputRegion* parent, const interval2& rect, const sl
               TextInputHandler::DoubleClickFunction onDoubleClick, InputRegion** firstRegion)
 {
     TextBufferView& v = *view;
-    MinimapSplit split{rect, interval2()};
-    if (minimapView)
+    MinimapSplit split{rect, interval2(), interval2()};
+    if (minimapView) {
         split = splitForMinimap(rect, v, minimapOnLeft, minimapMaxWidth);
+        // Nothing else draws there: left alone, the gap would show whatever
+        // the window was cleared to as a dark seam beside the text.
+        const float* background = v.settings().backgroundColour;
+        parent->baseWindow()->canvas()->fillRect(split.gap, Colour(background[0], background[1], background[2]));
+    }
     const bool horizontal = wantsHorizontalBar(theme, v, split.text.x1 - split.text.x0);
     const bool vertical = v.settings().wantVerticalScrollBar && !isLoading(v);
     const ScrollbarLayout layout = scrollbarLayout(theme, split.text, vertical, horizontal);

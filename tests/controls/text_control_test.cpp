@@ -91,6 +91,29 @@ TEST_F(TextControlTest, MinimapTakesItsShareLimitedOnlyAboveTenWithATwoPixelGap)
     }
 }
 
+// The two pixels between the text and its minimap belong to no control; a
+// frame that left them unpainted showed a dark seam down the window.
+TEST_F(TextControlTest, TheGapBesideTheMinimapIsPaintedInTheViewsBackground)
+{
+    struct Case {
+        bool onLeft;
+        interval2 gap;
+    };
+    const Case cases[] = {{true, {198, 0, 200, 600}}, {false, {800, 0, 802, 600}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.onLeft ? "left" : "right");
+        slate::SP<TextBufferView> view = m_views.make(kNoBars);
+        slate::SP<TextBufferView> minimapView = m_views.make("gutter false");
+        frame([&](Theme& theme, InputRegion* root) {
+            return textView(theme, root, interval2(0, 0, 1000, 600), view, minimapView, c.onLeft, 0, nullptr,
+                            nullptr);
+        });
+        const float* rgb = view->settings().backgroundColour;
+        EXPECT_TRUE(drew("fillRect " + RecordingCanvas::formatRect(c.gap) + " colour " +
+                         RecordingCanvas::formatColour(Colour(rgb[0], rgb[1], rgb[2]))));
+    }
+}
+
 TEST_F(TextControlTest, HorizontalBarOnlyWhenWantedAndTheWrapWidthDoesNotFit)
 {
     // 400 wide, no gutter, 16-pixel bars: 384 for the text, 80 columns are
