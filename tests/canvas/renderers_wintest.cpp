@@ -231,6 +231,38 @@ TEST_P(RendererTest, GlyphAtlasKeepsItsChannelOrder)
     EXPECT_EQ(bluePixels, 0);
 }
 
+// A minimap draws the text a seventh of its size. Its glyphs are then a
+// pixel wide and the ink of a cell a fraction of its texels: averaged with
+// the atlas's blank texels, dark text on a light ground faded to nearly the
+// ground. It must keep the text's shape in the text's own colour.
+TEST_P(RendererTest, TextDrawnSmallKeepsItsInkDarkOnALightGround)
+{
+    const float paper[3] = {1, 1, 1};
+    const Colour ink(0, 0, 0.5f);
+    UnicodeFont* font = m_canvas->getFont(u"Courier New 10", 0);
+    const ustring text = u"if (count > 0) return value * scale; // minimap line of code";
+    beginBlackFrame();
+    m_canvas->fillRect(interval2(0, 0, kWidth, kHeight), paper);
+    Matrix4 scale = Matrix4::identity();
+    scale.m[0] = scale.m[5] = 1.f / 7.f;
+    scale.m[12] = 4;
+    scale.m[13] = 20;
+    m_canvas->setTransform(scale);
+    font->beginBatch(true);
+    for (int line = 0; line < 8; ++line)
+        font->drawText(0, 15.f * float(line), text.data(), text.data() + text.size(),
+                       {ink, Colour(paper[0], paper[1], paper[2])}, false);
+    font->endBatch();
+    m_canvas->setTransform(Matrix4::identity());
+    int dark = 0, blueShifted = 0;
+    for (uint32_t p : m_harness->readPixels()) {
+        dark += red(p) < 110 && green(p) < 110;
+        blueShifted += blue(p) > red(p) + 20;
+    }
+    EXPECT_GE(dark, 40) << "the ink shows as dark marks";
+    EXPECT_GT(blueShifted, 0) << "in the text's own colour";
+}
+
 TEST_P(RendererTest, LinesTakeTheSoftwareCanvasPixels)
 {
     struct Case {
@@ -320,9 +352,7 @@ std::vector<uint32_t> drawScene(RendererHarness& harness)
                    false);
     font->drawText(4, 46, text.data(), text.data() + text.size(), {Colour(1, 0, 0), Colour(0, 0, 0)}, false);
     font->endBatch();
-    // Scaled text is drawn filtered. Its glyph boxes are drawn on their own
-    // background: OpenGL paints the boxes' transparent texels in the atlas's
-    // background colour, Direct3D discards them by the alpha test.
+    // Scaled text is drawn filtered and blended by the atlas's alpha on both.
     Matrix4 scale = Matrix4::identity();
     scale.m[0] = scale.m[5] = 0.75f;
     scale.m[12] = 2;

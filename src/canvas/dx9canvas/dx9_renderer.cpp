@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "canvas/dx9canvas/dx9_texture.h"
+#include "canvas/util/mip_maps.h"
 #include "canvas/unicode_font.h"
 #include "ui/log.h"
 
@@ -405,17 +406,25 @@ void* DX9TextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int wid
     if (FAILED(device->CreateTexture(UINT(width), UINT(height), 0, 0, D3DFMT_A8R8G8B8,
                                      D3DPOOL_MANAGED, &texture, nullptr)))
         return nullptr;
-    D3DLOCKED_RECT locked;
-    if (FAILED(texture->LockRect(0, &locked, nullptr, 0))) {
+    // The atlas's words 0xAARRGGBB are A8R8G8B8's own layout. Its smaller
+    // levels keep the ink, so that shrunk text does not fade away.
+    bool complete = true;
+    generateGlyphMipLevels(width, height, pixels, [&](int level, int w, int h, const uint32_t* levelPixels) {
+        D3DLOCKED_RECT lockedLevel;
+        if (DWORD(level) >= texture->GetLevelCount() ||
+            FAILED(texture->LockRect(UINT(level), &lockedLevel, nullptr, 0))) {
+            complete = false;
+            return;
+        }
+        unsigned char* row = static_cast<unsigned char*>(lockedLevel.pBits);
+        for (int y = 0; y < h; ++y, row += lockedLevel.Pitch)
+            std::memcpy(row, levelPixels + size_t(y) * w, size_t(w) * 4);
+        texture->UnlockRect(UINT(level));
+    });
+    if (!complete) {
         texture->Release();
         return nullptr;
     }
-    // The atlas's words 0xAARRGGBB are A8R8G8B8's own layout.
-    unsigned char* row = static_cast<unsigned char*>(locked.pBits);
-    for (int y = 0; y < height; ++y, row += locked.Pitch)
-        std::memcpy(row, pixels + size_t(y) * width, size_t(width) * 4);
-    texture->UnlockRect(0);
-    generateMipMaps(texture);
     return texture;
 }
 
@@ -452,6 +461,14 @@ void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
         device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
     } else {
         device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    }
+    // Scaled text samples between ink and blank texels: it blends by their
+    // alpha whatever the canvas's mode, as under OpenGL, so that the ground
+    // shows between the marks instead of the atlas's background.
+    if (filtered) {
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     }
     const DWORD filter = filtered ? D3DTEXF_LINEAR : D3DTEXF_POINT;
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);

@@ -267,7 +267,7 @@ void* GLTextureUnicodeFontHelper::createTexture(const uint32_t* pixels, int widt
     // The atlas arrives as B, G, R, A bytes and belongs to its font.
     std::vector<uint32_t> rgba(pixels, pixels + size_t(width) * height);
     swapRedAndBlue(rgba.data(), rgba.size());
-    uploadWithMipMaps(GL_RGBA, width, height, rgba.data());
+    uploadWithMipMaps(GL_RGBA, width, height, rgba.data(), true);
     glBindTexture(GL_TEXTURE_2D, 0);
     return reinterpret_cast<void*>(uintptr_t(name));
 }
@@ -299,12 +299,11 @@ void GLTextureUnicodeFontHelper::beginFlush(bool filtered)
 {
     m_filtered = filtered;
     glEnable(GL_TEXTURE_2D);
-    if (filtered) {
-        glDisable(GL_BLEND);
-    } else {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    }
+    // Filtered or not, the atlas's blank texels leave the ground as it was:
+    // drawn, shrunk glyph boxes would wash the ink out with the atlas's
+    // background.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     setTextureEnvironment(GL_REPLACE);
 }
 

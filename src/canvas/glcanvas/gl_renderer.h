@@ -70,8 +70,7 @@ public:
     // The texture handle is the OpenGL texture name cast to a pointer.
     void* createTexture(const uint32_t* pixels, int width, int height) override;
     void drawTriangles(void* buffer, int triangleCount, int vertexSize, void* texture) override;
-    // Blending is on for unfiltered text (its edges blend by the atlas's
-    // alpha) and off for filtered text.
+    // Text blends by the atlas's alpha, filtered (scaled) or not.
     void beginFlush(bool filtered) override;
     // Leaves blending off; the renderer's blend mode is not changed, so the
     // caller sets it again before drawing what needs it.

@@ -20,13 +20,15 @@ void swapRedAndBlue(uint32_t* pixels, size_t count)
         std::swap(bytes[0], bytes[2]);
 }
 
-void uploadWithMipMaps(int internalFormat, int width, int height, const uint32_t* pixels)
+void uploadWithMipMaps(int internalFormat, int width, int height, const uint32_t* pixels, bool glyphs)
 {
-    generateMipLevels(width, height, pixels,
-                      [internalFormat](int level, int w, int h, const uint32_t* levelPixels) {
-                          glTexImage2D(GL_TEXTURE_2D, level, internalFormat, w, h, 0, GL_RGBA,
-                                       GL_UNSIGNED_BYTE, levelPixels);
-                      });
+    const MipLevelSink upload = [internalFormat](int level, int w, int h, const uint32_t* levelPixels) {
+        glTexImage2D(GL_TEXTURE_2D, level, internalFormat, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, levelPixels);
+    };
+    if (glyphs)
+        generateGlyphMipLevels(width, height, pixels, upload);
+    else
+        generateMipLevels(width, height, pixels, upload);
 }
 
 GLTexture::~GLTexture()

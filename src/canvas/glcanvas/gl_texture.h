@@ -34,8 +34,9 @@ private:
 // Uploads `pixels` (width x height, 4 bytes R, G, B, A per pixel, rows top
 // first) as level 0 of the bound 2D texture, then every smaller level down
 // to 1 x 1, built in software with gamma-correct averaging. `internalFormat`
-// is an OpenGL internal format (GL_RGBA, GL_RGB).
-void uploadWithMipMaps(int internalFormat, int width, int height, const uint32_t* pixels);
+// is an OpenGL internal format (GL_RGBA, GL_RGB). A glyph atlas passes
+// `glyphs`: its smaller levels keep the ink (generateGlyphMipLevels).
+void uploadWithMipMaps(int internalFormat, int width, int height, const uint32_t* pixels, bool glyphs = false);
 
 // Exchanges the first and third byte of each 4-byte pixel in place: the
 // toolkit's B, G, R, A pixels become the R, G, B, A bytes OpenGL reads.

@@ -65,7 +65,60 @@ void downsampleChannel(const uint8_t* source, uint8_t* destination, int sourceWi
     }
 }
 
-void generateMipLevels(int width, int height, const uint32_t* pixels, const MipLevelSink& sink)
+namespace {
+
+// One level of an image from the level twice its size (each side at least
+// 1), every byte of a pixel averaged alike.
+void averageLevel(const uint32_t* source, int width, int height, uint32_t* destination, int nextWidth,
+                  int nextHeight)
+{
+    const uint8_t* from = reinterpret_cast<const uint8_t*>(source);
+    uint8_t* to = reinterpret_cast<uint8_t*>(destination);
+    for (int channel = 0; channel < 4; ++channel)
+        downsampleChannel(from + channel, to + channel, width, height, width * 4, nextWidth, nextHeight,
+                          nextWidth * 4, 4);
+}
+
+// One level of a glyph atlas from the level twice its size. A pixel is
+// opaque where any texel of its block is, in the linear-light mean colour of
+// the block's opaque texels; a block without ink keeps the mean of all.
+void inkLevel(const uint32_t* source, int width, int height, uint32_t* destination, int nextWidth,
+              int nextHeight)
+{
+    const GammaTables& gamma = gammaTables();
+    const int rx = std::max(1, width / nextWidth);
+    const int ry = std::max(1, height / nextHeight);
+    for (int y = 0; y < nextHeight; ++y) {
+        for (int x = 0; x < nextWidth; ++x) {
+            unsigned inkSum[3] = {0, 0, 0}, allSum[3] = {0, 0, 0};
+            unsigned inked = 0, alpha = 0;
+            for (int by = 0; by < ry; ++by) {
+                for (int bx = 0; bx < rx; ++bx) {
+                    const uint32_t word = source[size_t(y * ry + by) * width + size_t(x * rx + bx)];
+                    const unsigned wordAlpha = word >> 24;
+                    alpha = std::max(alpha, wordAlpha);
+                    for (int c = 0; c < 3; ++c) {
+                        const unsigned value = gamma.toLinear[(word >> (8 * c)) & 0xFF];
+                        allSum[c] += value;
+                        if (wordAlpha)
+                            inkSum[c] += value;
+                    }
+                    inked += wordAlpha != 0;
+                }
+            }
+            const unsigned* sum = inked ? inkSum : allSum;
+            const unsigned count = inked ? inked : unsigned(rx * ry);
+            uint32_t word = alpha << 24;
+            for (int c = 0; c < 3; ++c)
+                word |= uint32_t(gamma.toGamma[sum[c] / count]) << (8 * c);
+            destination[size_t(y) * nextWidth + x] = word;
+        }
+    }
+}
+
+using LevelRule = void (*)(const uint32_t*, int, int, uint32_t*, int, int);
+
+void generateLevels(int width, int height, const uint32_t* pixels, const MipLevelSink& sink, LevelRule rule)
 {
     sink(0, width, height, pixels);
     std::vector<uint32_t> previous;
@@ -75,15 +128,23 @@ void generateMipLevels(int width, int height, const uint32_t* pixels, const MipL
         const int nextWidth = width >= 2 ? width / 2 : 1;
         const int nextHeight = height >= 2 ? height / 2 : 1;
         next.assign(size_t(nextWidth) * nextHeight, 0);
-        const uint8_t* from = reinterpret_cast<const uint8_t*>(source);
-        uint8_t* to = reinterpret_cast<uint8_t*>(next.data());
-        for (int channel = 0; channel < 4; ++channel)
-            downsampleChannel(from + channel, to + channel, width, height, width * 4, nextWidth,
-                              nextHeight, nextWidth * 4, 4);
+        rule(source, width, height, next.data(), nextWidth, nextHeight);
         sink(level, nextWidth, nextHeight, next.data());
         previous.swap(next);
         source = previous.data();
         width = nextWidth;
         height = nextHeight;
     }
+}
+
+} // namespace
+
+void generateMipLevels(int width, int height, const uint32_t* pixels, const MipLevelSink& sink)
+{
+    generateLevels(width, height, pixels, sink, averageLevel);
+}
+
+void generateGlyphMipLevels(int width, int height, const uint32_t* pixels, const MipLevelSink& sink)
+{
+    generateLevels(width, height, pixels, sink, inkLevel);
 }

@@ -35,3 +35,12 @@ void downsampleChannel(const uint8_t* source, uint8_t* destination, int sourceWi
 // averaged alike. The pixels handed to `sink` live until it returns.
 using MipLevelSink = std::function<void(int level, int width, int height, const uint32_t* pixels)>;
 void generateMipLevels(int width, int height, const uint32_t* pixels, const MipLevelSink& sink);
+
+// The same levels for a glyph atlas (0xAARRGGBB words, alpha 0 on the
+// background, 255 on ink). Averaging would mix the ink with the background
+// texels and fade it to the background as the text shrinks, until a
+// minimap's text all but vanished. Here a pixel is opaque (alpha the
+// block's largest) where its block holds any ink, in the linear-light mean
+// colour of the ink alone; a block without ink keeps the mean of all.
+// Shrunk text so reads as solid marks in its own colour.
+void generateGlyphMipLevels(int width, int height, const uint32_t* pixels, const MipLevelSink& sink);

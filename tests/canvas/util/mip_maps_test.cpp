@@ -47,10 +47,11 @@ struct Level {
     std::vector<uint32_t> pixels;
 };
 
-std::vector<Level> levelsOf(int width, int height, const std::vector<uint32_t>& pixels)
+std::vector<Level> levelsOf(int width, int height, const std::vector<uint32_t>& pixels,
+                            decltype(&generateMipLevels) generate = generateMipLevels)
 {
     std::vector<Level> levels;
-    generateMipLevels(width, height, pixels.data(), [&](int level, int w, int h, const uint32_t* p) {
+    generate(width, height, pixels.data(), [&](int level, int w, int h, const uint32_t* p) {
         levels.push_back({level, w, h, std::vector<uint32_t>(p, p + size_t(w) * h)});
     });
     return levels;
@@ -87,6 +88,30 @@ TEST(GenerateMipLevels, AveragesEveryByteOfAPixel)
         levelsOf(2, 2, {0x00000000, 0xFFFFFFFF, 0xFFFFFFFF, 0x00000000});
     ASSERT_EQ(levels.size(), 2u);
     EXPECT_EQ(levels[1].pixels[0], 0xBABABABAu); // 186 in all four bytes, alpha included
+}
+
+// Shrunk glyphs keep their ink: averaged with the blank texels around it, a
+// glyph's ink faded into the atlas's background until a minimap showed no
+// text.
+TEST(GenerateGlyphMipLevels, InkStaysOpaqueInItsOwnColour)
+{
+    const uint32_t blank = 0x00FFFFFF, blue = 0xFF0000FF, white = 0xFFFFFFFF, black = 0xFF000000;
+    struct Case {
+        const char* name;
+        std::vector<uint32_t> block;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {"one inked texel gives its colour, opaque", {blank, blue, blank, blank}, blue},
+        {"inked texels are averaged in linear light without the blanks", {black, blank, white, blank}, 0xFFBABABA},
+        {"a block without ink stays blank", {blank, blank, blank, blank}, blank},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<Level> levels = levelsOf(2, 2, c.block, generateGlyphMipLevels);
+        ASSERT_EQ(levels.size(), 2u);
+        EXPECT_EQ(levels[1].pixels[0], c.expected);
+    }
 }
 
 } // namespace
