@@ -117,7 +117,12 @@ void TextEditorWindow::updateTitle(const slate::SP<TextBufferView>& view)
 
 bool TextEditorWindow::isFullScreen() const { return m_window && m_window->isFullscreen(); }
 
-void TextEditorWindow::setCanvas(Canvas* canvas) { BaseWindow::setCanvas(canvas); }
+void TextEditorWindow::setCanvas(Canvas* canvas)
+{
+    BaseWindow::setCanvas(canvas);
+    if (canvas)
+        m_toolbar.watchAndLoad(canvas, u"Packages/Default/Main.vantrel-toolbar");
+}
 
 bool TextEditorWindow::onKeyOrButton(const KeyEvent& event)
 {
