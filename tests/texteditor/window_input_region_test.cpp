@@ -110,6 +110,15 @@ TEST_F(WindowFrameTest, TheTitleFollowsTheActiveViewFrameByFrame)
     EXPECT_EQ(u"untitled* - Vantrel 1.4", title());
 }
 
+TEST_F(WindowFrameTest, ActivatingTheWindowActivatesItsActiveView)
+{
+    slate::SP<TextBufferView> view = m_window->newFile();
+    int activations = 0;
+    view->addActivatedListener([&activations] { ++activations; });
+    m_window->onActivate();
+    EXPECT_EQ(1, activations);
+}
+
 TEST_F(WindowFrameTest, TheWindowLoadsItsToolbarWhenItGetsACanvas)
 {
     const std::vector<ToolbarGroup>& groups = m_window->toolbar().groups();
