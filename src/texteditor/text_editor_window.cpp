@@ -18,6 +18,7 @@
 #include "texteditor/file_type_options.h"
 #include "texteditor/text_editor_application.h"
 #include "texteditor/view_set_commands.h"
+#include "texteditor/window_input_region.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
@@ -26,22 +27,9 @@
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_showing.h"
 #include "ui/unique_id.h"
+#include "window_manager/window.h"
 
 namespace {
-
-// The window's own region: window commands reach the window's runner
-// through it, after the regions inside it had their turn.
-class WindowCommandRegion : public InputRegion {
-public:
-    WindowCommandRegion(TextEditorWindow* window, const interval2& rect)
-        : InputRegion(window, RegionId(window), rect), m_window(window)
-    {
-    }
-    CommandRunner* commandRunner() override { return &m_window->windowCommandRunner(); }
-
-private:
-    TextEditorWindow* m_window;
-};
 
 // Puts the caret of `view` on the 1-based `line` and `column` (0: the
 // first) and shows it. A column past the end of its line stops at that end
@@ -121,7 +109,22 @@ void TextEditorWindow::applyApplicationOptions()
     m_debugCommands = debugCommands;
 }
 
-void TextEditorWindow::setCanvas(Canvas* canvas) { BaseWindow::setCanvas(canvas); }
+void TextEditorWindow::updateTitle(const slate::SP<TextBufferView>& view)
+{
+    // The window has no project yet, so the title names none.
+    const ustring projectText;
+    if (m_window && refreshTitleCache(m_titleCache, titleState(view.get(), projectText)))
+        m_window->setTitle(windowTitle(view.get(), projectText));
+}
+
+bool TextEditorWindow::isFullScreen() const { return m_window && m_window->isFullscreen(); }
+
+void TextEditorWindow::setCanvas(Canvas* canvas)
+{
+    BaseWindow::setCanvas(canvas);
+    if (canvas)
+        m_toolbar.watchAndLoad(canvas, u"Packages/Default/Main.vantrel-toolbar");
+}
 
 bool TextEditorWindow::onKeyOrButton(const KeyEvent& event)
 {
@@ -151,6 +154,10 @@ void TextEditorWindow::onActivate()
 {
     BaseWindow::onActivate();
     m_application->windowActivated(this);
+    // The active file's folder becomes the current directory again, which
+    // another window may have moved.
+    if (slate::SP<TextBufferView> view = m_viewSet.activeView())
+        view->activate();
 }
 
 slate::SP<TextBufferView> TextEditorWindow::createBufferView(const slate::SP<TextBuffer>& buffer,
@@ -257,7 +264,10 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
         }
         m_postInitCommands.clear();
     }
-    auto* region = new WindowCommandRegion(this, rect);
+    updateTitle(m_viewSet.activeView());
+    // Window commands reach the window's runner through its root region,
+    // after the regions inside it had their turn.
+    auto* region = new WindowInputRegion(RegionId(this), rect, &m_commandRunner, this);
     parent->addChild(region);
     // With nothing focused (no view yet), the window's own region takes the
     // focus, so that window and application commands still find a path.

@@ -9,12 +9,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "controls/tab_control.h"
 #include "input/command_map.h"
 #include "input/multi_command_runner.h"
+#include "texteditor/toolbar.h"
 #include "texteditor/view_set.h"
+#include "texteditor/window_title.h"
 #include "ui/base_window.h"
 #include "ui/reference_counted.h"
 #include "ui/text/encoding.h"
@@ -50,6 +53,8 @@ public:
     ViewSet& viewSet() { return m_viewSet; }
     const ViewSet& viewSet() const { return m_viewSet; }
     CommandMap& commandMap() { return m_commandMap; }
+    // The toolbar's buttons, loaded once the window has a canvas.
+    const Toolbar& toolbar() const { return m_toolbar; }
     // The runner of the window's input region: the plug-ins' window runner
     // (when there is one), then the command map.
     CommandRunner& windowCommandRunner() { return m_commandRunner; }
@@ -82,6 +87,13 @@ public:
               bool showStatusbar, bool showCloseButton, bool showTabCloseButtons);
     using BaseWindow::draw;
 
+    // Sets the platform window's title for `view` (the active view, or
+    // null) and the project, when any of what the title shows changed since
+    // the last call. Called at the start of every frame.
+    void updateTitle(const slate::SP<TextBufferView>& view);
+    // Whether the platform window fills the screen; false before it exists.
+    bool isFullScreen() const;
+
     // Re-reads what the window takes from the Application options.
     void applyApplicationOptions();
 
@@ -112,4 +124,7 @@ private:
     // The plug-ins' window commands; null while the plug-in host gives none.
     std::unique_ptr<CommandRunner> m_pythonCommandRunner;
     MultiCommandRunner m_commandRunner;
+    Toolbar m_toolbar;
+    // What the title was last set from; empty until the first frame.
+    std::optional<TitleState> m_titleCache;
 };
