@@ -36,7 +36,8 @@ target_link_libraries(vantrel_win32 PUBLIC vantrel_portable)
 
 add_executable(vantrel $<TARGET_OBJECTS:vantrel_win32>)
 vantrel_win32_sources(vantrel ${VANTREL_MAIN_SOURCE})
-target_compile_definitions(vantrel PRIVATE VANTREL_BUILD_DIR="${CMAKE_BINARY_DIR}")
+target_compile_definitions(vantrel PRIVATE VANTREL_BUILD_DIR="${CMAKE_BINARY_DIR}"
+  VANTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(vantrel PRIVATE -Wl,--whole-archive vantrel_portable -Wl,--no-whole-archive)
 vantrel_winelib(vantrel -mwindows -municode)
 

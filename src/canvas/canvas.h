@@ -135,4 +135,13 @@ public:
     // added to the spec's, cached by (spec, flags). Never null; owned by the
     // canvas and valid while it lives.
     virtual UnicodeFont* getFont(const ustring& spec, int styleFlags) = 0;
+    // True when the canvas rasterises as OpenGL does: a shape covers the
+    // pixels whose centres (whole coordinates plus one half) it contains, and
+    // a line takes the pixels whose centres it passes through. Text views
+    // then move their selection and caret shapes half a pixel on, so outlines
+    // run through pixel centres and filled corners keep the pixels the
+    // drawings show (ViewFrame::halfPixelShapes). False for a canvas that
+    // rasterises nothing (a recording canvas), whose shapes stay on the
+    // coordinates the layout gives.
+    virtual bool halfPixelShapes() const { return false; }
 };

@@ -39,6 +39,8 @@ public:
     void drawLineStrip(const float* vertices, int count) override;
     void drawIndexedTriangles(const float* vertices, const uint16_t* indices, int vertexCount,
                               int indexCount) override;
+    // Coverage is decided at pixel centres, as on the OpenGL renderer.
+    bool halfPixelShapes() const override { return true; }
 
     int width() const { return m_width; }
     int height() const { return m_height; }

@@ -3,7 +3,12 @@
 // the file manager under two names ("UserOptions" for its "Options" folder,
 // "Packages" for its packages), and from then on every part of the program
 // reads and watches files through those virtual paths only.
+//
+// A data directory that cannot be used ends the program, so nothing may be
+// left behind on the way: the folders are checked before any is created.
 #include "texteditor/startup.h"
+
+#include <vector>
 
 #include "filesystem/file_manager.h"
 #include "filesystem/file_utils.h"
@@ -11,14 +16,19 @@
 #include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
+#include "ui/statistics.h"
+#include "ui/text/lexer/onig_scanner.h"
 #include "ui/text/meta_info.h"
 #include "ui/text/snippet_manager.h"
 #include "ui/text/spell_checker.h"
 #include "ui/text/syntax/styler.h"
 #include "ui/text/syntax/syntax_loader.h"
 #include "ui/text/syntax/syntax_manager.h"
+#include "window_manager/window_manager.h"
 
 namespace {
+
+const uchar kMountFailedMessage[] = u"Unable to mount data directory, exiting";
 
 ustring joinPath(const ustring& directory, const ustring& name)
 {
@@ -27,18 +37,38 @@ ustring joinPath(const ustring& directory, const ustring& name)
     return directory + kNativePathSeparator + name;
 }
 
-} // namespace
-
-ustring chooseDataDirectory(const ustring& executableFolder, const ustring& applicationDataFolder,
-                            const ustring& dataSwitch)
+// Creates the missing folders in order (each one's parent comes before it).
+// False, with nothing created, when one of them is a file; false when a
+// creation fails, with the folders after it left alone.
+bool createFolders(const std::vector<ustring>& folders)
 {
-    if (!dataSwitch.empty())
-        return dataSwitch;
-    const ustring portable = joinPath(executableFolder, u"Data");
-    if (!executableFolder.empty() && isDirectory(portable))
-        return portable;
-    return joinPath(applicationDataFolder, u"Vantrel");
+    for (const ustring& folder : folders) {
+        if (isFile(folder)) {
+            VLOG << u"Unable to create " << folder << u": a file is in the way";
+            return false;
+        }
+    }
+    for (const ustring& folder : folders) {
+        if (!isDirectory(folder) && !createDirectory(folder)) {
+            VLOG << u"Unable to create " << folder;
+            return false;
+        }
+    }
+    return true;
 }
+
+bool mountDataDirectory(const ustring& dataDirectory, FileSystemFactory factory)
+{
+    VLOG << u"Using user path of " << dataDirectory;
+    const ustring packages = joinPath(dataDirectory, u"Packages");
+    const ustring options = joinPath(dataDirectory, u"Options");
+    // A folder that cannot be created cannot be mounted either; the mounts
+    // below report it.
+    createFolders({dataDirectory, packages, joinPath(packages, u"Default"), options});
+    return mountPath(u"UserOptions", options, factory) && mountPath(u"Packages", packages, factory);
+}
+
+} // namespace
 
 bool mountPath(const ustring& mountPoint, const ustring& nativeDirectory, FileSystemFactory factory)
 {
@@ -52,45 +82,53 @@ bool mountPath(const ustring& mountPoint, const ustring& nativeDirectory, FileSy
     return true;
 }
 
-bool startupBase(const ustring& dataDirectory, FileSystemFactory factory)
+bool startupBase(const ustring& applicationName, const StartupFolders& folders, FileSystemFactory factory)
 {
+    if (!NotificationManager::alive())
+        NotificationManager::set(new NotificationManager(applicationName));
+    VLOG << u"Creating FileManager";
     slate::FileManager::setInstance(new slate::FileManagerImpl);
-    if (!dataDirectory.empty()) {
-        const ustring packages = joinPath(dataDirectory, u"Packages");
-        const ustring options = joinPath(dataDirectory, u"Options");
-        for (const ustring& folder : {dataDirectory, packages, joinPath(packages, u"Default"), options}) {
-            if (!createDirectory(folder))
-                VLOG << u"Unable to create " << folder;
+
+    bool mounted = folders.dataDirectory.empty() || mountDataDirectory(folders.dataDirectory, factory);
+    if (mounted) {
+        VLOG << u"Using base path of " << folders.basePath;
+        if (folders.developmentBuild) {
+            // The build tree's own folders; a fresh checkout has none yet.
+            const ustring basePackages = joinPath(folders.basePath, u"Packages");
+            createFolders({basePackages});
+            createFolders({folders.sharedPackages});
+            mounted = mountPath(u"Packages", basePackages, factory) &&
+                      mountPath(u"Packages", folders.sharedPackages, factory);
         }
-        if (!mountPath(u"UserOptions", options, factory) || !mountPath(u"Packages", packages, factory)) {
-            // The program exits next, so the box must stay up until it is
-            // read. Without a notification manager (a tool, a test) the box
-            // is shown directly.
-            const ustring message = u"Unable to mount data directory, exiting";
-            if (NotificationManager::alive())
-                NotificationManager::get().displayBlockingError(message);
-            else
-                showErrorBox(nullptr, u"Error", message);
-            return false;
-        }
+    }
+    if (!mounted) {
+        // The program exits next, so the box stays up until it is read.
+        NotificationManager::get().displayBlockingError(kMountFailedMessage);
+        return false;
     }
     OptionsManager::create();
     return true;
 }
 
-void startupUi()
+void startupUi(WindowManager* windowManager)
 {
+    ScopedTimer timer(g_statStartupUI);
+    VASSERT(NotificationManager::alive());
+    VASSERT(slate::FileManager::alive());
+    VASSERT(OptionsManager::alive());
+    if (windowManager)
+        WindowManager::create(windowManager);
+    BindingSourceManager::create();
     SyntaxManager::create();
     SyntaxLoader::create();
     Styler::create();
+    SnippetManager::create();
     MetaInfo::create();
     SpellCheckerManager::create();
-    BindingSourceManager::create();
-    SnippetManager::create();
     OptionsManager::get().watch(u"*.vantrel-theme");
 }
 
-void startBackgroundLoads()
+void startupLate()
 {
     if (SnippetManager::alive())
         SnippetManager::get().loadInBackground();
@@ -98,14 +136,14 @@ void startBackgroundLoads()
 
 void shutdownUi()
 {
-    // The store stops its loader here, while the file manager it reads
-    // through is still up.
-    if (SnippetManager::alive())
-        SnippetManager::destroy();
-    if (BindingSourceManager::alive())
-        BindingSourceManager::destroy();
+    if (WindowManager::alive())
+        WindowManager::destroy();
     if (MetaInfo::alive())
         MetaInfo::destroy();
+    // The store stops and joins its loader here, while the file manager it
+    // reads through is still up.
+    if (SnippetManager::alive())
+        SnippetManager::destroy();
     if (SyntaxManager::alive())
         SyntaxManager::destroy();
     if (Styler::alive())
@@ -114,6 +152,8 @@ void shutdownUi()
         SyntaxLoader::destroy();
     if (SpellCheckerManager::alive())
         SpellCheckerManager::destroy();
+    if (BindingSourceManager::alive())
+        BindingSourceManager::destroy();
 }
 
 void shutdownBase()
@@ -122,4 +162,7 @@ void shutdownBase()
         OptionsManager::destroy();
     if (slate::FileManager::alive())
         slate::FileManager::destroy();
+    if (NotificationManager::alive())
+        NotificationManager::destroy();
+    onigCleanup();
 }

@@ -248,6 +248,7 @@ bool BaseWindow::showPrediction(const RegionMap& map, const CharacterEvent& even
 
 void BaseWindow::commitPrediction(const RegionMap& map)
 {
+    m_predicted.clear();
     alongPath(map, [](InputRegion& r) {
         r.commitPrediction();
         return false;
@@ -256,6 +257,7 @@ void BaseWindow::commitPrediction(const RegionMap& map)
 
 void BaseWindow::cancelPrediction(const RegionMap& map)
 {
+    m_predicted.clear();
     alongPath(map, [](InputRegion& r) {
         r.cancelPrediction();
         return false;
@@ -344,8 +346,31 @@ bool BaseWindow::inputContext(const slate::usubstring& name, const slate::usubst
 
 // Keys and characters.
 
+void BaseWindow::predictPendingText(const RegionMap& map, const CharacterEvent* typed)
+{
+    const ustring pending = m_bindingMap ? m_bindingMap->pendingText() : ustring();
+    if (pending == m_predicted)
+        return;
+    // One stroke can change the pending text in any way, not only by the
+    // character it adds: a sequence that fails may drop its leading keys and
+    // leave several characters behind them pending ("ctrl+k,a" then "b"
+    // under a binding "a,b,c" leaves "ab"). What is shown is kept only as
+    // far as it is still the beginning of the pending text.
+    if (pending.compare(0, m_predicted.size(), m_predicted) != 0)
+        cancelPrediction(map);
+    for (size_t i = m_predicted.size(); i < pending.size(); ++i) {
+        CharacterEvent event;
+        if (typed && i + 1 == pending.size() && typed->character == pending[i])
+            event = *typed;
+        else
+            event.character = pending[i];
+        showPrediction(map, event);
+    }
+    m_predicted = pending;
+}
+
 template <typename Resolve>
-BaseWindow::StrokeResult BaseWindow::resolveStroke(RegionMap& map, Resolve&& resolve)
+bool BaseWindow::resolveStroke(RegionMap& map, const CharacterEvent* typed, Resolve&& resolve)
 {
     // Resolution runs no command, so the regions of the frame the stroke
     // arrived in answer every context it asks about; the dispatch keeps
@@ -354,21 +379,19 @@ BaseWindow::StrokeResult BaseWindow::resolveStroke(RegionMap& map, Resolve&& res
     // (every letter asks their selector contexts) 4.7 times slower in a
     // frame of 400 regions. Restored, not cleared: a flush can resolve from
     // inside a stroke's dispatch.
-    StrokeResult result;
-    result.previousPending = m_bindingMap->pendingText();
     std::vector<InputAction> actions;
     const RegionMap* outer = std::exchange(m_strokeRegions, &map);
-    result.handled = resolve(actions);
+    const bool handled = resolve(actions);
     m_strokeRegions = outer;
-    result.actionCount = processEvents(map, result.previousPending, actions);
-    return result;
+    processEvents(map, actions);
+    predictPendingText(map, typed);
+    return handled;
 }
 
-int BaseWindow::processEvents(RegionMap& map, const ustring& previousPending,
-                              const std::vector<InputAction>& actions)
+void BaseWindow::processEvents(RegionMap& map, const std::vector<InputAction>& actions)
 {
     if (actions.empty())
-        return 0;
+        return;
     ustring typed;
     for (const InputAction& action : actions) {
         if (action.kind != InputAction::Kind::TypedCharacter)
@@ -376,12 +399,12 @@ int BaseWindow::processEvents(RegionMap& map, const ustring& previousPending,
         typed.push_back(static_cast<uchar>(action.event.character));
     }
     size_t first = 0;
-    if (!previousPending.empty() && !typed.empty() && typed.size() >= previousPending.size() &&
-        typed.compare(0, previousPending.size(), previousPending) == 0) {
+    if (!m_predicted.empty() && typed.size() >= m_predicted.size() &&
+        typed.compare(0, m_predicted.size(), m_predicted) == 0) {
         // The regions already show these characters as predicted.
+        first = m_predicted.size();
         commitPrediction(map);
-        first = previousPending.size();
-    } else if (!previousPending.empty()) {
+    } else if (!m_predicted.empty()) {
         cancelPrediction(map);
     }
     for (size_t i = first; i < actions.size(); ++i) {
@@ -397,15 +420,6 @@ int BaseWindow::processEvents(RegionMap& map, const ustring& previousPending,
         // focus; what follows goes to the regions of the current frame.
         map = buildRegionMap();
     }
-    if (m_bindingMap) {
-        const ustring pending = m_bindingMap->pendingText();
-        for (uchar c : pending) {
-            CharacterEvent event;
-            event.character = c;
-            showPrediction(map, event);
-        }
-    }
-    return static_cast<int>(actions.size());
 }
 
 void BaseWindow::flushPendingKeys()
@@ -417,7 +431,7 @@ void BaseWindow::flushPendingKeys()
             KeyEvent settle;
             settle.pressed = true;
             auto resolve = [&](std::vector<InputAction>& actions) { return m_bindingMap->onKey(settle, actions); };
-            resolveStroke(map, resolve);
+            resolveStroke(map, nullptr, resolve);
         }
         // A command run above may have replaced the map.
         if (m_bindingMap)
@@ -482,7 +496,7 @@ bool BaseWindow::onKeyOrButton(const KeyEvent& event)
     if (!m_bindingMap || isCharacterKey(event))
         return false;
     auto resolve = [&](std::vector<InputAction>& actions) { return m_bindingMap->onKey(event, actions); };
-    return resolveStroke(map, resolve).handled;
+    return resolveStroke(map, nullptr, resolve);
 }
 
 bool BaseWindow::onCharacter(const CharacterEvent& event)
@@ -495,17 +509,7 @@ bool BaseWindow::onCharacter(const CharacterEvent& event)
         return false;
     }
     auto resolve = [&](std::vector<InputAction>& actions) { return m_bindingMap->onCharacter(event, actions); };
-    const StrokeResult stroke = resolveStroke(map, resolve);
-    if (stroke.actionCount == 0) {
-        // Nothing resolved; a character the map now holds as pending is
-        // shown as predicted.
-        const ustring now = m_bindingMap->pendingText();
-        const ustring& previous = stroke.previousPending;
-        VASSERT(now.size() == previous.size() || now.size() == previous.size() + 1);
-        if (now != previous)
-            showPrediction(map, event);
-    }
-    return stroke.handled;
+    return resolveStroke(map, &event, resolve);
 }
 
 void BaseWindow::onActivate() { flushPendingKeys(); }

@@ -218,11 +218,20 @@ protected:
     template <typename Operation>
     bool alongPath(const RegionMap& map, Operation&& operation) const;
 
-    int processEvents(RegionMap& map, const ustring& previousPending, const std::vector<InputAction>& actions);
+    // Runs the actions a stroke resolved to: typed characters go along the
+    // path (those already shown as predicted are committed instead), command
+    // lines to the first runner that takes them.
+    void processEvents(RegionMap& map, const std::vector<InputAction>& actions);
     bool deliverCharacter(const RegionMap& map, const CharacterEvent& event);
     bool showPrediction(const RegionMap& map, const CharacterEvent& event);
     void commitPrediction(const RegionMap& map);
     void cancelPrediction(const RegionMap& map);
+    // Makes the regions show the binding map's pending text as predicted:
+    // adds what follows the characters already shown, or cancels them and
+    // shows the whole text when it no longer begins with them. The last
+    // character goes as `typed` (may be null) when that is the stroke that
+    // added it.
+    void predictPendingText(const RegionMap& map, const CharacterEvent* typed);
     // Calls `operation(CommandRunner&)` on the runner of each region of the
     // focus path found in `map` that has one, innermost first, until it
     // returns true; true then.
@@ -234,18 +243,14 @@ protected:
     // Clears the pressed region unless the left button is down in `state`.
     void releasePressedRegion(const InputState& state);
 
-    struct StrokeResult {
-        bool handled = false;    // the binding map's answer
-        int actionCount = 0;     // the actions the stroke resolved to, all run
-        ustring previousPending; // the pending text before the stroke
-    };
     // The one way a stroke goes through the binding map, which must exist:
-    // notes the pending text, runs `resolve(actions)` (which hands the
-    // stroke to the map and returns its answer) with the contexts the map
-    // asks about answered from `map`, then runs the actions with
-    // processEvents, which may remap `map`.
+    // runs `resolve(actions)` (which hands the stroke to the map and returns
+    // its answer) with the contexts the map asks about answered from `map`,
+    // runs the actions with processEvents, which may remap `map`, and shows
+    // what is left pending as predicted. `typed` is the stroke's character
+    // event, null for a key. Returns the map's answer.
     template <typename Resolve>
-    StrokeResult resolveStroke(RegionMap& map, Resolve&& resolve);
+    bool resolveStroke(RegionMap& map, const CharacterEvent* typed, Resolve&& resolve);
     // Tab cycling: true when the Tab was consumed.
     bool cycleFocus(const RegionMap& map, const KeyEvent& event);
     // The region under (x, y) that has a hint, with its text and command;
@@ -272,6 +277,9 @@ private:
     // answers all the contexts that stroke asks about (a snippet trigger
     // asks at every letter typed); null outside resolution.
     const RegionMap* m_strokeRegions = nullptr;
+    // The characters the focus path shows as predicted, in order; the
+    // binding map's pending text once each stroke has been processed.
+    ustring m_predicted;
 
     // The trees that input dispatches on the stack have handed input to,
     // innermost dispatch last (null for one before the first frame). A tree

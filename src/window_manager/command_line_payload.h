@@ -6,8 +6,8 @@
 //   int32 argument count   | count x (int32 length | units)
 //
 // It travels inside a WM_COPYDATA message marked with kCommandLineCopyDataId.
-// The bytes come from another process, so the reader trusts none of the
-// counts in them.
+// The bytes come from any local process, so the reader trusts none of the
+// counts in them and refuses a record that does not add up exactly.
 #pragma once
 
 #include <cstddef>
@@ -27,11 +27,18 @@ constexpr uintptr_t kCommandLineCopyDataId = 88;
 void writeCommandLinePayload(WriteBuffer& buffer, const ustring& directory,
                              const std::vector<ustring>& arguments);
 
+// The largest record a running instance accepts. A command line holds at
+// most 32767 units and a directory no more, so a real record stays far
+// below this; anything larger is not a hand-over.
+constexpr size_t kMaxCommandLinePayloadBytes = 1 << 20;
+
 // Decodes the `size` bytes at `data` into `directory` and `arguments`
-// (both replaced). A malformed record is read as far as it goes: a string
-// cut short by the end reads as the units present, a missing or negative
-// count as no arguments, and reading stops where the bytes stop, whatever
-// the count promised, so the work and memory are bounded by `size`. True
-// when every count was honoured and nothing was cut short.
+// (both replaced). The record is taken whole or not at all: it is refused,
+// with both outputs left empty, when it is larger than
+// kMaxCommandLinePayloadBytes, when a length or the count is negative or
+// promises more than the bytes left, or when bytes remain after the last
+// argument (a truncated record, or one of odd size). Nothing is read past
+// `data + size`, and the work and memory are bounded by `size`. True when
+// the record was taken.
 bool readCommandLinePayload(const void* data, size_t size, ustring& directory,
                             std::vector<ustring>& arguments);

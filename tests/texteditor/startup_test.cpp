@@ -31,10 +31,14 @@ protected:
             [this](platform::WindowHandle, const ustring&, const ustring& text) { m_errors.push_back(text); });
         NotificationManager::set(m_notifications);
     }
-    void TearDown() override
+    void TearDown() override { shutdownBase(); }
+
+    StartupFolders dataFolders(const ustring& data) const
     {
-        shutdownBase();
-        NotificationManager::destroy();
+        StartupFolders folders;
+        folders.dataDirectory = data;
+        folders.basePath = m_root;
+        return folders;
     }
 
     test_support::ScratchFolder m_folder{"vantrel-startup"};
@@ -43,18 +47,10 @@ protected:
     std::vector<ustring> m_errors;
 };
 
-TEST_F(StartupTest, DataDirectoryComesFromSwitchThenPortableFolderThenApplicationData)
-{
-    EXPECT_EQ(u"/x/data", chooseDataDirectory(m_root, u"/appdata", u"/x/data"));
-    EXPECT_EQ(u"/appdata/Vantrel", chooseDataDirectory(m_root, u"/appdata", u""));
-    ASSERT_TRUE(createDirectory(m_root + u"/Data"));
-    EXPECT_EQ(m_root + u"/Data", chooseDataDirectory(m_root, u"/appdata", u""));
-}
-
 TEST_F(StartupTest, BaseCreatesTheDataFoldersAndMountsThem)
 {
     const ustring data = m_root + u"/Data";
-    ASSERT_TRUE(startupBase(data, createPosixFileSystem));
+    ASSERT_TRUE(startupBase(u"Vantrel", dataFolders(data), createPosixFileSystem));
     for (const char16_t* folder : {u"/Packages", u"/Packages/Default", u"/Options"})
         EXPECT_TRUE(isDirectory(data + folder)) << toUtf8(ustring(folder));
     ASSERT_TRUE(writeFileAtomically(data + u"/Options/Probe.vantrel-options", std::string("a 1")));
@@ -63,21 +59,64 @@ TEST_F(StartupTest, BaseCreatesTheDataFoldersAndMountsThem)
     EXPECT_TRUE(m_errors.empty());
 }
 
+TEST_F(StartupTest, EmptyDataDirectoryMountsNothingAndGoesOn)
+{
+    ASSERT_TRUE(startupBase(u"Vantrel", dataFolders(u""), createPosixFileSystem));
+    EXPECT_TRUE(OptionsManager::alive());
+    EXPECT_FALSE(slate::FileManager::get().exists(u"UserOptions/Application.vantrel-options"));
+    EXPECT_TRUE(m_errors.empty());
+}
+
 TEST_F(StartupTest, FailedMountReportsAndFails)
 {
-    EXPECT_FALSE(startupBase(m_root + u"/Data", refuseFileSystem));
+    EXPECT_FALSE(startupBase(u"Vantrel", dataFolders(m_root + u"/Data"), refuseFileSystem));
     EXPECT_EQ(std::vector<ustring>{u"Unable to mount data directory, exiting"}, m_errors);
     EXPECT_FALSE(OptionsManager::alive());
 }
 
-// A tool or test may start the base without a notification manager; the
-// failure is then shown without one.
-TEST_F(StartupTest, FailedMountWithoutNotificationManagerStillFails)
+// The program exits after a failed mount, so it must not leave half a data
+// directory behind: a file where "Options" belongs stops it before any
+// folder is made.
+TEST_F(StartupTest, DataFolderTakenByAFileFailsWithNothingCreated)
+{
+    const ustring data = m_root + u"/Data";
+    ASSERT_TRUE(createDirectory(data));
+    ASSERT_TRUE(writeFileAtomically(data + u"/Options", std::string("not a folder")));
+    EXPECT_FALSE(startupBase(u"Vantrel", dataFolders(data), createPosixFileSystem));
+    EXPECT_EQ(std::vector<ustring>{u"Unable to mount data directory, exiting"}, m_errors);
+    EXPECT_FALSE(isDirectory(data + u"/Packages"));
+    EXPECT_FALSE(OptionsManager::alive());
+}
+
+TEST_F(StartupTest, DataDirectoryWithoutAParentFailsWithNothingCreated)
+{
+    const ustring data = m_root + u"/missing/Data";
+    EXPECT_FALSE(startupBase(u"Vantrel", dataFolders(data), createPosixFileSystem));
+    EXPECT_EQ(m_errors.size(), 1u);
+    EXPECT_FALSE(isDirectory(m_root + u"/missing"));
+}
+
+// A development build searches the user's packages first, then the build's.
+TEST_F(StartupTest, DevelopmentBuildMountsTheBuildPackagesAfterTheUsers)
+{
+    StartupFolders folders = dataFolders(m_root + u"/Data");
+    folders.developmentBuild = true;
+    folders.basePath = m_root + u"/resources";
+    folders.sharedPackages = m_root + u"/shared";
+    ASSERT_TRUE(createDirectory(folders.basePath));
+    ASSERT_TRUE(startupBase(u"Vantrel", folders, createPosixFileSystem));
+    ASSERT_TRUE(writeFileAtomically(m_root + u"/shared/Only.txt", std::string("shared")));
+    ASSERT_TRUE(writeFileAtomically(m_root + u"/resources/Packages/Both.txt", std::string("resources")));
+    ASSERT_TRUE(writeFileAtomically(m_root + u"/Data/Packages/Both.txt", std::string("user")));
+    EXPECT_TRUE(slate::FileManager::get().exists(u"Packages/Only.txt"));
+    EXPECT_EQ(slate::FileManager::get().nativePath(u"Packages/Both.txt"), m_root + u"/Data/Packages/Both.txt");
+}
+
+TEST_F(StartupTest, BaseMakesTheNotificationManagerWhenThereIsNone)
 {
     NotificationManager::destroy();
-    EXPECT_FALSE(startupBase(m_root + u"/Data", refuseFileSystem));
-    EXPECT_FALSE(OptionsManager::alive());
-    NotificationManager::set(new NotificationManager(u"Vantrel"));
+    ASSERT_TRUE(startupBase(u"Vantrel", dataFolders(u""), createPosixFileSystem));
+    EXPECT_TRUE(NotificationManager::alive());
 }
 
 } // namespace

@@ -505,6 +505,56 @@ TEST_F(BaseWindowTest, PredictionCommitsOrCancels)
                         "panel@2.key500"}));
 }
 
+// A failed sequence can drop its leading keys and leave several characters
+// pending at once (ctrl+k, a, b under "a,b,c"), or leave a character pending
+// behind a key. What the focused region shows as predicted always follows
+// the pending text, so the characters it ends up with are those the keys
+// resolve to.
+TEST_F(BaseWindowTest, PredictionFollowsPendingTextThatJumps)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> strokes; // "ctrl+X", "settle", or a character
+        V log;                            // without the regions' key lines
+    };
+    const Case cases[] = {
+        {"two characters at once, then the sequence runs",
+         {"ctrl+k", "a", "b", "c"},
+         {"a@2.predicta", "a@2.predictb", "a@2.cancel", "panel@2.cancel", "a:abc"}},
+        {"two characters at once, then they are typed",
+         {"ctrl+k", "a", "b", "d"},
+         {"a@2.predicta", "a@2.predictb", "a@2.commit", "panel@2.commit", "a@2.chard"}},
+        {"a character left pending behind a key",
+         {"ctrl+k", "a", "ctrl+j", "settle"},
+         {"a@2.predicta", "a@2.commit", "panel@2.commit", "a@2.commit", "panel@2.commit"}},
+    };
+    bindings().bind(u"ctrl+k,a,z", u"kaz", {});
+    bindings().bind(u"a,b,c", u"abc", {});
+    bindings().bind(u"a,ctrl+j,x", u"ajx", {});
+    runner("a");
+    m_window.draw(true);
+    focus("a");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_log.clear();
+        for (const std::string& stroke : c.strokes) {
+            if (stroke == "settle")
+                m_window.onActivate();
+            else if (stroke.rfind("ctrl+", 0) == 0)
+                m_window.onKeyOrButton(keyDown(stroke.back(), {kKeyLeftControl}));
+            else
+                m_window.onCharacter(character(stroke[0]));
+        }
+        V log;
+        for (const std::string& line : m_log) {
+            if (line.find(".key") == std::string::npos)
+                log.push_back(line);
+        }
+        EXPECT_EQ(log, c.log);
+        m_window.onActivate();
+    }
+}
+
 // A handler that opens a modal loop paints frames while the dispatch into
 // the previous frame's regions is still running.
 TEST_F(BaseWindowTest, RegionsOutliveFramesDrawnInsideTheirHandlers)

@@ -38,40 +38,58 @@ TEST(CommandLinePayload, ReadsBackWhatWasWritten)
     EXPECT_EQ(read, arguments);
 }
 
-// Records another process could send: each is read as far as it goes and no
-// further, and a count never drives more work than the bytes can carry.
-TEST(CommandLinePayload, MalformedRecordsReadAsFarAsTheyGo)
+// Records any local process could send. Each is refused whole: nothing of
+// it is handed on, whatever part of it looked readable.
+TEST(CommandLinePayload, MalformedRecordsAreRefusedWhole)
 {
     struct Case {
         const char* name;
         std::string payload;
-        ustring directory;
-        std::vector<ustring> arguments;
     };
     const std::string directoryC = bytes({1, 0, 0, 0, 'C', 0});
+    const std::string oneArgument = bytes({1, 0, 0, 0, 1, 0, 0, 0, 'x', 0});
     const Case cases[] = {
-        {"empty", "", u"", {}},
-        {"directory cut short", bytes({5, 0, 0, 0, 'a', 0, 'b', 0, 'c'}), u"ab", {}},
-        {"no count", directoryC, u"C", {}},
-        {"count cut short", directoryC + bytes({1, 0}), u"C", {}},
-        {"negative count", directoryC + bytes({0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 'x', 0}), u"C", {}},
-        {"huge count, one argument", directoryC + bytes({0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0, 'x', 0}), u"C", {u"x"}},
-        {"huge count, nothing after it", directoryC + bytes({0xFF, 0xFF, 0xFF, 0x7F}), u"C", {}},
-        {"stray bytes after the last argument",
-         directoryC + bytes({3, 0, 0, 0, 1, 0, 0, 0, 'x', 0, 7, 0}), u"C", {u"x"}},
-        {"argument cut short", directoryC + bytes({1, 0, 0, 0, 9, 0, 0, 0, 'a', 0, 'b', 0}), u"C", {u"ab"}},
-        {"huge argument length", directoryC + bytes({2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 'a', 0}), u"C", {u"a"}},
-        {"negative argument length ends the record",
-         directoryC + bytes({2, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 'a', 0}), u"C", {u""}},
+        {"empty", ""},
+        {"directory cut short", bytes({5, 0, 0, 0, 'a', 0, 'b', 0, 'c'})},
+        {"negative directory length", bytes({0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0})},
+        {"no count", directoryC},
+        {"count cut short", directoryC + bytes({1, 0})},
+        {"negative count", directoryC + bytes({0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 'x', 0})},
+        {"count promises more than it holds", directoryC + bytes({2, 0, 0, 0, 1, 0, 0, 0, 'x', 0})},
+        {"huge count, one argument", directoryC + bytes({0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0, 'x', 0})},
+        {"huge count, nothing after it", directoryC + bytes({0xFF, 0xFF, 0xFF, 0x7F})},
+        {"stray bytes after the last argument", directoryC + oneArgument + bytes({7, 0})},
+        {"odd size", directoryC + oneArgument + bytes({0})},
+        {"argument cut short", directoryC + bytes({1, 0, 0, 0, 9, 0, 0, 0, 'a', 0, 'b', 0})},
+        {"argument with an odd number of bytes", directoryC + bytes({1, 0, 0, 0, 1, 0, 0, 0, 'a'})},
+        {"huge argument length", directoryC + bytes({1, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 'a', 0})},
+        {"negative argument length",
+         directoryC + bytes({2, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 'a', 0})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ustring directory = u"stale";
         std::vector<ustring> arguments = {u"stale"};
         EXPECT_FALSE(readCommandLinePayload(c.payload.data(), c.payload.size(), directory, arguments));
-        EXPECT_EQ(directory, c.directory);
-        EXPECT_EQ(arguments, c.arguments);
+        EXPECT_EQ(directory, u"");
+        EXPECT_EQ(arguments, std::vector<ustring>{});
     }
+}
+
+TEST(CommandLinePayload, RecordsLargerThanTheLimitAreRefused)
+{
+    // One argument that alone exceeds the limit, well formed otherwise.
+    const ustring large(kMaxCommandLinePayloadBytes / 2, u'a');
+    const std::string tooLarge = payloadOf(u"C:", {large});
+    ustring directory;
+    std::vector<ustring> arguments;
+    EXPECT_FALSE(readCommandLinePayload(tooLarge.data(), tooLarge.size(), directory, arguments));
+    EXPECT_TRUE(arguments.empty());
+
+    const ustring fits((kMaxCommandLinePayloadBytes - 64) / 2, u'a');
+    const std::string largest = payloadOf(u"C:", {fits});
+    EXPECT_TRUE(readCommandLinePayload(largest.data(), largest.size(), directory, arguments));
+    EXPECT_EQ(arguments, std::vector<ustring>{fits});
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,12 +58,18 @@ private:
     InstanceWindowLog m_log;
 };
 
+// How long the second-instance program waits for a window to answer.
+constexpr unsigned kSecondInstanceWaitMs = 2000;
+
 // Starts the second-instance program (built beside the test program) with
 // `arguments` in the folder `directory` (a program path), handles this
-// thread's messages until it ends, and returns its exit code: 1 when it
-// handed over (or found no instance to hand to), 0 when it found itself the
-// first instance; -1 when it could not be started or did not end within 20 s.
-int runSecondInstance(const std::vector<ustring>& arguments, const ustring& directory);
+// thread's messages until it ends, and returns its exit code: the
+// HandOverResult it got (0 first instance, 1 handed over, 2 no window
+// answered, 3 hand-over failed); -1 when it could not be started or did not
+// end within 20 s. `afterStart`, when given, runs once on this thread
+// `afterStartMs` after the program started (a window that comes up late).
+int runSecondInstance(const std::vector<ustring>& arguments, const ustring& directory,
+                      const std::function<void()>& afterStart = {}, unsigned afterStartMs = 0);
 
 // Puts `bytes` on the clipboard exactly as given, in a block of their size,
 // under the format registered as `formatName`, with `text` as Unicode text

@@ -91,8 +91,9 @@ ustring secondInstanceProgram()
 bool holdSecondInstanceMutex()
 {
     // Once per process: a second call would find the mutex taken.
-    static const bool s_otherInstance = singleInstanceForward(kSecondInstanceMutexName, {});
-    return !s_otherInstance;
+    static const bool s_first =
+        singleInstanceForward(kSecondInstanceMutexName, {}, 0) == HandOverResult::FirstInstance;
+    return s_first;
 }
 
 InstanceWindow::InstanceWindow(bool answersPings) : m_answersPings(answersPings)
@@ -128,7 +129,8 @@ void InstanceWindow::minimise() { ShowWindow(static_cast<HWND>(m_window), SW_MIN
 
 bool InstanceWindow::isMinimised() const { return IsIconic(static_cast<HWND>(m_window)) != FALSE; }
 
-int runSecondInstance(const std::vector<ustring>& arguments, const ustring& directory)
+int runSecondInstance(const std::vector<ustring>& arguments, const ustring& directory,
+                      const std::function<void()>& afterStart, unsigned afterStartMs)
 {
     ustring commandLine = quoted(secondInstanceProgram());
     for (const ustring& argument : arguments)
@@ -143,16 +145,26 @@ int runSecondInstance(const std::vector<ustring>& arguments, const ustring& dire
 
     // The hand-over arrives as messages sent to this thread's windows, so
     // they are handled while waiting.
-    const DWORD deadline = GetTickCount() + 20000;
+    const DWORD started = GetTickCount();
+    const DWORD deadline = started + 20000;
+    bool afterStartPending = static_cast<bool>(afterStart);
     int result = -1;
     for (;;) {
         deliverPendingMessages();
-        const DWORD now = GetTickCount();
+        DWORD now = GetTickCount();
+        if (afterStartPending && now - started >= afterStartMs) {
+            afterStartPending = false;
+            afterStart();
+            now = GetTickCount();
+        }
         if (static_cast<int>(deadline - now) <= 0) {
             TerminateProcess(process.hProcess, 2);
             break;
         }
-        const DWORD wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, deadline - now, QS_ALLINPUT);
+        DWORD timeout = deadline - now;
+        if (afterStartPending && afterStartMs - (now - started) < timeout)
+            timeout = afterStartMs - (now - started);
+        const DWORD wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, timeout, QS_ALLINPUT);
         if (wait == WAIT_OBJECT_0) {
             DWORD code = 0;
             if (GetExitCodeProcess(process.hProcess, &code))

@@ -1,8 +1,7 @@
 // A second start of the program, for the single-instance tests: hands its
 // own command line and current folder to the running instance's window, as
-// start-up does, and tells the test by its exit code what it found: 1 when
-// another instance held the mutex (the hand-over path), 0 when it was the
-// first instance.
+// start-up does, and tells the test by its exit code what it found: the
+// HandOverResult as a number.
 #include <vector>
 
 #include "window_manager/instance_window.h"
@@ -12,5 +11,6 @@ int main()
 {
     std::vector<ustring> arguments;
     commandLineArguments(arguments);
-    return singleInstanceForward(test_support::kSecondInstanceMutexName, arguments) ? 1 : 0;
+    return static_cast<int>(singleInstanceForward(test_support::kSecondInstanceMutexName, arguments,
+                                                  test_support::kSecondInstanceWaitMs));
 }

@@ -81,6 +81,9 @@ public:
                               int indexCount) override;
     // Null for an empty path, and, logged, without a device.
     slate::SP<Texture> loadTexture(const ustring& path) override;
+    // Direct3D 9 samples whole coordinates, but the renderer's view matrix
+    // moves everything half a pixel back, so shapes fall on OpenGL's pixels.
+    bool halfPixelShapes() const override { return true; }
 
 protected:
     Texture* createTexture(const ustring& path) override;

@@ -41,6 +41,9 @@ public:
     void drawLineStrip(const float* vertices, int count) override;
     void drawIndexedTriangles(const float* vertices, const uint16_t* indices, int vertexCount,
                               int indexCount) override;
+    // Pixel centres lie half a unit into each pixel, as the canvas's
+    // coordinates are set up.
+    bool halfPixelShapes() const override { return true; }
 
 protected:
     Texture* createTexture(const ustring& path) override;

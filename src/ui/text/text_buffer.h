@@ -93,6 +93,8 @@ public:
     void eraseCharacters(const SelectionRegion& region);
 
     bool isReading() const { return m_isReading; }
+    // Moves on with every insertion and erasure; callers compare two readings.
+    uint32_t changeCount() const { return m_changeCount; }
     bool isReadOnly() const { return m_readOnly || m_isReading; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     // Takes ownership of `source` (may be null) and deletes the old one. Not

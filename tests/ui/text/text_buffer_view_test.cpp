@@ -201,6 +201,71 @@ TEST_F(TextBufferViewTest, ViewsThatLayTheTextOutAlikeShareARenderer)
     EXPECT_EQ(first->renderer(), second->renderer());
 }
 
+// A recording canvas of another window: its fonts are its own objects, and
+// every unit advances by `advance`.
+class AdvanceCanvas : public RecordingCanvas {
+public:
+    explicit AdvanceCanvas(float advance) : m_advance(advance) {}
+
+protected:
+    UnicodeFont* createFont(const ustring&, const ustring&, int, int) override
+    {
+        return new FixedAdvanceFont(m_advance, GridRecordingCanvas::kLineHeight);
+    }
+
+private:
+    float m_advance;
+};
+
+// One buffer shown in two windows, or beside its minimap: each view lays the
+// text out and draws it in its own font, before and after edits, and a view
+// in a third font still does once the first font's view has gone.
+TEST_F(TextBufferViewTest, ViewsInDifferentFontsLayOneBufferOutSideBySide)
+{
+    AdvanceCanvas narrow(6.f);
+    AdvanceCanvas third(8.f);
+    buffer = makeBuffer(u"int x;\nreturn x + 1;");
+    SP<TextBufferView> wide = buffer->createView(&canvas);
+    SP<TextBufferView> small = buffer->createView(&narrow);
+    struct Shown {
+        SP<TextBufferView>* view;
+        RecordingCanvas* canvas;
+        float advance;
+    };
+    std::vector<Shown> shown = {{&wide, &canvas, GridRecordingCanvas::kAdvance}, {&small, &narrow, 6.f}};
+    // `longest` units in the widest line (its line end takes one); the caret
+    // after `column` units of the first line.
+    auto expectLaidOut = [&](const char* when, int longest, int64_t column) {
+        for (const Shown& s : shown) {
+            SCOPED_TRACE(std::string(when) + ", advance " + std::to_string(s.advance));
+            TextBufferView& view = **s.view;
+            view.setOptions(optionsFrom("wordWrap false"));
+            view.setViewportSize(400.f, 100.f);
+            EXPECT_EQ(view.layoutExtent().x, longest * s.advance);
+            EXPECT_EQ(view.textToLayout(column).x, column * s.advance);
+            select(view, {SelectionRegion(column)});
+            ViewFrame frame;
+            frame.active = true;
+            s.canvas->clearLines();
+            view.draw(s.canvas, frame);
+            const std::string caret = "drawLine " + RecordingCanvas::formatNumber(column * s.advance) + " 0 ";
+            const std::vector<std::string> carets = linesStartingWith(*s.canvas, caret);
+            EXPECT_FALSE(carets.empty()) << "no caret at " << caret;
+        }
+    };
+    expectLaidOut("at first", 13, 4);
+    buffer->insertCharacters(0, u"unsigned ");
+    // The first line is the widest now, counting its line end.
+    expectLaidOut("after an insertion", 16, 13);
+    buffer->eraseCharacters(SelectionRegion(0, 9));
+    expectLaidOut("after an erasure", 13, 4);
+
+    wide.reset();
+    SP<TextBufferView> other = buffer->createView(&third);
+    shown = {{&small, &narrow, 6.f}, {&other, &third, 8.f}};
+    expectLaidOut("in a third font", 13, 4);
+}
+
 TEST_F(TextBufferViewTest, LayoutWidthOnlyMattersWhenWrappingAtIt)
 {
     struct Case {

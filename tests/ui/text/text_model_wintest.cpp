@@ -41,8 +41,10 @@ protected:
                      test_support::readFile(test_support::dataPath("themes/monokai.tmTheme")));
         m_data.write("Options/Files.vantrel-options",
                      "translateTabsToSpaces true\r\ntabSize 3\r\nspellCheck false\r\n");
-        ASSERT_TRUE(startupBase(test_support::programPath(m_data.path().string()), createWindowsFileSystem));
-        startupUi();
+        StartupFolders folders;
+        folders.dataDirectory = test_support::programPath(m_data.path().string());
+        ASSERT_TRUE(startupBase(u"Vantrel", folders, createWindowsFileSystem));
+        startupUi(nullptr);
     }
     void TearDown() override
     {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <list>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/reference_counted.h"
@@ -19,6 +20,12 @@
 
 class UnicodeFont;
 class LayoutTracker;
+struct Token;
+
+// The advance widths of token records in one font, by record. A storage
+// keeps one for every font its layouts use beside the first, whose widths
+// the records carry themselves (Token::width).
+using TokenWidthTable = std::unordered_map<const Token*, float>;
 
 // What a view lays its text out with. The same value serves two holders: a
 // view's settings (view_settings.h), which say what the view asks for, and
@@ -52,6 +59,10 @@ inline bool operator!=(const LayoutSettings& a, const LayoutSettings& b) { retur
 struct LayoutData {
     LayoutSettings settings;
     int32_t useCount = 0;
+    // The widths of the records in the settings' font, owned by the storage
+    // and kept while a layout uses that font; null when the records' own
+    // widths are in that font.
+    const TokenWidthTable* widths = nullptr;
 };
 
 // A holder's name for a layout: its index stays right when an earlier layout

@@ -12,9 +12,16 @@
 #include "canvas/unicode_font.h"
 
 LayoutWalk::LayoutWalk(const LayoutData& layout, const LayoutState& start, LayoutPieceSink* sink)
-    : settings(layout.settings), font(*layout.settings.font), lineStep(layout.settings.lineHeight()),
-      sink(sink), state(start)
+    : settings(layout.settings), font(*layout.settings.font), widths(layout.widths),
+      lineStep(layout.settings.lineHeight()), sink(sink), state(start)
 {
+}
+
+float measureToken(const Token* token, UnicodeFont& font)
+{
+    if (token->begin != token->end && token->begin[0] == u'\t')
+        return 0.f;
+    return textWidth(font, token->begin, token->end);
 }
 
 void LayoutWalk::newScreenLine()
@@ -46,7 +53,14 @@ void LayoutWalk::placeToken(const Token* token)
         }
         return;
     }
-    placePiece(token, 0, length, token->width);
+    if (!widths) {
+        placePiece(token, 0, length, token->width);
+        return;
+    }
+    // The storage measures every record in every font it lays out with;
+    // a record missing from the table is measured here rather than trusted.
+    auto found = widths->find(token);
+    placePiece(token, 0, length, found != widths->end() ? found->second : measureToken(token, font));
 }
 
 void LayoutWalk::placePiece(const Token* token, int32_t begin, int32_t end, double pieceWidth)

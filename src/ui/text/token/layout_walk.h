@@ -23,6 +23,10 @@ public:
                        double lineTop) = 0;
 };
 
+// The width of a record's text in `font`: 0 for a token that starts with a
+// tab, which layout widens to its tab stop.
+float measureToken(const Token* token, UnicodeFont& font);
+
 struct LayoutWalk {
     // A walk from `start` with the settings of `layout` (whose font must be
     // set). `sink` may be null.
@@ -35,6 +39,7 @@ struct LayoutWalk {
 
     const LayoutSettings& settings;
     UnicodeFont& font;
+    const TokenWidthTable* widths; // the layout's; null: the records' own
     const double lineStep;
     LayoutPieceSink* sink;
 

@@ -15,6 +15,7 @@
 #include "ui/statistics.h"
 #include "ui/text/scope_name_pool.h"
 #include "ui/text/spell_checker.h"
+#include "ui/text/token/layout_walk.h"
 
 namespace {
 
@@ -96,13 +97,6 @@ private:
     size_t m_count = 0;
 };
 
-float measureToken(const Token* token, UnicodeFont& font)
-{
-    if (token->begin != token->end && token->begin[0] == u'\t')
-        return 0.f;
-    return textWidth(font, token->begin, token->end);
-}
-
 // Calls `visit` (region) -> bool with the trimmed region of every misspelled
 // token that starts before `until`, in text order, while it returns true.
 // Buckets without misspellings are skipped whole.
@@ -182,6 +176,8 @@ Token* TokenStorage::createToken(const LexedToken& lexed, uint32_t hash)
     token->scope = lexed.scope;
     token->state = lexed.lineState;
     token->width = m_currentFont ? measureToken(token, *m_currentFont) : 0.f;
+    for (OtherFont& other : m_otherFonts)
+        other.widths.emplace(token, measureToken(token, *other.font));
     markSpelling(token);
     m_tokenSet.insert(token, hash);
     return token;
@@ -245,6 +241,7 @@ void TokenStorage::compactRecords()
 {
     ArenaAllocator arena(m_tokenArena.blockSize());
     TokenSet set;
+    std::vector<TokenWidthTable> otherWidths(m_otherFonts.size());
     // Copy first and repoint afterwards, so that running out of memory
     // while copying leaves the storage as it was.
     for (const TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next) {
@@ -258,6 +255,12 @@ void TokenStorage::compactRecords()
             copy->width = token->width;
             copy->spellingOk = token->spellingOk;
             set.insert(copy, hash);
+            size_t i = 0;
+            for (const OtherFont& other : m_otherFonts) {
+                auto found = other.widths.find(token);
+                otherWidths[i++].emplace(copy, found != other.widths.end() ? found->second
+                                                                          : measureToken(copy, *other.font));
+            }
         }
     }
     for (TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next) {
@@ -268,6 +271,9 @@ void TokenStorage::compactRecords()
     }
     m_tokenSet.swap(set);
     m_tokenArena.swap(arena);
+    size_t i = 0;
+    for (OtherFont& other : m_otherFonts)
+        other.widths.swap(otherWidths[i++]);
     m_unlexedPieces.clear();
 }
 

@@ -19,6 +19,7 @@
 #include "ui/log.h"
 #include "ui/statistics.h"
 #include "ui/text/spell_checker.h"
+#include "ui/text/token/layout_walk.h"
 
 namespace {
 
@@ -523,6 +524,8 @@ void TokenStorage::clearTokens()
     m_tokenList.clear();
     m_tokenSet.clear();
     m_tokenArena.clear();
+    for (OtherFont& other : m_otherFonts)
+        other.widths.clear();
     m_unlexedPieces.clear();
     m_findCacheValid = false;
     m_invalidPoints.clear();
@@ -530,14 +533,9 @@ void TokenStorage::clearTokens()
 
 LayoutHandle TokenStorage::addLayout(const LayoutSettings& settings)
 {
-    m_layoutData.push_back(LayoutData{settings, 0});
+    m_layoutData.push_back(LayoutData{settings, 0, acquireWidths(settings.font)});
     m_layoutIndices.push_back(static_cast<uint32_t>(m_layoutData.size() - 1));
     const uint32_t index = m_layoutIndices.back();
-    if (settings.font != m_currentFont) {
-        VASSERT(!m_currentFont || m_layoutData.size() == 1);
-        m_currentFont = settings.font;
-        remeasureTokens();
-    }
     {
         ScopedTimer timer(g_statAddLayoutData);
         for (TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next)
@@ -557,6 +555,7 @@ LayoutHandle TokenStorage::addLayout(const LayoutSettings& settings)
 void TokenStorage::removeLayout(uint32_t index)
 {
     VASSERT(index < m_layoutData.size());
+    releaseWidths(m_layoutData[index].widths);
     m_layoutData.erase(m_layoutData.begin() + index);
     for (auto it = m_layoutIndices.begin(); it != m_layoutIndices.end();) {
         if (*it == index) {
@@ -569,6 +568,46 @@ void TokenStorage::removeLayout(uint32_t index)
     }
     for (TokenBuffer* bucket = m_tokenList.container.m_first; bucket; bucket = bucket->next)
         bucket->m_layout.erase(bucket->m_layout.begin() + index);
+}
+
+const TokenWidthTable* TokenStorage::acquireWidths(UnicodeFont* font)
+{
+    if (font == m_currentFont) {
+        ++m_currentFontLayouts;
+        return nullptr;
+    }
+    for (OtherFont& other : m_otherFonts) {
+        if (other.font == font) {
+            ++other.layouts;
+            return &other.widths;
+        }
+    }
+    if (m_currentFontLayouts == 0) {
+        m_currentFont = font;
+        m_currentFontLayouts = 1;
+        remeasureTokens();
+        return nullptr;
+    }
+    m_otherFonts.push_back(OtherFont{font, 1, {}});
+    OtherFont& added = m_otherFonts.back();
+    added.widths.reserve(m_tokenSet.size());
+    m_tokenSet.forEach([&](const Token* token) { added.widths.emplace(token, measureToken(token, *font)); });
+    return &added.widths;
+}
+
+void TokenStorage::releaseWidths(const TokenWidthTable* widths)
+{
+    if (!widths) {
+        --m_currentFontLayouts;
+        return;
+    }
+    for (auto it = m_otherFonts.begin(); it != m_otherFonts.end(); ++it) {
+        if (&it->widths == widths) {
+            if (--it->layouts == 0)
+                m_otherFonts.erase(it);
+            return;
+        }
+    }
 }
 
 void TokenStorage::layoutSize(uint32_t layoutIndex, double& width, double& height) const

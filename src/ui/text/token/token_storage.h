@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <iterator>
+#include <list>
 #include <map>
 #include <vector>
 
@@ -392,6 +393,13 @@ private:
     void markSpelling(Token* token);
     // Gives every record its width in the current font.
     void remeasureTokens();
+    // The widths a new layout in `font` reads (null: the records' own),
+    // measuring every record in the font when no layout uses it yet. The
+    // records' own widths follow the font of the first layout added while no
+    // other layout uses them.
+    const TokenWidthTable* acquireWidths(UnicodeFont* font);
+    // Drops a layout's use of its widths; a table no layout reads goes.
+    void releaseWidths(const TokenWidthTable* widths);
     // Recounts every bucket's misspelled tokens after records were re-marked.
     void recountMisspelled();
     // Called when an edit's lexing is done. Records are shared and never
@@ -423,7 +431,23 @@ private:
     FileEncoding m_encoding;
     // Compiled selectors by text, for the scope queries.
     std::map<ustring, CompiledSelector> m_selectorCache;
-    UnicodeFont* m_currentFont = nullptr; // the font token widths are measured in
+    // The font the records' own widths are measured in, and the layouts
+    // that use it. Kept when the count drops to 0, so that a view that
+    // lays out again in the same font measures nothing.
+    UnicodeFont* m_currentFont = nullptr;
+    int32_t m_currentFontLayouts = 0;
+    // Every other font a layout uses (a minimap's, a second window's), with
+    // the widths of every record in it: added to at each record created,
+    // carried over by compaction, emptied with the records. Views of one
+    // buffer in two fonts thus lay out side by side, while the common case
+    // of one font costs no table at all. A list: layouts point at the
+    // tables.
+    struct OtherFont {
+        UnicodeFont* font;
+        int32_t layouts;
+        TokenWidthTable widths;
+    };
+    std::list<OtherFont> m_otherFonts;
     // The last location found by tokenAt; valid until the tokens change.
     iterator m_findCache;
     bool m_findCacheValid = false;

@@ -99,6 +99,28 @@ TEST_F(LayoutQueries, EveryPositionIsFoundAtItsOwnPoint)
     }
 }
 
+// Records are shared by every layout: each font's widths must follow the
+// records when compaction copies them and when a re-lex makes new ones.
+TEST_F(LayoutQueries, LayoutsInTwoFontsKeepTheirWidthsThroughCompaction)
+{
+    const uint32_t first = lay(u"alpha beta\ngamma");
+    FixedAdvanceFont narrow(4.f, 10.f);
+    LayoutSettings narrowSettings = settings;
+    narrowSettings.font = &narrow;
+    const LayoutHandle second = storage.addLayout(narrowSettings);
+    storage.insert(0, u"delta ");
+    storage.compactRecords();
+    storage.insert(storage.size(), u" epsilon");
+    for (const auto& [layout, advance] : {std::pair{first, 10.0}, std::pair{second.index(), 4.0}}) {
+        SCOPED_TRACE(advance);
+        double width = 0, height = 0;
+        storage.layoutSize(layout, width, height);
+        EXPECT_EQ(width, 17 * advance); // "delta alpha beta" and its line end
+        EXPECT_EQ(storage.pointAtPosition(layout, 22).x, 5 * advance);
+        EXPECT_EQ(storage.pointAtPosition(layout, storage.size()).x, 13 * advance);
+    }
+}
+
 TEST_F(LayoutQueries, BandQueryReturnsTheBucketsOfTheBandWithTheirStarts)
 {
     // Long lines, so that buckets also start inside a line.

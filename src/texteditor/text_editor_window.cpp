@@ -1,0 +1,263 @@
+// The editor window's structure and lifecycle, and the smallest way of
+// putting files into it: one group of tabs, each a view with its minimap,
+// and files read through their buffer's file source. The window's layout,
+// tab strips, panels, project and the dialogs that open, save and close
+// files come on top of this; they replace the drawing and opening bodies
+// here, not their interfaces.
+//
+// The window is owned by its platform window. Its Reference is the one
+// thing that may outlive it: the destructor empties it before anything else
+// goes, so a plug-in holding it sees a null window from then on.
+#include "texteditor/text_editor_window.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "filesystem/file_utils.h"
+#include "texteditor/file_spec.h"
+#include "texteditor/file_type_options.h"
+#include "texteditor/text_editor_application.h"
+#include "ui/log.h"
+#include "ui/notification_manager.h"
+#include "ui/options_manager.h"
+#include "ui/statistics.h"
+#include "ui/text/file_buffer_source.h"
+#include "ui/text/text_buffer.h"
+#include "ui/text/text_buffer_showing.h"
+#include "ui/unique_id.h"
+
+namespace {
+
+// The window's own region: window commands reach the window's runner
+// through it, after the regions inside it had their turn.
+class WindowCommandRegion : public InputRegion {
+public:
+    WindowCommandRegion(TextEditorWindow* window, const interval2& rect)
+        : InputRegion(window, RegionId(window), rect), m_window(window)
+    {
+    }
+    CommandRunner* commandRunner() override { return &m_window->windowCommandRunner(); }
+
+private:
+    TextEditorWindow* m_window;
+};
+
+// Puts the caret of `view` on the 1-based `line` and `column` (0: the
+// first) and shows it.
+void placeCaret(TextBufferView& view, int32_t line, int32_t column)
+{
+    TextBuffer* buffer = view.buffer();
+    const int64_t position = buffer->textPoint(std::max(line - 1, 0), std::max(column - 1, 0));
+    SelectionSet& selection = view.mutableSel();
+    selection.clear();
+    selection.add(SelectionRegion(position));
+    showPoint(view, position, true);
+}
+
+// Stands in for the text control's view drawing until it is part of the
+// toolkit: gives the view its region (so that focus requests find it) and
+// its size, and draws nothing.
+bool textView(Theme*, InputRegion* parent, const interval2& rect, const slate::SP<TextBufferView>& view,
+              const slate::SP<TextBufferView>&, bool, float, const std::function<void(int64_t)>&,
+              InputRegion** out)
+{
+    auto* region = new InputRegion(parent->baseWindow(), RegionId(view.get()), rect);
+    parent->addChild(region);
+    view->setViewportSize(rect.x1 - rect.x0, rect.y1 - rect.y0);
+    if (out)
+        *out = region;
+    return true;
+}
+
+// `path` against the current directory when it is relative, so that a
+// buffer keeps naming its file when the current directory moves on (every
+// activated view makes its own folder current).
+ustring absoluteFilePath(const ustring& path)
+{
+    const bool absolute = (!path.empty() && (path[0] == u'/' || path[0] == u'\\')) ||
+                          (path.size() >= 2 && path[1] == u':');
+    if (absolute)
+        return path;
+    ustring directory = currentDirectory();
+    if (directory.empty())
+        return path;
+    const uchar separator = directory.find(u'\\') != ustring::npos ? u'\\' : u'/';
+    if (directory.back() != separator)
+        directory += separator;
+    return directory + path;
+}
+
+} // namespace
+
+TextEditorWindow::TextEditorWindow(TextEditorApplication* application)
+    : m_id(static_cast<uint32_t>(nextUniqueId())),
+      m_application(application),
+      m_viewSet(focusState(), &m_tabState)
+{
+    m_reference = new Reference;
+    m_reference->window = this;
+    registerCommands();
+    // The plug-in host's window runner goes first once there is one, so that
+    // a plug-in command shadows a built-in one of the same name.
+    if (m_pythonCommandRunner)
+        m_commandRunner.addRunner(m_pythonCommandRunner.get());
+    m_commandRunner.addRunner(&m_commandMap);
+    applyApplicationOptions();
+}
+
+TextEditorWindow::~TextEditorWindow()
+{
+    m_reference->window = nullptr;
+    m_reference.reset();
+    m_pythonCommandRunner.reset();
+    m_application->windowDestroyed(this);
+}
+
+void TextEditorWindow::registerCommands()
+{
+    // The window's commands are registered by the parts that implement
+    // them; the window itself has none yet.
+}
+
+void TextEditorWindow::applyApplicationOptions()
+{
+    bool debugCommands = false;
+    OptionsManager::get().getOptions(ustring(kApplicationOptionsPath))->getBool(ustring(u"debugCommands"),
+                                                                                 debugCommands);
+    m_debugCommands = debugCommands;
+}
+
+void TextEditorWindow::setCanvas(Canvas* canvas) { BaseWindow::setCanvas(canvas); }
+
+bool TextEditorWindow::onKeyOrButton(const KeyEvent& event)
+{
+    const bool consumed = BaseWindow::onKeyOrButton(event);
+    m_application->scheduleAutoSave();
+    return consumed;
+}
+
+bool TextEditorWindow::onCharacter(const CharacterEvent& event)
+{
+    const bool consumed = BaseWindow::onCharacter(event);
+    m_application->scheduleAutoSave();
+    return consumed;
+}
+
+void TextEditorWindow::onCommandLine(const std::vector<ustring>& arguments)
+{
+    m_application->handleCommandLine(arguments);
+}
+
+void TextEditorWindow::onActivate()
+{
+    BaseWindow::onActivate();
+    m_application->windowActivated(this);
+}
+
+slate::SP<TextBufferView> TextEditorWindow::addBufferView(const slate::SP<TextBuffer>& buffer,
+                                                          const ustring& fileName)
+{
+    slate::SP<TextBufferView> view = buffer->createView(canvas());
+    slate::SP<Options> options(new Options);
+    applyFileTypeOptions(options, fileName);
+    view->setOptions(options);
+    m_viewSet.addView(makeViewEntry(view, canvas()));
+    return view;
+}
+
+slate::SP<TextBufferView> TextEditorWindow::newFile()
+{
+    return addBufferView(slate::SP<TextBuffer>(new TextBuffer), ustring());
+}
+
+slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& name, FileEncoding encoding, int flags)
+{
+    ScopedTimer timer(g_statOpenFile);
+    const ustring path = absoluteFilePath(name);
+    if (flags & kOpenReuseView) {
+        if (const ViewEntry* entry = m_viewSet.findFile(path)) {
+            slate::SP<TextBufferView> view = entry->view;
+            m_viewSet.focusView(view.get());
+            return view;
+        }
+    }
+    slate::SP<TextBuffer> buffer(new TextBuffer);
+    auto source = std::make_unique<FileBufferSource>(path, encoding);
+    if (isFile(path)) {
+        if (!buffer->load(std::move(source)))
+            return nullptr;
+    } else if (flags & kOpenCreateMissing) {
+        // Nothing to read: the buffer is bound to the path and counts as
+        // modified until it is saved there.
+        buffer->setSource(std::move(source));
+        buffer->markModified();
+    } else {
+        if (NotificationManager::alive())
+            NotificationManager::get().displayError(u"Unable to open " + path);
+        return nullptr;
+    }
+    return addBufferView(buffer, path);
+}
+
+slate::SP<TextBufferView> TextEditorWindow::openFileSpec(const ustring& spec, FileEncoding encoding, int flags)
+{
+    const FileSpec file = parseFileSpec(spec);
+    slate::SP<TextBufferView> view = openFileCore(file.path, encoding, flags);
+    if (!view || file.line <= 0)
+        return view;
+    TextBuffer* buffer = view->buffer();
+    if (!buffer->isReading()) {
+        placeCaret(*view, file.line, file.column);
+        return view;
+    }
+    // The buffer owns its load listeners, so the listener holds neither the
+    // buffer nor the view; the view may be gone by the time the read ends.
+    const uint32_t viewId = view->id();
+    buffer->addLoadListener([buffer, viewId, line = file.line, column = file.column] {
+        for (TextBufferView* candidate : buffer->views()) {
+            if (candidate->id() == viewId) {
+                placeCaret(*candidate, line, column);
+                return;
+            }
+        }
+    });
+    return view;
+}
+
+bool TextEditorWindow::openProject(const ustring& path)
+{
+    VLOG << u"Unable to open " << path << u" as a project: projects are not supported";
+    return false;
+}
+
+void TextEditorWindow::addRecentProject(const ustring& path)
+{
+    std::vector<ustring>& recent = m_application->m_history.recentProjects;
+    recent.erase(std::remove(recent.begin(), recent.end(), path), recent.end());
+    recent.insert(recent.begin(), path);
+}
+
+bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool showMinimap, bool showToolbar,
+                            bool showStatusbar, bool showCloseButton, bool showTabCloseButtons)
+{
+    if (!m_postInitCommands.empty()) {
+        for (const ustring& line : m_postInitCommands) {
+            VLOG << u"Running post init command " << line;
+            queueCommand(line);
+        }
+        m_postInitCommands.clear();
+    }
+    auto* region = new WindowCommandRegion(this, rect);
+    parent->addChild(region);
+    // With nothing focused (no view yet), the window's own region takes the
+    // focus, so that window and application commands still find a path.
+    FocusState* focus = focusState();
+    if (focus->path().empty() && !focus->m_requested.isSet())
+        focus->requestFocus(region->id());
+    slate::SP<TextBufferView> view = m_viewSet.activeView();
+    if (!view || !theme())
+        return true;
+    const ViewEntry* entry = m_viewSet.findEntry(view.get());
+    return textView(theme(), region, rect, view, showMinimap ? entry->minimap : nullptr,
+                    m_application->m_minimapOnLeft, m_application->m_minimapMaxWidth, nullptr, nullptr);
+}

@@ -1,0 +1,141 @@
+// An application over a scratch data folder, with a window manager whose
+// windows exist only in memory: each created window gets a platform window
+// that shows nothing, a client rect and a canvas with fixed-advance fonts,
+// and is deleted when the test closes it, as the platform deletes a
+// window's handler when its native window goes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "filesystem/file_manager.h"
+#include "filesystem/posix_file_system.h"
+#include "input/binding_map.h"
+#include "support/fake_window.h"
+#include "support/scratch_folder.h"
+#include "texteditor/text_editor_application.h"
+#include "texteditor/text_editor_window.h"
+#include "ui/main_thread_queue.h"
+#include "ui/options_manager.h"
+#include "ui/text/view_test_canvas.h"
+#include "ui/unicode.h"
+#include "window_manager/window_manager.h"
+
+namespace application_test {
+
+class MemoryWindowManager : public WindowManager {
+public:
+    ~MemoryWindowManager() override
+    {
+        while (!m_windows.empty())
+            close(m_windows.back().handler);
+    }
+
+    void run() override {}
+    bool createWindow(const ustring& title, WindowHandler* handler, const slate::SP<MenuDescriptor>&,
+                      const ustring& placement, int, WindowHandler*) override
+    {
+        if (refuseWindows)
+            return false;
+        titles.push_back(title);
+        placements.push_back(placement);
+        auto platformWindow = std::make_unique<test_support::FakePlatformWindow>();
+        handler->m_rect = interval2(0, 0, 640, 480);
+        handler->m_window = platformWindow.get();
+        handler->setCanvas(&m_canvas);
+        m_windows.push_back({handler, std::move(platformWindow)});
+        return true;
+    }
+    void invalidateAll() override {}
+    void setMenu(const ustring&, const slate::SP<MenuDescriptor>&) override {}
+    slate::SP<MenuDescriptor> menu(const ustring&) override { return nullptr; }
+    bool copyToClipboard(const ustring&, const ustring&, const void*, size_t) override { return false; }
+    bool copyFromClipboard(ustring&, const ustring&, std::vector<char>*) override { return false; }
+    platform::WindowHandle mainWindowHandle() override { return nullptr; }
+
+    // Destroys the window that owns `handler`, deleting the handler.
+    void close(WindowHandler* handler)
+    {
+        auto it = std::find_if(m_windows.begin(), m_windows.end(),
+                               [handler](const Entry& entry) { return entry.handler == handler; });
+        ASSERT_NE(it, m_windows.end());
+        std::unique_ptr<test_support::FakePlatformWindow> platformWindow = std::move(it->platformWindow);
+        m_windows.erase(it);
+        delete handler;
+    }
+
+    bool refuseWindows = false;
+    std::vector<ustring> titles;
+    std::vector<ustring> placements;
+
+private:
+    struct Entry {
+        WindowHandler* handler;
+        std::unique_ptr<test_support::FakePlatformWindow> platformWindow;
+    };
+    GridRecordingCanvas m_canvas;
+    std::vector<Entry> m_windows;
+};
+
+class ApplicationTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder.makeFolder("Data/Packages");
+        m_folder.makeFolder("Data/Options");
+        slate::FileManager::setInstance(new slate::FileManagerImpl);
+        slate::FileManager::get().mount(u"UserOptions/", slate::PosixFileSystem::create(dataPath(u"Options")));
+        slate::FileManager::get().mount(u"Packages/", slate::PosixFileSystem::create(dataPath(u"Packages")));
+        OptionsManager::create();
+        BindingSourceManager::create();
+        m_windowManager = new MemoryWindowManager;
+        WindowManager::create(m_windowManager);
+    }
+    void TearDown() override
+    {
+        destroyApplication();
+        WindowManager::destroy();
+        clearMainThreadQueue();
+        BindingSourceManager::destroy();
+        OptionsManager::destroy();
+        slate::FileManager::destroy();
+    }
+
+    void createApplication(bool developmentBuild = false)
+    {
+        m_application = std::make_unique<TextEditorApplication>(developmentBuild);
+        m_application->setQuitFunction([this](int exitCode) { m_quitCodes.push_back(exitCode); });
+    }
+    // Closes the windows that are left, then deletes the application.
+    void destroyApplication()
+    {
+        if (!m_application)
+            return;
+        while (!m_application->windows().empty())
+            m_windowManager->close(m_application->windows().back());
+        m_application.reset();
+    }
+
+    // The native path of a file or folder in the data folder.
+    ustring dataPath(const ustring& relative) const
+    {
+        return toUstring((m_folder.path() / "Data").string()) + u"/" + relative;
+    }
+    // Writes a package file (`relative` under "Packages/").
+    void writePackageFile(const std::string& relative, const std::string& bytes)
+    {
+        m_folder.write("Data/Packages/" + relative, bytes);
+    }
+    slate::SP<Options> packageOptions(const ustring& path) { return OptionsManager::get().getOptions(path); }
+
+    test_support::ScratchFolder m_folder{"vantrel-application"};
+    MemoryWindowManager* m_windowManager = nullptr; // owned by WindowManager
+    std::unique_ptr<TextEditorApplication> m_application;
+    std::vector<int> m_quitCodes;
+};
+
+} // namespace application_test

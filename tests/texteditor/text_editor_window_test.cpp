@@ -1,0 +1,162 @@
+#include "texteditor/text_editor_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "texteditor/application_fixture.h"
+#include "texteditor/file_spec.h"
+#include "texteditor/file_type_options.h"
+#include "ui/text/buffer_read_wait.h"
+#include "ui/text/text_buffer.h"
+
+namespace application_test {
+namespace {
+
+class WindowTest : public ApplicationTest {
+protected:
+    void SetUp() override
+    {
+        ApplicationTest::SetUp();
+        createApplication();
+        m_window = m_application->newWindow(u"", false);
+        ASSERT_NE(nullptr, m_window);
+    }
+
+    TextEditorWindow* m_window = nullptr;
+};
+
+TEST_F(WindowTest, AReferenceOutlivesItsWindowAndThenAnswersNull)
+{
+    slate::SP<TextEditorWindow::Reference> reference = m_window->reference();
+    EXPECT_EQ(m_window, reference->window);
+    m_windowManager->close(m_window);
+    EXPECT_EQ(nullptr, reference->window);
+    EXPECT_EQ(1, reference->referenceCount());
+}
+
+TEST_F(WindowTest, WindowsBuffersAndViewsAreNumberedByOneCounter)
+{
+    slate::SP<TextBufferView> before = m_window->newFile();
+    TextEditorWindow* other = m_application->newWindow(u"", false);
+    slate::SP<TextBufferView> after = m_window->newFile();
+    EXPECT_LT(m_window->id(), before->id());
+    EXPECT_LT(before->id(), other->id());
+    EXPECT_LT(other->id(), after->id());
+}
+
+TEST_F(WindowTest, ANewWindowHasOneEmptyGroup)
+{
+    EXPECT_EQ(1, m_window->viewSet().numGroups());
+    EXPECT_EQ(0, m_window->viewSet().totalSize());
+    EXPECT_EQ(nullptr, m_window->activeView());
+}
+
+// The minimap shows the main view's selection and takes the main view's
+// options under the minimap file's.
+TEST_F(WindowTest, EachTabHasAMinimapSharingItsViewState)
+{
+    writePackageFile("Default/Options/Minimap.vantrel-options", "font_face Tiny");
+    slate::SP<TextBufferView> view = m_window->newFile();
+    const ViewEntry* entry = m_window->viewSet().findEntry(view.get());
+    ASSERT_NE(nullptr, entry);
+    ASSERT_NE(nullptr, entry->minimap);
+    EXPECT_EQ(view->buffer(), entry->minimap->buffer());
+    EXPECT_EQ(&view->viewState(), &entry->minimap->viewState());
+    const slate::SP<Options>& options = entry->minimap->options();
+    ASSERT_EQ(2u, options->parents().size());
+    EXPECT_EQ(view->options(), options->parents()[0]);
+    EXPECT_EQ(packageOptions(kMinimapOptionsPath), options->parents()[1]);
+    view->options()->set(ustring(u"font_face"), u"Wide");
+    ustring face;
+    EXPECT_TRUE(options->getString(ustring(u"font_face"), face));
+    EXPECT_EQ(u"Tiny", face);
+}
+
+TEST_F(WindowTest, AFileSpecPutsTheCaretOnItsLineAndColumnOnceRead)
+{
+    std::string text;
+    for (int line = 1; line <= 20; ++line)
+        text += "line number " + std::to_string(line) + "\n";
+    const ustring path = m_folder.write("lines.txt", text);
+    m_application->openFiles({path + u":12:5"}, m_window);
+
+    slate::SP<TextBufferView> view = m_window->activeView();
+    ASSERT_NE(nullptr, view);
+    ASSERT_EQ(path, view->buffer()->source()->path());
+    buffer_test::waitForRead(*view->buffer());
+    ASSERT_EQ(1u, view->sel().size());
+    int32_t row = -1;
+    int32_t column = -1;
+    view->buffer()->rowcol(view->sel()[0].b, row, column);
+    EXPECT_EQ(11, row);
+    EXPECT_EQ(4, column);
+    EXPECT_TRUE(view->sel()[0].empty());
+}
+
+TEST_F(WindowTest, AMissingFileWithoutCreateIsReportedAndOpensNothing)
+{
+    const ustring path = toUstring((m_folder / "absent.txt").string());
+    EXPECT_EQ(nullptr, m_window->openFileCore(path, kEncodingUndefined, TextEditorWindow::kOpenReuseView));
+    EXPECT_EQ(0, m_window->viewSet().totalSize());
+}
+
+TEST_F(WindowTest, StartCommandsRunOnceAfterTheFirstFrame)
+{
+    std::vector<ustring> ran;
+    m_window->commandMap().add(slate::substring("note"),
+                               [&ran](const CommandArguments& words) { ran.push_back(ustring(words.at(1).begin, words.at(1).end)); });
+    m_window->m_postInitCommands = {u"note a", u"note b"};
+    m_window->draw(false);
+    m_window->draw(false);
+    EXPECT_EQ((std::vector<ustring>{u"a", u"b"}), ran);
+    EXPECT_TRUE(m_window->m_postInitCommands.empty());
+}
+
+// A command line goes to the innermost runner that has it: the window's
+// commands before the application's.
+TEST_F(WindowTest, WindowCommandsShadowApplicationCommands)
+{
+    std::vector<std::string> ran;
+    m_window->commandMap().add(slate::substring("both"), [&ran](const CommandArguments&) { ran.push_back("window"); });
+    m_application->commandMap().add(slate::substring("both"),
+                                    [&ran](const CommandArguments&) { ran.push_back("application"); });
+    m_application->commandMap().add(slate::substring("quitAll"),
+                                    [&ran](const CommandArguments&) { ran.push_back("quitAll"); });
+    m_window->draw(false);
+    m_window->exec(slate::usubstring(u"both"));
+    m_window->exec(slate::usubstring(u"quitAll"));
+    EXPECT_EQ((std::vector<std::string>{"window", "quitAll"}), ran);
+}
+
+TEST(FileSpec, SplitsALineAndAColumnOffThePath)
+{
+    struct Case {
+        const char16_t* spec;
+        const char16_t* path;
+        int32_t line;
+        int32_t column;
+    } cases[] = {
+        {u"a.txt", u"a.txt", 0, 0},
+        {u"a.txt:12", u"a.txt", 12, 0},
+        {u"a.txt:12:5", u"a.txt", 12, 5},
+        {u"C:\\src\\a.txt", u"C:\\src\\a.txt", 0, 0},
+        {u"C:\\src\\a.txt:7", u"C:\\src\\a.txt", 7, 0},
+        {u"C:\\src\\a.txt:7:2", u"C:\\src\\a.txt", 7, 2},
+        {u"C:3", u"C:3", 0, 0},
+        {u"notes:draft.txt", u"notes:draft.txt", 0, 0},
+        {u"notes:x:4", u"notes:x", 4, 0},
+        {u"a.txt:", u"a.txt:", 0, 0},
+        {u"a.txt:99999999999", u"a.txt:99999999999", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(toUtf8(ustring(c.spec)));
+        const FileSpec spec = parseFileSpec(c.spec);
+        EXPECT_EQ(ustring(c.path), spec.path);
+        EXPECT_EQ(c.line, spec.line);
+        EXPECT_EQ(c.column, spec.column);
+    }
+}
+
+} // namespace
+} // namespace application_test
