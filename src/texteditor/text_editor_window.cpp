@@ -11,8 +11,8 @@
 #include "texteditor/text_editor_window.h"
 
 #include <algorithm>
-#include <functional>
 
+#include "controls/text_control.h"
 #include "filesystem/file_utils.h"
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
@@ -53,21 +53,6 @@ void placeCaret(TextBufferView& view, int32_t line, int32_t column)
     selection.clear();
     selection.add(SelectionRegion(position));
     showPoint(view, position, true);
-}
-
-// Stands in for the text control's view drawing until it is part of the
-// toolkit: gives the view its region (so that focus requests find it) and
-// its size, and draws nothing.
-bool textView(Theme*, InputRegion* parent, const interval2& rect, const slate::SP<TextBufferView>& view,
-              const slate::SP<TextBufferView>&, bool, float, const std::function<void(int64_t)>&,
-              InputRegion** out)
-{
-    auto* region = new InputRegion(parent->baseWindow(), RegionId(view.get()), rect);
-    parent->addChild(region);
-    view->setViewportSize(rect.x1 - rect.x0, rect.y1 - rect.y0);
-    if (out)
-        *out = region;
-    return true;
 }
 
 // `path` against the current directory when it is relative, so that a
@@ -260,6 +245,6 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
     if (!view || !theme())
         return true;
     const ViewEntry* entry = m_viewSet.findEntry(view.get());
-    return textView(theme(), region, rect, view, showMinimap ? entry->minimap : nullptr,
+    return textView(*theme(), region, rect, view, showMinimap ? entry->minimap : nullptr,
                     m_application->m_minimapOnLeft, m_application->m_minimapMaxWidth, nullptr, nullptr);
 }

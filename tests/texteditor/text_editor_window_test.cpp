@@ -113,6 +113,41 @@ TEST_F(WindowTest, StartCommandsRunOnceAfterTheFirstFrame)
     EXPECT_TRUE(m_window->m_postInitCommands.empty());
 }
 
+// The active tab is drawn with its minimap on the side the Application
+// options ask for, and only when the minimap is shown.
+TEST_F(WindowTest, TheActiveViewIsDrawnWithItsMinimapWhereTheOptionsSay)
+{
+    slate::SP<TextBufferView> view = m_window->newFile();
+    const slate::SP<TextBufferView> minimap = m_window->viewSet().findEntry(view.get())->minimap;
+    const auto drawnRects = [&] {
+        m_window->draw(false);
+        BaseWindow::RegionMap regions;
+        BaseWindow::collectRegions(m_window->root(), regions);
+        std::pair<const InputRegion*, const InputRegion*> drawn(nullptr, nullptr);
+        if (regions.count(RegionId(view.get())))
+            drawn.first = regions[RegionId(view.get())];
+        if (regions.count(RegionId(minimap.get())))
+            drawn.second = regions[RegionId(minimap.get())];
+        return drawn;
+    };
+    auto drawn = drawnRects();
+    ASSERT_NE(nullptr, drawn.first);
+    ASSERT_NE(nullptr, drawn.second);
+    EXPECT_LT(drawn.second->rect().x1, drawn.first->rect().x0);
+
+    slate::SP<Options> options = packageOptions(kApplicationOptionsPath);
+    options->setBool(ustring(u"minimapOnLeft"), false);
+    m_application->applyOptions(options);
+    drawn = drawnRects();
+    ASSERT_NE(nullptr, drawn.second);
+    EXPECT_GT(drawn.second->rect().x0, drawn.first->rect().x1);
+
+    m_application->m_showMinimap = false;
+    drawn = drawnRects();
+    EXPECT_NE(nullptr, drawn.first);
+    EXPECT_EQ(nullptr, drawn.second);
+}
+
 // A command line goes to the innermost runner that has it: the window's
 // commands before the application's.
 TEST_F(WindowTest, WindowCommandsShadowApplicationCommands)
