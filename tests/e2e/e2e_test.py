@@ -350,7 +350,11 @@ def run(args):
         harness.check_data_folder()
         time.sleep(0.5)  # the first frames settle (scroll, caret) before the picture
         harness.compare_with_golden(harness.screenshot("editor-window"), args.golden)
-        harness.check_drag_selects_between_clicks(start["drag"])
+        try:
+            harness.check_drag_selects_between_clicks(start["drag"])
+        except Failure as failure:
+            harness.failures.append("drag: %s" % failure)
+            harness.screenshot("failed-drag")
         for case in table["cases"]:
             if args.only and case["name"] not in args.only:
                 continue
