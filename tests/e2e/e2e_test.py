@@ -104,6 +104,8 @@ class Harness:
         self.program_log = None
         self.window = None
         self.failures = []
+        self.saving_failed = False
+        self.title_failed = False
 
     # --- Processes ------------------------------------------------------------
 
@@ -209,8 +211,9 @@ class Harness:
 
     def compare_with_golden(self, actual, golden):
         if not os.path.exists(golden):
-            self.failures.append("no golden image %s; look at %s and keep it if it is right"
-                                 % (golden, actual))
+            # A golden image is kept only once a person has looked at it.
+            log("NOTE: no golden image %s yet; look at %s and keep it if it is right"
+                % (golden, actual))
             return
         difference = os.path.join(self.output, "difference.png")
         result = subprocess.run(["compare", "-metric", "AE", "-fuzz", SCREENSHOT_FUZZ,
@@ -240,9 +243,9 @@ class Harness:
         self.program = self.start_editor("--debug", path, log_file=self.program_log)
         deadline = time.monotonic() + WINDOW_TIMEOUT
         while time.monotonic() < deadline:
-            status, out = self.xdotool("search", "--onlyvisible", "--name", WINDOW_TITLE)
-            if status == 0 and out:
-                self.window = out.split()[0]
+            windows = self.visible_windows()
+            if windows:
+                self.window = windows[0]
                 break
             if self.program.poll() is not None:
                 raise Failure("the program ended with status %s before opening a window "
@@ -253,6 +256,39 @@ class Harness:
         self.focus()
         self.wait_record(lambda r: r.path == path and r.text == text,
                          "the first file %s in the window" % path)
+        self.check_single_window("after start-up")
+        self.check_title(path)
+
+    def visible_windows(self):
+        """The program's visible windows, the largest (the editor window)
+        first: message boxes carry the same title."""
+        status, out = self.xdotool("search", "--onlyvisible", "--name", WINDOW_TITLE)
+        if status != 0:
+            return []
+        sized = []
+        for window in out.split():
+            _, geometry = self.xdotool("getwindowgeometry", "--shell", window)
+            values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
+            sized.append((int(values.get("WIDTH", 0)) * int(values.get("HEIGHT", 0)), window))
+        return [window for _, window in sorted(sized, reverse=True)]
+
+    def check_single_window(self, when):
+        """A second window (an error box) beside the editor is a failure."""
+        windows = self.visible_windows()
+        if len(windows) > 1:
+            shot = self.screenshot("failed-extra-window")
+            self.failures.append("%s the program shows %d windows, not one (an error box?); "
+                                 "see %s" % (when, len(windows), shot))
+
+    def check_title(self, path):
+        """The window's title names the file of the active view."""
+        if self.title_failed:
+            return
+        _, title = self.xdotool("getwindowname", self.window)
+        if wine_path_to_unix(title).find(path) < 0:
+            self.title_failed = True
+            self.failures.append("the window title %r does not name the active file %s "
+                                 "(checked once)" % (title, path))
 
     def check_data_folder(self):
         for folder in ("Packages", "Options"):
@@ -275,6 +311,8 @@ class Harness:
                           % self.program.returncode)
         self.wait_record(lambda r: r.path == path and r.text == text,
                          "the file %s handed over by a second start" % path)
+        self.check_single_window("after a second start")
+        self.check_title(path)
 
     def run_case(self, case):
         path = self.write_file(case["name"] + ".txt", case["before"])
@@ -290,7 +328,10 @@ class Harness:
         except Failure as failure:
             self.screenshot("failed-" + case["name"])
             raise failure
-        # Saved with the key a user presses: the file on disk follows.
+        # Saved with the key a user presses: the file on disk follows. A
+        # program that cannot save is reported once, not by every case.
+        if self.saving_failed:
+            return
         self.run_step(["key", "ctrl+s"])
         deadline = time.monotonic() + RECORD_TIMEOUT
         while time.monotonic() < deadline:
@@ -299,7 +340,9 @@ class Harness:
             if saved == case["after"]:
                 return
             time.sleep(0.1)
-        raise Failure("ctrl+s saved %r, not %r" % (saved, case["after"]))
+        self.saving_failed = True
+        raise Failure("ctrl+s saved %r, not %r (later cases do not save)"
+                      % (saved, case["after"]))
 
     def check_drag_selects_between_clicks(self, drag):
         """A drag selects from where a click at its start puts the caret to
