@@ -44,11 +44,18 @@ private:
 };
 
 // Puts the caret of `view` on the 1-based `line` and `column` (0: the
-// first) and shows it.
+// first) and shows it. A column past the end of its line stops at that end
+// rather than running on into the next lines; a line past the last is the
+// end of the text.
 void placeCaret(TextBufferView& view, int32_t line, int32_t column)
 {
     TextBuffer* buffer = view.buffer();
-    const int64_t position = buffer->textPoint(std::max(line - 1, 0), std::max(column - 1, 0));
+    const int32_t row = std::max(line - 1, 0);
+    const int64_t lineStart = buffer->textPoint(row, 0);
+    int64_t lineEnd = buffer->textPoint(row + 1, 0);
+    if (lineEnd > lineStart && buffer->charAt(lineEnd - 1) == u'\n')
+        --lineEnd;
+    const int64_t position = std::min(buffer->textPoint(row, std::max(column - 1, 0)), lineEnd);
     SelectionSet& selection = view.mutableSel();
     selection.clear();
     selection.add(SelectionRegion(position));

@@ -16,6 +16,7 @@
 #include "filesystem/posix_file_system.h"
 #include "input/binding_map.h"
 #include "support/fake_window.h"
+#include "support/null_window_manager.h"
 #include "support/scratch_folder.h"
 #include "texteditor/text_editor_application.h"
 #include "texteditor/text_editor_window.h"
@@ -23,11 +24,10 @@
 #include "ui/options_manager.h"
 #include "ui/text/view_test_canvas.h"
 #include "ui/unicode.h"
-#include "window_manager/window_manager.h"
 
 namespace application_test {
 
-class MemoryWindowManager : public WindowManager {
+class MemoryWindowManager : public test_support::NullWindowManager {
 public:
     ~MemoryWindowManager() override
     {
@@ -35,7 +35,6 @@ public:
             close(m_windows.back().handler);
     }
 
-    void run() override {}
     bool createWindow(const ustring& title, WindowHandler* handler, const slate::SP<MenuDescriptor>&,
                       const ustring& placement, int, WindowHandler*) override
     {
@@ -50,12 +49,6 @@ public:
         m_windows.push_back({handler, std::move(platformWindow)});
         return true;
     }
-    void invalidateAll() override {}
-    void setMenu(const ustring&, const slate::SP<MenuDescriptor>&) override {}
-    slate::SP<MenuDescriptor> menu(const ustring&) override { return nullptr; }
-    bool copyToClipboard(const ustring&, const ustring&, const void*, size_t) override { return false; }
-    bool copyFromClipboard(ustring&, const ustring&, std::vector<char>*) override { return false; }
-    platform::WindowHandle mainWindowHandle() override { return nullptr; }
 
     // Destroys the window that owns `handler`, deleting the handler.
     void close(WindowHandler* handler)

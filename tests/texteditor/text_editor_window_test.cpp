@@ -84,14 +84,33 @@ TEST_F(WindowTest, AFileSpecPutsTheCaretOnItsLineAndColumnOnceRead)
     slate::SP<TextBufferView> view = m_window->activeView();
     ASSERT_NE(nullptr, view);
     ASSERT_EQ(path, view->buffer()->source()->path());
+    EXPECT_TRUE(view->buffer()->isReading());
     buffer_test::waitForRead(*view->buffer());
-    ASSERT_EQ(1u, view->sel().size());
-    int32_t row = -1;
-    int32_t column = -1;
-    view->buffer()->rowcol(view->sel()[0].b, row, column);
-    EXPECT_EQ(11, row);
-    EXPECT_EQ(4, column);
-    EXPECT_TRUE(view->sel()[0].empty());
+
+    // Once read, the same file is only shown again, with the caret moved.
+    struct Case {
+        const char16_t* spec;
+        int32_t row; // 0-based
+        int32_t column;
+    } cases[] = {
+        {u":12:5", 11, 4},
+        {u":3", 2, 0},
+        {u":3:500", 2, 13},  // the end of "line number 3"
+        {u":99:1", 20, 0},   // past the last line: the end of the text
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(toUtf8(ustring(c.spec)));
+        if (std::u16string(c.spec) != u":12:5")
+            m_application->openFiles({path + c.spec}, m_window);
+        ASSERT_EQ(1, m_window->viewSet().totalSize());
+        ASSERT_EQ(1u, view->sel().size());
+        EXPECT_TRUE(view->sel()[0].empty());
+        int32_t row = -1;
+        int32_t column = -1;
+        view->buffer()->rowcol(view->sel()[0].b, row, column);
+        EXPECT_EQ(c.row, row);
+        EXPECT_EQ(c.column, column);
+    }
 }
 
 TEST_F(WindowTest, AMissingFileWithoutCreateIsReportedAndOpensNothing)

@@ -2,27 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/menu_descriptor.h"
+#include "support/null_window_manager.h"
 
 namespace {
 
 TEST(WindowManager, OneInstanceAtATime)
 {
-    struct Counting : WindowManager {
+    struct Counting : test_support::NullWindowManager {
         explicit Counting(int& live) : m_live(live) { ++m_live; }
         ~Counting() override { --m_live; }
-        void run() override {}
-        bool createWindow(const ustring&, WindowHandler*, const slate::SP<MenuDescriptor>&, const ustring&, int,
-                          WindowHandler*) override
-        {
-            return false;
-        }
-        void invalidateAll() override {}
-        void setMenu(const ustring&, const slate::SP<MenuDescriptor>&) override {}
-        slate::SP<MenuDescriptor> menu(const ustring&) override { return nullptr; }
-        bool copyToClipboard(const ustring&, const ustring&, const void*, size_t) override { return false; }
-        bool copyFromClipboard(ustring&, const ustring&, std::vector<char>*) override { return false; }
-        platform::WindowHandle mainWindowHandle() override { return nullptr; }
         int& m_live;
     };
     int live = 0;
