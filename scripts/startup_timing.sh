@@ -1,9 +1,9 @@
 #!/bin/sh
 # Times the editor's start-up under Wine: from launching the program to the
 # first painted frame of its window, with an empty buffer and with a 10 MB
-# file argument, 5 runs each (median reported), and the share of each start-up
-# statistic ("Startup", "StartupUI", "StartupPostUI", "StartupInit"), which
-# the program writes to its log when it exits.
+# file argument, 5 runs each (median reported), and the median and share of
+# each start-up statistic ("Startup", "StartupUI", "StartupPostUI",
+# "StartupInit"), which the program writes to its log when it exits.
 #
 #   scripts/startup_timing.sh [BUILD_DIR]      (default: build)
 #
@@ -85,7 +85,7 @@ run_once() {
   [ -n "$painted" ] && echo "$painted - $start" | bc
 }
 
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)] }'; }
 
 # The sum of one statistic in a log ("name : ... sum S, n N").
 statistic_sum() {
@@ -102,14 +102,17 @@ for case in empty file; do
   done
   echo "$case: first painted frame, median of $(wc -l <"$work/$case.times") runs: $(median <"$work/$case.times") s"
   echo "  all runs: $(tr '\n' ' ' <"$work/$case.times")"
-  log="$work/$case.$runs.log"
-  total=$(statistic_sum Startup "$log")
+  # Each statistic's median over the runs (one sample per run).
+  for name in Startup StartupUI StartupPostUI StartupInit; do
+    for i in $(seq "$runs"); do statistic_sum "$name" "$work/$case.$i.log"; done | median >"$work/$name.median"
+  done
+  total=$(cat "$work/Startup.median")
   if [ -n "$total" ]; then
     for name in Startup StartupUI StartupPostUI StartupInit; do
-      value=$(statistic_sum "$name" "$log")
-      [ -n "$value" ] && echo "  $name: $value s ($(echo "scale=1; 100 * $value / $total" | bc -l)% of Startup)"
+      value=$(cat "$work/$name.median")
+      [ -n "$value" ] && echo "  $name (median): $value s ($(echo "scale=1; 100 * $value / $total" | bc -l)% of Startup)"
     done
   else
-    echo "  (no statistics in the last run's log)"
+    echo "  (no statistics in the logs)"
   fi
 done

@@ -1,3 +1,6 @@
+// The Win32 half of the package installer: the question and the report are
+// message boxes without an owner (no window exists during an install run),
+// and the copy replaces an installed file of the same name.
 #include <windows.h>
 #include <shlobj.h>
 

@@ -13,6 +13,7 @@
 #include "filesystem/file_manager.h"
 #include "filesystem/file_utils.h"
 #include "input/binding_map.h"
+#include "texteditor/startup_rules.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
@@ -29,13 +30,6 @@
 namespace {
 
 const uchar kMountFailedMessage[] = u"Unable to mount data directory, exiting";
-
-ustring joinPath(const ustring& directory, const ustring& name)
-{
-    if (directory.empty() || directory.back() == kNativePathSeparator || directory.back() == u'/')
-        return directory + name;
-    return directory + kNativePathSeparator + name;
-}
 
 // Creates the missing folders in order (each one's parent comes before it).
 // False, with nothing created, when one of them is a file; false when a
@@ -60,11 +54,11 @@ bool createFolders(const std::vector<ustring>& folders)
 bool mountDataDirectory(const ustring& dataDirectory, FileSystemFactory factory)
 {
     VLOG << u"Using user path of " << dataDirectory;
-    const ustring packages = joinPath(dataDirectory, u"Packages");
-    const ustring options = joinPath(dataDirectory, u"Options");
+    const ustring packages = joinNativePath(dataDirectory, u"Packages");
+    const ustring options = joinNativePath(dataDirectory, u"Options");
     // A folder that cannot be created cannot be mounted either; the mounts
     // below report it.
-    createFolders({dataDirectory, packages, joinPath(packages, u"Default"), options});
+    createFolders({dataDirectory, packages, joinNativePath(packages, u"Default"), options});
     return mountPath(u"UserOptions", options, factory) && mountPath(u"Packages", packages, factory);
 }
 
@@ -94,7 +88,7 @@ bool startupBase(const ustring& applicationName, const StartupFolders& folders, 
         VLOG << u"Using base path of " << folders.basePath;
         if (folders.developmentBuild) {
             // The build tree's own folders; a fresh checkout has none yet.
-            const ustring basePackages = joinPath(folders.basePath, u"Packages");
+            const ustring basePackages = joinNativePath(folders.basePath, u"Packages");
             createFolders({basePackages});
             createFolders({folders.sharedPackages});
             mounted = mountPath(u"Packages", basePackages, factory) &&

@@ -7,16 +7,16 @@
 
 namespace {
 
-ustring joinPath(const ustring& directory, const ustring& name)
-{
-    if (directory.empty() || directory.back() == kNativePathSeparator || directory.back() == u'/')
-        return directory + name;
-    return directory + kNativePathSeparator + name;
-}
-
 bool isSeparator(uchar unit) { return unit == u'/' || unit == u'\\'; }
 
 } // namespace
+
+ustring joinNativePath(const ustring& directory, const ustring& name)
+{
+    if (directory.empty() || isSeparator(directory.back()) || directory.back() == kNativePathSeparator)
+        return directory + name;
+    return directory + kNativePathSeparator + name;
+}
 
 bool isDevelopmentBuild(const ustring& executableFolder, const ustring& buildTree)
 {
@@ -29,12 +29,12 @@ bool isDevelopmentBuild(const ustring& executableFolder, const ustring& buildTre
 ustring chooseDataDirectory(const ustring& executableFolder, const ustring& applicationDataFolder,
                             bool developmentBuild)
 {
-    const ustring portable = joinPath(executableFolder, u"Data");
+    const ustring portable = joinNativePath(executableFolder, u"Data");
     if (!executableFolder.empty() && isDirectory(portable))
         return portable;
     if (applicationDataFolder.empty())
         return ustring();
-    return joinPath(applicationDataFolder, developmentBuild ? u"Vantrel Development" : u"Vantrel");
+    return joinNativePath(applicationDataFolder, developmentBuild ? u"Vantrel Development" : u"Vantrel");
 }
 
 ustring dataDirectoryFromSwitch(const ustring& value, const FullPathFunction& fullPath)

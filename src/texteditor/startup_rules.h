@@ -20,6 +20,10 @@ constexpr int kExitPackageSetupFailed = 2;     // the package set-up hook failed
 // The fixed part of the single-instance mutex name.
 inline constexpr uchar kSingleInstanceMutexPrefix[] = u"VANTREL-77AFE794-B10D-34F3-BAE7-099487FFAE41";
 
+// `directory` and `name` joined by the native separator (none is added
+// after an empty directory or one that ends in a separator).
+ustring joinNativePath(const ustring& directory, const ustring& name);
+
 // True when `executableFolder`, from its third unit on (after a drive letter
 // and colon), begins with `buildTree`, ignoring letter case.
 bool isDevelopmentBuild(const ustring& executableFolder, const ustring& buildTree);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,9 @@
 #include "filesystem/file_utils.h"
 #include "filesystem/posix_file_system.h"
 #include "support/scratch_folder.h"
+#include "texteditor/application_fixture.h"
+#include "texteditor/text_editor_application.h"
+#include "texteditor/text_editor_window.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
@@ -29,33 +34,40 @@ slate::FileSystem* createPosixFileSystem(const ustring& directory)
     return slate::PosixFileSystem::create(directory);
 }
 
-class StandInWindowManager : public WindowManager {
+// The message loop "runs" until the user has closed every window.
+class LoopWindowManager : public application_test::MemoryWindowManager {
 public:
-    explicit StandInWindowManager(Steps& steps) : m_steps(steps) {}
-    ~StandInWindowManager() override { m_steps.push_back("destroy window manager"); }
-    void run() override { m_steps.push_back("run"); }
-    bool createWindow(const ustring&, WindowHandler*, const slate::SP<MenuDescriptor>&, const ustring&, int,
-                      WindowHandler*) override
+    LoopWindowManager(Steps& steps, std::vector<ustring>& openPaths) : m_steps(steps), m_openPaths(openPaths) {}
+    ~LoopWindowManager() override { m_steps.push_back("destroy window manager"); }
+    void run() override
     {
-        return false;
+        m_steps.push_back("run");
+        if (TextEditorWindow* window = g_application->activeWindow()) {
+            for (const ViewEntry& entry : window->viewSet().views(0)) {
+                const BufferSource* source = entry.view->buffer()->source();
+                m_openPaths.push_back(source ? source->path() : u"<untitled>");
+            }
+        }
+        while (!g_application->windows().empty())
+            close(g_application->windows().back());
     }
-    void invalidateAll() override {}
-    void setMenu(const ustring&, const slate::SP<MenuDescriptor>&) override {}
-    slate::SP<MenuDescriptor> menu(const ustring&) override { return nullptr; }
-    bool copyToClipboard(const ustring&, const ustring&, const void*, size_t) override { return false; }
-    bool copyFromClipboard(ustring&, const ustring&, std::vector<char>*) override { return false; }
-    platform::WindowHandle mainWindowHandle() override { return nullptr; }
 
 private:
     Steps& m_steps;
+    std::vector<ustring>& m_openPaths; // of the first window, when the loop started
 };
 
 class StandInPlatform : public StartupPlatform {
 public:
     void notificationManagerCreated(NotificationManager& notifications) override
     {
+        // Non-blocking boxes run on threads of their own, which may outlive
+        // the test: they hold the list, not the platform.
         notifications.setErrorBoxFunction(
-            [this](platform::WindowHandle, const ustring&, const ustring& text) { errors.push_back(text); });
+            [list = m_errors](platform::WindowHandle, const ustring&, const ustring& text) {
+                std::lock_guard<std::mutex> lock(list->lock);
+                list->texts.push_back(text);
+            });
     }
     ustring fullPath(const ustring& path) override { return path; }
     FileSystemFactory fileSystemFactory() override { return createPosixFileSystem; }
@@ -84,27 +96,46 @@ public:
     WindowManager* createWindowManager(bool openGL, bool) override
     {
         steps.push_back(openGL ? "create window manager, OpenGL" : "create window manager, Direct3D");
-        return new StandInWindowManager(steps);
+        return new LoopWindowManager(steps, openPaths);
     }
-    void createApplication(bool) override { steps.push_back("create application"); }
+    void createApplication(bool developmentBuild) override
+    {
+        steps.push_back("create application");
+        StartupPlatform::createApplication(developmentBuild);
+    }
     bool initApplication(const CommandLineArguments& arguments) override
     {
         steps.push_back("init application");
-        files = arguments.files;
-        return false;
+        return StartupPlatform::initApplication(arguments);
     }
     void startUpdateCheck() override { steps.push_back("update check"); }
-    void destroyApplication() override { steps.push_back("destroy application"); }
+    void destroyApplication() override
+    {
+        steps.push_back("destroy application");
+        StartupPlatform::destroyApplication();
+    }
 
     HandOverResult handOver = HandOverResult::FirstInstance;
     ustring packageSetupMessage; // empty: the hook succeeds
     Steps steps;
-    std::vector<ustring> errors;
+    std::vector<ustring> errors() const
+    {
+        std::lock_guard<std::mutex> lock(m_errors->lock);
+        return m_errors->texts;
+    }
+
     std::vector<ustring> installed;
     ustring installedInto;
     ustring askedMutex;
     std::vector<ustring> handedOver;
-    std::vector<ustring> files;
+    std::vector<ustring> openPaths; // of the first window when the loop ran
+
+private:
+    struct ErrorList {
+        std::mutex lock;
+        std::vector<ustring> texts;
+    };
+    std::shared_ptr<ErrorList> m_errors = std::make_shared<ErrorList>();
 };
 
 class ProgramTest : public ::testing::Test {
@@ -112,12 +143,7 @@ protected:
     void TearDown() override
     {
         // An early exit leaves its singletons to the process end.
-        if (OptionsManager::alive())
-            OptionsManager::destroy();
-        if (slate::FileManager::alive())
-            slate::FileManager::destroy();
-        if (NotificationManager::alive())
-            NotificationManager::destroy();
+        shutdownBase();
         timer_queue_testing::restart();
         g_debugOutputEnabled = m_debugOutput;
     }
@@ -147,20 +173,23 @@ TEST_F(ProgramTest, NormalRunBringsEverythingUpAndDownInOrder)
     ASSERT_TRUE(createDirectory(m_root + u"/appdata"));
     const double startups = g_statStartup.count;
     const double inits = g_statStartupInit.count;
-    EXPECT_EQ(run({u"a.txt:12:5", u"--debug"}), kExitNormal);
+    // A missing file opens as a new buffer bound to its path, line and
+    // column taken off by the opener.
+    const ustring file = m_root + u"/notes.txt";
+    EXPECT_EQ(run({file + u":12:5", u"--debug"}), kExitNormal);
     const Steps expected = {"hand over", "create plug-in host", "package setup",
                             "create window manager, Direct3D", "init plug-in host", "create application",
                             "init application", "update check", "run", "destroy application",
                             "destroy plug-in host", "destroy window manager"};
     EXPECT_EQ(m_platform.steps, expected);
-    EXPECT_EQ(m_platform.files, std::vector<ustring>{u"a.txt:12:5"});
-    EXPECT_EQ(m_platform.handedOver, (std::vector<ustring>{u"a.txt:12:5", u"--debug"}));
+    EXPECT_EQ(m_platform.openPaths, std::vector<ustring>{file});
+    EXPECT_EQ(g_application, nullptr);
+    EXPECT_EQ(m_platform.handedOver, (std::vector<ustring>{file + u":12:5", u"--debug"}));
     EXPECT_EQ(m_platform.askedMutex, singleInstanceMutexName(m_root + u"/bin"));
     EXPECT_TRUE(isDirectory(m_root + u"/appdata/Vantrel/Packages/Default"));
     EXPECT_FALSE(NotificationManager::alive() || slate::FileManager::alive() || OptionsManager::alive());
     EXPECT_EQ(g_statStartup.count, startups + 1);
     EXPECT_EQ(g_statStartupInit.count, inits + 1);
-    EXPECT_TRUE(m_platform.errors.empty());
 }
 
 TEST_F(ProgramTest, RendererOptionAndDevelopmentBuild)
@@ -196,7 +225,7 @@ TEST_F(ProgramTest, HandOverEndsTheStartWithZero)
     m_platform.handOver = HandOverResult::HandedOver;
     EXPECT_EQ(run({u"a.txt"}), kExitNormal);
     EXPECT_EQ(m_platform.steps, Steps{"hand over"});
-    EXPECT_TRUE(m_platform.errors.empty());
+    EXPECT_TRUE(m_platform.errors().empty());
     EXPECT_FALSE(isDirectory(m_root + u"/appdata/Vantrel"));
 }
 
@@ -205,15 +234,15 @@ TEST_F(ProgramTest, LostHandOverIsReported)
 {
     m_platform.handOver = HandOverResult::NoWindowAnswered;
     EXPECT_EQ(run({u"a.txt", u"b.txt"}), kExitNormal);
-    ASSERT_EQ(m_platform.errors.size(), 1u);
-    EXPECT_NE(m_platform.errors[0].find(u"\na.txt\nb.txt"), ustring::npos);
+    ASSERT_EQ(m_platform.errors().size(), 1u);
+    EXPECT_NE(m_platform.errors()[0].find(u"\na.txt\nb.txt"), ustring::npos);
 }
 
 TEST_F(ProgramTest, FailedPackageSetupExitsWithTwo)
 {
     m_platform.packageSetupMessage = u"Traceback";
     EXPECT_EQ(run({}), kExitPackageSetupFailed);
-    EXPECT_EQ(m_platform.errors, std::vector<ustring>{u"Unable to run package setup:\n\nTraceback"});
+    EXPECT_EQ(m_platform.errors(), std::vector<ustring>{u"Unable to run package setup:\n\nTraceback"});
     EXPECT_FALSE(slate::FileManager::alive());
 }
 
@@ -221,7 +250,7 @@ TEST_F(ProgramTest, UnusableDataDirectoryExitsWithOneHavingWrittenNothing)
 {
     const ustring data = m_root + u"/missing/data";
     EXPECT_EQ(run({u"--data", data}), kExitDataDirectoryUnusable);
-    EXPECT_EQ(m_platform.errors, std::vector<ustring>{u"Unable to mount data directory, exiting"});
+    EXPECT_EQ(m_platform.errors(), std::vector<ustring>{u"Unable to mount data directory, exiting"});
     EXPECT_FALSE(isDirectory(m_root + u"/missing"));
     EXPECT_FALSE(isDirectory(m_root + u"/appdata"));
     EXPECT_FALSE(OptionsManager::alive());
