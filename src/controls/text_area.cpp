@@ -31,11 +31,6 @@ Colour foregroundOf(const ViewSettings& settings)
     return colourOf(rgb);
 }
 
-// Whether the canvas samples pixel centres, which the carets and outlines
-// must then be drawn half a pixel over to hit. The canvas interface does not
-// say so yet; every canvas here samples pixel edges.
-bool samplesPixelCentres(Canvas&) { return false; }
-
 // Runs `draw` inside the batch of the view's font, when the view has one.
 template <typename Draw>
 void inFontBatch(TextBufferView& view, Draw&& draw)
@@ -99,12 +94,19 @@ void drawTextArea(Canvas& canvas, const interval2& rect, Theme* theme, TextBuffe
     ViewFrame frame;
     frame.active = focused;
     frame.theme = theme;
-    frame.halfPixelShapes = samplesPixelCentres(canvas);
+    frame.halfPixelShapes = canvas.halfPixelShapes();
     std::vector<int64_t> highlighted;
     if (view.settings().gutter) {
         canvas.setTransform(composeMatrix(composeMatrix(saved, translationMatrix(rect.x0, rect.y0, 0.f)),
                                           scaleMatrix(unzoom, unzoom, 1.f)));
+        // The gutter's band reaches across the text as well, so that its
+        // line highlight spans the gutter and the text area: the view takes
+        // the band from its viewport, widened here for the call.
+        const float width = view.viewportWidth();
+        const float height = view.viewportHeight();
+        view.setViewportSize(width + (area.x0 - rect.x0 + 2.f) * unzoom, height);
         inFontBatch(view, [&] { view.drawGutter(&canvas, frame, highlighted); });
+        view.setViewportSize(width, height);
         frame.highlightedLines = &highlighted;
     }
 

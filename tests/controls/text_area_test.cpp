@@ -28,6 +28,23 @@ public:
     std::vector<Matrix4> transforms;
 };
 
+// Rasterises at pixel centres, as the graphics interfaces do.
+class CentreSamplingCanvas : public GridRecordingCanvas {
+public:
+    bool halfPixelShapes() const override { return true; }
+};
+
+// What a focused view with "a" of "ab" selected draws on `canvas`.
+std::vector<std::string> caretDrawing(GridRecordingCanvas& canvas)
+{
+    slate::SP<TextBuffer> buffer = view_test::makeBuffer(u"ab");
+    slate::SP<TextBufferView> view = buffer->createView(&canvas);
+    view->setOptions(view_test::optionsFrom("gutter false\nwordWrap false"));
+    view->mutableSel() = SelectionSet(SelectionRegion(0, 1));
+    drawTextArea(canvas, interval2(0, 0, 200, 100), nullptr, *view, true, false);
+    return canvas.lines();
+}
+
 vector2 apply(const Matrix4& t, float x, float y)
 {
     return vector2{t.m[0] * x + t.m[4] * y + t.m[12], t.m[1] * x + t.m[5] * y + t.m[13]};
@@ -97,6 +114,33 @@ TEST(TextArea, TextIsDrawnAtTheAreaPlusLayoutXOverZoomMinusTheScroll)
     EXPECT_FLOAT_EQ(drawn.y, 7.f + 40.f / 2.f);
     EXPECT_EQ(canvas.transforms.back(), Matrix4::identity());
     EXPECT_EQ(canvas.intersectClip(unsetInterval()).x0, unsetInterval().x0);
+}
+
+TEST(TextArea, ShapesMoveHalfAPixelOnCanvasesThatSampleCentres)
+{
+    GridRecordingCanvas edges;
+    CentreSamplingCanvas centres;
+    const std::vector<std::string> onEdges = caretDrawing(edges);
+    const std::vector<std::string> onCentres = caretDrawing(centres);
+    ASSERT_FALSE(onEdges.empty());
+    EXPECT_NE(onEdges, onCentres);
+}
+
+TEST(TextArea, TheGutterLineHighlightSpansTheGutterAndTheText)
+{
+    GridRecordingCanvas canvas;
+    slate::SP<TextBuffer> buffer = view_test::makeBuffer(u"ab\ncd");
+    slate::SP<TextBufferView> view = buffer->createView(&canvas);
+    view->setOptions(view_test::optionsFrom("wordWrap false\nhighlightLine true"));
+    view->mutableSel() = SelectionSet(SelectionRegion(4));
+    drawTextArea(canvas, interval2(0, 0, 200, 100), nullptr, *view, true, false);
+    // 178 of text right of the 22 of gutter, and 2 more.
+    const std::string highlight = "fillRect 0 16 202 32";
+    bool found = false;
+    for (const std::string& line : canvas.lines())
+        found = found || line.rfind(highlight, 0) == 0;
+    EXPECT_TRUE(found) << canvas.text();
+    EXPECT_EQ(view->viewportWidth(), 178.f);
 }
 
 TEST(TextArea, ALoadingBufferShowsItsProgressInWholePercent)

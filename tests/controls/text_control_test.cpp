@@ -10,36 +10,14 @@
 
 #include "controls/text_view_frame.h"
 #include "ui/base_window.h"
-#include "ui/text/file_buffer_source.h"
+#include "ui/text/stalled_source.h"
 
 namespace {
 
+using buffer_test::StalledSource;
 using text_view_test::GridTextCanvas;
 using text_view_test::numberedLines;
 using text_view_test::Views;
-
-// A read that never ends, a little over a third done.
-class StalledSource : public BufferSource {
-public:
-    const ustring& path() const override { return m_path; }
-    const ustring& displayName() const override { return m_path; }
-    FileEncoding encoding() const override { return kEncodingUndefined; }
-    platform::ThreadHandle startRead(std::unique_ptr<TokenStorage> storage, FileEncoding, ReadCompletion) override
-    {
-        m_storage = std::move(storage);
-        return this;
-    }
-    void cancelRead() override {}
-    double readProgress() const override { return 0.375; }
-    uint64_t undecodableBytes() const override { return 0; }
-    void makeDirectoryCurrent() override {}
-    std::unique_ptr<OutStream> openOutStream() override { return nullptr; }
-    bool hasChangedOnDisk() override { return false; }
-
-private:
-    ustring m_path = u"/files/big.txt";
-    std::unique_ptr<TokenStorage> m_storage;
-};
 
 const char kNoBars[] = "wantVerticalScrollBar false\nwantHorizontalScrollBar false\n";
 
@@ -188,8 +166,10 @@ TEST_F(TextControlTest, DropdownButtonIsSixteenSquareInItsStrip)
 
 TEST_F(TextControlTest, MainViewAndMinimapOfOneBufferBothDrawInOneFrame)
 {
+    // The minimap in a font of its own, as an editor would give it.
     slate::SP<TextBufferView> view = m_views.make(std::string(kNoBars) + "gutter false");
-    slate::SP<TextBufferView> minimapView = m_views.make("gutter false");
+    slate::SP<TextBufferView> minimapView = m_views.make("gutter false\nfont Courier New 3");
+    ASSERT_NE(view->settings().layout.font, minimapView->settings().layout.font);
     EXPECT_TRUE(frame([&](Theme& theme, InputRegion* root) {
         return textView(theme, root, interval2(0, 0, 600, 400), view, minimapView, false, 0, nullptr, nullptr);
     }));
