@@ -15,8 +15,12 @@
 // interfaces; every canvas now nudges lines off the edges alike
 // (kLineNudgeLeft, kLineNudgeDown in canvas/canvas.h).
 //
+// The shapes of selections and carets take the half-unit offset each canvas
+// asks for (Canvas::halfPixelShapes), in the scenes as through a real text
+// view, whose selection and caret must land on the software canvas's pixels.
+//
 // Another interface slots in as one more row of kRenderers: how to make its
-// peer, how to read back its frame, and what the view passes for it.
+// peer and how to read back its frame.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,7 +34,10 @@
 #include "canvas/canvas.h"
 #include "canvas/dx9_peer_readback.h"
 #include "canvas/gl_test_window.h"
+#include "canvas/software_canvas.h"
 #include "ui/text/render/render_scenes.h"
+#include "ui/text/text_buffer_view.h"
+#include "ui/text/view_test_support.h"
 #include "window_manager/window_peer.h"
 #include "window_manager/windows/dx9_window_peer.h"
 #include "window_manager/windows/gl_window_peer.h"
@@ -49,7 +56,6 @@ struct Renderer {
     // The frame drawn so far, before it is presented, as words 0x00RRGGBB,
     // rows top first.
     std::function<std::vector<uint32_t>(WindowPeer& peer, int width, int height)> readBack;
-    bool halfPixelShapes; // as the view passes it for this renderer's canvas
 };
 
 void PrintTo(const Renderer& renderer, std::ostream* out)
@@ -59,16 +65,13 @@ void PrintTo(const Renderer& renderer, std::ostream* out)
 
 const Renderer kRenderers[] = {
     {"OpenGL", [] { return std::unique_ptr<WindowPeer>(new GLWindowPeer); },
-     [](WindowPeer&, int width, int height) { return gl_test::readBackBuffer(width, height); }, true},
-    // The Direct3D 9 renderer moves everything half a pixel back, giving
-    // Direct3D OpenGL's pixel centres, so a view passes it the same
-    // half-unit shape offset.
+     [](WindowPeer&, int width, int height) { return gl_test::readBackBuffer(width, height); }},
     {"Direct3D9", [] { return std::unique_ptr<WindowPeer>(new DX9WindowPeer(true)); },
-     dx9_test::readBackBuffer, true},
+     dx9_test::readBackBuffer},
     // Frames through the device's own swap chain, as without the window
     // manager's swap-chain flag.
     {"Direct3D9_DeviceSwapChain", [] { return std::unique_ptr<WindowPeer>(new DX9WindowPeer(false)); },
-     dx9_test::readBackBuffer, true},
+     dx9_test::readBackBuffer},
 };
 
 // A channel may differ by one step: Direct3D's texture factor carries the
@@ -85,9 +88,9 @@ int channelDistance(uint32_t a, uint32_t b)
     return most;
 }
 
-// A frame of one scene drawn by one interface into a window of its own.
-golden::Image drawThrough(const Renderer& renderer, const Scene& scene,
-                          render_scenes::SceneResources& resources)
+// A frame painted by `paint` through one interface into a window of its
+// own.
+golden::Image drawThrough(const Renderer& renderer, const std::function<void(Canvas&)>& paint)
 {
     golden::Image image;
     platform::WindowHandle window = gl_test::createWindow(kWidth, kHeight);
@@ -102,19 +105,25 @@ golden::Image drawThrough(const Renderer& renderer, const Scene& scene,
         } else if (peer->beginDraw(kWidth, kHeight) != WindowPeer::DrawResult::Frame) {
             ADD_FAILURE() << renderer.name << ": no frame";
         } else {
-            Canvas& canvas = *peer->canvas();
-            canvas.setClip(unsetInterval());
-            canvas.fillRect(interval2(0, 0, kWidth, kHeight), resources.background());
-            {
-                SceneFrame frame(canvas, scene, resources);
-                frame.draw(renderer.halfPixelShapes);
-            }
+            paint(*peer->canvas());
             image = {kWidth, kHeight, renderer.readBack(*peer, kWidth, kHeight)};
             peer->endDraw();
         }
     }
     gl_test::destroyWindow(window);
     return image;
+}
+
+// A frame of one scene, with the shapes the canvas asks for.
+golden::Image drawThrough(const Renderer& renderer, const Scene& scene,
+                          render_scenes::SceneResources& resources)
+{
+    return drawThrough(renderer, [&](Canvas& canvas) {
+        canvas.setClip(unsetInterval());
+        canvas.fillRect(interval2(0, 0, kWidth, kHeight), resources.background());
+        SceneFrame frame(canvas, scene, resources);
+        frame.draw(canvas.halfPixelShapes());
+    });
 }
 
 // Fails when `actual` differs from `expected` beyond the tolerance, writing
@@ -191,5 +200,37 @@ TEST_P(RenderersMatchEachOther, WithinTolerance)
 
 INSTANTIATE_TEST_SUITE_P(Frames, RenderersMatchEachOther, testing::ValuesIn(render_scenes::kScenes),
                          render_scenes::sceneName);
+
+// A selection across three lines (bevelled and flared corners, filled and
+// outlined) and a caret, drawn by a text view of the canvas with the shapes
+// the canvas asks for.
+void paintTextView(Canvas& canvas)
+{
+    canvas.setClip(unsetInterval());
+    canvas.fillRect(interval2(0, 0, kWidth, kHeight), Colour{0.9f, 0.9f, 0.8f});
+    slate::SP<TextBuffer> buffer = view_test::makeBuffer(u"a selection that\nruns on across\nthree lines; caret");
+    slate::SP<TextBufferView> view = buffer->createView(&canvas);
+    view->setViewportSize(kWidth, kHeight);
+    view->setLayoutWidth(kWidth);
+    view->mutableSel() = view_test::setOf({SelectionRegion(6, 40), SelectionRegion(47)});
+    ViewFrame frame;
+    frame.active = true;
+    frame.halfPixelShapes = canvas.halfPixelShapes();
+    view->draw(&canvas, frame);
+}
+
+class TextViewMatchesSoftware : public testing::TestWithParam<Renderer> {};
+
+TEST_P(TextViewMatchesSoftware, SelectionAndCaretLandOnTheSamePixels)
+{
+    SoftwareCanvas software(kWidth, kHeight);
+    paintTextView(software);
+    const golden::Image expected{kWidth, kHeight, software.pixels()};
+    expectWithinTolerance(drawThrough(GetParam(), paintTextView), expected,
+                          std::string(GetParam().name) + "-text-view");
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, TextViewMatchesSoftware, testing::ValuesIn(kRenderers),
+                         [](const testing::TestParamInfo<Renderer>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "input/binding_map.h"
@@ -76,6 +77,13 @@ struct TestRegion : InputRegion {
     }
     void commitPrediction() override { m_log.push_back(tag() + ".commit"); }
     void cancelPrediction() override { m_log.push_back(tag() + ".cancel"); }
+    bool onContextMenuKey() override
+    {
+        m_log.push_back(tag() + ".menukey");
+        if (onKey)
+            onKey();
+        return !m_name.empty();
+    }
     void onFocus() override { m_log.push_back(tag() + ".focus"); }
     bool acceptsFocus() override { return m_acceptsFocus; }
     bool wantsTab() override { return m_wantsTab; }
@@ -108,6 +116,8 @@ struct TestRegion : InputRegion {
     ustring m_hintCommand;
     std::string m_context;
     CommandRunner* m_runner = nullptr;
+    // A runner that lives and dies with the region, as a control's may.
+    std::unique_ptr<RecordingRunner> m_ownRunner;
     std::function<void()> onKey;
     std::function<void()> onChar;
     std::function<void()> onContext;
@@ -595,6 +605,66 @@ TEST_F(BaseWindowTest, RegionsOutliveFramesDrawnInsideTheirHandlers)
     m_window.onKeyOrButton(press);
     EXPECT_EQ(m_log, (V{"a@7.commit", "panel@7.commit", "b@7.key501", "panel@7.key501"}));
     EXPECT_EQ(g_liveRegions, liveAfterFrame);
+}
+
+// A handler that opens a modal loop (a context menu that repaints) and then
+// runs a command through its own runner, which repaints again: neither the
+// region nor the runner it owns may go while the handler runs, whichever
+// input reached it. Run under AddressSanitizer, a freed one shows.
+TEST_F(BaseWindowTest, HandlersOutliveFramesDrawnByTheirRunners)
+{
+    struct Case {
+        const char* name;
+        std::function<void(BaseWindow&)> send;
+        std::string arrival; // how the handler of "a" was reached
+        bool loggedAfterHandler; // the arrival line follows the handler's
+    };
+    KeyEvent press = keyDown(kMouseRight);
+    press.state.x = 5;
+    press.state.y = 5;
+    const Case cases[] = {
+        {"a key", [](BaseWindow& w) { w.onKeyOrButton(keyDown(kKeyF9)); }, ".key290", false},
+        {"a button", [&](BaseWindow& w) { w.onKeyOrButton(press); }, ".key501", false},
+        {"the menu key", [](BaseWindow& w) { w.onContextMenuKey(); }, ".menukey", false},
+        {"a character", [](BaseWindow& w) { w.onCharacter(character('q')); }, ".charq", true},
+    };
+    m_window.draw(true);
+    focus("a");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string survivor;
+        m_configure = [&](TestRegion& region) {
+            if (region.m_name != "a")
+                return;
+            region.m_ownRunner = std::make_unique<RecordingRunner>("own", m_log);
+            region.m_runner = region.m_ownRunner.get();
+            region.m_ownRunner->onExec = [&, &r = region](const std::string&) {
+                m_window.draw(true);
+                survivor += r.m_name;
+            };
+            region.onKey = region.onChar = [&, &r = region] {
+                if (r.m_frame != m_frame)
+                    return; // only the first handler reached opens the loop
+                m_window.draw(true);
+                m_window.draw(true);
+                r.commandRunner()->exec(u"after");
+                survivor += r.tag();
+            };
+        };
+        m_window.draw(true);
+        const std::string first = "a@" + std::to_string(m_frame);
+        m_log.clear();
+        survivor.clear();
+        c.send(m_window);
+        EXPECT_EQ(survivor, "a" + first);
+        V expected = {first + c.arrival, "own:after"};
+        if (c.loggedAfterHandler)
+            std::swap(expected[0], expected[1]);
+        const V kept = withoutCommits(m_log);
+        ASSERT_GE(kept.size(), 2u);
+        EXPECT_EQ(V(kept.begin(), kept.begin() + 2), expected);
+    }
+    m_configure = nullptr;
 }
 
 // A command that draws (or refocuses) between two actions of one key
