@@ -21,7 +21,8 @@ else()
   message(WARNING "en_US.dic of hunspell-en-us not found: spelling will have no dictionary")
 endif()
 
-target_compile_definitions(vantrel_tests PRIVATE
+# Both test programs read the packages through the test support library.
+target_compile_definitions(vantrel_test_support PUBLIC
   VANTREL_PACKAGES_DIR="${CMAKE_SOURCE_DIR}/Packages"
   VANTREL_SHARED_PACKAGES_DIR="${VANTREL_SHARED_PACKAGES_DIR}"
   VANTREL_PENDING_COMMANDS="${CMAKE_SOURCE_DIR}/tests/packages/pending_commands.txt")

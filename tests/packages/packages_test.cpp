@@ -31,6 +31,7 @@
 #include "input/key_stroke.h"
 #include "support/golden_drawing.h"
 #include "support/scratch_folder.h"
+#include "packages/theme_scene.h"
 #include "ui/key_codes.h"
 #include "ui/log.h"
 #include "ui/menu_descriptor.h"
@@ -307,7 +308,7 @@ TEST_F(PackagesTest, SwitchesAreWrittenTrueOrFalse)
                                             "hiddenExtensions", "minimapMaxWidth", "theme", "keymap",
                                             "renderer", "autoSaveInterval", "autoSaveMaxFileSize", "build",
                                             "project.direxclude", "project.exclude", "project.buildFile",
-                                            "find.string", "find.replacementString"};
+                                            "find.string", "find.replacementString", "forcedExtension"};
     for (const ustring& path : find(u"*.vantrel-options")) {
         SCOPED_TRACE(toUtf8(path));
         const slate::SP<Options> file = options(path);
@@ -476,39 +477,12 @@ TEST_F(PackagesTest, TheThemeMapsEveryElementToAnImageThatDecodes)
 // here and gets looked at again.
 TEST_F(PackagesTest, TheThemeDrawsItsElements)
 {
-    SoftwareCanvas canvas(320, 120);
-    const Colour window(0xD6 / 255.f, 0xD9 / 255.f, 0xDE / 255.f);
-    canvas.clear(window);
+    SoftwareCanvas canvas(theme_scene::kWidth, theme_scene::kHeight);
+    canvas.clear(Colour(theme_scene::kWindow[0], theme_scene::kWindow[1], theme_scene::kWindow[2]));
     Theme theme(&canvas, options(u"Packages/Theme - Default/Default.vantrel-theme"));
-    struct Element {
-        const char* name;
-        interval2 rect;
-    };
-    const Element elements[] = {
-        {"panel.tab", {0, 0, 320, 32}},
-        {"tab.unselected", {4, 4, 84, 32}},
-        {"tab.selected", {84, 4, 164, 32}},
-        {"tab.selected.unfocused", {164, 4, 244, 32}},
-        {"button", {8, 40, 58, 62}},
-        {"button.down", {62, 40, 112, 62}},
-        {"button.disabled", {116, 40, 166, 62}},
-        {"btn.left", {172, 40, 196, 62}},
-        {"btn.down.middle", {196, 40, 220, 62}},
-        {"btn.right", {220, 40, 244, 62}},
-        {"scrollbar.track", {300, 0, 316, 100}},
-        {"scrollbar.puck", {300, 20, 316, 60}},
-        {"scrollbar.htrack", {8, 70, 200, 86}},
-        {"scrollbar.hpuck", {40, 70, 120, 86}},
-        {"tree.button", {210, 72, 222, 84}},
-        {"panel.hint", {230, 66, 290, 90}},
-        {"panel.statusbar", {0, 100, 320, 120}},
-        {"button.statusbutton", {250, 100, 300, 120}},
-    };
-    for (const Element& element : elements)
-        theme.get(element.name).draw(element.rect);
-    theme.get("icon.expand").draw(interval2(212, 74, 220, 82));
-    theme.get("icon.bookmark").draw(interval2(250, 40, 266, 56));
-    theme.get("icon.find.regex").draw(interval2(270, 40, 286, 56));
+    theme_scene::draw(theme);
+    for (const theme_scene::Probe& probe : theme_scene::kProbes)
+        EXPECT_EQ(canvas.pixel(probe.x, probe.y) & 0xFFFFFFu, probe.rgb) << probe.what;
     golden::comparePixels("packages/theme.png", {canvas.width(), canvas.height(), canvas.pixels()});
 }
 
