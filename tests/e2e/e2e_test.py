@@ -18,6 +18,7 @@ there is nothing to test: no Wine build, or the tools to drive it missing.
 import argparse
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -33,6 +34,8 @@ WINDOW_TIMEOUT = 60.0
 RECORD_TIMEOUT = 10.0
 EXIT_TIMEOUT = 20.0
 KEY_DELAY_MS = "40"
+# Longer than the system's double-click time (500 ms by default).
+DOUBLE_CLICK_TIME = 0.7
 # Pixels that may differ from the golden image (after the colour fuzz): the
 # caret's blink and small anti-aliasing changes, well under what a misplaced
 # line of text or a missing panel would change.
@@ -185,6 +188,9 @@ class Harness:
         elif kind == "click":
             self.mouse_to(step[1], step[2])
             self.xdotool("click", "1")
+        elif kind == "doubleclick":
+            self.mouse_to(step[1], step[2])
+            self.xdotool("click", "--repeat", "2", "--delay", "80", "1")
         elif kind == "drag":
             self.mouse_to(step[1], step[2])
             self.xdotool("mousedown", "1")
@@ -197,9 +203,13 @@ class Harness:
             raise Failure("unknown step %r" % (step,))
 
     def mouse_to(self, x, y):
-        """Moves the pointer to (x, y) in the window's client coordinates."""
+        """Moves the pointer to (x, y) in the window's pixels."""
         left, top = self.window_origin()
-        self.xdotool("mousemove", "--sync", left + x, top + y)
+        _, out = self.xdotool("getmouselocation", "--shell")
+        here = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        # --sync waits for the pointer to move: not when it is there already.
+        if (here.get("X"), here.get("Y")) != (str(left + x), str(top + y)):
+            self.xdotool("mousemove", "--sync", left + x, top + y)
 
     # --- Screens --------------------------------------------------------------
 
@@ -357,8 +367,19 @@ class Harness:
                                r.selections[0][1] != start,
                                "a caret elsewhere after a second click").selections[0][1]
         self.run_step(["drag", x0, y0, x1, y1])
-        self.wait_record(lambda r: r.selections == [(start, end)],
-                         "the selection (%d, %d) after a drag" % (start, end))
+        record = self.wait_record(lambda r: r.selections == [(start, end)],
+                                  "the selection (%d, %d) after a drag" % (start, end))
+        # A double click where the drag began selects the word there.
+        word = re.compile(r"\w+")
+        words = [(m.start(), m.end()) for m in word.finditer(record.text)
+                 if m.start() <= start <= m.end()]
+        # The drag's press was at the same point: within the system's
+        # double-click time it would make these clicks the second and third.
+        time.sleep(DOUBLE_CLICK_TIME)
+        self.run_step(["doubleclick", x0, y0])
+        self.wait_record(lambda r: len(r.selections) == 1 and
+                         tuple(sorted(r.selections[0])) in words,
+                         "one of the words %s selected by a double click" % words)
 
     def close_and_check_exit(self):
         """Closing the last window ends the program with status 0."""
