@@ -418,7 +418,9 @@ def run(args):
         return SKIPPED
     with open(args.cases, encoding="utf-8") as f:
         table = json.load(f)
-    os.makedirs(args.output, exist_ok=True)
+    # Only this run's pictures and log are left in the output folder.
+    shutil.rmtree(args.output, ignore_errors=True)
+    os.makedirs(args.output)
     scratch = tempfile.mkdtemp(prefix="vantrel-e2e-")
     harness = Harness(args, scratch)
     start = table["start"]
@@ -466,14 +468,10 @@ def main():
     parser.add_argument("--cases", required=True, help="tests/e2e/cases.json")
     parser.add_argument("--golden", required=True, help="the golden screenshot")
     parser.add_argument("--output", required=True, help="folder for screenshots and the log")
-    parser.add_argument("--skip", help="skip, giving this reason")
     parser.add_argument("--only", nargs="*", help="run only the cases of these names")
     args = parser.parse_args()
     for name in ("program", "prefix", "run_wine", "cases", "golden", "output"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
-    if args.skip:
-        log("SKIPPED: " + args.skip)
-        return SKIPPED
     return run(args)
 
 
