@@ -16,6 +16,7 @@ there is nothing to test: no Wine build, or the tools to drive it missing.
 """
 
 import argparse
+import ctypes
 import json
 import os
 import re
@@ -75,6 +76,13 @@ class Record:
         return "file %r, selections %s, text %r" % (self.name, self.selections, self.text)
 
 
+def end_with_parent():
+    """Makes the child end when this driver is killed (a test time-out): the
+    display goes, and the Wine programs on it end with it."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
 class Display:
     """An Xvfb server on a free display number, ended with the run."""
 
@@ -83,7 +91,8 @@ class Display:
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN,
              "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=end_with_parent)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
