@@ -144,16 +144,18 @@ class Harness:
         return result.returncode, result.stdout.strip()
 
     def end_everything(self):
-        if self.program and self.program.poll() is None:
-            os.killpg(self.program.pid, signal.SIGKILL)
-            self.program.wait()
-        env = dict(os.environ, WINEPREFIX=self.args.prefix)
-        subprocess.run(["/usr/lib/wine/wineserver", "-k"], env=env,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        if self.display:
-            self.display.close()
-        if self.program_log:
-            self.program_log.close()
+        try:
+            if self.program and self.program.poll() is None:
+                os.killpg(self.program.pid, signal.SIGKILL)
+                self.program.wait()
+            env = dict(os.environ, WINEPREFIX=self.args.prefix)
+            subprocess.run(["/usr/lib/wine/wineserver", "-k"], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        finally:
+            if self.display:
+                self.display.close()
+            if self.program_log:
+                self.program_log.close()
 
     # --- The hook record ------------------------------------------------------
 
