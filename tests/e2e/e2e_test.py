@@ -44,6 +44,8 @@ DOUBLE_CLICK_TIME = 0.7
 SCREENSHOT_PIXEL_TOLERANCE = 3000
 SCREENSHOT_FUZZ = "8%"
 WINDOW_TITLE = "Vantrel"
+# The text of the start file draws in about twenty; a blank window in one.
+MINIMUM_DRAWN_COLOURS = 8
 
 
 class Failure(Exception):
@@ -244,6 +246,22 @@ class Harness:
                        check=True, capture_output=True)
         return path
 
+    def check_window_drawn(self, shot):
+        """The window's inside holds more than a cleared background: a
+        window that draws nothing (all black) has one or two colours there,
+        text has its anti-aliasing shades."""
+        _, out = self.xdotool("getwindowgeometry", "--shell", self.window)
+        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        # Past the frame and the title bar Wine draws around the window.
+        inside = "%dx%d+%d+%d" % (int(values["WIDTH"]) - 8, int(values["HEIGHT"]) - 34,
+                                  int(values["X"]) + 4, int(values["Y"]) + 30)
+        result = subprocess.run(["identify", "-format", "%k", "%s[%s]" % (shot, inside)],
+                                capture_output=True, text=True)
+        colours = int(result.stdout.strip() or 0)
+        if colours < MINIMUM_DRAWN_COLOURS:
+            self.failures.append("the window shows %d colours inside: nothing is drawn "
+                                 "(see %s)" % (colours, shot))
+
     def compare_with_golden(self, actual, golden):
         if not os.path.exists(golden):
             # A golden image is kept only once a person has looked at it.
@@ -420,7 +438,7 @@ class Harness:
 
 
 def run(args):
-    for tool in ("Xvfb", "xdotool", "import", "compare"):
+    for tool in ("Xvfb", "xdotool", "import", "compare", "identify"):
         if not shutil.which(tool):
             log("SKIPPED: %s is not installed (scripts/packages.sh installs it)" % tool)
             return SKIPPED
@@ -440,7 +458,9 @@ def run(args):
         harness.start_first(first, start["text"])
         harness.check_data_folder()
         time.sleep(0.5)  # the first frames settle (scroll, caret) before the picture
-        harness.compare_with_golden(harness.screenshot("editor-window"), args.golden)
+        shot = harness.screenshot("editor-window")
+        harness.check_window_drawn(shot)
+        harness.compare_with_golden(shot, args.golden)
         try:
             harness.check_drag_selects_between_clicks(start["drag"])
         except Failure as failure:
