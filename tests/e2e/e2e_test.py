@@ -5,11 +5,14 @@ Starts the real program under its own Xvfb display with a scratch data folder
 and a file, drives it with real X input (xdotool: typing, keys, clicks and a
 drag), and checks what came of it three ways: the text and selections of the
 active view, which the program writes to the file named by VANTREL_TEST_HOOK
-after every frame that changed them; the files it saved; and a screenshot
-compared with one a person has looked at (tests/data/e2e/). The editing cases
-are rows of tests/e2e/cases.json: the file's text before, the input, the text
-and the selections after. Each case opens its own file in the running program
-by a second start of the editor, which hands its arguments over and exits.
+after every frame that changed them; the files it saved; and a screenshot,
+which must show a drawn window and match one a person has looked at
+(tests/data/e2e/) when there is one. The editing cases are rows of
+tests/e2e/cases.json: the file's text before, the input, the text and the
+selections after. Each case opens its own file in the running program by a
+second start of the editor, which hands its arguments over and exits 0; the
+run ends by closing the window with alt+F4, after which the program must end
+with status 0.
 
 Exit status: 0 when every check passed, 1 when one failed, 77 (skipped) when
 there is nothing to test: no Wine build, or the tools to drive it missing.
@@ -145,6 +148,15 @@ class Harness:
                                 timeout=timeout)
         return result.returncode, result.stdout.strip()
 
+    def xdotool_numbers(self, *arguments):
+        """The NAME=NUMBER lines of an xdotool command run with --shell."""
+        _, out = self.xdotool(arguments[0], "--shell", *arguments[1:])
+        return {name: int(value) for name, value in
+                (line.split("=", 1) for line in out.splitlines() if "=" in line)}
+
+    def geometry(self, window=None):
+        return self.xdotool_numbers("getwindowgeometry", window or self.window)
+
     def end_everything(self):
         try:
             if self.program and self.program.poll() is None:
@@ -189,9 +201,8 @@ class Harness:
         self.xdotool("windowfocus", "--sync", self.window)
 
     def window_origin(self):
-        _, out = self.xdotool("getwindowgeometry", "--shell", self.window)
-        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
-        return int(values["X"]), int(values["Y"])
+        values = self.geometry()
+        return values["X"], values["Y"]
 
     def run_step(self, step):
         kind = step[0]
@@ -232,10 +243,9 @@ class Harness:
     def mouse_to(self, x, y):
         """Moves the pointer to (x, y) in the window's pixels."""
         left, top = self.window_origin()
-        _, out = self.xdotool("getmouselocation", "--shell")
-        here = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        here = self.xdotool_numbers("getmouselocation")
         # --sync waits for the pointer to move: not when it is there already.
-        if (here.get("X"), here.get("Y")) != (str(left + x), str(top + y)):
+        if (here.get("X"), here.get("Y")) != (left + x, top + y):
             self.xdotool("mousemove", "--sync", left + x, top + y)
 
     # --- Screens --------------------------------------------------------------
@@ -250,11 +260,10 @@ class Harness:
         """The window's inside holds more than a cleared background: a
         window that draws nothing (all black) has one or two colours there,
         text has its anti-aliasing shades."""
-        _, out = self.xdotool("getwindowgeometry", "--shell", self.window)
-        values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+        values = self.geometry()
         # Past the frame and the title bar Wine draws around the window.
-        inside = "%dx%d+%d+%d" % (int(values["WIDTH"]) - 8, int(values["HEIGHT"]) - 34,
-                                  int(values["X"]) + 4, int(values["Y"]) + 30)
+        inside = "%dx%d+%d+%d" % (values["WIDTH"] - 8, values["HEIGHT"] - 34,
+                                  values["X"] + 4, values["Y"] + 30)
         result = subprocess.run(["identify", "-format", "%k", "%s[%s]" % (shot, inside)],
                                 capture_output=True, text=True)
         colours = int(result.stdout.strip() or 0)
@@ -320,9 +329,8 @@ class Harness:
             return []
         sized = []
         for window in out.split():
-            _, geometry = self.xdotool("getwindowgeometry", "--shell", window)
-            values = dict(line.split("=", 1) for line in geometry.splitlines() if "=" in line)
-            sized.append((int(values.get("WIDTH", 0)) * int(values.get("HEIGHT", 0)), window))
+            values = self.geometry(window)
+            sized.append((values.get("WIDTH", 0) * values.get("HEIGHT", 0), window))
         return [window for _, window in sorted(sized, reverse=True)]
 
     def check_single_window(self, when):
