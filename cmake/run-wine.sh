@@ -2,16 +2,21 @@
 # Runs a Winelib program in the build tree's own Wine prefix, quietly, and
 # leaves no wineserver behind.
 #   run-wine.sh --prefix DIR --init            create the prefix once
-#   run-wine.sh --prefix DIR [--display] PROGRAM.exe.so ARGS...
+#   run-wine.sh --prefix DIR [--display] [--keep-server] PROGRAM.exe.so ARGS...
+# --keep-server leaves the prefix's wineserver running, for a program started
+# beside another one in the same prefix (a second start of the editor, which
+# hands over to the first): ending the server would end the other program.
 set -u
 prefix=
 display=no
 init=no
+keep_server=no
 while [ $# -gt 0 ]; do
   case "$1" in
     --prefix) prefix=$2; shift 2 ;;
     --display) display=yes; shift ;;
     --init) init=yes; shift ;;
+    --keep-server) keep_server=yes; shift ;;
     *) break ;;
   esac
 done
@@ -82,5 +87,5 @@ else
   "$wine_dir/wine64" "$@"
 fi
 status=$?
-"$wine_dir/wineserver" -k >/dev/null 2>&1
+[ "$keep_server" = yes ] || "$wine_dir/wineserver" -k >/dev/null 2>&1
 exit $status

@@ -9,7 +9,7 @@ VANTREL_PACKAGES="
   libicu-dev libonig-dev libtinyxml-dev libhunspell-dev hunspell-en-us libpng-dev zlib1g-dev
   libcurl4-openssl-dev libboost-regex-dev libboost-python-dev libpython3-dev fonts-liberation2
   cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  locales valgrind
+  locales valgrind xdotool imagemagick
 "
 # The number tests switch to this locale to show that conversions ignore the
 # process's decimal separator; without it they are skipped.

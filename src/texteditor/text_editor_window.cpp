@@ -16,6 +16,7 @@
 #include "filesystem/file_utils.h"
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
+#include "texteditor/test_hook.h"
 #include "texteditor/text_editor_application.h"
 #include "texteditor/view_set_commands.h"
 #include "texteditor/window_input_region.h"
@@ -275,6 +276,7 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
     if (focus->path().empty() && !focus->m_requested.isSet())
         focus->requestFocus(region->id());
     slate::SP<TextBufferView> view = m_viewSet.activeView();
+    reportFrameToTestHook(view.get());
     if (!view || !theme())
         return true;
     const ViewEntry* entry = m_viewSet.findEntry(view.get());
