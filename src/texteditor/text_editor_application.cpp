@@ -13,6 +13,7 @@
 #include "filesystem/file_manager.h"
 #include "filesystem/file_utils.h"
 #include "input/binding_map.h"
+#include "texteditor/command_line_arguments.h"
 #include "texteditor/file_type_options.h"
 #include "texteditor/text_editor_window.h"
 #include "ui/input_region.h"
@@ -115,8 +116,6 @@ ustring normalizeDirectoryPath(const ustring& path)
         folder += u'\\';
     return folder;
 }
-
-bool isSwitch(const ustring& argument) { return argument.size() >= 2 && argument.compare(0, 2, u"--") == 0; }
 
 } // namespace
 
@@ -272,26 +271,12 @@ void TextEditorApplication::handleCommandLine(const std::vector<ustring>& argume
     TextEditorWindow* target = activeWindow();
     if (!target)
         return;
-    std::vector<ustring> files;
-    std::vector<ustring> commands;
-    ustring project;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const ustring& argument = arguments[i];
-        if (argument == u"--command" || argument == u"--project") {
-            if (i + 1 == arguments.size())
-                break;
-            if (argument == u"--command")
-                commands.push_back(arguments[i + 1]);
-            else
-                project = arguments[i + 1];
-            ++i;
-        } else if (isSwitch(argument) ||
-                   slate::usubstring(argument).endsWithNoCase(slate::usubstring(u".vantrel-package"))) {
-            continue;
-        } else {
-            files.push_back(argument);
-        }
-    }
+    // Read as start-up reads them, so that the value of a switch such as
+    // "--data" is never taken for a file or a project to open.
+    const CommandLineArguments parsed = parseCommandLineArguments(arguments);
+    const std::vector<ustring>& files = parsed.files;
+    const std::vector<ustring>& commands = parsed.commands;
+    const ustring& project = parsed.project;
     openFiles(files, target);
     if (!project.empty())
         target->openProject(project);

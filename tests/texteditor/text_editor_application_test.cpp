@@ -169,7 +169,10 @@ TEST_F(ApplicationTest, HandedOverArgumentsOpenFilesAndReplaceTheStartCommands)
     ASSERT_TRUE(m_application->init({}, {u"old"}, u"", false));
     TextEditorWindow* window = m_application->activeWindow();
     const ustring dir = toUstring(m_folder.path().string()) + u"/";
-    m_application->handleCommandLine({u"--command", u"first", u"--data", dir + u"x.txt", dir + u"Tools.VANTREL-PACKAGE",
+    // The value of "--data" names the sender's data folder, never a file to
+    // open, whatever it looks like.
+    m_application->handleCommandLine({u"--command", u"first", u"--data", dir + u"data.txt", dir + u"x.txt",
+                                      dir + u"Tools.VANTREL-PACKAGE",
                                       u"--multiinstance", dir + u"y.txt", u"--command", u"second", u"--project"});
     EXPECT_EQ((std::vector<ustring>{u"<untitled>", dir + u"x.txt", dir + u"y.txt"}), openPaths(window));
     EXPECT_EQ((std::vector<ustring>{u"first", u"second"}), window->m_postInitCommands);
