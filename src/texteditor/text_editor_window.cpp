@@ -17,6 +17,8 @@
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
 #include "texteditor/text_editor_application.h"
+#include "texteditor/window_frame.h"
+#include "texteditor/window_layout.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
@@ -24,7 +26,9 @@
 #include "ui/text/file_buffer_source.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_showing.h"
+#include "ui/theme.h"
 #include "ui/unique_id.h"
+#include "window_manager/window.h"
 
 namespace {
 
@@ -240,9 +244,51 @@ void TextEditorWindow::addRecentProject(const ustring& path)
     recent.insert(recent.begin(), path);
 }
 
+void TextEditorWindow::setLayout(int type)
+{
+    if (type < 0 || type >= kLayoutTypeCount)
+        return;
+    fitLayoutSplits(type, m_rowSplits, m_colSplits);
+    m_layoutType = type;
+}
+
 bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool showMinimap, bool showToolbar,
                             bool showStatusbar, bool showCloseButton, bool showTabCloseButtons)
 {
+    auto* region = new WindowCommandRegion(this, rect);
+    parent->addChild(region);
+    bool done = true;
+    if (Theme* frameTheme = theme()) {
+        FrameRequest request;
+        request.window = rect;
+        request.showToolbar = showToolbar;
+        request.toolbarHeight = frameTheme->toolbarHeight;
+        request.showStatusbar = showStatusbar;
+        request.statusbarHeight = frameTheme->statusbarHeight;
+        const FrameLayout layout = layoutFrame(request);
+
+        const bool fullscreen = m_window && m_window->isFullscreen();
+        GroupFrame frame;
+        frame.theme = frameTheme;
+        frame.viewSet = &m_viewSet;
+        frame.tabState = &m_tabState;
+        frame.showMinimap = showMinimap;
+        frame.showCloseButton = showCloseButton;
+        frame.showTabCloseButtons = showTabCloseButtons;
+        frame.hideTabs = !(fullscreen ? m_application->m_showTabsFullscreen : m_application->m_showTabs) ||
+                         (fullscreen && m_rowSplits.empty() && m_colSplits.empty() && m_viewSet.views(0).size() == 1);
+        frame.minimapOnLeft = m_application->m_minimapOnLeft;
+        frame.minimapMaxWidth = m_application->m_minimapMaxWidth;
+        InputRegion* viewRegion = nullptr;
+        done &= drawGroupGrid(frame, region, layout.groupArea, m_rowSplits, m_colSplits, &viewRegion);
+        if (layout.hasToolbar)
+            frameTheme->get("panel.toolbar").draw(layout.toolbar);
+    }
+    // With nothing focused (no view yet), the window's own region takes the
+    // focus, so that window and application commands still find a path.
+    FocusState* focus = focusState();
+    if (focus->path().empty() && !focus->m_requested.isSet())
+        focus->requestFocus(region->id());
     if (!m_postInitCommands.empty()) {
         for (const ustring& line : m_postInitCommands) {
             VLOG << u"Running post init command " << line;
@@ -250,17 +296,5 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
         }
         m_postInitCommands.clear();
     }
-    auto* region = new WindowCommandRegion(this, rect);
-    parent->addChild(region);
-    // With nothing focused (no view yet), the window's own region takes the
-    // focus, so that window and application commands still find a path.
-    FocusState* focus = focusState();
-    if (focus->path().empty() && !focus->m_requested.isSet())
-        focus->requestFocus(region->id());
-    slate::SP<TextBufferView> view = m_viewSet.activeView();
-    if (!view || !theme())
-        return true;
-    const ViewEntry* entry = m_viewSet.findEntry(view.get());
-    return textView(*theme(), region, rect, view, showMinimap ? entry->minimap : nullptr,
-                    m_application->m_minimapOnLeft, m_application->m_minimapMaxWidth, nullptr, nullptr);
+    return done;
 }

@@ -161,15 +161,15 @@ std::vector<GroupSplitter> groupSplitters(const interval2& area, const std::vect
             if (r > 0)
                 row = splitAxis(rows, rowSplits, r - 1);
             if (c > 0)
-                splitters.push_back({kGroupColumnSplitterRegion + 3 * group,
+                splitters.push_back({group, kGroupColumnSplitterRegion + 3 * group,
                                      interval2(cell.x0, cell.y0 + 16, cell.x0 + kSplitterThickness, cell.y1),
                                      column, SplitterAxis()});
             if (r > 0)
-                splitters.push_back({kGroupRowSplitterRegion + 3 * group,
+                splitters.push_back({group, kGroupRowSplitterRegion + 3 * group,
                                      interval2(cell.x0 + 16, cell.y0, cell.x1, cell.y0 + kSplitterThickness),
                                      SplitterAxis(), row});
             if (c > 0 && r > 0)
-                splitters.push_back({kGroupCornerSplitterRegion + 3 * group,
+                splitters.push_back({group, kGroupCornerSplitterRegion + 3 * group,
                                      interval2(cell.x0, cell.y0, cell.x0 + 16, cell.y0 + 16), column, row});
         }
     }

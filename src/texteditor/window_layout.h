@@ -133,6 +133,7 @@ struct SplitterAxis {
 
 // A splitter at the top or left edge of a group.
 struct GroupSplitter {
+    int group; // row-major index of the group whose edge it lies on
     int regionIndex;
     interval2 rect;
     SplitterAxis column; // moves columnSplits[column.split]
