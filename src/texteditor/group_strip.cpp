@@ -81,8 +81,8 @@ bool drawTabStrip(const GroupFrame& frame, InputRegion* pane, const interval2& r
     tabStripState(frame.tabState, stripId).stripRect = strip;
     auto layout = std::make_unique<TabStripLayout>(stripId, strip, frame.tabState, titles.widths.data(), viewCount,
                                                    spacing);
-    if (viewCount > 0 && frame.reorderTabs && viewSet.activeIndex(group) >= layout->visibleCount) {
-        frame.reorderTabs(group, viewSet.activeIndex(group), 0);
+    if (viewCount > 0 && viewSet.activeIndex(group) >= layout->visibleCount) {
+        viewSet.reorderTabs(group)(viewSet.activeIndex(group), 0);
         setTabStripValue(stripId, frame.tabState, 0);
         titles = measureTitles(theme.controlFont, viewSet.views(group));
         layout = std::make_unique<TabStripLayout>(stripId, strip, frame.tabState, titles.widths.data(), viewCount,
@@ -114,7 +114,11 @@ bool drawTabStrip(const GroupFrame& frame, InputRegion* pane, const interval2& r
         if (frame.closeView)
             close = [closeView = frame.closeView, view] { closeView(view); };
         done &= tabButton(pane, RegionId(view, kTabRegion), stripId, tab, label, frame.tabState,
-                          [&viewSet, view] { viewSet.focusView(view); }, close, nullptr, nullptr, title.data(),
+                          [&viewSet, view] { viewSet.focusView(view); }, close, nullptr,
+                          [&viewSet](const RegionId& from, int fromIndex, const RegionId& to, int toIndex) {
+                              return viewSet.moveTab(from, fromIndex, to, toIndex);
+                          },
+                          title.data(),
                           title.data() + title.size(), hintText.data(), hintText.data() + hintText.size(),
                           theme.controlFont, &theme.get(face));
         if (frame.showTabCloseButtons) {

@@ -29,10 +29,6 @@ struct GroupFrame {
     // Closes a view of the set with the save prompt; empty while the window
     // cannot close views, and the close buttons then do nothing.
     std::function<void(TextBufferView*)> closeView;
-    // Moves the tab at `from` of `group` to `to` without changing the active
-    // index; empty when the set cannot reorder, and the active tab may then
-    // lie beyond the tabs that fit.
-    std::function<void(int group, int from, int to)> reorderTabs;
 };
 
 // Draws group `group` of the set in `rect` under `parent`: a pane region

@@ -17,6 +17,7 @@
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
 #include "texteditor/text_editor_application.h"
+#include "texteditor/view_set_commands.h"
 #include "texteditor/window_frame.h"
 #include "texteditor/window_layout.h"
 #include "ui/log.h"
@@ -112,7 +113,8 @@ TextEditorWindow::~TextEditorWindow()
 void TextEditorWindow::registerCommands()
 {
     // The window's commands are registered by the parts that implement
-    // them; the window itself has none yet.
+    // them.
+    addViewSetCommands(m_commandMap, m_viewSet);
 }
 
 void TextEditorWindow::applyApplicationOptions()
@@ -128,6 +130,11 @@ void TextEditorWindow::setCanvas(Canvas* canvas) { BaseWindow::setCanvas(canvas)
 bool TextEditorWindow::onKeyOrButton(const KeyEvent& event)
 {
     const bool consumed = BaseWindow::onKeyOrButton(event);
+    // A walk through the view stack ends when the last key is let go; only
+    // then does the view reached become the most recent.
+    const uint8_t* keys = event.state.key;
+    if (!event.pressed && std::none_of(keys, keys + kKeyCodeCount, [](uint8_t down) { return down != 0; }))
+        m_viewSet.promoteActiveView();
     m_application->scheduleAutoSave();
     return consumed;
 }
@@ -164,7 +171,7 @@ slate::SP<TextBufferView> TextEditorWindow::addBufferView(const slate::SP<TextBu
                                                           const ustring& fileName)
 {
     slate::SP<TextBufferView> view = createBufferView(buffer, fileName);
-    m_viewSet.addView(makeViewEntry(view, canvas()));
+    m_viewSet.addViewToActiveGroup(makeViewEntry(view, canvas()));
     return view;
 }
 
@@ -202,7 +209,7 @@ slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& name, Fi
             NotificationManager::get().displayError(u"Unable to open " + path);
         return nullptr;
     }
-    m_viewSet.addView(makeViewEntry(view, canvas()));
+    m_viewSet.addViewToActiveGroup(makeViewEntry(view, canvas()));
     return view;
 }
 
@@ -248,7 +255,7 @@ void TextEditorWindow::setLayout(int type)
 {
     if (type < 0 || type >= kLayoutTypeCount)
         return;
-    fitLayoutSplits(type, m_rowSplits, m_colSplits);
+    m_viewSet.setNumGroups(fitLayoutSplits(type, m_rowSplits, m_colSplits).groupCount());
     m_layoutType = type;
 }
 
