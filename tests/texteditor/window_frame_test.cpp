@@ -1,0 +1,118 @@
+#include "texteditor/window_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "controls/control_events.h"
+#include "controls/control_test_window.h"
+#include "support/fixed_advance_font.h"
+#include "support/golden_drawing.h"
+#include "texteditor/application_fixture.h"
+#include "ui/theme.h"
+
+namespace application_test {
+namespace {
+
+using control_events::button;
+using control_events::motion;
+
+// Writes the labels drawn with it as recording-canvas lines.
+class LabelFont : public FixedAdvanceFont {
+public:
+    explicit LabelFont(RecordingCanvas* canvas) : FixedAdvanceFont(7, 15), m_canvas(canvas) {}
+    void drawText(float x, float y, const uchar* first, const uchar* end, const ColourPair&, bool) override
+    {
+        m_canvas->record("label at " + RecordingCanvas::formatNumber(x) + " " + RecordingCanvas::formatNumber(y) +
+                         " " + RecordingCanvas::formatText(ustring(first, end)));
+    }
+
+private:
+    RecordingCanvas* m_canvas;
+};
+
+// A window of 640 x 480 whose theme elements record their names and whose
+// tab titles are written by a fixed-advance font, with files opened by name (missing files, so nothing is read).
+class WindowFrameTest : public ApplicationTest {
+protected:
+    void SetUp() override
+    {
+        ApplicationTest::SetUp();
+        createApplication();
+        m_window = m_application->newWindow(u"", false);
+        ASSERT_NE(nullptr, m_window);
+        m_canvas = static_cast<RecordingCanvas*>(m_window->canvas());
+        m_labelFont = std::make_unique<LabelFont>(m_canvas);
+        for (const char* name : {"panel", "panel.toolbar", "panel.tabbody", "panel.tab", "tab.selected",
+                                 "tab.selected.unfocused", "tab.unselected", "icon.tabcross", "icon.cross",
+                                 "icon.downarrow", "button", "button.down"})
+            m_window->theme()->addShader(name, new control_test::NamedShader(m_canvas, name));
+        m_window->theme()->controlFont.font = m_labelFont.get();
+    }
+
+    void open(const char* name)
+    {
+        ASSERT_NE(nullptr, m_window->openFileCore(toUstring((m_folder.path() / name).string()), FileEncoding(),
+                                                  TextEditorWindow::kOpenCreateMissing));
+    }
+    // Draws a frame and answers the region `index` of the window's fixed
+    // ids, or null.
+    const InputRegion* frameRegion(int index)
+    {
+        m_window->draw(false);
+        BaseWindow::RegionMap regions;
+        BaseWindow::collectRegions(m_window->root(), regions);
+        auto found = regions.find(RegionId(m_window, index));
+        return found == regions.end() ? nullptr : found->second;
+    }
+    test_support::FakePlatformWindow& platform()
+    {
+        return *static_cast<test_support::FakePlatformWindow*>(m_window->m_window);
+    }
+
+    TextEditorWindow* m_window = nullptr;
+    RecordingCanvas* m_canvas = nullptr;
+    std::unique_ptr<LabelFont> m_labelFont;
+};
+
+// Two groups side by side under the toolbar: each with its tab strip, the
+// first with one tab, the second with two and its second one active and
+// focused.
+TEST_F(WindowFrameTest, TwoGroupsWithTabsAreDrawnSideBySide)
+{
+    m_window->setLayout(1);
+    open("alpha.txt");
+    open("beta.txt");
+    m_window->viewSet().moveActiveViewToGroup(1);
+    open("gamma.txt");
+    m_application->m_showToolbar = true;
+    m_window->draw(true);
+    m_canvas->clearLines();
+    m_window->draw(true);
+    golden::compareText("texteditor/two_groups.txt", m_canvas->text());
+}
+
+TEST_F(WindowFrameTest, AGroupSplitterDragMovesTheColumnSplitWithinItsLimits)
+{
+    m_window->setLayout(1);
+    open("alpha.txt");
+    const InputRegion* splitter = frameRegion(888999 + 3);
+    ASSERT_NE(nullptr, splitter);
+    EXPECT_EQ(interval2(320, 16, 328, 460), splitter->rect());
+
+    m_window->onKeyOrButton(button(kMouseLeft, true, 322, 200));
+    ASSERT_NE(nullptr, platform().drag);
+    platform().dragMotion(motion(386, 200, {kMouseLeft}));
+    EXPECT_FLOAT_EQ(0.6f, m_window->m_colSplits[0]);
+    platform().dragMotion(motion(639, 200, {kMouseLeft}));
+    EXPECT_FLOAT_EQ(600.f / 640, m_window->m_colSplits[0]);
+    // A layout change under the drag leaves the drag nothing to move.
+    m_window->setLayout(0);
+    platform().dragMotion(motion(100, 200, {kMouseLeft}));
+    EXPECT_TRUE(m_window->m_colSplits.empty());
+    EXPECT_EQ(nullptr, frameRegion(888999 + 3));
+}
+
+} // namespace
+} // namespace application_test
