@@ -19,6 +19,7 @@
 #include "texteditor/text_editor_application.h"
 #include "texteditor/view_set_commands.h"
 #include "texteditor/window_frame.h"
+#include "texteditor/window_input_region.h"
 #include "texteditor/window_layout.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
@@ -32,20 +33,6 @@
 #include "window_manager/window.h"
 
 namespace {
-
-// The window's own region: window commands reach the window's runner
-// through it, after the regions inside it had their turn.
-class WindowCommandRegion : public InputRegion {
-public:
-    WindowCommandRegion(TextEditorWindow* window, const interval2& rect)
-        : InputRegion(window, RegionId(window), rect), m_window(window)
-    {
-    }
-    CommandRunner* commandRunner() override { return &m_window->windowCommandRunner(); }
-
-private:
-    TextEditorWindow* m_window;
-};
 
 // Puts the caret of `view` on the 1-based `line` and `column` (0: the
 // first) and shows it. A column past the end of its line stops at that end
@@ -124,6 +111,16 @@ void TextEditorWindow::applyApplicationOptions()
                                                                                  debugCommands);
     m_debugCommands = debugCommands;
 }
+
+void TextEditorWindow::updateTitle(const slate::SP<TextBufferView>& view)
+{
+    // The window has no project yet, so the title names none.
+    const ustring projectText;
+    if (m_window && refreshTitleCache(m_titleCache, titleState(view.get(), projectText)))
+        m_window->setTitle(windowTitle(view.get(), projectText));
+}
+
+bool TextEditorWindow::isFullScreen() const { return m_window && m_window->isFullscreen(); }
 
 void TextEditorWindow::setCanvas(Canvas* canvas) { BaseWindow::setCanvas(canvas); }
 
@@ -262,7 +259,10 @@ void TextEditorWindow::setLayout(int type)
 bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool showMinimap, bool showToolbar,
                             bool showStatusbar, bool showCloseButton, bool showTabCloseButtons)
 {
-    auto* region = new WindowCommandRegion(this, rect);
+    updateTitle(m_viewSet.activeView());
+    // Window commands reach the window's runner through its root region,
+    // after the regions inside it had their turn.
+    auto* region = new WindowInputRegion(RegionId(this), rect, &m_commandRunner, this);
     parent->addChild(region);
     bool done = true;
     if (Theme* frameTheme = theme()) {

@@ -10,12 +10,14 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "controls/tab_control.h"
 #include "input/command_map.h"
 #include "input/multi_command_runner.h"
 #include "texteditor/view_set.h"
+#include "texteditor/window_title.h"
 #include "ui/base_window.h"
 #include "ui/reference_counted.h"
 #include "ui/text/encoding.h"
@@ -86,6 +88,13 @@ public:
     // Split lists of the length the type needs keep their values.
     void setLayout(int type);
 
+    // Sets the platform window's title for `view` (the active view, or
+    // null) and the project, when any of what the title shows changed since
+    // the last call. Called at the start of every frame.
+    void updateTitle(const slate::SP<TextBufferView>& view);
+    // Whether the platform window fills the screen; false before it exists.
+    bool isFullScreen() const;
+
     // Re-reads what the window takes from the Application options.
     void applyApplicationOptions();
 
@@ -126,4 +135,6 @@ private:
     // The plug-ins' window commands; null while the plug-in host gives none.
     std::unique_ptr<CommandRunner> m_pythonCommandRunner;
     MultiCommandRunner m_commandRunner;
+    // What the title was last set from; empty until the first frame.
+    std::optional<TitleState> m_titleCache;
 };

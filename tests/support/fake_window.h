@@ -34,7 +34,7 @@ struct FakePlatformWindow : Window {
     void beginDrag(DragHandler* handler) override { drag.reset(handler); }
     bool isFullscreen() override { return false; }
     void setFullscreen(bool) override {}
-    void setTitle(const ustring&) override {}
+    void setTitle(const ustring& text) override { title = text; }
     void setMenu(const slate::SP<MenuDescriptor>&) override {}
     ustring placement() override { return ustring(); }
     ustring rendererName() override { return ustring(); }
@@ -52,6 +52,7 @@ struct FakePlatformWindow : Window {
             drag.reset();
     }
 
+    ustring title; // the last one set
     std::unique_ptr<DragHandler> drag; // the last one begun; null once it ended
     int menusShown = 0;
     // What the user picks from every menu shown; empty picks nothing.

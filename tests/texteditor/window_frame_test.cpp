@@ -34,7 +34,7 @@ private:
 
 // A window of 640 x 480 whose theme elements record their names and whose
 // tab titles are written by a fixed-advance font, with files opened by name (missing files, so nothing is read).
-class WindowFrameTest : public ApplicationTest {
+class GroupGridTest : public ApplicationTest {
 protected:
     void SetUp() override
     {
@@ -79,7 +79,7 @@ protected:
 // Two groups side by side under the toolbar: each with its tab strip, the
 // first with one tab, the second with two and its second one active and
 // focused.
-TEST_F(WindowFrameTest, TwoGroupsWithTabsAreDrawnSideBySide)
+TEST_F(GroupGridTest, TwoGroupsWithTabsAreDrawnSideBySide)
 {
     m_window->setLayout(1);
     open("alpha.txt");
@@ -93,7 +93,7 @@ TEST_F(WindowFrameTest, TwoGroupsWithTabsAreDrawnSideBySide)
     golden::compareText("texteditor/two_groups.txt", m_canvas->text());
 }
 
-TEST_F(WindowFrameTest, AGroupSplitterDragMovesTheColumnSplitWithinItsLimits)
+TEST_F(GroupGridTest, AGroupSplitterDragMovesTheColumnSplitWithinItsLimits)
 {
     m_window->setLayout(1);
     open("alpha.txt");
