@@ -7,6 +7,7 @@
 
 #include "controls/control_events.h"
 #include "controls/control_test_window.h"
+#include "filesystem/file_utils.h"
 #include "support/fixed_advance_font.h"
 #include "support/golden_drawing.h"
 #include "texteditor/application_fixture.h"
@@ -39,6 +40,7 @@ protected:
     void SetUp() override
     {
         ApplicationTest::SetUp();
+        m_previousDirectory = currentDirectory();
         createApplication();
         m_window = m_application->newWindow(u"", false);
         ASSERT_NE(nullptr, m_window);
@@ -49,6 +51,14 @@ protected:
                                  "icon.downarrow", "button", "button.down"})
             m_window->theme()->addShader(name, new control_test::NamedShader(m_canvas, name));
         m_window->theme()->controlFont.font = m_labelFont.get();
+    }
+
+    // A focused view makes its file's folder current, and the scratch folder
+    // goes with the test.
+    void TearDown() override
+    {
+        ApplicationTest::TearDown();
+        setCurrentDirectory(m_previousDirectory);
     }
 
     void open(const char* name)
@@ -74,6 +84,7 @@ protected:
     TextEditorWindow* m_window = nullptr;
     RecordingCanvas* m_canvas = nullptr;
     std::unique_ptr<LabelFont> m_labelFont;
+    ustring m_previousDirectory;
 };
 
 // Two groups side by side under the toolbar: each with its tab strip, the
