@@ -17,6 +17,7 @@
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
 #include "texteditor/text_editor_application.h"
+#include "texteditor/toolbar_strip.h"
 #include "texteditor/view_set_commands.h"
 #include "texteditor/window_frame.h"
 #include "texteditor/window_input_region.h"
@@ -122,7 +123,12 @@ void TextEditorWindow::updateTitle(const slate::SP<TextBufferView>& view)
 
 bool TextEditorWindow::isFullScreen() const { return m_window && m_window->isFullscreen(); }
 
-void TextEditorWindow::setCanvas(Canvas* canvas) { BaseWindow::setCanvas(canvas); }
+void TextEditorWindow::setCanvas(Canvas* canvas)
+{
+    BaseWindow::setCanvas(canvas);
+    if (canvas)
+        m_toolbar.watchAndLoad(canvas, u"Packages/Default/Main.vantrel-toolbar");
+}
 
 bool TextEditorWindow::onKeyOrButton(const KeyEvent& event)
 {
@@ -288,8 +294,23 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
         frame.minimapMaxWidth = m_application->m_minimapMaxWidth;
         InputRegion* viewRegion = nullptr;
         done &= drawGroupGrid(frame, region, layout.groupArea, m_rowSplits, m_colSplits, &viewRegion);
-        if (layout.hasToolbar)
-            frameTheme->get("panel.toolbar").draw(layout.toolbar);
+        if (layout.hasToolbar) {
+            // Toolbar commands reach the active view first; a click finds
+            // that view's region again in the frame it lands in.
+            ToolbarRunners runners;
+            runners.viewRunner = viewRegion ? viewRegion->commandRunner() : nullptr;
+            runners.windowRunner = &m_commandRunner;
+            runners.currentViewRunner = [this]() -> CommandRunner* {
+                slate::SP<TextBufferView> view = m_viewSet.activeView();
+                if (!view || !root())
+                    return nullptr;
+                BaseWindow::RegionMap regions;
+                BaseWindow::collectRegions(root(), regions);
+                auto found = regions.find(RegionId(view.get()));
+                return found == regions.end() ? nullptr : found->second->commandRunner();
+            };
+            done &= drawToolbarStrip(*frameTheme, region, layout.toolbar, m_toolbar.groups(), runners);
+        }
     }
     // With nothing focused (no view yet), the window's own region takes the
     // focus, so that window and application commands still find a path.

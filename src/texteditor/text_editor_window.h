@@ -16,6 +16,7 @@
 #include "controls/tab_control.h"
 #include "input/command_map.h"
 #include "input/multi_command_runner.h"
+#include "texteditor/toolbar.h"
 #include "texteditor/view_set.h"
 #include "texteditor/window_title.h"
 #include "ui/base_window.h"
@@ -118,6 +119,8 @@ public:
     // Bottom panel heights by panel name, and the project side bar's width
     // under "project"; 0 until first set.
     std::map<ustring, float> m_panelHeights;
+    // The toolbar's buttons, loaded once the window has its canvas.
+    Toolbar m_toolbar;
 
 private:
     // A new view of `buffer` with its options chained for `fileName`;
