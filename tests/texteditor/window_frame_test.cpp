@@ -125,5 +125,62 @@ TEST_F(GroupGridTest, AGroupSplitterDragMovesTheColumnSplitWithinItsLimits)
     EXPECT_EQ(nullptr, frameRegion(888999 + 3));
 }
 
+// Lines of the last frame that start with `prefix`.
+std::vector<std::string> linesStarting(const RecordingCanvas& canvas, const std::string& prefix)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : canvas.lines()) {
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(GroupGridTest, AnActiveTabBeyondTheStripMovesToTheFrontAndStaysThere)
+{
+    for (const char* name : {"first-file-01.txt", "second-file-02.txt", "third-file-03.txt", "fourth-file-04.txt",
+                             "fifth-file-05.txt", "sixth-file-06.txt"})
+        open(name);
+    const TextBufferView* active = m_window->viewSet().activeView().get();
+    ASSERT_EQ(active, m_window->viewSet().views(0).back().view.get());
+    m_canvas->clearLines();
+    m_window->draw(true);
+    EXPECT_EQ(active, m_window->viewSet().views(0).front().view.get());
+    EXPECT_EQ(0, m_window->viewSet().activeIndex(0));
+    EXPECT_EQ(active, m_window->viewSet().activeView().get());
+    // The tabs overflow, so the list button shows.
+    EXPECT_EQ(1u, linesStarting(*m_canvas, "shader icon.downarrow").size());
+    EXPECT_EQ(1u, linesStarting(*m_canvas, "shader tab.selected ").size());
+    m_window->draw(true);
+    EXPECT_EQ(active, m_window->viewSet().views(0).front().view.get());
+}
+
+TEST_F(GroupGridTest, OneViewTooWideForItsStripHasNoTabListButton)
+{
+    open("a-file-name-far-too-long-for-the-strip-of-a-window-six-hundred-and-forty-pixels-wide.txt");
+    m_canvas->clearLines();
+    m_window->draw(true);
+    EXPECT_TRUE(linesStarting(*m_canvas, "shader icon.downarrow").empty());
+    EXPECT_EQ(1u, linesStarting(*m_canvas, "shader tab.selected ").size());
+}
+
+TEST_F(GroupGridTest, AnEmptyGroupDrawsItsPanelWithoutTabsButtonsOrView)
+{
+    m_window->setLayout(1);
+    m_application->m_showCloseButton = true;
+    open("alpha.txt");
+    m_canvas->clearLines();
+    m_window->draw(true);
+    EXPECT_EQ((std::vector<std::string>{"shader panel.tabbody 0 0 320 460", "shader panel.tabbody 320 0 640 460"}),
+              linesStarting(*m_canvas, "shader panel.tabbody"));
+    // Only the first group's tab, tab close button and group close button.
+    EXPECT_EQ(1u, linesStarting(*m_canvas, "shader tab.").size());
+    EXPECT_EQ(1u, linesStarting(*m_canvas, "shader icon.tabcross").size());
+    EXPECT_EQ(1u, linesStarting(*m_canvas, "shader icon.cross").size());
+    // The view is drawn in the first group only.
+    for (const std::string& line : linesStarting(*m_canvas, "fillRect "))
+        EXPECT_LT(std::stof(line.substr(9)), 320) << line;
+}
+
 } // namespace
 } // namespace application_test
