@@ -182,5 +182,26 @@ TEST_F(GroupGridTest, AnEmptyGroupDrawsItsPanelWithoutTabsButtonsOrView)
         EXPECT_LT(std::stof(line.substr(9)), 320) << line;
 }
 
+TEST_F(GroupGridTest, FullScreenHidesTheStripOfASingleGroupWithOneView)
+{
+    platform().setFullscreen(true);
+    open("alpha.txt");
+    m_canvas->clearLines();
+    m_window->draw(true);
+    EXPECT_TRUE(linesStarting(*m_canvas, "shader tab.").empty());
+    EXPECT_EQ(std::vector<std::string>{"shader panel 0 0 640 460"}, linesStarting(*m_canvas, "shader panel "));
+
+    open("beta.txt");
+    m_canvas->clearLines();
+    m_window->draw(true);
+    EXPECT_EQ(2u, linesStarting(*m_canvas, "shader tab.").size());
+
+    m_window->setLayout(1);
+    m_window->viewSet().moveActiveViewToGroup(1);
+    m_canvas->clearLines();
+    m_window->draw(true);
+    EXPECT_EQ(2u, linesStarting(*m_canvas, "shader tab.").size());
+}
+
 } // namespace
 } // namespace application_test
