@@ -125,6 +125,21 @@ TEST_F(GroupGridTest, AGroupSplitterDragMovesTheColumnSplitWithinItsLimits)
     EXPECT_EQ(nullptr, frameRegion(888999 + 3));
 }
 
+TEST_F(GroupGridTest, SetLayoutGivesTheViewSetItsGroupsAndIgnoresUnknownTypes)
+{
+    m_window->setLayout(4);
+    EXPECT_EQ(4, m_window->viewSet().numGroups());
+    m_window->m_colSplits[0] = 0.3f;
+    m_window->setLayout(1);
+    EXPECT_EQ(2, m_window->viewSet().numGroups());
+    EXPECT_EQ(std::vector<float>{0.3f}, m_window->m_colSplits);
+    for (int type : {6, -1}) {
+        m_window->setLayout(type);
+        EXPECT_EQ(1, m_window->m_layoutType);
+        EXPECT_EQ(2, m_window->viewSet().numGroups());
+    }
+}
+
 // Lines of the last frame that start with `prefix`.
 std::vector<std::string> linesStarting(const RecordingCanvas& canvas, const std::string& prefix)
 {
