@@ -131,4 +131,18 @@ protected:
     std::vector<int> m_quitCodes;
 };
 
+// An application with one window made as the user's first.
+class WindowTest : public ApplicationTest {
+protected:
+    void SetUp() override
+    {
+        ApplicationTest::SetUp();
+        createApplication();
+        m_window = m_application->newWindow(u"", false);
+        ASSERT_NE(nullptr, m_window);
+    }
+
+    TextEditorWindow* m_window = nullptr;
+};
+
 } // namespace application_test

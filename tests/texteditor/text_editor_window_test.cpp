@@ -15,19 +15,6 @@
 namespace application_test {
 namespace {
 
-class WindowTest : public ApplicationTest {
-protected:
-    void SetUp() override
-    {
-        ApplicationTest::SetUp();
-        createApplication();
-        m_window = m_application->newWindow(u"", false);
-        ASSERT_NE(nullptr, m_window);
-    }
-
-    TextEditorWindow* m_window = nullptr;
-};
-
 TEST_F(WindowTest, AReferenceOutlivesItsWindowAndThenAnswersNull)
 {
     slate::SP<TextEditorWindow::Reference> reference = m_window->reference();

@@ -8,15 +8,8 @@
 namespace application_test {
 namespace {
 
-class ViewSetCommandsTest : public ApplicationTest {
+class ViewSetCommandsTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        ApplicationTest::SetUp();
-        createApplication();
-        m_window = m_application->newWindow(u"", false);
-        ASSERT_NE(nullptr, m_window);
-    }
     bool enabled(const char16_t* line) { return m_window->commandMap().isEnabled(slate::usubstring(line)); }
     void run(const char16_t* line) { m_window->commandMap().exec(slate::usubstring(line)); }
     const ViewSet& views() const { return m_window->viewSet(); }
@@ -28,8 +21,6 @@ protected:
             event.state.key[heldKey] = 1;
         m_window->onKeyOrButton(event);
     }
-
-    TextEditorWindow* m_window = nullptr;
 };
 
 TEST_F(ViewSetCommandsTest, CommandsAreEnabledOnlyWithWhatTheyActOn)
