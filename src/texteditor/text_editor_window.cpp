@@ -158,6 +158,10 @@ void TextEditorWindow::onActivate()
 {
     BaseWindow::onActivate();
     m_application->windowActivated(this);
+    // The active file's folder becomes the current directory again, which
+    // another window may have moved.
+    if (slate::SP<TextBufferView> view = m_viewSet.activeView())
+        view->activate();
 }
 
 slate::SP<TextBufferView> TextEditorWindow::createBufferView(const slate::SP<TextBuffer>& buffer,

@@ -54,6 +54,8 @@ public:
     ViewSet& viewSet() { return m_viewSet; }
     const ViewSet& viewSet() const { return m_viewSet; }
     CommandMap& commandMap() { return m_commandMap; }
+    // The toolbar's buttons, loaded once the window has a canvas.
+    const Toolbar& toolbar() const { return m_toolbar; }
     // The runner of the window's input region: the plug-ins' window runner
     // (when there is one), then the command map.
     CommandRunner& windowCommandRunner() { return m_commandRunner; }
@@ -138,6 +140,7 @@ private:
     // The plug-ins' window commands; null while the plug-in host gives none.
     std::unique_ptr<CommandRunner> m_pythonCommandRunner;
     MultiCommandRunner m_commandRunner;
+    Toolbar m_toolbar;
     // What the title was last set from; empty until the first frame.
     std::optional<TitleState> m_titleCache;
 };

@@ -77,6 +77,8 @@ protected:
     void SetUp() override
     {
         ApplicationTest::SetUp();
+        writePackageFile("Default/Main.vantrel-toolbar",
+                         R"(<toolbar><group><button command="new" caption="New"/></group><group/></toolbar>)");
         createApplication();
         m_window = m_application->newWindow(u"", false);
         ASSERT_NE(nullptr, m_window);
@@ -106,6 +108,24 @@ TEST_F(WindowFrameTest, TheTitleFollowsTheActiveViewFrameByFrame)
     view->buffer()->insertCharacters(0, u"x");
     m_window->draw(false);
     EXPECT_EQ(u"untitled* - Vantrel 1.4", title());
+}
+
+TEST_F(WindowFrameTest, ActivatingTheWindowActivatesItsActiveView)
+{
+    slate::SP<TextBufferView> view = m_window->newFile();
+    int activations = 0;
+    view->addActivatedListener([&activations] { ++activations; });
+    m_window->onActivate();
+    EXPECT_EQ(1, activations);
+}
+
+TEST_F(WindowFrameTest, TheWindowLoadsItsToolbarWhenItGetsACanvas)
+{
+    const std::vector<ToolbarGroup>& groups = m_window->toolbar().groups();
+    ASSERT_EQ(2u, groups.size());
+    ASSERT_EQ(1u, groups[0].size());
+    EXPECT_EQ(u"new", groups[0][0].command);
+    EXPECT_TRUE(groups[1].empty());
 }
 
 } // namespace
