@@ -121,8 +121,6 @@ public:
     // Bottom panel heights by panel name, and the project side bar's width
     // under "project"; 0 until first set.
     std::map<ustring, float> m_panelHeights;
-    // The toolbar's buttons, loaded once the window has its canvas.
-    Toolbar m_toolbar;
 
 private:
     // A new view of `buffer` with its options chained for `fileName`;

@@ -35,15 +35,12 @@ private:
 
 // A window of 640 x 480 whose theme elements record their names and whose
 // tab titles are written by a fixed-advance font, with files opened by name (missing files, so nothing is read).
-class GroupGridTest : public ApplicationTest {
+class GroupGridTest : public WindowTest {
 protected:
     void SetUp() override
     {
-        ApplicationTest::SetUp();
         m_previousDirectory = currentDirectory();
-        createApplication();
-        m_window = m_application->newWindow(u"", false);
-        ASSERT_NE(nullptr, m_window);
+        WindowTest::SetUp();
         m_canvas = static_cast<RecordingCanvas*>(m_window->canvas());
         m_labelFont = std::make_unique<LabelFont>(m_canvas);
         for (const char* name : {"panel", "panel.toolbar", "panel.tabbody", "panel.tab", "tab.selected",
@@ -57,7 +54,7 @@ protected:
     // goes with the test.
     void TearDown() override
     {
-        ApplicationTest::TearDown();
+        WindowTest::TearDown();
         setCurrentDirectory(m_previousDirectory);
     }
 
@@ -81,7 +78,6 @@ protected:
         return *static_cast<test_support::FakePlatformWindow*>(m_window->m_window);
     }
 
-    TextEditorWindow* m_window = nullptr;
     RecordingCanvas* m_canvas = nullptr;
     std::unique_ptr<LabelFont> m_labelFont;
     ustring m_previousDirectory;
