@@ -13,11 +13,11 @@
 #include "controls/control_helpers.h"
 #include "controls/text_control.h"
 #include "texteditor/view_set.h"
+#include "ui/base_window.h"
+#include "ui/log.h"
 #include "ui/statistics.h"
 #include "ui/text/text_buffer.h"
 #include "ui/theme.h"
-#include "ui/base_window.h"
-#include "ui/log.h"
 
 namespace {
 
@@ -34,13 +34,6 @@ RegionId headerButtonId(const RegionId& stripId, HeaderButton button)
 {
     return RegionId(&kHeaderButtonScope, reinterpret_cast<const void*>(stripId.object), button);
 }
-
-// A plain region under which a group's regions live, so that drops and
-// the focus find the group by its tab-set id.
-class GroupPaneRegion : public InputRegion {
-public:
-    using InputRegion::InputRegion;
-};
 
 struct TabTitles {
     std::vector<ustring> titles;
@@ -157,7 +150,9 @@ bool drawGroup(const GroupFrame& frame, InputRegion* parent, const interval2& re
         *viewRegion = nullptr;
     Theme& theme = *frame.theme;
     ViewSet& viewSet = *frame.viewSet;
-    auto* pane = new GroupPaneRegion(parent->baseWindow(), viewSet.tabSetId(group), rect);
+    // The group's regions live under a pane keyed by its tab-set id, so that
+    // the view set finds the group on the focus path.
+    auto* pane = new InputRegion(parent->baseWindow(), viewSet.tabSetId(group), rect);
     parent->addChild(pane);
 
     bool done = true;
