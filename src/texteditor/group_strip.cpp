@@ -97,7 +97,7 @@ bool drawTabStrip(const GroupFrame& frame, InputRegion* pane, const interval2& r
             face = focused ? "tab.selected" : "tab.selected.unfocused";
         }
         interval2 label(tab.x0 + 10, tab.y0 + 6, tab.x1 - 10, tab.y1 - 6);
-        if (frame.showTabCloseButtons && label.x1 - label.x0 < layout->widths[i] + 32)
+        if (frame.showTabCloseButtons && label.x1 - label.x0 < titles.widths[i] + 32)
             label.x1 -= 16;
         const ustring& title = titles.titles[i];
         const ustring hintText = view->buffer()->displayName(DisplayNameFlags::FullPath |

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -162,6 +163,12 @@ TEST_F(GroupGridTest, AnActiveTabBeyondTheStripMovesToTheFrontAndStaysThere)
     // The tabs overflow, so the list button shows.
     EXPECT_EQ(1u, linesStarting(*m_canvas, "shader icon.downarrow").size());
     EXPECT_EQ(1u, linesStarting(*m_canvas, "shader tab.selected ").size());
+    // Tabs at their titles' widths leave no room for the close button
+    // beside the caption, which gives it 16 pixels.
+    const std::vector<std::string>& lines = m_canvas->lines();
+    const auto tab = std::find(lines.begin(), lines.end(), "shader tab.selected 8 4 170 32 amount 0");
+    ASSERT_NE(lines.end(), tab);
+    EXPECT_EQ("intersectClip 18 10 144 26", *(tab + 1));
     m_window->draw(true);
     EXPECT_EQ(active, m_window->viewSet().views(0).front().view.get());
 }
