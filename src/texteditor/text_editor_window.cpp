@@ -18,8 +18,11 @@
 #include "texteditor/file_type_options.h"
 #include "texteditor/test_hook.h"
 #include "texteditor/text_editor_application.h"
+#include "texteditor/toolbar_strip.h"
 #include "texteditor/view_set_commands.h"
+#include "texteditor/window_frame.h"
 #include "texteditor/window_input_region.h"
+#include "texteditor/window_layout.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
@@ -27,6 +30,7 @@
 #include "ui/text/file_buffer_source.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_showing.h"
+#include "ui/theme.h"
 #include "ui/unique_id.h"
 #include "window_manager/window.h"
 
@@ -255,9 +259,69 @@ void TextEditorWindow::addRecentProject(const ustring& path)
     recent.insert(recent.begin(), path);
 }
 
+void TextEditorWindow::setLayout(int type)
+{
+    if (type < 0 || type >= kLayoutTypeCount)
+        return;
+    m_viewSet.setNumGroups(fitLayoutSplits(type, m_rowSplits, m_colSplits).groupCount());
+    m_layoutType = type;
+}
+
 bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool showMinimap, bool showToolbar,
                             bool showStatusbar, bool showCloseButton, bool showTabCloseButtons)
 {
+    updateTitle(m_viewSet.activeView());
+    // Window commands reach the window's runner through its root region,
+    // after the regions inside it had their turn.
+    auto* region = new WindowInputRegion(RegionId(this), rect, &m_commandRunner, this);
+    parent->addChild(region);
+    bool done = true;
+    if (Theme* frameTheme = theme()) {
+        FrameRequest request;
+        request.window = rect;
+        request.showToolbar = showToolbar;
+        request.toolbarHeight = frameTheme->toolbarHeight;
+        request.showStatusbar = showStatusbar;
+        request.statusbarHeight = frameTheme->statusbarHeight;
+        const FrameLayout layout = layoutFrame(request);
+
+        const bool fullscreen = m_window && m_window->isFullscreen();
+        GroupFrame frame;
+        frame.theme = frameTheme;
+        frame.viewSet = &m_viewSet;
+        frame.tabState = &m_tabState;
+        frame.showMinimap = showMinimap;
+        frame.showCloseButton = showCloseButton;
+        frame.showTabCloseButtons = showTabCloseButtons;
+        frame.hideTabs = !(fullscreen ? m_application->m_showTabsFullscreen : m_application->m_showTabs) ||
+                         (fullscreen && m_rowSplits.empty() && m_colSplits.empty() && m_viewSet.views(0).size() == 1);
+        frame.minimapOnLeft = m_application->m_minimapOnLeft;
+        frame.minimapMaxWidth = m_application->m_minimapMaxWidth;
+        InputRegion* viewRegion = nullptr;
+        done &= drawGroupGrid(frame, region, layout.groupArea, m_rowSplits, m_colSplits, &viewRegion);
+        if (layout.hasToolbar) {
+            // Toolbar commands reach the active view first; a click finds
+            // that view's region again in the frame it lands in.
+            ToolbarRunners runners;
+            runners.viewRunner = viewRegion ? viewRegion->commandRunner() : nullptr;
+            runners.windowRunner = &m_commandRunner;
+            runners.currentViewRunner = [this]() -> CommandRunner* {
+                slate::SP<TextBufferView> view = m_viewSet.activeView();
+                if (!view || !root())
+                    return nullptr;
+                BaseWindow::RegionMap regions;
+                BaseWindow::collectRegions(root(), regions);
+                auto found = regions.find(RegionId(view.get()));
+                return found == regions.end() ? nullptr : found->second->commandRunner();
+            };
+            done &= drawToolbarStrip(*frameTheme, region, layout.toolbar, m_toolbar.groups(), runners);
+        }
+    }
+    // With nothing focused (no view yet), the window's own region takes the
+    // focus, so that window and application commands still find a path.
+    FocusState* focus = focusState();
+    if (focus->path().empty() && !focus->m_requested.isSet())
+        focus->requestFocus(region->id());
     if (!m_postInitCommands.empty()) {
         for (const ustring& line : m_postInitCommands) {
             VLOG << u"Running post init command " << line;
@@ -265,21 +329,6 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
         }
         m_postInitCommands.clear();
     }
-    updateTitle(m_viewSet.activeView());
-    // Window commands reach the window's runner through its root region,
-    // after the regions inside it had their turn.
-    auto* region = new WindowInputRegion(RegionId(this), rect, &m_commandRunner, this);
-    parent->addChild(region);
-    // With nothing focused (no view yet), the window's own region takes the
-    // focus, so that window and application commands still find a path.
-    FocusState* focus = focusState();
-    if (focus->path().empty() && !focus->m_requested.isSet())
-        focus->requestFocus(region->id());
-    slate::SP<TextBufferView> view = m_viewSet.activeView();
-    reportFrameToTestHook(view.get());
-    if (!view || !theme())
-        return true;
-    const ViewEntry* entry = m_viewSet.findEntry(view.get());
-    return textView(*theme(), region, rect, view, showMinimap ? entry->minimap : nullptr,
-                    m_application->m_minimapOnLeft, m_application->m_minimapMaxWidth, nullptr, nullptr);
+    reportFrameToTestHook(m_viewSet.activeView().get());
+    return done;
 }

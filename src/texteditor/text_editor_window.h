@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -86,6 +87,9 @@ public:
     bool draw(InputRegion* parent, const interval2& rect, bool showMinimap, bool showToolbar,
               bool showStatusbar, bool showCloseButton, bool showTabCloseButtons);
     using BaseWindow::draw;
+    // Sets the layout type (0 to 5, see window_layout.h); others are ignored.
+    // Split lists of the length the type needs keep their values.
+    void setLayout(int type);
 
     // Sets the platform window's title for `view` (the active view, or
     // null) and the project, when any of what the title shows changed since
@@ -107,6 +111,16 @@ public:
     // Command lines the application queues at start-up; the first frame
     // runs them in order and empties the list.
     std::vector<ustring> m_postInitCommands;
+
+    // The group layout: its type and its row and column splits, fractions of
+    // the group area from its top (left) edge in increasing order; the
+    // splitters change them in place.
+    int m_layoutType = 0;
+    std::vector<float> m_rowSplits;
+    std::vector<float> m_colSplits;
+    // Bottom panel heights by panel name, and the project side bar's width
+    // under "project"; 0 until first set.
+    std::map<ustring, float> m_panelHeights;
 
 private:
     // A new view of `buffer` with its options chained for `fileName`;

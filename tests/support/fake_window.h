@@ -32,8 +32,8 @@ struct FakePlatformWindow : Window {
         return true;
     }
     void beginDrag(DragHandler* handler) override { drag.reset(handler); }
-    bool isFullscreen() override { return false; }
-    void setFullscreen(bool) override {}
+    bool isFullscreen() override { return fullscreen; }
+    void setFullscreen(bool on) override { fullscreen = on; }
     void setTitle(const ustring& text) override { title = text; }
     void setMenu(const slate::SP<MenuDescriptor>&) override {}
     ustring placement() override { return ustring(); }
@@ -54,6 +54,7 @@ struct FakePlatformWindow : Window {
 
     ustring title; // the last one set
     std::unique_ptr<DragHandler> drag; // the last one begun; null once it ended
+    bool fullscreen = false;
     int menusShown = 0;
     // What the user picks from every menu shown; empty picks nothing.
     ustring chosenCommand;
