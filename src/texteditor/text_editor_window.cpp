@@ -316,6 +316,11 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
             };
             done &= drawToolbarStrip(*frameTheme, region, layout.toolbar, m_toolbar.groups(), runners);
         }
+        // The status bar's strip is cut from the window; until its texts and
+        // buttons are drawn there it shows the panel face, not the cleared
+        // window behind it.
+        if (layout.hasStatusbar)
+            frameTheme->get("panel").draw(layout.statusbar);
     }
     // With nothing focused (no view yet), the window's own region takes the
     // focus, so that window and application commands still find a path.
