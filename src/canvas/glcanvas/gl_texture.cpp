@@ -51,8 +51,10 @@ bool GLTexture::load()
     }
     glBindTexture(GL_TEXTURE_2D, name);
     // Mip levels are uploaded for scaled drawing but not sampled by default.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Texels are sampled nearest, as the other canvases do: a stretched
+    // middle slice of a theme image must not blend in its neighbours.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     swapRedAndBlue(pixels.data(), pixels.size());
