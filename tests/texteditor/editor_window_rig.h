@@ -14,6 +14,7 @@
 #include "controls/probed_peer.h"
 #include "controls/text_view_window.h"
 #include "filesystem/file_manager.h"
+#include "filesystem/file_utils.h"
 #include "input/binding_map.h"
 #include "support/program_files.h"
 #include "support/scratch_folder.h"
@@ -48,7 +49,7 @@ struct WindowShape {
 class EditorWindowRig {
 public:
     EditorWindowRig(const text_window_test::RendererCase& renderer, const WindowShape& shape)
-        : m_debugOutput(g_debugOutputEnabled.exchange(false))
+        : m_debugOutput(g_debugOutputEnabled.exchange(false)), m_previousDirectory(currentDirectory())
     {
         m_manager = window_test::startWindowManager(renderer.managerFlags);
         window_test::probePeers(*m_manager, m_probe);
@@ -89,6 +90,9 @@ public:
         OptionsManager::destroy();
         slate::FileManager::destroy();
         g_debugOutputEnabled = m_debugOutput;
+        // A focused view makes its file's folder current; the scratch folder
+        // goes with the rig.
+        setCurrentDirectory(m_previousDirectory);
     }
     EditorWindowRig(const EditorWindowRig&) = delete;
     EditorWindowRig& operator=(const EditorWindowRig&) = delete;
@@ -138,6 +142,7 @@ private:
     }
 
     bool m_debugOutput;
+    ustring m_previousDirectory;
     test_support::ScratchFolder m_folder{"vantrel-window-frame"};
     Win32WindowManager* m_manager = nullptr;
     window_test::FrameProbe m_probe;
