@@ -26,7 +26,6 @@
 #include "controls/text_area.h"
 #include "ui/base_window.h"
 #include "ui/key_codes.h"
-#include "ui/text/scroll_lines.h"
 #include "ui/text/text_buffer_view.h"
 #include "window_manager/window.h"
 
@@ -179,10 +178,7 @@ bool MinimapInputHandler::onInputEvent(const KeyEvent& event)
 
 bool MinimapInputHandler::onMotion(const MotionEvent& event)
 {
-    if (event.wheelY == 0 && event.wheelX == 0)
-        return false;
-    scrollLines(*m_mainView, event.wheelY, event.wheelX, event.page, false);
-    return true;
+    return scrollViewByWheel(*m_mainView, event);
 }
 
 bool minimap(Theme& theme, InputRegion* parent, const RegionId& id, const interval2& rect,

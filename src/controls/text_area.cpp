@@ -10,7 +10,9 @@
 
 #include "canvas/unicode_font.h"
 #include "controls/control_helpers.h"
+#include "ui/input_events.h"
 #include "ui/matrix.h"
+#include "ui/text/scroll_lines.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/theme.h"
@@ -129,6 +131,14 @@ void drawLoadingProgress(Canvas& canvas, const interval2& rect, TextBufferView& 
     font.font = view.settings().layout.font;
     font.colours = {foregroundOf(view.settings()), colourOf(view.settings().backgroundColour)};
     drawCentredLabel(font, canvas, rect, label.data(), label.data() + label.size());
+}
+
+bool scrollViewByWheel(TextBufferView& view, const MotionEvent& event)
+{
+    if (event.wheelY == 0.f && event.wheelX == 0.f)
+        return false;
+    scrollLines(view, event.wheelY, event.wheelX, event.page, false);
+    return true;
 }
 
 bool viewOptionIsTrue(const TextBufferView& view, const ustring& key)

@@ -14,6 +14,7 @@
 
 class Theme;
 class TextBufferView;
+struct MotionEvent;
 
 // Width of the gutter strip left of the text: the view's gutter width plus
 // 8 when the view shows a gutter, else 0.
@@ -35,6 +36,10 @@ void drawTextArea(Canvas& canvas, const interval2& rect, Theme* theme, TextBuffe
                   bool setLayout);
 // "Loading: N%" centred in `rect` in the view's font and colours.
 void drawLoadingProgress(Canvas& canvas, const interval2& rect, TextBufferView& view);
+
+// Scrolls `view` by the event's wheel steps (the caret stays); false, doing
+// nothing, for a motion without wheel steps.
+bool scrollViewByWheel(TextBufferView& view, const MotionEvent& event);
 
 // Whether the view's own option `key` reads exactly "true"; false without
 // options.

@@ -12,21 +12,10 @@
 #include "controls/clipboard_commands.h"
 #include "controls/text_area.h"
 #include "ui/key_codes.h"
-#include "ui/text/scroll_lines.h"
 #include "ui/text/text_buffer_functions.h"
 #include "ui/text/text_buffer_showing.h"
 #include "ui/text/text_buffer_view.h"
 #include "window_manager/window.h"
-
-namespace {
-
-void scrollForWheel(TextBufferView& view, const MotionEvent& event)
-{
-    if (event.wheelY != 0.f || event.wheelX != 0.f)
-        scrollLines(view, event.wheelY, event.wheelX, event.page, false);
-}
-
-} // namespace
 
 TextDragHandler::TextDragHandler(const interval2& regionRect, const slate::SP<TextBufferView>& view, float x,
                                  float y, bool subtract, bool lineMode, bool wordMode,
@@ -67,7 +56,7 @@ DragResult TextDragHandler::onMotion(const MotionEvent& event)
 {
     if (ButtonDragHandler::onMotion(event) == DragResult::End)
         return DragResult::End;
-    scrollForWheel(*m_view, event);
+    scrollViewByWheel(*m_view, event);
     SelectionSet selection = m_baseSelection;
     const int64_t position = positionUnder(event.state);
     SelectionRegion unit(position, position);
@@ -106,7 +95,7 @@ DragResult RectDragHandler::onMotion(const MotionEvent& event)
 {
     if (ButtonDragHandler::onMotion(event) == DragResult::End)
         return DragResult::End;
-    scrollForWheel(*m_view, event);
+    scrollViewByWheel(*m_view, event);
     SelectionSet selection = m_baseSelection;
     const interval2 area = textAreaRect(m_regionRect, *m_view);
     const LayoutPoint current = m_view->windowToLayout(event.state.x - area.x0, event.state.y - area.y0);

@@ -23,7 +23,6 @@
 #include "ui/log.h"
 #include "ui/menu_descriptor.h"
 #include "ui/notification_manager.h"
-#include "ui/text/scroll_lines.h"
 #include "ui/text/snippet_insertion.h"
 #include "ui/text/text_buffer_expansion.h"
 #include "ui/text/text_buffer_functions.h"
@@ -437,10 +436,7 @@ void TextInputHandler::contextMenu(int64_t position, float x, float y)
 
 bool TextInputHandler::onMotion(const MotionEvent& event)
 {
-    if (event.wheelY == 0.f && event.wheelX == 0.f)
-        return false;
-    scrollLines(*m_view, event.wheelY, event.wheelX, event.page, false);
-    return true;
+    return scrollViewByWheel(*m_view, event);
 }
 
 bool TextInputHandler::typeCharacter(const CharacterEvent& event)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "canvas/recording_canvas.h"
+#include "ui/text/stalled_source.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/view_test_canvas.h"
@@ -50,26 +51,7 @@ vector2 apply(const Matrix4& t, float x, float y)
     return vector2{t.m[0] * x + t.m[4] * y + t.m[12], t.m[1] * x + t.m[5] * y + t.m[13]};
 }
 
-// A read that never ends, 0.375 of the way through.
-class StalledSource : public BufferSource {
-public:
-    const ustring& path() const override { return m_path; }
-    const ustring& displayName() const override { return m_path; }
-    FileEncoding encoding() const override { return kEncodingUndefined; }
-    platform::ThreadHandle startRead(std::unique_ptr<TokenStorage>, FileEncoding, ReadCompletion) override
-    {
-        return this;
-    }
-    void cancelRead() override {}
-    double readProgress() const override { return 0.375; }
-    uint64_t undecodableBytes() const override { return 0; }
-    void makeDirectoryCurrent() override {}
-    std::unique_ptr<OutStream> openOutStream() override { return nullptr; }
-    bool hasChangedOnDisk() override { return false; }
-
-private:
-    ustring m_path = u"/files/big.txt";
-};
+using buffer_test::StalledSource;
 
 TEST(TextArea, TheTextStartsRightOfTheGutter)
 {

@@ -33,6 +33,7 @@
 #include "support/fixed_advance_font.h"
 #include "support/golden_drawing.h"
 #include "support/scratch_folder.h"
+#include "texteditor/toolbar.h"
 #include "packages/theme_scene.h"
 #include "ui/key_codes.h"
 #include "ui/log.h"
@@ -237,28 +238,26 @@ protected:
     // Checks the toolbar's commands and icons; returns the number of buttons.
     int checkToolbar()
     {
-        TiXmlDocument document;
-        document.Parse(bytes(u"Packages/Default/Main.vantrel-toolbar").c_str());
-        if (document.Error() || !document.RootElement()) {
-            ADD_FAILURE() << "the toolbar does not parse: " << document.ErrorDesc();
+        std::vector<ToolbarFileGroup> groups;
+        size_t hash = 0;
+        const std::string error = readToolbarFile(u"Packages/Default/Main.vantrel-toolbar", groups, hash);
+        if (!error.empty()) {
+            ADD_FAILURE() << "the toolbar does not parse: " << error;
             return 0;
         }
         int count = 0;
-        for (const TiXmlElement* group = document.RootElement()->FirstChildElement("group"); group;
-             group = group->NextSiblingElement("group")) {
-            for (const TiXmlElement* button = group->FirstChildElement("button"); button;
-                 button = button->NextSiblingElement("button"), ++count) {
-                const char* command = button->Attribute("command");
-                const char* icon = button->Attribute("icon");
-                if (!command || !icon) {
+        for (const ToolbarFileGroup& group : groups) {
+            for (const ToolbarButtonEntry& button : group) {
+                ++count;
+                if (button.command.empty() || button.icon.empty()) {
                     ADD_FAILURE() << "a toolbar button without command or icon";
                     continue;
                 }
-                checkCommand(toUstring(command), "toolbar");
-                const std::string png = bytes(toUstring(icon));
+                checkCommand(button.command, "toolbar");
+                const std::string png = bytes(button.icon);
                 int width = 0, height = 0;
                 std::vector<uint32_t> pixels;
-                EXPECT_TRUE(decodePng(png.data(), png.size(), width, height, pixels)) << icon;
+                EXPECT_TRUE(decodePng(png.data(), png.size(), width, height, pixels)) << toUtf8(button.icon);
             }
         }
         return count;
