@@ -60,20 +60,78 @@ public:
     // (when there is one), then the command map.
     CommandRunner& windowCommandRunner() { return m_commandRunner; }
 
-    // Opening files. The view returned belongs to the window's view set;
-    // null when nothing was opened.
+    // Opening and creating files (window_open.cpp). The view returned
+    // belongs to the window's view set; null when nothing was opened.
+    // Positions are 1-based lines and columns, -1 for none.
     //
-    // A new empty buffer in a new tab, made active.
-    slate::SP<TextBufferView> newFile();
-    // Opens `path` (read on a thread through the buffer's file source) in a
-    // new tab, or with kOpenReuseView focuses a tab that has it. A missing
-    // file opens as an empty modified buffer bound to the path with
-    // kOpenCreateMissing, and fails (with an error shown) without it.
-    slate::SP<TextBufferView> openFileCore(const ustring& path, FileEncoding encoding, int flags);
-    // openFileCore of the path of a file spec (see file_spec.h); once the
-    // file is read the caret goes to the spec's line and column and is
-    // shown.
+    // A new untitled buffer with its views, the active tab of the active
+    // group; `syntaxPath` empty means plain text.
+    slate::SP<TextBufferView> newFile(const ustring& syntaxPath = ustring());
+    // Opens `path` (read on the buffer's reader thread) into `group`, or
+    // with kOpenReuseView focuses a view that already shows it. A missing
+    // file becomes an empty modified buffer bound to the path with
+    // kOpenCreateMissing; anything that cannot be opened is reported once,
+    // naming the file, and gives null. `syntaxPath`, when not empty,
+    // replaces the file-type lookup.
+    slate::SP<TextBufferView> openFileCore(const ustring& path, FileEncoding encoding, int group, int row,
+                                           int column, int flags, const ustring& syntaxPath);
+    slate::SP<TextBufferView> openFile(const ustring& path, FileEncoding encoding, int flags);
+    slate::SP<TextBufferView> openFileAtPosition(const ustring& path, int row, int column);
+    // A path, optionally followed by ":line" or ":line:column" (file_spec.h).
     slate::SP<TextBufferView> openFileSpec(const ustring& spec, FileEncoding encoding, int flags);
+    // The open dialog; true when files were chosen (and opened).
+    bool showOpenDialog(FileEncoding encoding);
+    // The views of a buffer: the main view (returned) and its minimap, added
+    // to `group` as its active tab; options from `syntaxPath` when given,
+    // else from `fileName`.
+    slate::SP<TextBufferView> createViews(const slate::SP<TextBuffer>& buffer, int group, const ustring& fileName,
+                                          const ustring& syntaxPath);
+    void connectBufferEvents(const slate::SP<TextBuffer>& buffer);
+    void connectViewEvents(const slate::SP<TextBufferView>& view);
+    // The list menu of a group's tab strip, at (x, y), and the context menu
+    // of a tab.
+    void showTabListMenu(int group, float x, float y);
+    void showTabContextMenu(const slate::SP<TextBufferView>& view);
+
+    // Saving and reloading (window_save.cpp).
+    //
+    // Saves the view's buffer to its file (an untitled one through saveAs).
+    // False when nothing was saved: refused, cancelled or failed (the
+    // failure is reported, the file on disk untouched).
+    bool saveView(const slate::SP<TextBufferView>& view);
+    // Asks for a new name and saves there; encoding 0 keeps the buffer's.
+    bool saveAs(const slate::SP<TextBufferView>& view, FileEncoding encoding);
+    // Every modified view in view-set order, stopping at the first that is
+    // not saved; the second skips buffers without a file.
+    bool saveAll();
+    bool saveAllWithFiles();
+    // The changed-on-disk check run when a view is activated.
+    void checkReload(const slate::SP<TextBufferView>& view);
+
+    // Closing views and windows (window_close.cpp). Each returns false when
+    // the user kept a view (Cancel, or a save that did not happen); what was
+    // closed before stays closed.
+    //
+    // The Save Changes? question for the view's buffer.
+    bool askSaveChanges(const slate::SP<TextBufferView>& view);
+    bool closeView(const slate::SP<TextBufferView>& view);
+    bool closeActiveView();
+    bool closeActiveViewOfGroup(int group);
+    bool closeAll();
+    bool closeOthersInGroup(const slate::SP<TextBufferView>& view);
+    bool closeToRightOf(const slate::SP<TextBufferView>& view);
+    // Asks about every view whose buffer needs saving.
+    bool promptAllSaved();
+
+    // Clones and file types (window_clone.cpp).
+    //
+    // A second view of `view`'s buffer in `group`, sharing its options.
+    slate::SP<TextBufferView> cloneView(const slate::SP<TextBufferView>& view, int group);
+    // The clone into the group after the active one (layout 2 from 0).
+    void cloneIntoNextGroup(const slate::SP<TextBufferView>& view);
+    // Re-parents the options of every view of `buffer` for its new syntax.
+    void onBufferSyntaxChanged(TextBuffer* buffer);
+
     // Opens a folder as the window's project. The project is not part of
     // the window yet: false, with a log line.
     bool openProject(const ustring& path);
@@ -107,6 +165,8 @@ public:
     bool onCharacter(const CharacterEvent& event) override;
     void onCommandLine(const std::vector<ustring>& arguments) override;
     void onActivate() override;
+    bool onDropFile(float x, float y, const uchar* path) override;
+    bool canClose() override;
 
     // Command lines the application queues at start-up; the first frame
     // runs them in order and empties the list.
@@ -128,6 +188,14 @@ private:
     slate::SP<TextBufferView> createBufferView(const slate::SP<TextBuffer>& buffer, const ustring& fileName);
     slate::SP<TextBufferView> addBufferView(const slate::SP<TextBuffer>& buffer, const ustring& fileName);
     void registerCommands();
+    // The command table's groups, each in the file of its part.
+    void addFileCommands();     // window_open.cpp
+    void addSaveCommands();     // window_save.cpp
+    void addCloseCommands();    // window_close.cpp
+    void addCloneCommands();    // window_clone.cpp
+    void addWindowCommands();   // window_commands.cpp: the rest of the table
+    // "closeWindow" and "toggleFullScreen", once there is a platform window.
+    void addPlatformWindowCommands(); // window_commands.cpp
 
     const uint32_t m_id;
     slate::SP<Reference> m_reference; // set for the window's whole life

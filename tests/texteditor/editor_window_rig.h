@@ -74,7 +74,7 @@ public:
             const std::string name = "file" + std::to_string(i) + ".c";
             m_folder.write(name, smallCFile(i));
             const ustring path = test_support::programPath((m_folder / name).string());
-            if (!m_window->openFileCore(path, FileEncoding(), TextEditorWindow::kOpenFromUser))
+            if (!m_window->openFile(path, FileEncoding(), TextEditorWindow::kOpenFromUser))
                 return;
         }
         // The files are read on threads; their texts come back through the

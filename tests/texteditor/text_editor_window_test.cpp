@@ -128,7 +128,7 @@ TEST_F(WindowTest, AnOpenedFileIsLexedWithTheGrammarOfItsType)
 TEST_F(WindowTest, AMissingFileWithoutCreateIsReportedAndOpensNothing)
 {
     const ustring path = toUstring((m_folder / "absent.txt").string());
-    EXPECT_EQ(nullptr, m_window->openFileCore(path, kEncodingUndefined, TextEditorWindow::kOpenReuseView));
+    EXPECT_EQ(nullptr, m_window->openFile(path, kEncodingUndefined, TextEditorWindow::kOpenReuseView));
     EXPECT_EQ(0, m_window->viewSet().totalSize());
 }
 

@@ -61,7 +61,7 @@ protected:
 
     void open(const char* name)
     {
-        ASSERT_NE(nullptr, m_window->openFileCore(toUstring((m_folder.path() / name).string()), FileEncoding(),
+        ASSERT_NE(nullptr, m_window->openFile(toUstring((m_folder.path() / name).string()), FileEncoding(),
                                                   TextEditorWindow::kOpenCreateMissing));
     }
     // Draws a frame and answers the region `index` of the window's fixed
