@@ -188,6 +188,9 @@ private:
     slate::SP<TextBufferView> createBufferView(const slate::SP<TextBuffer>& buffer, const ustring& fileName);
     slate::SP<TextBufferView> addBufferView(const slate::SP<TextBuffer>& buffer, const ustring& fileName);
     void registerCommands();
+    // Tells the plug-ins of a view event ("onNew", "onClose", "onClone",
+    // "onLoad", ...). There is no plug-in host yet: nothing to tell.
+    void notifyPlugins(const ustring& event, const slate::SP<TextBufferView>& view);
     // The command table's groups, each in the file of its part.
     void addFileCommands();     // window_open.cpp
     void addSaveCommands();     // window_save.cpp

@@ -144,4 +144,6 @@ slate::SP<TextBufferView> TextEditorWindow::openFile(const ustring& path, FileEn
 
 void TextEditorWindow::addFileCommands() {}
 
+void TextEditorWindow::notifyPlugins(const ustring&, const slate::SP<TextBufferView>&) {}
+
 bool TextEditorWindow::onDropFile(float x, float y, const uchar* path) { return BaseWindow::onDropFile(x, y, path); }
