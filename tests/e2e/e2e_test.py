@@ -20,6 +20,7 @@ there is nothing to test: no Wine build, or the tools to drive it missing.
 
 import argparse
 import ctypes
+import ctypes.util
 import json
 import os
 import re
@@ -31,14 +32,18 @@ import tempfile
 import time
 
 SKIPPED = 77
+REPOSITORY = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 SCREEN = "1280x800x24"
 # Generous bounds: a loaded CI machine starts Wine slowly. A passing run waits
 # only as long as the program needs.
 WINDOW_TIMEOUT = 60.0
 RECORD_TIMEOUT = 10.0
+# How long a picture may take to settle into the golden one, and a dialog
+# or question to appear (Wine's file dialogs are slow the first time).
+SETTLE_TIMEOUT = 5.0
+DIALOG_TIMEOUT = 30.0
 EXIT_TIMEOUT = 20.0
 KEY_DELAY_MS = "40"
-UNMAPPED_CHARACTER_PAUSE = 0.5
 # Longer than the system's double-click time (500 ms by default).
 DOUBLE_CLICK_TIME = 0.7
 # Pixels that may differ from the golden image (after the colour fuzz). Runs
@@ -49,9 +54,18 @@ SCREENSHOT_FUZZ = "8%"
 WINDOW_TITLE = "Vantrel"
 # The text of the start file draws in about twenty; a blank window in one.
 MINIMUM_DRAWN_COLOURS = 8
-# The editor has no save command yet; once it has, every case also saves
-# with ctrl+s and checks the file on disk.
-CASES_SAVE = False
+# Every case also saves with ctrl+s and checks the file on disk.
+CASES_SAVE = True
+# The colour scheme's keyword colour (Packages/Color Scheme - Default): a C
+# file shows it, a plain text file does not.
+KEYWORD_COLOUR = (0x1E, 0x4F, 0xBF)
+# Glyph pixels are the text colour blended with the white background; a
+# pixel counts as keyword coloured when it lies on that blend, at least half
+# way to the full colour, within this many levels on each channel.
+KEYWORD_BLEND_TOLERANCE = 24
+# A few keywords draw hundreds of such pixels; stray blends of other
+# colours never come near this.
+MINIMUM_KEYWORD_PIXELS = 40
 
 
 class Failure(Exception):
@@ -84,6 +98,11 @@ class Record:
         return "file %r, selections %s, text %r" % (self.name, self.selections, self.text)
 
 
+def windows_path(path):
+    """A Unix path as the program's dialogs take it (Z:\\tmp\\x)."""
+    return "Z:" + path.replace("/", "\\")
+
+
 def end_with_parent():
     """Makes the child end when this driver is killed (a test time-out): the
     display goes, and the Wine programs on it end with it."""
@@ -107,6 +126,52 @@ class Display:
         if not number:
             raise Failure("Xvfb did not start")
         self.name = ":" + number
+
+    def add_keys(self, characters):
+        """Gives each of `characters` a key of its own on the keyboard map,
+        before any program reads the map: xdotool otherwise maps a missing
+        character to a spare key just for its press and takes it away right
+        after, and Wine, which translates the press later, then loses it."""
+        wanted = sorted(set(c for c in characters if not c.isascii()))
+        if not wanted:
+            return
+        x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDisplayKeycodes.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_int),
+                                         ctypes.POINTER(ctypes.c_int)]
+        x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
+        x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int,
+                                            ctypes.POINTER(ctypes.c_int)]
+        x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
+                                               ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
+        x11.XFree.argtypes = [ctypes.c_void_p]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        display = x11.XOpenDisplay(self.name.encode())
+        if not display:
+            raise Failure("cannot open the display %s to add keys" % self.name)
+        try:
+            low, high, per_key = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
+            x11.XDisplayKeycodes(display, ctypes.byref(low), ctypes.byref(high))
+            count = high.value - low.value + 1
+            symbols = x11.XGetKeyboardMapping(display, low.value, count, ctypes.byref(per_key))
+            free = [low.value + i for i in range(count)
+                    if not any(symbols[i * per_key.value + j] for j in range(per_key.value))]
+            x11.XFree(symbols)
+            if len(free) < len(wanted):
+                raise Failure("the keyboard map has %d free keys for %d characters"
+                              % (len(free), len(wanted)))
+            for keycode, character in zip(free, wanted):
+                # Latin-1 characters are their own key symbols; the rest
+                # have Unicode key symbols.
+                code = ord(character)
+                symbol = code if code < 0x100 else 0x01000000 + code
+                pair = (ctypes.c_ulong * 2)(symbol, symbol)
+                x11.XChangeKeyboardMapping(display, keycode, 2, pair, 1)
+            x11.XSync(display, 0)
+        finally:
+            x11.XCloseDisplay(display)
 
     def close(self):
         self.process.terminate()
@@ -231,17 +296,10 @@ class Harness:
             raise Failure("unknown step %r" % (step,))
 
     def type_text(self, text):
-        # xdotool types a character that has no key on the keyboard map by
-        # mapping it to a spare key for the moment; Wine reads the new map
-        # only when it gets round to it, so such characters go one at a time
-        # with time between them.
-        for piece in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", text):
-            if piece.isascii():
-                self.xdotool("type", "--delay", KEY_DELAY_MS, "--", piece)
-            else:
-                time.sleep(UNMAPPED_CHARACTER_PAUSE)
-                self.xdotool("type", "--", piece)
-                time.sleep(UNMAPPED_CHARACTER_PAUSE)
+        # Every character typed has a key of its own on the display's
+        # keyboard map (Display.add_keys), so xdotool never maps one for the
+        # moment, which Wine may read only after the key press has gone by.
+        self.xdotool("type", "--delay", KEY_DELAY_MS, "--", text)
 
     def mouse_to(self, x, y):
         """Moves the pointer to (x, y) in the window's pixels."""
@@ -279,27 +337,59 @@ class Harness:
             self.failures.append("the window shows %d colours inside: nothing is drawn "
                                  "(see %s)" % (colours, shot))
 
-    def compare_with_golden(self, shot, golden):
-        """Compares the window's inside in `shot` with the golden image."""
-        actual = os.path.join(self.output, "editor-window-inside.png")
-        subprocess.run(["convert", shot, "-crop", self.window_inside(), "+repage", actual],
-                       check=True, capture_output=True)
-        if not os.path.exists(golden):
-            # A golden image is kept only once a person has looked at it.
-            log("NOTE: no golden image %s yet; look at %s and keep it if it is right"
-                % (golden, actual))
-            return
-        difference = os.path.join(self.output, "difference.png")
-        result = subprocess.run(["compare", "-metric", "AE", "-fuzz", SCREENSHOT_FUZZ,
-                                 golden, actual, difference], capture_output=True, text=True)
-        try:
-            pixels = float(result.stderr.split()[0])
-        except (IndexError, ValueError):
-            self.failures.append("compare failed: %s" % result.stderr.strip())
-            return
-        if pixels > SCREENSHOT_PIXEL_TOLERANCE:
-            self.failures.append("the screen differs from %s in %d pixels; actual %s, "
-                                 "difference %s" % (golden, pixels, actual, difference))
+    def compare_with_golden(self, name, golden):
+        """Takes screenshots until the window's inside matches the golden
+        image (the last frames of a change may still be on their way), and
+        fails with the last difference when it never does. Returns the last
+        screenshot."""
+        deadline = time.monotonic() + SETTLE_TIMEOUT
+        while True:
+            shot = self.screenshot(name)
+            actual = os.path.join(self.output, name + "-inside.png")
+            subprocess.run(["convert", shot, "-crop", self.window_inside(), "+repage", actual],
+                           check=True, capture_output=True)
+            if not os.path.exists(golden):
+                # A golden image is kept only once a person has looked at it.
+                log("NOTE: no golden image %s yet; look at %s and keep it if it is right"
+                    % (golden, actual))
+                return shot
+            difference = os.path.join(self.output, name + "-difference.png")
+            result = subprocess.run(["compare", "-metric", "AE", "-fuzz", SCREENSHOT_FUZZ,
+                                     golden, actual, difference], capture_output=True, text=True)
+            try:
+                pixels = float(result.stderr.split()[0])
+            except (IndexError, ValueError):
+                self.failures.append("compare failed: %s" % result.stderr.strip())
+                return shot
+            if pixels <= SCREENSHOT_PIXEL_TOLERANCE:
+                return shot
+            if time.monotonic() > deadline:
+                self.failures.append("the screen differs from %s in %d pixels; actual %s, "
+                                     "difference %s" % (golden, pixels, actual, difference))
+                return shot
+            time.sleep(0.2)
+
+    def keyword_pixels(self, shot):
+        """How many pixels of the window's inside in `shot` show the colour
+        scheme's keyword colour, blended with the background as glyph edges
+        are."""
+        result = subprocess.run(["convert", shot, "-crop", self.window_inside(), "+repage",
+                                 "-format", "%c", "histogram:info:-"],
+                                check=True, capture_output=True, text=True)
+        span = [255 - level for level in KEYWORD_COLOUR]
+        total = 0
+        for line in result.stdout.splitlines():
+            match = re.match(r"\s*(\d+):\s*\(\s*(\d+),\s*(\d+),\s*(\d+)", line)
+            if not match:
+                continue
+            count, rgb = int(match.group(1)), [int(n) for n in match.groups()[1:]]
+            # How far towards the keyword colour the widest channel went.
+            widest = span.index(max(span))
+            amount = (255 - rgb[widest]) / span[widest]
+            if amount >= 0.5 and all(abs(255 - amount * span[i] - rgb[i]) <= KEYWORD_BLEND_TOLERANCE
+                                     for i in range(3)):
+                total += count
+        return total
 
     # --- The run --------------------------------------------------------------
 
@@ -310,11 +400,32 @@ class Harness:
             f.write(text)
         return path
 
-    def start_first(self, path, text):
+    def write_user_options(self):
+        """The user's Application options: the shipped ones with the
+        toolbar shown, so that every picture shows each part of the window."""
+        shipped = os.path.join(REPOSITORY, "Packages", "Default", "Options",
+                               "Application.vantrel-options")
+        with open(shipped, encoding="utf-8") as f:
+            text = f.read()
+        text, changed = re.subn(r"(?m)^showToolbar false$", "showToolbar true", text)
+        if changed != 1:
+            raise Failure("%s has no line 'showToolbar false' to turn on" % shipped)
+        user = os.path.join(self.data, "Packages", "Default", "Options")
+        os.makedirs(user)
+        with open(os.path.join(user, "Application.vantrel-options"), "w", encoding="utf-8") as f:
+            f.write(text)
+
+    def start_first(self, files, characters):
+        """Starts the program with the (path, text) pairs of `files` on its
+        command line; the last one becomes the active view. `characters`
+        are all the characters the run will type."""
         self.display = Display()
+        self.display.add_keys(characters)
         os.makedirs(self.data)
+        self.write_user_options()
         self.program_log = open(os.path.join(self.output, "program.log"), "w")
-        self.program = self.start_editor("--debug", path, log_file=self.program_log)
+        self.program = self.start_editor("--debug", *[path for path, _ in files],
+                                         log_file=self.program_log)
         deadline = time.monotonic() + WINDOW_TIMEOUT
         while time.monotonic() < deadline:
             windows = self.visible_windows()
@@ -328,10 +439,92 @@ class Harness:
         else:
             raise Failure("no window titled %r within %d s" % (WINDOW_TITLE, WINDOW_TIMEOUT))
         self.focus()
+        path, text = files[-1]
         self.wait_record(lambda r: r.path == path and r.text == text,
-                         "the first file %s in the window" % path)
+                         "the last file on the command line, %s, in the window" % path)
         self.check_single_window("after start-up")
         self.check_title(path)
+
+    # --- Dialogs and questions --------------------------------------------------
+
+    def find_window(self, title):
+        """A visible window of exactly this title, or None."""
+        pattern = "^" + re.sub(r"([.\[\](){}*+?|^$\\])", r"\\\1", title) + "$"
+        status, out = self.xdotool("search", "--onlyvisible", "--name", pattern)
+        windows = out.split() if status == 0 else []
+        return windows[0] if windows else None
+
+    def wait_window(self, title, after):
+        """Waits for the dialog or question titled `title` that `after`
+        (the keys just pressed) should have opened, and gives it the focus."""
+        deadline = time.monotonic() + DIALOG_TIMEOUT
+        while time.monotonic() < deadline:
+            window = self.find_window(title)
+            if window:
+                self.xdotool("windowfocus", "--sync", window)
+                return window
+            if self.program.poll() is not None:
+                raise Failure("the program ended (status %s) while waiting for the window %r"
+                              % (self.program.returncode, title))
+            time.sleep(0.1)
+        shot = self.screenshot("failed-no-window")
+        raise Failure("no window titled %r appeared within %d s after %s (see %s)"
+                      % (title, DIALOG_TIMEOUT, after, shot))
+
+    def wait_window_gone(self, window, title, after):
+        deadline = time.monotonic() + RECORD_TIMEOUT
+        while time.monotonic() < deadline:
+            if window not in self.all_visible_windows():
+                self.focus()
+                return
+            time.sleep(0.1)
+        shot = self.screenshot("failed-window-stays")
+        raise Failure("the window %r is still shown after %s (see %s)" % (title, after, shot))
+
+    def all_visible_windows(self):
+        status, out = self.xdotool("search", "--onlyvisible", "--name", "")
+        return set(out.split()) if status == 0 else set()
+
+    def wait_new_window(self, before, what):
+        """Waits for a visible window that is not in `before` (a menu has
+        no title to look for) and returns it."""
+        deadline = time.monotonic() + RECORD_TIMEOUT
+        while time.monotonic() < deadline:
+            new = self.all_visible_windows() - before
+            if new:
+                return new.pop()
+            time.sleep(0.1)
+        shot = self.screenshot("failed-no-window")
+        raise Failure("%s did not appear (see %s)" % (what, shot))
+
+    def answer_question(self, title, keys, after):
+        """Waits for the message box `title` and answers it with `keys`."""
+        box = self.wait_window(title, after)
+        self.xdotool("key", "--delay", KEY_DELAY_MS, *keys)
+        self.wait_window_gone(box, title, "pressing %s in it" % " ".join(keys))
+
+    def choose_in_file_dialog(self, title, path, after):
+        """Types the Windows path of `path` into the name box of the file
+        dialog `title` (which has the focus there) and presses Return."""
+        dialog = self.wait_window(title, after)
+        self.type_text(windows_path(path))
+        self.xdotool("key", "Return")
+        self.wait_window_gone(dialog, title, "choosing %s in it" % path)
+
+    def wait_file(self, path, expected, what):
+        """Waits until the file at `path` holds the text `expected`."""
+        deadline = time.monotonic() + RECORD_TIMEOUT
+        saved = None
+        while time.monotonic() < deadline:
+            try:
+                with open(path, "rb") as f:
+                    saved = f.read()
+            except OSError:
+                saved = None
+            if saved == expected.encode("utf-8"):
+                return
+            time.sleep(0.1)
+        raise Failure("%s: the file %s holds %r, not %r" % (what, path, saved, expected))
 
     def visible_windows(self):
         """The program's visible windows, the largest (the editor window)
@@ -412,16 +605,11 @@ class Harness:
         if self.saving_failed or not CASES_SAVE:
             return
         self.run_step(["key", "ctrl+s"])
-        deadline = time.monotonic() + RECORD_TIMEOUT
-        while time.monotonic() < deadline:
-            with open(path, encoding="utf-8", newline="") as f:
-                saved = f.read()
-            if saved == case["after"]:
-                return
-            time.sleep(0.1)
-        self.saving_failed = True
-        raise Failure("ctrl+s saved %r, not %r (later cases do not save)"
-                      % (saved, case["after"]))
+        try:
+            self.wait_file(path, case["after"], "ctrl+s")
+        except Failure as failure:
+            self.saving_failed = True
+            raise Failure("%s (later cases do not save)" % failure)
 
     def check_drag_selects_between_clicks(self, drag):
         """A drag selects from where a click at its start puts the caret to
@@ -449,6 +637,124 @@ class Harness:
         self.wait_record(lambda r: len(r.selections) == 1 and
                          tuple(sorted(r.selections[0])) in words,
                          "one of the words %s selected by a double click" % words)
+
+    def check_opening(self, files, dialog_file, plain_shot):
+        """The files opened at start-up (`files`, in tab order) and one more
+        opened through the open dialog are the tabs of the window: the
+        keyboard walks through them, each showing its own text, and a C file
+        shows the colour scheme's keyword colour, which the plain text in
+        `plain_shot` does not."""
+        name, text = dialog_file
+        path = self.write_file(name, text)
+        self.focus()
+        self.run_step(["key", "ctrl+o"])
+        self.choose_in_file_dialog("Open", path, "ctrl+o")
+        self.wait_record(lambda r: r.path == path and r.text == text,
+                         "%s opened through the open dialog" % path)
+        self.check_title(path)
+        # The dialog's file opens in a tab after the active one, the last.
+        tabs = files + [(path, text)]
+        walk = [("ctrl+Prior", tab) for tab in reversed(tabs[:-1])]
+        walk += [("ctrl+Prior", tabs[-1]), ("ctrl+Next", tabs[0]), ("ctrl+Next", tabs[1]),
+                 ("ctrl+Prior", tabs[0])]
+        for key, (tab_path, tab_text) in walk:
+            self.run_step(["key", key])
+            self.wait_record(lambda r: r.path == tab_path and r.text == tab_text,
+                             "%s to show the tab of %s" % (key, tab_path))
+        # The colours follow the text by a frame or a lexing pass.
+        plain = self.keyword_pixels(plain_shot)
+        deadline = time.monotonic() + SETTLE_TIMEOUT
+        while True:
+            shot = self.screenshot("c-file")
+            coloured = self.keyword_pixels(shot)
+            if coloured >= MINIMUM_KEYWORD_PIXELS or time.monotonic() > deadline:
+                break
+            time.sleep(0.2)
+        if coloured < MINIMUM_KEYWORD_PIXELS:
+            raise Failure("the C file %s shows %d pixels of the keyword colour #%02X%02X%02X, "
+                          "not at least %d: no syntax colours? (see %s)"
+                          % (tabs[0][0], coloured, *KEYWORD_COLOUR, MINIMUM_KEYWORD_PIXELS, shot))
+        if plain >= MINIMUM_KEYWORD_PIXELS:
+            raise Failure("the plain text file shows %d pixels of the keyword colour (see %s)"
+                          % (plain, plain_shot))
+
+    def check_two_groups(self, path, text, tab_point):
+        """The file in both groups of a two-column layout, the second made
+        from its tab's context menu, matches the golden picture."""
+        self.open_by_second_start(path, text)
+        self.focus()
+        self.run_step(["key", "alt+shift+2"])
+        # "New View into File" of the tab's context menu, by its mnemonic.
+        self.mouse_to(*tab_point)
+        before = self.all_visible_windows()
+        self.xdotool("click", "3")
+        menu_shown = self.wait_new_window(before, "the context menu of the tab at %s"
+                                          % (tab_point,))
+        self.xdotool("key", "n")
+        self.wait_window_gone(menu_shown, "the tab's context menu", "pressing n in it")
+        self.compare_with_golden("two-groups", os.path.join(self.args.golden_folder,
+                                                            "two_groups.png"))
+        self.run_step(["key", "alt+shift+1"])
+        self.wait_record(lambda r: r.path == path, "%s active after going back to one group"
+                         % path)
+
+    def check_saving(self, saving):
+        """A new file saved through the dialog, closed and opened again holds
+        the typed bytes; closing unsaved text asks first, and Cancel keeps
+        it; saving over a read-only file asks first, and No keeps the file
+        as it was."""
+        path = os.path.join(self.scratch, "files", saving["name"])
+        typed = saving["typed"]
+        self.focus()
+        self.run_step(["key", "ctrl+n"])
+        self.wait_record(lambda r: r.name == "untitled" and r.text == "", "a new untitled view")
+        self.type_text(typed)
+        self.wait_record(lambda r: r.text == typed, "the typed text in the new view")
+        self.run_step(["key", "ctrl+s"])
+        self.choose_in_file_dialog("Save As", path, "ctrl+s in a new view")
+        self.wait_file(path, typed, "saving a new view through the dialog")
+        self.wait_record(lambda r: r.path == path and r.text == typed,
+                         "the saved view named %s" % path)
+        self.run_step(["key", "ctrl+w"])
+        self.wait_record(lambda r: r.path != path, "another view after ctrl+w closed %s" % path)
+        self.check_single_window("after closing a saved view")
+        self.open_by_second_start(path, typed)
+
+        # Unsaved text: ctrl+w and alt+F4 ask, Cancel (Escape) keeps it all.
+        changed = "X" + typed
+        self.type_text("X")
+        self.wait_record(lambda r: r.path == path and r.text == changed, "the changed text")
+        for keys in ("ctrl+w", "alt+F4"):
+            self.run_step(["key", keys])
+            self.answer_question("Save Changes?", ["Escape"], "%s with unsaved text" % keys)
+            if self.program.poll() is not None:
+                raise Failure("the program ended although Cancel answered %s" % keys)
+            if self.window not in self.visible_windows():
+                raise Failure("the window went although Cancel answered %s" % keys)
+            self.wait_record(lambda r: r.path == path and r.text == changed,
+                             "the changed text still shown after Cancel answered %s" % keys)
+        self.run_step(["key", "ctrl+s"])
+        self.wait_file(path, changed, "ctrl+s after the cancelled closes")
+
+        # A read-only file: No leaves it as it was.
+        kept = saving["read_only"]
+        read_only = self.write_file("read_only.txt", kept)
+        self.open_by_second_start(read_only, kept)
+        self.type_text("X")
+        self.wait_record(lambda r: r.path == read_only and r.text == "X" + kept,
+                         "the changed read-only file")
+        os.chmod(read_only, 0o444)
+        self.run_step(["key", "ctrl+s"])
+        self.answer_question("Read only file", ["n"], "ctrl+s over a read-only file")
+        self.wait_file(read_only, kept, "No to the read-only question")
+        if os.stat(read_only).st_mode & 0o222:
+            raise Failure("No to the read-only question made %s writable" % read_only)
+        # Closed with No to saving: the file still as it was, the view gone.
+        self.run_step(["key", "ctrl+w"])
+        self.answer_question("Save Changes?", ["n"], "ctrl+w on the changed read-only file")
+        self.wait_record(lambda r: r.path != read_only,
+                         "another view after closing %s without saving" % read_only)
+        self.wait_file(read_only, kept, "No to saving the changes")
 
     def close_and_check_exit(self):
         """Closing the last window ends the program with status 0."""
@@ -478,30 +784,46 @@ def run(args):
     os.makedirs(args.output)
     scratch = tempfile.mkdtemp(prefix="vantrel-e2e-")
     harness = Harness(args, scratch)
-    start = table["start"]
-    try:
-        first = harness.write_file("first.txt", start["text"])
-        harness.start_first(first, start["text"])
-        harness.check_data_folder()
-        time.sleep(0.5)  # the first frames settle (scroll, caret) before the picture
-        shot = harness.screenshot("editor-window")
-        harness.check_window_drawn(shot)
-        harness.compare_with_golden(shot, args.golden)
+    start, opening, saving = table["start"], table["opening"], table["saving"]
+
+    def wanted(name):
+        return not args.only or name in args.only
+
+    def scenario(name, check, *arguments):
+        """Runs one scenario; its failure is reported under its name and the
+        run goes on while the program does."""
+        if not wanted(name):
+            return
+        log("scenario %s" % name)
         try:
-            harness.check_drag_selects_between_clicks(start["drag"])
+            check(*arguments)
         except Failure as failure:
-            harness.failures.append("drag: %s" % failure)
-            harness.screenshot("failed-drag")
+            harness.failures.append("%s: %s" % (name, failure))
+            harness.screenshot("failed-" + name)
+            if harness.program.poll() is not None:
+                raise
+
+    typed = [step[1] for case in table["cases"] for step in case["steps"] if step[0] == "type"]
+    try:
+        files = [(harness.write_file(name, text), text) for name, text in opening["command_line"]]
+        files.append((harness.write_file("first.txt", start["text"]), start["text"]))
+        harness.start_first(files, "".join(typed))
+        harness.check_data_folder()
+        shot = harness.compare_with_golden("editor-window", args.golden)
+        harness.check_window_drawn(shot)
+        scenario("drag", harness.check_drag_selects_between_clicks, start["drag"])
+        scenario("opening", harness.check_opening, files[:-1], opening["dialog"], shot)
+        scenario("two_groups", harness.check_two_groups, *files[0], opening["tab"])
         for case in table["cases"]:
-            if args.only and case["name"] not in args.only:
-                continue
-            log("case %s" % case["name"])
-            try:
-                harness.run_case(case)
-            except Failure as failure:
-                harness.failures.append("%s: %s" % (case["name"], failure))
-                if harness.program.poll() is not None:
-                    raise
+            if wanted(case["name"]):
+                log("case %s" % case["name"])
+                try:
+                    harness.run_case(case)
+                except Failure as failure:
+                    harness.failures.append("%s: %s" % (case["name"], failure))
+                    if harness.program.poll() is not None:
+                        raise
+        scenario("saving", harness.check_saving, saving)
         harness.close_and_check_exit()
     except Failure as failure:
         harness.failures.append(str(failure))
@@ -523,12 +845,15 @@ def main():
     parser.add_argument("--prefix", required=True, help="the build tree's Wine prefix")
     parser.add_argument("--run-wine", required=True, help="cmake/run-wine.sh")
     parser.add_argument("--cases", required=True, help="tests/e2e/cases.json")
-    parser.add_argument("--golden", required=True, help="the golden screenshot")
+    parser.add_argument("--golden", required=True,
+                        help="the golden screenshot of the start; the others lie beside it")
     parser.add_argument("--output", required=True, help="folder for screenshots and the log")
-    parser.add_argument("--only", nargs="*", help="run only the cases of these names")
+    parser.add_argument("--only", nargs="*",
+                        help="run only the cases and scenarios of these names")
     args = parser.parse_args()
     for name in ("program", "prefix", "run_wine", "cases", "golden", "output"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
+    args.golden_folder = os.path.dirname(args.golden)
     return run(args)
 
 
