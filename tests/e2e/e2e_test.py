@@ -2,17 +2,24 @@
 """The whole editor as a user meets it.
 
 Starts the real program under its own Xvfb display with a scratch data folder
-and a file, drives it with real X input (xdotool: typing, keys, clicks and a
-drag), and checks what came of it three ways: the text and selections of the
-active view, which the program writes to the file named by VANTREL_TEST_HOOK
-after every frame that changed them; the files it saved; and a screenshot,
-which must show a drawn window and match one a person has looked at
-(tests/data/e2e/) when there is one. The editing cases are rows of
-tests/e2e/cases.json: the file's text before, the input, the text and the
-selections after. Each case opens its own file in the running program by a
-second start of the editor, which hands its arguments over and exits 0; the
-run ends by closing the window with alt+F4, after which the program must end
-with status 0.
+(whose Application options show the toolbar) and files of several languages
+on its command line, drives it with real X input (xdotool: typing, keys,
+clicks, a drag, its file dialogs and questions), and checks what came of it
+three ways: the text and selections of the active view, which the program
+writes to the file named by VANTREL_TEST_HOOK after every frame that changed
+them; the files it saved; and screenshots, which must show a drawn window,
+match ones a person has looked at (tests/data/e2e/) and show the colour
+scheme's colours. The editing cases are rows of tests/e2e/cases.json: the
+file's text before, the input, the text and the selections after; each opens
+its own file in the running program by a second start of the editor, which
+hands its arguments over and exits 0, and saves it with ctrl+s. The
+scenarios are functions: opening (the open dialog, tabs by keyboard, syntax
+colours), two groups (a picture of the file in a two-column layout, cloned
+from its tab's context menu), and saving (the save dialog, closing and
+reopening, the questions about unsaved changes and read-only files). The run
+ends by closing the window with alt+F4, after which the program must end
+with status 0. Every wait is for a condition (a record, a window, a file, a
+picture) with a time limit, and every failure says what it waited for.
 
 Exit status: 0 when every check passed, 1 when one failed, 77 (skipped) when
 there is nothing to test: no Wine build, or the tools to drive it missing.
