@@ -103,6 +103,8 @@ public:
 
     // Called after key and character input; autosave hooks in here.
     void scheduleAutoSave() {}
+    // Called by a window after it saved a file; autosave hooks in here.
+    void autoSaveSoon() {}
     // Writes the normal session; a window calls it when the user closes
     // the last one. Sessions are not written yet: the calls are only
     // counted, so that their callers can be checked.
