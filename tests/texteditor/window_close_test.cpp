@@ -53,6 +53,12 @@ protected:
         view->buffer()->markSaved();
         return view;
     }
+    slate::SP<TextBufferView> untitledWithText()
+    {
+        slate::SP<TextBufferView> view = m_window->newFile();
+        view->buffer()->insertCharacters(0, u"draft");
+        return view;
+    }
     // Question texts asked so far, in order.
     std::vector<ustring> asked() const
     {
@@ -74,8 +80,7 @@ protected:
 TEST_F(WindowCloseTest, TheQuestionNamesTheFileOrANewFile)
 {
     slate::SP<TextBufferView> file = modified("notes.txt");
-    slate::SP<TextBufferView> untitled = m_window->newFile();
-    untitled->buffer()->insertCharacters(0, u"draft");
+    slate::SP<TextBufferView> untitled = untitledWithText();
     struct Case {
         const char* name;
         slate::SP<TextBufferView> view;
@@ -144,6 +149,7 @@ TEST_F(WindowCloseTest, TheViewAskedAboutIsShownAndTheFrontComesBackAfterwards)
 TEST_F(WindowCloseTest, CloseAllAsksAboutTheFrontViewFirstAndStopsAtCancel)
 {
     slate::SP<TextBufferView> first = modified("first.txt");
+    first->buffer()->insertCharacters(0, u"kept text");
     slate::SP<TextBufferView> second = modified("second.txt");
     slate::SP<TextBufferView> third = modified("third.txt");
     slate::SP<TextBufferView> clean = unmodified("clean.txt");
@@ -152,17 +158,46 @@ TEST_F(WindowCloseTest, CloseAllAsksAboutTheFrontViewFirstAndStopsAtCancel)
     m_window->viewSet().focusView(third.get());
     m_window->viewSet().focusView(second.get());
     m_window->viewSet().focusView(first.get());
-    m_dialogs.answer(QuestionAnswer::No);
+    m_dialogs.answer(QuestionAnswer::Yes);
     m_dialogs.answer(QuestionAnswer::Cancel);
 
     EXPECT_FALSE(m_window->closeAll());
     EXPECT_EQ(std::vector<ustring>({questionAbout("first.txt"), questionAbout("second.txt")}), asked());
+    EXPECT_EQ("kept text", m_folder.read("first.txt"));
     EXPECT_FALSE(isOpen(first));
     EXPECT_TRUE(isOpen(second));
     EXPECT_EQ(second, m_window->activeView());
     EXPECT_TRUE(isOpen(third));
     EXPECT_TRUE(third->buffer()->isDirty());
+    EXPECT_FALSE(isFile(pathOf("third.txt")));
     EXPECT_TRUE(isOpen(clean));
+}
+
+// Nothing is lost when the save the user asked for does not happen.
+TEST_F(WindowCloseTest, AYesWhoseSaveFailsKeepsTheViewAndTheWindow)
+{
+    struct Case {
+        const char* name;
+        bool untitled;
+    };
+    const Case cases[] = {
+        {"untitled, save dialog cancelled", true},
+        {"file in a missing folder", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        slate::SP<TextBufferView> view = c.untitled ? untitledWithText() : modified("missing/notes.txt");
+        m_dialogs.answer(QuestionAnswer::Yes);
+        EXPECT_FALSE(m_window->closeView(view));
+        EXPECT_TRUE(isOpen(view));
+        m_dialogs.answer(QuestionAnswer::Yes);
+        EXPECT_FALSE(m_window->canClose());
+        EXPECT_TRUE(isOpen(view));
+        EXPECT_TRUE(view->buffer()->isDirty());
+        EXPECT_EQ(0, m_application->sessionSaveCount());
+        m_dialogs.answer(QuestionAnswer::No);
+        m_window->closeView(view);
+    }
 }
 
 TEST_F(WindowCloseTest, CloseAllAnsweredNoEverywhereLeavesNoView)
