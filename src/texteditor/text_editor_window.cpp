@@ -16,6 +16,7 @@
 #include "filesystem/file_utils.h"
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
+#include "texteditor/status_bar.h"
 #include "texteditor/test_hook.h"
 #include "texteditor/text_editor_application.h"
 #include "texteditor/toolbar_strip.h"
@@ -202,11 +203,8 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
             };
             done &= drawToolbarStrip(*frameTheme, region, layout.toolbar, m_toolbar.groups(), runners);
         }
-        // The status bar's strip is cut from the window; until its texts and
-        // buttons are drawn there it shows the panel face, not the cleared
-        // window behind it.
         if (layout.hasStatusbar)
-            frameTheme->get("panel").draw(layout.statusbar);
+            done &= drawStatusBar(*frameTheme, region, layout.statusbar, m_viewSet.activeView(), this);
     }
     // With nothing focused (no view yet), the window's own region takes the
     // focus, so that window and application commands still find a path.
