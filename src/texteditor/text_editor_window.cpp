@@ -16,6 +16,7 @@
 #include "filesystem/file_utils.h"
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
+#include "texteditor/status_bar.h"
 #include "texteditor/test_hook.h"
 #include "texteditor/text_editor_application.h"
 #include "texteditor/toolbar_strip.h"
@@ -140,9 +141,7 @@ bool TextEditorWindow::openProject(const ustring& path)
 
 void TextEditorWindow::addRecentProject(const ustring& path)
 {
-    std::vector<ustring>& recent = m_application->m_history.recentProjects;
-    recent.erase(std::remove(recent.begin(), recent.end(), path), recent.end());
-    recent.insert(recent.begin(), path);
+    addRecentEntry(m_application->m_history.recentProjects, path);
 }
 
 void TextEditorWindow::setLayout(int type)
@@ -179,10 +178,12 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
         frame.showMinimap = showMinimap;
         frame.showCloseButton = showCloseButton;
         frame.showTabCloseButtons = showTabCloseButtons;
+        frame.closeView = [this](TextBufferView* view) { closeView(view); };
         frame.hideTabs = !(fullscreen ? m_application->m_showTabsFullscreen : m_application->m_showTabs) ||
                          (fullscreen && m_rowSplits.empty() && m_colSplits.empty() && m_viewSet.views(0).size() == 1);
         frame.minimapOnLeft = m_application->m_minimapOnLeft;
         frame.minimapMaxWidth = m_application->m_minimapMaxWidth;
+        bindGroupActions(frame);
         InputRegion* viewRegion = nullptr;
         done &= drawGroupGrid(frame, region, layout.groupArea, m_rowSplits, m_colSplits, &viewRegion);
         if (layout.hasToolbar) {
@@ -202,11 +203,8 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
             };
             done &= drawToolbarStrip(*frameTheme, region, layout.toolbar, m_toolbar.groups(), runners);
         }
-        // The status bar's strip is cut from the window; until its texts and
-        // buttons are drawn there it shows the panel face, not the cleared
-        // window behind it.
         if (layout.hasStatusbar)
-            frameTheme->get("panel").draw(layout.statusbar);
+            done &= drawStatusBar(*frameTheme, region, layout.statusbar, m_viewSet.activeView(), this);
     }
     // With nothing focused (no view yet), the window's own region takes the
     // focus, so that window and application commands still find a path.

@@ -207,8 +207,9 @@ TEST_F(GroupGridTest, FullScreenHidesTheStripOfASingleGroupWithOneView)
     m_canvas->clearLines();
     m_window->draw(true);
     EXPECT_TRUE(linesStarting(*m_canvas, "shader tab.").empty());
-    // The group's panel, then the status bar strip's.
-    EXPECT_EQ((std::vector<std::string>{"shader panel 0 0 640 460", "shader panel 0 460 640 480"}),
+    // The group's panel, then the status text's, left of the status bar's
+    // two buttons.
+    EXPECT_EQ((std::vector<std::string>{"shader panel 0 0 640 460", "shader panel 0 460 478 480"}),
               linesStarting(*m_canvas, "shader panel "));
 
     open("beta.txt");
