@@ -272,7 +272,6 @@ TextInputHandler::TextInputHandler(BaseWindow* window, const RegionId& id, const
       m_userCommands(g_userCommandRunner, view)
 {
     VASSERT(m_view);
-    VASSERT(!m_view->inputRegion());
     const interval2 area = textAreaRect(m_rect, *m_view);
     m_view->setInputRegion(this, area.x0, area.y0);
     m_runner.addRunner(&m_commands);
@@ -280,7 +279,11 @@ TextInputHandler::TextInputHandler(BaseWindow* window, const RegionId& id, const
         m_runner.addRunner(&m_userCommands);
 }
 
-TextInputHandler::~TextInputHandler() { m_view->setInputRegion(nullptr, 0.f, 0.f); }
+TextInputHandler::~TextInputHandler()
+{
+    if (m_view->inputRegion() == this)
+        m_view->setInputRegion(nullptr, 0.f, 0.f);
+}
 
 void TextInputHandler::fillCommands()
 {

@@ -20,8 +20,11 @@
 class TextBufferView;
 
 // Created with `new` while the control draws and handed to the parent
-// region, which owns it; it dies with the frame's region tree. A view
-// carries at most one handler at a time (an assertion). Main thread only.
+// region, which owns it; it dies with the frame's region tree. The view
+// names the handler of the newest frame: a frame drawn while an older tree
+// is kept alive (a modal dialog or menu opened by an event that began in
+// it) takes the view over, and the older handler leaves it alone when it
+// goes. Main thread only.
 class TextInputHandler : public InputRegion, public CommandRunner {
 public:
     using ReturnFunction = std::function<void(bool ctrl, bool alt, bool shift)>;

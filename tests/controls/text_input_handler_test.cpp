@@ -313,6 +313,21 @@ TEST_F(TextInputHandlerTest, AMenuCommandRunsOnTheNewHandlerWhenTheMenuReplacedT
     m_frame.window.m_window = &m_frame.platform;
 }
 
+// A frame drawn under a modal dialog that a key opened: the key's tree is
+// kept until the key returns, so for a while the view has two handlers.
+TEST_F(TextInputHandlerTest, AFrameDrawnWhileTheOlderTreeIsKeptHandsTheViewToItsHandler)
+{
+    openControl(u"ab");
+    auto newer = std::make_unique<TextInputHandler>(&m_frame.window, RegionId(m_view.get()), m_rect, m_view,
+                                                    true, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(m_view->inputRegion(), newer.get());
+    // The next frame ends the first tree; its handler leaves the view alone.
+    drawControl();
+    EXPECT_EQ(m_view->inputRegion(), m_handler);
+    newer.reset();
+    EXPECT_EQ(m_view->inputRegion(), m_handler);
+}
+
 TEST_F(TextInputHandlerTest, AContextMenuFileThatDoesNotLoadIsReported)
 {
     package_test::MemoryPackages packages;

@@ -424,7 +424,7 @@ class Harness:
 
     def start_first(self, files, characters):
         """Starts the program with the (path, text) pairs of `files` on its
-        command line; the last one becomes the active view. `characters`
+        command line; the first one becomes the active view. `characters`
         are all the characters the run will type."""
         self.display = Display()
         self.display.add_keys(characters)
@@ -446,9 +446,9 @@ class Harness:
         else:
             raise Failure("no window titled %r within %d s" % (WINDOW_TITLE, WINDOW_TIMEOUT))
         self.focus()
-        path, text = files[-1]
+        path, text = files[0]
         self.wait_record(lambda r: r.path == path and r.text == text,
-                         "the last file on the command line, %s, in the window" % path)
+                         "the first file on the command line, %s, in the window" % path)
         self.check_single_window("after start-up")
         self.check_title(path)
 
@@ -646,11 +646,12 @@ class Harness:
                          "one of the words %s selected by a double click" % words)
 
     def check_opening(self, files, dialog_file, plain_shot):
-        """The files opened at start-up (`files`, in tab order) and one more
-        opened through the open dialog are the tabs of the window: the
-        keyboard walks through them, each showing its own text, and a C file
-        shows the colour scheme's keyword colour, which the plain text in
-        `plain_shot` does not."""
+        """The files opened at start-up (`files`, in tab order, the first
+        active) and one more opened through the open dialog are the tabs of
+        the window: the keyboard walks through them, each showing its own
+        text, and the C file, files[1], shows the colour scheme's keyword
+        colour, which the plain text of files[0] in `plain_shot` does
+        not."""
         name, text = dialog_file
         path = self.write_file(name, text)
         self.focus()
@@ -659,12 +660,15 @@ class Harness:
         self.wait_record(lambda r: r.path == path and r.text == text,
                          "%s opened through the open dialog" % path)
         self.check_title(path)
-        # The dialog's file opens in a tab after the active one, the last.
-        tabs = files + [(path, text)]
-        walk = [("ctrl+Prior", tab) for tab in reversed(tabs[:-1])]
-        walk += [("ctrl+Prior", tabs[-1]), ("ctrl+Next", tabs[0]), ("ctrl+Next", tabs[1]),
-                 ("ctrl+Prior", tabs[0])]
-        for key, (tab_path, tab_text) in walk:
+        # The dialog's file opens in a tab after the active one. The walk
+        # goes forwards round past the last tab, then back past the first,
+        # and ends on the C file.
+        tabs = files[:1] + [(path, text)] + files[1:]
+        steps = {"ctrl+Next": 1, "ctrl+Prior": -1}
+        here = 1
+        for key in ["ctrl+Next"] * len(tabs) + ["ctrl+Prior"] * (len(tabs) - 1):
+            here = (here + steps[key]) % len(tabs)
+            tab_path, tab_text = tabs[here]
             self.run_step(["key", key])
             self.wait_record(lambda r: r.path == tab_path and r.text == tab_text,
                              "%s to show the tab of %s" % (key, tab_path))
@@ -680,7 +684,7 @@ class Harness:
         if coloured < MINIMUM_KEYWORD_PIXELS:
             raise Failure("the C file %s shows %d pixels of the keyword colour #%02X%02X%02X, "
                           "not at least %d: no syntax colours? (see %s)"
-                          % (tabs[0][0], coloured, *KEYWORD_COLOUR, MINIMUM_KEYWORD_PIXELS, shot))
+                          % (files[1][0], coloured, *KEYWORD_COLOUR, MINIMUM_KEYWORD_PIXELS, shot))
         if plain >= MINIMUM_KEYWORD_PIXELS:
             raise Failure("the plain text file shows %d pixels of the keyword colour (see %s)"
                           % (plain, plain_shot))
@@ -812,15 +816,15 @@ def run(args):
 
     typed = [step[1] for case in table["cases"] for step in case["steps"] if step[0] == "type"]
     try:
-        files = [(harness.write_file(name, text), text) for name, text in opening["command_line"]]
-        files.append((harness.write_file("first.txt", start["text"]), start["text"]))
+        files = [(harness.write_file("first.txt", start["text"]), start["text"])]
+        files += [(harness.write_file(name, text), text) for name, text in opening["command_line"]]
         harness.start_first(files, "".join(typed))
         harness.check_data_folder()
         shot = harness.compare_with_golden("editor-window", args.golden)
         harness.check_window_drawn(shot)
         scenario("drag", harness.check_drag_selects_between_clicks, start["drag"])
-        scenario("opening", harness.check_opening, files[:-1], opening["dialog"], shot)
-        scenario("two_groups", harness.check_two_groups, *files[0], opening["tab"])
+        scenario("opening", harness.check_opening, files, opening["dialog"], shot)
+        scenario("two_groups", harness.check_two_groups, *files[1], opening["tab"])
         for case in table["cases"]:
             if wanted(case["name"]):
                 log("case %s" % case["name"])

@@ -424,8 +424,6 @@ void TextBufferView::drawGutter(Canvas* canvas, const ViewFrame& frame,
 
 void TextBufferView::setInputRegion(InputRegion* region, float textOriginX, float textOriginY)
 {
-    if (region)
-        VASSERT(!m_inputRegion);
     m_inputRegion = region;
     m_textOrigin.x = textOriginX;
     m_textOrigin.y = textOriginY;

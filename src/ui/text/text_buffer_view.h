@@ -198,8 +198,9 @@ public:
     void setOverwrite(bool overwrite) { m_overwrite = overwrite; }
 
     // The input region of the text control that shows the view (not owned),
-    // and where its text area begins. Set once when the control attaches
-    // (an assertion if one is set); null detaches.
+    // and where its text area begins. The control of the newest frame sets
+    // it, replacing one of an older tree that is still kept alive; null
+    // detaches.
     void setInputRegion(InputRegion* region, float textOriginX, float textOriginY);
     InputRegion* inputRegion() const { return m_inputRegion; }
     vector2 textOrigin() const { return m_textOrigin; }
