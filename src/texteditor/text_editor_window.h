@@ -127,7 +127,9 @@ public:
     bool closeAll();
     bool closeOthersInGroup(const slate::SP<TextBufferView>& view);
     bool closeToRightOf(const slate::SP<TextBufferView>& view);
-    // Asks about every view whose buffer needs saving.
+    // Asks about every view whose buffer has unsaved changes (an empty
+    // untitled one too), showing each in turn; closes nothing. False when
+    // the user cancelled.
     bool promptAllSaved();
 
     // Clones and file types (window_clone.cpp).
@@ -207,6 +209,9 @@ private:
     void addFileCommands();     // window_open.cpp
     void addSaveCommands();     // window_save.cpp
     void addCloseCommands();    // window_close.cpp
+    // Takes closing views out of the set, the last first, telling the
+    // plug-ins of each; nothing is asked (window_close.cpp).
+    void removeClosedViews(const std::vector<slate::SP<TextBufferView>>& views);
     void addCloneCommands();    // window_clone.cpp
     void addWindowCommands();   // window_commands.cpp: the rest of the table
     // "closeWindow" and "toggleFullScreen", once there is a platform window.
