@@ -134,7 +134,9 @@ public:
 
     // Clones and file types (window_clone.cpp).
     //
-    // A second view of `view`'s buffer in `group`, sharing its options.
+    // A second view of `view`'s buffer, with its own minimap, as the active
+    // tab of `group`; it shares `view`'s options object. Null without a view
+    // or for a group the layout does not use.
     slate::SP<TextBufferView> cloneView(const slate::SP<TextBufferView>& view, int group);
     // The clone into the group after the active one (layout 2 from 0).
     void cloneIntoNextGroup(const slate::SP<TextBufferView>& view);
