@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "filesystem/file_manager.h"
+#include "filesystem/file_utils.h"
 #include "filesystem/posix_file_system.h"
 #include "input/binding_map.h"
 #include "support/fake_window.h"
@@ -78,6 +79,7 @@ class ApplicationTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        m_previousDirectory = currentDirectory();
         m_folder.makeFolder("Data/Packages");
         m_folder.makeFolder("Data/Options");
         slate::FileManager::setInstance(new slate::FileManagerImpl);
@@ -96,6 +98,9 @@ protected:
         BindingSourceManager::destroy();
         OptionsManager::destroy();
         slate::FileManager::destroy();
+        // Opening a file makes its folder current, and the scratch folder
+        // goes with the test.
+        setCurrentDirectory(m_previousDirectory);
     }
 
     void createApplication(bool developmentBuild = false)
@@ -129,6 +134,7 @@ protected:
     MemoryWindowManager* m_windowManager = nullptr; // owned by WindowManager
     std::unique_ptr<TextEditorApplication> m_application;
     std::vector<int> m_quitCodes;
+    ustring m_previousDirectory;
 };
 
 // An application with one window made as the user's first.
