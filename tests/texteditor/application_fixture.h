@@ -79,7 +79,9 @@ class ApplicationTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_previousDirectory = currentDirectory();
+        // Activating a view makes its file's folder current, and that folder
+        // is usually the scratch folder, which goes with the test.
+        m_savedDirectory = currentDirectory();
         m_folder.makeFolder("Data/Packages");
         m_folder.makeFolder("Data/Options");
         slate::FileManager::setInstance(new slate::FileManagerImpl);
@@ -98,9 +100,7 @@ protected:
         BindingSourceManager::destroy();
         OptionsManager::destroy();
         slate::FileManager::destroy();
-        // Opening a file makes its folder current, and the scratch folder
-        // goes with the test.
-        setCurrentDirectory(m_previousDirectory);
+        setCurrentDirectory(m_savedDirectory);
     }
 
     void createApplication(bool developmentBuild = false)
@@ -130,11 +130,11 @@ protected:
     }
     slate::SP<Options> packageOptions(const ustring& path) { return OptionsManager::get().getOptions(path); }
 
+    ustring m_savedDirectory;
     test_support::ScratchFolder m_folder{"vantrel-application"};
     MemoryWindowManager* m_windowManager = nullptr; // owned by WindowManager
     std::unique_ptr<TextEditorApplication> m_application;
     std::vector<int> m_quitCodes;
-    ustring m_previousDirectory;
 };
 
 // An application with one window made as the user's first.

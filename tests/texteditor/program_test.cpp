@@ -146,9 +146,9 @@ protected:
         shutdownBase();
         timer_queue_testing::restart();
         g_debugOutputEnabled = m_debugOutput;
-        // An opened file makes its folder current, and the scratch folder
-        // goes with the test.
-        setCurrentDirectory(m_previousDirectory);
+        // An opened file's folder became current; it goes with the scratch
+        // folder.
+        setCurrentDirectory(m_savedDirectory);
     }
 
     int run(const std::vector<ustring>& arguments)
@@ -168,7 +168,8 @@ protected:
     const ustring m_data = m_root + u"/data";
     bool m_developmentBuild = false;
     StandInPlatform m_platform;
-    const bool m_debugOutput = g_debugOutputEnabled;    const ustring m_previousDirectory = currentDirectory();
+    const bool m_debugOutput = g_debugOutputEnabled;
+    const ustring m_savedDirectory = currentDirectory();
 };
 
 TEST_F(ProgramTest, NormalRunBringsEverythingUpAndDownInOrder)
