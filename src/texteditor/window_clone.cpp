@@ -80,14 +80,15 @@ void TextEditorWindow::onBufferSyntaxChanged(TextBuffer* buffer)
     // Views whose options are already linked to their syntax are left alone:
     // this runs whenever any view of the buffer re-reads its options, and
     // the options of a clone, or a minimap's that inherit them, are met
-    // more than once.
+    // more than once. Options that name no syntax were not built as a file
+    // type's chain, so there is none to rebuild, and their parents stay.
     for (TextBufferView* view : buffer->views()) {
         const slate::SP<Options> options = view->options();
         if (!options)
             continue;
         ustring syntax;
         options->getString(slate::substring("syntax"), syntax);
-        if (hasSyntaxOptions(options, syntax))
+        if (syntax.empty() || hasSyntaxOptions(options, syntax))
             continue;
         options->removeParents();
         applySyntaxOptions(options, syntax);

@@ -136,17 +136,20 @@ void placeCaret(TextBufferView& view, int32_t line, int32_t column)
     showPoint(view, position, true);
 }
 
-// Tells the user once that a file was read with bytes its encoding could
-// not decode; the storage refuses to save over it without their consent.
+// Tells the user once, on the status bar, that a file was read with bytes
+// its encoding could not decode. It opened, so this is no error; saving over
+// it asks for consent, naming the encoding again.
 void reportUndecodableBytes(TextBuffer& buffer)
 {
     const BufferSource* source = buffer.source();
-    if (!source || source->undecodableBytes() == 0)
+    if (!source || source->undecodableBytes() == 0 || !NotificationManager::alive())
         return;
     const uint64_t count = source->undecodableBytes();
-    reportError(source->path() + u" was read as " + encodingName(buffer.m_tokenStorage->encoding()) + u", but " +
-                toUstring(std::to_string(count)) + (count == 1 ? u" byte" : u" bytes") +
-                u" could not be decoded and were replaced. Saving over the file will ask first.");
+    const ustring text = source->path() + u" was read as " + encodingName(buffer.m_tokenStorage->encoding()) +
+                         u", but " + toUstring(std::to_string(count)) + (count == 1 ? u" byte" : u" bytes") +
+                         u" could not be decoded and were replaced";
+    VLOG << text;
+    NotificationManager::get().setStatus(text);
 }
 
 } // namespace

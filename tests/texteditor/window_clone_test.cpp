@@ -197,6 +197,7 @@ TEST_F(WindowCloneTest, AssignFileTypeRegistersTheExtensionAndSetsTheViewsSyntax
 // A buffer in two views with options of their own, one of them cloned: when
 // the "syntax" the options hold has moved on, each options object is linked
 // to that syntax's chain, and minimaps keep inheriting from their views.
+// Options that name no syntax keep the parents they were given.
 TEST_F(WindowCloneTest, ASyntaxChangeRelinksTheOptionsOfEveryViewOfTheBuffer)
 {
     const slate::SP<TextBufferView> first = m_window->newFile();
@@ -207,6 +208,11 @@ TEST_F(WindowCloneTest, ASyntaxChangeRelinksTheOptionsOfEveryViewOfTheBuffer)
     second->setOptions(slate::SP<Options>(new Options));
     applySyntaxOptions(second->options(), kPlainTextSyntaxPath);
     const slate::SP<TextBufferView> other = m_window->newFile();
+    // A view whose options were not made as a file type's chain.
+    const slate::SP<TextBufferView> plain = buffer->createView(m_window->canvas());
+    const slate::SP<Options> plainParent(new Options);
+    plain->setOptions(slate::SP<Options>(new Options));
+    plain->options()->addParent(plainParent);
 
     for (const slate::SP<TextBufferView>& view : {first, second})
         view->options()->set(slate::substring("syntax"), ustring(kTinySyntaxPath));
@@ -219,6 +225,7 @@ TEST_F(WindowCloneTest, ASyntaxChangeRelinksTheOptionsOfEveryViewOfTheBuffer)
         EXPECT_EQ(minimapParents, views().findEntry(view.get())->minimap->options()->parents());
     }
     EXPECT_EQ(syntaxChain(kPlainTextSyntaxPath), other->options()->parents()) << "another buffer's view";
+    EXPECT_EQ(std::vector<slate::SP<Options>>{plainParent}, plain->options()->parents()) << "no syntax named";
 
     // Options already linked to their syntax are left as they are.
     const slate::SP<Options> extra(new Options);

@@ -202,9 +202,25 @@ TEST_F(SaveTest, SavingOverUndecodedBytesAsksFirst)
     EXPECT_EQ(bytes, m_files.read("latin1.txt"));
     EXPECT_TRUE(view->buffer()->isDirty());
 
+    // Saving under the same name again is the same overwrite; another
+    // file loses nothing and needs no question.
+    m_dialogs.questions.clear();
+    m_dialogs.chooseToSave(path("latin1.txt"), 1);
+    EXPECT_FALSE(m_window->saveAs(view, kEncodingUndefined));
+    EXPECT_EQ(1u, m_dialogs.questions.size());
+    EXPECT_EQ(bytes, m_files.read("latin1.txt"));
+
     m_dialogs.answer(QuestionAnswer::Yes);
     EXPECT_TRUE(m_window->saveView(view));
     EXPECT_EQ('x', m_files.read("latin1.txt")[0]);
+
+    slate::SP<TextBufferView> other = openText("other.txt", bytes);
+    m_dialogs.questions.clear();
+    m_dialogs.chooseToSave(path("copy.txt"), 1);
+    EXPECT_TRUE(m_window->saveAs(other, kEncodingUndefined));
+    EXPECT_TRUE(m_dialogs.questions.empty());
+    EXPECT_EQ(bytes, m_files.read("other.txt"));
+    EXPECT_EQ(bytes.size(), m_files.read("copy.txt").size());
     EXPECT_TRUE(errors().empty());
 }
 
