@@ -767,8 +767,8 @@ class Harness:
     def check_saving(self, saving):
         """A new file saved through the dialog, closed and opened again holds
         the typed bytes; closing unsaved text asks first, and Cancel keeps
-        it; saving over a read-only file asks first, and No keeps the file
-        as it was."""
+        it; Save As moves the view to a new file; saving over a read-only
+        file asks first, and No keeps the file as it was."""
         path = os.path.join(self.scratch, "files", saving["name"])
         typed = saving["typed"]
         self.focus()
@@ -801,6 +801,15 @@ class Harness:
                              "the changed text still shown after Cancel answered %s" % keys)
         self.run_step(["key", "ctrl+s"])
         self.wait_file(path, changed, "ctrl+s after the cancelled closes", DEFAULT_LINE_ENDING)
+        # Save As names the view after its new file; the old file stays.
+        copy = os.path.join(self.scratch, "files", "copy-" + saving["name"])
+        self.run_step(["key", "ctrl+shift+s"])
+        self.choose_in_file_dialog("Save As", copy, "ctrl+shift+s")
+        self.wait_file(copy, changed, "ctrl+shift+s", DEFAULT_LINE_ENDING)
+        self.wait_record(lambda r: r.path == copy and r.text == changed,
+                         "the view named after its new file %s" % copy)
+        self.check_title(copy)
+        self.wait_file(path, changed, "the file saved before Save As", DEFAULT_LINE_ENDING)
 
         # A read-only file: No leaves it as it was.
         kept = saving["read_only"]
