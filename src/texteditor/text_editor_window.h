@@ -209,9 +209,11 @@ private:
     void addFileCommands();     // window_open.cpp
     void addSaveCommands();     // window_save.cpp
     void addCloseCommands();    // window_close.cpp
-    // Takes closing views out of the set, the last first, telling the
-    // plug-ins of each; nothing is asked (window_close.cpp).
-    void removeClosedViews(const std::vector<slate::SP<TextBufferView>>& views);
+    // Closes `views`: first, in order, each one whose buffer needs saving,
+    // asking about it; then the others without a question, the last first.
+    // False at the first view the user keeps, which stays in front; the
+    // views after it stay open (window_close.cpp).
+    bool closeViews(std::vector<slate::SP<TextBufferView>> views);
     void addCloneCommands();    // window_clone.cpp
     void addWindowCommands();   // window_commands.cpp: the rest of the table
     // "closeWindow" and "toggleFullScreen", once there is a platform window.

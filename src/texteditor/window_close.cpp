@@ -33,24 +33,6 @@ ViewList viewsOf(std::vector<ViewEntry>::const_iterator begin, std::vector<ViewE
     return views;
 }
 
-// Closes, in order, each view of `views` whose buffer needs saving (each
-// is shown while it is asked about), taking the closed ones out of the
-// list. False at the first view the user keeps, which stays in front; the
-// views after it are left alone.
-bool closeModifiedViews(TextEditorWindow& window, ViewList& views)
-{
-    for (auto it = views.begin(); it != views.end();) {
-        if (!needsSaving(*it)) {
-            ++it;
-            continue;
-        }
-        if (!window.closeView(*it))
-            return false;
-        it = views.erase(it);
-    }
-    return true;
-}
-
 } // namespace
 
 bool TextEditorWindow::askSaveChanges(const slate::SP<TextBufferView>& view)
@@ -87,7 +69,8 @@ bool TextEditorWindow::closeView(const slate::SP<TextBufferView>& given)
         return false;
     if (previous && previous != view)
         m_viewSet.focusView(previous.get());
-    removeClosedViews({view});
+    m_viewSet.removeView(view.get());
+    notifyPlugins(u"onClose", view);
     return true;
 }
 
@@ -112,11 +95,7 @@ bool TextEditorWindow::closeAll()
     if (active && needsSaving(active) && !closeView(active))
         return false;
     const std::vector<ViewEntry>& all = m_viewSet.allViews();
-    ViewList remaining = viewsOf(all.begin(), all.end());
-    if (!closeModifiedViews(*this, remaining))
-        return false;
-    removeClosedViews(remaining);
-    return true;
+    return closeViews(viewsOf(all.begin(), all.end()));
 }
 
 bool TextEditorWindow::closeOthersInGroup(const slate::SP<TextBufferView>& view)
@@ -136,10 +115,7 @@ bool TextEditorWindow::closeOthersInGroup(const slate::SP<TextBufferView>& view)
     const std::vector<ViewEntry>& tabs = m_viewSet.views(group);
     ViewList others = viewsOf(tabs.begin(), tabs.end());
     others.erase(std::remove(others.begin(), others.end(), view), others.end());
-    if (!closeModifiedViews(*this, others))
-        return false;
-    removeClosedViews(others);
-    return true;
+    return closeViews(std::move(others));
 }
 
 bool TextEditorWindow::closeToRightOf(const slate::SP<TextBufferView>& view)
@@ -149,11 +125,7 @@ bool TextEditorWindow::closeToRightOf(const slate::SP<TextBufferView>& view)
     if (!m_viewSet.findView(view.get(), index, group))
         return false;
     const std::vector<ViewEntry>& tabs = m_viewSet.views(group);
-    ViewList right = viewsOf(tabs.begin() + index + 1, tabs.end());
-    if (!closeModifiedViews(*this, right))
-        return false;
-    removeClosedViews(right);
-    return true;
+    return closeViews(viewsOf(tabs.begin() + index + 1, tabs.end()));
 }
 
 bool TextEditorWindow::promptAllSaved()
@@ -172,12 +144,22 @@ bool TextEditorWindow::promptAllSaved()
     return true;
 }
 
-void TextEditorWindow::removeClosedViews(const std::vector<slate::SP<TextBufferView>>& views)
+bool TextEditorWindow::closeViews(std::vector<slate::SP<TextBufferView>> views)
 {
+    for (auto it = views.begin(); it != views.end();) {
+        if (!needsSaving(*it)) {
+            ++it;
+            continue;
+        }
+        if (!closeView(*it))
+            return false;
+        it = views.erase(it);
+    }
     for (auto it = views.rbegin(); it != views.rend(); ++it) {
         m_viewSet.removeView(it->get());
         notifyPlugins(u"onClose", *it);
     }
+    return true;
 }
 
 bool TextEditorWindow::canClose()

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "filesystem/file_manager.h"
+#include "filesystem/file_utils.h"
 #include "filesystem/posix_file_system.h"
 #include "input/binding_map.h"
 #include "support/fake_window.h"
@@ -78,6 +79,9 @@ class ApplicationTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        // Activating a view makes its file's folder current, and that folder
+        // is usually the scratch folder, which goes with the test.
+        m_savedDirectory = currentDirectory();
         m_folder.makeFolder("Data/Packages");
         m_folder.makeFolder("Data/Options");
         slate::FileManager::setInstance(new slate::FileManagerImpl);
@@ -96,6 +100,7 @@ protected:
         BindingSourceManager::destroy();
         OptionsManager::destroy();
         slate::FileManager::destroy();
+        setCurrentDirectory(m_savedDirectory);
     }
 
     void createApplication(bool developmentBuild = false)
@@ -125,6 +130,7 @@ protected:
     }
     slate::SP<Options> packageOptions(const ustring& path) { return OptionsManager::get().getOptions(path); }
 
+    ustring m_savedDirectory;
     test_support::ScratchFolder m_folder{"vantrel-application"};
     MemoryWindowManager* m_windowManager = nullptr; // owned by WindowManager
     std::unique_ptr<TextEditorApplication> m_application;

@@ -146,6 +146,9 @@ protected:
         shutdownBase();
         timer_queue_testing::restart();
         g_debugOutputEnabled = m_debugOutput;
+        // An opened file's folder became current; it goes with the scratch
+        // folder.
+        setCurrentDirectory(m_savedDirectory);
     }
 
     int run(const std::vector<ustring>& arguments)
@@ -166,6 +169,7 @@ protected:
     bool m_developmentBuild = false;
     StandInPlatform m_platform;
     const bool m_debugOutput = g_debugOutputEnabled;
+    const ustring m_savedDirectory = currentDirectory();
 };
 
 TEST_F(ProgramTest, NormalRunBringsEverythingUpAndDownInOrder)

@@ -18,17 +18,6 @@ namespace {
 
 class WindowCommandsTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        m_savedDirectory = currentDirectory();
-    }
-    void TearDown() override
-    {
-        setCurrentDirectory(m_savedDirectory);
-        WindowTest::TearDown();
-    }
-
     void run(const ustring& line) { m_window->commandMap().exec(slate::usubstring(line)); }
     bool enabled(const ustring& line) { return m_window->commandMap().isEnabled(slate::usubstring(line)); }
     ustring value(const ustring& line) { return m_window->commandMap().value(slate::usubstring(line)); }
@@ -53,8 +42,6 @@ protected:
         for (const std::string& name : names)
             m_folder.write("sources/" + name, "");
     }
-
-    ustring m_savedDirectory;
 };
 
 // The scan starts after the file's own extension, wraps round the list and
