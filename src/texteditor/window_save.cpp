@@ -7,8 +7,6 @@
 // reload replaces unsaved edits, without the user's Yes. A file removed
 // behind the editor's back leaves its text in the buffer, which then counts
 // as unsaved so that closing offers to save it.
-#include <algorithm>
-
 #include "filesystem/file_utils.h"
 #include "texteditor/file_dialog_filter.h"
 #include "texteditor/file_type_options.h"
@@ -42,33 +40,12 @@ ustring optionText(const TextBufferView& view, const char16_t* key)
     return value;
 }
 
-// Until the application keeps the recent-files list itself: `path` first,
-// without an older entry for it.
-void addRecentFile(HistoryLists& history, const ustring& path)
-{
-    std::vector<ustring>& recent = history.recentFiles;
-    recent.erase(std::remove(recent.begin(), recent.end(), path), recent.end());
-    recent.insert(recent.begin(), path);
-}
-
 // Whether two native paths name the same file as the Win32 file system
 // sees them: case and separators do not count. On a case-sensitive system
 // this only ever says yes too often, which asks one question more.
 bool samePath(const ustring& a, const ustring& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        uchar x = a[i] == u'\\' ? u'/' : a[i];
-        uchar y = b[i] == u'\\' ? u'/' : b[i];
-        if (x >= u'A' && x <= u'Z')
-            x = static_cast<uchar>(x - u'A' + u'a');
-        if (y >= u'A' && y <= u'Z')
-            y = static_cast<uchar>(y - u'A' + u'a');
-        if (x != y)
-            return false;
-    }
-    return true;
+    return slate::usubstring(normalizeDirectoryPath(a)).equalsNoCase(slate::usubstring(normalizeDirectoryPath(b)));
 }
 
 // The question before writing over a file whose last read left
@@ -192,7 +169,7 @@ bool TextEditorWindow::saveAs(const slate::SP<TextBufferView>& view, FileEncodin
     if (options)
         options->notifyChanged();
     buffer->source()->makeDirectoryCurrent();
-    addRecentFile(m_application->m_history, path);
+    addRecentEntry(m_application->m_history.recentFiles, path);
     reportSaved(*buffer, m_application);
     return true;
 }

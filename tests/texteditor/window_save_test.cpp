@@ -61,7 +61,6 @@ protected:
         writePackageFile("Text/Plain Text.tmLanguage", grammar("Plain Text", "text.plain", {"txt"}));
         writePackageFile("Python/Python.tmLanguage", grammar("Python", "source.python", {"py", "pyw"}));
         SyntaxManager::create();
-        m_savedDirectory = currentDirectory();
         // The packages here have no toolbar, which the new window reported.
         m_errors.take();
     }
@@ -69,7 +68,6 @@ protected:
     {
         destroyApplication();
         SyntaxManager::destroy();
-        setCurrentDirectory(m_savedDirectory);
         WindowTest::TearDown();
     }
 
@@ -103,7 +101,6 @@ protected:
     test_support::ScratchFolder m_files{"vantrel-save"}; // the user's files
     test_support::ScriptedDialogs m_dialogs;
     package_test::ReportedErrors m_errors;
-    ustring m_savedDirectory;
 };
 
 TEST_F(SaveTest, SaveWritesTheFileAndSaysSo)
@@ -190,6 +187,7 @@ TEST_F(SaveTest, SavingOverUndecodedBytesAsksFirst)
         bytes += "plain ascii text\n";
     bytes += "caf\xE9 na\xEFve\n";
     slate::SP<TextBufferView> view = openText("latin1.txt", bytes);
+    ASSERT_EQ(1u, errors().size()) << "opening told of the undecoded bytes";
     view->buffer()->insertCharacters(0, u"x");
 
     EXPECT_FALSE(m_window->saveView(view));
@@ -215,6 +213,7 @@ TEST_F(SaveTest, SavingOverUndecodedBytesAsksFirst)
     EXPECT_EQ('x', m_files.read("latin1.txt")[0]);
 
     slate::SP<TextBufferView> other = openText("other.txt", bytes);
+    errors();
     m_dialogs.questions.clear();
     m_dialogs.chooseToSave(path("copy.txt"), 1);
     EXPECT_TRUE(m_window->saveAs(other, kEncodingUndefined));
