@@ -144,4 +144,9 @@ public:
     // rasterises nothing (a recording canvas), whose shapes stay on the
     // coordinates the layout gives.
     virtual bool halfPixelShapes() const { return false; }
+    // How many drawing calls the canvas has handed its graphics interface
+    // since it was made, glyph batches included: a running total, so a
+    // frame's share is the difference across it. 0 for a canvas without one
+    // (software, recording).
+    virtual uint64_t submissionCount() const { return 0; }
 };

@@ -312,6 +312,7 @@ void DX9Renderer::drawTexturedQuad(const interval2& destination, const interval2
     m_device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     m_device->SetFVF(kTexturedFvf);
     m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, vertices, sizeof(TexturedVertex));
+    countSubmission();
 }
 
 void DX9Renderer::fillRect(const interval2& rect, const Colour& colour)
@@ -323,6 +324,7 @@ void DX9Renderer::fillRect(const interval2& rect, const Colour& colour)
                                 rect.x1, rect.y1, 0, rect.x0, rect.y1, 0, rect.x0, rect.y0, 0};
     m_device->SetFVF(kPositionFvf);
     m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, vertices, 12);
+    countSubmission();
     setFillState(saved);
 }
 
@@ -333,6 +335,7 @@ void DX9Renderer::drawLines(const float* vertices, int count)
     m_device->SetFVF(kPositionFvf);
     setView(m_device, true);
     m_device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(count / 2), vertices, 12);
+    countSubmission();
     setView(m_device, false);
 }
 
@@ -343,6 +346,7 @@ void DX9Renderer::drawLineStrip(const float* vertices, int count)
     m_device->SetFVF(kPositionFvf);
     setView(m_device, true);
     m_device->DrawPrimitiveUP(D3DPT_LINESTRIP, UINT(count - 1), vertices, 12);
+    countSubmission();
     setView(m_device, false);
 }
 
@@ -355,6 +359,7 @@ void DX9Renderer::drawIndexedTriangles(const float* vertices, const uint16_t* in
     m_device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, UINT(vertexCount),
                                      UINT(indexCount / 3), indices, D3DFMT_INDEX16, vertices,
                                      12);
+    countSubmission();
 }
 
 slate::SP<Texture> DX9Renderer::loadTexture(const ustring& path)
@@ -438,6 +443,7 @@ void DX9TextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount,
     device->SetTexture(0, static_cast<IDirect3DTexture9*>(texture));
     device->SetFVF(kTexturedFvf);
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(triangleCount), buffer, UINT(vertexSize));
+    m_renderer->countSubmission();
 }
 
 void DX9TextureUnicodeFontHelper::beginFlush(bool filtered)
