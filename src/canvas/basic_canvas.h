@@ -40,6 +40,10 @@ public:
     slate::SP<Texture> loadTexture(const ustring& path) override;
     slate::SP<Texture> findTexture(const ustring& path) override;
     UnicodeFont* getFont(const ustring& spec, int styleFlags) override;
+    uint64_t submissionCount() const override { return m_submissions; }
+    // A renderer, or its font helper, calls this once for every drawing
+    // call it hands the graphics interface.
+    void countSubmission() { ++m_submissions; }
 
     const FillState& fillState() const { return m_fill; }
     const interval2& clipRect() const { return m_clip; }
@@ -82,6 +86,7 @@ private:
     std::unordered_map<ustring, slate::SP<Texture>> m_textures;
     std::map<std::pair<ustring, int>, std::unique_ptr<UnicodeFont>> m_fonts;
     int32_t m_textureWatch = 0; // 0 when no file manager was alive
+    uint64_t m_submissions = 0;
 };
 
 // The four clip planes of a set clip rect, for an interface that clips with

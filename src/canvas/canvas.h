@@ -1,6 +1,8 @@
 // The drawing surface of one window. Every pixel the toolkit paints goes
 // through a Canvas: controls, text views, panels. It is immediate: each call
-// draws at once with the state current at that moment. Besides drawing it
+// draws with the state current at that moment, in call order. (A renderer
+// may hold drawing back until its device must show it, see
+// DX9Renderer::submit; the frame comes out the same.) Besides drawing it
 // makes and caches the two resources that depend on the graphics interface,
 // textures of package images and fonts.
 //
@@ -144,4 +146,9 @@ public:
     // rasterises nothing (a recording canvas), whose shapes stay on the
     // coordinates the layout gives.
     virtual bool halfPixelShapes() const { return false; }
+    // How many drawing calls the canvas has handed its graphics interface
+    // since it was made, glyph batches included: a running total, so a
+    // frame's share is the difference across it. 0 for a canvas without one
+    // (software, recording).
+    virtual uint64_t submissionCount() const { return 0; }
 };

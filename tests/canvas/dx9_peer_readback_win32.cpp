@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "canvas/dx9canvas/dx9_renderer.h"
 #include "window_manager/windows/dx9_window_peer.h"
 
 namespace dx9_test {
@@ -23,13 +24,24 @@ struct Held {
     }
 };
 
+// The peer's device with every quad its renderer held back drawn; null for
+// another peer or without a device.
+IDirect3DDevice9* submittedDevice(WindowPeer& peer)
+{
+    DX9WindowPeer* dx9 = dynamic_cast<DX9WindowPeer*>(&peer);
+    if (!dx9 || !dx9->device())
+        return nullptr;
+    if (DX9Renderer* renderer = dynamic_cast<DX9Renderer*>(dx9->canvas()))
+        renderer->submit();
+    return dx9->device();
+}
+
 } // namespace
 
 std::vector<uint32_t> readBackBuffer(WindowPeer& peer, int width, int height)
 {
     std::vector<uint32_t> pixels;
-    DX9WindowPeer* dx9 = dynamic_cast<DX9WindowPeer*>(&peer);
-    IDirect3DDevice9* device = dx9 ? dx9->device() : nullptr;
+    IDirect3DDevice9* device = submittedDevice(peer);
     if (!device)
         return pixels;
     Held<IDirect3DSurface9> target, copy;
@@ -60,8 +72,7 @@ std::vector<uint32_t> readBackBuffer(WindowPeer& peer, int width, int height)
 
 void finish(WindowPeer& peer)
 {
-    DX9WindowPeer* dx9 = dynamic_cast<DX9WindowPeer*>(&peer);
-    IDirect3DDevice9* device = dx9 ? dx9->device() : nullptr;
+    IDirect3DDevice9* device = submittedDevice(peer);
     Held<IDirect3DQuery9> query;
     if (!device || FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query.p)))
         return;

@@ -164,11 +164,13 @@ public:
 
     void clearToBlack() override
     {
+        m_renderer->submit();
         IDirect3DDevice9_Clear(m_device, 0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 0), 1, 0);
     }
 
     void endFrame() override
     {
+        m_renderer->submit();
         IDirect3DDevice9_EndScene(m_device);
         IDirect3DDevice9_Present(m_device, nullptr, nullptr, nullptr, nullptr);
         m_renderer->endFrame();
@@ -177,6 +179,7 @@ public:
     std::vector<uint32_t> readPixels() override
     {
         std::vector<uint32_t> pixels(size_t(m_width) * m_height, 0xDEADBEEF);
+        m_renderer->submit();
         IDirect3DSurface9* target = nullptr;
         if (FAILED(IDirect3DDevice9_GetRenderTarget(m_device, 0, &target)))
             return pixels;

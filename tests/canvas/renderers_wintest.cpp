@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "canvas/canvas.h"
 #include "canvas/dx9_test_device.h"
@@ -212,6 +213,105 @@ TEST_P(RendererTest, TextLeavesBlendingOffButKeepsTheBlendMode)
     m_canvas->setBlendMode(BlendMode::GlobalAlpha);
     m_canvas->fillRect(interval2(10, 0, 14, 4), kRed);
     EXPECT_NEAR(red(pixel(11, 1)), 128, 2);
+}
+
+// A renderer may hold drawing back and send state late, but what a frame
+// shows is as if every call drew at once with the state of its moment: a
+// state change between two overlapping quads touches only the later one.
+TEST_P(RendererTest, EachQuadKeepsTheStateOfItsCallAndItsPlaceInTheOrder)
+{
+    m_files.addImage(u"swapped.png", 1, 1, 0xFFFF0000);
+    slate::SP<Texture> texture = m_canvas->loadTexture(u"Packages/swapped.png");
+    ASSERT_NE(texture, nullptr);
+    const Colour redFill(1, 0, 0), blueFill(0, 0, 1);
+    const interval2 left(0, 0, 60, 60), right(30, 0, 90, 60);
+    struct Probe {
+        int x, y;
+        uint32_t expected; // 0x00RRGGBB, each channel within 2
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> draw;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {"a later colour covers an earlier one",
+         [&] {
+             m_canvas->fillRect(left, redFill);
+             m_canvas->fillRect(right, blueFill);
+         },
+         {{10, 10, 0xFF0000}, {45, 10, 0x0000FF}, {80, 10, 0x0000FF}}},
+        {"an alpha set between them fades only the later one",
+         [&] {
+             m_canvas->setBlendMode(BlendMode::GlobalAlpha);
+             m_canvas->fillRect(left, redFill);
+             m_canvas->setAlpha(0.5f);
+             m_canvas->fillRect(right, blueFill);
+         },
+         {{10, 10, 0xFF0000}, {45, 10, 0x800080}, {80, 10, 0x000080}}},
+        {"a clip set between them cuts only the later one",
+         [&] {
+             m_canvas->fillRect(left, redFill);
+             m_canvas->setClip(interval2(0, 0, 40, 64)); // up to x 41
+             m_canvas->fillRect(right, blueFill);
+         },
+         {{10, 10, 0xFF0000}, {35, 10, 0x0000FF}, {50, 10, 0xFF0000}, {80, 10, 0}}},
+        {"a transform set between them moves only the later one",
+         [&] {
+             m_canvas->fillRect(interval2(0, 0, 30, 30), redFill);
+             Matrix4 shift = Matrix4::identity();
+             shift.m[12] = 40;
+             m_canvas->setTransform(shift);
+             m_canvas->fillRect(interval2(0, 0, 30, 30), blueFill);
+         },
+         {{10, 10, 0xFF0000}, {35, 10, 0}, {50, 10, 0x0000FF}}},
+        {"a colour after a texture",
+         [&] {
+             m_canvas->drawTexture(texture, left, texture->fullImageRect());
+             m_canvas->fillRect(right, blueFill);
+         },
+         {{10, 10, 0xFF0000}, {45, 10, 0x0000FF}}},
+        {"a texture loaded again between them shows its old image in the earlier one",
+         [&] {
+             m_canvas->drawTexture(texture, interval2(0, 0, 30, 30), texture->fullImageRect());
+             m_files.addImage(u"swapped.png", 1, 1, 0xFF0000FF);
+             texture->load();
+             m_canvas->drawTexture(texture, interval2(40, 0, 70, 30), texture->fullImageRect());
+         },
+         {{10, 10, 0xFF0000}, {50, 10, 0x0000FF}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_files.addImage(u"swapped.png", 1, 1, 0xFFFF0000);
+        ASSERT_TRUE(texture->load());
+        beginBlackFrame();
+        c.draw();
+        const std::vector<uint32_t> pixels = m_harness->readPixels();
+        for (const Probe& probe : c.probes) {
+            SCOPED_TRACE("at " + std::to_string(probe.x) + "," + std::to_string(probe.y));
+            const uint32_t p = pixels[size_t(probe.y) * kWidth + probe.x];
+            EXPECT_NEAR(red(p), red(probe.expected), 2);
+            EXPECT_NEAR(green(p), green(probe.expected), 2);
+            EXPECT_NEAR(blue(p), blue(probe.expected), 2);
+        }
+    }
+}
+
+TEST_P(RendererTest, TextDrawnAfterAQuadLiesOverIt)
+{
+    UnicodeFont* font = m_canvas->getFont(u"Tahoma 30 :bold", 0);
+    const ustring text = u"M";
+    beginBlackFrame();
+    m_canvas->fillRect(interval2(0, 0, kWidth, kHeight), Colour(1, 0, 0));
+    font->beginBatch(false);
+    font->drawText(2, 2, text.data(), text.data() + text.size(), {Colour(1, 1, 1), Colour(1, 0, 0)}, false);
+    font->endBatch();
+    int white = 0, ground = 0;
+    for (uint32_t p : m_harness->readPixels()) {
+        white += red(p) > 200 && green(p) > 200 && blue(p) > 200;
+        ground += p == 0xFF0000u;
+    }
+    EXPECT_GT(white, 20);
+    EXPECT_GT(ground, kWidth * kHeight / 2);
 }
 
 TEST_P(RendererTest, GlyphAtlasKeepsItsChannelOrder)

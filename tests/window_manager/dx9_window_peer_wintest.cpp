@@ -9,6 +9,7 @@
 #include <string>
 
 #include "canvas/canvas.h"
+#include "canvas/dx9canvas/dx9_renderer.h"
 #include "window_manager/fake_direct3d.h"
 
 namespace {
@@ -373,6 +374,7 @@ TEST(DX9WindowPeerDevice, DrawsAndPresentsOnTheRealDevice)
                 canvas->setAlpha(1);
                 canvas->setClip(unsetInterval());
                 canvas->fillRect(interval2(8, 4, 24, 20), kWhite);
+                static_cast<DX9Renderer*>(canvas)->submit(); // quads are held until then
                 int width = 0, height = 0;
                 const std::vector<uint32_t> pixels =
                     d3d_test::readRenderTarget(peer.device(), width, height);

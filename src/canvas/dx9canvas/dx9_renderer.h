@@ -3,10 +3,13 @@
 // Direct3D.
 #pragma once
 
+#include <vector>
+
 #include "canvas/basic_canvas.h"
 #include "canvas/util/texture_unicode_font.h"
 
 struct IDirect3DDevice9;
+struct IDirect3DTexture9;
 
 // Draws with the fixed-function pipeline on the device its window peer
 // hands it. The peer creates, resets and re-creates the device, sets the
@@ -18,9 +21,18 @@ struct IDirect3DDevice9;
 //
 // The peer sets the projection; the view matrix belongs to the renderer.
 //
+// Quads (drawTexturedQuad, drawTexture, fillRect) are held back while the
+// state they are drawn with stays the same and reach the device as one
+// triangle list when it changes, before any other drawing, or at submit().
+// Fill and alpha reach the device only when something is drawn with them, and
+// only where the device has something else: a frame of the editor window
+// pushes and restores the fill around each of its hundreds of quads.
+//
 // What the peer calls, in a device's life:
 //   setDevice(device)   after creating a device;
 //   beginFrame()        every frame, after BeginScene and the projection;
+//   submit()            before EndScene, and before anything else reads or
+//                       draws on the render target (a readback, a Clear);
 //   endFrame()          after every present;
 //   deviceLost()        before Reset (the device forgets its state);
 //   deviceReset()       after a Reset that succeeded;
@@ -53,6 +65,12 @@ public:
     // Called by the peer at the start of every frame; sends the state again
     // when the device was lost and not yet told it was reset.
     void beginFrame();
+    // Hands the device the quads held back.
+    void submit();
+    // For a texture of this renderer about to be released or reloaded: the
+    // quads held back are drawn while it lives, and the fill is sent again
+    // with the next drawing.
+    void textureUnloading();
     // Counts a presented frame and deletes the font colour variants unused
     // for more than kVariantLifetimeFrames frames.
     void endFrame();
@@ -74,7 +92,6 @@ public:
     void drawTexture(const slate::SP<Texture>& texture, const interval2& destination,
                      const interval2& textureRect) override;
     void drawTexturedQuad(const interval2& destination, const interval2& textureRect) override;
-    void fillRect(const interval2& rect, const Colour& colour) override;
     void drawLines(const float* vertices, int count) override;
     void drawLineStrip(const float* vertices, int count) override;
     void drawIndexedTriangles(const float* vertices, const uint16_t* indices, int vertexCount,
@@ -102,21 +119,36 @@ private:
     void switchBlendingOff();
     // Sends the canvas's blend mode when the device has another.
     void sendCanvasBlendMode();
-    // Sends the fill's texture and stage states again.
+    // Sends the fill's texture, texture factor and stage states where the
+    // device has others, after submitting the quads held back.
     void applyFillState();
+    // applyFillState, and sampling without filtering.
+    void prepareDraw();
+    // What the device holds of the fill, the sampler filter and the vertex
+    // format is no longer known (the font helper changed them, a new device).
+    void forgetDeviceState();
+    void setVertexFormat(uint32_t fvf);
     void sendState();
     void sendBlendMode(BlendMode mode);
     void sendAlphaStage();
     void sendClip(const interval2& clip);
-    void sendTextureFactor();
 
     IDirect3DDevice9* m_device = nullptr;
     int m_frameCounter = 0;
     // The blend mode the device has, or -1 when unknown.
     BlendMode m_deviceBlendMode = BlendMode::Unknown;
     bool m_stateLost = false;
-    // Whether the fill put a texture on stage 0.
+    // Whether the alpha stage was last set up with a texture on stage 0.
     bool m_boundTexture = false;
+    // The fill as the device has it, while m_deviceFillKnown.
+    bool m_deviceFillKnown = false;
+    IDirect3DTexture9* m_deviceTexture = nullptr;
+    uint32_t m_deviceTextureFactor = 0;
+    bool m_devicePointFilter = false; // stage 0 samples without filtering
+    uint32_t m_deviceFvf = 0;         // 0 when unknown
+    // The quads held back, six vertices {x, y, z, u, v} each, all drawn with
+    // the state the device has now.
+    std::vector<float> m_heldQuads;
 };
 
 // Atlases as managed Direct3D textures, with their mip levels. Glyph
@@ -137,7 +169,7 @@ public:
     // Texels of alpha 0 are discarded; blending follows the canvas's mode.
     void beginFlush(bool filtered) override;
     // Leaves blending off and the canvas's blend mode as it was; the fill's
-    // stage states are sent again.
+    // stage states are sent again with the next drawing.
     void endFlush() override;
 
 private:

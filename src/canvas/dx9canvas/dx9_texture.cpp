@@ -126,6 +126,7 @@ void DX9Texture::unload()
 {
     if (m_texture) {
         if (IDirect3DDevice9* device = m_renderer ? m_renderer->device() : nullptr) {
+            m_renderer->textureUnloading();
             IDirect3DBaseTexture9* bound = nullptr;
             if (SUCCEEDED(device->GetTexture(0, &bound)) && bound) {
                 if (bound == m_texture)

@@ -189,6 +189,7 @@ void GLRenderer::drawTexturedQuad(const interval2& destination, const interval2&
     glTexCoord2f(textureRect.x0, textureRect.y0);
     glVertex3f(destination.x0, destination.y1, 0);
     glEnd();
+    countSubmission();
 }
 
 void GLRenderer::drawLines(const float* vertices, int count)
@@ -208,6 +209,7 @@ void GLRenderer::drawLineVertices(unsigned primitive, const float* vertices, int
     for (int i = 0; i < count; ++i)
         glVertex3f(vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]);
     glEnd();
+    countSubmission();
 }
 
 void GLRenderer::drawIndexedTriangles(const float* vertices, const uint16_t* indices, int,
@@ -216,6 +218,7 @@ void GLRenderer::drawIndexedTriangles(const float* vertices, const uint16_t* ind
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 12, vertices);
     glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_SHORT, indices);
+    countSubmission();
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
@@ -290,6 +293,7 @@ void GLTextureUnicodeFontHelper::drawTriangles(void* buffer, int triangleCount, 
     glVertexPointer(3, GL_FLOAT, vertexSize, bytes);
     glTexCoordPointer(2, GL_FLOAT, vertexSize, bytes + 12);
     glDrawArrays(GL_TRIANGLES, 0, triangleCount * 3);
+    m_renderer->countSubmission();
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glBindTexture(GL_TEXTURE_2D, 0);

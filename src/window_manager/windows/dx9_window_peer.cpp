@@ -335,6 +335,7 @@ void DX9WindowPeer::endDraw()
 {
     if (!m_device)
         return;
+    m_renderer->submit();
     if (FAILED(m_device->EndScene()))
         VLOG << u"DX9WindowPeer: end isn't ok";
     HRESULT result = D3D_OK;
