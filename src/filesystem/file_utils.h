@@ -36,6 +36,11 @@ bool isDirectory(const ustring& path);
 bool createDirectory(const ustring& path);
 // The path exists and is not a directory.
 bool isFile(const ustring& path);
+// The full name of the existing file or folder `path`, in its long form and
+// with the case the disk gives it ("Z:\tmp\Notes.txt" for "/tmp/notes.txt"
+// under Wine), so that one file has one name however it was typed; `path`
+// itself when the system cannot say.
+ustring longFileName(const ustring& path);
 
 // The file's last-write time in the system's 100-nanosecond units (since
 // 1601). False, with `time` unchanged, when the file cannot be opened for

@@ -59,6 +59,17 @@ ustring currentDirectory()
     return result;
 }
 
+ustring longFileName(const ustring& path)
+{
+    // The disk keeps names as typed here: only a relative name changes.
+    if (path.empty() || path[0] == u'/')
+        return path;
+    const ustring directory = currentDirectory();
+    if (directory.empty())
+        return path;
+    return directory.back() == u'/' ? directory + path : directory + u'/' + path;
+}
+
 bool setCurrentDirectory(const ustring& path)
 {
     std::string native = toUtf8(path);

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 
+#include <vector>
+
 #include "filesystem/file_utils.h"
 #include "filesystem/native_file.h"
 
@@ -70,6 +72,28 @@ ustring currentDirectory()
         return ustring();
     path.resize(written);
     return path;
+}
+
+ustring longFileName(const ustring& path)
+{
+    // Both calls report the size they need when the buffer is short.
+    std::vector<WCHAR> full(MAX_PATH);
+    DWORD length = GetFullPathNameW(wide(path), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length >= full.size()) {
+        full.resize(length + 1);
+        length = GetFullPathNameW(wide(path), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    }
+    if (length == 0 || length >= full.size())
+        return path;
+    std::vector<WCHAR> longName(length + MAX_PATH);
+    DWORD longLength = GetLongPathNameW(full.data(), longName.data(), static_cast<DWORD>(longName.size()));
+    if (longLength >= longName.size()) {
+        longName.resize(longLength + 1);
+        longLength = GetLongPathNameW(full.data(), longName.data(), static_cast<DWORD>(longName.size()));
+    }
+    if (longLength == 0 || longLength >= longName.size())
+        return ustring(reinterpret_cast<const uchar*>(full.data()), length);
+    return ustring(reinterpret_cast<const uchar*>(longName.data()), longLength);
 }
 
 bool setCurrentDirectory(const ustring& path)

@@ -91,9 +91,11 @@ ustring actualFileName(const ustring& path)
         if (!native.empty())
             found = locateFile(native);
     }
-    if (found.empty())
+    if (found.empty()) {
         VLOG << u"Unable to find actual name for file " << path;
-    return found;
+        return found;
+    }
+    return longFileName(found);
 }
 
 // `path` against the current directory when it is relative, with an upper

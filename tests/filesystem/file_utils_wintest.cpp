@@ -35,6 +35,24 @@ TEST_F(Win32FileUtilsTest, FileStatIgnoresCaseAndRefusesFilesHeldOpenForWriting)
     EXPECT_TRUE(fileSize(m_directory + u"a.txt", size));
 }
 
+// One file has one name however it was typed: a Unix path, another case or
+// a relative name all give the drive path with the disk's case, which is
+// what tells two opens of one file apart from two files.
+TEST_F(Win32FileUtilsTest, LongFileNameGivesTheDiskNameHoweverItWasTyped)
+{
+    m_folder.write("Notes.txt", "x");
+    const ustring expected = m_directory + u"Notes.txt";
+    const std::string unix = (m_folder.path() / "notes.txt").string();
+    const ustring previous = currentDirectory();
+    ASSERT_TRUE(setCurrentDirectory(m_directory));
+    for (const ustring& typed : {m_directory + u"NOTES.TXT", toUstring(unix), ustring(u"notes.txt")}) {
+        SCOPED_TRACE(toUtf8(typed));
+        EXPECT_EQ(expected, longFileName(typed));
+    }
+    setCurrentDirectory(previous);
+    EXPECT_EQ(u"Z:\\no\\such\\file", longFileName(u"Z:\\no\\such\\file"));
+}
+
 TEST(Win32FileHelpers, WellKnownDirectoriesExist)
 {
     EXPECT_TRUE(isDirectory(executableDirectory()));
