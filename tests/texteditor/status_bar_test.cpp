@@ -247,6 +247,26 @@ TEST_F(StatusBarTest, TheCountAreaShowsOnlyForABufferThatChecksSpellingWithOneLa
     }
 }
 
+// A loaded text is lexed only as far as something asks. The count sees all
+// of it, but lexes a long text a step per frame, and asks for frames until
+// it has its whole-text answer.
+TEST_F(StatusBarTest, ALongTextNotLexedYetIsCountedOverFramesThatKeepComing)
+{
+    ustring text = u"hello wrold\n";
+    while (text.size() < 3 * TokenStorage::kMisspelledCountLexStep)
+        text += u"quick brown fox\n";
+    text += u"apple chery\n";
+    makeView(u"", true);
+    m_buffer->m_tokenStorage->appendWithoutLexing(text.data(), text.data() + text.size());
+    EXPECT_FALSE(draw(640));
+    EXPECT_EQ("label at 12 282 \"1 misspelled words\"", linesStarting("label at ").front());
+    bool done = false;
+    for (int frame = 0; frame < 20 && !done; ++frame)
+        done = draw(640);
+    EXPECT_TRUE(done);
+    EXPECT_EQ("label at 12 282 \"2 misspelled words\"", linesStarting("label at ").front());
+}
+
 // Widths of a bar with no count area. The line-ending button needs more than
 // 300 pixels; the file-type button, at least 80 wide, needs more than its
 // width and 200 pixels of what the line-ending button left, and so outlasts
