@@ -15,17 +15,12 @@
 #include <vector>
 
 #include "canvas/recording_canvas.h"
-#include "filesystem/file_manager.h"
-#include "filesystem/posix_file_system.h"
-#include "support/scratch_folder.h"
 #include "texteditor/status_bar.h"
 #include "ui/base_window.h"
-#include "ui/text/spell_checker.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/text/token/token_storage.h"
 #include "ui/theme.h"
-#include "ui/unicode.h"
 
 #include "bench_support.h"
 
@@ -36,21 +31,6 @@ constexpr int64_t kTextBytes = 5 * 1024 * 1024;
 struct BenchWindow : BaseWindow {
     void onCommandLine(const std::vector<ustring>&) override {}
 };
-
-slate::SP<SpellChecker> tinySpellChecker()
-{
-    static slate::SP<SpellChecker> s_checker;
-    if (!s_checker) {
-        slate::FileManager::setInstance(new slate::FileManagerImpl);
-        slate::FileManager::get().mount(
-            u"Packages/Spelling",
-            slate::PosixFileSystem::create(toUstring(test_support::dataPath("spelling").string())));
-        s_checker = slate::SP<SpellChecker>(new SpellChecker);
-        s_checker->load(u"Packages/Spelling/tiny.dic", {});
-        slate::FileManager::destroy();
-    }
-    return s_checker;
-}
 
 // About 5 MB of UTF-16 C text, in whole lines.
 const ustring& cText()
@@ -83,7 +63,7 @@ public:
         else
             storage.appendWithoutLexing(text.data(), text.data() + text.size());
         m_view = m_buffer->createView(&m_canvas);
-        storage.setSpellChecker(tinySpellChecker());
+        storage.setSpellChecker(bench_support::tinySpellChecker());
         m_window.setDrawFunction([this](InputRegion* root, const interval2& rect) {
             return drawStatusBar(m_theme, root, interval2(0, rect.y1 - 20, rect.x1, rect.y1), m_view, &m_window);
         });
