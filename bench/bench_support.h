@@ -4,10 +4,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "filesystem/file_manager.h"
+#include "filesystem/posix_file_system.h"
 #include "support/scratch_folder.h"
+#include "ui/text/spell_checker.h"
 #include "ui/text/render/token_renderer.h"
 #include "ui/text/syntax/syntax_loader.h"
 #include "ui/text/view_settings.h"
+#include "ui/unicode.h"
 
 namespace bench_support {
 
@@ -24,6 +28,24 @@ inline slate::SP<Syntax> cSyntax()
         return loader.loadSyntax(copy);
     }();
     return s_syntax;
+}
+
+// The test dictionary (tests/data/spelling/tiny.dic), loaded once, which
+// knows none of the words in the C text's comments and strings: the first
+// misspelling of kCLines is on their third line.
+inline slate::SP<SpellChecker> tinySpellChecker()
+{
+    static slate::SP<SpellChecker> s_checker;
+    if (!s_checker) {
+        slate::FileManager::setInstance(new slate::FileManagerImpl);
+        slate::FileManager::get().mount(
+            u"Packages/Spelling",
+            slate::PosixFileSystem::create(toUstring(test_support::dataPath("spelling").string())));
+        s_checker = slate::SP<SpellChecker>(new SpellChecker);
+        s_checker->load(u"Packages/Spelling/tiny.dic", {});
+        slate::FileManager::destroy();
+    }
+    return s_checker;
 }
 
 // The lines the benchmarks' C text cycles through, 28 units on average.

@@ -33,6 +33,7 @@
 #include "bench_support.h"
 
 using bench_support::cSyntax;
+using bench_support::tinySpellChecker;
 
 namespace {
 
@@ -227,23 +228,6 @@ void BM_LexAllAfterLoad(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(file)));
 }
 BENCHMARK(BM_LexAllAfterLoad)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
-
-// The test dictionary, which knows none of the words in the C file's
-// comments and strings: its first misspelling is on the third line.
-slate::SP<SpellChecker> tinySpellChecker()
-{
-    static slate::SP<SpellChecker> s_checker;
-    if (!s_checker) {
-        slate::FileManager::setInstance(new slate::FileManagerImpl);
-        slate::FileManager::get().mount(
-            u"Packages/Spelling",
-            slate::PosixFileSystem::create(toUstring(test_support::dataPath("spelling").string())));
-        s_checker = slate::SP<SpellChecker>(new SpellChecker);
-        s_checker->load(u"Packages/Spelling/tiny.dic", {});
-        slate::FileManager::destroy();
-    }
-    return s_checker;
-}
 
 // The enabled test of the misspelling commands on a loaded storage whose
 // first misspelling is near the start: it lexes one stride, not the text.

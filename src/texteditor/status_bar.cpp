@@ -5,6 +5,10 @@
 // the position text keeps its room; nothing is kept between frames but the
 // buttons' hover fades, which the toolkit keys by their region ids.
 //
+// The misspelled-word count sees the whole text, which a large file's first
+// frames have not lexed yet; it is lexed a step per frame, the count showing
+// its last settled value meanwhile, so that no frame stalls on it.
+//
 // The buttons' menus are modal: a click shows the popup and runs the chosen
 // command on the window's runner, which sends it along the focus path, so a
 // view command such as "setLineEnding" reaches the active view first.
@@ -108,17 +112,22 @@ bool drawStatusBar(Theme& theme, InputRegion* parent, const interval2& rect, con
 {
     Canvas* canvas = window->canvas();
     interval2 remaining = rect;
+    bool done = true;
     if (view && view->buffer()->hasSpellChecker()) {
         interval2 countArea;
         std::tie(countArea, remaining) = splitRectLeft(remaining, kSpellCountWidth);
         parent->addChild(new SpellClickInputHandler(window, RegionId(window, kSpellCountRegion), countArea, view));
         theme.get("panel.statusbar").draw(countArea);
+        // A large text not lexed yet is counted over several frames, which
+        // keep coming until the count has settled.
+        bool settled = true;
+        const int32_t count = view->buffer()->misspelledWordCountInSteps(settled);
+        done &= settled;
         if (canvas) {
-            const ustring label = intToString(view->buffer()->misspelledWordCount()) + u" misspelled words";
+            const ustring label = intToString(count) + u" misspelled words";
             drawCentredLabel(theme.font(false), *canvas, countArea, label.data(), label.data() + label.size());
         }
     }
-    bool done = true;
     if (view && remaining.x1 - remaining.x0 > kLineEndingRoomAbove) {
         interval2 button;
         std::tie(remaining, button) = splitRectRight(remaining, kLineEndingButtonWidth);

@@ -52,7 +52,8 @@ private:
 
 // Draws one frame of the status bar of `window` in `rect`, for `view` (the
 // active view; null for none), and adds its regions under `parent`. False
-// while a button's hover fade still runs.
+// while a button's hover fade still runs or the misspelled-word count is
+// still being worked out (a text not lexed yet is lexed a step per frame).
 bool drawStatusBar(Theme& theme, InputRegion* parent, const interval2& rect, const slate::SP<TextBufferView>& view,
                    BaseWindow* window);
 

@@ -16,7 +16,7 @@
 #include "filesystem/file_manager.h"
 #include "filesystem/posix_file_system.h"
 #include "input/command_runner.h"
-#include "support/fixed_advance_font.h"
+#include "support/recording_label_font.h"
 #include "support/null_window_manager.h"
 #include "support/program_files.h"
 #include "support/scratch_folder.h"
@@ -36,20 +36,6 @@ constexpr float kTop = 280;
 constexpr float kBottom = 300;
 // "wrold" at 6 and "chery" at 28 are the misspellings of the tiny dictionary.
 const char16_t kTwoMisspellings[] = u"hello wrold\nquick fox\napple chery\nbrown\n";
-
-// Writes the labels drawn with it as recording-canvas lines.
-class LabelFont : public FixedAdvanceFont {
-public:
-    explicit LabelFont(RecordingCanvas* canvas) : FixedAdvanceFont(7, 15), m_canvas(canvas) {}
-    void drawText(float x, float y, const uchar* first, const uchar* end, const ColourPair&, bool) override
-    {
-        m_canvas->record("label at " + RecordingCanvas::formatNumber(x) + " " + RecordingCanvas::formatNumber(y) +
-                         " " + RecordingCanvas::formatText(ustring(first, end)));
-    }
-
-private:
-    RecordingCanvas* m_canvas;
-};
 
 // A platform window that remembers the popup menus asked of it and picks
 // `chosenCommand` from each.
@@ -168,7 +154,7 @@ protected:
     }
 
     RecordingCanvas m_canvas;
-    LabelFont m_labelFont{&m_canvas};
+    RecordingLabelFont m_labelFont{&m_canvas};
     control_test::TestFrame m_frame{m_canvas};
     MenuWindow m_platform;
     test_support::ScratchFolder m_folder{"vantrel-status-bar"};
@@ -245,6 +231,26 @@ TEST_F(StatusBarTest, TheCountAreaShowsOnlyForABufferThatChecksSpellingWithOneLa
             EXPECT_EQ("label at 4 282 \"Line 1, Column 1\"", labels.back());
         }
     }
+}
+
+// A loaded text is lexed only as far as something asks. The count sees all
+// of it, but lexes a long text a step per frame, and asks for frames until
+// it has its whole-text answer.
+TEST_F(StatusBarTest, ALongTextNotLexedYetIsCountedOverFramesThatKeepComing)
+{
+    ustring text = u"hello wrold\n";
+    while (text.size() < 3 * TokenStorage::kMisspelledCountLexStep)
+        text += u"quick brown fox\n";
+    text += u"apple chery\n";
+    makeView(u"", true);
+    m_buffer->m_tokenStorage->appendWithoutLexing(text.data(), text.data() + text.size());
+    EXPECT_FALSE(draw(640));
+    EXPECT_EQ("label at 12 282 \"1 misspelled words\"", linesStarting("label at ").front());
+    bool done = false;
+    for (int frame = 0; frame < 20 && !done; ++frame)
+        done = draw(640);
+    EXPECT_TRUE(done);
+    EXPECT_EQ("label at 12 282 \"2 misspelled words\"", linesStarting("label at ").front());
 }
 
 // Widths of a bar with no count area. The line-ending button needs more than

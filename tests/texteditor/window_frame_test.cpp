@@ -9,7 +9,7 @@
 #include "controls/control_events.h"
 #include "controls/control_test_window.h"
 #include "filesystem/file_utils.h"
-#include "support/fixed_advance_font.h"
+#include "support/recording_label_font.h"
 #include "support/golden_drawing.h"
 #include "texteditor/application_fixture.h"
 #include "ui/theme.h"
@@ -20,20 +20,6 @@ namespace {
 using control_events::button;
 using control_events::motion;
 
-// Writes the labels drawn with it as recording-canvas lines.
-class LabelFont : public FixedAdvanceFont {
-public:
-    explicit LabelFont(RecordingCanvas* canvas) : FixedAdvanceFont(7, 15), m_canvas(canvas) {}
-    void drawText(float x, float y, const uchar* first, const uchar* end, const ColourPair&, bool) override
-    {
-        m_canvas->record("label at " + RecordingCanvas::formatNumber(x) + " " + RecordingCanvas::formatNumber(y) +
-                         " " + RecordingCanvas::formatText(ustring(first, end)));
-    }
-
-private:
-    RecordingCanvas* m_canvas;
-};
-
 // A window of 640 x 480 whose theme elements record their names and whose
 // tab titles are written by a fixed-advance font, with files opened by name (missing files, so nothing is read).
 class GroupGridTest : public WindowTest {
@@ -43,7 +29,7 @@ protected:
         m_previousDirectory = currentDirectory();
         WindowTest::SetUp();
         m_canvas = static_cast<RecordingCanvas*>(m_window->canvas());
-        m_labelFont = std::make_unique<LabelFont>(m_canvas);
+        m_labelFont = std::make_unique<RecordingLabelFont>(m_canvas);
         for (const char* name : {"panel", "panel.toolbar", "panel.tabbody", "panel.tab", "tab.selected",
                                  "tab.selected.unfocused", "tab.unselected", "icon.tabcross", "icon.cross",
                                  "icon.downarrow", "button", "button.down"})
@@ -80,7 +66,7 @@ protected:
     }
 
     RecordingCanvas* m_canvas = nullptr;
-    std::unique_ptr<LabelFont> m_labelFont;
+    std::unique_ptr<RecordingLabelFont> m_labelFont;
     ustring m_previousDirectory;
 };
 

@@ -169,6 +169,12 @@ public:
     }
     // Spelling over the whole text; see TokenStorage::misspelledCount.
     int32_t misspelledWordCount() { return m_tokenStorage->misspelledCount(); }
+    // The same for a display asked every frame, lexing a step at a time; see
+    // TokenStorage::misspelledCountInSteps.
+    int32_t misspelledWordCountInSteps(bool& settled)
+    {
+        return m_tokenStorage->misspelledCountInSteps(TokenStorage::kMisspelledCountLexStep, settled);
+    }
     void misspelledWords(SelectionSet& out) { m_tokenStorage->misspelledWords(out); }
     // For a misspelled word at `position`: its region and the suggestions;
     // see TokenStorage::spellingSuggestionsAt.

@@ -344,6 +344,40 @@ TEST_F(SpellCheckerTest, NextMisspellingNearTheStartLeavesTheRestUnlexed)
     EXPECT_LT(storage.invalidPoints().front(), static_cast<int64_t>(text.size()) / 2);
 }
 
+// The count a display asks for every frame lexes a step per call: the first
+// call over a long loaded text counts only what it lexed, later ones keep
+// the last whole-text count while text is stale, and once nothing is the
+// count is the whole text's.
+TEST_F(SpellCheckerTest, TheStepwiseCountSettlesOnTheWholeTextsCount)
+{
+    const ustring text = longLoadedText();
+    TokenStorage storage;
+    storage.appendWithoutLexing(text.data(), text.data() + text.size());
+    storage.setSpellChecker(tiny());
+    // Steps until the count settles, each expected to answer `meanwhile`
+    // while it has not; the settled count.
+    auto settle = [&storage](int32_t meanwhile) {
+        bool settled = false;
+        int32_t count = storage.misspelledCountInSteps(TokenStorage::kSpellingLexStep, settled);
+        EXPECT_FALSE(settled);
+        EXPECT_EQ(meanwhile, count);
+        for (int step = 0; !settled && step < 100; ++step) {
+            count = storage.misspelledCountInSteps(TokenStorage::kSpellingLexStep, settled);
+            if (!settled)
+                EXPECT_EQ(meanwhile, count);
+        }
+        EXPECT_TRUE(settled);
+        return count;
+    };
+    // Before any whole count, what is lexed so far: "wrold" at the start.
+    EXPECT_EQ(2, settle(1));
+    EXPECT_TRUE(storage.invalidPoints().empty());
+    // More text arrives: the last whole count stands until the new one.
+    storage.appendWithoutLexing(text.data(), text.data() + text.size());
+    EXPECT_EQ(4, settle(2));
+    EXPECT_EQ(4, storage.misspelledCount());
+}
+
 TEST_F(SpellCheckerTest, WriteSessionQuotesEachWordInListOrder)
 {
     manager().addWord(u"zorp");

@@ -323,6 +323,21 @@ int32_t TokenStorage::misspelledCount()
     return m_tokenList.misspelledCount();
 }
 
+int32_t TokenStorage::misspelledCountInSteps(int64_t lexBudget, bool& settled)
+{
+    // Validating to a point past the first stale one re-lexes from there and
+    // stops about that far on (after the line that passes it), leaving a
+    // stale point behind when text is left.
+    if (!m_invalidPoints.empty())
+        validateUntil(m_invalidPoints.front() + std::max<int64_t>(lexBudget, 1));
+    settled = m_invalidPoints.empty();
+    if (settled)
+        m_settledMisspelledCount = m_tokenList.misspelledCount();
+    else if (m_settledMisspelledCount < 0)
+        return m_tokenList.misspelledCount();
+    return m_settledMisspelledCount;
+}
+
 void TokenStorage::misspelledWords(SelectionSet& out)
 {
     validateUntil(size());
