@@ -6,7 +6,9 @@
 
 #include "support/scratch_folder.h"
 #include "ui/text/render/token_renderer.h"
+#include "ui/text/syntax/styler.h"
 #include "ui/text/syntax/syntax_loader.h"
+#include "ui/text/syntax/syntax_manager.h"
 #include "ui/text/view_settings.h"
 
 namespace bench_support {
@@ -25,6 +27,29 @@ inline slate::SP<Syntax> cSyntax()
     }();
     return s_syntax;
 }
+
+// The language services start-up installs (file types, grammars, colour
+// schemes), for benchmarks that open files as the editor does: a file's
+// extension then picks its grammar and the grammar is compiled on first use.
+// Make it once the file manager has mounted "Packages/" and the options
+// manager exists; it removes the services again when it goes.
+class LanguageServices {
+public:
+    LanguageServices()
+    {
+        SyntaxManager::create();
+        SyntaxLoader::create();
+        Styler::create();
+    }
+    ~LanguageServices()
+    {
+        SyntaxManager::destroy();
+        Styler::destroy();
+        SyntaxLoader::destroy();
+    }
+    LanguageServices(const LanguageServices&) = delete;
+    LanguageServices& operator=(const LanguageServices&) = delete;
+};
 
 // The lines the benchmarks' C text cycles through, 28 units on average.
 inline const char16_t* const kCLines[] = {
