@@ -106,8 +106,11 @@ bool drawTabStrip(const GroupFrame& frame, InputRegion* pane, const interval2& r
         std::function<void()> close;
         if (frame.closeView)
             close = [closeView = frame.closeView, view] { closeView(view); };
+        std::function<void()> showMenu;
+        if (frame.showTabMenu)
+            showMenu = [showTabMenu = frame.showTabMenu, view] { showTabMenu(view); };
         done &= tabButton(pane, RegionId(view, kTabRegion), stripId, tab, label, frame.tabState,
-                          [&viewSet, view] { viewSet.focusView(view); }, close, nullptr,
+                          [&viewSet, view] { viewSet.focusView(view); }, close, showMenu,
                           [&viewSet](const RegionId& from, int fromIndex, const RegionId& to, int toIndex) {
                               return viewSet.moveTab(from, fromIndex, to, toIndex);
                           },
@@ -123,7 +126,13 @@ bool drawTabStrip(const GroupFrame& frame, InputRegion* pane, const interval2& r
 
     int buttonIndex = 0;
     if (overflow) {
-        done &= tabMiniButton(theme, pane, headerButtonId(stripId, kTabListButton), rect, nullptr, "icon.downarrow",
+        std::function<void()> showList;
+        if (frame.showTabList) {
+            // The menu drops from the button's lower left corner.
+            const interval2 button = tabMiniButtonRect(theme, rect, buttonCount, buttonIndex);
+            showList = [showTabList = frame.showTabList, group, button] { showTabList(group, button.x0, button.y1); };
+        }
+        done &= tabMiniButton(theme, pane, headerButtonId(stripId, kTabListButton), rect, showList, "icon.downarrow",
                               buttonIndex++, buttonCount, ustring(), ustring());
     }
     if (showGroupClose) {
@@ -154,6 +163,9 @@ bool drawGroup(const GroupFrame& frame, InputRegion* parent, const interval2& re
     // the view set finds the group on the focus path.
     auto* pane = new InputRegion(parent->baseWindow(), viewSet.tabSetId(group), rect);
     parent->addChild(pane);
+    // Added first, so that every region drawn over it is asked before it.
+    if (frame.makePaneRegion)
+        pane->addChild(frame.makePaneRegion(rect, group));
 
     bool done = true;
     interval2 body = rect;

@@ -29,6 +29,13 @@ struct GroupFrame {
     // Closes a view of the set with the save prompt; empty while the window
     // cannot close views, and the close buttons then do nothing.
     std::function<void(TextBufferView*)> closeView;
+    // The tab-list button's menu for a group, at a window point, and the
+    // context menu of a tab; empty: that button and right click do nothing.
+    std::function<void(int group, float x, float y)> showTabList;
+    std::function<void(TextBufferView*)> showTabMenu;
+    // Makes the region that lies under a group's views (in `rect`) and takes
+    // what they leave: clicks and drops on the pane. Empty: none.
+    std::function<InputRegion*(const interval2& rect, int group)> makePaneRegion;
 };
 
 // Draws group `group` of the set in `rect` under `parent`: a pane region

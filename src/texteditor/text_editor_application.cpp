@@ -107,7 +107,8 @@ bool saveOptionsFile(const slate::SP<Options>& options, const ustring& path)
     return false;
 }
 
-// A folder as projects name it: backslashes, and one at the end.
+} // namespace
+
 ustring normalizeDirectoryPath(const ustring& path)
 {
     ustring folder = path;
@@ -117,7 +118,16 @@ ustring normalizeDirectoryPath(const ustring& path)
     return folder;
 }
 
-} // namespace
+void addRecentEntry(std::vector<ustring>& list, const ustring& entry)
+{
+    const slate::usubstring key(entry);
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [&key](const ustring& older) { return slate::usubstring(older).equalsNoCase(key); }),
+               list.end());
+    list.insert(list.begin(), entry);
+    if (list.size() > kMaxRecentEntries)
+        list.resize(kMaxRecentEntries);
+}
 
 TextEditorApplication::TextEditorApplication(bool developmentBuild)
     : m_theme(kDefaultThemePath), m_developmentBuild(developmentBuild)

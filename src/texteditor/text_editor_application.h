@@ -41,6 +41,17 @@ struct HistoryLists {
     std::vector<ustring> consoleHistory;
 };
 
+// The most entries the recent files and the recent projects keep.
+constexpr size_t kMaxRecentEntries = 32;
+
+// Puts `entry` first in a recent-files or recent-projects list: an older
+// entry naming the same file (letter case aside, as Windows compares file
+// names) is removed, and the oldest entries past kMaxRecentEntries go.
+void addRecentEntry(std::vector<ustring>& list, const ustring& entry);
+
+// A folder as projects name it: backslashes, and one at the end.
+ustring normalizeDirectoryPath(const ustring& path);
+
 class TextEditorApplication {
 public:
     // In a development build (the program runs from its build tree) the

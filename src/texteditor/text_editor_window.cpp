@@ -140,9 +140,7 @@ bool TextEditorWindow::openProject(const ustring& path)
 
 void TextEditorWindow::addRecentProject(const ustring& path)
 {
-    std::vector<ustring>& recent = m_application->m_history.recentProjects;
-    recent.erase(std::remove(recent.begin(), recent.end(), path), recent.end());
-    recent.insert(recent.begin(), path);
+    addRecentEntry(m_application->m_history.recentProjects, path);
 }
 
 void TextEditorWindow::setLayout(int type)
@@ -183,6 +181,7 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
                          (fullscreen && m_rowSplits.empty() && m_colSplits.empty() && m_viewSet.views(0).size() == 1);
         frame.minimapOnLeft = m_application->m_minimapOnLeft;
         frame.minimapMaxWidth = m_application->m_minimapMaxWidth;
+        bindGroupActions(frame);
         InputRegion* viewRegion = nullptr;
         done &= drawGroupGrid(frame, region, layout.groupArea, m_rowSplits, m_colSplits, &viewRegion);
         if (layout.hasToolbar) {

@@ -25,6 +25,7 @@
 #include "ui/ustring.h"
 
 class TextEditorApplication;
+struct GroupFrame;
 
 class TextEditorWindow : public BaseWindow {
 public:
@@ -92,6 +93,12 @@ public:
     // of a tab.
     void showTabListMenu(int group, float x, float y);
     void showTabContextMenu(const slate::SP<TextBufferView>& view);
+    // Loads the menu file at the package path `menuPath`, shows it at the
+    // pointer and runs the chosen line through `runner`; a menu that cannot
+    // be loaded is reported instead.
+    void showContextMenu(const ustring& menuPath, CommandRunner& runner);
+    // Gives the group drawing the window's tab menus and pane regions.
+    void bindGroupActions(GroupFrame& frame);
 
     // Saving and reloading (window_save.cpp).
     //
@@ -183,10 +190,13 @@ public:
     std::map<ustring, float> m_panelHeights;
 
 private:
-    // A new view of `buffer` with its options chained for `fileName`;
-    // addBufferView also puts it into a new tab.
-    slate::SP<TextBufferView> createBufferView(const slate::SP<TextBuffer>& buffer, const ustring& fileName);
-    slate::SP<TextBufferView> addBufferView(const slate::SP<TextBuffer>& buffer, const ustring& fileName);
+    // The view of the window showing the buffer `name` addresses (an
+    // "<untitled N>" name or a file path, letter case aside); null when none.
+    slate::SP<TextBufferView> findOpenView(const ustring& name) const;
+    // The main view with this id, or the first main view of `buffer`; null
+    // when the window has none.
+    slate::SP<TextBufferView> viewWithId(uint32_t viewId) const;
+    slate::SP<TextBufferView> firstViewOf(const TextBuffer* buffer) const;
     void registerCommands();
     // Tells the plug-ins of a view event ("onNew", "onClose", "onClone",
     // "onLoad", ...). There is no plug-in host yet: nothing to tell.
