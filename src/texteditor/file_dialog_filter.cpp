@@ -3,12 +3,17 @@
 // the end), built once here for both dialogs so their lists agree.
 #include "texteditor/file_dialog_filter.h"
 
+#include <string>
+
 #include "filesystem/path_parts.h"
+#include "ui/unicode.h"
 
 namespace {
 
 const ustring kAllFilesCaption = u"All Files (*.*)";
 const ustring kAllFilesPattern = u"*.*";
+// Where users report what the program cannot handle itself.
+const ustring kSupportAddress = u"support@vantrel.org";
 
 // The text after the last "/" or "\" of `path`.
 size_t lastComponentStart(const ustring& path)
@@ -110,4 +115,10 @@ ustring completeSaveAsPath(const ustring& path, const ustring& extension)
     if (firstDot != ustring::npos && firstDot + 1 == result.size())
         result.pop_back();
     return result;
+}
+
+ustring fileDialogErrorText(const ustring& dialog, uint32_t errorCode)
+{
+    return u"Error code from " + dialog + u" dialog: " + toUstring(std::to_string(errorCode)) +
+           u"\n\nYou may want to let " + kSupportAddress + u" know";
 }

@@ -5,6 +5,7 @@
 // manager), so that tests give them tables.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "ui/text/syntax/syntax_manager.h"
@@ -53,3 +54,8 @@ ustring saveAsInitialName(const ustring& bufferName);
 // a last component whose first "." is its last unit loses that ".". Either
 // "/" or "\" separates components.
 ustring completeSaveAsPath(const ustring& path, const ustring& extension);
+
+// What the user is told when a file dialog fails (rather than being
+// cancelled): `dialog` names it ("open", "save"), `errorCode` is the
+// dialog's extended error code.
+ustring fileDialogErrorText(const ustring& dialog, uint32_t errorCode);

@@ -114,6 +114,8 @@ public:
 
     // Called after key and character input; autosave hooks in here.
     void scheduleAutoSave() {}
+    // Called by a window after it saved a file; autosave hooks in here.
+    void autoSaveSoon() {}
 
     // Replaces what ends the message loop once the last window is gone;
     // the program's start-up installs the loop's own. Null for nothing.

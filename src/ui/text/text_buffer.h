@@ -101,6 +101,10 @@ public:
     // while reading.
     void setSource(std::unique_ptr<BufferSource> source);
     BufferSource* source() const { return m_source.get(); }
+    // The buffer's own name (given by plug-ins or a session); may be empty.
+    const ustring& name() const { return m_name; }
+    // The encoding the text was read with or last saved in; 0 when unknown.
+    FileEncoding encoding() const { return m_tokenStorage->encoding(); }
     bool canRevert() const { return m_source && !m_isReading; }
     // The fraction of the running load read so far, from 0 to 1; 1 when no
     // load is running.
