@@ -2,6 +2,7 @@
 // system's wide-character calls.
 #include "texteditor/save_questions.h"
 
+#define NOMINMAX
 #include <windows.h>
 
 #include "filesystem/native_file.h"
