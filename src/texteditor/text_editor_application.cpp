@@ -212,6 +212,9 @@ void TextEditorApplication::windowActivated(TextEditorWindow* window)
         std::iter_swap(m_windows.begin(), it);
 }
 
+// The session file comes later; until then a save is only counted.
+void TextEditorApplication::saveSession() { ++m_sessionSaveCount; }
+
 void TextEditorApplication::windowDestroyed(TextEditorWindow* window)
 {
     auto it = std::find(m_windows.begin(), m_windows.end(), window);

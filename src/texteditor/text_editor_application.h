@@ -116,6 +116,11 @@ public:
     void scheduleAutoSave() {}
     // Called by a window after it saved a file; autosave hooks in here.
     void autoSaveSoon() {}
+    // Writes the normal session; a window calls it when the user closes
+    // the last one. Sessions are not written yet: the calls are only
+    // counted, so that their callers can be checked.
+    void saveSession();
+    int sessionSaveCount() const { return m_sessionSaveCount; }
 
     // Replaces what ends the message loop once the last window is gone;
     // the program's start-up installs the loop's own. Null for nothing.
@@ -166,6 +171,7 @@ private:
     // Newest or last activated first; the windows are not owned.
     std::vector<TextEditorWindow*> m_windows;
     std::function<void(int)> m_quit;
+    int m_sessionSaveCount = 0; // calls of saveSession
     // The Application options the change listener was added to; null
     // before init.
     slate::SP<Options> m_applicationOptions;

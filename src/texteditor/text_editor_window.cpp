@@ -177,6 +177,7 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
         frame.showMinimap = showMinimap;
         frame.showCloseButton = showCloseButton;
         frame.showTabCloseButtons = showTabCloseButtons;
+        frame.closeView = [this](TextBufferView* view) { closeView(view); };
         frame.hideTabs = !(fullscreen ? m_application->m_showTabsFullscreen : m_application->m_showTabs) ||
                          (fullscreen && m_rowSplits.empty() && m_colSplits.empty() && m_viewSet.views(0).size() == 1);
         frame.minimapOnLeft = m_application->m_minimapOnLeft;

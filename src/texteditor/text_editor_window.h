@@ -127,12 +127,16 @@ public:
     bool closeAll();
     bool closeOthersInGroup(const slate::SP<TextBufferView>& view);
     bool closeToRightOf(const slate::SP<TextBufferView>& view);
-    // Asks about every view whose buffer needs saving.
+    // Asks about every view whose buffer has unsaved changes (an empty
+    // untitled one too), showing each in turn; closes nothing. False when
+    // the user cancelled.
     bool promptAllSaved();
 
     // Clones and file types (window_clone.cpp).
     //
-    // A second view of `view`'s buffer in `group`, sharing its options.
+    // A second view of `view`'s buffer, with its own minimap, as the active
+    // tab of `group`; it shares `view`'s options object. Null without a view
+    // or for a group the layout does not use.
     slate::SP<TextBufferView> cloneView(const slate::SP<TextBufferView>& view, int group);
     // The clone into the group after the active one (layout 2 from 0).
     void cloneIntoNextGroup(const slate::SP<TextBufferView>& view);
@@ -205,6 +209,9 @@ private:
     void addFileCommands();     // window_open.cpp
     void addSaveCommands();     // window_save.cpp
     void addCloseCommands();    // window_close.cpp
+    // Takes closing views out of the set, the last first, telling the
+    // plug-ins of each; nothing is asked (window_close.cpp).
+    void removeClosedViews(const std::vector<slate::SP<TextBufferView>>& views);
     void addCloneCommands();    // window_clone.cpp
     void addWindowCommands();   // window_commands.cpp: the rest of the table
     // "closeWindow" and "toggleFullScreen", once there is a platform window.
