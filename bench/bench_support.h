@@ -1,6 +1,8 @@
 // Set-up shared by the benchmarks.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +28,21 @@ inline slate::SP<Syntax> cSyntax()
         return loader.loadSyntax(copy);
     }();
     return s_syntax;
+}
+
+// The middle of `values`, the upper one of an even count; 0 for none.
+inline double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+inline double millisecondsBetween(std::chrono::steady_clock::time_point from,
+                                  std::chrono::steady_clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
 // The language services start-up installs (file types, grammars, colour

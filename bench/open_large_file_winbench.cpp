@@ -52,6 +52,8 @@
 
 namespace {
 
+using bench_support::median;
+using bench_support::millisecondsBetween;
 using editor_window_test::EditorWindowRig;
 using text_window_test::RendererCase;
 using Clock = window_test::FrameProbe::Clock;
@@ -59,19 +61,6 @@ using Clock = window_test::FrameProbe::Clock;
 constexpr size_t kFileBytes = size_t(100) << 20;
 // A load that has not shown its text by then ends the benchmark.
 constexpr int kWatchdogMs = 120000;
-
-double millisecondsBetween(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The 100 MB file, written once for the whole program.
 const test_support::ScratchFolder& largeFileFolder()

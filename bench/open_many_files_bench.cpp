@@ -48,24 +48,13 @@
 
 namespace {
 
+using bench_support::median;
+using bench_support::millisecondsBetween;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kFileCount = 200;
 // A read that has not ended by then ends the benchmark.
 constexpr auto kWatchdog = std::chrono::seconds(60);
-
-double millisecondsBetween(Clock::time_point from, Clock::time_point to)
-{
-    return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0.0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Windows that exist only in memory, 1920 x 1080, each deleted with its
 // handler when the manager goes.
