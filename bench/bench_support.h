@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "support/scratch_folder.h"
@@ -43,6 +45,27 @@ inline double millisecondsBetween(std::chrono::steady_clock::time_point from,
                                   std::chrono::steady_clock::time_point to)
 {
     return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// `count` small files of many languages in `folder`: the samples of
+// tests/data/lexing (2 to 7 KB each) copied round-robin under numbered
+// names that keep their extensions, so that each picks its grammar.
+inline std::vector<std::filesystem::path> writeLanguageSamples(const test_support::ScratchFolder& folder, int count)
+{
+    std::vector<std::filesystem::path> samples;
+    for (const auto& entry : std::filesystem::directory_iterator(test_support::dataPath("lexing"))) {
+        if (entry.path().extension() != ".jsonl" && entry.path().filename() != "README.md")
+            samples.push_back(entry.path());
+    }
+    std::sort(samples.begin(), samples.end());
+    std::vector<std::filesystem::path> paths;
+    for (int i = 0; i < count && !samples.empty(); ++i) {
+        const std::filesystem::path& sample = samples[i % samples.size()];
+        const std::string name = "file" + std::to_string(i) + "_" + sample.filename().string();
+        folder.write(name, test_support::readFile(sample));
+        paths.push_back(folder / name);
+    }
+    return paths;
 }
 
 // The language services start-up installs (file types, grammars, colour

@@ -2,7 +2,8 @@
 // language samples of tests/data/lexing (C, C++, Go, JavaScript, Python,
 // shell, CSS, HTML, XML, YAML, JSON, Markdown, make; 2 to 7 KB each) copied
 // round-robin under 200 names, so that each file's extension picks its
-// grammar. The window is the program's editor window over the shipped
+// grammar (bench_support::writeLanguageSamples). The same opening in a real
+// window under Wine is open_many_files_winbench.cpp. The window is the program's editor window over the shipped
 // packages, with a window manager whose windows exist only in memory (a
 // recording canvas with fixed-advance fonts), so the measure is the
 // editor's own work and not a renderer's.
@@ -91,19 +92,9 @@ const std::vector<ustring>& smallFiles()
 {
     static test_support::ScratchFolder s_folder("vantrel-open-many");
     static const std::vector<ustring> s_paths = [] {
-        std::vector<std::filesystem::path> samples;
-        for (const auto& entry : std::filesystem::directory_iterator(test_support::dataPath("lexing"))) {
-            const std::string name = entry.path().filename().string();
-            if (entry.path().extension() != ".jsonl" && name != "README.md")
-                samples.push_back(entry.path());
-        }
-        std::sort(samples.begin(), samples.end());
         std::vector<ustring> paths;
-        for (int i = 0; i < kFileCount && !samples.empty(); ++i) {
-            const std::filesystem::path& sample = samples[i % samples.size()];
-            const std::string name = "file" + std::to_string(i) + "_" + sample.filename().string();
-            paths.push_back(s_folder.write(name, test_support::readFile(sample)));
-        }
+        for (const std::filesystem::path& path : bench_support::writeLanguageSamples(s_folder, kFileCount))
+            paths.push_back(toUstring(path.string()));
         return paths;
     }();
     return s_paths;
