@@ -2,11 +2,10 @@
 // system's wide-character calls.
 #include "texteditor/save_questions.h"
 
-#define NOMINMAX
-#include <windows.h>
-
 #include "filesystem/native_file.h"
 #include "ui/system_error.h"
+
+#include <windows.h>
 
 bool isReadOnlyFile(const ustring& path, bool& exists)
 {
