@@ -1,7 +1,11 @@
 // Set-up shared by the benchmarks.
 #pragma once
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "filesystem/file_manager.h"
@@ -9,7 +13,9 @@
 #include "support/scratch_folder.h"
 #include "ui/text/spell_checker.h"
 #include "ui/text/render/token_renderer.h"
+#include "ui/text/syntax/styler.h"
 #include "ui/text/syntax/syntax_loader.h"
+#include "ui/text/syntax/syntax_manager.h"
 #include "ui/text/view_settings.h"
 #include "ui/unicode.h"
 
@@ -47,6 +53,65 @@ inline slate::SP<SpellChecker> tinySpellChecker()
     }
     return s_checker;
 }
+
+// The middle of `values`, the upper one of an even count; 0 for none.
+inline double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+inline double millisecondsBetween(std::chrono::steady_clock::time_point from,
+                                  std::chrono::steady_clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// `count` small files of many languages in `folder`: the samples of
+// tests/data/lexing (2 to 7 KB each) copied round-robin under numbered
+// names that keep their extensions, so that each picks its grammar.
+inline std::vector<std::filesystem::path> writeLanguageSamples(const test_support::ScratchFolder& folder, int count)
+{
+    std::vector<std::filesystem::path> samples;
+    for (const auto& entry : std::filesystem::directory_iterator(test_support::dataPath("lexing"))) {
+        if (entry.path().extension() != ".jsonl" && entry.path().filename() != "README.md")
+            samples.push_back(entry.path());
+    }
+    std::sort(samples.begin(), samples.end());
+    std::vector<std::filesystem::path> paths;
+    for (int i = 0; i < count && !samples.empty(); ++i) {
+        const std::filesystem::path& sample = samples[i % samples.size()];
+        const std::string name = "file" + std::to_string(i) + "_" + sample.filename().string();
+        folder.write(name, test_support::readFile(sample));
+        paths.push_back(folder / name);
+    }
+    return paths;
+}
+
+// The language services start-up installs (file types, grammars, colour
+// schemes), for benchmarks that open files as the editor does: a file's
+// extension then picks its grammar and the grammar is compiled on first use.
+// Make it once the file manager has mounted "Packages/" and the options
+// manager exists; it removes the services again when it goes.
+class LanguageServices {
+public:
+    LanguageServices()
+    {
+        SyntaxManager::create();
+        SyntaxLoader::create();
+        Styler::create();
+    }
+    ~LanguageServices()
+    {
+        SyntaxManager::destroy();
+        Styler::destroy();
+        SyntaxLoader::destroy();
+    }
+    LanguageServices(const LanguageServices&) = delete;
+    LanguageServices& operator=(const LanguageServices&) = delete;
+};
 
 // The lines the benchmarks' C text cycles through, 28 units on average.
 inline const char16_t* const kCLines[] = {

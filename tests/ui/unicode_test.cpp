@@ -168,6 +168,34 @@ TEST(Unicode, SourceCursorStaysOnIllegalOrTruncatedLead)
     }
 }
 
+// Long ASCII runs go across several bytes at a time: a character that is
+// not ASCII, and the end of the target, must still be met at every offset.
+TEST(Unicode, AsciiRunsStopAtEveryOffset)
+{
+    const std::string ascii = "abcdefghijklmnopqrstuvwx";
+    for (size_t offset = 0; offset <= ascii.size(); ++offset) {
+        SCOPED_TRACE(offset);
+        const std::string source = ascii.substr(0, offset) + "\xE2\x82\xAC" + ascii.substr(offset);
+        ustring expected = ustring(ascii.begin(), ascii.begin() + offset) + u"\u20AC" +
+                           ustring(ascii.begin() + offset, ascii.end());
+        uchar target[32];
+        auto* sourceCursor = reinterpret_cast<const unsigned char*>(source.data());
+        uchar* targetCursor = target;
+        EXPECT_EQ(convertUtf8ToUtf16(&sourceCursor, sourceCursor + source.size(), &targetCursor, target + 32, true),
+                  ConversionResult::conversionOk);
+        EXPECT_EQ(ustring(target, targetCursor), expected);
+
+        // A target that ends inside the run takes exactly what fits.
+        sourceCursor = reinterpret_cast<const unsigned char*>(ascii.data());
+        targetCursor = target;
+        EXPECT_EQ(convertUtf8ToUtf16(&sourceCursor, sourceCursor + ascii.size(), &targetCursor, target + offset,
+                                     true),
+                  offset == ascii.size() ? ConversionResult::conversionOk : ConversionResult::targetExhausted);
+        EXPECT_EQ(reinterpret_cast<const char*>(sourceCursor), ascii.data() + offset);
+        EXPECT_EQ(ustring(target, targetCursor), ustring(ascii.begin(), ascii.begin() + offset));
+    }
+}
+
 TEST(Unicode, IsLegalUtf8)
 {
     const unsigned char ok[] = {0xE2, 0x82, 0xAC};

@@ -119,6 +119,38 @@ TEST(LineEnding, PairSplitAcrossChunksGivesOneBreak)
     EXPECT_EQ(state, NewlineState::nsNormal);
 }
 
+// Long lines of every length around a word of units, so that each kind of
+// break falls at every place within a word and a chunk's cut at every place
+// around it.
+TEST(LineEnding, LongTextKeepsItsRunsAndNormalisesEveryBreak)
+{
+    struct Case {
+        const char16_t* lineBreak;
+        const char16_t* normalised;
+    };
+    const Case cases[] = {
+        {u"\r\n", u"\n"}, {u"\n\r", u"\n"}, {u"\r", u"\n"},       {u"\n", u"\n"},
+        {u"\r\r", u"\n\n"}, {u"\n\n", u"\n\n"}, {u"\r\n\r", u"\n\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(visible(c.lineBreak));
+        ustring input;
+        ustring expected;
+        for (size_t length = 0; length < 11; ++length) {
+            const ustring line = ustring(u"abcdefghij").substr(0, length);
+            input += line + c.lineBreak;
+            expected += line + c.normalised;
+        }
+        ustring whole = input;
+        normaliseNewlinesInString(whole);
+        EXPECT_EQ(visible(whole), visible(expected));
+        for (size_t cut = 0; cut <= input.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            EXPECT_EQ(visible(normaliseInPieces(input, {cut / 2, cut})), visible(expected));
+        }
+    }
+}
+
 TEST(LineEnding, NamesAndTexts)
 {
     struct Case {

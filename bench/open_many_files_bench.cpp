@@ -1,0 +1,217 @@
+// Opening 200 small files at once into one editor window: the files are the
+// language samples of tests/data/lexing (C, C++, Go, JavaScript, Python,
+// shell, CSS, HTML, XML, YAML, JSON, Markdown, make; 2 to 7 KB each) copied
+// round-robin under 200 names, so that each file's extension picks its
+// grammar (bench_support::writeLanguageSamples). The same opening in a real
+// window under Wine is open_many_files_winbench.cpp. The window is the program's editor window over the shipped
+// packages, with a window manager whose windows exist only in memory (a
+// recording canvas with fixed-advance fonts), so the measure is the
+// editor's own work and not a renderer's.
+//
+// Each iteration makes a fresh application and window (not timed), then
+// opens every file as the user would (openFile with kOpenFromUser, one after
+// another, as a multiple choice in the open dialog does), delivers what the
+// reading threads post to the main thread until every buffer holds its
+// text, and draws one frame of the window. The time is that span (manual
+// time). "/cold" makes the language services anew for every iteration, so
+// every grammar is compiled during the opening, as on the first open after
+// start-up; "/warm" keeps them, with every grammar compiled before.
+//
+// Counters, medians over the iterations, in milliseconds from the first
+// openFile call: "open_calls_ms" when the last openFile call returned,
+// "loaded_ms" when every buffer held its text, "total_ms" the end of the
+// frame (the target is 3000 at most).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "filesystem/file_manager.h"
+#include "filesystem/posix_file_system.h"
+#include "input/binding_map.h"
+#include "support/fake_window.h"
+#include "support/null_window_manager.h"
+#include "support/scratch_folder.h"
+#include "texteditor/text_editor_application.h"
+#include "texteditor/text_editor_window.h"
+#include "ui/log.h"
+#include "ui/main_thread_queue.h"
+#include "ui/options_manager.h"
+#include "ui/text/view_test_canvas.h"
+#include "ui/unicode.h"
+
+#include "bench_support.h"
+
+namespace {
+
+using bench_support::median;
+using bench_support::millisecondsBetween;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kFileCount = 200;
+// A read that has not ended by then ends the benchmark.
+constexpr auto kWatchdog = std::chrono::seconds(60);
+
+// Windows that exist only in memory, 1920 x 1080, each deleted with its
+// handler when the manager goes.
+class MemoryWindowManager : public test_support::NullWindowManager {
+public:
+    ~MemoryWindowManager() override
+    {
+        for (Entry& entry : m_windows)
+            delete entry.handler;
+    }
+
+    bool createWindow(const ustring&, WindowHandler* handler, const slate::SP<MenuDescriptor>&, const ustring&, int,
+                      WindowHandler*) override
+    {
+        auto platformWindow = std::make_unique<test_support::FakePlatformWindow>();
+        handler->m_rect = interval2(0, 0, 1920, 1080);
+        handler->m_window = platformWindow.get();
+        handler->setCanvas(&m_canvas);
+        m_windows.push_back({handler, std::move(platformWindow)});
+        return true;
+    }
+
+private:
+    struct Entry {
+        WindowHandler* handler;
+        std::unique_ptr<test_support::FakePlatformWindow> platformWindow;
+    };
+    GridRecordingCanvas m_canvas;
+    std::vector<Entry> m_windows;
+};
+
+// The 200 files, written once for the whole program; their native paths.
+const std::vector<ustring>& smallFiles()
+{
+    static test_support::ScratchFolder s_folder("vantrel-open-many");
+    static const std::vector<ustring> s_paths = [] {
+        std::vector<ustring> paths;
+        for (const std::filesystem::path& path : bench_support::writeLanguageSamples(s_folder, kFileCount))
+            paths.push_back(toUstring(path.string()));
+        return paths;
+    }();
+    return s_paths;
+}
+
+// The services an editor window needs, over the shipped packages and a
+// scratch folder of user options; the language services only while
+// `languages` is set.
+class Session {
+public:
+    Session() : m_debugOutput(g_debugOutputEnabled.exchange(false))
+    {
+        slate::FileManager::setInstance(new slate::FileManagerImpl);
+        slate::FileManager::get().mount(u"Packages/", slate::PosixFileSystem::create(toUstring(VANTREL_PACKAGES_DIR)));
+        slate::FileManager::get().mount(u"UserOptions/",
+                                        slate::PosixFileSystem::create(toUstring(m_userOptions.path().string())));
+        OptionsManager::create();
+        BindingSourceManager::create();
+    }
+    ~Session()
+    {
+        languages.reset();
+        clearMainThreadQueue();
+        BindingSourceManager::destroy();
+        OptionsManager::destroy();
+        slate::FileManager::destroy();
+        g_debugOutputEnabled = m_debugOutput;
+    }
+
+    std::unique_ptr<bench_support::LanguageServices> languages;
+
+private:
+    bool m_debugOutput;
+    test_support::ScratchFolder m_userOptions{"vantrel-open-many-options"};
+};
+
+struct OpenTimes {
+    double openCallsMs = -1;
+    double loadedMs = -1;
+    double totalMs = -1;
+};
+
+bool allLoaded(const TextEditorWindow& window)
+{
+    for (int group = 0; group < window.viewSet().numGroups(); ++group) {
+        for (const ViewEntry& entry : window.viewSet().views(group)) {
+            if (entry.view->buffer()->isReading())
+                return false;
+        }
+    }
+    return true;
+}
+
+// Opens every file in a new window of a new application and draws one
+// frame; totalMs stays negative when a file did not open or a read did not
+// end in time.
+OpenTimes openAll(const std::vector<ustring>& paths)
+{
+    OpenTimes times;
+    auto* windowManager = new MemoryWindowManager;
+    WindowManager::create(windowManager);
+    {
+        TextEditorApplication application(true);
+        application.setQuitFunction([](int) {});
+        TextEditorWindow* window = application.newWindow(u"", false);
+        if (window) {
+            const auto start = Clock::now();
+            bool opened = true;
+            for (const ustring& path : paths)
+                opened = window->openFile(path, FileEncoding(), TextEditorWindow::kOpenFromUser) && opened;
+            times.openCallsMs = millisecondsBetween(start, Clock::now());
+            while (!allLoaded(*window) && Clock::now() - start < kWatchdog) {
+                runMainThreadQueue();
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+            if (opened && allLoaded(*window)) {
+                times.loadedMs = millisecondsBetween(start, Clock::now());
+                window->draw(true);
+                times.totalMs = millisecondsBetween(start, Clock::now());
+            }
+        }
+        // The windows go with the manager, before the application.
+        WindowManager::destroy();
+    }
+    return times;
+}
+
+void BM_OpenManyFiles(benchmark::State& state, bool warm)
+{
+    const std::vector<ustring>& paths = smallFiles();
+    Session session;
+    if (warm) {
+        session.languages = std::make_unique<bench_support::LanguageServices>();
+        openAll(paths);
+    }
+    std::vector<double> openCalls, loaded, totals;
+    for (auto _ : state) {
+        if (!warm)
+            session.languages = std::make_unique<bench_support::LanguageServices>();
+        const OpenTimes times = openAll(paths);
+        if (!warm)
+            session.languages.reset();
+        if (times.totalMs < 0) {
+            state.SkipWithError("a file did not open or its read did not end");
+            return;
+        }
+        openCalls.push_back(times.openCallsMs);
+        loaded.push_back(times.loadedMs);
+        totals.push_back(times.totalMs);
+        state.SetIterationTime(times.totalMs / 1000.0);
+    }
+    state.counters["open_calls_ms"] = median(openCalls);
+    state.counters["loaded_ms"] = median(loaded);
+    state.counters["total_ms"] = median(totals);
+}
+
+BENCHMARK_CAPTURE(BM_OpenManyFiles, cold, false)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+BENCHMARK_CAPTURE(BM_OpenManyFiles, warm, true)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+} // namespace
