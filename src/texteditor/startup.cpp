@@ -15,6 +15,7 @@
 #include "input/binding_map.h"
 #include "texteditor/startup_rules.h"
 #include "ui/log.h"
+#include "ui/menu_descriptor.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
 #include "ui/statistics.h"
@@ -114,12 +115,30 @@ void startupUi(WindowManager* windowManager)
         WindowManager::create(windowManager);
     BindingSourceManager::create();
     SyntaxManager::create();
+    // The file-type button of the status bar shows the syntax menu by name.
+    SyntaxManager::get().setMenuPublisher([](const SyntaxMenu& menu) {
+        if (WindowManager::alive())
+            WindowManager::get().setMenu(u"setFileType", syntaxMenuDescriptor(menu));
+    });
     SyntaxLoader::create();
     Styler::create();
     SnippetManager::create();
     MetaInfo::create();
     SpellCheckerManager::create();
     OptionsManager::get().watch(u"*.vantrel-theme");
+}
+
+slate::SP<MenuDescriptor> syntaxMenuDescriptor(const SyntaxMenu& menu)
+{
+    slate::SP<MenuDescriptor> result(new MenuDescriptor);
+    slate::SP<MenuDescriptor> assign(new MenuDescriptor(menu.submenuCaption));
+    for (const SyntaxMenuItem& item : menu.assignItems)
+        assign->addItem(item.caption, item.command);
+    result->addSubmenu(assign);
+    result->addSeparator();
+    for (const SyntaxMenuItem& item : menu.setItems)
+        result->addItem(item.caption, item.command);
+    return result;
 }
 
 void startupLate()

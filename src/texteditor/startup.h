@@ -5,12 +5,15 @@
 // shutdown in reverse. The process entry (program.h) calls these in turn.
 #pragma once
 
+#include "ui/reference_counted.h"
 #include "ui/ustring.h"
 
 namespace slate {
 class FileSystem;
 }
 class WindowManager;
+class MenuDescriptor;
+struct SyntaxMenu;
 
 // Makes a file system over a native directory, or null when it cannot
 // (the Win32 build passes the Windows file system, tools and tests another).
@@ -60,6 +63,10 @@ void startupLate();
 // manager, meta info, snippet store, syntax manager, styler, syntax loader,
 // spell checker manager, and last the binding source manager.
 void shutdownUi();
+
+// The syntax menu as the window manager's menu "setFileType" shows it: the
+// submenu of assignFileType items, a separator, then the setFileType items.
+slate::SP<MenuDescriptor> syntaxMenuDescriptor(const SyntaxMenu& menu);
 // Destroys the options manager, the file manager and the notification
 // manager, then releases the regular-expression engine's global state.
 void shutdownBase();

@@ -9,6 +9,8 @@
 #include "filesystem/posix_file_system.h"
 #include "support/scratch_folder.h"
 #include "texteditor/startup.h"
+#include "ui/menu_descriptor.h"
+#include "ui/text/syntax/syntax_manager.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
 #include "ui/unicode.h"
@@ -117,6 +119,32 @@ TEST_F(StartupTest, BaseMakesTheNotificationManagerWhenThereIsNone)
     NotificationManager::destroy();
     ASSERT_TRUE(startupBase(u"Vantrel", dataFolders(u""), createPosixFileSystem));
     EXPECT_TRUE(NotificationManager::alive());
+}
+
+} // namespace
+
+namespace {
+
+// The file-type button's menu: assigning an extension sits in a submenu
+// above the plain choice of a file type, both in the grammars' order.
+TEST(SyntaxMenuDescriptor, AssignSubmenuThenSeparatorThenTheFileTypes)
+{
+    SyntaxMenu menu;
+    menu.submenuCaption = u"Open all with current extension as";
+    menu.setItems = {{u"C", u"setFileType \"Packages/C/C.tmLanguage\""},
+                     {u"Python", u"setFileType \"Packages/Python/Python.tmLanguage\""}};
+    menu.assignItems = {{u"C", u"assignFileType \"Packages/C/C.tmLanguage\""},
+                        {u"Python", u"assignFileType \"Packages/Python/Python.tmLanguage\""}};
+    const slate::SP<MenuDescriptor> descriptor = syntaxMenuDescriptor(menu);
+    ASSERT_EQ(4u, descriptor->m_entries.size());
+    const slate::SP<MenuDescriptor> assign = descriptor->m_entries[0].m_submenu;
+    ASSERT_TRUE(assign);
+    EXPECT_EQ(menu.submenuCaption, assign->m_caption);
+    ASSERT_EQ(2u, assign->m_entries.size());
+    EXPECT_EQ(menu.assignItems[1].command, assign->m_entries[1].m_item->m_command);
+    EXPECT_EQ(u"-", descriptor->m_entries[1].m_item->m_caption);
+    EXPECT_EQ(u"C", descriptor->m_entries[2].m_item->m_caption);
+    EXPECT_EQ(menu.setItems[1].command, descriptor->m_entries[3].m_item->m_command);
 }
 
 } // namespace
