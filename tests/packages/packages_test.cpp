@@ -33,12 +33,15 @@
 #include "support/fixed_advance_font.h"
 #include "support/golden_drawing.h"
 #include "support/scratch_folder.h"
+#include "texteditor/text_editor_application.h"
+#include "texteditor/text_editor_window.h"
 #include "texteditor/toolbar.h"
 #include "packages/theme_scene.h"
 #include "ui/key_codes.h"
 #include "ui/log.h"
 #include "ui/menu_descriptor.h"
 #include "ui/options.h"
+#include "ui/options_manager.h"
 #include "ui/parse_strings.h"
 #include "ui/string_utils.h"
 #include "ui/text/lexer/plist.h"
@@ -174,6 +177,24 @@ protected:
         // Registered by the context menu only over a misspelled word.
         for (const char16_t* name : {u"spellingSuggestion", u"addWord", u"ignoreWord"})
             m_textCommands.insert(name);
+        addWindowCommands();
+    }
+
+    // The editor window's own command table. A development build's
+    // application leaves the options files alone when it goes.
+    void addWindowCommands()
+    {
+        OptionsManager::create();
+        {
+            TextEditorApplication application(true);
+            auto* window = new TextEditorWindow(&application);
+            // Those of the platform window come with its canvas.
+            window->setCanvas(&m_canvas);
+            for (const auto& entry : window->commandMap().entries())
+                m_textCommands.insert(entry.first);
+            delete window;
+        }
+        OptionsManager::destroy();
     }
 
     // Checks one command line and, for dispatch, the command it runs.
@@ -585,7 +606,7 @@ TEST_F(PackageCommandsTest, PendingCommandsAreUsedAndNotYetBuilt)
     std::string list;
     for (const ustring& name : m_pending) {
         EXPECT_TRUE(m_used.count(name)) << toUtf8(name) << " is pending but no package file uses it";
-        EXPECT_FALSE(m_textCommands.count(name)) << toUtf8(name) << " is a text command already";
+        EXPECT_FALSE(m_textCommands.count(name)) << toUtf8(name) << " is a text or window command already";
         list += " " + toUtf8(name);
     }
     std::printf("Commands the packages name that are still to be built (%zu):%s\n", m_pending.size(), list.c_str());
