@@ -406,10 +406,8 @@ bool TextEditorWindow::showOpenDialog(FileEncoding encoding)
     const FileDialogAnswer answer = windowDialogs().chooseFilesToOpen(m_window ? m_window->nativeHandle() : nullptr,
                                                                       request);
     if (!answer.chosen) {
-        if (answer.errorCode != 0) {
-            reportError(u"Error code from open dialog: " + toUstring(std::to_string(answer.errorCode)) +
-                        u"\n\nPlease report this to support@vantrel.org.");
-        }
+        if (answer.errorCode != 0)
+            reportError(fileDialogErrorText(u"open", answer.errorCode));
         return false;
     }
     for (const ustring& path : chosenPaths(answer.names))
