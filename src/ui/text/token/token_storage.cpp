@@ -145,8 +145,11 @@ Token* unlexedMemoMatch(Token* slot, const uchar* begin, const uchar* end, const
 TokenStorage::TokenStorage()
     : m_tokenList(this), m_lineEnding(kLineEndingWindows), m_encoding(kEncodingUndefined)
 {
+    // Include paths are names, not words: grammars scope them under
+    // meta.preprocessor.c.include or, in newer ones, meta.preprocessor.include.
     static const CompiledSelector s_check = compileSelector(
-        u"markup.raw, source string.quoted - punctuation - meta.preprocessor.c.include, "
+        u"markup.raw, "
+        u"source string.quoted - punctuation - meta.preprocessor.c.include - meta.preprocessor.include, "
         u"source comment - source comment.block.preprocessor");
     static const CompiledSelector s_skip = compileSelector(
         u"source, constant, keyword, storage, support, variable, markup.underline.link, meta.tag");

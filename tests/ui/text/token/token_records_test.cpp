@@ -85,6 +85,9 @@ TEST(TokenRecords, CommentsAndStringsInSourceAreCheckedKeywordsAndCodeAreNot)
         {u"keyword.control.c source.c ", false},
         {u"source.c ", false},
         {u"comment.block.preprocessor source.c ", false},
+        // Include paths, as older and newer grammars scope them.
+        {u"string.quoted.other.lt-gt.include.c meta.preprocessor.c.include source.c ", false},
+        {u"string.quoted.other.lt-gt.include.c meta.preprocessor.include.c source.c ", false},
         {u"text.plain ", true},
         {u"markup.raw.block.markdown text.html.markdown ", true},
         {u"markup.underline.link.markdown text.html.markdown ", false},
