@@ -46,14 +46,15 @@
 #include "ui/unicode.h"
 
 #include "bench_support.h"
+#include "open_many_files.h"
 
 namespace {
 
-using bench_support::median;
+using namespace open_many_files;
+
 using bench_support::millisecondsBetween;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kFileCount = 200;
 // A read that has not ended by then ends the benchmark.
 constexpr auto kWatchdog = std::chrono::seconds(60);
 
@@ -87,19 +88,6 @@ private:
     std::vector<Entry> m_windows;
 };
 
-// The 200 files, written once for the whole program; their native paths.
-const std::vector<ustring>& smallFiles()
-{
-    static test_support::ScratchFolder s_folder("vantrel-open-many");
-    static const std::vector<ustring> s_paths = [] {
-        std::vector<ustring> paths;
-        for (const std::filesystem::path& path : bench_support::writeLanguageSamples(s_folder, kFileCount))
-            paths.push_back(toUstring(path.string()));
-        return paths;
-    }();
-    return s_paths;
-}
-
 // The services an editor window needs, over the shipped packages and a
 // scratch folder of user options; the language services only while
 // `languages` is set.
@@ -130,23 +118,6 @@ private:
     bool m_debugOutput;
     test_support::ScratchFolder m_userOptions{"vantrel-open-many-options"};
 };
-
-struct OpenTimes {
-    double openCallsMs = -1;
-    double loadedMs = -1;
-    double totalMs = -1;
-};
-
-bool allLoaded(const TextEditorWindow& window)
-{
-    for (int group = 0; group < window.viewSet().numGroups(); ++group) {
-        for (const ViewEntry& entry : window.viewSet().views(group)) {
-            if (entry.view->buffer()->isReading())
-                return false;
-        }
-    }
-    return true;
-}
 
 // Opens every file in a new window of a new application and draws one
 // frame; totalMs stays negative when a file did not open or a read did not
@@ -184,31 +155,11 @@ OpenTimes openAll(const std::vector<ustring>& paths)
 
 void BM_OpenManyFiles(benchmark::State& state, bool warm)
 {
-    const std::vector<ustring>& paths = smallFiles();
+    const std::vector<ustring>& paths =
+        smallFiles("vantrel-open-many", [](const std::filesystem::path& path) { return toUstring(path.string()); });
     Session session;
-    if (warm) {
-        session.languages = std::make_unique<bench_support::LanguageServices>();
-        openAll(paths);
-    }
-    std::vector<double> openCalls, loaded, totals;
-    for (auto _ : state) {
-        if (!warm)
-            session.languages = std::make_unique<bench_support::LanguageServices>();
-        const OpenTimes times = openAll(paths);
-        if (!warm)
-            session.languages.reset();
-        if (times.totalMs < 0) {
-            state.SkipWithError("a file did not open or its read did not end");
-            return;
-        }
-        openCalls.push_back(times.openCallsMs);
-        loaded.push_back(times.loadedMs);
-        totals.push_back(times.totalMs);
-        state.SetIterationTime(times.totalMs / 1000.0);
-    }
-    state.counters["open_calls_ms"] = median(openCalls);
-    state.counters["loaded_ms"] = median(loaded);
-    state.counters["total_ms"] = median(totals);
+    measure(state, warm, session.languages, [&paths] { return openAll(paths); },
+            "a file did not open or its read did not end");
 }
 
 BENCHMARK_CAPTURE(BM_OpenManyFiles, cold, false)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);

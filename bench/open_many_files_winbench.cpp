@@ -31,47 +31,19 @@
 #include "texteditor/editor_window_rig.h"
 
 #include "bench_support.h"
+#include "open_many_files.h"
 
 namespace {
 
-using bench_support::median;
+using namespace open_many_files;
+
 using bench_support::millisecondsBetween;
 using editor_window_test::EditorWindowRig;
 using text_window_test::RendererCase;
 using Clock = window_test::FrameProbe::Clock;
 
-constexpr int kFileCount = 200;
 // A read that has not ended by then ends the benchmark.
 constexpr int kWatchdogMs = 60000;
-
-const std::vector<ustring>& smallFiles()
-{
-    static test_support::ScratchFolder s_folder("vantrel-open-many-window");
-    static const std::vector<ustring> s_paths = [] {
-        std::vector<ustring> paths;
-        for (const std::filesystem::path& path : bench_support::writeLanguageSamples(s_folder, kFileCount))
-            paths.push_back(test_support::programPath(path.string()));
-        return paths;
-    }();
-    return s_paths;
-}
-
-struct OpenTimes {
-    double openCallsMs = -1;
-    double loadedMs = -1;
-    double totalMs = -1; // negative when a file did not open or a read did not end
-};
-
-bool allLoaded(const TextEditorWindow& window)
-{
-    for (int group = 0; group < window.viewSet().numGroups(); ++group) {
-        for (const ViewEntry& entry : window.viewSet().views(group)) {
-            if (entry.view->buffer()->isReading())
-                return false;
-        }
-    }
-    return true;
-}
 
 OpenTimes openAll(EditorWindowRig& rig, const std::vector<ustring>& paths)
 {
@@ -101,7 +73,9 @@ OpenTimes openAll(EditorWindowRig& rig, const std::vector<ustring>& paths)
 
 void BM_OpenManyFilesWindow(benchmark::State& state, const RendererCase* renderer, bool warm)
 {
-    const std::vector<ustring>& paths = smallFiles();
+    const std::vector<ustring>& paths = smallFiles("vantrel-open-many-window", [](const std::filesystem::path& path) {
+        return test_support::programPath(path.string());
+    });
     EditorWindowRig rig(*renderer, {1920, 1080, 0, true});
     if (!rig.ready()) {
         state.SkipWithError("the window cannot be made on this renderer");
@@ -112,29 +86,8 @@ void BM_OpenManyFilesWindow(benchmark::State& state, const RendererCase* rendere
     for (int i = 0; i < 3; ++i)
         rig.paint();
     std::unique_ptr<bench_support::LanguageServices> languages;
-    if (warm) {
-        languages = std::make_unique<bench_support::LanguageServices>();
-        openAll(rig, paths);
-    }
-    std::vector<double> openCalls, loaded, totals;
-    for (auto _ : state) {
-        if (!warm)
-            languages = std::make_unique<bench_support::LanguageServices>();
-        const OpenTimes times = openAll(rig, paths);
-        if (!warm)
-            languages.reset();
-        if (times.totalMs < 0) {
-            state.SkipWithError("a file did not open, its read did not end or no frame came");
-            return;
-        }
-        openCalls.push_back(times.openCallsMs);
-        loaded.push_back(times.loadedMs);
-        totals.push_back(times.totalMs);
-        state.SetIterationTime(times.totalMs / 1000.0);
-    }
-    state.counters["open_calls_ms"] = median(openCalls);
-    state.counters["loaded_ms"] = median(loaded);
-    state.counters["total_ms"] = median(totals);
+    measure(state, warm, languages, [&rig, &paths] { return openAll(rig, paths); },
+            "a file did not open, its read did not end or no frame came");
 }
 
 const bool s_registered = [] {
