@@ -34,8 +34,7 @@
 #include "filesystem/file_manager.h"
 #include "filesystem/posix_file_system.h"
 #include "input/binding_map.h"
-#include "support/fake_window.h"
-#include "support/null_window_manager.h"
+#include "support/memory_window_manager.h"
 #include "support/scratch_folder.h"
 #include "texteditor/text_editor_application.h"
 #include "texteditor/text_editor_window.h"
@@ -57,36 +56,6 @@ using Clock = std::chrono::steady_clock;
 
 // A read that has not ended by then ends the benchmark.
 constexpr auto kWatchdog = std::chrono::seconds(60);
-
-// Windows that exist only in memory, 1920 x 1080, each deleted with its
-// handler when the manager goes.
-class MemoryWindowManager : public test_support::NullWindowManager {
-public:
-    ~MemoryWindowManager() override
-    {
-        for (Entry& entry : m_windows)
-            delete entry.handler;
-    }
-
-    bool createWindow(const ustring&, WindowHandler* handler, const slate::SP<MenuDescriptor>&, const ustring&, int,
-                      WindowHandler*) override
-    {
-        auto platformWindow = std::make_unique<test_support::FakePlatformWindow>();
-        handler->m_rect = interval2(0, 0, 1920, 1080);
-        handler->m_window = platformWindow.get();
-        handler->setCanvas(&m_canvas);
-        m_windows.push_back({handler, std::move(platformWindow)});
-        return true;
-    }
-
-private:
-    struct Entry {
-        WindowHandler* handler;
-        std::unique_ptr<test_support::FakePlatformWindow> platformWindow;
-    };
-    GridRecordingCanvas m_canvas;
-    std::vector<Entry> m_windows;
-};
 
 // The services an editor window needs, over the shipped packages and a
 // scratch folder of user options; the language services only while
@@ -125,7 +94,7 @@ private:
 OpenTimes openAll(const std::vector<ustring>& paths)
 {
     OpenTimes times;
-    auto* windowManager = new MemoryWindowManager;
+    auto* windowManager = new test_support::MemoryWindowManager(1920, 1080);
     WindowManager::create(windowManager);
     {
         TextEditorApplication application(true);

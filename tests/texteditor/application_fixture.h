@@ -1,8 +1,5 @@
 // An application over a scratch data folder, with a window manager whose
-// windows exist only in memory: each created window gets a platform window
-// that shows nothing, a client rect and a canvas with fixed-advance fonts,
-// and is deleted when the test closes it, as the platform deletes a
-// window's handler when its native window goes.
+// windows exist only in memory (support/memory_window_manager.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,8 +13,7 @@
 #include "filesystem/file_utils.h"
 #include "filesystem/posix_file_system.h"
 #include "input/binding_map.h"
-#include "support/fake_window.h"
-#include "support/null_window_manager.h"
+#include "support/memory_window_manager.h"
 #include "support/scratch_folder.h"
 #include "texteditor/text_editor_application.h"
 #include "texteditor/text_editor_window.h"
@@ -28,52 +24,7 @@
 
 namespace application_test {
 
-class MemoryWindowManager : public test_support::NullWindowManager {
-public:
-    ~MemoryWindowManager() override
-    {
-        while (!m_windows.empty())
-            close(m_windows.back().handler);
-    }
-
-    bool createWindow(const ustring& title, WindowHandler* handler, const slate::SP<MenuDescriptor>&,
-                      const ustring& placement, int, WindowHandler*) override
-    {
-        if (refuseWindows)
-            return false;
-        titles.push_back(title);
-        placements.push_back(placement);
-        auto platformWindow = std::make_unique<test_support::FakePlatformWindow>();
-        handler->m_rect = interval2(0, 0, 640, 480);
-        handler->m_window = platformWindow.get();
-        handler->setCanvas(&m_canvas);
-        m_windows.push_back({handler, std::move(platformWindow)});
-        return true;
-    }
-
-    // Destroys the window that owns `handler`, deleting the handler.
-    void close(WindowHandler* handler)
-    {
-        auto it = std::find_if(m_windows.begin(), m_windows.end(),
-                               [handler](const Entry& entry) { return entry.handler == handler; });
-        ASSERT_NE(it, m_windows.end());
-        std::unique_ptr<test_support::FakePlatformWindow> platformWindow = std::move(it->platformWindow);
-        m_windows.erase(it);
-        delete handler;
-    }
-
-    bool refuseWindows = false;
-    std::vector<ustring> titles;
-    std::vector<ustring> placements;
-
-private:
-    struct Entry {
-        WindowHandler* handler;
-        std::unique_ptr<test_support::FakePlatformWindow> platformWindow;
-    };
-    GridRecordingCanvas m_canvas;
-    std::vector<Entry> m_windows;
-};
+using test_support::MemoryWindowManager;
 
 class ApplicationTest : public testing::Test {
 protected:
@@ -114,7 +65,7 @@ protected:
         if (!m_application)
             return;
         while (!m_application->windows().empty())
-            m_windowManager->close(m_application->windows().back());
+            ASSERT_TRUE(m_windowManager->close(m_application->windows().back()));
         m_application.reset();
     }
 

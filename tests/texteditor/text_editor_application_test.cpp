@@ -110,7 +110,7 @@ TEST_F(ApplicationTest, ActivationSwapsTheWindowWithTheFirstOnly)
     second->onActivate();
     EXPECT_EQ((std::vector<TextEditorWindow*>{second, third, first}), m_application->windows());
 
-    m_windowManager->close(third);
+    ASSERT_TRUE(m_windowManager->close(third));
     EXPECT_EQ((std::vector<TextEditorWindow*>{second, first}), m_application->windows());
 }
 
@@ -119,9 +119,9 @@ TEST_F(ApplicationTest, ClosingTheLastWindowEndsTheLoop)
     createApplication();
     TextEditorWindow* a = m_application->newWindow(u"", true);
     TextEditorWindow* b = m_application->newWindow(u"", false);
-    m_windowManager->close(a);
+    ASSERT_TRUE(m_windowManager->close(a));
     EXPECT_TRUE(m_quitCodes.empty());
-    m_windowManager->close(b);
+    ASSERT_TRUE(m_windowManager->close(b));
     EXPECT_EQ(std::vector<int>{0}, m_quitCodes);
 }
 

@@ -18,7 +18,7 @@ TEST_F(WindowTest, AReferenceOutlivesItsWindowAndThenAnswersNull)
 {
     slate::SP<TextEditorWindow::Reference> reference = m_window->reference();
     EXPECT_EQ(m_window, reference->window);
-    m_windowManager->close(m_window);
+    ASSERT_TRUE(m_windowManager->close(m_window));
     EXPECT_EQ(nullptr, reference->window);
     EXPECT_EQ(1, reference->referenceCount());
 }

@@ -391,7 +391,7 @@ TEST_F(WindowCloseTest, OnlyTheLastWindowToCloseSavesTheSession)
     ASSERT_NE(nullptr, other);
     EXPECT_TRUE(other->canClose());
     EXPECT_EQ(0, m_application->sessionSaveCount());
-    m_windowManager->close(other);
+    ASSERT_TRUE(m_windowManager->close(other));
 
     EXPECT_TRUE(m_window->canClose());
     EXPECT_EQ(1, m_application->sessionSaveCount());
