@@ -71,7 +71,7 @@ class TestResults final : public ResultSet {
 public:
     explicit TestResults(Log& log) : m_log(log) {}
     void gotoResult(bool forward) override { m_log.push_back(forward ? "next" : "prev"); }
-    bool hasResults(bool forward) const override { return forward ? m_hasNext : m_hasPrevious; }
+    bool hasResults(bool forward) override { return forward ? m_hasNext : m_hasPrevious; }
     bool m_hasNext = true;
     bool m_hasPrevious = false;
 
