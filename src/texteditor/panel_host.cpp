@@ -21,6 +21,36 @@ const char16_t kInsertSnippet[] = u"insertSnippet";
 // The quick panel highlights its first filtered item.
 const unsigned kHighlightFirstItem = 16;
 
+// The entry of that name, or null. Panels and overlays are kept alike.
+template <typename Item>
+Item* findByName(const std::map<ustring, std::unique_ptr<Item>>& items, const ustring& name)
+{
+    auto found = items.find(name);
+    return found == items.end() ? nullptr : found->second.get();
+}
+
+// Hides the visible item, even when it is `next`, and shows `next`.
+template <typename Item>
+void switchVisible(Item*& current, Item* next)
+{
+    if (current)
+        current->onHide();
+    current = next;
+    next->onShow();
+}
+
+// Hides the visible item, if any; true when there was one. The slot is
+// cleared before onHide, so that an item hiding itself from there finds
+// nothing to hide.
+template <typename Item>
+bool hideVisible(Item*& current)
+{
+    if (!current)
+        return false;
+    std::exchange(current, nullptr)->onHide();
+    return true;
+}
+
 } // namespace
 
 PanelHost::PanelHost(std::map<ustring, float>& heights, WindowHooks hooks)
@@ -38,16 +68,12 @@ void PanelHost::addPanel(std::unique_ptr<DialogPanel> panel)
 
 DialogPanel* PanelHost::panel(const ustring& name) const
 {
-    auto found = m_panels.find(name);
-    return found == m_panels.end() ? nullptr : found->second.get();
+    return findByName(m_panels, name);
 }
 
 void PanelHost::showPanel(DialogPanel* panel)
 {
-    if (m_currentPanel)
-        m_currentPanel->onHide();
-    m_currentPanel = panel;
-    panel->onShow();
+    switchVisible(m_currentPanel, panel);
     if (!panel->isResizable())
         return;
     // A height still 0 here is replaced by the preferred height when the
@@ -69,13 +95,7 @@ void PanelHost::showPanelFocused(DialogPanel* panel)
 
 void PanelHost::hidePanel()
 {
-    if (!m_currentPanel)
-        return;
-    // Cleared before the call so that a panel hiding itself from onHide
-    // finds no panel to hide.
-    DialogPanel* panel = std::exchange(m_currentPanel, nullptr);
-    panel->onHide();
-    if (m_hooks.focusActiveView)
+    if (hideVisible(m_currentPanel) && m_hooks.focusActiveView)
         m_hooks.focusActiveView();
 }
 
@@ -91,25 +111,17 @@ void PanelHost::addOverlay(const ustring& name, std::unique_ptr<Overlay> overlay
 
 Overlay* PanelHost::overlay(const ustring& name) const
 {
-    auto found = m_overlays.find(name);
-    return found == m_overlays.end() ? nullptr : found->second.get();
+    return findByName(m_overlays, name);
 }
 
 void PanelHost::showOverlay(Overlay* overlay)
 {
-    if (m_currentOverlay)
-        m_currentOverlay->onHide();
-    m_currentOverlay = overlay;
-    overlay->onShow();
+    switchVisible(m_currentOverlay, overlay);
 }
 
 void PanelHost::hideOverlay()
 {
-    if (!m_currentOverlay)
-        return;
-    Overlay* overlay = std::exchange(m_currentOverlay, nullptr);
-    overlay->onHide();
-    if (m_hooks.focusActiveView)
+    if (hideVisible(m_currentOverlay) && m_hooks.focusActiveView)
         m_hooks.focusActiveView();
 }
 
