@@ -29,6 +29,7 @@
 #include "ui/options_manager.h"
 #include "ui/statistics.h"
 #include "ui/text/file_buffer_source.h"
+#include "ui/text/snippet_manager.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_showing.h"
 #include "ui/theme.h"
@@ -39,7 +40,13 @@
 TextEditorWindow::TextEditorWindow(TextEditorApplication* application)
     : m_id(static_cast<uint32_t>(nextUniqueId())),
       m_application(application),
-      m_viewSet(focusState(), &m_tabState)
+      m_viewSet(focusState(), &m_tabState),
+      m_panelHost(m_panelHeights,
+                  {[this] { return focusState()->hasFocus(RegionId(this, kPanelAreaRegion)); },
+                   [this] {
+                       if (slate::SP<TextBufferView> view = m_viewSet.activeView())
+                           focusState()->requestFocus(RegionId(view.get()));
+                   }})
 {
     m_reference = new Reference;
     m_reference->window = this;
@@ -70,6 +77,9 @@ void TextEditorWindow::registerCommands()
     addCloseCommands();
     addCloneCommands();
     addWindowCommands();
+    m_panelHost.registerCommands(m_commandMap, [](const ustring& path) {
+        return SnippetManager::alive() ? SnippetManager::get().findSnippet(path) : slate::usubstring();
+    });
 }
 
 void TextEditorWindow::applyApplicationOptions()

@@ -16,6 +16,7 @@
 #include "controls/tab_control.h"
 #include "input/command_map.h"
 #include "input/multi_command_runner.h"
+#include "texteditor/panel_host.h"
 #include "texteditor/toolbar.h"
 #include "texteditor/view_set.h"
 #include "texteditor/window_title.h"
@@ -54,6 +55,7 @@ public:
     TextEditorApplication* application() const { return m_application; }
     ViewSet& viewSet() { return m_viewSet; }
     const ViewSet& viewSet() const { return m_viewSet; }
+    PanelHost& panelHost() { return m_panelHost; }
     CommandMap& commandMap() { return m_commandMap; }
     // The toolbar's buttons, loaded once the window has a canvas.
     const Toolbar& toolbar() const { return m_toolbar; }
@@ -224,6 +226,9 @@ private:
     TextEditorApplication* m_application;
     TabStripMap m_tabState; // read and written by the view set and the tab strips
     ViewSet m_viewSet;
+    // The bottom panels and overlays and their commands; keeps its heights
+    // in m_panelHeights.
+    PanelHost m_panelHost;
     CommandMap m_commandMap;
     // The plug-ins' window commands; null while the plug-in host gives none.
     std::unique_ptr<CommandRunner> m_pythonCommandRunner;

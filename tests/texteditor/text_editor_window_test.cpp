@@ -5,6 +5,7 @@
 #include <string>
 
 #include "texteditor/application_fixture.h"
+#include "panels/dialog_panel.h"
 #include "texteditor/file_type_options.h"
 #include "ui/text/buffer_read_wait.h"
 #include "ui/text/syntax/syntax_loader.h"
@@ -194,6 +195,31 @@ TEST_F(WindowTest, WindowCommandsShadowApplicationCommands)
     m_window->exec(slate::usubstring(u"both"));
     m_window->exec(slate::usubstring(u"quitAll"));
     EXPECT_EQ((std::vector<std::string>{"window", "quitAll"}), ran);
+}
+
+class StubPanel final : public DialogPanel {
+public:
+    const char16_t* name() const override { return u"console"; }
+    float height() const override { return 128; }
+    bool layout(Theme*, InputRegion*, const interval2&) override { return true; }
+    void onShow() override {}
+};
+
+TEST_F(WindowTest, HidingAPanelGivesTheFocusBackToTheActiveView)
+{
+    slate::SP<TextBufferView> view = m_window->newFile();
+    m_window->panelHost().addPanel(std::make_unique<StubPanel>());
+    m_window->draw(true);
+    m_window->exec(slate::usubstring(u"showPanel console nofocus"));
+    ASSERT_NE(nullptr, m_window->panelHost().currentPanel());
+    // Something else asked for the focus in this frame; hiding overrides it.
+    const int elsewhere = 0;
+    FocusState* focus = m_window->focusState();
+    focus->requestFocus(RegionId(&elsewhere));
+
+    m_window->exec(slate::usubstring(u"hidePanel"));
+    EXPECT_EQ(nullptr, m_window->panelHost().currentPanel());
+    EXPECT_EQ(RegionId(view.get()), focus->m_requested);
 }
 
 } // namespace
