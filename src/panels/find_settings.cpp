@@ -226,10 +226,10 @@ bool FindSettings::searchStep()
             // which sees what follows it.
             if (match.empty() && match.begin() == to && to < areaEnd)
                 continue;
-            const size_t count = m_pending.matches.size();
-            if (match.empty() && count > 0 && m_pending.matches[count - 1].end() == match.begin())
+            if (match.empty() && m_pending.lastMatchEnd == match.begin())
                 continue;
             m_pending.matches.push_back(match);
+            m_pending.lastMatchEnd = match.end();
         }
         budget -= to - from;
         if (to >= areaEnd) {
@@ -244,15 +244,23 @@ bool FindSettings::searchStep()
 
 void FindSettings::publishMatches()
 {
+    // Each step hands over only its own matches, so a step costs the same
+    // however many matches the steps before it found.
     TextBufferView& view = *m_pending.view;
-    if (m_pending.matches.empty()) {
-        eraseRegionSet(view, kFindRegionName);
-        return;
+    const ustring* name = view.buffer()->internRegionName(kFindRegionName);
+    NamedRegionMap& named = view.viewState().mutableNamedRegions();
+    if (!m_pending.published) {
+        m_pending.published = true;
+        named.erase(name);
     }
-    NamedRegions& find = view.viewState().namedRegions(view.buffer()->internRegionName(kFindRegionName));
-    find.regions = m_pending.matches;
+    if (m_pending.matches.empty())
+        return;
+    NamedRegions& find = view.viewState().namedRegions(name);
     find.scope = nullptr;
     find.flags = kFindRegionFlags;
+    for (const SelectionRegion& match : m_pending.matches)
+        find.regions.push_back(match);
+    m_pending.matches.clear();
     m_targetView = m_pending.view;
 }
 

@@ -126,13 +126,15 @@ private:
         SelectionSet areas;     // the whole buffer when there is no find area
         size_t areaIndex = 0;   // the area being searched
         int64_t position = 0;   // where the search of that area goes on
-        SelectionSet matches;   // found so far, in order
+        SelectionSet matches;   // found by the current step, in order
+        int64_t lastMatchEnd = -1; // of the last match found by any step
+        bool published = false; // the view's regions of the last search are gone
     };
 
     void setFlag(bool value, bool flag, const ustring& key);
     // Searches on for at most the budget; true when the areas are done.
     bool searchStep();
-    // Puts the matches found so far into the pending view.
+    // Adds the matches of the current step to the pending view's regions.
     void publishMatches();
     void eraseRegionSet(TextBufferView& view, const ustring& name);
 
