@@ -118,17 +118,6 @@ ustring normalizeDirectoryPath(const ustring& path)
     return folder;
 }
 
-void addRecentEntry(std::vector<ustring>& list, const ustring& entry)
-{
-    const slate::usubstring key(entry);
-    list.erase(std::remove_if(list.begin(), list.end(),
-                              [&key](const ustring& older) { return slate::usubstring(older).equalsNoCase(key); }),
-               list.end());
-    list.insert(list.begin(), entry);
-    if (list.size() > kMaxRecentEntries)
-        list.resize(kMaxRecentEntries);
-}
-
 TextEditorApplication::TextEditorApplication(bool developmentBuild)
     : m_theme(kDefaultThemePath), m_developmentBuild(developmentBuild)
 {

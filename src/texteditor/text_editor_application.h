@@ -14,6 +14,7 @@
 
 #include "input/command_map.h"
 #include "input/multi_command_runner.h"
+#include "panels/history_list.h"
 #include "ui/interval2.h"
 #include "ui/options.h"
 #include "ui/reference_counted.h"
@@ -30,24 +31,20 @@ extern const char16_t kDefaultThemePath[];
 // The title of every editor window.
 extern const char16_t kWindowTitle[];
 
-// The history lists the session carries, most recent first.
-struct HistoryLists {
-    std::vector<ustring> recentFiles;
-    std::vector<ustring> recentProjects;
-    std::vector<ustring> findHistory;
-    std::vector<ustring> findLocationHistory;
-    std::vector<ustring> findIncludeHistory;
-    std::vector<ustring> replaceHistory;
-    std::vector<ustring> consoleHistory;
-};
-
 // The most entries the recent files and the recent projects keep.
 constexpr size_t kMaxRecentEntries = 32;
 
-// Puts `entry` first in a recent-files or recent-projects list: an older
-// entry naming the same file (letter case aside, as Windows compares file
-// names) is removed, and the oldest entries past kMaxRecentEntries go.
-void addRecentEntry(std::vector<ustring>& list, const ustring& entry);
+// The history lists the session carries, most recent first. File and
+// project names compare without regard to case, as Windows compares them.
+struct HistoryLists {
+    HistoryList recentFiles{kMaxRecentEntries, true};
+    HistoryList recentProjects{kMaxRecentEntries, true};
+    HistoryList findHistory{kFieldHistoryMaximum, false};
+    HistoryList findLocationHistory{kFieldHistoryMaximum, false};
+    HistoryList findIncludeHistory{kFieldHistoryMaximum, false};
+    HistoryList replaceHistory{kFieldHistoryMaximum, false};
+    HistoryList consoleHistory{kFieldHistoryMaximum, false};
+};
 
 // A folder as projects name it: backslashes, and one at the end.
 ustring normalizeDirectoryPath(const ustring& path);

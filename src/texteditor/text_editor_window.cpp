@@ -141,7 +141,7 @@ bool TextEditorWindow::openProject(const ustring& path)
 
 void TextEditorWindow::addRecentProject(const ustring& path)
 {
-    addRecentEntry(m_application->m_history.recentProjects, path);
+    m_application->m_history.recentProjects.add(path);
 }
 
 void TextEditorWindow::setLayout(int type)

@@ -369,7 +369,7 @@ slate::SP<TextBufferView> TextEditorWindow::openFileCore(const ustring& path, Fi
         }
     }
     view->activate();
-    addRecentEntry(m_application->m_history.recentFiles, name);
+    m_application->m_history.recentFiles.add(name);
     clearStatus();
     return view;
 }
@@ -553,7 +553,7 @@ void TextEditorWindow::addFileCommands()
         },
         [this](const CommandArguments&) { return static_cast<bool>(activeView()); });
     const auto recentIndex = [this](const CommandArguments& words) {
-        const std::vector<ustring>& recent = m_application->m_history.recentFiles;
+        const HistoryList& recent = m_application->m_history.recentFiles;
         const int index = words.size() < 2 ? -1 : toInt(words[1]);
         return index >= 0 && index < static_cast<int>(recent.size()) ? index : -1;
     };

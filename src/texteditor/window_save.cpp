@@ -169,7 +169,7 @@ bool TextEditorWindow::saveAs(const slate::SP<TextBufferView>& view, FileEncodin
     if (options)
         options->notifyChanged();
     buffer->source()->makeDirectoryCurrent();
-    addRecentEntry(m_application->m_history.recentFiles, path);
+    m_application->m_history.recentFiles.add(path);
     reportSaved(*buffer, m_application);
     return true;
 }

@@ -80,7 +80,7 @@ protected:
         }
         return paths;
     }
-    const std::vector<ustring>& recentFiles() const { return m_application->m_history.recentFiles; }
+    const std::vector<ustring>& recentFiles() const { return m_application->m_history.recentFiles.entries(); }
     test_support::FakePlatformWindow& platformWindow()
     {
         return *static_cast<test_support::FakePlatformWindow*>(m_window->m_window);
@@ -329,7 +329,7 @@ TEST_F(OpenTest, OpenInCurrentTabReplacesTheActiveViewUnlessTheSameFileWasChosen
 TEST_F(OpenTest, OpenRecentOpensTheEntryItNames)
 {
     const ustring a = m_folder.write("a.txt", "alpha\n");
-    m_application->m_history.recentFiles = {path("gone.txt"), a};
+    m_application->m_history.recentFiles.restore({path("gone.txt"), a});
     EXPECT_EQ(a, m_window->commandMap().value(slate::usubstring(u"openRecent 1")));
     EXPECT_FALSE(m_window->commandMap().isEnabled(slate::usubstring(u"openRecent 2")));
     m_window->commandMap().exec(slate::usubstring(u"openRecent 1"));
@@ -339,15 +339,15 @@ TEST_F(OpenTest, OpenRecentOpensTheEntryItNames)
 
 TEST(RecentEntries, AnEqualOlderEntryMovesToTheFrontAndTheListIsTrimmed)
 {
-    std::vector<ustring> list;
+    HistoryList list = HistoryLists().recentFiles;
     for (size_t i = 0; i < kMaxRecentEntries + 3; ++i)
-        addRecentEntry(list, u"file" + toUstring(std::to_string(i)));
+        list.add(u"file" + toUstring(std::to_string(i)));
     ASSERT_EQ(kMaxRecentEntries, list.size());
-    EXPECT_EQ(u"file34", list.front());
-    addRecentEntry(list, u"FILE20");
-    EXPECT_EQ(u"FILE20", list.front());
+    EXPECT_EQ(u"file34", list.entries().front());
+    list.add(u"FILE20");
+    EXPECT_EQ(u"FILE20", list.entries().front());
     EXPECT_EQ(kMaxRecentEntries, list.size());
-    EXPECT_EQ(1, std::count_if(list.begin(), list.end(),
+    EXPECT_EQ(1, std::count_if(list.entries().begin(), list.entries().end(),
                                [](const ustring& entry) { return slate::usubstring(entry).equalsNoCase(u"file20"); }));
 }
 

@@ -366,7 +366,7 @@ TEST_F(SaveTest, ADialogFailureIsReported)
 // recent files.
 TEST_F(SaveTest, SaveAsUnderAnotherTypeSwitchesTheViewsOptions)
 {
-    m_application->m_history.recentFiles = {u"/elsewhere/other.txt", path("sub/tool.py")};
+    m_application->m_history.recentFiles.restore({u"/elsewhere/other.txt", path("sub/tool.py")});
     slate::SP<TextBufferView> view = untitled(u"print(1)\n");
     ustring syntax;
     view->options()->getString(ustring(u"syntax"), syntax);
@@ -385,7 +385,7 @@ TEST_F(SaveTest, SaveAsUnderAnotherTypeSwitchesTheViewsOptions)
     EXPECT_GT(notified, 0);
     EXPECT_TRUE(fs::equivalent(m_files / "sub", fs::path(toUtf8(currentDirectory()))));
     EXPECT_EQ((std::vector<ustring>{path("sub/tool.py"), u"/elsewhere/other.txt"}),
-              m_application->m_history.recentFiles);
+              m_application->m_history.recentFiles.entries());
     EXPECT_EQ(u"Saved " + path("sub/tool.py") + u" (UTF-8)", NotificationManager::get().status());
 }
 
