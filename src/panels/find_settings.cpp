@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "panels/history_list.h"
 #include "texteditor/file_type_options.h"
 #include "ui/options_manager.h"
 #include "ui/text/text_buffer.h"
@@ -45,6 +46,8 @@ void FindSettings::setCanvas(Canvas* canvas)
 {
     slate::SP<TextBuffer> buffer(new TextBuffer);
     m_findView = buffer->createView(canvas);
+    if (m_findHistory && !m_findHistory->empty())
+        buffer->insertCharacters(0, (*m_findHistory)[0], true);
     applyFindFieldOptions();
     m_applicationOptions = OptionsManager::get().getOptions(kApplicationOptionsPath);
     loadFromOptions();
@@ -73,6 +76,8 @@ void FindSettings::setFindString(const ustring& text)
 void FindSettings::commitFindString()
 {
     m_lastFindString = findString();
+    if (m_findHistory)
+        m_findHistory->add(m_lastFindString);
     if (m_applicationOptions)
         m_applicationOptions->set(kStringKey, m_lastFindString);
 }

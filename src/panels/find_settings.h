@@ -37,8 +37,9 @@ public:
     FindSettings(const FindSettings&) = delete;
     FindSettings& operator=(const FindSettings&) = delete;
 
-    // Creates the find field, takes the Application options from the options
-    // manager (which must exist) and reads them.
+    // Creates the find field holding the newest find history entry, takes
+    // the Application options from the options manager (which must exist)
+    // and reads them; a stored find text replaces the history entry.
     void setCanvas(Canvas* canvas);
     // Null until setCanvas.
     const slate::SP<TextBufferView>& findView() const { return m_findView; }
@@ -47,8 +48,9 @@ public:
     ustring findString() const;
     // Replaces the find field's text (each edit its own undo step).
     void setFindString(const ustring& text);
-    // Stores the find text under "find.string" without notifying the
-    // options' listeners.
+    // Adds the find text to the find history (unless empty) and stores it
+    // under "find.string" (also when empty) without notifying the options'
+    // listeners.
     void commitFindString();
 
     // Reads every flag and the find text from the Application options. A

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "panels/history_list.h"
 #include "ui/options_manager.h"
 #include "ui/text/package_test_support.h"
 #include "ui/text/selection_printers.h"
@@ -44,7 +45,7 @@ protected:
     FindSettings& settings()
     {
         if (!m_settings) {
-            m_settings.reset(new FindSettings(nullptr));
+            m_settings.reset(new FindSettings(&m_history));
             m_settings->setCanvas(&m_canvas);
             applicationOptions()->addListener([this] { m_settings->loadFromOptions(); });
         }
@@ -81,6 +82,7 @@ protected:
 
     package_test::MemoryPackages m_packages;
     GridRecordingCanvas m_canvas;
+    HistoryList m_history{kFieldHistoryMaximum, false};
     std::unique_ptr<FindSettings> m_settings;
     slate::SP<TextBufferView> m_target;
 };
@@ -174,16 +176,35 @@ TEST_F(FindSettingsTest, TogglingRegexSwapsTheFindFieldOptions)
     EXPECT_TRUE(find.findView()->options()->getBool(ustring(u"isFindWidget"), isFindWidget) && isFindWidget);
 }
 
-TEST_F(FindSettingsTest, FindStringComesFromTheOptionsAndCommitsBackEvenWhenEmpty)
+TEST_F(FindSettingsTest, FindFieldStartsWithTheNewestHistoryEntry)
 {
-    applicationOptions()->set(ustring(u"find.string"), ustring(u"needle"));
+    m_history.add(u"older");
+    m_history.add(u"newest");
+    EXPECT_EQ(u"newest", settings().findString());
+}
+
+TEST_F(FindSettingsTest, StoredFindStringReplacesTheHistoryEntryInTheField)
+{
+    m_history.add(u"from history");
+    applicationOptions()->set(ustring(u"find.string"), ustring(u"stored"));
+    EXPECT_EQ(u"stored", settings().findString());
+    EXPECT_EQ(u"stored", settings().lastFindString());
+}
+
+TEST_F(FindSettingsTest, CommitRecordsTheTextAndAnEmptyOneLeavesTheHistoryAlone)
+{
     FindSettings& find = settings();
-    EXPECT_EQ(u"needle", find.findString());
+    find.setFindString(u"needle");
+    find.commitFindString();
+    EXPECT_EQ(std::vector<ustring>{u"needle"}, m_history.entries());
+
     find.setFindString(u"");
     find.commitFindString();
+    EXPECT_EQ(std::vector<ustring>{u"needle"}, m_history.entries());
     ustring stored = u"<missing>";
     ASSERT_TRUE(applicationOptions()->getString(ustring(u"find.string"), stored));
     EXPECT_EQ(u"", stored);
+    EXPECT_EQ(u"", find.lastFindString());
 }
 
 TEST_F(FindSettingsTest, HighlightsEveryMatchAndMakesTheViewTheTarget)
