@@ -11,12 +11,15 @@
 
 #include <algorithm>
 
+#include "controls/control_helpers.h"
 #include "panels/history_list.h"
 #include "texteditor/file_type_options.h"
+#include "ui/input_region.h"
 #include "ui/options_manager.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/text_buffer_find.h"
 #include "ui/text/token/token_search.h"
+#include "ui/theme.h"
 #include "ui/unicode.h"
 
 const ustring FindSettings::kApplicationOptionsPath = u"Packages/Default/Options/Application.vantrel-options";
@@ -37,6 +40,8 @@ const ustring kStringKey = u"find.string";
 
 const ustring kRegexWidgetOptionsPath = u"Packages/Default/Options/Regex Widget.vantrel-options";
 const ustring kWidgetOptionsPath = u"Packages/Default/Options/Widget.vantrel-options";
+
+constexpr float kToggleIconSize = 16;
 
 } // namespace
 
@@ -134,6 +139,37 @@ void FindSettings::setReverse(bool value) { setFlag(value, m_reverse, kReverseKe
 void FindSettings::setWrap(bool value) { setFlag(value, m_wrap, kWrapKey); }
 void FindSettings::setInSelection(bool value) { setFlag(value, m_inSelection, kInSelectionKey); }
 void FindSettings::setHighlight(bool value) { setFlag(value, m_highlight, kHighlightKey); }
+
+bool FindSettings::layoutPatternToggles(Theme* theme, InputRegion* parent, vector2 point)
+{
+    struct Toggle {
+        const char* icon;
+        const char16_t* tooltip;
+        const char16_t* command;
+        bool on;
+        void (FindSettings::*setter)(bool);
+    };
+    const Toggle toggles[] = {
+        {"icon.find.regex", u"Regular expression", u"toggleApp find.regex", m_regex, &FindSettings::setRegex},
+        {"icon.find.case", u"Case sensitive", u"toggleApp find.caseSensitive", m_caseSensitive,
+         &FindSettings::setCaseSensitive},
+        {"icon.find.wholeword", u"Whole word", u"toggleApp find.wholeWord", m_wholeWord,
+         &FindSettings::setWholeWord},
+    };
+    ButtonRow row(*theme, point.x, point.y, 3);
+    bool done = true;
+    for (row.index = 0; row.index < row.count; ++row.index) {
+        const Toggle& toggle = toggles[row.index];
+        // Pressing reads the flag when the click lands, not as it was drawn.
+        auto press = [this, setter = toggle.setter, index = row.index] {
+            const bool flags[] = {m_regex, m_caseSensitive, m_wholeWord};
+            (this->*setter)(!flags[index]);
+        };
+        done &= iconButton(parent, RegionId(this, row.index), row.cellRect(), press, &theme->get(toggle.icon),
+                           row.face(toggle.on), row.hoverFace(), toggle.tooltip, toggle.command, kToggleIconSize);
+    }
+    return done;
+}
 
 SelectionSet FindSettings::findArea() const
 {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "ui/interval2.h"
 #include "ui/options.h"
 #include "ui/text/selection_set.h"
 #include "ui/text/text_buffer_view.h"
@@ -14,6 +15,8 @@
 
 class Canvas;
 class HistoryList;
+class InputRegion;
+class Theme;
 class TextBuffer;
 
 class FindSettings {
@@ -81,6 +84,12 @@ public:
     void setWrap(bool value);
     void setInSelection(bool value);
     void setHighlight(bool value);
+
+    // Draws the regular expression, case sensitive and whole word toggles as
+    // one button row at `point`, each pressed while its flag is on; a press
+    // sets the opposite through the flag's setter. False while a button
+    // still needs another frame (a hover fading out).
+    bool layoutPatternToggles(Theme* theme, InputRegion* parent, vector2 point);
 
     // A counted copy of the view whose matches are highlighted, or null.
     slate::SP<TextBufferView> targetView() const { return m_targetView; }

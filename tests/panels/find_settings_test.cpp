@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "controls/control_events.h"
+#include "controls/control_test_window.h"
 #include "panels/history_list.h"
 #include "ui/options_manager.h"
 #include "ui/text/package_test_support.h"
@@ -318,4 +320,31 @@ TEST_F(FindSettingsTest, SteppedHighlightingFindsWhatOneSearchFinds)
             EXPECT_EQ(allMatches(), highlighted());
         }
     }
+}
+
+TEST_F(FindSettingsTest, PatternTogglesShowTheFlagsAndPressingOneFlipsItsOption)
+{
+    FindSettings& find = settings();
+    control_test::TestFrame frame(m_canvas);
+    frame.theme().addShader("icon.find.regex", new control_test::NamedShader(&m_canvas, "icon.find.regex"));
+    m_canvas.clearLines();
+    frame.frame([&](InputRegion* root) { return find.layoutPatternToggles(&frame.theme(), root, vector2{10, 4}); });
+    // Only the regular expression cell, the first, is drawn pressed.
+    const std::vector<std::string> lines = m_canvas.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(0u, lines[0].find("shader btn.down.left 10 4 34 28"));
+
+    BaseWindow::RegionMap regions;
+    BaseWindow::collectRegions(frame.root(), regions);
+    ustring hint, command;
+    ASSERT_TRUE(regions.count(RegionId(&find, 1)));
+    ASSERT_TRUE(regions[RegionId(&find, 1)]->hint(hint, command));
+    EXPECT_EQ(u"Case sensitive", hint);
+    EXPECT_EQ(u"toggleApp find.caseSensitive", command);
+
+    // The second cell starts 23 pixels after the first.
+    frame.window.onKeyOrButton(control_events::button(kMouseLeft, true, 40, 10));
+    frame.platform.dragKey(control_events::button(kMouseLeft, false, 40, 10));
+    EXPECT_TRUE(find.caseSensitive());
+    EXPECT_TRUE(find.regex());
 }
