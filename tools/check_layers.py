@@ -14,7 +14,8 @@ the layers below it:
   3 toolkit    canvas/, controls/, the token renderer (ui/text/render/), and
                the toolkit's base in ui/ (input regions, base window, theme).
   4 windows    window_manager/ and window_manager/windows/.
-  5 editor     texteditor/: the application, its windows and the plug-in host.
+  5 editor     texteditor/: the application, its windows and the plug-in host;
+               panels/: the panels of an editor window and their pieces.
 
 A file's layer is that of the first rule in LAYER_RULES its path (relative to
 src/) starts with. The few includes that still reach up are listed in
@@ -49,6 +50,7 @@ LAYER_RULES = [
     ("controls/", 3),
     ("window_manager/", 4),
     ("texteditor/", 5),
+    ("panels/", 5),
 ]
 
 # (including file prefix, included header, reason).
