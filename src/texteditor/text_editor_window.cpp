@@ -14,6 +14,7 @@
 
 #include "controls/text_control.h"
 #include "filesystem/file_utils.h"
+#include "panels/dialog_panel.h"
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
 #include "texteditor/status_bar.h"
@@ -178,6 +179,18 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
         request.toolbarHeight = frameTheme->toolbarHeight;
         request.showStatusbar = showStatusbar;
         request.statusbarHeight = frameTheme->statusbarHeight;
+        DialogPanel* panel = m_panelHost.currentPanel();
+        if (panel) {
+            request.hasPanel = true;
+            request.panelHeight = panel->height();
+            if (panel->isResizable()) {
+                // A remembered 0 means the panel was never sized yet.
+                float& height = m_panelHeights[panel->name()];
+                if (height == 0)
+                    height = panel->height();
+                request.panelHeight = height;
+            }
+        }
         const FrameLayout layout = layoutFrame(request);
 
         const bool fullscreen = m_window && m_window->isFullscreen();
@@ -212,6 +225,13 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
                 return found == regions.end() ? nullptr : found->second->commandRunner();
             };
             done &= drawToolbarStrip(*frameTheme, region, layout.toolbar, m_toolbar.groups(), runners);
+        }
+        if (layout.hasPanel) {
+            frameTheme->get("panel").draw(layout.panel);
+            const PanelLayout parts = layoutPanel(layout.panel);
+            auto* area = new InputRegion(this, RegionId(this, kPanelAreaRegion), parts.area);
+            region->addChild(area);
+            done &= panel->layout(frameTheme, area, parts.area);
         }
         if (layout.hasStatusbar)
             done &= drawStatusBar(*frameTheme, region, layout.statusbar, m_viewSet.activeView(), this);
