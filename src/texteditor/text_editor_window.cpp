@@ -15,6 +15,7 @@
 #include "controls/text_control.h"
 #include "filesystem/file_utils.h"
 #include "panels/dialog_panel.h"
+#include "panels/goto_panel.h"
 #include "texteditor/file_spec.h"
 #include "texteditor/file_type_options.h"
 #include "texteditor/status_bar.h"
@@ -52,6 +53,7 @@ TextEditorWindow::TextEditorWindow(TextEditorApplication* application)
     m_reference = new Reference;
     m_reference->window = this;
     registerCommands();
+    m_panelHost.addPanel(std::make_unique<GotoPanel>(this, &m_viewSet, [this] { m_panelHost.hidePanel(); }));
     // The plug-in host's window runner goes first once there is one, so that
     // a plug-in command shadows a built-in one of the same name.
     if (m_pythonCommandRunner)
@@ -107,6 +109,7 @@ void TextEditorWindow::setCanvas(Canvas* canvas)
     if (canvas) {
         addPlatformWindowCommands();
         m_toolbar.watchAndLoad(canvas, u"Packages/Default/Main.vantrel-toolbar");
+        m_panelHost.panel(u"goto")->setCanvas(canvas);
     }
 }
 
