@@ -26,6 +26,7 @@
 #include "texteditor/window_frame.h"
 #include "texteditor/window_input_region.h"
 #include "texteditor/window_layout.h"
+#include "texteditor/window_panel_area.h"
 #include "ui/log.h"
 #include "ui/notification_manager.h"
 #include "ui/options_manager.h"
@@ -185,14 +186,7 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
         DialogPanel* panel = m_panelHost.currentPanel();
         if (panel) {
             request.hasPanel = true;
-            request.panelHeight = panel->height();
-            if (panel->isResizable()) {
-                // A remembered 0 means the panel was never sized yet.
-                float& height = m_panelHeights[panel->name()];
-                if (height == 0)
-                    height = panel->height();
-                request.panelHeight = height;
-            }
+            request.panelHeight = panelAreaHeight(*panel, m_panelHeights);
         }
         const FrameLayout layout = layoutFrame(request);
 
@@ -229,13 +223,9 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
             };
             done &= drawToolbarStrip(*frameTheme, region, layout.toolbar, m_toolbar.groups(), runners);
         }
-        if (layout.hasPanel) {
-            frameTheme->get("panel").draw(layout.panel);
-            const PanelLayout parts = layoutPanel(layout.panel);
-            auto* area = new InputRegion(this, RegionId(this, kPanelAreaRegion), parts.area);
-            region->addChild(area);
-            done &= panel->layout(frameTheme, area, parts.area);
-        }
+        if (layout.hasPanel)
+            done &= drawPanelArea(*frameTheme, region, layout.panel, *panel, m_panelHeights,
+                                  [this] { m_panelHost.hidePanel(); });
         if (layout.hasStatusbar)
             done &= drawStatusBar(*frameTheme, region, layout.statusbar, m_viewSet.activeView(), this);
     }
