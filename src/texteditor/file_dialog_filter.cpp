@@ -45,6 +45,11 @@ FileTypeList fileTypeList(const SyntaxManager& manager)
     return list;
 }
 
+FileTypeList knownFileTypes()
+{
+    return SyntaxManager::alive() ? fileTypeList(SyntaxManager::get()) : FileTypeList();
+}
+
 ustring buildFileDialogFilter(const FileTypeList& fileTypes, FilterCaption caption)
 {
     ustring filter;

@@ -22,6 +22,8 @@ using FileTypeList = std::vector<FileType>;
 // The file types of `manager`, in the order of its syntax menu; grammars
 // without an extension are left out.
 FileTypeList fileTypeList(const SyntaxManager& manager);
+// The file types of the running syntax manager; none when there is none.
+FileTypeList knownFileTypes();
 
 // Which extensions a filter caption names. The patterns always match every
 // extension, hidden ones included.

@@ -102,6 +102,11 @@ void TextEditorWindow::updateTitle(const slate::SP<TextBufferView>& view)
         m_window->setTitle(windowTitle(view.get(), projectText));
 }
 
+platform::WindowHandle TextEditorWindow::dialogOwner() const
+{
+    return m_window ? m_window->nativeHandle() : nullptr;
+}
+
 bool TextEditorWindow::isFullScreen() const { return m_window && m_window->isFullscreen(); }
 
 void TextEditorWindow::setCanvas(Canvas* canvas)

@@ -204,6 +204,9 @@ private:
     slate::SP<TextBufferView> viewWithId(uint32_t viewId) const;
     slate::SP<TextBufferView> firstViewOf(const TextBuffer* buffer) const;
     void registerCommands();
+    // The owner of the window's dialogs and questions; null before the
+    // platform window exists.
+    platform::WindowHandle dialogOwner() const;
     // Tells the plug-ins of a view event ("onNew", "onClose", "onClone",
     // "onLoad", ...). There is no plug-in host yet: nothing to tell.
     void notifyPlugins(const ustring& event, const slate::SP<TextBufferView>& view);

@@ -43,7 +43,7 @@ bool TextEditorWindow::askSaveChanges(const slate::SP<TextBufferView>& view)
     question.text = (source ? source->path() : ustring(u"New file")) + u" has been modified, save changes?";
     question.buttons = QuestionButtons::YesNoCancel;
     question.icon = QuestionIcon::Warning;
-    switch (windowDialogs().ask(m_window ? m_window->nativeHandle() : nullptr, question)) {
+    switch (windowDialogs().ask(dialogOwner(), question)) {
     case QuestionAnswer::Yes:
         return saveView(view);
     case QuestionAnswer::No:

@@ -393,17 +393,14 @@ slate::SP<TextBufferView> TextEditorWindow::openFileSpec(const ustring& spec, Fi
 bool TextEditorWindow::showOpenDialog(FileEncoding encoding)
 {
     FileDialogRequest request;
-    if (SyntaxManager::alive())
-        request.filter = buildFileDialogFilter(fileTypeList(SyntaxManager::get()), FilterCaption::AllExtensions);
-    else
-        request.filter = buildFileDialogFilter(FileTypeList(), FilterCaption::AllExtensions);
+    request.filter = buildFileDialogFilter(knownFileTypes(), FilterCaption::AllExtensions);
     // Both NULs are part of the dialog's contract: a filter without them
     // runs the system past its end.
     VASSERT(request.filter.size() >= 2 && request.filter[request.filter.size() - 1] == u'\0' &&
             request.filter[request.filter.size() - 2] == u'\0');
     request.initialFolder = currentDirectory();
     request.multiSelect = true;
-    const FileDialogAnswer answer = windowDialogs().chooseFilesToOpen(m_window ? m_window->nativeHandle() : nullptr,
+    const FileDialogAnswer answer = windowDialogs().chooseFilesToOpen(dialogOwner(),
                                                                       request);
     if (!answer.chosen) {
         if (answer.errorCode != 0)

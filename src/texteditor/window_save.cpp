@@ -81,11 +81,6 @@ void reportSaved(const TextBuffer& buffer, TextEditorApplication* application)
     application->autoSaveSoon();
 }
 
-FileTypeList knownFileTypes()
-{
-    return SyntaxManager::alive() ? fileTypeList(SyntaxManager::get()) : FileTypeList();
-}
-
 } // namespace
 
 bool TextEditorWindow::saveView(const slate::SP<TextBufferView>& view)
@@ -98,7 +93,7 @@ bool TextEditorWindow::saveView(const slate::SP<TextBufferView>& view)
         return saveAs(view, kEncodingUndefined);
     if (buffer->isReading())
         return false;
-    const platform::WindowHandle owner = m_window ? m_window->nativeHandle() : nullptr;
+    const platform::WindowHandle owner = dialogOwner();
     const ustring path = source->path();
     const uint64_t undecodable = source->undecodableBytes();
     // Asked before the read-only question, whose Yes changes the file.
@@ -117,7 +112,7 @@ bool TextEditorWindow::saveAs(const slate::SP<TextBufferView>& view, FileEncodin
     if (!view || view->buffer()->isReading())
         return false;
     TextBuffer* buffer = view->buffer();
-    const platform::WindowHandle owner = m_window ? m_window->nativeHandle() : nullptr;
+    const platform::WindowHandle owner = dialogOwner();
 
     const FileTypeList fileTypes = knownFileTypes();
     const ustring forcedExtension = optionText(*view, u"forcedExtension");
@@ -227,7 +222,7 @@ void TextEditorWindow::checkReload(const slate::SP<TextBufferView>& view)
                                    u"Do you want to reload it?";
         question.buttons = QuestionButtons::YesNo;
         question.icon = QuestionIcon::Question;
-        const platform::WindowHandle owner = m_window ? m_window->nativeHandle() : nullptr;
+        const platform::WindowHandle owner = dialogOwner();
         if (windowDialogs().ask(owner, question) != QuestionAnswer::Yes)
             return;
     }
