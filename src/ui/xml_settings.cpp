@@ -287,7 +287,14 @@ std::string readXmlFile(const ustring& path, TiXmlDocument& document, bool keepW
 void addXmlTextElement(TiXmlNode* node, const char* name, const ustring& value)
 {
     std::string text = toUtf8Replacing(value);
-    const bool cdata = text.find("]]>") == std::string::npos;
+    // A CDATA section carries every byte except two: parsing turns its CR
+    // into LF, as TinyXML's own file loading does, and refuses a NUL. An
+    // escaped text node writes both as character references, which survive.
+    // Text made only of white space stays CDATA all the same, because
+    // TinyXML drops a text node that decodes to white space alone.
+    const bool onlyWhiteSpace = text.find_first_not_of(" \t\r\n") == std::string::npos;
+    const bool cdata = text.find("]]>") == std::string::npos &&
+                       (onlyWhiteSpace || text.find_first_of(std::string("\r\0", 2)) == std::string::npos);
     appendElement(node, name, text, cdata);
 }
 
@@ -311,9 +318,11 @@ void addXmlElement(TiXmlNode* node, const char* name, double value)
 
 ustring xmlElementText(const TiXmlNode* node, const char* name)
 {
-    if (!node)
-        return ustring();
-    const TiXmlElement* element = node->FirstChildElement(name);
+    return node ? xmlText(node->FirstChildElement(name)) : ustring();
+}
+
+ustring xmlText(const TiXmlElement* element)
+{
     if (!element)
         return ustring();
     const TiXmlNode* child = element->FirstChild();

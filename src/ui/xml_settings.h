@@ -24,6 +24,7 @@
 #include "ui/ustring.h"
 
 class TiXmlDocument;
+class TiXmlElement;
 class TiXmlNode;
 class Options;
 
@@ -61,7 +62,9 @@ std::string readXmlFile(const ustring& path, TiXmlDocument& document, bool keepW
 // unpaired surrogate becomes U+FFFD and the rest of the value is kept.
 
 // The value in UTF-8 as a CDATA section, or as ordinary escaped text when it
-// contains "]]>", which cannot appear inside one.
+// contains "]]>", which cannot appear inside one, or a CR or NUL, which the
+// parser would not give back from one (unless the value is all white space,
+// which only CDATA keeps: there a CR reads back as LF).
 void addXmlTextElement(TiXmlNode* node, const char* name, const ustring& value);
 // The value in UTF-8, always as ordinary escaped text.
 void addXmlElement(TiXmlNode* node, const char* name, const ustring& value);
@@ -77,6 +80,9 @@ void addXmlElement(TiXmlNode* node, const char* name, double value);
 // That element's text when its first child is a text or CDATA node, else the
 // empty string (also when the text is not well-formed UTF-8).
 ustring xmlElementText(const TiXmlNode* node, const char* name);
+// The same for `element` itself: its text, or the empty string when it is
+// null or its first child is not text.
+ustring xmlText(const TiXmlElement* element);
 // The text read as toInt does: 0 when absent or not a number.
 int xmlElementInt(const TiXmlNode* node, const char* name);
 // The text read as toDouble does: 0 when absent.

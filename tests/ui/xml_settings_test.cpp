@@ -62,6 +62,8 @@ TEST(XmlSettings, TextValuesReadBackUnchanged)
         {"markup characters", u"<tag attr=\"v\"> & 'q'"},
         {"surrounding white space", u"  two  spaces\tand a tab\n"},
         {"line breaks", u"line one\nline two\n\nline four"},
+        {"carriage returns", u"crlf\r\nlone\rend\r"},
+        {"NUL", ustring(u"a\0b", 3)},
         {"non-BMP", u"caf\u00e9 \U0001F600"},
         {"empty", u""},
     };
