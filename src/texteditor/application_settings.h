@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "panels/history_list.h"
+#include "ui/options.h"
 #include "ui/reference_counted.h"
 #include "ui/ustring.h"
 
-class Options;
 class TiXmlElement;
 
 // The value of the root's "version" attribute that this program writes and

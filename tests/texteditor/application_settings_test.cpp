@@ -52,12 +52,15 @@ WindowSettings sampleWindow()
     WindowSettings::Buffer unsaved;
     unsaved.id = u"2";
     unsaved.hasContents = true;
-    unsaved.contents = u"int main()\r\n{\r\n\treturn 0; // ]]> & <tag>\n}" + ustring(1, u'\0') + u"tail\r";
+    unsaved.contents = u"int main()\r\n{\r\n\treturn 0; // & <tag>\n}" + ustring(1, u'\0') + u"tail\r";
     WindowSettings::Buffer blank;
     blank.id = u"3";
     blank.hasContents = true;
     blank.contents = u"  \n\t\n";
-    window.buffers = {saved, unsaved, blank};
+    WindowSettings::Buffer closing = blank;
+    closing.id = u"4";
+    closing.contents = u"a ]]> b\n";
+    window.buffers = {saved, unsaved, blank, closing};
     return window;
 }
 
