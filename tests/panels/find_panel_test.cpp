@@ -15,7 +15,7 @@
 #include "panels/find_settings.h"
 #include "panels/history_list.h"
 #include "support/recording_label_font.h"
-#include "texteditor/application_fixture.h"
+#include "texteditor/find_window_fixture.h"
 #include "texteditor/view_set.h"
 #include "ui/key_codes.h"
 #include "ui/notification_manager.h"
@@ -26,104 +26,20 @@
 namespace application_test {
 namespace {
 
-using Regions = std::vector<SelectionRegion>;
-
-KeyEvent enterKey(std::initializer_list<int32_t> held = {})
-{
-    KeyEvent event;
-    event.code = kKeyEnter;
-    event.pressed = true;
-    for (int32_t key : held)
-        event.state.key[key] = 1;
-    return event;
-}
-
-// An initialised application (so that option changes reach its window),
-// its window with its two find panels, and a status line.
-class FindPanelTest : public ApplicationTest {
+// A window with its two find panels.
+class FindPanelTest : public FindWindowTest {
 protected:
     void SetUp() override
     {
-        ApplicationTest::SetUp();
-        NotificationManager::set(new NotificationManager(u"Test"));
-        createApplication();
-        ASSERT_TRUE(m_application->init({}, {}, u"", false));
-        m_window = m_application->activeWindow();
-        ASSERT_NE(nullptr, m_window);
+        FindWindowTest::SetUp();
         m_find = static_cast<FindPanel*>(m_window->panelHost().panel(u"find"));
         m_incremental = static_cast<FindPanel*>(m_window->panelHost().panel(u"incfind"));
         ASSERT_NE(nullptr, m_find);
         ASSERT_NE(nullptr, m_incremental);
-        ASSERT_NE(nullptr, settings().findView());
-    }
-    void TearDown() override
-    {
-        ApplicationTest::TearDown();
-        NotificationManager::destroy();
     }
 
-    FindSettings& settings() { return m_window->findSettings(); }
-    slate::SP<Options> applicationOptions()
-    {
-        return OptionsManager::get().getOptions(FindSettings::kApplicationOptionsPath);
-    }
-    // Stores a flag and tells every listener, as the toggles do.
-    void setOption(const char16_t* key, bool value)
-    {
-        applicationOptions()->setBool(ustring(key), value);
-        applicationOptions()->notifyChanged();
-    }
-    bool storedOption(const char16_t* key)
-    {
-        bool value = false;
-        EXPECT_TRUE(applicationOptions()->getBool(ustring(key), value));
-        return value;
-    }
-
-    // The active view, focused, holding `text` with one selection. Commands
-    // reach the window along the focus path of the last frame.
-    slate::SP<TextBufferView> open(const ustring& text, SelectionRegion selection)
-    {
-        m_view = m_window->newFile();
-        m_view->buffer()->insertCharacters(0, text, true);
-        select(selection);
-        m_window->draw(true);
-        m_window->draw(true);
-        return m_view;
-    }
-    void select(SelectionRegion selection) { m_view->mutableSel() = SelectionSet(selection); }
-    Regions selections() const { return m_view->sel().regions(); }
-    Regions highlighted() const
-    {
-        const ustring* name = m_view->buffer()->internRegionName(FindSettings::kFindRegionName);
-        const NamedRegionMap& named = m_view->viewState().namedRegions();
-        const auto it = named.find(name);
-        return it == named.end() ? Regions() : it->second.regions.regions();
-    }
-
-    // Shows the panel through the window's command and draws the frame that
-    // gives its field the keyboard focus.
-    void show(const char16_t* name)
-    {
-        ASSERT_TRUE(m_window->runCommand(u"showPanel " + ustring(name)));
-        m_window->draw(true);
-        m_window->draw(true);
-    }
-    // Types into the focused field, one key at a time.
-    void type(const ustring& text)
-    {
-        for (char16_t c : text) {
-            CharacterEvent event;
-            event.character = c;
-            m_window->onCharacter(event);
-        }
-    }
-    const ustring& status() { return NotificationManager::get().status(); }
-
-    TextEditorWindow* m_window = nullptr;
     FindPanel* m_find = nullptr;
     FindPanel* m_incremental = nullptr;
-    slate::SP<TextBufferView> m_view;
 };
 
 TEST_F(FindPanelTest, TypingSelectsTheFirstMatchFromTheSelectionBeginAndEmptyTextPutsTheCaretBack)
@@ -142,6 +58,21 @@ TEST_F(FindPanelTest, TypingSelectsTheFirstMatchFromTheSelectionBeginAndEmptyTex
     m_incremental->searchIncremental();
     EXPECT_EQ(Regions{SelectionRegion(2)}, selections());
     EXPECT_EQ(Regions(), highlighted());
+}
+
+// Emptying the find field used to put the caret at the remembered start
+// position even when the buffer had since become shorter than that.
+TEST_F(FindPanelTest, EmptyFindTextAfterTheBufferShrankPutsTheCaretAtItsEnd)
+{
+    open(u"abcdef ab", SelectionRegion(7));
+    show(u"incfind");
+    TextBuffer& buffer = *m_view->buffer();
+    buffer.eraseCharacters(SelectionRegion(2, buffer.size()));
+    type(u"x");
+    EXPECT_EQ(Regions{SelectionRegion(2)}, selections());
+    settings().setFindString(u"");
+    m_incremental->searchIncremental();
+    EXPECT_EQ(Regions{SelectionRegion(2)}, selections());
 }
 
 // A keystroke used to let the engine's exception out when the text typed so
