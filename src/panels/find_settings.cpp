@@ -140,33 +140,90 @@ void FindSettings::setWrap(bool value) { setFlag(value, m_wrap, kWrapKey); }
 void FindSettings::setInSelection(bool value) { setFlag(value, m_inSelection, kInSelectionKey); }
 void FindSettings::setHighlight(bool value) { setFlag(value, m_highlight, kHighlightKey); }
 
+void FindSettings::storeQuietly(bool value, bool& flag, const ustring& key)
+{
+    flag = value;
+    if (m_applicationOptions)
+        m_applicationOptions->setBool(key, value);
+}
+
+void FindSettings::storeRegexQuietly(bool value)
+{
+    const bool changed = value != m_regex;
+    storeQuietly(value, m_regex, kRegexKey);
+    if (changed)
+        applyFindFieldOptions();
+}
+
+void FindSettings::storeInSelectionQuietly(bool value) { storeQuietly(value, m_inSelection, kInSelectionKey); }
+
+FindOptions FindSettings::findOptions() const
+{
+    FindOptions options;
+    options.regex = m_regex;
+    options.caseSensitive = m_caseSensitive;
+    options.wholeWord = m_wholeWord;
+    options.reverse = m_reverse;
+    options.wrap = m_wrap;
+    return options;
+}
+
+// One toggle button of a row: its look and hint, and which flag it shows
+// and sets.
+struct FindSettings::Toggle {
+    const char* icon;
+    const char16_t* tooltip;
+    const char16_t* command;
+    bool FindSettings::*flag;
+    void (FindSettings::*setter)(bool);
+};
+
 bool FindSettings::layoutPatternToggles(Theme* theme, InputRegion* parent, vector2 point)
 {
-    struct Toggle {
-        const char* icon;
-        const char16_t* tooltip;
-        const char16_t* command;
-        bool on;
-        void (FindSettings::*setter)(bool);
-    };
-    const Toggle toggles[] = {
-        {"icon.find.regex", u"Regular expression", u"toggleApp find.regex", m_regex, &FindSettings::setRegex},
-        {"icon.find.case", u"Case sensitive", u"toggleApp find.caseSensitive", m_caseSensitive,
+    static const Toggle toggles[] = {
+        {"icon.find.regex", u"Regular expression", u"toggleApp find.regex", &FindSettings::m_regex,
+         &FindSettings::setRegex},
+        {"icon.find.case", u"Case sensitive", u"toggleApp find.caseSensitive", &FindSettings::m_caseSensitive,
          &FindSettings::setCaseSensitive},
-        {"icon.find.wholeword", u"Whole word", u"toggleApp find.wholeWord", m_wholeWord,
+        {"icon.find.wholeword", u"Whole word", u"toggleApp find.wholeWord", &FindSettings::m_wholeWord,
          &FindSettings::setWholeWord},
     };
-    ButtonRow row(*theme, point.x, point.y, 3);
+    return layoutToggles(theme, parent, point, toggles, 3, 0);
+}
+
+bool FindSettings::layoutDirectionToggles(Theme* theme, InputRegion* parent, vector2 point)
+{
+    static const Toggle toggles[] = {
+        {"icon.find.reverse", u"Reverse direction", u"toggleApp find.reverse", &FindSettings::m_reverse,
+         &FindSettings::setReverse},
+        {"icon.find.wrap", u"Wrap search", u"toggleApp find.wrap", &FindSettings::m_wrap, &FindSettings::setWrap},
+        {"icon.find.inselection", u"Search in selection", u"toggleApp find.inSelection",
+         &FindSettings::m_inSelection, &FindSettings::setInSelection},
+    };
+    return layoutToggles(theme, parent, point, toggles, 3, 3);
+}
+
+bool FindSettings::layoutHighlightToggle(Theme* theme, InputRegion* parent, vector2 point)
+{
+    static const Toggle toggles[] = {
+        {"icon.find.highlight", u"Highlight matches", u"toggleApp find.highlight", &FindSettings::m_highlight,
+         &FindSettings::setHighlight},
+    };
+    return layoutToggles(theme, parent, point, toggles, 1, 6);
+}
+
+bool FindSettings::layoutToggles(Theme* theme, InputRegion* parent, vector2 point, const Toggle* toggles, int count,
+                                 int firstIndex)
+{
+    ButtonRow row(*theme, point.x, point.y, count);
     bool done = true;
     for (row.index = 0; row.index < row.count; ++row.index) {
         const Toggle& toggle = toggles[row.index];
         // Pressing reads the flag when the click lands, not as it was drawn.
-        auto press = [this, setter = toggle.setter, index = row.index] {
-            const bool flags[] = {m_regex, m_caseSensitive, m_wholeWord};
-            (this->*setter)(!flags[index]);
-        };
-        done &= iconButton(parent, RegionId(this, row.index), row.cellRect(), press, &theme->get(toggle.icon),
-                           row.face(toggle.on), row.hoverFace(), toggle.tooltip, toggle.command, kToggleIconSize);
+        auto press = [this, &toggle] { (this->*toggle.setter)(!(this->*toggle.flag)); };
+        done &= iconButton(parent, RegionId(this, firstIndex + row.index), row.cellRect(), press,
+                           &theme->get(toggle.icon), row.face(this->*toggle.flag), row.hoverFace(), toggle.tooltip,
+                           toggle.command, kToggleIconSize);
     }
     return done;
 }

@@ -10,6 +10,7 @@
 #include "ui/interval2.h"
 #include "ui/options.h"
 #include "ui/text/selection_set.h"
+#include "ui/text/text_buffer_find.h"
 #include "ui/text/text_buffer_view.h"
 #include "ui/ustring.h"
 
@@ -46,6 +47,8 @@ public:
     void setCanvas(Canvas* canvas);
     // Null until setCanvas.
     const slate::SP<TextBufferView>& findView() const { return m_findView; }
+    // The history given at construction; may be null.
+    HistoryList* findHistory() const { return m_findHistory; }
 
     // The whole text of the find field; empty before setCanvas.
     ustring findString() const;
@@ -72,6 +75,9 @@ public:
     bool highlight() const { return m_highlight; }
     bool useSelectedText() const { return m_useSelectedText; }
     const ustring& lastFindString() const { return m_lastFindString; }
+    // The flags a search reads: regex, case sensitive, whole word, reverse
+    // and wrap as they stand.
+    FindOptions findOptions() const;
 
     // Each setter writes the flag's option and notifies the Application
     // options; the flag itself follows when the window's change handler
@@ -85,11 +91,21 @@ public:
     void setInSelection(bool value);
     void setHighlight(bool value);
 
+    // Set the flag and store its option without notifying the options'
+    // listeners: for a search that switches the flag off for itself and
+    // must not make the open panels search again.
+    void storeRegexQuietly(bool value);
+    void storeInSelectionQuietly(bool value);
+
     // Draws the regular expression, case sensitive and whole word toggles as
     // one button row at `point`, each pressed while its flag is on; a press
     // sets the opposite through the flag's setter. False while a button
     // still needs another frame (a hover fading out).
     bool layoutPatternToggles(Theme* theme, InputRegion* parent, vector2 point);
+    // The same for the reverse, wrap and in selection toggles.
+    bool layoutDirectionToggles(Theme* theme, InputRegion* parent, vector2 point);
+    // The same for the one highlight toggle.
+    bool layoutHighlightToggle(Theme* theme, InputRegion* parent, vector2 point);
 
     // A counted copy of the view whose matches are highlighted, or null.
     slate::SP<TextBufferView> targetView() const { return m_targetView; }
@@ -143,6 +159,12 @@ private:
     };
 
     void setFlag(bool value, bool flag, const ustring& key);
+    void storeQuietly(bool value, bool& flag, const ustring& key);
+    struct Toggle;
+    // Draws `count` toggles as one row; their regions are numbered from
+    // `firstIndex`, so that rows of one panel never share a region.
+    bool layoutToggles(Theme* theme, InputRegion* parent, vector2 point, const Toggle* toggles, int count,
+                       int firstIndex);
     // Searches on for at most the budget; true when the areas are done.
     bool searchStep();
     // Adds the matches of the current step to the pending view's regions.

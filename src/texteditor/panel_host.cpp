@@ -71,6 +71,12 @@ DialogPanel* PanelHost::panel(const ustring& name) const
     return findByName(m_panels, name);
 }
 
+void PanelHost::forEachPanel(const std::function<void(DialogPanel&)>& visit) const
+{
+    for (const auto& entry : m_panels)
+        visit(*entry.second);
+}
+
 void PanelHost::showPanel(DialogPanel* panel)
 {
     switchVisible(m_currentPanel, panel);

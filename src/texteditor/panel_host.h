@@ -51,6 +51,8 @@ public:
     void addPanel(std::unique_ptr<DialogPanel> panel);
     // The panel of that name; null when there is none.
     DialogPanel* panel(const ustring& name) const;
+    // Calls `visit` on every panel, in name order.
+    void forEachPanel(const std::function<void(DialogPanel&)>& visit) const;
     // The visible panel; null when none is.
     DialogPanel* currentPanel() const { return m_currentPanel; }
 

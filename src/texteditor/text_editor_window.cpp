@@ -44,6 +44,7 @@ TextEditorWindow::TextEditorWindow(TextEditorApplication* application)
     : m_id(static_cast<uint32_t>(nextUniqueId())),
       m_application(application),
       m_viewSet(focusState(), &m_tabState),
+      m_findSettings(&application->m_history.findHistory),
       m_panelHost(m_panelHeights,
                   {[this] { return focusState()->hasFocus(RegionId(this, kPanelAreaRegion)); },
                    [this] {
@@ -55,6 +56,7 @@ TextEditorWindow::TextEditorWindow(TextEditorApplication* application)
     m_reference->window = this;
     registerCommands();
     m_panelHost.addPanel(std::make_unique<GotoPanel>(this, &m_viewSet, [this] { m_panelHost.hidePanel(); }));
+    addFindPanels();
     // The plug-in host's window runner goes first once there is one, so that
     // a plug-in command shadows a built-in one of the same name.
     if (m_pythonCommandRunner)
@@ -92,6 +94,7 @@ void TextEditorWindow::applyApplicationOptions()
     OptionsManager::get().getOptions(ustring(kApplicationOptionsPath))->getBool(ustring(u"debugCommands"),
                                                                                  debugCommands);
     m_debugCommands = debugCommands;
+    reloadFindSettings();
 }
 
 void TextEditorWindow::updateTitle(const slate::SP<TextBufferView>& view)
@@ -115,7 +118,8 @@ void TextEditorWindow::setCanvas(Canvas* canvas)
     if (canvas) {
         addPlatformWindowCommands();
         m_toolbar.watchAndLoad(canvas, u"Packages/Default/Main.vantrel-toolbar");
-        m_panelHost.panel(u"goto")->setCanvas(canvas);
+        m_findSettings.setCanvas(canvas);
+        m_panelHost.forEachPanel([canvas](DialogPanel& panel) { panel.setCanvas(canvas); });
     }
 }
 
@@ -180,7 +184,9 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
     // after the regions inside it had their turn.
     auto* region = new WindowInputRegion(RegionId(this), rect, &m_commandRunner, this);
     parent->addChild(region);
-    bool done = true;
+    // Before the views are drawn, so that they show this frame's step of
+    // highlighting.
+    bool done = updateFindTarget();
     if (Theme* frameTheme = theme()) {
         FrameRequest request;
         request.window = rect;

@@ -16,6 +16,7 @@
 #include "controls/tab_control.h"
 #include "input/command_map.h"
 #include "input/multi_command_runner.h"
+#include "panels/find_settings.h"
 #include "texteditor/panel_host.h"
 #include "texteditor/toolbar.h"
 #include "texteditor/view_set.h"
@@ -172,6 +173,15 @@ public:
     // Re-reads what the window takes from the Application options.
     void applyApplicationOptions();
 
+    // The find state shared by the window's find, incremental find and
+    // replace panels, and the window's side of them (window_find.cpp).
+    FindSettings& findSettings() { return m_findSettings; }
+    // The "incrementalFind" and "reverseIncrementalFind" commands: set the
+    // direction (notifying the Application options when it changes) and
+    // show the incremental find panel, or find the next match when it is
+    // already shown and focused.
+    void incrementalFind(bool reverse);
+
     // WindowHandler.
     void setCanvas(Canvas* canvas) override;
     bool onKeyOrButton(const KeyEvent& event) override;
@@ -221,6 +231,17 @@ private:
     bool closeViews(std::vector<slate::SP<TextBufferView>> views);
     void addCloneCommands();    // window_clone.cpp
     void addWindowCommands();   // window_commands.cpp: the rest of the table
+    // window_find.cpp: constructs the panels that search with the find
+    // settings and registers their commands; called once by the constructor.
+    void addFindPanels();
+    // Reloads the find flags and tells the find panels; called on every
+    // change of the Application options.
+    void reloadFindSettings();
+    // Once a frame, before the panel area is drawn: moves the target of the
+    // find settings to the active view while a find panel is visible and
+    // runs one step of pending highlighting. False while highlighting is
+    // still pending, so that another frame follows.
+    bool updateFindTarget();
     // "closeWindow" and "toggleFullScreen", once there is a platform window.
     void addPlatformWindowCommands(); // window_commands.cpp
 
@@ -229,6 +250,8 @@ private:
     TextEditorApplication* m_application;
     TabStripMap m_tabState; // read and written by the view set and the tab strips
     ViewSet m_viewSet;
+    // Outlives the panels that point at it, which the panel host owns.
+    FindSettings m_findSettings;
     // The bottom panels and overlays and their commands; keeps its heights
     // in m_panelHeights.
     PanelHost m_panelHost;

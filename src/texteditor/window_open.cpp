@@ -231,8 +231,11 @@ void TextEditorWindow::connectBufferEvents(const slate::SP<TextBuffer>& buffer)
     buffer->addLoadListener(tell(u"onLoad"));
     buffer->addModifiedListener(tell(u"onModified"));
     buffer->addSelectionModifiedListener(tell(u"onSelectionModified"));
-    // The find settings' re-highlighting and the reopening of a saved
-    // project file join here once the window has find settings and
+    buffer->addModifiedListener([reference, owner] {
+        if (TextEditorWindow* window = reference->window)
+            window->findSettings().onBufferModified(owner);
+    });
+    // The reopening of a saved project file joins here once the window has
     // projects.
     buffer->addSyntaxChangeListener([reference, owner] {
         if (TextEditorWindow* window = reference->window)

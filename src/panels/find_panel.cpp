@@ -1,0 +1,340 @@
+// The find panels decide what is searched for, from where and with which
+// flags; the searching, selecting, wrapping and status messages are the
+// find operations' (text_buffer_find). The find text and the flags live in
+// the window's FindSettings, so the find panel, the incremental find panel
+// and the window's find commands always agree on them.
+//
+// Every keystroke in the field searches again from the position the panel
+// was shown at, and re-highlights the matches in bounded steps; a pattern
+// that does not compile is reported (status bar, and the message beside the
+// field) and never lets an exception out of the keystroke.
+#include "panels/find_panel.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "controls/control_helpers.h"
+#include "controls/text_control.h"
+#include "input/command_map.h"
+#include "panels/find_settings.h"
+#include "panels/history_field.h"
+#include "panels/history_list.h"
+#include "panels/history_menu.h"
+#include "texteditor/text_editor_window.h"
+#include "texteditor/view_set.h"
+#include "ui/notification_manager.h"
+#include "ui/text/text_buffer.h"
+#include "ui/text/text_buffer_expansion.h"
+#include "ui/text/text_buffer_find.h"
+#include "ui/text/text_buffer_functions.h"
+#include "ui/text/text_buffer_showing.h"
+#include "ui/text/text_buffer_typing.h"
+#include "ui/text/text_buffer_view.h"
+#include "ui/theme.h"
+
+namespace {
+
+// Region indices under the panel; the toggles' regions belong to the
+// FindSettings.
+constexpr int32_t kFieldRegion = 1;
+constexpr int32_t kDropdownRegion = 2;
+constexpr int32_t kFindPrevRegion = 997;
+constexpr int32_t kFindRegion = 998;
+constexpr int32_t kFindAllRegion = 999;
+
+constexpr float kRowHeight = 24;
+constexpr float kColumnSpacing = 4;
+constexpr float kTogglesWidth = 172;
+constexpr float kButtonWidth = 88;
+// A hidden button's column: its width and its spacing vanish.
+constexpr float kHiddenColumn = -kColumnSpacing;
+// The share of the field's column an error message may take.
+constexpr float kErrorShare = 0.4f;
+
+const ustring kCopiedStatus = u"Copied find string from buffer";
+
+// The selection, or the word at a caret; empty for a caret among blanks,
+// which names nothing to search for.
+SelectionRegion selectionOrWord(const slate::SP<TextBufferView>& view)
+{
+    const SelectionRegion region = lastSelectionOrWord(view);
+    const SelectionSet& sel = view->sel();
+    if (region.empty() || !sel[sel.size() - 1].empty())
+        return region;
+    const ustring text = view->buffer()->substr(region);
+    const bool blank = std::all_of(text.begin(), text.end(), [](char16_t c) { return c == u' ' || c == u'\t'; });
+    return blank ? SelectionRegion(region.begin()) : region;
+}
+
+bool pushLabelButton(Theme* theme, InputRegion* parent, const RegionId& id, const interval2& rect,
+                     std::function<void()> action, const ustring& label)
+{
+    return pushButton(parent, id, rect, std::move(action), label.data(), label.data() + label.size(),
+                      theme->font(false), &theme->get("button"), &theme->get("button.down"));
+}
+
+} // namespace
+
+FindPanel::FindPanel(TextEditorWindow* window, ViewSet* viewSet, FindSettings* settings, bool incremental,
+                     std::function<void()> hide)
+    : m_window(window), m_viewSet(viewSet), m_settings(settings), m_incremental(incremental),
+      m_hideCallback(std::move(hide))
+{
+}
+
+FindPanel::~FindPanel() = default;
+
+void FindPanel::registerCommands(CommandMap& map)
+{
+    map.add("findNext", [this](const CommandArguments&) { findNext(true); });
+    map.add("findPrev", [this](const CommandArguments&) { findPrev(true); });
+    map.add("findAll", [this](const CommandArguments&) { findAll(true); });
+    map.add("findUnder", [this](const CommandArguments&) { findUnder(); });
+    map.add("findUnderPrev", [this](const CommandArguments&) { findUnderPrev(); });
+    map.add("findAllUnder", [this](const CommandArguments&) { findAllUnder(); });
+    map.add("slurpFindString", [this](const CommandArguments&) { slurpFindString(); });
+}
+
+void FindPanel::focusView(const slate::SP<TextBufferView>& view)
+{
+    m_window->focusState()->requestFocus(RegionId(view.get()));
+}
+
+void FindPanel::find(Search search, bool focus)
+{
+    const slate::SP<TextBufferView> view = m_viewSet->activeView();
+    if (!view)
+        return;
+    const ustring text = m_settings->findString();
+    if (!text.empty()) {
+        FindOptions options = m_settings->findOptions();
+        if (search == Search::all) {
+            selectAllMatches(view, m_settings->findArea(), text, options);
+            // Every match in the area is now a selection: searching inside
+            // those would find only themselves.
+            if (m_settings->inSelection())
+                m_settings->storeInSelectionQuietly(false);
+        } else {
+            if (search == Search::previous)
+                options.reverse = !options.reverse;
+            findAndSelectNext(view, m_settings->findArea(), text, options);
+        }
+        m_settings->commitFindString();
+    }
+    if (focus)
+        focusView(view);
+}
+
+void FindPanel::findNext(bool focusView) { find(Search::next, focusView); }
+void FindPanel::findPrev(bool focusView) { find(Search::previous, focusView); }
+void FindPanel::findAll(bool focusView) { find(Search::all, focusView); }
+
+void FindPanel::findUnderCaret(Search search)
+{
+    const slate::SP<TextBufferView> view = m_viewSet->activeView();
+    if (!view)
+        return;
+    const SelectionRegion region = selectionOrWord(view);
+    if (!region.empty()) {
+        const ustring text = view->buffer()->substr(region);
+        m_settings->setFindString(text);
+        if (m_settings->regex())
+            m_settings->storeRegexQuietly(false);
+        if (m_settings->inSelection())
+            m_settings->storeInSelectionQuietly(false);
+        FindOptions options = m_settings->findOptions();
+        if (search == Search::all) {
+            selectAllMatches(view, SelectionSet(), text, options);
+        } else {
+            if (search == Search::previous)
+                options.reverse = !options.reverse;
+            findAndSelectNext(view, SelectionSet(), text, options);
+        }
+        m_settings->commitFindString();
+    }
+    focusView(view);
+}
+
+void FindPanel::findUnder() { findUnderCaret(Search::next); }
+void FindPanel::findUnderPrev() { findUnderCaret(Search::previous); }
+void FindPanel::findAllUnder() { findUnderCaret(Search::all); }
+
+void FindPanel::slurpFindString()
+{
+    const slate::SP<TextBufferView> view = m_viewSet->activeView();
+    if (!view)
+        return;
+    const SelectionRegion region = selectionOrWord(view);
+    if (region.empty())
+        return;
+    m_settings->setFindString(view->buffer()->substr(region));
+    m_settings->commitFindString();
+    // Notified, so that every window reloads its flags and the field takes
+    // its plain-text look.
+    if (m_settings->regex())
+        m_settings->setRegex(false);
+    if (slate::SP<TextBufferView> target = m_settings->targetView())
+        m_settings->highlightMatches(target);
+    if (NotificationManager::alive())
+        NotificationManager::get().setStatus(kCopiedStatus);
+}
+
+void FindPanel::onShow()
+{
+    const slate::SP<TextBufferView> view = m_viewSet->activeView();
+    m_startPosition = 0;
+    if (view && !view->sel().empty()) {
+        const SelectionSet& sel = view->sel();
+        const SelectionRegion last = sel[sel.size() - 1];
+        m_startPosition = last.begin();
+        const bool severalLines = view->buffer()->newlineCount(last) > 0;
+        if (severalLines != m_settings->inSelection())
+            m_settings->storeInSelectionQuietly(severalLines);
+        if (m_settings->useSelectedText() && !m_settings->inSelection() && !last.empty())
+            m_settings->setFindString(view->buffer()->substr(last));
+    }
+    if (m_incremental)
+        m_settings->setFindString(ustring());
+    if (const slate::SP<TextBufferView>& field = m_settings->findView())
+        selectAll(field);
+    m_window->focusState()->requestFocus(RegionId(this, kFieldRegion));
+    m_settings->startSearch(view);
+}
+
+void FindPanel::onHide()
+{
+    m_settings->clearTarget();
+    m_settings->commitFindString();
+}
+
+bool FindPanel::onShowAgain()
+{
+    if (!m_incremental)
+        return false;
+    findNext(false);
+    return true;
+}
+
+void FindPanel::settingsChanged(bool visible)
+{
+    if (visible)
+        searchIncremental();
+}
+
+void FindPanel::updateTargetView() { m_settings->setTargetView(m_viewSet->activeView()); }
+
+void FindPanel::searchIncremental()
+{
+    const slate::SP<TextBufferView> view = m_viewSet->activeView();
+    if (!view)
+        return;
+    // The buffer may have shrunk since the panel was shown.
+    const int64_t start = std::min(m_startPosition, view->buffer()->size());
+    const ustring text = m_settings->findString();
+    if (!text.empty()) {
+        findAndSelect(view, m_settings->findArea(), text, start, true, m_settings->findOptions());
+    } else {
+        SelectionSet& sel = view->mutableSel();
+        sel.clear();
+        sel.add(SelectionRegion(start));
+        showPoint(*view, start, false);
+    }
+    m_settings->highlightMatches(view);
+}
+
+void FindPanel::onCommit(bool ctrl, bool alt, bool shift)
+{
+    if (ctrl) {
+        if (const slate::SP<TextBufferView>& field = m_settings->findView())
+            insertAndDecodeCharacters(field, u"\n");
+        searchIncremental();
+    } else if (alt) {
+        findAll(false);
+    } else if (shift) {
+        findPrev(false);
+    } else if (!m_incremental) {
+        findNext(false);
+    } else if (m_hideCallback) {
+        m_hideCallback();
+    }
+}
+
+void FindPanel::onHistoryChosen(const ustring& entry)
+{
+    m_settings->setFindString(entry);
+    searchIncremental();
+}
+
+bool FindPanel::layout(Theme* theme, InputRegion* parent, const interval2& rect)
+{
+    const float width = rect.x1 - rect.x0;
+    const bool showFindPrev = !m_incremental && width > kFindPrevMinimumWidth;
+    const bool showFindAll = !m_incremental && width > kFindAllMinimumWidth;
+    const interval2 inner = insetRect4(rect);
+    const float columnSizes[] = {kTogglesWidth, FLT_MAX, kButtonWidth, showFindPrev ? kButtonWidth : kHiddenColumn,
+                                 showFindAll ? kButtonWidth : kHiddenColumn};
+    float xs[6];
+    distributeSizes(inner.x1 - inner.x0, columnSizes, 5, kColumnSpacing, inner.x0, xs);
+    float ys[2];
+    distributeSizes(inner.y1 - inner.y0, &kRowHeight, 1, 0, inner.y0, ys);
+    const auto column = [&xs, &ys](int index) {
+        return interval2(xs[index], ys[0], xs[index + 1] - kColumnSpacing, ys[1]);
+    };
+
+    const float toggleY = rect.y0 + 4;
+    const float rowWidth = buttonRowSize(3).x;
+    bool done = m_settings->layoutPatternToggles(theme, parent, vector2{rect.x0 + 4, toggleY});
+    const float directionX = rect.x0 + rowWidth + 8;
+    done &= m_settings->layoutDirectionToggles(theme, parent, vector2{directionX, toggleY});
+    done &= m_settings->layoutHighlightToggle(theme, parent, vector2{directionX + rowWidth + 4, toggleY});
+
+    if (m_incremental) {
+        done &= pushLabelButton(theme, parent, RegionId(this, kFindRegion), column(2), [this] {
+            if (m_hideCallback)
+                m_hideCallback();
+        }, u"Close");
+    } else {
+        done &= pushLabelButton(theme, parent, RegionId(this, kFindRegion), column(2), [this] { findNext(true); },
+                                u"Find");
+    }
+    if (showFindPrev)
+        done &= pushLabelButton(theme, parent, RegionId(this, kFindPrevRegion), column(3),
+                                [this] { findPrev(true); }, u"Find Prev");
+    if (showFindAll)
+        done &= pushLabelButton(theme, parent, RegionId(this, kFindAllRegion), column(4),
+                                [this] { findAll(true); }, u"Find All");
+
+    const slate::SP<TextBufferView>& field = m_settings->findView();
+    if (!field)
+        return done;
+    interval2 fieldRect = column(1);
+    // A pattern the engine refused keeps its message beside the field while
+    // the field holds it.
+    const ustring& error = m_settings->highlightError();
+    if (!error.empty()) {
+        const float errorWidth = std::floor((fieldRect.x1 - fieldRect.x0) * kErrorShare);
+        const interval2 errorRect(fieldRect.x1 - errorWidth, fieldRect.y0, fieldRect.x1, fieldRect.y1);
+        fieldRect.x1 = errorRect.x0 - kColumnSpacing;
+        drawCentredLabel(theme->font(false), *parent->baseWindow()->canvas(), errorRect, error.data(),
+                         error.data() + error.size());
+    }
+    HistoryList* history = m_settings->findHistory();
+    MoveOverflowFunction recall;
+    std::function<void()> dropdown;
+    if (history) {
+        recall = [field, history](const std::string& unit, int32_t amount) {
+            recallHistory(*field, *history, unit, amount);
+        };
+        const vector2 menuPoint = historyMenuPoint(fieldRect);
+        dropdown = [this, history, menuPoint] {
+            showHistoryMenu(m_window->m_window, *history, menuPoint,
+                            [this](const ustring& entry) { onHistoryChosen(entry); });
+        };
+    }
+    done &= dropdownTextControl(*theme, parent, RegionId(this, kFieldRegion), fieldRect, field,
+                                [this](bool ctrl, bool alt, bool shift) { onCommit(ctrl, alt, shift); },
+                                [this] { searchIncremental(); }, std::move(recall),
+                                RegionId(this, kDropdownRegion), std::move(dropdown));
+    return done;
+}
