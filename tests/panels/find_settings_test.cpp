@@ -216,6 +216,12 @@ TEST_F(FindSettingsTest, HighlightsEveryMatchAndMakesTheViewTheTarget)
     settings().highlightMatches(m_target);
     EXPECT_EQ((Regions{{0, 3}, {8, 11}, {18, 21}}), highlighted());
     EXPECT_EQ(m_target.get(), settings().targetView().get());
+    // The matches are drawn: outlined in the caret colour. A set without
+    // a scope name is never drawn.
+    const std::vector<RegionLayer> layers = m_target->highlightLayers(false);
+    ASSERT_EQ(1u, layers.size());
+    EXPECT_EQ(highlighted(), layers[0].regions.regions());
+    EXPECT_FALSE(layers[0].filled);
 
     settings().setFindString(u"absent");
     settings().highlightMatches(m_target);

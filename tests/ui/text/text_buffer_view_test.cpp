@@ -388,6 +388,8 @@ TEST_F(TextBufferViewTest, NamedRegionsBecomeHighlightLayers)
     const float* caret = view->settings().caretColour;
     EXPECT_EQ(colour(caretLayer.style.foreground), colour(caret));
     EXPECT_TRUE(caretLayer.style.backgroundIsDefault);
+    // The outline colour is mixed from the background and this colour.
+    EXPECT_EQ(colour(caretLayer.style.background), colour(caret));
     EXPECT_FALSE(caretLayer.filled);
     EXPECT_FALSE(caretLayer.drawMarks);
     EXPECT_EQ(caretLayer.regions, setOf({{1, 2}}));
