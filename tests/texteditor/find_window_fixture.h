@@ -36,6 +36,8 @@ protected:
     {
         ApplicationTest::SetUp();
         NotificationManager::set(new NotificationManager(u"Test"));
+        // An empty toolbar, so that loading it reports nothing.
+        writePackageFile("Default/Main.vantrel-toolbar", "<toolbar/>");
         createApplication();
         ASSERT_TRUE(m_application->init({}, {}, u"", false));
         m_window = m_application->activeWindow();
