@@ -93,7 +93,6 @@ private:
     void find(Search search, bool focusView);
     void findUnderCaret(Search search);
     void focusView(const slate::SP<TextBufferView>& view);
-    void storeFlagQuietly(const char16_t* key, bool value);
 
     TextEditorWindow* m_window;
     ViewSet* m_viewSet;

@@ -354,6 +354,8 @@ void FindSettings::publishMatches()
     if (m_pending.matches.empty())
         return;
     NamedRegions& find = view.viewState().namedRegions(name);
+    // An empty scope, not none: the view draws only region sets that have
+    // one, and the caret colour stands in for the scope's colour.
     find.scope = view.buffer()->internRegionName(ustring());
     find.flags = kFindRegionFlags;
     for (const SelectionRegion& match : m_pending.matches)
