@@ -54,6 +54,19 @@ constexpr float kErrorShare = 0.4f;
 
 const ustring kCopiedStatus = u"Copied find string from buffer";
 
+// The selection, or the word at a caret; empty for a caret among blanks,
+// which names nothing to search for.
+SelectionRegion selectionOrWord(const slate::SP<TextBufferView>& view)
+{
+    const SelectionRegion region = lastSelectionOrWord(view);
+    const SelectionSet& sel = view->sel();
+    if (region.empty() || !sel[sel.size() - 1].empty())
+        return region;
+    const ustring text = view->buffer()->substr(region);
+    const bool blank = std::all_of(text.begin(), text.end(), [](char16_t c) { return c == u' ' || c == u'\t'; });
+    return blank ? SelectionRegion(region.begin()) : region;
+}
+
 bool pushLabelButton(Theme* theme, InputRegion* parent, const RegionId& id, const interval2& rect,
                      std::function<void()> action, const ustring& label)
 {
@@ -122,7 +135,7 @@ void FindPanel::findUnderCaret(Search search)
     const slate::SP<TextBufferView> view = m_viewSet->activeView();
     if (!view)
         return;
-    const SelectionRegion region = lastSelectionOrWord(view);
+    const SelectionRegion region = selectionOrWord(view);
     if (!region.empty()) {
         const ustring text = view->buffer()->substr(region);
         m_settings->setFindString(text);
@@ -152,7 +165,7 @@ void FindPanel::slurpFindString()
     const slate::SP<TextBufferView> view = m_viewSet->activeView();
     if (!view)
         return;
-    const SelectionRegion region = lastSelectionOrWord(view);
+    const SelectionRegion region = selectionOrWord(view);
     if (region.empty())
         return;
     m_settings->setFindString(view->buffer()->substr(region));

@@ -184,7 +184,9 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
     // after the regions inside it had their turn.
     auto* region = new WindowInputRegion(RegionId(this), rect, &m_commandRunner, this);
     parent->addChild(region);
-    bool done = true;
+    // Before the views are drawn, so that they show this frame's step of
+    // highlighting.
+    bool done = updateFindTarget();
     if (Theme* frameTheme = theme()) {
         FrameRequest request;
         request.window = rect;
@@ -232,7 +234,6 @@ bool TextEditorWindow::draw(InputRegion* parent, const interval2& rect, bool sho
             };
             done &= drawToolbarStrip(*frameTheme, region, layout.toolbar, m_toolbar.groups(), runners);
         }
-        done &= updateFindTarget();
         if (layout.hasPanel)
             done &= drawPanelArea(*frameTheme, region, layout.panel, *panel, m_panelHeights,
                                   [this] { m_panelHost.hidePanel(); });

@@ -348,3 +348,48 @@ TEST_F(FindSettingsTest, PatternTogglesShowTheFlagsAndPressingOneFlipsItsOption)
     EXPECT_TRUE(find.caseSensitive());
     EXPECT_TRUE(find.regex());
 }
+
+TEST_F(FindSettingsTest, DirectionAndHighlightTogglesEachFlipTheirOwnOption)
+{
+    struct Case {
+        int32_t region;
+        float x; // a point inside the cell
+        const char16_t* hint;
+        const char16_t* command;
+        bool (FindSettings::*flag)() const;
+    };
+    // The direction row at x 100, the highlight toggle at x 200.
+    const Case cases[] = {
+        {3, 110, u"Reverse direction", u"toggleApp find.reverse", &FindSettings::reverse},
+        {4, 133, u"Wrap search", u"toggleApp find.wrap", &FindSettings::wrap},
+        {5, 156, u"Search in selection", u"toggleApp find.inSelection", &FindSettings::inSelection},
+        {6, 210, u"Highlight matches", u"toggleApp find.highlight", &FindSettings::highlight},
+    };
+    FindSettings& find = settings();
+    control_test::TestFrame frame(m_canvas);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.region);
+        frame.frame([&](InputRegion* root) {
+            return find.layoutDirectionToggles(&frame.theme(), root, vector2{100, 4}) &
+                   find.layoutHighlightToggle(&frame.theme(), root, vector2{200, 4});
+        });
+        BaseWindow::RegionMap regions;
+        BaseWindow::collectRegions(frame.root(), regions);
+        ASSERT_TRUE(regions.count(RegionId(&find, c.region)));
+        ustring hint, command;
+        ASSERT_TRUE(regions[RegionId(&find, c.region)]->hint(hint, command));
+        EXPECT_EQ(c.hint, hint);
+        EXPECT_EQ(c.command, command);
+
+        const Flags before = flagsOf(find);
+        const bool flag = (find.*c.flag)();
+        frame.window.onKeyOrButton(control_events::button(kMouseLeft, true, c.x, 10));
+        frame.platform.dragKey(control_events::button(kMouseLeft, false, c.x, 10));
+        EXPECT_EQ(!flag, (find.*c.flag)());
+        // The press reads the flag when it lands, so a second press in the
+        // same frame's regions flips it back.
+        frame.window.onKeyOrButton(control_events::button(kMouseLeft, true, c.x, 10));
+        frame.platform.dragKey(control_events::button(kMouseLeft, false, c.x, 10));
+        EXPECT_TRUE(before == flagsOf(find));
+    }
+}
