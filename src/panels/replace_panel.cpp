@@ -18,6 +18,7 @@
 #include "controls/control_helpers.h"
 #include "controls/text_control.h"
 #include "input/command_map.h"
+#include "panels/find_panel_utils.h"
 #include "panels/find_settings.h"
 #include "panels/history_field.h"
 #include "panels/history_list.h"
@@ -56,8 +57,6 @@ constexpr float kButtonHeight = 26;
 constexpr float kToggleIconSize = 16;
 // The highlight toggle sits under the direction toggles.
 constexpr float kSecondToggleRowTop = 32;
-// The share of the find field's cell an error message may take.
-constexpr float kErrorShare = 0.4f;
 
 const ustring kPreserveCaseKey = u"find.preserveCase";
 const ustring kReplacementKey = u"find.replacementString";
@@ -160,15 +159,7 @@ void ReplacePanel::focusView(const slate::SP<TextBufferView>& view)
 void ReplacePanel::onShow()
 {
     const slate::SP<TextBufferView> view = m_viewSet->activeView();
-    if (view && !view->sel().empty()) {
-        const SelectionSet& sel = view->sel();
-        const SelectionRegion last = sel[sel.size() - 1];
-        const bool severalLines = view->buffer()->newlineCount(last) > 0;
-        if (severalLines != m_settings->inSelection())
-            m_settings->storeInSelectionQuietly(severalLines);
-        if (m_settings->useSelectedText() && !m_settings->inSelection() && !last.empty())
-            m_settings->setFindString(view->buffer()->substr(last));
-    }
+    takeSearchFromSelection(*m_settings, view);
     if (const slate::SP<TextBufferView>& field = m_settings->findView())
         selectAll(field);
     m_window->focusState()->requestFocus(RegionId(this, kFindFieldRegion));
@@ -300,9 +291,12 @@ void ReplacePanel::commitReplaceString()
     const ustring text = replaceString();
     if (m_replaceHistory)
         m_replaceHistory->add(text);
-    m_replacementString = text;
-    if (m_applicationOptions) {
-        m_applicationOptions->set(kReplacementKey, text);
+    // The options hold one line a value and refuse a replacement with a line
+    // break. The stored replacement then stays as it was, and so must the one
+    // last read, or reading the options back would put the stale one into
+    // the field over the user's text.
+    if (m_applicationOptions && m_applicationOptions->set(kReplacementKey, text)) {
+        m_replacementString = text;
         m_applicationOptions->notifyChanged();
     }
 }
@@ -320,7 +314,7 @@ void ReplacePanel::slurpReplaceString()
     const slate::SP<TextBufferView> view = m_viewSet->activeView();
     if (!view)
         return;
-    const SelectionRegion region = lastSelectionOrWord(view);
+    const SelectionRegion region = selectionOrWord(view);
     if (region.empty())
         return;
     setReplaceString(view->buffer()->substr(region));
@@ -336,14 +330,7 @@ bool ReplacePanel::layoutFindField(Theme* theme, InputRegion* parent, interval2 
         return true;
     // A pattern the engine refused keeps its message beside the field while
     // the field holds it.
-    const ustring& error = m_settings->highlightError();
-    if (!error.empty()) {
-        const float errorWidth = std::floor((rect.x1 - rect.x0) * kErrorShare);
-        const interval2 errorRect(rect.x1 - errorWidth, rect.y0, rect.x1, rect.y1);
-        rect.x1 = errorRect.x0 - kSpacing;
-        drawCentredLabel(theme->font(false), *parent->baseWindow()->canvas(), errorRect, error.data(),
-                         error.data() + error.size());
-    }
+    rect = layoutFindError(*m_settings, *theme, parent, rect);
     HistoryList* history = m_settings->findHistory();
     MoveOverflowFunction recall;
     std::function<void()> dropdown;
