@@ -122,6 +122,19 @@ TEST_F(ReplacePanelTest, EnterInEitherField)
     }
 }
 
+TEST_F(ReplacePanelTest, TabMovesBetweenTheTwoFields)
+{
+    open(u"ab", SelectionRegion(0));
+    show(u"replace");
+    KeyEvent tab;
+    tab.code = kKeyTab;
+    tab.pressed = true;
+    m_window->onKeyOrButton(tab);
+    EXPECT_TRUE(hasFocus(RegionId(m_panel, kReplaceField)));
+    m_window->onKeyOrButton(tab);
+    EXPECT_TRUE(hasFocus(RegionId(m_panel, kFindField)));
+}
+
 TEST_F(ReplacePanelTest, ReplaceAllIsOneUndoStep)
 {
     open(u"ab ab ab", SelectionRegion(0));
