@@ -57,3 +57,10 @@ interval2 layoutFindError(const FindSettings& settings, Theme& theme, InputRegio
                      error.data() + error.size());
     return interval2(fieldRect.x0, fieldRect.y0, errorRect.x0 - kErrorSpacing, fieldRect.y1);
 }
+
+bool pushLabelButton(Theme& theme, InputRegion* parent, const RegionId& id, const interval2& rect,
+                     std::function<void()> action, const ustring& label)
+{
+    return pushButton(parent, id, rect, std::move(action), label.data(), label.data() + label.size(),
+                      theme.font(false), &theme.get("button"), &theme.get("button.down"));
+}

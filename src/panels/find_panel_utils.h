@@ -3,12 +3,14 @@
 // Main thread only.
 #pragma once
 
+#include <functional>
+
+#include "ui/input_region.h"
 #include "ui/interval2.h"
 #include "ui/reference_counted.h"
 #include "ui/text/text_buffer_functions.h"
 
 class FindSettings;
-class InputRegion;
 class Theme;
 
 // The last selection, or the word at a caret; empty for a caret among
@@ -26,3 +28,7 @@ void takeSearchFromSelection(FindSettings& settings, const ViewPtr& view);
 // part of the rectangle left to the field; otherwise returns `fieldRect`.
 interval2 layoutFindError(const FindSettings& settings, Theme& theme, InputRegion* parent,
                           const interval2& fieldRect);
+
+// A push button in the theme's "button" look with a text label.
+bool pushLabelButton(Theme& theme, InputRegion* parent, const RegionId& id, const interval2& rect,
+                     std::function<void()> action, const ustring& label);

@@ -80,15 +80,6 @@ void drawLeftLabel(const ThemeFont& font, const interval2& rect, const ustring& 
     drawThemeText(font, rect.x0, y, label.data(), label.data() + label.size(), false);
 }
 
-bool pushLabelButton(Theme* theme, InputRegion* parent, int32_t index, const void* owner, const interval2& cell,
-                     std::function<void()> action, const ustring& label)
-{
-    const interval2 rect(cell.x0, cell.y0, cell.x1, cell.y0 + kButtonHeight);
-    return pushButton(parent, RegionId(owner, index), rect, std::move(action), label.data(),
-                      label.data() + label.size(), theme->font(false), &theme->get("button"),
-                      &theme->get("button.down"));
-}
-
 } // namespace
 
 ReplacePanel::ReplacePanel(TextEditorWindow* window, ViewSet* viewSet, FindSettings* settings,
@@ -172,84 +163,50 @@ void ReplacePanel::onHide()
     m_settings->commitFindString();
 }
 
-void ReplacePanel::find(bool focus)
+void ReplacePanel::run(Action action, bool focus)
 {
     const slate::SP<TextBufferView> view = m_viewSet->activeView();
     if (!view)
         return;
     const ustring text = m_settings->findString();
     if (!text.empty()) {
-        findAndSelectNext(view, m_settings->findArea(), text, m_settings->findOptions());
-        // The match found is outside the area or is the whole of it: a
-        // further search inside it would find nothing new.
-        if (m_settings->inSelection())
-            m_settings->storeInSelectionQuietly(false);
-        m_settings->commitFindString();
-    }
-    if (focus)
-        focusView(view);
-}
-
-void ReplacePanel::findPrev(bool focus)
-{
-    const slate::SP<TextBufferView> view = m_viewSet->activeView();
-    if (!view)
-        return;
-    const ustring text = m_settings->findString();
-    if (!text.empty()) {
+        const SelectionSet area = m_settings->findArea();
         FindOptions options = m_settings->findOptions();
-        options.reverse = !options.reverse;
-        findAndSelectNext(view, m_settings->findArea(), text, options);
-        m_settings->commitFindString();
-    }
-    if (focus)
-        focusView(view);
-}
-
-void ReplacePanel::findAll()
-{
-    const slate::SP<TextBufferView> view = m_viewSet->activeView();
-    if (!view)
-        return;
-    const ustring text = m_settings->findString();
-    if (!text.empty()) {
-        selectAllMatches(view, m_settings->findArea(), text, m_settings->findOptions());
-        if (m_settings->inSelection())
+        switch (action) {
+        case Action::previous:
+            options.reverse = !options.reverse;
+            [[fallthrough]];
+        case Action::next:
+            findAndSelectNext(view, area, text, options);
+            break;
+        case Action::all:
+            selectAllMatches(view, area, text, options);
+            break;
+        case Action::replace:
+            replaceNext(view, area, text, replaceString(), options, m_preserveCase);
+            break;
+        case Action::replaceAll:
+            replaceAllMatches(view, area, text, replaceString(), options, m_preserveCase);
+            break;
+        }
+        // What Find and Find All select is outside the area or all of it, so
+        // searching inside it again would find nothing new. Replacing leaves
+        // the area alone, so that a second Replace All stays inside it.
+        if ((action == Action::next || action == Action::all) && m_settings->inSelection())
             m_settings->storeInSelectionQuietly(false);
         m_settings->commitFindString();
-    }
-    focusView(view);
-}
-
-void ReplacePanel::replace()
-{
-    const slate::SP<TextBufferView> view = m_viewSet->activeView();
-    if (!view)
-        return;
-    const ustring text = m_settings->findString();
-    if (!text.empty()) {
-        replaceNext(view, m_settings->findArea(), text, replaceString(), m_settings->findOptions(), m_preserveCase);
-        m_settings->commitFindString();
-        commitReplaceString();
-    }
-    focusView(view);
-}
-
-void ReplacePanel::replaceAll(bool focus)
-{
-    const slate::SP<TextBufferView> view = m_viewSet->activeView();
-    if (!view)
-        return;
-    const ustring text = m_settings->findString();
-    if (!text.empty()) {
-        replaceAllMatches(view, m_settings->findArea(), text, replaceString(), m_settings->findOptions(),
-                          m_preserveCase);
-        m_settings->commitFindString();
-        commitReplaceString();
+        if (action == Action::replace || action == Action::replaceAll)
+            commitReplaceString();
     }
     if (focus)
         focusView(view);
 }
+
+void ReplacePanel::find(bool focusView) { run(Action::next, focusView); }
+void ReplacePanel::findPrev(bool focusView) { run(Action::previous, focusView); }
+void ReplacePanel::findAll() { run(Action::all, true); }
+void ReplacePanel::replace() { run(Action::replace, true); }
+void ReplacePanel::replaceAll(bool focusView) { run(Action::replaceAll, focusView); }
 
 void ReplacePanel::onCommit(bool ctrl, bool alt, bool shift, const slate::SP<TextBufferView>& field)
 {
@@ -400,11 +357,19 @@ bool ReplacePanel::layout(Theme* theme, InputRegion* parent, const interval2& re
     bool done = layoutFindField(theme, parent, cell(0, 2));
     done &= layoutReplaceField(theme, parent, cell(1, 2));
 
-    done &= pushLabelButton(theme, parent, kFindRegion, this, cell(0, 3), [this] { find(true); }, u"Find");
-    done &= pushLabelButton(theme, parent, kFindAllRegion, this, cell(1, 3), [this] { findAll(); }, u"Find All");
-    done &= pushLabelButton(theme, parent, kReplaceRegion, this, cell(0, 4), [this] { replace(); }, u"Replace");
-    done &= pushLabelButton(theme, parent, kReplaceAllRegion, this, cell(1, 4), [this] { replaceAll(true); },
-                            u"Replace All");
+    // The push buttons are as high as the fields, at the top of their cells.
+    const auto button = [&](int row, int column) {
+        const interval2 rect = cell(row, column);
+        return interval2(rect.x0, rect.y0, rect.x1, rect.y0 + kButtonHeight);
+    };
+    done &= pushLabelButton(*theme, parent, RegionId(this, kFindRegion), button(0, 3), [this] { find(true); },
+                            u"Find");
+    done &= pushLabelButton(*theme, parent, RegionId(this, kFindAllRegion), button(1, 3), [this] { findAll(); },
+                            u"Find All");
+    done &= pushLabelButton(*theme, parent, RegionId(this, kReplaceRegion), button(0, 4), [this] { replace(); },
+                            u"Replace");
+    done &= pushLabelButton(*theme, parent, RegionId(this, kReplaceAllRegion), button(1, 4),
+                            [this] { replaceAll(true); }, u"Replace All");
 
     const float rowWidth = buttonRowSize(3).x;
     const float directionX = rect.x0 + rowWidth + 8;

@@ -94,6 +94,8 @@ public:
     const slate::SP<TextBufferView>& replaceView() const { return m_replaceView; }
 
 private:
+    enum class Action { next, previous, all, replace, replaceAll };
+    void run(Action action, bool focusView);
     void refreshHighlights();
     void applyReplaceFieldOptions();
     void focusView(const slate::SP<TextBufferView>& view);
