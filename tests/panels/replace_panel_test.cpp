@@ -230,6 +230,36 @@ TEST_F(ReplacePanelTest, FindAndReplaceTextsWithALineBreakSurviveReplaceAll)
     EXPECT_EQ(u"x\n", m_application->m_history.replaceHistory[0]);
 }
 
+TEST_F(ReplacePanelTest, ShowingTakesTheFindTextOrTheSearchAreaFromTheSelection)
+{
+    struct Case {
+        const char* name;
+        SelectionRegion selection;
+        bool inSelection;
+        const char16_t* findText;
+    };
+    // With use selected text on; the find field holds "old".
+    const Case cases[] = {
+        {"one line becomes the find text", SelectionRegion(0, 3), false, u"one"},
+        {"two lines become the search area", SelectionRegion(0, 7), true, u"old"},
+        {"a caret changes nothing", SelectionRegion(2), false, u"old"},
+    };
+    setOption(u"find.useSelectedText", true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        open(u"one\ntwo", c.selection);
+        settings().setFindString(u"old");
+        show(u"replace");
+        EXPECT_EQ(c.inSelection, settings().inSelection());
+        EXPECT_EQ(c.findText, settings().findString());
+        EXPECT_TRUE(hasFocus(RegionId(m_panel, kFindField)));
+        EXPECT_EQ(SelectionRegion(0, settings().findView()->buffer()->size()), settings().findView()->sel()[0]);
+        // Nothing is searched until asked.
+        EXPECT_EQ(Regions{c.selection}, selections());
+        m_window->panelHost().hidePanel();
+    }
+}
+
 TEST_F(ReplacePanelTest, WithoutAFindTextNothingIsReplacedOrCommitted)
 {
     open(u"ab", SelectionRegion(0));
