@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/control_events.h"
 #include "controls/control_test_window.h"
 #include "panels/history_list.h"
 #include "support/recording_label_font.h"
@@ -185,6 +186,27 @@ TEST_F(ReplacePanelTest, PreserveCaseIsStoredInTheOptionsAndKeepsTheCaseOfEachMa
 
     m_panel->replaceAll(false);
     EXPECT_EQ(u"goodbye GOODBYE Goodbye gOODBye", m_view->buffer()->str());
+}
+
+TEST_F(ReplacePanelTest, ThePreserveCaseToggleSwitchesTheStoredFlag)
+{
+    open(u"a", SelectionRegion(0));
+    show(u"replace");
+    for (bool expected : {true, false}) {
+        BaseWindow::RegionMap regions;
+        BaseWindow::collectRegions(m_window->root(), regions);
+        const auto toggle = regions.find(RegionId(m_panel, 5));
+        ASSERT_NE(regions.end(), toggle);
+        const interval2 rect = toggle->second->rect();
+        const float x = (rect.x0 + rect.x1) / 2;
+        const float y = (rect.y0 + rect.y1) / 2;
+        m_window->onKeyOrButton(control_events::button(kMouseLeft, true, x, y));
+        static_cast<test_support::FakePlatformWindow*>(m_window->m_window)
+            ->dragKey(control_events::button(kMouseLeft, false, x, y));
+        EXPECT_EQ(expected, storedOption(u"find.preserveCase"));
+        EXPECT_EQ(expected, m_panel->preserveCase());
+        m_window->draw(true);
+    }
 }
 
 TEST_F(ReplacePanelTest, FindSwitchesInSelectionOffAfterSearchingButReplaceAllStaysInsideTheArea)
