@@ -313,11 +313,15 @@ bool FindPanel::layout(Theme* theme, InputRegion* parent, const interval2& rect)
     // the field holds it.
     const ustring& error = m_settings->highlightError();
     if (!error.empty()) {
+        // The engine's first sentence names the fault; the rest, quoting
+        // the pattern, stays in the status bar.
+        const size_t sentenceEnd = error.find(u".  ");
+        const size_t shown = sentenceEnd == ustring::npos ? error.size() : sentenceEnd + 1;
         const float errorWidth = std::floor((fieldRect.x1 - fieldRect.x0) * kErrorShare);
         const interval2 errorRect(fieldRect.x1 - errorWidth, fieldRect.y0, fieldRect.x1, fieldRect.y1);
         fieldRect.x1 = errorRect.x0 - kColumnSpacing;
         drawCentredLabel(theme->font(false), *parent->baseWindow()->canvas(), errorRect, error.data(),
-                         error.data() + error.size());
+                         error.data() + shown);
     }
     HistoryList* history = m_settings->findHistory();
     MoveOverflowFunction recall;

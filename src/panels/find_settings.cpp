@@ -250,7 +250,7 @@ void FindSettings::startSearch(const slate::SP<TextBufferView>& view)
     m_targetView = view;
     NamedRegions& area = view->viewState().namedRegions(view->buffer()->internRegionName(kFindAreaRegionName));
     area.regions = view->sel();
-    area.scope = nullptr;
+    area.scope = view->buffer()->internRegionName(ustring());
     area.flags = 0;
     highlightMatches(view);
 }
@@ -357,7 +357,9 @@ void FindSettings::publishMatches()
     if (m_pending.matches.empty())
         return;
     NamedRegions& find = view.viewState().namedRegions(name);
-    find.scope = nullptr;
+    // An empty scope, not none: the view draws only region sets that have
+    // one, and the caret colour stands in for the scope's colour.
+    find.scope = view.buffer()->internRegionName(ustring());
     find.flags = kFindRegionFlags;
     for (const SelectionRegion& match : m_pending.matches)
         find.regions.push_back(match);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "ui/options_manager.h"
 #include "ui/text/package_test_support.h"
 #include "ui/text/selection_printers.h"
+#include "ui/text/render/token_renderer.h"
 #include "ui/text/text_buffer.h"
 #include "ui/text/view_test_canvas.h"
 #include "ui/text/view_test_support.h"
@@ -220,6 +222,21 @@ TEST_F(FindSettingsTest, HighlightsEveryMatchAndMakesTheViewTheTarget)
     settings().setFindString(u"absent");
     settings().highlightMatches(m_target);
     EXPECT_EQ(Regions(), highlighted());
+}
+
+// The matches used to be stored without a scope, which the view takes for a
+// region set it must not draw: nothing showed on the screen.
+TEST_F(FindSettingsTest, HighlightsAreDrawnAsOutlinesInTheCaretColour)
+{
+    openTarget(u"one two one");
+    settings().setFindString(u"one");
+    settings().highlightMatches(m_target);
+    const std::vector<RegionLayer> layers = m_target->highlightLayers(false);
+    ASSERT_EQ(1u, layers.size());
+    EXPECT_EQ((Regions{{0, 3}, {8, 11}}), layers[0].regions.regions());
+    EXPECT_FALSE(layers[0].filled);
+    const float* caret = m_target->settings().caretColour;
+    EXPECT_TRUE(std::equal(caret, caret + 3, layers[0].style.foreground));
 }
 
 TEST_F(FindSettingsTest, InSelectionFindsOnlyInsideTheFindArea)

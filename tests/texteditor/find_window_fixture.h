@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "controls/control_events.h"
 #include "panels/find_settings.h"
 #include "texteditor/application_fixture.h"
 #include "texteditor/view_set.h"
@@ -21,14 +22,10 @@ namespace application_test {
 
 using Regions = std::vector<SelectionRegion>;
 
+// Enter with the modifier keys `held`, sent to the focused region.
 inline KeyEvent enterKey(std::initializer_list<int32_t> held = {})
 {
-    KeyEvent event;
-    event.code = kKeyEnter;
-    event.pressed = true;
-    for (int32_t key : held)
-        event.state.key[key] = 1;
-    return event;
+    return control_events::button(kKeyEnter, true, 0, 0, held);
 }
 
 // An initialised application (so that option changes reach its window),
