@@ -51,10 +51,14 @@ interval2 layoutFindError(const FindSettings& settings, Theme& theme, InputRegio
     const ustring& error = settings.highlightError();
     if (error.empty())
         return fieldRect;
+    // The engine's first sentence names the fault; the rest, quoting the
+    // pattern, stays in the status bar.
+    const size_t sentenceEnd = error.find(u".  ");
+    const size_t shown = sentenceEnd == ustring::npos ? error.size() : sentenceEnd + 1;
     const float errorWidth = std::floor((fieldRect.x1 - fieldRect.x0) * kErrorShare);
     const interval2 errorRect(fieldRect.x1 - errorWidth, fieldRect.y0, fieldRect.x1, fieldRect.y1);
     drawCentredLabel(theme.font(false), *parent->baseWindow()->canvas(), errorRect, error.data(),
-                     error.data() + error.size());
+                     error.data() + shown);
     return interval2(fieldRect.x0, fieldRect.y0, errorRect.x0 - kErrorSpacing, fieldRect.y1);
 }
 

@@ -24,8 +24,9 @@ SelectionRegion selectionOrWord(const ViewPtr& view);
 void takeSearchFromSelection(FindSettings& settings, const ViewPtr& view);
 
 // While the last highlighting could not use the find text as a regular
-// expression, draws its message at the right of `fieldRect` and returns the
-// part of the rectangle left to the field; otherwise returns `fieldRect`.
+// expression, draws the first sentence of its message at the right of
+// `fieldRect` and returns the part of the rectangle left to the field;
+// otherwise returns `fieldRect`.
 interval2 layoutFindError(const FindSettings& settings, Theme& theme, InputRegion* parent,
                           const interval2& fieldRect);
 
