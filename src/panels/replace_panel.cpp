@@ -289,12 +289,8 @@ bool ReplacePanel::layoutFindField(Theme* theme, InputRegion* parent, interval2 
     // the field holds it.
     rect = layoutFindError(*m_settings, *theme, parent, rect);
     HistoryList* history = m_settings->findHistory();
-    MoveOverflowFunction recall;
     std::function<void()> dropdown;
     if (history) {
-        recall = [field, history](const std::string& unit, int32_t amount) {
-            recallHistory(*field, *history, unit, amount);
-        };
         const vector2 menuPoint = historyMenuPoint(rect);
         dropdown = [this, history, menuPoint] {
             showHistoryMenu(m_window->m_window, *history, menuPoint, [this](const ustring& entry) {
@@ -306,7 +302,7 @@ bool ReplacePanel::layoutFindField(Theme* theme, InputRegion* parent, interval2 
     return dropdownTextControl(
         *theme, parent, RegionId(this, kFindFieldRegion), rect, field,
         [this, field](bool ctrl, bool alt, bool shift) { onCommit(ctrl, alt, shift, field); },
-        [this] { refreshHighlights(); }, std::move(recall), RegionId(this, kFindDropdownRegion),
+        [this] { refreshHighlights(); }, historyRecallHook(field, history), RegionId(this, kFindDropdownRegion),
         std::move(dropdown));
 }
 
@@ -315,12 +311,8 @@ bool ReplacePanel::layoutReplaceField(Theme* theme, InputRegion* parent, const i
     if (!m_replaceView)
         return true;
     const slate::SP<TextBufferView> field = m_replaceView;
-    MoveOverflowFunction recall;
     std::function<void()> dropdown;
     if (HistoryList* history = m_replaceHistory) {
-        recall = [field, history](const std::string& unit, int32_t amount) {
-            recallHistory(*field, *history, unit, amount);
-        };
         const vector2 menuPoint = historyMenuPoint(rect);
         dropdown = [this, field, history, menuPoint] {
             showFieldHistoryMenu(*m_window, *field, RegionId(this, kReplaceFieldRegion), *history, menuPoint);
@@ -329,7 +321,7 @@ bool ReplacePanel::layoutReplaceField(Theme* theme, InputRegion* parent, const i
     return dropdownTextControl(
         *theme, parent, RegionId(this, kReplaceFieldRegion), rect, field,
         [this, field](bool ctrl, bool alt, bool shift) { onCommit(ctrl, alt, shift, field); }, nullptr,
-        std::move(recall), RegionId(this, kReplaceDropdownRegion), std::move(dropdown));
+        historyRecallHook(field, m_replaceHistory), RegionId(this, kReplaceDropdownRegion), std::move(dropdown));
 }
 
 bool ReplacePanel::layout(Theme* theme, InputRegion* parent, const interval2& rect)
