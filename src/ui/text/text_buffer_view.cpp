@@ -331,7 +331,12 @@ std::vector<RegionLayer> TextBufferView::highlightLayers(bool scaled)
                 std::copy(caret, caret + 3, layer.style.background);
                 layer.style.backgroundIsDefault = false;
             } else {
+                // The outline is mixed from the background colour, so the
+                // background must be the caret colour too: left at its
+                // default white, the outline vanished on a white page.
                 std::copy(caret, caret + 3, layer.style.foreground);
+                std::copy(caret, caret + 3, layer.style.background);
+                layer.style.backgroundIsDefault = false;
             }
         } else {
             const Style* scopeStyle = m_buffer->m_tokenStorage->styleForScopeName(*named.scope);

@@ -387,7 +387,9 @@ TEST_F(TextBufferViewTest, NamedRegionsBecomeHighlightLayers)
     const RegionLayer& scopedLayer = full[caretFirst ? 1 : 0];
     const float* caret = view->settings().caretColour;
     EXPECT_EQ(colour(caretLayer.style.foreground), colour(caret));
-    EXPECT_TRUE(caretLayer.style.backgroundIsDefault);
+    // The outline is drawn from the background: it must not stay white.
+    EXPECT_EQ(colour(caretLayer.style.background), colour(caret));
+    EXPECT_FALSE(caretLayer.style.backgroundIsDefault);
     EXPECT_FALSE(caretLayer.filled);
     EXPECT_FALSE(caretLayer.drawMarks);
     EXPECT_EQ(caretLayer.regions, setOf({{1, 2}}));
