@@ -80,11 +80,14 @@ void FindSettings::setFindString(const ustring& text)
 
 void FindSettings::commitFindString()
 {
-    m_lastFindString = findString();
+    const ustring text = findString();
     if (m_findHistory)
-        m_findHistory->add(m_lastFindString);
-    if (m_applicationOptions)
-        m_applicationOptions->set(kStringKey, m_lastFindString);
+        m_findHistory->add(text);
+    // A text with a line break is refused by the options; the last find
+    // string must then stay the stored one, or the next reload would put
+    // that stale text into the field.
+    if (!m_applicationOptions || m_applicationOptions->set(kStringKey, text))
+        m_lastFindString = text;
 }
 
 void FindSettings::loadFromOptions()

@@ -41,3 +41,11 @@ void recallHistory(TextBufferView& field, const HistoryList& list, const std::st
     else if (!up && found != entries.begin())
         replaceFieldText(field, *(found - 1));
 }
+
+std::function<void(const std::string& unit, int32_t amount)> historyRecallHook(
+    const slate::SP<TextBufferView>& field, const HistoryList* list)
+{
+    if (!list)
+        return nullptr;
+    return [field, list](const std::string& unit, int32_t amount) { recallHistory(*field, *list, unit, amount); };
+}

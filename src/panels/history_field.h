@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "ui/reference_counted.h"
 #include "ui/ustring.h"
 
 class HistoryList;
@@ -21,3 +23,9 @@ void replaceFieldText(TextBufferView& field, const ustring& text);
 // for other units or for an empty list. The field's text is looked up with
 // letter case, whatever the list's own comparison.
 void recallHistory(TextBufferView& field, const HistoryList& list, const std::string& unit, int32_t amount);
+
+// recallHistory on `field` and `list` as a text control's move-overflow
+// hook; empty when `list` is null. The hook keeps the field alive; the list
+// must outlive it.
+std::function<void(const std::string& unit, int32_t amount)> historyRecallHook(
+    const slate::SP<TextBufferView>& field, const HistoryList* list);

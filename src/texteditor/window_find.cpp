@@ -7,6 +7,8 @@
 
 #include "panels/find_panel.h"
 #include "panels/find_target_panel.h"
+#include "panels/replace_panel.h"
+#include "texteditor/text_editor_application.h"
 #include "texteditor/text_editor_window.h"
 #include "ui/options_manager.h"
 
@@ -17,6 +19,10 @@ void TextEditorWindow::addFindPanels()
     find->registerCommands(m_commandMap);
     m_panelHost.addPanel(std::move(find));
     m_panelHost.addPanel(std::make_unique<FindPanel>(this, &m_viewSet, &m_findSettings, true, hide));
+    auto replace = std::make_unique<ReplacePanel>(this, &m_viewSet, &m_findSettings,
+                                                  &m_application->m_history.replaceHistory);
+    replace->registerCommands(m_commandMap);
+    m_panelHost.addPanel(std::move(replace));
 
     m_commandMap.add("incrementalFind", [this](const CommandArguments&) { incrementalFind(false); });
     m_commandMap.add("reverseIncrementalFind", [this](const CommandArguments&) { incrementalFind(true); });
