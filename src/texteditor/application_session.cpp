@@ -63,13 +63,12 @@ bool readSessionFile(const ustring& path, ApplicationSettings& settings)
     case SessionReadResult::Refused:
         break;
     }
+    // The file stays for the user to look at (or mend), under a name that
+    // the next start does not read.
     const ustring aside = keepAside(path);
     ustring message = error;
-    if (aside.empty())
-        message += u" The previous session was not restored.";
-    else
-        message += u" The previous session was not restored; the file was kept as \"" +
-                   slate::FileManager::get().nativePath(aside) + u"\".";
+    if (!aside.empty())
+        message += u" It was kept as \"" + slate::FileManager::get().nativePath(aside) + u"\".";
     VLOG << message;
     if (NotificationManager::alive())
         NotificationManager::get().displayError(message);
