@@ -75,6 +75,19 @@ bool readSessionFile(const ustring& path, ApplicationSettings& settings)
     return false;
 }
 
+// The application's lists and the session record's have the same names.
+template <typename From, typename To>
+void copyHistoryLists(const From& from, To& to)
+{
+    to.recentFiles = from.recentFiles;
+    to.recentProjects = from.recentProjects;
+    to.findHistory = from.findHistory;
+    to.findLocationHistory = from.findLocationHistory;
+    to.findIncludeHistory = from.findIncludeHistory;
+    to.replaceHistory = from.replaceHistory;
+    to.consoleHistory = from.consoleHistory;
+}
+
 } // namespace
 
 void TextEditorApplication::addSessionCommands()
@@ -94,13 +107,7 @@ ustring TextEditorApplication::restoreSession(bool restore)
     if (!forced)
         readSessionFile(ustring(kSessionPath), settings);
 
-    m_history.recentFiles = settings.recentFiles;
-    m_history.recentProjects = settings.recentProjects;
-    m_history.findHistory = settings.findHistory;
-    m_history.findLocationHistory = settings.findLocationHistory;
-    m_history.findIncludeHistory = settings.findIncludeHistory;
-    m_history.replaceHistory = settings.replaceHistory;
-    m_history.consoleHistory = settings.consoleHistory;
+    copyHistoryLists(settings, m_history);
 
     if (settings.windows.empty())
         return ustring();
@@ -117,13 +124,7 @@ ustring TextEditorApplication::restoreSession(bool restore)
 bool TextEditorApplication::writeSession(const ustring& path, bool autosave)
 {
     ApplicationSettings settings;
-    settings.recentFiles = m_history.recentFiles;
-    settings.recentProjects = m_history.recentProjects;
-    settings.findHistory = m_history.findHistory;
-    settings.findLocationHistory = m_history.findLocationHistory;
-    settings.findIncludeHistory = m_history.findIncludeHistory;
-    settings.replaceHistory = m_history.replaceHistory;
-    settings.consoleHistory = m_history.consoleHistory;
+    copyHistoryLists(m_history, settings);
     const unsigned maximumSize = static_cast<unsigned>(std::max(m_autoSaveMaxFileSize, 0));
     for (const TextEditorWindow* window : m_windows)
         window->writeToSettings(settings.windows.emplace_back(), autosave, maximumSize);

@@ -18,17 +18,6 @@ constexpr unsigned kDefaultLimit = 262144;
 // A window that writes its record, and a second window that reads it back.
 class WindowSessionTest : public WindowTest {
 protected:
-    void SetUp() override
-    {
-        m_previousDirectory = currentDirectory();
-        WindowTest::SetUp();
-    }
-    void TearDown() override
-    {
-        WindowTest::TearDown();
-        setCurrentDirectory(m_previousDirectory);
-    }
-
     ustring pathOf(const char* name) const { return toUstring((m_folder.path() / name).string()); }
     // A file on disk with `text`, opened and read.
     slate::SP<TextBufferView> opened(const char* name, const std::string& text)
@@ -64,8 +53,6 @@ protected:
             buffer_test::waitForRead(*entry.view->buffer());
         return window;
     }
-
-    ustring m_previousDirectory;
 };
 
 TEST_F(WindowSessionTest, AnAutosaveKeepsUnsavedTextOnlyBelowTheLimit)
