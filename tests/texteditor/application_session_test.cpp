@@ -177,6 +177,22 @@ TEST_F(ApplicationSessionTest, TheAutosaveWinsAtStartAndBringsBackUntitledText)
     EXPECT_EQ(u"newer older, saved normally", view->buffer()->str());
 }
 
+TEST_F(ApplicationSessionTest, TheNormalSessionBringsBackPlacementAndHistory)
+{
+    const ustring placement = u"0,0,1,10,20,30,40,100,100,900,700";
+    start();
+    platformOf(m_application->activeWindow()).placementText = placement;
+    m_application->m_history.findHistory.add(u"a \"quoted\" \\ find");
+    m_application->saveSession();
+    destroyApplication();
+
+    createApplication(true);
+    ASSERT_TRUE(m_application->init({}, {}, u"", true));
+    EXPECT_EQ(placement, m_windowManager->placements.back());
+    ASSERT_EQ(1u, m_application->m_history.findHistory.size());
+    EXPECT_EQ(u"a \"quoted\" \\ find", m_application->m_history.findHistory.entries().at(0));
+}
+
 TEST_F(ApplicationSessionTest, ASessionThatCannotBeUsedIsReportedKeptAsideAndStartsEmpty)
 {
     struct Case {
