@@ -90,17 +90,7 @@ private:
 // the user's settings would otherwise be lost at exit.
 bool saveOptionsFile(const slate::SP<Options>& options, const ustring& path)
 {
-    const ustring native = slate::FileManager::get().nativePath(path);
-    std::vector<ustring> missing;
-    for (size_t end = native.find_last_of(u"/\\"); end != ustring::npos && end > 0;
-         end = native.find_last_of(u"/\\", end - 1)) {
-        const ustring folder = native.substr(0, end);
-        if (isDirectory(folder))
-            break;
-        missing.push_back(folder);
-    }
-    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
-        createDirectory(*folder);
+    createMissingFolders(slate::FileManager::get().nativePath(path));
     if (options->save(path))
         return true;
     VLOG << u"Unable to save " << path;
@@ -108,6 +98,20 @@ bool saveOptionsFile(const slate::SP<Options>& options, const ustring& path)
 }
 
 } // namespace
+
+void createMissingFolders(const ustring& nativeFile)
+{
+    std::vector<ustring> missing;
+    for (size_t end = nativeFile.find_last_of(u"/\\"); end != ustring::npos && end > 0;
+         end = nativeFile.find_last_of(u"/\\", end - 1)) {
+        const ustring folder = nativeFile.substr(0, end);
+        if (isDirectory(folder))
+            break;
+        missing.push_back(folder);
+    }
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder)
+        createDirectory(*folder);
+}
 
 ustring normalizeDirectoryPath(const ustring& path)
 {
@@ -119,11 +123,13 @@ ustring normalizeDirectoryPath(const ustring& path)
 }
 
 TextEditorApplication::TextEditorApplication(bool developmentBuild)
-    : m_theme(kDefaultThemePath), m_developmentBuild(developmentBuild)
+    : m_theme(kDefaultThemePath), m_developmentBuild(developmentBuild),
+      m_lifetime(std::make_shared<TextEditorApplication*>(this))
 {
-    // The package file menus, the menu file watches and the application
-    // commands register here once they exist; so does the plug-in host's
-    // application runner, which goes before the command map.
+    // The package file menus and the menu file watches register here once
+    // they exist; so does the plug-in host's application runner, which goes
+    // before the command map.
+    addSessionCommands();
     if (m_pythonCommandRunner)
         m_commandRunner.addRunner(m_pythonCommandRunner.get());
     m_commandRunner.addRunner(&m_commandMap);
@@ -155,11 +161,8 @@ bool TextEditorApplication::init(const std::vector<ustring>& files, const std::v
     linkFileTypeOptions();
 
     ScopedTimer sessionTimer(g_statApplicationInitSession);
-    // The saved session (its history lists, and its windows when `restore`
-    // or "openPreviousFiles" asks) is read here once sessions exist; its
-    // first window is then the target and its placement the first one.
-    (void)restore;
-    const ustring firstPlacement;
+    // A restored session's first window is the target of what follows.
+    const ustring firstPlacement = restoreSession(restore);
     if (!files.empty()) {
         if (m_windows.empty())
             newWindow(firstPlacement, false);
@@ -200,9 +203,6 @@ void TextEditorApplication::windowActivated(TextEditorWindow* window)
     if (it != m_windows.end())
         std::iter_swap(m_windows.begin(), it);
 }
-
-// The session file comes later; until then a save is only counted.
-void TextEditorApplication::saveSession() { ++m_sessionSaveCount; }
 
 void TextEditorApplication::windowDestroyed(TextEditorWindow* window)
 {

@@ -8,6 +8,7 @@
 // Main thread only.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -45,6 +46,11 @@ struct HistoryLists {
     HistoryList replaceHistory{kFieldHistoryMaximum, false};
     HistoryList consoleHistory{kFieldHistoryMaximum, false};
 };
+
+// Creates the folders on the way to the native file `nativeFile` that do
+// not exist yet (a fresh data folder has none); what cannot be made is left
+// for the write that follows to fail on.
+void createMissingFolders(const ustring& nativeFile);
 
 // A folder as projects name it: backslashes, and one at the end.
 ustring normalizeDirectoryPath(const ustring& path);
@@ -109,14 +115,37 @@ public:
     // region under `root` and draws the window inside it.
     bool drawWindow(InputRegion* root, const interval2& rect, TextEditorWindow* window);
 
-    // Called after key and character input; autosave hooks in here.
-    void scheduleAutoSave() {}
-    // Called by a window after it saved a file; autosave hooks in here.
-    void autoSaveSoon() {}
-    // Writes the normal session; a window calls it when the user closes
-    // the last one. Sessions are not written yet: the calls are only
-    // counted, so that their callers can be checked.
+    // The session and the autosave (application_session.cpp).
+    //
+    // Writes every window (in list order) and the history lists as a
+    // session file at the package path `path`; with `autosave`, unsaved
+    // text up to "autoSaveMaxFileSize" characters goes in too. False, with
+    // any previous file untouched, when it could not be written.
+    bool writeSession(const ustring& path, bool autosave);
+    // Writes the normal session and removes the autosave, whether the write
+    // worked or not. Called when the user closes the last window and by
+    // "exit" before its questions.
     void saveSession();
+    // Writes the autosave session, with unsaved text, replacing the
+    // previous autosave in one step; a failure is logged and leaves the
+    // previous autosave as it was.
+    void autoSave();
+    // Called after key and character input: one autosave follows an
+    // interval after the first input of a burst. Nothing while
+    // "autoSaveEnabled" is off.
+    void scheduleAutoSave();
+    // Called by a window after it saved a file: an autosave as soon as the
+    // current work is done. Nothing while "autoSaveEnabled" is off.
+    void autoSaveSoon();
+    // The command "exit": writes the normal session, asks every window
+    // about its unsaved buffers and, unless the user cancels one, closes
+    // every window without asking again. A cancel keeps every window.
+    void exit();
+    // The command "hotExit": writes the autosave (unsaved text included,
+    // whatever "autoSaveEnabled" says) and closes every window without a
+    // question; the next start restores from it.
+    void hotExit();
+    // How often saveSession ran.
     int sessionSaveCount() const { return m_sessionSaveCount; }
 
     // Replaces what ends the message loop once the last window is gone;
@@ -146,7 +175,7 @@ public:
     float m_minimapMaxWidth = 175.0f;
     bool m_checkForUpdates = true;
     int m_autoSaveInterval = 5000;      // milliseconds
-    int m_autoSaveMaxFileSize = 262144; // bytes
+    int m_autoSaveMaxFileSize = 262144; // UTF-16 units; 0 for no limit
     bool m_autoSaveEnabled = true;
     // The theme's package path, given to every window.
     ustring m_theme;
@@ -159,6 +188,19 @@ public:
     slate::SP<MenuDescriptor> m_mainMenu;
 
 private:
+    // Reads the session at start: the autosave when there is one (and then
+    // restores its windows whatever `restore` says), else the normal
+    // session. Takes its history lists and, as `restore` and
+    // "openPreviousFiles" ask, makes its windows. A file that cannot be
+    // used is reported, renamed aside and restores nothing. Returns the
+    // placement of the session's first window, or empty.
+    ustring restoreSession(bool restore);
+    // The application commands "exit" and "hotExit".
+    void addSessionCommands();
+    // An autosave after `delayMs` milliseconds, which does nothing when the
+    // application is gone by then or its windows are closing or gone.
+    void queueAutoSave(int32_t delayMs);
+
     const bool m_developmentBuild;
     CommandMap m_commandMap;
     // The plug-ins' application commands; null while the plug-in host gives
@@ -169,6 +211,13 @@ private:
     std::vector<TextEditorWindow*> m_windows;
     std::function<void(int)> m_quit;
     int m_sessionSaveCount = 0; // calls of saveSession
+    // The tick of the last autosave scheduled; meaningless until
+    // m_autoSaveScheduled.
+    uint32_t m_lastAutoSaveSchedule = 0;
+    bool m_autoSaveScheduled = false;
+    // Pending autosaves hold this weakly and do nothing once the
+    // application is gone.
+    std::shared_ptr<TextEditorApplication*> m_lifetime;
     // The Application options the change listener was added to; null
     // before init.
     slate::SP<Options> m_applicationOptions;

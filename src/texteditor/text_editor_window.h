@@ -28,6 +28,7 @@
 
 class TextEditorApplication;
 struct GroupFrame;
+struct WindowSettings;
 
 class TextEditorWindow : public BaseWindow {
 public:
@@ -145,6 +146,21 @@ public:
     void cloneIntoNextGroup(const slate::SP<TextBufferView>& view);
     // Re-parents the options of every view of `buffer` for its new syntax.
     void onBufferSyntaxChanged(TextBuffer* buffer);
+
+    // The session (window_session.cpp).
+    //
+    // Fills `settings` (a new record) with the window's placement, layout,
+    // panel sizes, groups, views and their buffers, each buffer once. With
+    // `autosave`, the text of a buffer shorter than `maximumSize` UTF-16
+    // units (any size for 0) is stored when it is unsaved, and untitled
+    // buffers are kept; otherwise views of untitled buffers are left out.
+    // Changes nothing in the window.
+    void writeToSettings(WindowSettings& settings, bool autosave, unsigned maximumSize) const;
+    // Rebuilds the window from `settings`: once, on a window that has its
+    // canvas and no views yet. Files are read in the background; stored
+    // text replaces a file's text when its read ends, as one undoable step.
+    // A view naming no buffer record is left out with a log line.
+    void readFromSettings(const WindowSettings& settings);
 
     // Opens a folder as the window's project. The project is not part of
     // the window yet: false, with a log line.

@@ -50,6 +50,8 @@ RECORD_TIMEOUT = 10.0
 SETTLE_TIMEOUT = 5.0
 DIALOG_TIMEOUT = 30.0
 EXIT_TIMEOUT = 20.0
+# The autosave follows the first key of a burst by "autoSaveInterval" (5 s).
+AUTOSAVE_TIMEOUT = 20.0
 KEY_DELAY_MS = "40"
 # Longer than the system's double-click time (500 ms by default).
 DOUBLE_CLICK_TIME = 0.7
@@ -485,6 +487,15 @@ class Harness:
         self.program_log = open(os.path.join(self.output, "program.log"), "w")
         self.program = self.start_editor("--debug", *[path for path, _ in files],
                                          log_file=self.program_log)
+        self.wait_first_window()
+        path, text = files[0]
+        self.wait_record(lambda r: r.path == path and r.text == text,
+                         "the first file on the command line, %s, in the window" % path)
+        self.check_single_window("after start-up")
+        self.check_title(path)
+
+    def wait_first_window(self):
+        """Waits for the program's window and gives it the focus."""
         deadline = time.monotonic() + WINDOW_TIMEOUT
         while time.monotonic() < deadline:
             windows = self.visible_windows()
@@ -498,11 +509,6 @@ class Harness:
         else:
             raise Failure("no window titled %r within %d s" % (WINDOW_TITLE, WINDOW_TIMEOUT))
         self.focus()
-        path, text = files[0]
-        self.wait_record(lambda r: r.path == path and r.text == text,
-                         "the first file on the command line, %s, in the window" % path)
-        self.check_single_window("after start-up")
-        self.check_title(path)
 
     # --- Dialogs and questions --------------------------------------------------
 
@@ -831,6 +837,77 @@ class Harness:
                          "another view after closing %s without saving" % read_only)
         self.wait_file(read_only, kept, "No to saving the changes")
 
+    def check_session_restore(self, session):
+        """Three files in two groups, two of them with unsaved text, come
+        back after the program is killed once the autosave has them: the
+        groups, the views, their selections and the unsaved text byte for
+        byte. One undo in each gives back the file's text, which leaves
+        nothing unsaved for the exit that follows."""
+        files = [(self.write_file(name, text), text) for name, text in session["files"]]
+        for path, text in files:
+            self.open_by_second_start(path, text)
+        self.focus()
+        # Two columns; the last file opened moves to the second one.
+        right_path, right_text = files[-1]
+        self.run_step(["key", "alt+shift+2", "ctrl+shift+2"])
+        self.wait_record(lambda r: r.path == right_path, "%s in the second group" % right_path)
+        self.type_text(session["typed_right"])
+        right = self.wait_record(lambda r: r.text == session["typed_right"] + right_text,
+                                 "the unsaved text in %s" % right_path)
+        self.run_step(["key", "ctrl+1"])
+        self.wait_record(lambda r: r.path != right_path, "the first group active after ctrl+1")
+        # The caret of the unmodified file moves, so that its view can be
+        # told from one opened afresh.
+        other_path, other_text = files[1]
+        self.open_by_second_start(other_path, other_text)
+        self.focus()
+        self.run_step(["key", "End"])
+        other = self.wait_record(lambda r: r.path == other_path and r.selections != [(0, 0)],
+                                 "the caret moved in %s" % other_path)
+        left_path, left_text = files[0]
+        # Shown again in the first group, where it already is.
+        self.open_by_second_start(left_path, left_text)
+        self.focus()
+        self.type_text(session["typed_left"])
+        left = self.wait_record(lambda r: r.path == left_path
+                                and r.text == session["typed_left"] + left_text,
+                                "the unsaved text in %s" % left_path)
+
+        autosave = os.path.join(self.data, "Options", "Auto Save Session.vantrel-session")
+        deadline = time.monotonic() + AUTOSAVE_TIMEOUT
+        while time.monotonic() < deadline:
+            try:
+                with open(autosave, encoding="utf-8", errors="replace") as f:
+                    saved = f.read()
+            except OSError:
+                saved = ""
+            if session["typed_left"] in saved and session["typed_right"] in saved:
+                break
+            time.sleep(0.2)
+        else:
+            raise Failure("no autosave holding the unsaved text within %d s" % AUTOSAVE_TIMEOUT)
+
+        os.killpg(self.program.pid, signal.SIGKILL)
+        self.program.wait()
+        self.end_wine()
+        os.remove(self.hook)
+        self.program = self.start_editor("--debug", log_file=self.program_log)
+        self.wait_first_window()
+        self.check_single_window("after the restart")
+        for keys, before in (("ctrl+1", left), ("ctrl+2", right)):
+            self.run_step(["key", keys])
+            self.wait_record(lambda r: r.path == before.path and r.text == before.text
+                             and r.selections == before.selections,
+                             "after %s, %s as it was before the kill" % (keys, before.describe()))
+            self.run_step(["key", "ctrl+z"])
+            self.wait_record(lambda r: r.path == before.path and r.text == dict(files)[before.path],
+                             "the text of %s on disk after one undo" % before.path)
+        # The unmodified file is still open, its caret where it was.
+        self.run_step(["key", "ctrl+1"])
+        self.open_by_second_start(other_path, other_text)
+        self.wait_record(lambda r: r.path == other_path and r.selections == other.selections,
+                         "%s shown again with its caret as before the kill" % other_path)
+
     def close_and_check_exit(self):
         """Closing the last window ends the program with status 0."""
         self.focus()
@@ -899,6 +976,7 @@ def run(args):
                     if harness.program.poll() is not None:
                         raise
         scenario("saving", harness.check_saving, saving)
+        scenario("session", harness.check_session_restore, table["session"])
         harness.close_and_check_exit()
     except Failure as failure:
         harness.failures.append(str(failure))

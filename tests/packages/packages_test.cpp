@@ -180,7 +180,7 @@ protected:
         addWindowCommands();
     }
 
-    // The editor window's own command table. A development build's
+    // The editor window's and the application's command tables. A development build's
     // application leaves the options files alone when it goes.
     void addWindowCommands()
     {
@@ -191,6 +191,8 @@ protected:
             // Those of the platform window come with its canvas.
             window->setCanvas(&m_canvas);
             for (const auto& entry : window->commandMap().entries())
+                m_textCommands.insert(entry.first);
+            for (const auto& entry : application.commandMap().entries())
                 m_textCommands.insert(entry.first);
             delete window;
         }

@@ -1,7 +1,8 @@
 // Stand-ins for the windows around a BaseWindow in the portable tests: a
 // BaseWindow that ignores command lines, and a platform window that shows
 // nothing, keeps the last drag it was handed, counts the menus asked for and
-// picks `chosenCommand` from them.
+// the close requests, picks `chosenCommand` from the menus and answers
+// `placementText` for its placement.
 #pragma once
 
 #include <memory>
@@ -17,7 +18,7 @@ struct TestBaseWindow : BaseWindow {
 };
 
 struct FakePlatformWindow : Window {
-    void close() override {}
+    void close() override { ++closeRequests; }
     Canvas* canvas() override { return nullptr; }
     bool showPopupMenu(ustring&, const slate::SP<MenuDescriptor>&, CommandRunner*, float, float, PopupMenuFlags) override
     {
@@ -36,7 +37,7 @@ struct FakePlatformWindow : Window {
     void setFullscreen(bool on) override { fullscreen = on; }
     void setTitle(const ustring& text) override { title = text; }
     void setMenu(const slate::SP<MenuDescriptor>&) override {}
-    ustring placement() override { return ustring(); }
+    ustring placement() override { return placementText; }
     ustring rendererName() override { return ustring(); }
     platform::WindowHandle nativeHandle() override { return nullptr; }
 
@@ -56,6 +57,8 @@ struct FakePlatformWindow : Window {
     std::unique_ptr<DragHandler> drag; // the last one begun; null once it ended
     bool fullscreen = false;
     int menusShown = 0;
+    int closeRequests = 0; // close() calls; the window itself stays
+    ustring placementText; // what placement() answers
     // What the user picks from every menu shown; empty picks nothing.
     ustring chosenCommand;
 };
