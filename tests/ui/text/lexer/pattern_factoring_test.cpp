@@ -47,6 +47,14 @@ TEST(PatternFactoring, FactorsLiteralAlternativesKeepingTheirOrder)
         {"parenthesis inside a class", u"[(](?:ab|ac)", u"[(](?:a(?:b|c))"},
         {"escaped parenthesis", u"\\((?:ab|ac)", u"\\((?:a(?:b|c))"},
         {"unbalanced pattern", u"(?:ab|ac))", nullptr},
+        {"runs of literals between other alternatives keep their places",
+         u"\\b(?i)(abort|absent|day(s)?|hold|hour|top??|x)\\b",
+         u"\\b(?i)((?:ab(?:ort|sent))|day(s)?|(?:ho(?:ld|ur))|top??|x)\\b"},
+        {"a lone literal between others is copied", u"(?:a+|ab|b?|bc|bd)",
+         u"(?:a+|ab|b?|(?:b(?:c|d)))"},
+        {"an option switch among the alternatives", u"(?:ab|ac|(?i)ad|ae)", nullptr},
+        {"a group inside an alternative stays as written", u"(?:(?:xa|xb)y|ab|ac)",
+         u"(?:(?:xa|xb)y|(?:a(?:b|c)))"},
     };
     for (const RewriteCase& c : cases) {
         SCOPED_TRACE(c.name);
