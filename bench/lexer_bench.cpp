@@ -7,6 +7,8 @@
 // pattern sets exist), as it is when a buffer is edited and lexed again.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -15,6 +17,7 @@
 #include "support/fixture_grammars.h"
 #include "ui/text/lexer/lexer.h"
 #include "ui/text/syntax/syntax_loader.h"
+#include "ui/text/token/token_storage.h"
 #include "ui/unicode.h"
 
 namespace {
@@ -108,7 +111,47 @@ void lexHtml(benchmark::State& state)
 void lexCss(benchmark::State& state) { lexFile(state, "style.css", u"source.css"); }
 // Markdown is the grammar of "while" rules (block quotes, list items).
 void lexMarkdown(benchmark::State& state) { lexFile(state, "npm_ci.md", u"text.html.markdown"); }
+// SQL is the grammar of long keyword lists read without case.
+void lexSql(benchmark::State& state) { lexFile(state, "system_constraints.sql", u"source.sql"); }
+
+// What a lexed file costs to keep: the heap the token storage takes for the
+// text, its tokens and the lexer state stored per line (states the lexer
+// made on the way are shared with every buffer and not counted), per code
+// unit of text.
+void storageMemory(benchmark::State& state, const char* file, const char16_t* scopeName)
+{
+    slate::SP<Syntax> syntax = Grammars::get().syntax(scopeName);
+    const ustring text = repeatedText(file);
+    double perUnit = 0.0;
+    for (auto _ : state) {
+        {
+            TokenStorage warm; // states and scope strings made before counting
+            warm.setSyntax(syntax);
+            warm.insert(0, text);
+            warm.validateUntil(warm.size());
+        }
+        const size_t before = mallinfo2().uordblks;
+        auto storage = std::make_unique<TokenStorage>();
+        storage->setSyntax(syntax);
+        storage->insert(0, text);
+        storage->validateUntil(storage->size());
+        const size_t after = mallinfo2().uordblks;
+        perUnit = static_cast<double>(after - before) / static_cast<double>(text.size());
+    }
+    state.counters["heapBytesPerUnit"] = perUnit;
+}
+void memoryC(benchmark::State& state) { storageMemory(state, "xtranslcl.c", u"source.c"); }
+void memoryJavaScript(benchmark::State& state)
+{
+    storageMemory(state, "docs_index.js", u"source.js");
+}
+void memoryCss(benchmark::State& state) { storageMemory(state, "style.css", u"source.css"); }
+BENCHMARK(memoryC)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(memoryJavaScript)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(memoryCss)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 BENCHMARK(lexC)->Unit(benchmark::kMillisecond);
+BENCHMARK(lexSql)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexPython)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexJson)->Unit(benchmark::kMillisecond);
 BENCHMARK(lexCpp)->Unit(benchmark::kMillisecond);

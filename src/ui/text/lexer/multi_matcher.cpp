@@ -96,8 +96,27 @@ namespace {
 // patterns at once, which walks the line only as far as the first match.
 constexpr ptrdiff_t kSetSearchMaxLength = 1000;
 
-// Pattern sets kept per matcher.
-constexpr size_t kKeptSets = 8;
+// Pattern sets kept per matcher. With 8, the 150 lines of a C++ sample
+// made a new set every few lines, pass after pass; 32 hold them.
+constexpr size_t kKeptSets = 32;
+
+size_t memberCount(const std::vector<uint64_t>& members)
+{
+    size_t count = 0;
+    for (uint64_t word : members)
+        count += static_cast<size_t>(__builtin_popcountll(word));
+    return count;
+}
+
+// Whether every member of `part` is one of `whole`.
+bool covers(const std::vector<uint64_t>& whole, const std::vector<uint64_t>& part)
+{
+    for (size_t i = 0; i < part.size(); ++i) {
+        if ((whole[i] & part[i]) != part[i])
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -155,11 +174,28 @@ MultiMatcher::PatternSet* MultiMatcher::patternSet(const std::vector<uint64_t>& 
     if (whole && m_wholeSet.set)
         return &m_wholeSet;
     if (!whole) {
+        // A kept set that holds every pattern wanted and few others answers
+        // as well as an exact one. Making and freeing sets took about a
+        // tenth of the time lexing jQuery or a C++ file (perf), whose lines
+        // vary in their characters; accepting up to a quarter more
+        // patterns than wanted made such files 5 to 20% faster.
+        const size_t wanted = memberCount(members);
+        const size_t acceptable = wanted + wanted / 4 + 2;
+        PatternSet* cover = nullptr;
         for (PatternSet& known : m_sets) {
             if (known.members == members) {
                 known.lastUse = m_setUses;
                 return &known;
             }
+            if (known.entries.size() <= acceptable && covers(known.members, members) &&
+                (!cover || known.entries.size() < cover->entries.size()))
+                cover = &known;
+        }
+        if (!cover && m_wholeSet.set && m_entries.size() <= acceptable)
+            cover = &m_wholeSet;
+        if (cover) {
+            cover->lastUse = m_setUses;
+            return cover;
         }
     }
     PatternSet made;

@@ -155,36 +155,150 @@ std::string factored(const std::vector<std::string>& items, bool ignoreCase)
     return out;
 }
 
-// Reads the group body at `content` as alternatives of plain ASCII literals
-// up to its ")" (set in `close`). False when it is anything else.
-bool readLiteralAlternatives(const uchar* content, const uchar* end, const Options& options,
-                             std::vector<std::string>& items, const uchar*& close)
+// One alternative of a group body: its text in the pattern and, when it is
+// a plain ASCII literal, that literal.
+struct Alternative {
+    const uchar* begin;
+    const uchar* end;
+    bool literal = true;
+    std::string text;
+    // The ASCII characters a match of the alternative may begin with (one,
+    // or those of a plain class); empty when that is not plain.
+    std::string firsts;
+    int tokens = 0; // read so far at the alternative's own level
+};
+
+// Reads the group body at `content` up to its ")" (set in `close`) as its
+// top-level alternatives. False when the body cannot be cut safely: an
+// option switch among the alternatives applies to all that follow it, and
+// anything the cursor does not follow may hide a bracket.
+bool readAlternatives(const uchar* content, const uchar* end, const Options& options,
+                      std::vector<Alternative>& items, const uchar*& close)
 {
-    items.assign(1, std::string());
+    items.assign(1, Alternative{content, content, true, std::string(), std::string(), 0});
     PatternCursor cursor(slate::usubstring(content, end), options);
+    size_t depth = 0;
+    bool leadingClass = false; // in a class that begins an alternative
     for (;;) {
         const PatternToken token = cursor.next();
+        if (leadingClass) {
+            Alternative& item = items.back();
+            if (token.is(PatternTokenKind::ClassClose)) {
+                leadingClass = false;
+            } else if (!token.is(PatternTokenKind::Character) || token.code <= 0x20 ||
+                       token.code >= 0x7F || token.code == u'-' || *token.begin == u'\\') {
+                item.firsts.clear();
+                item.tokens = 2; // nothing more to learn of its first character
+            } else if (item.tokens == 1) {
+                item.firsts += static_cast<char>(token.code);
+            }
+            if (!token.is(PatternTokenKind::End) && !token.is(PatternTokenKind::Invalid))
+                continue;
+        }
+        if (depth == 0 && !token.is(PatternTokenKind::Alternation) &&
+            !token.is(PatternTokenKind::GroupClose)) {
+            // A quantifier on the first character may leave it out.
+            if (++items.back().tokens == 2 && token.is(PatternTokenKind::Quantifier))
+                items.back().firsts.clear();
+            if (items.back().tokens == 1 && token.is(PatternTokenKind::ClassOpen) &&
+                !token.negated)
+                leadingClass = true;
+        }
         switch (token.kind) {
+        case PatternTokenKind::End:
+        case PatternTokenKind::Invalid:
+            return false;
+        case PatternTokenKind::GroupOpen:
+            ++depth;
+            items.back().literal = false;
+            continue;
         case PatternTokenKind::GroupClose:
+            if (depth > 0) {
+                --depth;
+                continue;
+            }
             close = token.begin;
+            items.back().end = token.begin;
             return items.size() >= 2;
+        case PatternTokenKind::Options:
+            if (depth == 0)
+                return false;
+            continue;
         case PatternTokenKind::Alternation:
-            items.emplace_back();
+            if (depth > 0)
+                continue;
+            items.back().end = token.begin;
+            items.push_back(Alternative{token.end, token.end, true, std::string(), std::string(), 0});
             continue;
         case PatternTokenKind::Character:
             // Printable ASCII; escaped only when the backslash is followed
             // by the character itself (escaped letters and digits mean
             // other things).
-            if (token.code < 0x20 || token.code >= 0x7F ||
+            if (depth > 0 || token.code < 0x20 || token.code >= 0x7F ||
                 (*token.begin == u'\\' &&
-                 (token.end - token.begin != 2 || isAsciiAlnum(token.begin[1]))))
-                return false;
-            items.back() += static_cast<char>(token.code);
+                 (token.end - token.begin != 2 || isAsciiAlnum(token.begin[1])))) {
+                items.back().literal = false;
+            } else {
+                if (items.back().tokens == 1)
+                    items.back().firsts = static_cast<char>(token.code);
+                items.back().text += static_cast<char>(token.code);
+            }
             continue;
         default:
-            return false;
+            items.back().literal = false;
+            continue;
         }
     }
+}
+
+// Without case, the engine finds no first characters to skip ahead by in a
+// long alternation and tries it at every place of the text; a look-ahead for
+// the characters a match may begin with, at the very start of the pattern
+// (after its options), restores the skip. Measured on the CSS property-name
+// rule ("(?i)(?<![-\\w])(?:" and some 700 words) over a CSS sample: 1.0 s as
+// written, 0.65 s factored, 0.15 s with the look-ahead, which does nothing
+// after the look-behind (0.025 s with case). Groups of fewer alternatives
+// gain nothing.
+constexpr size_t kPeekMinimumAlternatives = 16;
+
+// "(?=[...])" of the ASCII characters `firsts`, read without case. Without
+// case a literal also matches characters whose folding is more than one
+// character ("\u00df" for "ss", "\uFB01" for "fi"): those that fold to a
+// text beginning with one of the letters are in the class too.
+std::string firstCharacterPeek(const std::string& firsts)
+{
+    struct Fold {
+        char letter;
+        const char* characters; // code points folding to the letter and more
+    };
+    static const Fold kMultipleFolds[] = {
+        {'a', "\\x{1E9A}"},
+        {'f', "\\x{FB00}\\x{FB01}\\x{FB02}\\x{FB03}\\x{FB04}"},
+        {'h', "\\x{1E96}"},
+        {'i', "\\x{130}"},
+        {'j', "\\x{1F0}"},
+        {'s', "\\x{DF}\\x{1E9E}\\x{FB05}\\x{FB06}"},
+        {'t', "\\x{1E97}"},
+        {'w', "\\x{1E98}"},
+        {'y', "\\x{1E99}"},
+    };
+    std::string out = "(?=[";
+    std::string seen;
+    for (char first : firsts) {
+        first = folded(first, true);
+        if (seen.find(first) != std::string::npos)
+            continue;
+        seen += first;
+        if (!isAsciiAlnum(static_cast<uchar>(first)))
+            out += '\\';
+        out += first;
+        for (const Fold& fold : kMultipleFolds) {
+            if (fold.letter == first)
+                out += fold.characters;
+        }
+    }
+    out += "])";
+    return out;
 }
 
 // Rewrites the literal alternatives `items` into `out`; false when no two
@@ -214,6 +328,118 @@ bool factorItems(const std::vector<std::string>& items, const Options& options,
     return true;
 }
 
+// The group body `items` with each run of literal alternatives factored,
+// into `out`. A run among other alternatives becomes one non-capturing
+// group in its place: the engine tries what it holds in the same order as
+// before, and the alternatives around it before and after it, so large
+// keyword lists with a few quantified words ("days?") are factored too
+// (the SQL keyword rule, 896 words of which 11 are not plain, took 73% of
+// the engine's time lexing an SQL file, and that file 40% less time
+// factored). False when no run was factored.
+bool factorRuns(const std::vector<Alternative>& items, const Options& options, ustring& out)
+{
+    bool changed = false;
+    std::vector<std::string> run;
+    std::string factoredText;
+    for (size_t i = 0; i < items.size();) {
+        size_t runEnd = i;
+        while (runEnd < items.size() && items[runEnd].literal)
+            ++runEnd;
+        run.clear();
+        for (size_t k = i; k < runEnd; ++k)
+            run.push_back(items[k].text);
+        const bool whole = i == 0 && runEnd == items.size();
+        if (run.size() >= 2 && factorItems(run, options, factoredText)) {
+            if (i > 0)
+                out += u'|';
+            if (!whole)
+                out += u"(?:";
+            for (char unit : factoredText)
+                out += static_cast<uchar>(unit);
+            if (!whole)
+                out += u')';
+            changed = true;
+            i = runEnd;
+            continue;
+        }
+        // Copied as written: a lone literal or an unfactorable run, then the
+        // alternative that ended the run.
+        const size_t copyEnd = std::min(items.size(), std::max(runEnd, i) + 1);
+        for (size_t k = i; k < copyEnd; ++k) {
+            if (k > 0)
+                out += u'|';
+            out.append(items[k].begin, items[k].end);
+        }
+        i = copyEnd;
+    }
+    return changed;
+}
+
+// The look-ahead (see kPeekMinimumAlternatives) for a pattern read without
+// case that is, at its top level, options, then zero-width assertions ("\\b"
+// and looks around), then a group of at least that many alternatives that
+// each begin with a plain character, then anything without a top-level "|";
+// with `insertAt` set to where it goes (after the options). Empty for any
+// other pattern.
+std::string leadingPeek(const slate::usubstring& pattern, const uchar*& insertAt)
+{
+    PatternCursor cursor(pattern);
+    insertAt = pattern.begin;
+    bool optionsOnly = true;
+    bool ignoreCase = false;
+    std::vector<Alternative> items;
+    for (;;) {
+        const PatternToken token = cursor.next();
+        if (token.is(PatternTokenKind::Options) && optionsOnly) {
+            insertAt = token.end;
+            ignoreCase = token.options.ignoreCase;
+            continue;
+        }
+        optionsOnly = false;
+        if (token.is(PatternTokenKind::Escape) && token.letter == u'b')
+            continue;
+        if (!token.is(PatternTokenKind::GroupOpen))
+            return std::string();
+        if (token.group == GroupKind::LookBehind || token.group == GroupKind::NegativeLookBehind ||
+            token.group == GroupKind::LookAhead || token.group == GroupKind::NegativeLookAhead) {
+            const size_t depth = cursor.groupDepth();
+            while (cursor.groupDepth() >= depth) {
+                const PatternToken inner = cursor.next();
+                if (inner.is(PatternTokenKind::End) || inner.is(PatternTokenKind::Invalid))
+                    return std::string();
+            }
+            continue;
+        }
+        if (!ignoreCase ||
+            (token.group != GroupKind::Capture && token.group != GroupKind::NonCapture))
+            return std::string();
+        const uchar* close = nullptr;
+        if (!readAlternatives(token.end, pattern.end, token.options, items, close) ||
+            items.size() < kPeekMinimumAlternatives)
+            return std::string();
+        std::string firsts;
+        for (const Alternative& item : items) {
+            if (item.firsts.empty())
+                return std::string();
+            firsts += item.firsts;
+        }
+        // The group must be there in every match, and the pattern has no
+        // other alternative.
+        while (cursor.position() <= close)
+            cursor.next();
+        for (bool afterGroup = true;; afterGroup = false) {
+            const size_t depth = cursor.groupDepth();
+            const PatternToken next = cursor.next();
+            if (next.is(PatternTokenKind::End))
+                return firstCharacterPeek(firsts);
+            if (next.is(PatternTokenKind::Invalid) ||
+                (afterGroup && next.is(PatternTokenKind::Quantifier)) ||
+                (depth == 0 && next.is(PatternTokenKind::Alternation)))
+                return std::string();
+        }
+    }
+}
+
 } // namespace
 
 bool factorLiteralAlternatives(const slate::usubstring& pattern, ustring& rewritten)
@@ -222,8 +448,8 @@ bool factorLiteralAlternatives(const slate::usubstring& pattern, ustring& rewrit
     const uchar* copied = pattern.begin;
     ustring out;
     bool changed = false;
-    std::vector<std::string> items;
-    std::string factoredText;
+    std::vector<Alternative> items;
+    ustring factoredBody;
     for (;;) {
         const size_t depth = cursor.groupDepth();
         const PatternToken token = cursor.next();
@@ -232,7 +458,8 @@ bool factorLiteralAlternatives(const slate::usubstring& pattern, ustring& rewrit
         if (token.is(PatternTokenKind::Invalid) ||
             (token.is(PatternTokenKind::GroupClose) && depth == 0))
             return false;
-        if (!token.is(PatternTokenKind::GroupOpen))
+        // Groups inside a rewritten body stay as written.
+        if (!token.is(PatternTokenKind::GroupOpen) || token.begin < copied)
             continue;
         // Never inside a look-behind, whose body the engine restricts, nor
         // in groups whose body is not a plain alternation.
@@ -241,19 +468,26 @@ bool factorLiteralAlternatives(const slate::usubstring& pattern, ustring& rewrit
             continue;
         const uchar* const body = token.end;
         const uchar* close = nullptr;
-        if (readLiteralAlternatives(body, pattern.end, token.options, items, close) &&
-            factorItems(items, token.options, factoredText)) {
-            // The cursor goes on through the literals and the ")" as usual.
-            out.append(copied, body);
-            for (char unit : factoredText)
-                out += static_cast<uchar>(unit);
-            copied = close;
-            changed = true;
+        if (readAlternatives(body, pattern.end, token.options, items, close)) {
+            factoredBody.clear();
+            if (factorRuns(items, token.options, factoredBody)) {
+                // The cursor goes on through the body and the ")" as usual.
+                out.append(copied, body);
+                out += factoredBody;
+                copied = close;
+                changed = true;
+            }
         }
     }
-    if (!changed || cursor.groupDepth() != 0)
+    if (cursor.groupDepth() != 0)
+        return false;
+    const uchar* peekAt = nullptr;
+    const std::string peek = leadingPeek(pattern, peekAt);
+    if (!changed && peek.empty())
         return false;
     out.append(copied, pattern.end);
+    // Nothing before the place of the look-ahead is ever rewritten.
+    out.insert(static_cast<size_t>(peekAt - pattern.begin), ustring(peek.begin(), peek.end()));
     rewritten.swap(out);
     return true;
 }

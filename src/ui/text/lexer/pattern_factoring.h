@@ -8,9 +8,11 @@
 
 #include "ui/ustring.h"
 
-// Factors the common prefixes of every group in `pattern` whose alternatives
-// are all plain ASCII literals, keeping exactly what the pattern matches, in
-// which order alternatives are tried, and how its groups are numbered.
+// Factors the common prefixes of every run of plain ASCII literal
+// alternatives in the groups of `pattern` (a whole group of them, or a run
+// among other alternatives, which becomes a non-capturing group in its
+// place), keeping exactly what the pattern matches, in which order
+// alternatives are tried, and how its groups are numbered.
 // Groups it cannot prove safe to factor are left alone. Returns false (and
 // leaves `rewritten` alone) when nothing changed.
 bool factorLiteralAlternatives(const slate::usubstring& pattern, ustring& rewritten);

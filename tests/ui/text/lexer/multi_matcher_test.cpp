@@ -489,6 +489,9 @@ TEST(MultiMatcher, EveryWayOfSearchingAnswersLikeTheEngine)
          u"\u00e9t\u20ac\U0001F600t", {0, 1, 2, 3, 5}, -1},
         {"empty matches", {u"x*", u"$", u"a"}, u"aax", {0, 1, 2, 3}, -1},
         {"needed characters missing", {u"'''", u"\\(", u"[a-z]+"}, u"ab cd", {0, 2, 3}, -1},
+        {"characters left behind one by one",
+         {u"\\(", u"\\)", u"\\[", u"\\]", u";", u"[a-z]+", u"=="},
+         u"(a) [b] c; d == e", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15}, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

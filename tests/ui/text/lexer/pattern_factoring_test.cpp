@@ -47,6 +47,14 @@ TEST(PatternFactoring, FactorsLiteralAlternativesKeepingTheirOrder)
         {"parenthesis inside a class", u"[(](?:ab|ac)", u"[(](?:a(?:b|c))"},
         {"escaped parenthesis", u"\\((?:ab|ac)", u"\\((?:a(?:b|c))"},
         {"unbalanced pattern", u"(?:ab|ac))", nullptr},
+        {"runs of literals between other alternatives keep their places",
+         u"\\b(?i)(abort|absent|day(s)?|hold|hour|top??|x)\\b",
+         u"\\b(?i)((?:ab(?:ort|sent))|day(s)?|(?:ho(?:ld|ur))|top??|x)\\b"},
+        {"a lone literal between others is copied", u"(?:a+|ab|b?|bc|bd)",
+         u"(?:a+|ab|b?|(?:b(?:c|d)))"},
+        {"an option switch among the alternatives", u"(?:ab|ac|(?i)ad|ae)", nullptr},
+        {"a group inside an alternative stays as written", u"(?:(?:xa|xb)y|ab|ac)",
+         u"(?:(?:xa|xb)y|(?:a(?:b|c)))"},
     };
     for (const RewriteCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -62,6 +70,79 @@ TEST(PatternFactoring, FactorsLiteralAlternativesKeepingTheirOrder)
 }
 
 
+
+// Sixteen words or more, read without case: a look-ahead for their first
+// characters goes first (after the options), also in front of look-behinds,
+// when every match must begin inside the group.
+TEST(PatternFactoring, LongCaselessAlternationGetsAFirstCharacterLookAhead)
+{
+    const ustring words = u"ab|ac|bd|be|cf|cg|dh|di|ej|ek|fl|fm|gn|go|hp|hq";
+    const ustring peek =
+        u"(?=[a\\x{1E9A}bcdef\\x{FB00}\\x{FB01}\\x{FB02}\\x{FB03}\\x{FB04}gh\\x{1E96}])";
+    struct Case {
+        const char* name;
+        ustring pattern;
+        bool peeks;
+    };
+    const Case cases[] = {
+        {"after the options and before a look-behind", u"(?i)(?<![-\\w])(" + words + u")\\b",
+         true},
+        {"a class and a quantified word", u"(?i)\\b(?:[ab]x|ay?|" + words + u")", true},
+        {"with case", u"(?<![-\\w])(" + words + u")", false},
+        {"fifteen words", u"(?i)(ab|ac|bd|be|cf|cg|dh|di|ej|ek|fl|fm|gn|go|hp)", false},
+        {"the group may be left out", u"(?i)(" + words + u")?x", false},
+        {"another alternative of the pattern", u"(?i)(" + words + u")|x", false},
+        {"a word that may begin with nothing", u"(?i)(a?b|" + words + u")", false},
+        {"a negated class", u"(?i)([^a]b|" + words + u")", false},
+        {"something consumed before the group", u"(?i)x(" + words + u")", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ustring rewritten;
+        factorLiteralAlternatives(slate::usubstring(c.pattern), rewritten);
+        const size_t found = rewritten.find(u"(?=[");
+        EXPECT_EQ(found != ustring::npos, c.peeks) << toUtf8(rewritten);
+        if (c.peeks) {
+            EXPECT_EQ(found, 4u);
+            EXPECT_EQ(rewritten.compare(found, peek.size(), peek), 0) << toUtf8(rewritten);
+        }
+    }
+}
+
+// Read without case, a word also matches characters that fold to two
+// letters ("\u00df" for "ss", "\uFB01" for "fi") or to one ("\u017F" for
+// "s", the Kelvin sign for "k"): the look-ahead must let every one through.
+TEST(PatternFactoring, LookAheadKeepsCharactersThatFoldToLetters)
+{
+    const ustring pattern =
+        u"(?i)(?<!-)(ssa|fia|ffx|kb|sb|ab|ac|bd|be|cf|cg|dh|di|ej|ek|fl|fm|gn|go|hp|hq|"
+        u"ta|wa|ya|ja|ha|ia)";
+    ustring factored;
+    ASSERT_TRUE(factorLiteralAlternatives(slate::usubstring(pattern), factored));
+    const slate::SP<OnigRegexRef> asWritten = onigScannerAsWritten().compile(pattern);
+    const slate::SP<OnigRegexRef> rewritten = onigScannerAsWritten().compile(factored);
+    const ustring lines[] = {
+        u"x \u00dfa", u"x \u1E9Ea", u"x \uFB01a", u"x \uFB00x", u"x \u017Fb", u"x \u212Ab",
+        u"x \u1E97a", u"x \u1E98a", u"x \u1E99a", u"x \u01F0a", u"x \u1E96a", u"x \u0130a",
+        u"x SSA", u"-ab ab",
+    };
+    MatchRegion asWrittenRegion;
+    MatchRegion factoredRegion;
+    for (const ustring& line : lines) {
+        SCOPED_TRACE(toUtf8(line));
+        const uchar* begin = line.data();
+        const uchar* end = begin + line.size();
+        const bool found =
+            onigScannerAsWritten().search(*asWritten, begin, end, begin, end, asWrittenRegion, true);
+        ASSERT_EQ(onigScannerAsWritten().search(*rewritten, begin, end, begin, end,
+                                                factoredRegion, true),
+                  found);
+        if (found) {
+            EXPECT_EQ(factoredRegion.begin(0), asWrittenRegion.begin(0));
+            EXPECT_EQ(factoredRegion.end(0), asWrittenRegion.end(0));
+        }
+    }
+}
 
 // Every keyword alternation of the fixture grammars, factored, finds exactly
 // what it finds as written, on every line of the fixture samples.
