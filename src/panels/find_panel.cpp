@@ -12,15 +12,11 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <cmath>
 
 #include "controls/control_helpers.h"
-#include "controls/text_control.h"
 #include "input/command_map.h"
+#include "panels/find_panel_utils.h"
 #include "panels/find_settings.h"
-#include "panels/history_field.h"
-#include "panels/history_list.h"
-#include "panels/history_menu.h"
 #include "texteditor/text_editor_window.h"
 #include "texteditor/view_set.h"
 #include "ui/notification_manager.h"
@@ -49,30 +45,8 @@ constexpr float kTogglesWidth = 172;
 constexpr float kButtonWidth = 88;
 // A hidden button's column: its width and its spacing vanish.
 constexpr float kHiddenColumn = -kColumnSpacing;
-// The share of the field's column an error message may take.
-constexpr float kErrorShare = 0.4f;
 
 const ustring kCopiedStatus = u"Copied find string from buffer";
-
-// The selection, or the word at a caret; empty for a caret among blanks,
-// which names nothing to search for.
-SelectionRegion selectionOrWord(const slate::SP<TextBufferView>& view)
-{
-    const SelectionRegion region = lastSelectionOrWord(view);
-    const SelectionSet& sel = view->sel();
-    if (region.empty() || !sel[sel.size() - 1].empty())
-        return region;
-    const ustring text = view->buffer()->substr(region);
-    const bool blank = std::all_of(text.begin(), text.end(), [](char16_t c) { return c == u' ' || c == u'\t'; });
-    return blank ? SelectionRegion(region.begin()) : region;
-}
-
-bool pushLabelButton(Theme* theme, InputRegion* parent, const RegionId& id, const interval2& rect,
-                     std::function<void()> action, const ustring& label)
-{
-    return pushButton(parent, id, rect, std::move(action), label.data(), label.data() + label.size(),
-                      theme->font(false), &theme->get("button"), &theme->get("button.down"));
-}
 
 } // namespace
 
@@ -135,9 +109,8 @@ void FindPanel::findUnderCaret(Search search)
     const slate::SP<TextBufferView> view = m_viewSet->activeView();
     if (!view)
         return;
-    const SelectionRegion region = selectionOrWord(view);
-    if (!region.empty()) {
-        const ustring text = view->buffer()->substr(region);
+    const ustring text = selectionOrWordText(view);
+    if (!text.empty()) {
         m_settings->setFindString(text);
         if (m_settings->regex())
             m_settings->storeRegexQuietly(false);
@@ -162,13 +135,10 @@ void FindPanel::findAllUnder() { findUnderCaret(Search::all); }
 
 void FindPanel::slurpFindString()
 {
-    const slate::SP<TextBufferView> view = m_viewSet->activeView();
-    if (!view)
+    const ustring text = selectionOrWordText(m_viewSet->activeView());
+    if (text.empty())
         return;
-    const SelectionRegion region = selectionOrWord(view);
-    if (region.empty())
-        return;
-    m_settings->setFindString(view->buffer()->substr(region));
+    m_settings->setFindString(text);
     m_settings->commitFindString();
     // Notified, so that every window reloads its flags and the field takes
     // its plain-text look.
@@ -184,16 +154,9 @@ void FindPanel::onShow()
 {
     const slate::SP<TextBufferView> view = m_viewSet->activeView();
     m_startPosition = 0;
-    if (view && !view->sel().empty()) {
-        const SelectionSet& sel = view->sel();
-        const SelectionRegion last = sel[sel.size() - 1];
-        m_startPosition = last.begin();
-        const bool severalLines = view->buffer()->newlineCount(last) > 0;
-        if (severalLines != m_settings->inSelection())
-            m_settings->storeInSelectionQuietly(severalLines);
-        if (m_settings->useSelectedText() && !m_settings->inSelection() && !last.empty())
-            m_settings->setFindString(view->buffer()->substr(last));
-    }
+    if (view && !view->sel().empty())
+        m_startPosition = view->sel()[view->sel().size() - 1].begin();
+    takeSearchFromSelection(*m_settings, view);
     if (m_incremental)
         m_settings->setFindString(ustring());
     if (const slate::SP<TextBufferView>& field = m_settings->findView())
@@ -260,12 +223,6 @@ void FindPanel::onCommit(bool ctrl, bool alt, bool shift)
     }
 }
 
-void FindPanel::onHistoryChosen(const ustring& entry)
-{
-    m_settings->setFindString(entry);
-    searchIncremental();
-}
-
 bool FindPanel::layout(Theme* theme, InputRegion* parent, const interval2& rect)
 {
     const float width = rect.x1 - rect.x0;
@@ -290,55 +247,24 @@ bool FindPanel::layout(Theme* theme, InputRegion* parent, const interval2& rect)
     done &= m_settings->layoutHighlightToggle(theme, parent, vector2{directionX + rowWidth + 4, toggleY});
 
     if (m_incremental) {
-        done &= pushLabelButton(theme, parent, RegionId(this, kFindRegion), column(2), [this] {
+        done &= pushLabelButton(*theme, parent, RegionId(this, kFindRegion), column(2), [this] {
             if (m_hideCallback)
                 m_hideCallback();
         }, u"Close");
     } else {
-        done &= pushLabelButton(theme, parent, RegionId(this, kFindRegion), column(2), [this] { findNext(true); },
+        done &= pushLabelButton(*theme, parent, RegionId(this, kFindRegion), column(2), [this] { findNext(true); },
                                 u"Find");
     }
     if (showFindPrev)
-        done &= pushLabelButton(theme, parent, RegionId(this, kFindPrevRegion), column(3),
+        done &= pushLabelButton(*theme, parent, RegionId(this, kFindPrevRegion), column(3),
                                 [this] { findPrev(true); }, u"Find Prev");
     if (showFindAll)
-        done &= pushLabelButton(theme, parent, RegionId(this, kFindAllRegion), column(4),
+        done &= pushLabelButton(*theme, parent, RegionId(this, kFindAllRegion), column(4),
                                 [this] { findAll(true); }, u"Find All");
 
-    const slate::SP<TextBufferView>& field = m_settings->findView();
-    if (!field)
-        return done;
-    interval2 fieldRect = column(1);
-    // A pattern the engine refused keeps its message beside the field while
-    // the field holds it.
-    const ustring& error = m_settings->highlightError();
-    if (!error.empty()) {
-        // The engine's first sentence names the fault; the rest, quoting
-        // the pattern, stays in the status bar.
-        const size_t sentenceEnd = error.find(u".  ");
-        const size_t shown = sentenceEnd == ustring::npos ? error.size() : sentenceEnd + 1;
-        const float errorWidth = std::floor((fieldRect.x1 - fieldRect.x0) * kErrorShare);
-        const interval2 errorRect(fieldRect.x1 - errorWidth, fieldRect.y0, fieldRect.x1, fieldRect.y1);
-        fieldRect.x1 = errorRect.x0 - kColumnSpacing;
-        drawCentredLabel(theme->font(false), *parent->baseWindow()->canvas(), errorRect, error.data(),
-                         error.data() + shown);
-    }
-    HistoryList* history = m_settings->findHistory();
-    MoveOverflowFunction recall;
-    std::function<void()> dropdown;
-    if (history) {
-        recall = [field, history](const std::string& unit, int32_t amount) {
-            recallHistory(*field, *history, unit, amount);
-        };
-        const vector2 menuPoint = historyMenuPoint(fieldRect);
-        dropdown = [this, history, menuPoint] {
-            showHistoryMenu(m_window->m_window, *history, menuPoint,
-                            [this](const ustring& entry) { onHistoryChosen(entry); });
-        };
-    }
-    done &= dropdownTextControl(*theme, parent, RegionId(this, kFieldRegion), fieldRect, field,
-                                [this](bool ctrl, bool alt, bool shift) { onCommit(ctrl, alt, shift); },
-                                [this] { searchIncremental(); }, std::move(recall),
-                                RegionId(this, kDropdownRegion), std::move(dropdown));
+    done &= layoutFindField(*m_settings, *theme, parent, column(1), RegionId(this, kFieldRegion),
+                            RegionId(this, kDropdownRegion), m_window->m_window,
+                            [this](bool ctrl, bool alt, bool shift) { onCommit(ctrl, alt, shift); },
+                            [this] { searchIncremental(); });
     return done;
 }

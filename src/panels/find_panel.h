@@ -81,9 +81,6 @@ public:
     // finds the previous match; plain Enter finds the next one (find panel)
     // or closes the panel (incremental panel).
     void onCommit(bool ctrl, bool alt, bool shift);
-    // An entry chosen from the history menu replaces the find text and is
-    // searched for.
-    void onHistoryChosen(const ustring& entry);
 
     bool incremental() const { return m_incremental; }
     int64_t startPosition() const { return m_startPosition; }

@@ -1,12 +1,16 @@
 // The small pieces the find and replace panels share, kept apart so that
-// both panels open, name a word and report a bad pattern the same way.
+// both panels open, name a word, report a bad pattern and lay out the find
+// field the same way.
 #include "panels/find_panel_utils.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "controls/control_helpers.h"
+#include "controls/text_control.h"
 #include "panels/find_settings.h"
+#include "panels/history_field.h"
+#include "panels/history_menu.h"
 #include "ui/base_window.h"
 #include "ui/input_region.h"
 #include "ui/text/text_buffer.h"
@@ -30,6 +34,14 @@ SelectionRegion selectionOrWord(const ViewPtr& view)
     const ustring text = view->buffer()->substr(region);
     const bool blank = std::all_of(text.begin(), text.end(), [](char16_t c) { return c == u' ' || c == u'\t'; });
     return blank ? SelectionRegion(region.begin()) : region;
+}
+
+ustring selectionOrWordText(const ViewPtr& view)
+{
+    if (!view)
+        return ustring();
+    const SelectionRegion region = selectionOrWord(view);
+    return region.empty() ? ustring() : view->buffer()->substr(region);
 }
 
 void takeSearchFromSelection(FindSettings& settings, const ViewPtr& view)
@@ -67,4 +79,32 @@ bool pushLabelButton(Theme& theme, InputRegion* parent, const RegionId& id, cons
 {
     return pushButton(parent, id, rect, std::move(action), label.data(), label.data() + label.size(),
                       theme.font(false), &theme.get("button"), &theme.get("button.down"));
+}
+
+bool layoutFindField(FindSettings& settings, Theme& theme, InputRegion* parent, const interval2& rect,
+                     const RegionId& fieldId, const RegionId& dropdownId, Window* menuHost,
+                     std::function<void(bool ctrl, bool alt, bool shift)> onReturn,
+                     std::function<void()> onModified)
+{
+    const slate::SP<TextBufferView>& field = settings.findView();
+    if (!field)
+        return true;
+    // A pattern the engine refused keeps its message beside the field while
+    // the field holds it.
+    const interval2 fieldRect = layoutFindError(settings, theme, parent, rect);
+    HistoryList* history = settings.findHistory();
+    std::function<void()> dropdown;
+    if (history) {
+        const vector2 menuPoint = historyMenuPoint(fieldRect);
+        dropdown = [&settings, history, menuHost, menuPoint, onModified] {
+            showHistoryMenu(menuHost, *history, menuPoint, [&settings, onModified](const ustring& entry) {
+                settings.setFindString(entry);
+                if (onModified)
+                    onModified();
+            });
+        };
+    }
+    return dropdownTextControl(theme, parent, fieldId, fieldRect, field, std::move(onReturn),
+                               std::move(onModified), historyRecallHook(field, history), dropdownId,
+                               std::move(dropdown));
 }

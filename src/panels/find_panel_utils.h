@@ -12,10 +12,14 @@
 
 class FindSettings;
 class Theme;
+class Window;
 
 // The last selection, or the word at a caret; empty for a caret among
 // blanks, which names nothing to search for or replace with.
 SelectionRegion selectionOrWord(const ViewPtr& view);
+
+// The text of selectionOrWord in `view` (may be null: empty).
+ustring selectionOrWordText(const ViewPtr& view);
 
 // A panel opening on `view` (may be null): a selection of several lines
 // turns in selection on (the flag and its option, without notifying), any
@@ -33,3 +37,14 @@ interval2 layoutFindError(const FindSettings& settings, Theme& theme, InputRegio
 // A push button in the theme's "button" look with a text label.
 bool pushLabelButton(Theme& theme, InputRegion* parent, const RegionId& id, const interval2& rect,
                      std::function<void()> action, const ustring& label);
+
+// The find field of `settings` in `rect`, region `fieldId`, with its history
+// drop-down button `dropdownId`; the menu opens on `menuHost` (may be null).
+// A refused pattern's message takes the right of the rectangle (see
+// layoutFindError). Up and Down recall the find history; an entry chosen from
+// the menu becomes the find text and runs `onModified`, as an edit of the
+// field does. Returns whether the field finished drawing.
+bool layoutFindField(FindSettings& settings, Theme& theme, InputRegion* parent, const interval2& rect,
+                     const RegionId& fieldId, const RegionId& dropdownId, Window* menuHost,
+                     std::function<void(bool ctrl, bool alt, bool shift)> onReturn,
+                     std::function<void()> onModified);

@@ -268,42 +268,13 @@ void ReplacePanel::setPreserveCase(bool value)
 
 void ReplacePanel::slurpReplaceString()
 {
-    const slate::SP<TextBufferView> view = m_viewSet->activeView();
-    if (!view)
+    const ustring text = selectionOrWordText(m_viewSet->activeView());
+    if (text.empty())
         return;
-    const SelectionRegion region = selectionOrWord(view);
-    if (region.empty())
-        return;
-    setReplaceString(view->buffer()->substr(region));
+    setReplaceString(text);
     commitReplaceString();
     if (NotificationManager::alive())
         NotificationManager::get().setStatus(kCopiedStatus);
-}
-
-bool ReplacePanel::layoutFindField(Theme* theme, InputRegion* parent, interval2 rect)
-{
-    const slate::SP<TextBufferView>& field = m_settings->findView();
-    if (!field)
-        return true;
-    // A pattern the engine refused keeps its message beside the field while
-    // the field holds it.
-    rect = layoutFindError(*m_settings, *theme, parent, rect);
-    HistoryList* history = m_settings->findHistory();
-    std::function<void()> dropdown;
-    if (history) {
-        const vector2 menuPoint = historyMenuPoint(rect);
-        dropdown = [this, history, menuPoint] {
-            showHistoryMenu(m_window->m_window, *history, menuPoint, [this](const ustring& entry) {
-                m_settings->setFindString(entry);
-                refreshHighlights();
-            });
-        };
-    }
-    return dropdownTextControl(
-        *theme, parent, RegionId(this, kFindFieldRegion), rect, field,
-        [this, field](bool ctrl, bool alt, bool shift) { onCommit(ctrl, alt, shift, field); },
-        [this] { refreshHighlights(); }, historyRecallHook(field, history), RegionId(this, kFindDropdownRegion),
-        std::move(dropdown));
 }
 
 bool ReplacePanel::layoutReplaceField(Theme* theme, InputRegion* parent, const interval2& rect)
@@ -346,7 +317,11 @@ bool ReplacePanel::layout(Theme* theme, InputRegion* parent, const interval2& re
 
     drawLeftLabel(font, cell(0, 1), kFindLabel);
     drawLeftLabel(font, cell(1, 1), kReplaceLabel);
-    bool done = layoutFindField(theme, parent, cell(0, 2));
+    bool done = layoutFindField(
+        *m_settings, *theme, parent, cell(0, 2), RegionId(this, kFindFieldRegion),
+        RegionId(this, kFindDropdownRegion), m_window->m_window,
+        [this, field = m_settings->findView()](bool ctrl, bool alt, bool shift) { onCommit(ctrl, alt, shift, field); },
+        [this] { refreshHighlights(); });
     done &= layoutReplaceField(theme, parent, cell(1, 2));
 
     // The push buttons are as high as the fields, at the top of their cells.

@@ -99,7 +99,6 @@ private:
     void refreshHighlights();
     void applyReplaceFieldOptions();
     void focusView(const slate::SP<TextBufferView>& view);
-    bool layoutFindField(Theme* theme, InputRegion* parent, interval2 rect);
     bool layoutReplaceField(Theme* theme, InputRegion* parent, const interval2& rect);
 
     TextEditorWindow* m_window;

@@ -1,10 +1,12 @@
 // Searching a token storage: anchors and word boundaries at a mid-text
-// start, lines, empty matches, formatting, errors and unpaired surrogates.
+// start, lines, empty matches, formatting, errors and unpaired surrogates;
+// plain text found exactly as the regular expression engine finds it.
 #include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "ui/text/lexer/pattern_syntax.h"
 #include "ui/text/token/token_storage.h"
 
 namespace {
@@ -143,6 +145,65 @@ TEST(TokenSearch, UnpairedSurrogatesDoNotStopTheSearch)
     EXPECT_EQ(matches.regions(), (std::vector<SelectionRegion>{{0, 1}, {3, 4}, {6, 7}, {11, 12}}));
     EXPECT_EQ(storage->find(u"\xD83D\xDE00", 0, 0), SelectionRegion(8, 10));
     EXPECT_EQ(storage->find(u".", 0, 1), SelectionRegion(1, 2)); // read as U+FFFD
+}
+
+// Plain text (literal, or an expression without special characters) is
+// compared without the engine; what it finds must be what the engine finds
+// for the same text escaped, from every start, with and without
+// case, across tokens and lines, beside surrogates and case mappings that are
+// not one-to-one (the Kelvin sign lowers to "k", final sigma stays apart).
+TEST(TokenSearch, PlainTextFindsWhatTheEngineFinds)
+{
+    const ustring text = u"Ab aB\nab-AB aaa K\u212Ak \u03A3\u03C3\u03C2 \u0130i "
+                         u"\xD801\xDC00\xD801\xDC28 \xD800" u"a \xDC00" u"b \uFFFDab\nab";
+    std::unique_ptr<TokenStorage> storage(storageWith(text));
+    const ustring patterns[] = {u"ab",  u"b\na",        u"aa",   u"k",          u"\u03C3", u"i",
+                                u"a b", u"\u0130",      u"x",    u"Ab aB\nab", u"b\nab",  text + u"!",
+                                u"b ",  u"\xD801\xDC00"};
+    SelectionSet regions;
+    regions.add(SelectionRegion(1, 9));
+    regions.add(SelectionRegion(12, 16));
+    for (const ustring& pattern : patterns) {
+        for (const uint32_t caseFlag : {0u, static_cast<uint32_t>(kSearchIgnoreCase)}) {
+            SCOPED_TRACE(testing::Message() << "pattern of " << pattern.size() << " units starting "
+                                            << static_cast<int>(pattern[0]) << ", flags " << caseFlag);
+            // The escaped text is itself plain where it needs no escape; a
+            // group keeps the reference search in the engine.
+            const ustring escaped = escapeRegex(pattern);
+            const ustring grouped = u"(?:" + escaped + u")";
+            const struct {
+                ustring pattern;
+                uint32_t flags;
+            } searches[] = {{pattern, kSearchLiteral | caseFlag}, {escaped, caseFlag}};
+            SelectionSet engine;
+            storage->findAll(grouped, caseFlag, engine);
+            SelectionSet engineIn;
+            storage->findAllIn(grouped, caseFlag, regions, engineIn);
+            for (const auto& search : searches) {
+                SelectionSet all;
+                storage->findAll(search.pattern, search.flags, all);
+                EXPECT_EQ(all.regions(), engine.regions());
+                SelectionSet in;
+                storage->findAllIn(search.pattern, search.flags, regions, in);
+                EXPECT_EQ(in.regions(), engineIn.regions());
+                for (int64_t start = 0; start <= storage->size(); ++start)
+                    ASSERT_EQ(storage->find(search.pattern, search.flags, start),
+                              storage->find(grouped, caseFlag, start))
+                        << "from " << start << " with flags " << search.flags;
+            }
+        }
+    }
+}
+
+TEST(TokenSearch, PlainTextFormatIsCopiedAsItIs)
+{
+    std::unique_ptr<TokenStorage> storage(storageWith(u"one two one"));
+    const ustring format = u"$1\\0 \\n";
+    std::vector<ustring> formatted;
+    EXPECT_EQ(storage->find(u"one", kSearchLiteral, 1, &format, &formatted), SelectionRegion(8, 11));
+    SelectionSet matches;
+    storage->findAll(u"ONE", kSearchLiteral | kSearchIgnoreCase, matches, &format, &formatted);
+    EXPECT_EQ(formatted, (std::vector<ustring>{format, format, format}));
 }
 
 } // namespace
