@@ -106,6 +106,11 @@ public:
     // Bands higher than this (minimap-sized) take the cheap marks: straight
     // underlines and plain region fills.
     static constexpr double kTallBandHeight = 2000.0;
+    // The most stale text a frame lexes before drawing: about a screen of
+    // long lines, some 30 ms of the slowest grammars at 1 MB/s. A band
+    // further past what is lexed is drawn as it stands and coloured by the
+    // background lexing (lex_ahead.h).
+    static constexpr int64_t kDrawLexBudget = 32768;
 
     // `storage` must outlive the renderer. `wrapWidth` is the x at which
     // lines wrap when `settings.wordWrap` is set.

@@ -630,7 +630,9 @@ void TokenRenderer::drawBandText(const Band& band)
     if (settings.drawAllWhiteSpace)
         flags |= kWhiteSpaceMarks;
     const Colour lineHighlight = args.active ? settings.lineHighlightColour : settings.mixedLineHighlightColour;
-    m_storage->validateUntil(band.visible.end());
+    // Text far past what is lexed is drawn as it stands, plain or in its
+    // last known scopes, while the background lexing catches up.
+    m_storage->validateNearby(band.visible.end(), kDrawLexBudget);
     TextRunBatch batch(*args.canvas, flags, args.band, band.metrics, settings.backgroundColour,
                        lineHighlight, args.highlightedLines);
     TextPassSink sink(batch, args.band.top, m_settings.linePaddingTop);

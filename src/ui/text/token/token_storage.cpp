@@ -262,6 +262,8 @@ void TokenStorage::erase(SelectionRegion region)
 
 void TokenStorage::shiftInvalidPoints(int64_t from, int64_t to)
 {
+    if (from < m_lexAheadMark.position)
+        m_lexAheadMark = LexAheadMark{};
     std::vector<int64_t>& points = m_invalidPoints;
     auto first = std::upper_bound(points.begin(), points.end(), from);
     auto last = std::upper_bound(first, points.end(), to);
@@ -404,25 +406,33 @@ void TokenStorage::appendWithoutLexing(const uchar* begin, const uchar* end)
     tokenise(after, bolPosition, nullptr, buffer.data(), buffer.data() + buffer.size());
 }
 
-bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil)
+bucket_container::iterator TokenStorage::lineBeforeInvalidPoint(int64_t point, int64_t& lineStart,
+                                                              LexerState*& state)
 {
-    ScopedLock lock(m_syntax->lexerLock());
-    const TokenLocation location = tokenAt(startPoint);
-    m_findCacheValid = false;
+    const TokenLocation location = tokenAt(point);
     VASSERT(location.characterOffset == 0);
-
     bucket_container::iterator start(location);
-    int64_t startPosition = startPoint;
-    LexerState* state = m_syntax->lexer()->root();
+    lineStart = point;
+    state = m_syntax->lexer()->root();
     if (start != m_tokenList.begin()) {
         --start;
-        startPosition -= (*start)->length();
-        m_tokenList.lineStart(start, startPosition);
+        lineStart -= (*start)->length();
+        m_tokenList.lineStart(start, lineStart);
         state = (*start)->state;
         // An invalid point always follows lexed text: the unlexed part of a
         // text starts at one and runs to the end.
         VASSERT(state);
     }
+    return start;
+}
+
+bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil)
+{
+    ScopedLock lock(m_syntax->lexerLock());
+    int64_t startPosition = 0;
+    LexerState* state = nullptr;
+    bucket_container::iterator start = lineBeforeInvalidPoint(startPoint, startPosition, state);
+    m_findCacheValid = false;
 
     LexingScratch& s = scratch();
     s.lexed.clear();
@@ -532,6 +542,7 @@ void TokenStorage::clearTokens()
     m_unlexedPieces.clear();
     m_findCacheValid = false;
     m_invalidPoints.clear();
+    m_lexAheadMark = LexAheadMark{};
 }
 
 LayoutHandle TokenStorage::addLayout(const LayoutSettings& settings)

@@ -20,6 +20,7 @@
 #include <iterator>
 #include <list>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "ui/arena_allocator.h"
@@ -37,6 +38,8 @@
 #include "ui/ustring.h"
 
 class BufferSource;
+struct LexAheadRun;
+struct LexAheadSlice;
 class SpellChecker;
 class Style;
 class UnicodeFont;
@@ -152,6 +155,28 @@ public:
     // Makes the scopes right at least up to `position`. Re-lexes from every
     // invalid point up to it; one line end past it may be left invalid.
     void validateUntil(int64_t position);
+    // As validateUntil, but only when the text left stale before `position`
+    // is at most `budget` units long; else nothing is lexed. True when the
+    // scopes up to `position` are then right. What drawing calls, so that a
+    // frame far past what is lexed shows the text plain (or in its last
+    // known scopes) instead of waiting for everything before it.
+    bool validateNearby(int64_t position, int64_t budget);
+    // Lexing off the main thread (lex_ahead.h). A copy of the whole lines
+    // from the one before the first invalid point, about `maxUnits` units of
+    // them, with the syntax and the state they start in; null when nothing
+    // is stale.
+    std::shared_ptr<LexAheadRun> takeLexAheadRun(int64_t maxUnits);
+    // What applyLexAheadSlice did.
+    enum class SliceOutcome {
+        Applied,    // its tokens replaced the stale ones
+        NotNeeded,  // nothing in its lines was stale any more
+        Outdated,   // the text or the state it was lexed from has changed
+    };
+    // Puts the tokens of `slice` in place of the text's tokens when its
+    // lines are still the text there and the state they start in is still
+    // right, whatever happened since it was taken; then the invalid points
+    // move as after a re-lex of those lines.
+    SliceOutcome applyLexAheadSlice(const LexAheadSlice& slice);
     // Lexes with `syntax` (not null) from now on and re-lexes everything,
     // unless it is the syntax held already.
     void setSyntax(slate::SP<Syntax> syntax);
@@ -392,6 +417,12 @@ private:
     // `limit` is passed with text left after it (true). `validatedUntil` is
     // where the re-lexed lines end.
     bool relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil);
+    // The first token of the line before the invalid point `point` (the
+    // first token when `point` is 0), with its position and the state that
+    // line starts in, which is right when no invalid point lies before
+    // `point`. Where a re-lex from `point` begins.
+    bucket_container::iterator lineBeforeInvalidPoint(int64_t point, int64_t& lineStart,
+                                                      LexerState*& state);
     // Cuts `[begin, end)`, the text at `position`, into unlexed tokens (no
     // line state) and inserts them before `at`.
     void cutUnlexed(bucket_container::iterator at, int64_t position, const uchar* begin,
@@ -471,4 +502,13 @@ private:
     bool m_findCacheValid = false;
     // Ascending, no duplicates; each is the start of a token.
     std::vector<int64_t> m_invalidPoints;
+    // Where the last slice lexed ahead that was taken back ends, and the
+    // state its last line ends in: the state the line there really starts
+    // in, whatever is stored in it, until text before it changes. What lets
+    // the next slice of the same run follow it (applyLexAheadSlice).
+    struct LexAheadMark {
+        int64_t position = -1;
+        LexerState* state = nullptr;
+    };
+    LexAheadMark m_lexAheadMark;
 };
