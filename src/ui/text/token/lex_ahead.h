@@ -82,12 +82,14 @@ public:
     // Whether a run is under way.
     bool busy() const { return m_run != nullptr; }
 
-    // How much text a run copies, and how much of it a slice lexes while
-    // holding the lexer lock (so the longest the main thread waits for that
-    // lock, unless a single line is longer). Measured on 8 MB of minified
-    // JavaScript (bench/lex_ahead_bench.cpp): see there.
+    // How much text a run copies, and how much of it a slice hands back at
+    // once: what one step of the main thread puts into the storage (and the
+    // longest it waits for the lexer lock, unless a single line is longer).
+    // With 16384-unit slices and the lock held for a whole slice, 1 MB of
+    // JavaScript had main-thread steps of up to 151 ms
+    // (bench/lex_ahead_bench.cpp); see there for today's figures.
     static constexpr int64_t kRunUnits = 262144;
-    static constexpr int64_t kSliceUnits = 16384;
+    static constexpr int64_t kSliceUnits = 8192;
 
 private:
     struct Shared;
