@@ -90,6 +90,9 @@ struct LexAhead::Shared {
     // 151 ms, as many slices arrived at once.
     int queued = 0;
     std::condition_variable slicesTaken;
+    // The main thread, which must never wait for itself: a platform may run
+    // a started thread's body at once on the starting thread.
+    const std::thread::id mainThread = std::this_thread::get_id();
     LexAhead* owner = nullptr; // null once the owner is gone
 };
 
@@ -145,7 +148,8 @@ void LexAhead::startRun()
             std::unique_lock<std::mutex> lock(shared->mutex);
             // A run abandoned meanwhile (its owner gone, and with it maybe
             // the queue's runs) must not wait for ever.
-            while (shared->queued > 0 && !slice->run->abandoned.load(std::memory_order_relaxed))
+            while (shared->queued > 0 && std::this_thread::get_id() != shared->mainThread
+                   && !slice->run->abandoned.load(std::memory_order_relaxed))
                 shared->slicesTaken.wait_for(lock, std::chrono::milliseconds(10));
             ++shared->queued;
         }
