@@ -11,6 +11,10 @@
 // position call `validateUntil` first, which re-lexes from each invalid point
 // before it until the states agree again or the position is passed.
 //
+// Stale text is also lexed ahead off the main thread (lex_ahead.h): a worker
+// lexes a copy of the stale lines, and the storage takes the tokens back only
+// while those lines and the state they start in are still right.
+//
 // No lock: one thread at a time (the main thread for a buffer's storage, the
 // reading thread for one it fills before handing it over). Every lexing run
 // holds the syntax's lexer lock.
