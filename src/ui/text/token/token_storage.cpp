@@ -264,6 +264,10 @@ void TokenStorage::shiftInvalidPoints(int64_t from, int64_t to)
 {
     if (from < m_lexAheadMark.position)
         m_lexAheadMark = LexAheadMark{};
+    // The replaced run is whole lines from `from`: it holds the partly
+    // lexed line, or lies before it and moves it.
+    if (m_partialLine.lineStart >= from)
+        m_partialLine = PartialLine();
     std::vector<int64_t>& points = m_invalidPoints;
     auto first = std::upper_bound(points.begin(), points.end(), from);
     auto last = std::upper_bound(first, points.end(), to);
@@ -371,6 +375,9 @@ void TokenStorage::appendWithoutLexing(const uchar* begin, const uchar* end)
 {
     if (begin == end)
         return;
+    // The text may go on the partly lexed line, which its point knows
+    // nothing of.
+    m_partialLine = PartialLine();
     m_findCacheValid = false;
     const bucket_container::iterator last = m_tokenList.end();
     if (size() == 0) {
@@ -420,7 +427,8 @@ bucket_container::iterator TokenStorage::lineBeforeInvalidPoint(int64_t point, i
         m_tokenList.lineStart(start, lineStart);
         state = (*start)->state;
         // An invalid point always follows lexed text: the unlexed part of a
-        // text starts at one and runs to the end.
+        // text starts at one and runs to the end, or to the end of a long
+        // line lexed in part.
         VASSERT(state);
     }
     return start;
@@ -433,6 +441,27 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
     LexerState* state = nullptr;
     bucket_container::iterator start = lineBeforeInvalidPoint(startPoint, startPosition, state);
     m_findCacheValid = false;
+
+    if (m_partialLine.lineStart == startPosition && m_partialLine.stop() == startPoint &&
+        m_partialLine.point.lineState == state) {
+        // The rest of a long line lexed in part: go on where it stopped.
+        PartialLine partial = std::move(m_partialLine);
+        m_partialLine = PartialLine();
+        if (!lexLongLinePart(startPosition, partial.point, limit, &partial.text)) {
+            validatedUntil = m_partialLine.stop();
+            return true;
+        }
+        int64_t lineEnd = startPosition;
+        start = bucket_container::iterator(m_tokenList.locate(startPosition));
+        m_tokenList.lineEnd(start, lineEnd);
+        validatedUntil = lineEnd;
+        state = partial.point.state;
+        if (start == m_tokenList.end() || (*start)->state == state)
+            return false;
+        if (lineEnd > limit)
+            return true;
+        startPosition = lineEnd;
+    }
 
     LexingScratch& s = scratch();
     s.lexed.clear();
@@ -454,16 +483,30 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
         int64_t lineLength = 0;
         bucket_container::iterator lineEnd = it;
         m_tokenList.lineEnd(lineEnd, lineLength);
-        uchar* line = static_cast<uchar*>(
-            s.lines.allocateAligned(static_cast<size_t>(lineLength + 1) * sizeof(uchar), alignof(uchar)));
-        uchar* out = line;
-        for (; it != lineEnd; ++it)
-            out = std::copy((*it)->begin, (*it)->end, out);
-        *out = 0;
         const int64_t lineStart = startPosition + relexed;
-        relexed += lineLength;
-        state = lex(s.region, s.workspace, state, line, line + lineLength, s.lexed,
-                    lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+        if (lineLength >= kPartialLineLength && lineStart + lineLength > limit + 1) {
+            // A long line that the limit falls inside: lexed only a little
+            // past the limit, unless that takes it to its end anyway.
+            replaceLexedLines();
+            LineResumePoint point = lineStartPoint(state);
+            if (!lexLongLinePart(lineStart, point, limit, nullptr)) {
+                validatedUntil = m_partialLine.stop();
+                return true;
+            }
+            relexed += lineLength;
+            state = point.state;
+            start = it = bucket_container::iterator(m_tokenList.locate(startPosition + relexed));
+        } else {
+            uchar* line = static_cast<uchar*>(s.lines.allocateAligned(
+                static_cast<size_t>(lineLength + 1) * sizeof(uchar), alignof(uchar)));
+            uchar* out = line;
+            for (; it != lineEnd; ++it)
+                out = std::copy((*it)->begin, (*it)->end, out);
+            *out = 0;
+            relexed += lineLength;
+            state = lex(s.region, s.workspace, state, line, line + lineLength, s.lexed,
+                        lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+        }
         if (it == m_tokenList.end())
             break;
         if ((*it)->state == state)
@@ -482,6 +525,63 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
     s.lines.clear();
     validatedUntil = startPosition + relexed;
     return limitPassed;
+}
+
+bool TokenStorage::lexLongLinePart(int64_t lineStart, LineResumePoint& point, int64_t limit,
+                                   ustring* keptText)
+{
+    LexingScratch& s = scratch();
+    const int64_t from = lineStart + point.column;
+    bucket_container::iterator first(m_tokenList.locate(from));
+    // The line's text: the kept copy when the point was left on it, which
+    // lets the lexer reuse what it found there; else a fresh copy.
+    ustring text;
+    LineText sameText = LineText::Changed;
+    if (keptText && !keptText->empty()) {
+        text = std::move(*keptText);
+        sameText = LineText::Unchanged;
+    } else {
+        bucket_container::iterator it(m_tokenList.locate(lineStart));
+        bucket_container::iterator lineEnd = it;
+        int64_t lineLength = 0;
+        m_tokenList.lineEnd(lineEnd, lineLength);
+        text.reserve(static_cast<size_t>(lineLength));
+        appendTokens(text, it, lineEnd);
+    }
+    const uchar* begin = text.data();
+    const uchar* end = begin + text.size();
+    const int64_t stopColumn = std::min<int64_t>(limit + 1 - lineStart, end - begin);
+    s.lexed.clear();
+    const int64_t stopAt = std::max<int64_t>(stopColumn, point.column + 1);
+    const bool finished = lexLinePart(s.region, s.workspace, point, begin, end,
+                                      std::min(end, begin + stopAt),
+                                      s.lexed,
+                                      lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine,
+                                      sameText);
+    // The old tokens from `from` up to the first boundary at or after where
+    // lexing stopped give way to the new ones and, past the stop, to the
+    // same text cut unlexed.
+    const int64_t stop = lineStart + point.column;
+    int64_t boundary = stop;
+    const TokenLocation stopLocation = m_tokenList.locate(stop);
+    bucket_container::iterator last(stopLocation);
+    if (stopLocation.characterOffset != 0) {
+        boundary += (*last)->length() - stopLocation.characterOffset;
+        ++last;
+    }
+    bucket_container::iterator after = m_tokenList.erase(first, last);
+    if (boundary > stop)
+        cutUnlexed(after, from, begin + (stop - lineStart), begin + (boundary - lineStart));
+    createAndInsertTokens(bucket_container::iterator(m_tokenList.locate(from)), s.lexed);
+    s.lexed.clear();
+    m_findCacheValid = false;
+    if (!finished) {
+        m_partialLine.lineStart = lineStart;
+        m_partialLine.point = std::move(point);
+        m_partialLine.text = std::move(text);
+    }
+    compactRecordsIfWasteful();
+    return finished;
 }
 
 void TokenStorage::validateUntil(int64_t position)
@@ -543,6 +643,7 @@ void TokenStorage::clearTokens()
     m_findCacheValid = false;
     m_invalidPoints.clear();
     m_lexAheadMark = LexAheadMark{};
+    m_partialLine = PartialLine();
 }
 
 LayoutHandle TokenStorage::addLayout(const LayoutSettings& settings)

@@ -168,7 +168,8 @@ public:
     // Lexing off the main thread (lex_ahead.h). A copy of the whole lines
     // from the one before the first invalid point, about `maxUnits` units of
     // them, with the syntax and the state they start in; null when nothing
-    // is stale.
+    // is stale, or when that line alone is longer than `maxUnits` (a long
+    // line is lexed by its readers, a part at a time).
     std::shared_ptr<LexAheadRun> takeLexAheadRun(int64_t maxUnits);
     // What applyLexAheadSlice did.
     enum class SliceOutcome {
@@ -427,6 +428,15 @@ private:
     // `point`. Where a re-lex from `point` begins.
     bucket_container::iterator lineBeforeInvalidPoint(int64_t point, int64_t& lineStart,
                                                       LexerState*& state);
+    // Lexes the long line at `lineStart` (tokens from `it` on) on from
+    // `point` until the first step past `limit`, as relexFrom's part for a
+    // line it need not finish. Replaces the line's tokens from where the
+    // point stood; when the line is not done, the rest of its old tokens up
+    // to the first boundary after the new stop are cut unlexed again and the
+    // point is kept in m_partialLine. `keptText` (may be null) is the line's
+    // text kept with the point, taken over. True when the line is done.
+    bool lexLongLinePart(int64_t lineStart, LineResumePoint& point, int64_t limit,
+                         ustring* keptText);
     // Cuts `[begin, end)`, the text at `position`, into unlexed tokens (no
     // line state) and inserts them before `at`.
     void cutUnlexed(bucket_container::iterator at, int64_t position, const uchar* begin,
@@ -515,4 +525,22 @@ private:
         LexerState* state = nullptr;
     };
     LexAheadMark m_lexAheadMark;
+    // A long line lexed only up to an invalid point inside it, with what
+    // the lexer needs to go on from there, so that reading one screen of a
+    // line of megabytes lexes about one screen of it. At most one: a line
+    // partly lexed without one is lexed again from its start when it is
+    // next needed. Dropped by every edit of its line and by clearTokens.
+    struct PartialLine {
+        int64_t lineStart = -1; // -1: there is none
+        // Where lexing stopped: lineStart + point.column, an invalid point.
+        int64_t stop() const { return lineStart + point.column; }
+        LineResumePoint point;
+        // The line as it was lexed, kept so that the next part searches
+        // the same text at the same address (LineText::Unchanged).
+        ustring text;
+    };
+    PartialLine m_partialLine;
+    // Lines at least this long are lexed only as far as a reader needs.
+    // Shorter ones are lexed whole: a part saves nothing there.
+    static constexpr int64_t kPartialLineLength = 16384;
 };

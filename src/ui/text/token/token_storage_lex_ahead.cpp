@@ -33,17 +33,24 @@ std::shared_ptr<LexAheadRun> TokenStorage::takeLexAheadRun(int64_t maxUnits)
         it = lineBeforeInvalidPoint(m_invalidPoints.front(), run->position, run->state);
     }
     // Whole lines up to the first line end past the first invalid point and
-    // past `maxUnits`.
+    // past `maxUnits`, but no line longer than `maxUnits`: a slice is whole
+    // lines, and the main thread takes one back in one step. Such a line is
+    // left to the readers, which lex only the part of it they need, and the
+    // run ends before it (or there is none).
     const int64_t wanted = std::max(m_invalidPoints.front() - run->position + 1, maxUnits);
     const bucket_container::iterator last = m_tokenList.end();
     while (it != last && static_cast<int64_t>(run->text.size()) < wanted) {
         bucket_container::iterator lineEnd = it;
         int64_t lineLength = 0;
         m_tokenList.lineEnd(lineEnd, lineLength);
+        if (lineLength > maxUnits)
+            break;
         run->text.reserve(run->text.size() + static_cast<size_t>(lineLength));
         for (; it != lineEnd; ++it)
             run->text.append((*it)->begin, (*it)->end);
     }
+    if (run->text.empty())
+        return nullptr;
     return run;
 }
 
@@ -97,6 +104,8 @@ TokenStorage::SliceOutcome TokenStorage::applyLexAheadSlice(const LexAheadSlice&
     m_findCacheValid = false;
     const bool textAfter = it != last;
     const bool stateAgrees = textAfter && (*it)->state == slice.endState;
+    if (m_partialLine.lineStart >= from && m_partialLine.lineStart < to)
+        m_partialLine = PartialLine();
     bucket_container::iterator after = m_tokenList.erase(first, it);
     createAndInsertTokens(after, slice.tokens);
     // Every line of the slice is right now; the one after it is stale

@@ -118,6 +118,27 @@ TEST_F(LexAheadSlices, ASliceLexedFromAStateAnEditChangedIsRefused)
     expectFreshScopes(storage);
 }
 
+// A long line read in part (only its first screen lexed) is taken whole by
+// a run no shorter than it, and left to its readers by a shorter one.
+TEST(LexAheadLongLines, ALineLexedInPartIsTakenWholeOrLeftToItsReaders)
+{
+    ustring text = u"/* a\n\"b ";
+    for (int i = 0; i < 8000; ++i)
+        text += u"if a; ";
+    text += u"\" */\nwhile\n";
+    TokenStorage storage;
+    storage.setSyntax(commentSyntax());
+    storage.appendWithoutLexing(text.data(), text.data() + text.size());
+    storage.validateUntil(100);
+    ASSERT_FALSE(storage.invalidPoints().empty());
+    EXPECT_EQ(storage.takeLexAheadRun(1000), nullptr);
+    while (std::shared_ptr<LexAheadRun> run = storage.takeLexAheadRun(LexAhead::kRunUnits)) {
+        for (const auto& slice : lexHere(run, LexAhead::kSliceUnits))
+            ASSERT_EQ(storage.applyLexAheadSlice(*slice), Outcome::Applied);
+    }
+    expectFreshScopes(storage);
+}
+
 TEST_F(LexAheadSlices, DrawingLexesOnlyWhatLiesWithinItsBudget)
 {
     storage.validateUntil(100);
