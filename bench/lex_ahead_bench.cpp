@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "canvas/basic_canvas.h"
+#include "support/blank_canvas.h"
 #include "support/fixed_advance_font.h"
 #include "ui/main_thread_queue.h"
 #include "ui/text/token/lex_ahead.h"
@@ -63,18 +63,9 @@ ustring javaScriptText(size_t units)
 }
 
 // Draws nothing.
-class NullCanvas : public BasicCanvas {
-public:
-    void drawTexturedQuad(const interval2&, const interval2&) override {}
-    void fillRect(const interval2&, const Colour&) override {}
-    void drawLine(const vector2&, const vector2&, const Colour&) override {}
-    void drawLines(const float*, int) override {}
-    void drawLineStrip(const float*, int) override {}
-    void drawIndexedTriangles(const float*, const uint16_t*, int, int) override {}
-
+class NullCanvas : public BlankCanvas {
 protected:
-    Texture* createTexture(const ustring&) override { return nullptr; }
-    TextureUnicodeFontHelper* createFontHelper() override { return nullptr; }
+    UnicodeFont* createFont(const ustring&, const ustring&, int, int) override { return nullptr; }
 };
 
 void BM_CtrlEndFreshFile(benchmark::State& state)

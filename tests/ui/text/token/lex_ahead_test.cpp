@@ -159,9 +159,7 @@ TEST(LexAheadRandomised, EditsRacingWithSlicesEndInAFreshLex)
     std::mt19937 random(20261212);
     for (int round = 0; round < 25; ++round) {
         SCOPED_TRACE(round);
-        ustring model;
-        for (int i = 0; i < 80; ++i)
-            model += token_test::kCFragments[random() % std::size(token_test::kCFragments)];
+        ustring model = token_test::randomCText(random, 80);
         TokenStorage storage;
         storage.setSyntax(c.syntax);
         storage.appendWithoutLexing(model.data(), model.data() + model.size());

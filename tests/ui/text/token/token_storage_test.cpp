@@ -16,7 +16,6 @@ namespace {
 
 using token_test::commentSyntax;
 using token_test::firstUnlexed;
-using token_test::kCFragments;
 using token_test::randomEdit;
 using token_test::freshScopes;
 using token_test::linesLexed;
@@ -487,9 +486,7 @@ TEST(TokenStorageRandomised, EditsOfALoadedTextMatchAFreshLex)
     std::mt19937 random(20261211);
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE(round);
-        ustring model;
-        for (int i = 0; i < 60; ++i)
-            model += kCFragments[random() % std::size(kCFragments)];
+        ustring model = token_test::randomCText(random, 60);
         TokenStorage storage;
         storage.setSyntax(c.syntax);
         const size_t cut = random() % (model.size() + 1);

@@ -133,6 +133,15 @@ inline const ustring kCFragments[] = {
     u"{", u"}", u"'a'", u"\\", u" ", u"\t", u"return f(x);\n", u"/* a\nb */", u"\"s\\\"t\"",
 };
 
+// `count` C fragments picked at random, joined.
+inline ustring randomCText(std::mt19937& random, int count)
+{
+    ustring text;
+    for (int i = 0; i < count; ++i)
+        text += kCFragments[random() % std::size(kCFragments)];
+    return text;
+}
+
 // One random edit of the storage and of its model: mostly an insert of a
 // C fragment, else an erase of up to 12 units.
 inline void randomEdit(TokenStorage& storage, ustring& model, std::mt19937& random)
