@@ -118,6 +118,23 @@ TEST_F(LexAheadSlices, ASliceLexedFromAStateAnEditChangedIsRefused)
     expectFreshScopes(storage);
 }
 
+// The next slice of a run follows the last one taken back, whose end state
+// vouches for its start, only while the text before it is unchanged: here
+// the comment is closed on the line before it by edits that move nothing.
+TEST_F(LexAheadSlices, TheNextSliceOfARunIsRefusedAfterAnEditBeforeIt)
+{
+    const auto slices = lexHere(storage.takeLexAheadRun(1000), 100);
+    ASSERT_GE(slices.size(), 2u);
+    ASSERT_EQ(storage.applyLexAheadSlice(*slices[0]), Outcome::Applied);
+    const int64_t next = slices[1]->position;
+    ASSERT_EQ(storage.substr(SelectionRegion(next - 6, next - 4)), u"wh");
+    storage.erase(SelectionRegion(next - 6, next - 4));
+    storage.insert(next - 6, u"*/");
+    EXPECT_EQ(storage.applyLexAheadSlice(*slices[1]), Outcome::Outdated);
+    storage.validateUntil(storage.size());
+    expectFreshScopes(storage);
+}
+
 // A long line read in part (only its first screen lexed) is taken whole by
 // a run no shorter than it, and left to its readers by a shorter one.
 TEST(LexAheadLongLines, ALineLexedInPartIsTakenWholeOrLeftToItsReaders)
