@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "canvas/basic_canvas.h"
+#include "support/blank_canvas.h"
 #include "support/fixed_advance_font.h"
 #include "support/scratch_folder.h"
 #include "ui/text/render/token_renderer.h"
@@ -59,25 +59,20 @@ const ustring& longJavaScriptLine(int64_t units)
     return s_line;
 }
 
-class NullCanvas : public BasicCanvas {
-public:
-    void drawTexturedQuad(const interval2&, const interval2&) override {}
-    void fillRect(const interval2&, const Colour&) override {}
-    void drawLine(const vector2&, const vector2&, const Colour&) override {}
-    void drawLines(const float*, int) override {}
-    void drawLineStrip(const float*, int) override {}
-    void drawIndexedTriangles(const float*, const uint16_t*, int, int) override {}
-
-protected:
-    Texture* createTexture(const ustring&) override { return nullptr; }
-    TextureUnicodeFontHelper* createFontHelper() override { return nullptr; }
-};
 
 FixedAdvanceFont& benchFont()
 {
     static FixedAdvanceFont s_font(8.f, 16.f);
     return s_font;
 }
+
+class NullCanvas : public BlankCanvas {
+protected:
+    UnicodeFont* createFont(const ustring&, const ustring&, int, int) override
+    {
+        return &benchFont();
+    }
+};
 
 ViewSettings wrappingView()
 {
