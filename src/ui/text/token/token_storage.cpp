@@ -199,7 +199,8 @@ bool TokenStorage::insert(int64_t position, const uchar* begin, const uchar* end
         buffer.append(begin, end);
         shiftInvalidPoints(bolPosition, size());
         bucket_container::iterator after = m_tokenList.erase(bol, last);
-        tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+        tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size(),
+                 insertAt + (end - begin));
         return true;
     }
 
@@ -217,7 +218,8 @@ bool TokenStorage::insert(int64_t position, const uchar* begin, const uchar* end
     shiftInvalidPoints(bolPosition, eolPosition);
     bucket_container::iterator after = m_tokenList.erase(bol, eol);
     VASSERT(buffer.empty() || after == m_tokenList.end() || buffer[buffer.size() - 1] == '\n');
-    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size(),
+             insertAt + (end - begin));
     return true;
 }
 
@@ -257,7 +259,7 @@ void TokenStorage::erase(SelectionRegion region)
     }
     shiftInvalidPoints(bolPosition, eolPosition);
     bucket_container::iterator after = m_tokenList.erase(bol, eol);
-    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size(), from);
 }
 
 void TokenStorage::shiftInvalidPoints(int64_t from, int64_t to)
@@ -284,7 +286,7 @@ void TokenStorage::addInvalidPoint(int64_t position)
 }
 
 void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, LexerState* state,
-                            const uchar* begin, const uchar* end)
+                            const uchar* begin, const uchar* end, int64_t lexAtLeastUntil)
 {
     SynchronisedScopedTimer timer(g_statTokenise);
     const int64_t length = end - begin;
@@ -307,6 +309,10 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
     LexingScratch& s = scratch();
     s.lexed.clear();
     const uchar* line = begin;
+    // A long line left lexed in part, and its point.
+    const uchar* partialLine = nullptr;
+    const uchar* partialLineEnd = nullptr;
+    LineResumePoint partial;
     for (;;) {
         {
             SynchronisedScopedTimer lexTimer(g_statTokeniseLex);
@@ -316,11 +322,32 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
                 if (lineEnd != end)
                     ++lineEnd;
                 const int64_t lineStart = position + (line - begin);
-                state = lex(s.region, s.workspace, state, line, lineEnd, s.lexed,
-                            lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+                const LineKind kind = lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine;
+                if (lineEnd - line >= kPartialLineLength &&
+                    lexAtLeastUntil - lineStart < lineEnd - line - 1) {
+                    // A long line that goes on past what the edit needs:
+                    // lexed only a little past it, like a read (relexFrom).
+                    LineResumePoint point = lineStartPoint(state);
+                    const uchar* stopAt =
+                        line + std::max<int64_t>(lexAtLeastUntil - lineStart + 1, 1);
+                    if (!lexLinePart(s.region, s.workspace, point, line, lineEnd, stopAt, s.lexed,
+                                     kind)) {
+                        partial = std::move(point);
+                        partialLine = line;
+                        partialLineEnd = lineEnd;
+                        break;
+                    }
+                    state = point.state;
+                } else {
+                    state = lex(s.region, s.workspace, state, line, lineEnd, s.lexed, kind);
+                }
                 line = lineEnd;
             }
-            if (line == end) {
+            if (partialLine) {
+                const int64_t stop = position + (partialLine - begin) + partial.column;
+                addInvalidPoint(stop);
+            }
+            if (line == end && !partialLine) {
                 SynchronisedScopedTimer relexTimer(g_statTokeniseLexReLex);
                 if (textAfter && stateAfter != state)
                     addInvalidPoint(position + length);
@@ -328,6 +355,19 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
         }
         createAndInsertTokens(at, s.lexed);
         s.lexed.clear();
+        if (partialLine) {
+            // The rest of the run follows unlexed, behind the invalid point
+            // at the stop, and the line keeps its point.
+            const uchar* stopText = partialLine + partial.column;
+            const int64_t stop = position + (stopText - begin);
+            cutUnlexed(bucket_container::iterator(m_tokenList.locate(stop)), stop, stopText, end);
+            m_partialLine.lineStart = position + (partialLine - begin);
+            m_partialLine.point = std::move(partial);
+            m_partialLine.text.assign(partialLine, partialLineEnd);
+            m_findCacheValid = false;
+            compactRecordsIfWasteful();
+            return;
+        }
         if (line == end) {
             compactRecordsIfWasteful();
             return;
@@ -484,7 +524,7 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
         bucket_container::iterator lineEnd = it;
         m_tokenList.lineEnd(lineEnd, lineLength);
         const int64_t lineStart = startPosition + relexed;
-        if (lineLength >= kPartialLineLength && lineStart + lineLength > limit + 1) {
+        if (lineLength >= kPartialLineLength && limit - lineStart < lineLength - 1) {
             // A long line that the limit falls inside: lexed only a little
             // past the limit, unless that takes it to its end anyway.
             replaceLexedLines();
@@ -550,7 +590,7 @@ bool TokenStorage::lexLongLinePart(int64_t lineStart, LineResumePoint& point, in
     }
     const uchar* begin = text.data();
     const uchar* end = begin + text.size();
-    const int64_t stopColumn = std::min<int64_t>(limit + 1 - lineStart, end - begin);
+    const int64_t stopColumn = limit - lineStart < end - begin ? limit - lineStart + 1 : end - begin;
     s.lexed.clear();
     const int64_t stopAt = std::max<int64_t>(stopColumn, point.column + 1);
     const bool finished = lexLinePart(s.region, s.workspace, point, begin, end,

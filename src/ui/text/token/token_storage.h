@@ -414,9 +414,11 @@ private:
     // Lexes `[begin, end)` from `state`, as the text at `position` whose
     // tokens are to stand before `at`, and inserts the tokens there. Records
     // an invalid point after the run when its end state differs from the one
-    // stored at `at`.
+    // stored at `at`. A long line that runs on past `lexAtLeastUntil` (where
+    // an edit ends) is lexed only a little past it, as relexFrom does; the
+    // rest of the run is then cut unlexed behind an invalid point.
     void tokenise(bucket_container::iterator at, int64_t position, LexerState* state,
-                  const uchar* begin, const uchar* end);
+                  const uchar* begin, const uchar* end, int64_t lexAtLeastUntil = INT64_MAX);
     // Re-lexes line by line from the line before `startPoint` (a token
     // start) until the states agree again or the text ends (false), or
     // `limit` is passed with text left after it (true). `validatedUntil` is

@@ -1,6 +1,7 @@
 // Long lines in a token storage are lexed only as far as a reader asks and
 // go on from where they stopped: what is lexed must always be what a fresh
 // lex of the whole text gives, whatever the order of the reads and edits.
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -60,6 +61,27 @@ TEST(TokenStorageLongLine, ReadingNearTheStartLexesOnlyThatPart)
     storage.validateUntil(2000);
     ASSERT_EQ(storage.invalidPoints().size(), 1u);
     EXPECT_GT(storage.invalidPoints().front(), 2000);
+    EXPECT_LT(storage.invalidPoints().front(), 20000);
+    const auto fresh = freshScopes(*js.syntax, text);
+    ASSERT_NO_FATAL_FAILURE(expectLexedPartMatches(storage, fresh));
+    // A reader that asks for everything, by the largest position there is.
+    storage.validateUntil(INT64_MAX);
+    EXPECT_TRUE(storage.invalidPoints().empty());
+    ASSERT_NO_FATAL_FAILURE(expectLexedPartMatches(storage, fresh));
+}
+
+TEST(TokenStorageLongLine, TypingNearTheStartLexesOnlyAsFarAsTheEdit)
+{
+    token_test::DataGrammar js("javascript.tmLanguage");
+    std::mt19937 random(11);
+    ustring text = minifiedLine(random, 60000);
+    TokenStorage storage;
+    storage.setSyntax(js.syntax);
+    storage.appendWithoutLexing(text.data(), text.data() + text.size());
+    storage.validateUntil(2000);
+    storage.insert(100, u"\"");
+    text.insert(100, u"\"");
+    ASSERT_EQ(storage.invalidPoints().size(), 1u);
     EXPECT_LT(storage.invalidPoints().front(), 20000);
     ASSERT_NO_FATAL_FAILURE(expectLexedPartMatches(storage, freshScopes(*js.syntax, text)));
 }
