@@ -46,6 +46,7 @@ TextBuffer::TextBuffer(const uchar* begin, const uchar* end)
                            : std::make_unique<TokenStorage>()),
       m_wordSeparators(defaultWordSeparators())
 {
+    m_lexAhead.attach(m_tokenStorage.get());
     if (SpellCheckerManager::alive())
         SpellCheckerManager::get().addListener(this);
 }
@@ -105,6 +106,7 @@ int32_t TextBuffer::insertCharacters(int64_t position, const uchar* begin, const
     prepareDependentRegions(m_dependentRegions, m_isUpdatingDependentText,
                             SelectionRegion(position));
     m_tokenStorage->insert(position, begin, end);
+    m_lexAhead.wake();
 
     const int64_t inserted = end - begin;
     if (m_constructionUndoActionGroup) {
@@ -140,6 +142,7 @@ void TextBuffer::eraseCharacters(const SelectionRegion& region)
     }
     prepareDependentRegions(m_dependentRegions, m_isUpdatingDependentText, erased);
     m_tokenStorage->erase(erased);
+    m_lexAhead.wake();
     notifyTextChanged(b, -(e - b));
     endUndoGroup(false, false);
     ++m_changeCount;

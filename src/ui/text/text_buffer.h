@@ -28,6 +28,7 @@
 #include "ui/text/read_job.h"
 #include "ui/text/selection_set.h"
 #include "ui/text/spell_checker.h"
+#include "ui/text/token/lex_ahead.h"
 #include "ui/text/token/token_storage.h"
 #include "ui/text/undo.h"
 #include "ui/ustring.h"
@@ -356,6 +357,9 @@ public:
     ustring m_name; // used when there is no source
     bool m_scratch = false; // never reported dirty
     std::unique_ptr<TokenStorage> m_tokenStorage; // never null
+    // Lexes the storage's stale text in the background; woken by every edit
+    // and load.
+    LexAhead m_lexAhead;
     ustring m_wordSeparators;
     SelectionSet m_bookmarks;
     // Bumped by every insertion and erasure that reaches the storage.

@@ -174,6 +174,8 @@ void TextBuffer::replaceTokenStorage(std::unique_ptr<TokenStorage> storage)
     for (TextBufferView* view : m_views)
         view->dropRenderer();
     m_tokenStorage = std::move(storage);
+    m_lexAhead.attach(m_tokenStorage.get());
+    m_lexAhead.wake();
     ++m_changeCount;
     for (TextBufferView* view : m_views)
         view->attachRenderer();

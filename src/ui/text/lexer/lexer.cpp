@@ -429,11 +429,39 @@ void splitMatch(ScopeNamePool& pool, const LexerMatch& entry, const slate::usubs
 
 } // namespace
 
-LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* state,
-                const uchar* begin, const uchar* end, std::vector<LexedToken>& out, LineKind kind)
+LineResumePoint lineStartPoint(LexerState* state)
 {
-    const MatchKey key = nextLineKey();
-    LexerState* const lineState = state;
+    LineResumePoint point;
+    point.lineState = state;
+    point.state = state;
+    return point;
+}
+
+namespace {
+
+// A line offset for a pointer into the line at `begin`; -1 for null.
+int64_t offsetIn(const uchar* begin, const uchar* p) { return p ? p - begin : -1; }
+const uchar* pointerIn(const uchar* begin, int64_t offset)
+{
+    return offset < 0 ? nullptr : begin + offset;
+}
+
+} // namespace
+
+bool lexLinePart(MatchRegion& region, LexerWorkspace& workspace, LineResumePoint& point,
+                 const uchar* begin, const uchar* end, const uchar* stopAt,
+                 std::vector<LexedToken>& out, LineKind kind, LineText text)
+{
+    if (point.finished)
+        return true;
+    const bool atLineStart = point.key == 0;
+    // A part searched under a new key remembers nothing from the parts
+    // before it: each pattern searches afresh from where the part starts,
+    // which finds what the reused results would have told.
+    const bool sameSearches = !atLineStart && text == LineText::Unchanged;
+    const MatchKey key = sameSearches ? point.key : nextLineKey();
+    LexerState* const lineState = point.lineState;
+    LexerState* state = point.state;
     CompiledLexer& lexer = *state->compiledLexer;
     ScopeNamePool& pool = lexer.joinedScopes();
     std::vector<slate::usubstring>& captures = workspace.captures;
@@ -450,16 +478,6 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     // an empty step here.
     std::vector<const uchar*>& entries = workspace.entries;
     entries.clear();
-    const uchar* anchor = isLineEndTwin(lexer, state->context) ? begin : nullptr;
-    region.setTextStartIsDocumentStart(kind == LineKind::FirstLine);
-    // The line stays as it is while it is lexed.
-    struct HeldLine {
-        MatchRegion& region;
-        ~HeldLine() { region.releaseText(); }
-    } held{region};
-    region.holdText(begin, end);
-    const bool endsWithLineFeed = begin != end && end[-1] == u'\n';
-
     // The contexts searched under `key`, in order (repeats allowed). The
     // matchers remember results per key, and a result found where "\G"
     // could not match is wrong where it can: when a context is entered again
@@ -470,12 +488,41 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
     // still uses and leaves them under `key`.
     std::vector<const LexerContext*>& searched = workspace.searched;
     searched.clear();
-
+    const uchar* anchor = nullptr;
     const uchar* position = begin;
-    if (lexer.hasWhileContexts())
+    if (atLineStart) {
+        anchor = isLineEndTwin(lexer, state->context) ? begin : nullptr;
+    } else {
+        anchor = pointerIn(begin, point.anchor);
+        for (int64_t offset : point.anchors)
+            anchors.push_back(pointerIn(begin, offset));
+        for (int64_t offset : point.entries)
+            entries.push_back(pointerIn(begin, offset));
+        if (sameSearches)
+            searched = point.searched;
+        position = begin + point.column;
+    }
+    region.setTextStartIsDocumentStart(kind == LineKind::FirstLine);
+    // The line stays as it is while it is lexed, and between the parts of a
+    // line whose caller says so.
+    if (!(sameSearches && region.holdsText(begin, end)))
+        region.holdText(begin, end);
+    struct HeldLine {
+        MatchRegion& region;
+        bool keep = false;
+        ~HeldLine()
+        {
+            if (!keep)
+                region.releaseText();
+        }
+    } held{region};
+    const bool endsWithLineFeed = begin != end && end[-1] == u'\n';
+
+    if (atLineStart && lexer.hasWhileContexts())
         state = checkWhileContexts(region, workspace, state, begin, end, position, anchor, out,
                                    lineState);
 
+    bool stopped = false;
     for (;;) {
         captures.clear();
         pieces.clear();
@@ -540,11 +587,45 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
         }
         position = match.end;
         state = next;
+        // Steps end only between tokens, so the line may stop after any of
+        // them; not at its very end, where a step may still match empty.
+        if (position >= stopAt && position < end) {
+            stopped = true;
+            break;
+        }
     }
     region.unrestrictAnchor();
     region.setTextStartIsDocumentStart(true);
+    point.state = state;
+    if (stopped) {
+        point.column = position - begin;
+        point.anchor = offsetIn(begin, anchor);
+        point.anchors.clear();
+        for (const uchar* p : anchors)
+            point.anchors.push_back(offsetIn(begin, p));
+        point.entries.clear();
+        for (const uchar* p : entries)
+            point.entries.push_back(offsetIn(begin, p));
+        point.key = key;
+        point.searched = searched;
+        held.keep = true;
+        return false;
+    }
     appendTokens(position, end, state->contentScope, lineState, out);
-    return state;
+    point.column = end - begin;
+    point.finished = true;
+    point.anchors.clear();
+    point.entries.clear();
+    point.searched.clear();
+    return true;
+}
+
+LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* state,
+                const uchar* begin, const uchar* end, std::vector<LexedToken>& out, LineKind kind)
+{
+    LineResumePoint point = lineStartPoint(state);
+    lexLinePart(region, workspace, point, begin, end, end, out, kind);
+    return point.state;
 }
 
 LexerState* lex(MatchRegion& region, LexerState* state, const uchar* begin, const uchar* end,

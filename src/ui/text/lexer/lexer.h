@@ -88,6 +88,67 @@ LexerState* lex(MatchRegion& region, LexerWorkspace& workspace, LexerState* stat
 LexerState* lex(MatchRegion& region, LexerState* state, const uchar* begin, const uchar* end,
                 std::vector<LexedToken>& out, LineKind kind = LineKind::LaterLine);
 
+// Where the lexing of one line stopped, so that `lexLinePart` can go on from
+// there later exactly as if it had never stopped: the tokens of a line lexed
+// in parts are the tokens of the line lexed whole. Offsets count code units
+// from the line's start, so the point outlives the copy of the line it was
+// made on; the line's text must stay the same, though (an edit of the line
+// makes its point worthless). Lives as long as the compiled lexer of its
+// states.
+struct LineResumePoint {
+    // The state the line started in, which its tokens record.
+    LexerState* lineState = nullptr;
+    // The state at `column`; at the line's end, the state it ends in.
+    LexerState* state = nullptr;
+    // Where lexing stopped: the tokens before it are made, none after it.
+    int64_t column = 0;
+    // The line is done: `state` is its end state.
+    bool finished = false;
+    // What the loop keeps of the line so far: where "\G" matches now (-1:
+    // nowhere), and for each context entered on the line and still open,
+    // outermost first, the anchor before it and where the search that
+    // entered it began (see lexer.cpp). Empty at the line's start.
+    int64_t anchor = -1;
+    std::vector<int64_t> anchors;
+    std::vector<int64_t> entries;
+    // The line key the searches so far were made under and the contexts
+    // searched under it. Reused only by a caller that promises the very same
+    // text at the same address (see lexLinePart); 0 until the line starts.
+    MatchKey key = 0;
+    std::vector<const LexerContext*> searched;
+};
+
+// The point at which a line that starts in `state` begins.
+LineResumePoint lineStartPoint(LexerState* state);
+
+// Whether the text given to lexLinePart is the one given last time for the
+// same point, at the same address and unchanged since. Then the searches'
+// remembered results, and the region's copy of the line, are used again,
+// which makes many short parts of a long line cost about what one whole lex
+// of it costs; otherwise every part searches afresh from where it starts.
+enum class LineText {
+    Changed,   // anything else (always safe)
+    Unchanged, // the same text at the same address as the last call on the point
+};
+
+// Lexes the line [begin, end) on from `point` (made by lineStartPoint, or
+// left by an earlier call on the same line) until the first step of the loop
+// that ends at or after `stopAt`, or the line's end, appending the tokens to
+// `out` and moving `point` on. True when the line is done (`point.state` is
+// then its end state and `point.finished` is set); false when it stopped
+// inside the line, at `point.column` (past `stopAt`, before `end`), where a
+// later call goes on. A finished point gives nothing more. The tokens of all
+// the calls on one line are those `lex` gives for the whole line, and stop
+// only between tokens. Searches see the whole line each time, so the text
+// after `stopAt` counts as lex reads it. While a call stops inside the line,
+// `region` keeps holding [begin, end) (MatchRegion::holdText) for the next
+// call; a caller that drops or changes the text instead must not pass
+// LineText::Unchanged for it. Lexer lock held.
+bool lexLinePart(MatchRegion& region, LexerWorkspace& workspace, LineResumePoint& point,
+                 const uchar* begin, const uchar* end, const uchar* stopAt,
+                 std::vector<LexedToken>& out, LineKind kind = LineKind::LaterLine,
+                 LineText text = LineText::Changed);
+
 // What a lexMatch step does after emitting its pieces.
 struct LexMatchResult {
     LexerAction action;    // aNONE when nothing matched

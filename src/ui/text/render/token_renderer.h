@@ -106,6 +106,13 @@ public:
     // Bands higher than this (minimap-sized) take the cheap marks: straight
     // underlines and plain region fills.
     static constexpr double kTallBandHeight = 2000.0;
+    // The most stale text a frame lexes before drawing: half a screen of
+    // long lines at 1920 x 1080. A band further past what is lexed is drawn
+    // as it stands and coloured by the background lexing (lex_ahead.h).
+    // The frames of a jump to the end of 2 MB of JavaScript while the
+    // background caught up took up to 121 ms with 16384 units
+    // (bench/lex_ahead_bench.cpp, a cold lexer at about 0.1 M units/s).
+    static constexpr int64_t kDrawLexBudget = 8192;
 
     // `storage` must outlive the renderer. `wrapWidth` is the x at which
     // lines wrap when `settings.wordWrap` is set.

@@ -630,7 +630,14 @@ void TokenRenderer::drawBandText(const Band& band)
     if (settings.drawAllWhiteSpace)
         flags |= kWhiteSpaceMarks;
     const Colour lineHighlight = args.active ? settings.lineHighlightColour : settings.mixedLineHighlightColour;
-    m_storage->validateUntil(band.visible.end());
+    // The band's buckets may reach far past its last screen line (a bucket of
+    // one long line holds megabytes), and a long line is lexed only as far
+    // as asked: ask for what the band shows. Text far past what is lexed is
+    // drawn as it stands, plain or in its last known scopes, while the
+    // background lexing catches up.
+    const int64_t shownEnd =
+        m_storage->positionAtPoint(layoutIndex(), args.band.right, args.band.bottom) + 1;
+    m_storage->validateNearby(std::min(band.visible.end(), shownEnd), kDrawLexBudget);
     TextRunBatch batch(*args.canvas, flags, args.band, band.metrics, settings.backgroundColour,
                        lineHighlight, args.highlightedLines);
     TextPassSink sink(batch, args.band.top, m_settings.linePaddingTop);

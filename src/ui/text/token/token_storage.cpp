@@ -199,7 +199,8 @@ bool TokenStorage::insert(int64_t position, const uchar* begin, const uchar* end
         buffer.append(begin, end);
         shiftInvalidPoints(bolPosition, size());
         bucket_container::iterator after = m_tokenList.erase(bol, last);
-        tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+        tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size(),
+                 insertAt + (end - begin));
         return true;
     }
 
@@ -217,7 +218,8 @@ bool TokenStorage::insert(int64_t position, const uchar* begin, const uchar* end
     shiftInvalidPoints(bolPosition, eolPosition);
     bucket_container::iterator after = m_tokenList.erase(bol, eol);
     VASSERT(buffer.empty() || after == m_tokenList.end() || buffer[buffer.size() - 1] == '\n');
-    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size(),
+             insertAt + (end - begin));
     return true;
 }
 
@@ -257,11 +259,17 @@ void TokenStorage::erase(SelectionRegion region)
     }
     shiftInvalidPoints(bolPosition, eolPosition);
     bucket_container::iterator after = m_tokenList.erase(bol, eol);
-    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size());
+    tokenise(after, bolPosition, state, buffer.data(), buffer.data() + buffer.size(), from);
 }
 
 void TokenStorage::shiftInvalidPoints(int64_t from, int64_t to)
 {
+    if (from < m_lexAheadMark.position)
+        m_lexAheadMark = LexAheadMark{};
+    // The replaced run is whole lines from `from`: it holds the partly
+    // lexed line, or lies before it and moves it.
+    if (m_partialLine.lineStart >= from)
+        m_partialLine = PartialLine();
     std::vector<int64_t>& points = m_invalidPoints;
     auto first = std::upper_bound(points.begin(), points.end(), from);
     auto last = std::upper_bound(first, points.end(), to);
@@ -278,7 +286,7 @@ void TokenStorage::addInvalidPoint(int64_t position)
 }
 
 void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, LexerState* state,
-                            const uchar* begin, const uchar* end)
+                            const uchar* begin, const uchar* end, int64_t lexAtLeastUntil)
 {
     SynchronisedScopedTimer timer(g_statTokenise);
     const int64_t length = end - begin;
@@ -301,6 +309,10 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
     LexingScratch& s = scratch();
     s.lexed.clear();
     const uchar* line = begin;
+    // A long line left lexed in part, and its point.
+    const uchar* partialLine = nullptr;
+    const uchar* partialLineEnd = nullptr;
+    LineResumePoint partial;
     for (;;) {
         {
             SynchronisedScopedTimer lexTimer(g_statTokeniseLex);
@@ -310,11 +322,32 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
                 if (lineEnd != end)
                     ++lineEnd;
                 const int64_t lineStart = position + (line - begin);
-                state = lex(s.region, s.workspace, state, line, lineEnd, s.lexed,
-                            lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+                const LineKind kind = lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine;
+                if (lineEnd - line >= kPartialLineLength &&
+                    lexAtLeastUntil - lineStart < lineEnd - line - 1) {
+                    // A long line that goes on past what the edit needs:
+                    // lexed only a little past it, like a read (relexFrom).
+                    LineResumePoint point = lineStartPoint(state);
+                    const uchar* stopAt =
+                        line + std::max<int64_t>(lexAtLeastUntil - lineStart + 1, 1);
+                    if (!lexLinePart(s.region, s.workspace, point, line, lineEnd, stopAt, s.lexed,
+                                     kind)) {
+                        partial = std::move(point);
+                        partialLine = line;
+                        partialLineEnd = lineEnd;
+                        break;
+                    }
+                    state = point.state;
+                } else {
+                    state = lex(s.region, s.workspace, state, line, lineEnd, s.lexed, kind);
+                }
                 line = lineEnd;
             }
-            if (line == end) {
+            if (partialLine) {
+                const int64_t stop = position + (partialLine - begin) + partial.column;
+                addInvalidPoint(stop);
+            }
+            if (line == end && !partialLine) {
                 SynchronisedScopedTimer relexTimer(g_statTokeniseLexReLex);
                 if (textAfter && stateAfter != state)
                     addInvalidPoint(position + length);
@@ -322,6 +355,19 @@ void TokenStorage::tokenise(bucket_container::iterator at, int64_t position, Lex
         }
         createAndInsertTokens(at, s.lexed);
         s.lexed.clear();
+        if (partialLine) {
+            // The rest of the run follows unlexed, behind the invalid point
+            // at the stop, and the line keeps its point.
+            const uchar* stopText = partialLine + partial.column;
+            const int64_t stop = position + (stopText - begin);
+            cutUnlexed(bucket_container::iterator(m_tokenList.locate(stop)), stop, stopText, end);
+            m_partialLine.lineStart = position + (partialLine - begin);
+            m_partialLine.point = std::move(partial);
+            m_partialLine.text.assign(partialLine, partialLineEnd);
+            m_findCacheValid = false;
+            compactRecordsIfWasteful();
+            return;
+        }
         if (line == end) {
             compactRecordsIfWasteful();
             return;
@@ -369,6 +415,9 @@ void TokenStorage::appendWithoutLexing(const uchar* begin, const uchar* end)
 {
     if (begin == end)
         return;
+    // The text may go on the partly lexed line, which its point knows
+    // nothing of.
+    m_partialLine = PartialLine();
     m_findCacheValid = false;
     const bucket_container::iterator last = m_tokenList.end();
     if (size() == 0) {
@@ -404,24 +453,54 @@ void TokenStorage::appendWithoutLexing(const uchar* begin, const uchar* end)
     tokenise(after, bolPosition, nullptr, buffer.data(), buffer.data() + buffer.size());
 }
 
+bucket_container::iterator TokenStorage::lineBeforeInvalidPoint(int64_t point, int64_t& lineStart,
+                                                              LexerState*& state)
+{
+    const TokenLocation location = tokenAt(point);
+    VASSERT(location.characterOffset == 0);
+    bucket_container::iterator start(location);
+    lineStart = point;
+    state = m_syntax->lexer()->root();
+    if (start != m_tokenList.begin()) {
+        --start;
+        lineStart -= (*start)->length();
+        m_tokenList.lineStart(start, lineStart);
+        state = (*start)->state;
+        // An invalid point always follows lexed text: the unlexed part of a
+        // text starts at one and runs to the end, or to the end of a long
+        // line lexed in part.
+        VASSERT(state);
+    }
+    return start;
+}
+
 bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil)
 {
     ScopedLock lock(m_syntax->lexerLock());
-    const TokenLocation location = tokenAt(startPoint);
+    int64_t startPosition = 0;
+    LexerState* state = nullptr;
+    bucket_container::iterator start = lineBeforeInvalidPoint(startPoint, startPosition, state);
     m_findCacheValid = false;
-    VASSERT(location.characterOffset == 0);
 
-    bucket_container::iterator start(location);
-    int64_t startPosition = startPoint;
-    LexerState* state = m_syntax->lexer()->root();
-    if (start != m_tokenList.begin()) {
-        --start;
-        startPosition -= (*start)->length();
-        m_tokenList.lineStart(start, startPosition);
-        state = (*start)->state;
-        // An invalid point always follows lexed text: the unlexed part of a
-        // text starts at one and runs to the end.
-        VASSERT(state);
+    if (m_partialLine.lineStart == startPosition && m_partialLine.stop() == startPoint &&
+        m_partialLine.point.lineState == state) {
+        // The rest of a long line lexed in part: go on where it stopped.
+        PartialLine partial = std::move(m_partialLine);
+        m_partialLine = PartialLine();
+        if (!lexLongLinePart(startPosition, partial.point, limit, &partial.text)) {
+            validatedUntil = m_partialLine.stop();
+            return true;
+        }
+        int64_t lineEnd = startPosition;
+        start = bucket_container::iterator(m_tokenList.locate(startPosition));
+        m_tokenList.lineEnd(start, lineEnd);
+        validatedUntil = lineEnd;
+        state = partial.point.state;
+        if (start == m_tokenList.end() || (*start)->state == state)
+            return false;
+        if (lineEnd > limit)
+            return true;
+        startPosition = lineEnd;
     }
 
     LexingScratch& s = scratch();
@@ -444,16 +523,30 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
         int64_t lineLength = 0;
         bucket_container::iterator lineEnd = it;
         m_tokenList.lineEnd(lineEnd, lineLength);
-        uchar* line = static_cast<uchar*>(
-            s.lines.allocateAligned(static_cast<size_t>(lineLength + 1) * sizeof(uchar), alignof(uchar)));
-        uchar* out = line;
-        for (; it != lineEnd; ++it)
-            out = std::copy((*it)->begin, (*it)->end, out);
-        *out = 0;
         const int64_t lineStart = startPosition + relexed;
-        relexed += lineLength;
-        state = lex(s.region, s.workspace, state, line, line + lineLength, s.lexed,
-                    lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+        if (lineLength >= kPartialLineLength && limit - lineStart < lineLength - 1) {
+            // A long line that the limit falls inside: lexed only a little
+            // past the limit, unless that takes it to its end anyway.
+            replaceLexedLines();
+            LineResumePoint point = lineStartPoint(state);
+            if (!lexLongLinePart(lineStart, point, limit, nullptr)) {
+                validatedUntil = m_partialLine.stop();
+                return true;
+            }
+            relexed += lineLength;
+            state = point.state;
+            start = it = bucket_container::iterator(m_tokenList.locate(startPosition + relexed));
+        } else {
+            uchar* line = static_cast<uchar*>(s.lines.allocateAligned(
+                static_cast<size_t>(lineLength + 1) * sizeof(uchar), alignof(uchar)));
+            uchar* out = line;
+            for (; it != lineEnd; ++it)
+                out = std::copy((*it)->begin, (*it)->end, out);
+            *out = 0;
+            relexed += lineLength;
+            state = lex(s.region, s.workspace, state, line, line + lineLength, s.lexed,
+                        lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine);
+        }
         if (it == m_tokenList.end())
             break;
         if ((*it)->state == state)
@@ -472,6 +565,63 @@ bool TokenStorage::relexFrom(int64_t startPoint, int64_t limit, int64_t& validat
     s.lines.clear();
     validatedUntil = startPosition + relexed;
     return limitPassed;
+}
+
+bool TokenStorage::lexLongLinePart(int64_t lineStart, LineResumePoint& point, int64_t limit,
+                                   ustring* keptText)
+{
+    LexingScratch& s = scratch();
+    const int64_t from = lineStart + point.column;
+    bucket_container::iterator first(m_tokenList.locate(from));
+    // The line's text: the kept copy when the point was left on it, which
+    // lets the lexer reuse what it found there; else a fresh copy.
+    ustring text;
+    LineText sameText = LineText::Changed;
+    if (keptText && !keptText->empty()) {
+        text = std::move(*keptText);
+        sameText = LineText::Unchanged;
+    } else {
+        bucket_container::iterator it(m_tokenList.locate(lineStart));
+        bucket_container::iterator lineEnd = it;
+        int64_t lineLength = 0;
+        m_tokenList.lineEnd(lineEnd, lineLength);
+        text.reserve(static_cast<size_t>(lineLength));
+        appendTokens(text, it, lineEnd);
+    }
+    const uchar* begin = text.data();
+    const uchar* end = begin + text.size();
+    const int64_t stopColumn = limit - lineStart < end - begin ? limit - lineStart + 1 : end - begin;
+    s.lexed.clear();
+    const int64_t stopAt = std::max<int64_t>(stopColumn, point.column + 1);
+    const bool finished = lexLinePart(s.region, s.workspace, point, begin, end,
+                                      std::min(end, begin + stopAt),
+                                      s.lexed,
+                                      lineStart == 0 ? LineKind::FirstLine : LineKind::LaterLine,
+                                      sameText);
+    // The old tokens from `from` up to the first boundary at or after where
+    // lexing stopped give way to the new ones and, past the stop, to the
+    // same text cut unlexed.
+    const int64_t stop = lineStart + point.column;
+    int64_t boundary = stop;
+    const TokenLocation stopLocation = m_tokenList.locate(stop);
+    bucket_container::iterator last(stopLocation);
+    if (stopLocation.characterOffset != 0) {
+        boundary += (*last)->length() - stopLocation.characterOffset;
+        ++last;
+    }
+    bucket_container::iterator after = m_tokenList.erase(first, last);
+    if (boundary > stop)
+        cutUnlexed(after, from, begin + (stop - lineStart), begin + (boundary - lineStart));
+    createAndInsertTokens(bucket_container::iterator(m_tokenList.locate(from)), s.lexed);
+    s.lexed.clear();
+    m_findCacheValid = false;
+    if (!finished) {
+        m_partialLine.lineStart = lineStart;
+        m_partialLine.point = std::move(point);
+        m_partialLine.text = std::move(text);
+    }
+    compactRecordsIfWasteful();
+    return finished;
 }
 
 void TokenStorage::validateUntil(int64_t position)
@@ -532,6 +682,8 @@ void TokenStorage::clearTokens()
     m_unlexedPieces.clear();
     m_findCacheValid = false;
     m_invalidPoints.clear();
+    m_lexAheadMark = LexAheadMark{};
+    m_partialLine = PartialLine();
 }
 
 LayoutHandle TokenStorage::addLayout(const LayoutSettings& settings)

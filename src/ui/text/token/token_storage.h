@@ -11,6 +11,10 @@
 // position call `validateUntil` first, which re-lexes from each invalid point
 // before it until the states agree again or the position is passed.
 //
+// Stale text is also lexed ahead off the main thread (lex_ahead.h): a worker
+// lexes a copy of the stale lines, and the storage takes the tokens back only
+// while those lines and the state they start in are still right.
+//
 // No lock: one thread at a time (the main thread for a buffer's storage, the
 // reading thread for one it fills before handing it over). Every lexing run
 // holds the syntax's lexer lock.
@@ -20,6 +24,7 @@
 #include <iterator>
 #include <list>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "ui/arena_allocator.h"
@@ -37,6 +42,8 @@
 #include "ui/ustring.h"
 
 class BufferSource;
+struct LexAheadRun;
+struct LexAheadSlice;
 class SpellChecker;
 class Style;
 class UnicodeFont;
@@ -152,6 +159,29 @@ public:
     // Makes the scopes right at least up to `position`. Re-lexes from every
     // invalid point up to it; one line end past it may be left invalid.
     void validateUntil(int64_t position);
+    // As validateUntil, but only when the text left stale before `position`
+    // is at most `budget` units long; else nothing is lexed. True when the
+    // scopes up to `position` are then right. What drawing calls, so that a
+    // frame far past what is lexed shows the text plain (or in its last
+    // known scopes) instead of waiting for everything before it.
+    bool validateNearby(int64_t position, int64_t budget);
+    // Lexing off the main thread (lex_ahead.h). A copy of the whole lines
+    // from the one before the first invalid point, about `maxUnits` units of
+    // them, with the syntax and the state they start in; null when nothing
+    // is stale, or when that line alone is longer than `maxUnits` (a long
+    // line is lexed by its readers, a part at a time).
+    std::shared_ptr<LexAheadRun> takeLexAheadRun(int64_t maxUnits);
+    // What applyLexAheadSlice did.
+    enum class SliceOutcome {
+        Applied,    // its tokens replaced the stale ones
+        NotNeeded,  // nothing in its lines was stale any more
+        Outdated,   // the text or the state it was lexed from has changed
+    };
+    // Puts the tokens of `slice` in place of the text's tokens when its
+    // lines are still the text there and the state they start in is still
+    // right, whatever happened since it was taken; then the invalid points
+    // move as after a re-lex of those lines.
+    SliceOutcome applyLexAheadSlice(const LexAheadSlice& slice);
     // Lexes with `syntax` (not null) from now on and re-lexes everything,
     // unless it is the syntax held already.
     void setSyntax(slate::SP<Syntax> syntax);
@@ -384,14 +414,31 @@ private:
     // Lexes `[begin, end)` from `state`, as the text at `position` whose
     // tokens are to stand before `at`, and inserts the tokens there. Records
     // an invalid point after the run when its end state differs from the one
-    // stored at `at`.
+    // stored at `at`. A long line that runs on past `lexAtLeastUntil` (where
+    // an edit ends) is lexed only a little past it, as relexFrom does; the
+    // rest of the run is then cut unlexed behind an invalid point.
     void tokenise(bucket_container::iterator at, int64_t position, LexerState* state,
-                  const uchar* begin, const uchar* end);
+                  const uchar* begin, const uchar* end, int64_t lexAtLeastUntil = INT64_MAX);
     // Re-lexes line by line from the line before `startPoint` (a token
     // start) until the states agree again or the text ends (false), or
     // `limit` is passed with text left after it (true). `validatedUntil` is
     // where the re-lexed lines end.
     bool relexFrom(int64_t startPoint, int64_t limit, int64_t& validatedUntil);
+    // The first token of the line before the invalid point `point` (the
+    // first token when `point` is 0), with its position and the state that
+    // line starts in, which is right when no invalid point lies before
+    // `point`. Where a re-lex from `point` begins.
+    bucket_container::iterator lineBeforeInvalidPoint(int64_t point, int64_t& lineStart,
+                                                      LexerState*& state);
+    // Lexes the long line at `lineStart` (tokens from `it` on) on from
+    // `point` until the first step past `limit`, as relexFrom's part for a
+    // line it need not finish. Replaces the line's tokens from where the
+    // point stood; when the line is not done, the rest of its old tokens up
+    // to the first boundary after the new stop are cut unlexed again and the
+    // point is kept in m_partialLine. `keptText` (may be null) is the line's
+    // text kept with the point, taken over. True when the line is done.
+    bool lexLongLinePart(int64_t lineStart, LineResumePoint& point, int64_t limit,
+                         ustring* keptText);
     // Cuts `[begin, end)`, the text at `position`, into unlexed tokens (no
     // line state) and inserts them before `at`.
     void cutUnlexed(bucket_container::iterator at, int64_t position, const uchar* begin,
@@ -471,4 +518,31 @@ private:
     bool m_findCacheValid = false;
     // Ascending, no duplicates; each is the start of a token.
     std::vector<int64_t> m_invalidPoints;
+    // Where the last slice lexed ahead that was taken back ends, and the
+    // state its last line ends in: the state the line there really starts
+    // in, whatever is stored in it, until text before it changes. What lets
+    // the next slice of the same run follow it (applyLexAheadSlice).
+    struct LexAheadMark {
+        int64_t position = -1;
+        LexerState* state = nullptr;
+    };
+    LexAheadMark m_lexAheadMark;
+    // A long line lexed only up to an invalid point inside it, with what
+    // the lexer needs to go on from there, so that reading one screen of a
+    // line of megabytes lexes about one screen of it. At most one: a line
+    // partly lexed without one is lexed again from its start when it is
+    // next needed. Dropped by every edit of its line and by clearTokens.
+    struct PartialLine {
+        int64_t lineStart = -1; // -1: there is none
+        // Where lexing stopped: lineStart + point.column, an invalid point.
+        int64_t stop() const { return lineStart + point.column; }
+        LineResumePoint point;
+        // The line as it was lexed, kept so that the next part searches
+        // the same text at the same address (LineText::Unchanged).
+        ustring text;
+    };
+    PartialLine m_partialLine;
+    // Lines at least this long are lexed only as far as a reader needs.
+    // Shorter ones are lexed whole: a part saves nothing there.
+    static constexpr int64_t kPartialLineLength = 16384;
 };

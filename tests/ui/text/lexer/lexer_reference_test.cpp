@@ -31,28 +31,8 @@
 
 namespace {
 
-struct Sample {
-    const char* file;
-    const char16_t* rootScope;
-};
-
-const Sample kSamples[] = {
-    {"xtranslcl.c", u"source.c"},
-    {"death_test.h", u"source.cpp"},
-    {"random_device.cpp", u"source.cpp"},
-    {"test_gyp.py", u"source.python"},
-    {"docs_index.js", u"source.js"},
-    {"package.json", u"source.json"},
-    {"npm_install_ci_test.html", u"text.html.basic"},
-    {"maven_settings.xml", u"text.xml"},
-    {"npm_ci.md", u"text.html.markdown"},
-    {"apt_postgresql.sh", u"source.shell"},
-    {"style.css", u"source.css"},
-    {"example.yaml", u"source.yaml"},
-    {"system_constraints.sql", u"source.sql"},
-    {"proxy.go", u"source.go"},
-    {"debian_packaging.mk", u"source.makefile"},
-};
+using lexing_fixtures::kSamples;
+using lexing_fixtures::Sample;
 
 // Why our scopes may differ from the reference at some characters: the
 // places where our grammar model deliberately reads grammars otherwise.

@@ -29,4 +29,29 @@ inline std::vector<ustring> splitLines(const ustring& text)
     return lines;
 }
 
+// A sample file of the test data (tests/data/lexing) and the scope name of
+// the grammar that lexes it.
+struct Sample {
+    const char* file;
+    const char16_t* rootScope;
+};
+
+inline const Sample kSamples[] = {
+    {"xtranslcl.c", u"source.c"},
+    {"death_test.h", u"source.cpp"},
+    {"random_device.cpp", u"source.cpp"},
+    {"test_gyp.py", u"source.python"},
+    {"docs_index.js", u"source.js"},
+    {"package.json", u"source.json"},
+    {"npm_install_ci_test.html", u"text.html.basic"},
+    {"maven_settings.xml", u"text.xml"},
+    {"npm_ci.md", u"text.html.markdown"},
+    {"apt_postgresql.sh", u"source.shell"},
+    {"style.css", u"source.css"},
+    {"example.yaml", u"source.yaml"},
+    {"system_constraints.sql", u"source.sql"},
+    {"proxy.go", u"source.go"},
+    {"debian_packaging.mk", u"source.makefile"},
+};
+
 } // namespace lexing_fixtures

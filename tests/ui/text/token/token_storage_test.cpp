@@ -15,6 +15,8 @@
 namespace {
 
 using token_test::commentSyntax;
+using token_test::firstUnlexed;
+using token_test::randomEdit;
 using token_test::freshScopes;
 using token_test::linesLexed;
 using token_test::storedScopes;
@@ -209,18 +211,6 @@ std::vector<std::pair<ustring, const ScopeRecord*>> tokensOf(const TokenStorage&
     for (auto it = storage.m_tokenList.begin(); it != storage.m_tokenList.end(); ++it)
         tokens.emplace_back(ustring((*it)->begin, (*it)->end), (*it)->scope);
     return tokens;
-}
-
-// Where the first unlexed token starts; -1 when every token is lexed.
-int64_t firstUnlexed(const TokenStorage& storage)
-{
-    int64_t at = 0;
-    for (auto it = storage.m_tokenList.begin(); it != storage.m_tokenList.end(); ++it) {
-        if (!(*it)->state)
-            return at;
-        at += (*it)->length();
-    }
-    return -1;
 }
 
 // A file load appends unlexed text; only what is asked for gets lexed, and
@@ -453,28 +443,6 @@ TEST_F(TokenStorageEditing, AppendingAfterLexedTextLeavesAnInvalidPointWhereTheN
     }
 }
 
-const ustring kCFragments[] = {
-    u"/*", u"*/", u"\"", u"\n", u"int x = 1;", u"// note", u"#if 0\n", u"#endif\n",
-    u"{", u"}", u"'a'", u"\\", u" ", u"\t", u"return f(x);\n", u"/* a\nb */", u"\"s\\\"t\"",
-};
-
-// One random edit of the storage and of its model: mostly an insert of a
-// C fragment, else an erase of up to 12 units.
-void randomEdit(TokenStorage& storage, ustring& model, std::mt19937& random)
-{
-    if (model.empty() || random() % 3 != 0) {
-        const ustring& fragment = kCFragments[random() % std::size(kCFragments)];
-        const int64_t at = static_cast<int64_t>(random() % (model.size() + 1));
-        ASSERT_TRUE(storage.insert(at, fragment));
-        model.insert(static_cast<size_t>(at), fragment);
-    } else {
-        const int64_t from = static_cast<int64_t>(random() % model.size());
-        const int64_t to = std::min<int64_t>(model.size(), from + 1 + random() % 12);
-        storage.erase(SelectionRegion(from, to));
-        model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
-    }
-}
-
 // Random inserts and erases of C fragments, with the records compacted now
 // and then; after each, validating the whole text must give exactly the
 // scopes of a fresh lex.
@@ -518,9 +486,7 @@ TEST(TokenStorageRandomised, EditsOfALoadedTextMatchAFreshLex)
     std::mt19937 random(20261211);
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE(round);
-        ustring model;
-        for (int i = 0; i < 60; ++i)
-            model += kCFragments[random() % std::size(kCFragments)];
+        ustring model = token_test::randomCText(random, 60);
         TokenStorage storage;
         storage.setSyntax(c.syntax);
         const size_t cut = random() % (model.size() + 1);

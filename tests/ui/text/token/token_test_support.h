@@ -1,13 +1,18 @@
 // Helpers for the token storage tests: a small grammar with block comments,
 // strings and keywords, the C grammar from the test data, the scopes of a
-// storage unit by unit and the scopes a fresh lex of the same text gives.
+// storage unit by unit and the scopes a fresh lex of the same text gives,
+// and random edits of C text.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include "ui/critical_section.h"
 #include "ui/text/lexer/grammar_test_support.h"
@@ -109,6 +114,49 @@ int linesLexed(Action&& action)
 inline std::string scopeText(const ScopeRecord* scope)
 {
     return scope ? toUtf8(scope->text.str()) : std::string("(none)");
+}
+
+// Where the first unlexed token starts; -1 when every token is lexed.
+inline int64_t firstUnlexed(const TokenStorage& storage)
+{
+    int64_t at = 0;
+    for (auto it = storage.m_tokenList.begin(); it != storage.m_tokenList.end(); ++it) {
+        if (!(*it)->state)
+            return at;
+        at += (*it)->length();
+    }
+    return -1;
+}
+
+inline const ustring kCFragments[] = {
+    u"/*", u"*/", u"\"", u"\n", u"int x = 1;", u"// note", u"#if 0\n", u"#endif\n",
+    u"{", u"}", u"'a'", u"\\", u" ", u"\t", u"return f(x);\n", u"/* a\nb */", u"\"s\\\"t\"",
+};
+
+// `count` C fragments picked at random, joined.
+inline ustring randomCText(std::mt19937& random, int count)
+{
+    ustring text;
+    for (int i = 0; i < count; ++i)
+        text += kCFragments[random() % std::size(kCFragments)];
+    return text;
+}
+
+// One random edit of the storage and of its model: mostly an insert of a
+// C fragment, else an erase of up to 12 units.
+inline void randomEdit(TokenStorage& storage, ustring& model, std::mt19937& random)
+{
+    if (model.empty() || random() % 3 != 0) {
+        const ustring& fragment = kCFragments[random() % std::size(kCFragments)];
+        const int64_t at = static_cast<int64_t>(random() % (model.size() + 1));
+        ASSERT_TRUE(storage.insert(at, fragment));
+        model.insert(static_cast<size_t>(at), fragment);
+    } else {
+        const int64_t from = static_cast<int64_t>(random() % model.size());
+        const int64_t to = std::min<int64_t>(model.size(), from + 1 + random() % 12);
+        storage.erase(SelectionRegion(from, to));
+        model.erase(static_cast<size_t>(from), static_cast<size_t>(to - from));
+    }
 }
 
 } // namespace token_test
