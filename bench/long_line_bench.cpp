@@ -2,8 +2,8 @@
 // frame after the text was read (the unlexed load, the renderer's layout and
 // drawing the first screen, which lexes only what it shows), and a further
 // screen read just past what is lexed, which goes on from where the first
-// one stopped. Each reports "frame_time" (seconds per first frame or per
-// screen read).
+// one stopped, and typing on the first screen. Each reports "frame_time"
+// (seconds per first frame, per screen read or per keystroke's frame).
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -148,5 +148,32 @@ void BM_NextScreenOfLongLine(benchmark::State& state)
     reportFrames(state, state.iterations() * kScreens);
 }
 BENCHMARK(BM_NextScreenOfLongLine)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// Typing a character near the start of the long line (column 2000, on the
+// first screen) and drawing that screen again: the edit lexes the line only
+// a little past itself, and the frame as far as it shows.
+void BM_TypeInLongLine(benchmark::State& state)
+{
+    const int64_t units = state.range(0) << 20;
+    const ustring text = longJavaScriptLine(units).substr(0, static_cast<size_t>(units));
+    const ViewSettings view = wrappingView();
+    NullCanvas canvas;
+    auto storage = std::make_unique<TokenStorage>();
+    storage->setSyntax(javaScriptSyntax());
+    storage->appendWithoutLexing(text.data(), text.data() + text.size());
+    slate::SP<TokenRenderer> renderer(new TokenRenderer(storage.get(), 1800.f, view.layout));
+    drawScreen(*renderer, canvas, view, 0.0);
+    const ustring typed = u"x";
+    for (auto _ : state) {
+        storage->insert(2000, typed);
+        drawScreen(*renderer, canvas, view, 0.0);
+        state.PauseTiming();
+        storage->erase(SelectionRegion(2000, 2001));
+        drawScreen(*renderer, canvas, view, 0.0);
+        state.ResumeTiming();
+    }
+    reportFrames(state, state.iterations());
+}
+BENCHMARK(BM_TypeInLongLine)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
 } // namespace

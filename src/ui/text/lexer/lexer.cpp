@@ -458,7 +458,8 @@ bool lexLinePart(MatchRegion& region, LexerWorkspace& workspace, LineResumePoint
     // A part searched under a new key remembers nothing from the parts
     // before it: each pattern searches afresh from where the part starts,
     // which finds what the reused results would have told.
-    const bool sameSearches = !atLineStart && text == LineText::Unchanged;
+    const bool sameSearches =
+        !atLineStart && text == LineText::Unchanged && point.searchedText == begin;
     const MatchKey key = sameSearches ? point.key : nextLineKey();
     LexerState* const lineState = point.lineState;
     LexerState* state = point.state;
@@ -608,6 +609,7 @@ bool lexLinePart(MatchRegion& region, LexerWorkspace& workspace, LineResumePoint
             point.entries.push_back(offsetIn(begin, p));
         point.key = key;
         point.searched = searched;
+        point.searchedText = begin;
         held.keep = true;
         return false;
     }

@@ -116,13 +116,17 @@ struct LineResumePoint {
     // text at the same address (see lexLinePart); 0 until the line starts.
     MatchKey key = 0;
     std::vector<const LexerContext*> searched;
+    // Where the line lay when those searches were made: a later part given
+    // the line at another address searches afresh, whatever it is told.
+    const uchar* searchedText = nullptr;
 };
 
 // The point at which a line that starts in `state` begins.
 LineResumePoint lineStartPoint(LexerState* state);
 
 // Whether the text given to lexLinePart is the one given last time for the
-// same point, at the same address and unchanged since. Then the searches'
+// same point, at the same address and unchanged since (a text at another
+// address counts as changed anyway). Then the searches'
 // remembered results, and the region's copy of the line, are used again,
 // which makes many short parts of a long line cost about what one whole lex
 // of it costs; otherwise every part searches afresh from where it starts.
