@@ -282,22 +282,7 @@ std::set<std::string> readPinnedDifferences()
     return pinned;
 }
 
-class LexerReference : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_grammars = new lexing_fixtures::GrammarFolder;
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_grammars;
-        s_grammars = nullptr;
-    }
-
-    static lexing_fixtures::GrammarFolder* s_grammars;
-};
-
-lexing_fixtures::GrammarFolder* LexerReference::s_grammars = nullptr;
+class LexerReference : public lexing_fixtures::GrammarSuite {};
 
 TEST_F(LexerReference, EveryCharacterHasTheReferenceScopesOrAnAllowedDifference)
 {

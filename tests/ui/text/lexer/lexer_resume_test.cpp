@@ -108,18 +108,7 @@ void expectSame(const Lexed& whole, const Lexed& parts)
     EXPECT_EQ(whole.endState, parts.endState);
 }
 
-class LexerResume : public testing::Test {
-protected:
-    static void SetUpTestSuite() { s_grammars = new lexing_fixtures::GrammarFolder; }
-    static void TearDownTestSuite()
-    {
-        delete s_grammars;
-        s_grammars = nullptr;
-    }
-    static lexing_fixtures::GrammarFolder* s_grammars;
-};
-
-lexing_fixtures::GrammarFolder* LexerResume::s_grammars = nullptr;
+class LexerResume : public lexing_fixtures::GrammarSuite {};
 
 TEST_F(LexerResume, LexingInRandomPartsGivesTheWholeLinesTokens)
 {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/fixture_grammars.h"
 #include "support/scratch_folder.h"
 #include "ui/unicode.h"
@@ -52,6 +54,18 @@ inline const Sample kSamples[] = {
     {"system_constraints.sql", u"source.sql"},
     {"proxy.go", u"source.go"},
     {"debian_packaging.mk", u"source.makefile"},
+};
+
+// A test suite that shares one folder of the real grammars among its tests.
+class GrammarSuite : public testing::Test {
+protected:
+    static void SetUpTestSuite() { s_grammars = new GrammarFolder; }
+    static void TearDownTestSuite()
+    {
+        delete s_grammars;
+        s_grammars = nullptr;
+    }
+    static inline GrammarFolder* s_grammars = nullptr;
 };
 
 } // namespace lexing_fixtures
