@@ -99,9 +99,7 @@ void TextEditorApplication::addSessionCommands()
 ustring TextEditorApplication::restoreSession(bool restore)
 {
     ApplicationSettings settings;
-    bool forced = false;
-    if (slate::FileManager::get().exists(ustring(kAutoSavePath)))
-        forced = readSessionFile(ustring(kAutoSavePath), settings);
+    const bool forced = readSessionFile(ustring(kAutoSavePath), settings);
     // An autosave that could not be used leaves the normal session, read
     // as if there had been no autosave.
     if (!forced)
@@ -197,18 +195,20 @@ void TextEditorApplication::exit()
             return;
         }
     }
-    // Each close asks the window, which lets it go at once while exiting.
-    for (TextEditorWindow* window : windows) {
-        if (window->m_window)
-            window->m_window->close();
-    }
+    closeWindows(windows);
 }
 
 void TextEditorApplication::hotExit()
 {
     autoSave();
     m_exiting = true;
-    const std::vector<TextEditorWindow*> windows = m_windows;
+    closeWindows(m_windows);
+}
+
+void TextEditorApplication::closeWindows(std::vector<TextEditorWindow*> windows)
+{
+    // Each close asks the window, which lets it go at once while exiting;
+    // the list is a copy, since every close takes a window off m_windows.
     for (TextEditorWindow* window : windows) {
         if (window->m_window)
             window->m_window->close();

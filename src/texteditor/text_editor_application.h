@@ -195,6 +195,8 @@ private:
     // used is reported, renamed aside and restores nothing. Returns the
     // placement of the session's first window, or empty.
     ustring restoreSession(bool restore);
+    // Closes these windows (a copy of the list) while m_exiting is set.
+    void closeWindows(std::vector<TextEditorWindow*> windows);
     // The application commands "exit" and "hotExit".
     void addSessionCommands();
     // An autosave after `delayMs` milliseconds, which does nothing when the
